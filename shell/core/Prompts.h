@@ -1,0 +1,20 @@
+#pragma once
+// How procedures talk to the user. The windows show message boxes; the command line
+// and the tests answer in their own ways.
+
+#include <QString>
+
+namespace velmora {
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+    // OK button, no icon; an empty caption means the application title.
+    virtual void message(const QString& text, const QString& caption = {}) = 0;
+    // Yes and No buttons, no icon; true for Yes.
+    virtual bool askYesNo(const QString& text, const QString& caption = {}) = 0;
+    // The "Application Error" report: OK button, warning icon.
+    virtual void errorReport(const QString& text) = 0;
+};
+
+}  // namespace velmora

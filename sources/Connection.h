@@ -1,0 +1,45 @@
+#pragma once
+// ADO-shaped connection: settings before Open, then Execute, OpenSchema and Close.
+// The provider is chosen from the connection string when it opens.
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "dataaccess/DbError.h"
+#include "dataaccess/Provider.h"
+
+namespace velmora::db {
+
+class Recordset;
+
+class Connection {
+public:
+    Connection() = default;
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void setCursorLocation(int location) { cursorLocation_ = location; }
+    int cursorLocation() const { return cursorLocation_; }
+    void setMode(int mode) { mode_ = mode; }
+    int mode() const { return mode_; }
+
+    void open(const std::string& connectionString);
+    void execute(std::string_view statement);
+    // Rows with the columns TABLE_TYPE and TABLE_NAME for kind 20 (tables).
+    std::unique_ptr<Recordset> openSchema(int kind);
+    void close();
+    bool isOpen() const { return session_ != nullptr; }
+
+    // For Recordset::open.
+    Session& session();
+
+private:
+    int cursorLocation_ = 2;
+    int mode_ = 0;
+    std::shared_ptr<Provider> provider_;  // keeps a loaded module alive while the session lives
+    std::unique_ptr<Session> session_;
+};
+
+}  // namespace velmora::db

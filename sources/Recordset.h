@@ -1,0 +1,75 @@
+#pragma once
+// ADO-shaped forward record set over a provider's row cursor: positioned on the first
+// row after Open, BOF and EOF both true when there is no row.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dataaccess/DbError.h"
+#include "dataaccess/Provider.h"
+
+namespace velmora::db {
+
+class Connection;
+class Recordset;
+
+class Field {
+public:
+    const std::string& name() const { return info_->name; }
+    std::int16_t type() const { return info_->type; }
+    long definedSize() const { return info_->definedSize; }
+    // Throws 3021 when the record set has no current row.
+    const Value& value() const;
+
+private:
+    friend class Recordset;
+    const Recordset* owner_ = nullptr;
+    const ColumnInfo* info_ = nullptr;
+    std::size_t index_ = 0;
+};
+
+class Fields {
+public:
+    int count() const { return static_cast<int>(fields_.size()); }
+    const Field& item(int index) const;
+    const Field& item(std::string_view name) const;
+    const Field& operator[](int index) const { return item(index); }
+
+private:
+    friend class Recordset;
+    std::vector<Field> fields_;
+};
+
+class Recordset {
+public:
+    Recordset() = default;
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
+    void open(std::string_view statement, Connection& connection);
+    bool isOpen() const { return cursor_ != nullptr; }
+    bool eof() const;
+    bool bof() const;
+    void moveNext();
+    void close();
+    std::int64_t recordCount() const;
+    const Fields& fields() const;
+
+private:
+    friend class Connection;
+    friend class Field;
+    void attach(std::unique_ptr<RowCursor> cursor);
+    void requireOpen() const;
+
+    std::unique_ptr<RowCursor> cursor_;
+    std::vector<Value> row_;
+    Fields fields_;
+    std::int64_t count_ = 0;
+    bool bof_ = true;
+    bool eof_ = true;
+};
+
+}  // namespace velmora::db

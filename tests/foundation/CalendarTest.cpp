@@ -1,0 +1,44 @@
+#include <gtest/gtest.h>
+
+#include "dataaccess/Calendar.h"
+#include "dataaccess/Value.h"
+
+using namespace velmora::db;
+
+TEST(Calendar, OleDatesBeforeAndAfterTheEpoch) {
+    EXPECT_EQ(toCivil(DateTime{0.0}).date, (CivilDate{1899, 12, 30}));
+    EXPECT_EQ(toCivil(DateTime{2.0}).date, (CivilDate{1900, 1, 1}));
+    // -1.25: one day before the epoch, six in the morning.
+    const auto t = toCivil(DateTime{-1.25});
+    EXPECT_EQ(t.date, (CivilDate{1899, 12, 29}));
+    EXPECT_EQ(t.hour, 6);
+    EXPECT_EQ(toCivil(DateTime{-657434.0}).date, (CivilDate{100, 1, 1}));
+    EXPECT_EQ(toCivil(DateTime{2958465.0}).date, (CivilDate{9999, 12, 31}));
+}
+
+TEST(Calendar, RoundTripsThroughCivilToTheMillisecond) {
+    for (const CivilDateTime c : {CivilDateTime{{2021, 3, 5}, 14, 5, 9, 0},
+                                  CivilDateTime{{1, 1, 1}, 0, 0, 0, 0},
+                                  CivilDateTime{{1850, 7, 4}, 23, 59, 59, 999},
+                                  CivilDateTime{{9999, 12, 31}, 12, 0, 0, 1}}) {
+        EXPECT_EQ(toCivil(fromCivil(c)), c);
+    }
+}
+
+TEST(Calendar, ValidDates) {
+    EXPECT_TRUE(isValidDate(2000, 2, 29));
+    EXPECT_FALSE(isValidDate(1900, 2, 29));
+    EXPECT_FALSE(isValidDate(2021, 13, 1));
+    EXPECT_FALSE(isValidDate(2021, 4, 31));
+}
+
+TEST(Value, ExactDecimalTexts) {
+    EXPECT_EQ(Currency{125000}.toString(), "12.5");
+    EXPECT_EQ(Currency{-1}.toString(), "-0.0001");
+    EXPECT_EQ(Currency{INT64_MIN}.toString(), "-922337203685477.5808");
+    EXPECT_EQ((Decimal{true, 12345, 4, 18}).toString(), "-1.2345");
+    EXPECT_EQ((Decimal{false, 5, 3, 18}).toString(), "0.005");
+    EXPECT_EQ((Decimal{false, 100, 0, 18}).toString(), "100");
+    Guid g{{0x78, 0x56, 0x34, 0x12, 0xbc, 0x9a, 0xf0, 0xde, 1, 2, 3, 4, 5, 6, 7, 8}};
+    EXPECT_EQ(g.toString(), "{12345678-9ABC-DEF0-0102-030405060708}");
+}
