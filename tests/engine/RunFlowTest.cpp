@@ -17,10 +17,13 @@ using namespace velmora;
 
 namespace {
 
-QString samplePath() { return QStringLiteral(VELMORA_SOURCE_DIR "/Samples/sample.mdb"); }
+QString samplePath() {
+    return QStringLiteral(VELMORA_SOURCE_DIR "/Samples/sample.mdb");
+}
 
 // The sample's tables as the catalogue lists them, and their row counts.
-const QStringList kSampleTables = {"Customers", "Order Details", "Orders", "Products", "Sales (2020)'s"};
+const QStringList kSampleTables = {"Customers", "Order Details", "Orders", "Products",
+                                   "Sales (2020)'s"};
 
 struct RunFlow : ::testing::Test {
     QTemporaryDir folder;
@@ -118,10 +121,10 @@ TEST_F(RunFlow, PerTablePreviewShowsOneTableAtATimeSkipGoesOnBackStops) {
     QStringList seen;
     h.preview.onShow = [&](RunState& s) {
         seen << createdTables();
-        EXPECT_EQ(s.typeMappings.at(0).AccessTable, kSampleTables[kSampleTables.size() - seen.size()]);
-        if (seen.size() < 3)
-            s.StopAfterPreview = false;  // Skip Table
-    };                                   // the third window closes with Back
+        EXPECT_EQ(s.typeMappings.at(0).AccessTable,
+                  kSampleTables[kSampleTables.size() - seen.size()]);
+        if (seen.size() < 3) s.StopAfterPreview = false;  // Skip Table
+    };                                                    // the third window closes with Back
     run();
     EXPECT_EQ(seen, (QStringList{"Sales2020s", "Products", "Orders"}));
     EXPECT_EQ(h.preview.shown, 3);
@@ -133,7 +136,8 @@ TEST_F(RunFlow, PerTablePreviewExecutedWritesEachTableBeforeTheNext) {
     perTable();
     h.preview.onShow = [&](RunState& s) {
         Procedure proc(h.prompts, "in test ");
-        const auto outcome = ExecuteStatementList(s.statements, *s.Paradox_conn, proc, h.progress, h.pump);
+        const auto outcome =
+            ExecuteStatementList(s.statements, *s.Paradox_conn, proc, h.progress, h.pump);
         ASSERT_FALSE(outcome.stoppedBySqlError) << outcome.errorText.toStdString();
         s.SQLFormOK = true;
         s.StopAfterPreview = false;
@@ -149,7 +153,8 @@ TEST_F(RunFlow, PerFilePreviewOnceWithAllStatements) {
     int statements = 0;
     h.preview.onShow = [&](RunState& s) {
         statements = s.statements.count();
-        EXPECT_EQ(createdTables(), (QStringList{"Sales2020s", "Products", "Orders", "OrderDetails", "Customers"}));
+        EXPECT_EQ(createdTables(),
+                  (QStringList{"Sales2020s", "Products", "Orders", "OrderDetails", "Customers"}));
         Procedure proc(h.prompts, "in test ");
         ExecuteStatementList(s.statements, *s.Paradox_conn, proc, h.progress, h.pump);
         s.SQLFormOK = true;
@@ -229,7 +234,8 @@ TEST_F(RunFlow, CleanedTargetNameAlreadyInTheFolderIsAskedFor) {
     seedTable("ORDERDETAILS");
     h.prompts.answers = {true};
     run();
-    EXPECT_EQ(h.prompts.questions, QStringList{"Overwrite?|Would you like to overwrite Order Details?"});
+    EXPECT_EQ(h.prompts.questions,
+              QStringList{"Overwrite?|Would you like to overwrite Order Details?"});
     EXPECT_EQ(h.prompts.reports, QStringList());
     EXPECT_EQ(rowsIn("OrderDetails"), 490);
 }
