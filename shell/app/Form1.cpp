@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QMetaObject>
 #include <QRadioButton>
-#include <cmath>
 
 namespace velmora {
 
@@ -89,14 +88,6 @@ bool Form1::previewPerFile() const {
 }
 bool Form1::previewPerTable() const {
     return Option2->isChecked();
-}
-
-void Form1::setValue(double percent) {
-    ProgressBar1->setValue(static_cast<int>(std::lround(std::clamp(percent, 0.0, 100.0))));
-}
-
-void Form1::setCaption(const QString& text) {
-    ProgressBar1->setCaption(text);
 }
 
 }  // namespace velmora

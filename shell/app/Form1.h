@@ -1,15 +1,15 @@
 #pragma once
 // The main window: the Access database, the Paradox folder, the SQL Preview choices,
 // "Start Converting" and the progress bar. It is the conversion run's host: the run
-// reads its entries, asks and reports through its message boxes, shows progress on
-// its bar and yields to its event loop. Every entry mirrors the settings store.
+// reads its entries, asks and reports through its message boxes, shows progress and
+// its caption on ProgressBar1 and yields to its event loop. Every entry mirrors the settings store.
 
 #include <QString>
 #include <QWidget>
 #include <functional>
 #include <memory>
 
-#include "CaptionProgressBar.h"
+#include "CaptionedProgressBar.h"
 #include "MessagePrompts.h"
 #include "RunHost.h"
 #include "RunState.h"
@@ -32,7 +32,7 @@ struct Form1Services {
     QString programFolder;  // holds the skin, the hand cursor and the samples
 };
 
-class Form1 final : public QWidget, public MainInputs, public ProgressSink {
+class Form1 final : public QWidget, public MainInputs {
     Q_OBJECT
   public:
     explicit Form1(Form1Services services, QWidget* parent = nullptr);
@@ -49,10 +49,6 @@ class Form1 final : public QWidget, public MainInputs, public ProgressSink {
     bool previewEnabled() const override;
     bool previewPerFile() const override;
     bool previewPerTable() const override;
-
-    // ProgressSink
-    void setValue(double percent) override;
-    void setCaption(const QString& text) override;
 
     RunState& runState() { return state_; }
     PointerRules& pointer() { return pointer_; }
@@ -104,7 +100,7 @@ class Form1 final : public QWidget, public MainInputs, public ProgressSink {
     QPushButton* PushButton5 = nullptr;
     QPushButton* PushButton6 = nullptr;
     QPushButton* PushButton7 = nullptr;
-    CaptionProgressBar* ProgressBar1 = nullptr;
+    CaptionedProgressBar* ProgressBar1 = nullptr;
 };
 
 }  // namespace velmora

@@ -100,7 +100,7 @@ void Form1::PushButton6_Click() {
 }
 
 void Form1::PushButton7_Click() {
-    RunHost host{*this, prompts_, *this, pointer_, *preview_, pump_};
+    RunHost host{*this, prompts_, *ProgressBar1, pointer_, *preview_, pump_};
     ConversionRun(host, state_, QLocale::system()).start();
 }
 

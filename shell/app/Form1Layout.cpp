@@ -84,7 +84,7 @@ void Form1::buildControls() {
         addButton(QStringLiteral("PushButton5"), QStringLiteral("Help"), &Form1::PushButton5_Click);
     PushButton7 = addButton(QStringLiteral("PushButton7"), QStringLiteral("Start Converting"),
                             &Form1::PushButton7_Click);
-    ProgressBar1 = named(new CaptionProgressBar, QStringLiteral("ProgressBar1"));
+    ProgressBar1 = named(new CaptionedProgressBar(QString()), QStringLiteral("ProgressBar1"));
 
     // The labels of both frames share one width so that the boxes line up.
     const QFontMetrics metrics(arial);

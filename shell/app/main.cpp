@@ -3,30 +3,11 @@
 #include <QApplication>
 #include <QIcon>
 
-#include "AppInfo.h"
 #include "Form1.h"
 #include "Helpers.h"
+#include "PreviewWindowHost.h"
 
 using namespace velmora;
-
-namespace {
-
-// Stands in for the SQL Preview window until it is part of the program: a preview
-// ends as if the window had been closed without executing anything.
-class PreviewNotBuilt final : public PreviewHost {
-  public:
-    explicit PreviewNotBuilt(QWidget* owner) : prompts_(owner) {}
-    void showPreview(RunState& state) override {
-        prompts_.message(QStringLiteral("The SQL Preview window is not built yet."));
-        state.SQLFormOK = false;
-        state.StopAfterPreview = true;
-    }
-
-  private:
-    MessagePrompts prompts_;
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -36,7 +17,7 @@ int main(int argc, char** argv) {
         QStringLiteral("velmora"), QIcon(ProgramFolder() + QStringLiteral("/velmora.png"))));
 
     XdgOpener opener;
-    Form1 window({[](QWidget* owner) { return std::make_unique<PreviewNotBuilt>(owner); }, opener,
+    Form1 window({[](QWidget* owner) { return std::make_unique<WindowPreviewHost>(owner); }, opener,
                   ProgramFolder()});
     if (!window.load()) return 0;
     window.show();
