@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -20,6 +21,7 @@ class ProcessTest final : public QObject {
     Q_OBJECT
   private slots:
     void withProviderTheWindowShows();
+    void installedProgramFindsItsFiles();
     void missingProviderEndsBeforeTheWindowShows_data();
     void missingProviderEndsBeforeTheWindowShows();
 
@@ -71,6 +73,28 @@ ProcessTest::Outcome ProcessTest::run(const QString& program, const QTemporaryDi
 void ProcessTest::withProviderTheWindowShows() {
     QTemporaryDir dir;
     const Outcome outcome = run(ProgramFolder() + "/velmora", dir, {"VELMORA_TEST_CLOSE_SHOWN=1"});
+    QVERIFY2(outcome.errors.contains("SHOWN\tForm1\n"), qPrintable(outcome.errors));
+    QVERIFY2(!outcome.errors.contains("MODAL\t"), qPrintable(outcome.errors));
+    QCOMPARE(outcome.exitCode, 0);
+}
+
+void ProcessTest::installedProgramFindsItsFiles() {
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath("prefix");
+    QProcess install;
+    install.start(VELMORA_CMAKE_COMMAND, {"--install", VELMORA_BUILD_DIR, "--prefix", prefix});
+    QVERIFY(install.waitForFinished(60000));
+    QVERIFY2(install.exitCode() == 0, install.readAllStandardError().constData());
+    const QString folder = prefix + "/lib/velmora";
+    for (const QString& name :
+         {"velmora", "libvelmora-access.so", "HAND-M.CUR", "Samples/sample.mdb", "velmora.png"})
+        QVERIFY2(QFile::exists(folder + u'/' + name), qPrintable(name));
+    QVERIFY(QFile::exists(prefix + "/share/applications/velmora.desktop"));
+    QVERIFY(QFile::exists(prefix + "/share/icons/hicolor/64x64/apps/velmora.png"));
+    QCOMPARE(QFileInfo(prefix + "/bin/velmora").canonicalFilePath(),
+             QFileInfo(folder + "/velmora").canonicalFilePath());
+    // Started through the link, it finds its provider beside it and shows its window.
+    const Outcome outcome = run(prefix + "/bin/velmora", dir, {"VELMORA_TEST_CLOSE_SHOWN=1"});
     QVERIFY2(outcome.errors.contains("SHOWN\tForm1\n"), qPrintable(outcome.errors));
     QVERIFY2(!outcome.errors.contains("MODAL\t"), qPrintable(outcome.errors));
     QCOMPARE(outcome.exitCode, 0);
