@@ -15,6 +15,8 @@ std::string reasonFor(int errorNumber) {
         case ENOSPC:
         case EDQUOT:
             return "the disk is full";
+        case EFBIG:
+            return "the file would grow past the size this system allows";
         case EACCES:
         case EPERM:
             return "permission denied";

@@ -1,13 +1,12 @@
 #pragma once
-// Notices changes other programs make in the table folder without a system call per
-// statement: a small thread waits for inotify events and bumps a counter, and a session
-// checks its open tables again (size, links, write permission, header) only when the
-// counter moved. Without inotify every statement checks.
+// Notices changes other programs make in the table folder: an inotify watch on the folder
+// is asked once per statement whether anything was created, removed, renamed, closed
+// after writing or had its attributes changed (one cheap call, against a status call per
+// file), and a session checks its open tables again only when something was. Growing
+// its own files does not count. Without inotify every statement checks.
 
-#include <atomic>
 #include <cstdint>
 #include <filesystem>
-#include <thread>
 
 namespace velmora::paradox {
 
@@ -18,24 +17,12 @@ class FolderWatch {
     FolderWatch(const FolderWatch&) = delete;
     FolderWatch& operator=(const FolderWatch&) = delete;
 
-    // Changes whenever a file in the folder was created, removed, renamed, closed after
-    // writing or had its attributes changed.
-    std::uint64_t generation() const {
-        if (active_ && !broken_.load(std::memory_order_relaxed))
-            return generation_.load(std::memory_order_acquire);
-        return fallback_++;
-    }
+    // A number that changes when something happened in the folder since the last call.
+    std::uint64_t generation();
 
   private:
-    void run();
-
     int inotify_ = -1;
-    int wake_ = -1;
-    bool active_ = false;
-    std::atomic<std::uint64_t> generation_{1};
-    std::atomic<bool> broken_{false};
-    mutable std::uint64_t fallback_ = 1;
-    std::thread thread_;
+    std::uint64_t generation_ = 1;
 };
 
 }  // namespace velmora::paradox

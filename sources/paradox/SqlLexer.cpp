@@ -20,7 +20,8 @@ bool isWordPart(char c) {
 }
 }  // namespace
 
-Token Lexer::inQuotes(TokenKind kind, char closing, std::size_t start, const char* what) {
+void Lexer::quotedToken(Token& token, TokenKind kind, char closing, std::size_t start,
+                        const char* what) {
     std::size_t i = start + 1;
     for (;;) {
         if (i >= source_.size()) failSyntax(source_, start, std::string(what) + " is not closed.");
@@ -33,24 +34,32 @@ Token Lexer::inQuotes(TokenKind kind, char closing, std::size_t start, const cha
         }
         ++i;
     }
-    Token t{kind, source_.substr(start + 1, i - start - 1), closing, start};
+    token.kind = kind;
+    token.text = source_.substr(start + 1, i - start - 1);
+    token.closingQuote = closing;
+    token.offset = start;
     at_ = i + 1;
-    return t;
 }
 
-Token Lexer::next() {
+void Lexer::next(Token& token) {
     while (at_ < source_.size() && isSpace(source_[at_])) ++at_;
     const std::size_t start = at_;
-    if (start >= source_.size()) return Token{TokenKind::End, {}, 0, source_.size()};
+    token.closingQuote = 0;
+    token.offset = start;
+    if (start >= source_.size()) {
+        token.kind = TokenKind::End;
+        token.text = {};
+        return;
+    }
     const char c = source_[start];
-    if (c == '\'') return inQuotes(TokenKind::Text, '\'', start, "A text literal");
-    if (c == '"') return inQuotes(TokenKind::QuotedName, '"', start, "A quoted name");
-    if (c == '`') return inQuotes(TokenKind::QuotedName, '`', start, "A quoted name");
-    if (c == '[') return inQuotes(TokenKind::QuotedName, ']', start, "A bracketed name");
+    if (c == '\'') return quotedToken(token, TokenKind::Text, '\'', start, "A text literal");
+    if (c == '"') return quotedToken(token, TokenKind::QuotedName, '"', start, "A quoted name");
+    if (c == '`') return quotedToken(token, TokenKind::QuotedName, '`', start, "A quoted name");
+    if (c == '[') return quotedToken(token, TokenKind::QuotedName, ']', start, "A bracketed name");
     if ((c == 'X' || c == 'x') && start + 1 < source_.size() && source_[start + 1] == '\'') {
-        Token t = inQuotes(TokenKind::Hex, '\'', start + 1, "A hexadecimal literal");
-        t.offset = start;
-        return t;
+        quotedToken(token, TokenKind::Hex, '\'', start + 1, "A hexadecimal literal");
+        token.offset = start;
+        return;
     }
     if (isDigit(c) || (c == '.' && start + 1 < source_.size() && isDigit(source_[start + 1]))) {
         std::size_t i = start;
@@ -68,16 +77,21 @@ Token Lexer::next() {
             }
         }
         at_ = i;
-        return Token{TokenKind::Number, source_.substr(start, i - start), 0, start};
+        token.kind = TokenKind::Number;
+        token.text = source_.substr(start, i - start);
+        return;
     }
     if (isWordStart(c)) {
         std::size_t i = start + 1;
         while (i < source_.size() && isWordPart(source_[i])) ++i;
         at_ = i;
-        return Token{TokenKind::Word, source_.substr(start, i - start), 0, start};
+        token.kind = TokenKind::Word;
+        token.text = source_.substr(start, i - start);
+        return;
     }
     at_ = start + 1;
-    return Token{TokenKind::Symbol, source_.substr(start, 1), 0, start};
+    token.kind = TokenKind::Symbol;
+    token.text = source_.substr(start, 1);
 }
 
 }  // namespace velmora::paradox::sql

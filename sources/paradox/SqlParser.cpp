@@ -70,7 +70,7 @@ class Parser {
     }
 
   private:
-    void advance() { token_ = lexer_.next(); }
+    void advance() { lexer_.next(token_); }
     bool isKeyword(std::string_view keyword) const {
         return token_.kind == TokenKind::Word && sameWord(token_.text, keyword);
     }
@@ -182,14 +182,13 @@ class Parser {
         expectKeyword("VALUES");
         expectSymbol('(');
         do {
-            out_.values.push_back(literal());
+            literal(out_.values.emplace_back());
         } while (acceptSymbol(','));
         expectSymbol(')');
         finish();
     }
 
-    Literal literal() {
-        Literal value;
+    void literal(Literal& value) {
         value.offset = token_.offset;
         if (isSymbol('-') || isSymbol('+')) {
             value.negative = isSymbol('-');
@@ -228,7 +227,6 @@ class Parser {
                 failExpected("a value (a number, a quoted text, NULL, TRUE or FALSE)");
         }
         advance();
-        return value;
     }
 
     void select() {
