@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-25}
 mkdir -p build-fuzz
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_FUZZ=ON \
-  -DVELMORA_GUI=OFF "-DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" \
+  "-DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" \
   > build-fuzz/configure.log || { cat build-fuzz/configure.log; exit 1; }
 cmake --build build-fuzz --target fuzz_paradox_sql -j2 > build-fuzz/build.log || { cat build-fuzz/build.log; exit 1; }
 work=$(mktemp -d)

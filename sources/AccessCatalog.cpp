@@ -17,7 +17,8 @@ std::optional<QStringList> GetSourceTables(const QString& path, const MainInputs
     while (!rows->eof()) {
         const auto& type = rows->fields().item("TABLE_TYPE").value();
         if (!type.isNull() && type.asText() == "TABLE")
-            names.append(QString::fromStdString(rows->fields().item("TABLE_NAME").value().asText()));
+            names.append(
+                QString::fromStdString(rows->fields().item("TABLE_NAME").value().asText()));
         rows->moveNext();
     }
     rows->close();

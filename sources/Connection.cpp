@@ -25,11 +25,13 @@ Session& Connection::session() {
     return *session_;
 }
 
-void Connection::execute(std::string_view statement) { session().execute(statement); }
+void Connection::execute(std::string_view statement) {
+    session().execute(statement);
+}
 
 std::unique_ptr<Recordset> Connection::openSchema(int kind) {
     auto rows = std::make_unique<Recordset>();
-    rows->attach(session().schema(kind));
+    rows->open(session().schema(kind));
     return rows;
 }
 

@@ -14,7 +14,7 @@ namespace velmora::db {
 class Recordset;
 
 class Connection {
-public:
+  public:
     Connection() = default;
     ~Connection();
     Connection(const Connection&) = delete;
@@ -35,7 +35,7 @@ public:
     // For Recordset::open.
     Session& session();
 
-private:
+  private:
     int cursorLocation_ = 2;
     int mode_ = 0;
     std::shared_ptr<Provider> provider_;  // keeps a loaded module alive while the session lives

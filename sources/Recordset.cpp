@@ -39,11 +39,14 @@ const Field& Fields::item(std::string_view name) const {
 }
 
 void Recordset::open(std::string_view statement, Connection& connection) {
-    if (cursor_) throw DbError(errc::kObjectOpen, "Operation is not allowed when the object is open.");
-    attach(connection.session().query(statement));
+    if (cursor_)
+        throw DbError(errc::kObjectOpen, "Operation is not allowed when the object is open.");
+    open(connection.session().query(statement));
 }
 
-void Recordset::attach(std::unique_ptr<RowCursor> cursor) {
+void Recordset::open(std::unique_ptr<RowCursor> cursor) {
+    if (cursor_)
+        throw DbError(errc::kObjectOpen, "Operation is not allowed when the object is open.");
     cursor_ = std::move(cursor);
     const auto& columns = cursor_->columns();
     row_.assign(columns.size(), Value());

@@ -17,14 +17,14 @@ class Connection;
 class Recordset;
 
 class Field {
-public:
+  public:
     const std::string& name() const { return info_->name; }
     std::int16_t type() const { return info_->type; }
     long definedSize() const { return info_->definedSize; }
     // Throws 3021 when the record set has no current row.
     const Value& value() const;
 
-private:
+  private:
     friend class Recordset;
     const Recordset* owner_ = nullptr;
     const ColumnInfo* info_ = nullptr;
@@ -32,24 +32,26 @@ private:
 };
 
 class Fields {
-public:
+  public:
     int count() const { return static_cast<int>(fields_.size()); }
     const Field& item(int index) const;
     const Field& item(std::string_view name) const;
     const Field& operator[](int index) const { return item(index); }
 
-private:
+  private:
     friend class Recordset;
     std::vector<Field> fields_;
 };
 
 class Recordset {
-public:
+  public:
     Recordset() = default;
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
 
     void open(std::string_view statement, Connection& connection);
+    // Opens over rows that did not come from a connection (rows built in memory).
+    void open(std::unique_ptr<RowCursor> cursor);
     bool isOpen() const { return cursor_ != nullptr; }
     bool eof() const;
     bool bof() const;
@@ -58,10 +60,8 @@ public:
     std::int64_t recordCount() const;
     const Fields& fields() const;
 
-private:
-    friend class Connection;
+  private:
     friend class Field;
-    void attach(std::unique_ptr<RowCursor> cursor);
     void requireOpen() const;
 
     std::unique_ptr<RowCursor> cursor_;

@@ -51,9 +51,9 @@ bool CheckProvider(Prompts& prompts, DesktopOpener& opener) {
         db::accessProvider();
         return true;
     } catch (const db::DbError& error) {
-        const bool missing =
-            error.number() == db::errc::kProviderNotFound ||
-            QString::fromUtf8(error.what()).contains(u"provider cannot be found", Qt::CaseInsensitive);
+        const bool missing = error.number() == db::errc::kProviderNotFound ||
+                             QString::fromUtf8(error.what())
+                                 .contains(u"provider cannot be found", Qt::CaseInsensitive);
         if (missing && prompts.askYesNo(ProviderGuidanceMessage())) {
             const QString page = kDownloadHost + QStringLiteral("/en-us/download/details.aspx?id=");
             opener.open(page + QStringLiteral("13255"));

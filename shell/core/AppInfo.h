@@ -5,7 +5,8 @@
 
 namespace velmora {
 
-inline const QString kProductTitle = QStringLiteral("Velmora Ledger Table Transfer Toolkit Platform");
+inline const QString kProductTitle =
+    QStringLiteral("Velmora Ledger Table Transfer Toolkit Platform");
 inline const QString kSupportEmail = QStringLiteral("support@tervane.example");
 inline const QString kContactPage = QStringLiteral("https://www.tervane.example/contact/");
 inline const QString kDownloadHost = QStringLiteral("https://www.microsoft.com");

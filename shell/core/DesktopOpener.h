@@ -6,7 +6,7 @@
 namespace velmora {
 
 class DesktopOpener {
-public:
+  public:
     virtual ~DesktopOpener() = default;
     virtual void open(const QString& target) = 0;
 };

@@ -6,8 +6,8 @@ namespace velmora {
 
 QString composeErrorReport(const QString& description, const QString& location, int step) {
     return description + QStringLiteral("\r\n") + location + QStringLiteral("at line ") +
-           QString::number(step) + QStringLiteral("\r\rPlease email screenshot of this message to ") +
-           kSupportEmail;
+           QString::number(step) +
+           QStringLiteral("\r\rPlease email screenshot of this message to ") + kSupportEmail;
 }
 
 QString describeException(std::exception_ptr error) {

@@ -19,7 +19,7 @@ QString reportLocation(const QString& module, const QString& procedure,
                        const QString& project = QStringLiteral("Kestrune"));
 
 class Procedure {
-public:
+  public:
     Procedure(Prompts& prompts, QString location)
         : prompts_(prompts), location_(std::move(location)) {}
 
@@ -50,7 +50,7 @@ public:
 
     void report(int number, std::exception_ptr error);
 
-private:
+  private:
     Prompts& prompts_;
     QString location_;
 };

@@ -9,7 +9,7 @@
 namespace velmora {
 
 class EventPump {
-public:
+  public:
     virtual ~EventPump() = default;
 
     void yield() {
@@ -19,10 +19,10 @@ public:
     // Processes pending events now, whatever the time since the last pass.
     void yieldNow();
 
-protected:
+  protected:
     virtual void processEvents() = 0;
 
-private:
+  private:
     void checkClock();
 
     static constexpr std::uint32_t kStride = 256;
@@ -34,7 +34,7 @@ private:
 
 // For headless runs: nothing to repaint.
 class NoEventPump final : public EventPump {
-protected:
+  protected:
     void processEvents() override {}
 };
 

@@ -12,8 +12,12 @@ namespace {
 QString title = kProductTitle;
 }
 
-QString applicationTitle() { return title; }
-void setApplicationTitle(const QString& t) { title = t; }
+QString applicationTitle() {
+    return title;
+}
+void setApplicationTitle(const QString& t) {
+    title = t;
+}
 
 bool FileExists(const QString& path) {
     if (path.isEmpty()) return false;
@@ -50,7 +54,9 @@ QString ShortTitle(const QString& fullTitle) {
     return text;
 }
 
-void SetShortTitle() { setApplicationTitle(ShortTitle(kProductTitle)); }
+void SetShortTitle() {
+    setApplicationTitle(ShortTitle(kProductTitle));
+}
 
 bool ListContains(const QStringList& list, const QString& text) {
     const QString wanted = text.toLower();

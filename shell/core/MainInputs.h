@@ -7,7 +7,7 @@
 namespace velmora {
 
 class MainInputs {
-public:
+  public:
     virtual ~MainInputs() = default;
     virtual QString paradoxFolder() const = 0;  // Text1
     virtual void setParadoxFolder(const QString& folder) = 0;
@@ -20,7 +20,7 @@ public:
 
 // Plain values, for the command line and tests.
 class FixedInputs : public MainInputs {
-public:
+  public:
     QString text1, text5, text6;
     bool check1 = false, option1 = true, option2 = false;
 

@@ -7,7 +7,7 @@
 namespace velmora {
 
 class Prompts {
-public:
+  public:
     virtual ~Prompts() = default;
     // OK button, no icon; an empty caption means the application title.
     virtual void message(const QString& text, const QString& caption = {}) = 0;

@@ -1,14 +1,23 @@
-#include "dataaccess/DbError.h"
+// The Access provider module: read-only access to .mdb and .accdb files. Its only
+// exported symbols are the two entry points below; everything else is hidden.
+
+#include "AccessDatabase.h"
+#include "AccessSession.h"
+#include "DatabaseFile.h"
 #include "dataaccess/Provider.h"
 
 namespace velmora::access {
 namespace {
-class PendingProvider final : public db::Provider {
-public:
-    std::unique_ptr<db::Session> connect(const db::ConnectionString&) override {
-        throw db::DbError(db::errc::kProviderFailure, "The Access provider is not built yet.");
+
+class AccessProvider final : public db::Provider {
+  public:
+    std::unique_ptr<db::Session> connect(const db::ConnectionString& settings) override {
+        const DatabaseSettings database = databaseSettingsFrom(settings);
+        return std::make_unique<AccessSession>(
+            AccessDatabase::open(database.path, database.password));
     }
 };
+
 }  // namespace
 }  // namespace velmora::access
 
@@ -16,5 +25,5 @@ extern "C" __attribute__((visibility("default"))) int velmora_provider_abi() {
     return velmora::db::kProviderAbiVersion;
 }
 extern "C" __attribute__((visibility("default"))) velmora::db::Provider* velmora_provider_create() {
-    return new velmora::access::PendingProvider();
+    return new velmora::access::AccessProvider();
 }

@@ -1,0 +1,165 @@
+#include "ConversionRun.h"
+
+#include <QDir>
+
+#include "AccessCatalog.h"
+#include "Dispatch.h"
+#include "Helpers.h"
+#include "RowTransfer.h"
+#include "SourceConnection.h"
+#include "TableDefinition.h"
+#include "TargetFolder.h"
+#include "TargetNames.h"
+#include "ValueLiterals.h"
+#include "dataaccess/AdoTypes.h"
+
+namespace velmora {
+
+namespace {
+
+bool perTableMode(const MainInputs& in) {
+    return in.previewEnabled() && in.previewPerTable() && !in.previewPerFile();
+}
+
+// Makes a 22-character target name unique against the table files in the folder.
+QString uniqueTargetName(QString target, const QString& folder) {
+    for (int n = 0; TableFileExists(folder, target); ++n) {
+        target.chop(1);
+        target += QString::number(n);
+    }
+    return target;
+}
+
+}  // namespace
+
+void ConversionRun::start() {
+    if (state_.ConversionRunning) return;
+    state_.ConversionRunning = true;
+    stats_ = {};
+    state_.statementsExecuted = state_.statementsFailed = 0;
+    MainInputs& in = host_.inputs;
+    Procedure proc(host_.prompts,
+                   reportLocation(QStringLiteral("Form1"), QStringLiteral("PushButton7_Click")));
+
+    proc.step(104, [&] { CopyDB(false, in, host_.prompts); });
+    state_.Paradox_conn = std::make_unique<db::Connection>();
+    db::Connection source;
+    db::Recordset sourceRows;
+    bool connectionsOpen = false;
+
+    const bool noTables = proc.test(118, [&] {
+        if (options_.acceptFolderWithoutTables &&
+            IsFolder(in.paradoxFolder()) == std::optional(true))
+            return false;
+        return !FolderHasDbFiles(in);
+    });
+    if (noTables) {
+        state_.ConversionRunning = false;
+        return;
+    }
+
+    proc.step(120, [&] { host_.pointer.setBusy(true); });
+    proc.step(126, [&] {
+        state_.List1.clear();
+        state_.List2.clear();
+        FillTargetTableList(state_.List1, in, host_.pump);
+    });
+    proc.step(128, [&] {
+        FillSourceTableList(state_.List2, in.accessFile(), in, host_.prompts, host_.pump);
+    });
+    proc.step(130, [&] { source.setCursorLocation(db::ado::adUseClient); });
+    proc.step(132, [&] { source.setMode(db::ado::adModeReadWrite); });
+    proc.step(134,
+              [&] { source.open(SourceConnectionString(QString(), QString(), in).toStdString()); });
+    connectionsOpen = true;
+    proc.step(138, [&] { state_.Paradox_conn->setCursorLocation(db::ado::adUseClient); });
+    proc.step(140, [&] {
+        state_.Paradox_conn->open(TargetConnectionString(in.paradoxFolder()).toStdString());
+    });
+
+    const LiteralWriter literals(locale_);
+    for (int position = static_cast<int>(state_.List2.size()) - 1; position >= 0; --position) {
+        if (proc.test(144, [&] { return perTableMode(in); })) {
+            proc.step(146, [&] { state_.statements.clear(); });
+            proc.step(148, [&] { state_.typeMappings.clear(); });
+        }
+        host_.pump.yieldNow();
+        const QString sourceName = state_.List2.at(position);
+        QString target = TargetTableName(sourceName);
+        const QString folder = in.paradoxFolder();
+        if (target.size() == kTargetNameLength)
+            proc.step(160, [&] { target = uniqueTargetName(target, folder); });
+
+        // Asked for the source name and, since a cleaned name is what the folder holds,
+        // for the target name too.
+        enum class Answer { None, Yes, No } answer = Answer::None;
+        if (proc.test(166, [&] {
+                return ListContains(state_.List1, sourceName) || ListContains(state_.List1, target);
+            })) {
+            proc.step(168, [&] {
+                answer = host_.prompts.askYesNo(
+                             QStringLiteral("Would you like to overwrite ") + sourceName + u'?',
+                             QStringLiteral("Overwrite?"))
+                             ? Answer::Yes
+                             : Answer::No;
+            });
+        }
+        if (answer != Answer::No) {
+            if (proc.test(174, [&] { return perTableMode(in); })) {
+                proc.step(176, [&] { state_.statements.clear(); });
+                proc.step(178, [&] { state_.typeMappings.clear(); });
+            }
+            if (answer == Answer::Yes &&
+                proc.test(182, [&] { return TableFileExists(folder, target); }))
+                proc.step(188, [&] {
+                    DispatchStatement(QStringLiteral("DROP TABLE ") + QuoteIdentifier(target), in,
+                                      state_);
+                });
+            proc.step(192, [&] {
+                host_.progress.setCaption(QStringLiteral("Please wait.. Processing table ") +
+                                          sourceName);
+            });
+            // A table that cannot be read gets one report, and no empty table is created.
+            if (proc.step(194, [&] {
+                    sourceRows.open(("SELECT * FROM `" + sourceName + u'`').toStdString(), source);
+                })) {
+                const FieldRoles roles =
+                    BuildTableDefinition(sourceName, target, sourceRows, proc, host_, state_);
+                const TransferCounts counts =
+                    TransferRows(target, sourceRows, roles, literals, proc, host_, state_);
+                stats_.rowsDispatched += counts.rowsDispatched;
+                stats_.rowsFailed += counts.rowsFailed;
+                ++stats_.tablesProcessed;
+                proc.step(498, [&] { sourceRows.close(); });
+            }
+            state_.StopAfterPreview = true;
+            if (proc.test(502, [&] { return perTableMode(in); })) {
+                proc.step(506, [&] { host_.preview.showPreview(state_); });
+                if (state_.StopAfterPreview) break;
+            }
+        }
+        proc.step(510, [&] { host_.progress.setCaption(QString()); });
+    }
+
+    if (proc.test(516, [&] { return in.previewEnabled() && in.previewPerFile(); })) {
+        state_.SQLFormOK = false;
+        proc.step(520, [&] { host_.preview.showPreview(state_); });
+        if (!state_.SQLFormOK) {
+            proc.step(524, [&] { state_.Paradox_conn->close(); });
+            proc.step(526, [&] { source.close(); });
+            connectionsOpen = false;
+            proc.step(530, [&] { host_.progress.setCaption(QString()); });
+        }
+    }
+    if (connectionsOpen) {
+        proc.step(534, [&] { state_.Paradox_conn->close(); });
+        proc.step(536, [&] { source.close(); });
+    }
+    proc.step(538, [&] { host_.prompts.message(QStringLiteral("Done.")); });
+    proc.step(540, [&] { host_.progress.setValue(0); });
+    proc.step(542, [&] { host_.progress.setCaption(QString()); });
+    proc.step(544, [&] { host_.pointer.setBusy(false); });
+    state_.ConversionRunning = false;
+}
+
+}  // namespace velmora

@@ -1,0 +1,84 @@
+#include "RowTransfer.h"
+
+#include <charconv>
+
+#include "Dispatch.h"
+#include "TargetNames.h"
+
+namespace velmora {
+
+namespace {
+
+enum class FieldKind : char { Text, Numeric, Binary };
+
+std::vector<FieldKind> fieldKinds(int count, const FieldRoles& roles) {
+    std::vector<FieldKind> kinds(static_cast<std::size_t>(std::max(count, 0)), FieldKind::Text);
+    for (int ordinal : roles.NumericFields)
+        if (ordinal < count) kinds[static_cast<std::size_t>(ordinal)] = FieldKind::Numeric;
+    for (int ordinal : roles.BinaryFields)
+        if (ordinal < count) kinds[static_cast<std::size_t>(ordinal)] = FieldKind::Binary;
+    return kinds;
+}
+
+}  // namespace
+
+TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows,
+                            const FieldRoles& roles, const LiteralWriter& literals, Procedure& proc,
+                            RunHost& host, RunState& state) {
+    TransferCounts counts;
+    if (!proc.test(374, [&] { return !sourceRows.eof() && !sourceRows.bof(); })) return counts;
+
+    std::int64_t rowCount = 0;
+    proc.step(376, [&] { rowCount = sourceRows.recordCount(); });
+    const std::string prefix =
+        (QStringLiteral("INSERT INTO ") + QuoteIdentifier(targetName) + QStringLiteral(" VALUES("))
+            .toStdString();
+    std::int32_t rowNumber = 0;
+    std::int32_t progress = 0;
+    std::string statement;
+    std::vector<FieldKind> kinds;
+    do {
+        host.pump.yield();
+        ++progress;
+        proc.step(386, [&] {
+            host.progress.setValue((static_cast<double>(progress) + 1.0) /
+                                   (static_cast<double>(rowCount) + 1.0) * 100.0);
+        });
+        statement.assign(prefix);
+        char number[16];
+        statement.append(number, std::to_chars(number, number + sizeof number, rowNumber).ptr);
+        statement += ',';
+
+        int fieldCount = 0;
+        proc.step(394, [&] { fieldCount = sourceRows.fields().count(); });
+        if (static_cast<int>(kinds.size()) != fieldCount) kinds = fieldKinds(fieldCount, roles);
+        for (int ordinal = 0; ordinal < fieldCount; ++ordinal) {
+            host.pump.yield();
+            proc.step(398, [&] {
+                switch (kinds[static_cast<std::size_t>(ordinal)]) {
+                    case FieldKind::Binary:
+                        LiteralWriter::appendBinary(statement);
+                        break;
+                    case FieldKind::Numeric:
+                        literals.appendNumeric(statement,
+                                               sourceRows.fields().item(ordinal).value());
+                        break;
+                    case FieldKind::Text:
+                        literals.appendText(statement, sourceRows.fields().item(ordinal).value());
+                        break;
+                }
+            });
+        }
+        statement.resize(statement.size() - 2);
+        statement += ')';
+        if (proc.step(490, [&] { DispatchStatement(statement, host.inputs, state); }))
+            ++counts.rowsDispatched;
+        else
+            ++counts.rowsFailed;
+        proc.step(492, [&] { sourceRows.moveNext(); });
+        ++rowNumber;
+    } while (!proc.test(496, [&] { return sourceRows.eof(); }));
+    return counts;
+}
+
+}  // namespace velmora

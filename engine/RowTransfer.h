@@ -1,0 +1,25 @@
+#pragma once
+// One INSERT statement per source row, the key column "TVXID" numbering the rows from 0.
+
+#include <QString>
+
+#include "ErrorReport.h"
+#include "Recordset.h"
+#include "RunHost.h"
+#include "RunState.h"
+#include "TableDefinition.h"
+#include "ValueLiterals.h"
+
+namespace velmora {
+
+struct TransferCounts {
+    std::int64_t rowsDispatched = 0;
+    std::int64_t rowsFailed = 0;
+};
+
+// Steps 374 to 496 of the run. Moves the progress bar once per row.
+TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows,
+                            const FieldRoles& roles, const LiteralWriter& literals, Procedure& proc,
+                            RunHost& host, RunState& state);
+
+}  // namespace velmora

@@ -1,0 +1,60 @@
+#include "StatementExecution.h"
+
+namespace velmora {
+
+namespace {
+
+bool isBlank(std::string_view line) {
+    for (const char c : line)
+        if (c != ' ') return false;
+    return true;
+}
+
+bool containsInsertInto(std::string_view line) {
+    static constexpr std::string_view kWords = "insert into";
+    if (line.size() < kWords.size()) return false;
+    for (std::size_t at = 0; at + kWords.size() <= line.size(); ++at) {
+        std::size_t i = 0;
+        while (i < kWords.size() &&
+               std::tolower(static_cast<unsigned char>(line[at + i])) == kWords[i])
+            ++i;
+        if (i == kWords.size()) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+QString ExecutionProgressText(int line, int count) {
+    return QStringLiteral("Please wait.. Processing row: ") + QString::number(line) +
+           QStringLiteral(" of ") + QString::number(count);
+}
+
+ExecutionOutcome ExecuteStatementList(const StatementList& statements, db::Connection& connection,
+                                      Procedure& proc, ProgressSink& progress, EventPump& pump) {
+    ExecutionOutcome outcome;
+    const int count = statements.count();
+    for (int line = 1; line <= count; ++line) {
+        pump.yield();
+        proc.step(114, [&] { progress.setValue(static_cast<double>(line) / count * 100.0); });
+        proc.step(116, [&] { progress.setCaption(ExecutionProgressText(line, count)); });
+        const std::string_view text = statements.utf8(line - 1);
+        if (isBlank(text)) continue;
+        const int step = containsInsertInto(text) ? 132 : 134;
+        try {
+            connection.execute(text);
+        } catch (...) {
+            const QString description = describeException(std::current_exception());
+            if (description.contains(QLatin1String("SQLException"), Qt::CaseInsensitive)) {
+                outcome.stoppedBySqlError = true;
+                outcome.errorLine = line;
+                outcome.errorText = description;
+                return outcome;
+            }
+            proc.report(step, std::current_exception());
+        }
+    }
+    return outcome;
+}
+
+}  // namespace velmora

@@ -1,0 +1,72 @@
+#pragma once
+// The run's statement list, shown by the SQL Preview window. Statements are kept as
+// UTF-8 in large shared blocks (about 16 bytes of bookkeeping each), so a million
+// statements cost little more than their text. Items are edited in place but never
+// added, removed or reordered by the windows.
+
+#include <QAbstractListModel>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "ClipboardTable.h"
+
+namespace velmora {
+
+class StatementList final : public QAbstractListModel, public ClipboardTable {
+    Q_OBJECT
+  public:
+    explicit StatementList(QObject* parent = nullptr);
+
+    int count() const { return static_cast<int>(entries_.size()); }
+    std::string_view utf8(int index) const;
+    QString text(int index) const { return QString::fromUtf8(utf8(index)); }
+    void append(std::string_view statement);
+    void append(const QString& statement);
+    void setText(int index, const QString& text);
+    bool isChecked(int index) const { return entries_[static_cast<std::size_t>(index)].checked; }
+    void setChecked(int index, bool checked);
+    void clear();
+
+    std::size_t textBytes() const { return liveBytes_; }
+    std::size_t memoryBytes() const;
+
+    // List model: one column headed "SQL Preview", user-checkable items.
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Copying.
+    int tableRows() const override { return count(); }
+    int tableColumns() const override { return 1; }
+    QString cellText(int row, int) const override { return text(row); }
+    qsizetype cellLength(int row, int) const override;
+    bool rowChecked(int row) const override { return isChecked(row); }
+
+  private:
+    struct Entry {
+        std::uint32_t block;
+        std::uint32_t offset;
+        std::uint32_t length;
+        std::uint32_t checked;
+    };
+    struct Block {
+        std::unique_ptr<char[]> data;
+        std::size_t size = 0;
+        std::size_t capacity = 0;
+    };
+
+    Entry store(std::string_view text);
+    void compactIfWasteful();
+
+    std::vector<Block> blocks_;
+    std::vector<Entry> entries_;
+    std::size_t liveBytes_ = 0;
+    std::size_t storedBytes_ = 0;
+};
+
+}  // namespace velmora

@@ -1,0 +1,120 @@
+#include "TableDefinition.h"
+
+#include <array>
+
+#include "AdoTypeName.h"
+#include "Dispatch.h"
+#include "TargetNames.h"
+
+namespace velmora {
+
+namespace {
+
+struct MappingRow {
+    std::array<const char*, 2> tests;
+    const char* columnType;
+    const char* accessType;
+    const char* paradoxType;
+    TypeMapping::Role role;
+};
+
+using Role = TypeMapping::Role;
+
+// Tried from the top; the first row whose test the label contains wins. Single maps to
+// FLOAT (INT would cut 3.75 to 3) and Access's date-time (adDate) to TIMESTAMP (a
+// Paradox Date holds no time of day); both keep every value whole.
+constexpr MappingRow kMapping[] = {
+    {{"char", nullptr}, " TEXT(", "har", "TEXT", Role::Text},
+    {{"adlongvarbinary", nullptr}, " VARCHAR, ", "adlongvarbinary", "VARCHAR", Role::Binary},
+    {{"longvar", nullptr}, " VARCHAR, ", "longvar", "VARCHAR", Role::Text},
+    {{"double", nullptr}, " FLOAT, ", "double", "FLOAT", Role::Numeric},
+    {{"single", nullptr}, " FLOAT, ", "single", "FLOAT", Role::Numeric},
+    {{"smallint", "tinyint"}, " SMALLINT, ", "smallint", "SMALLINT", Role::Numeric},
+    {{"int", nullptr}, " INT, ", "int", "INT", Role::Numeric},
+    {{"currency", "numeric"}, " CURRENCY, ", "currency", "CURRENCY", Role::Numeric},
+    {{"decimal", nullptr}, " DECIMAL, ", "decimal", "DECIMAL", Role::Numeric},
+    {{"addate", nullptr}, " TIMESTAMP, ", "date", "TIMESTAMP", Role::Text},
+    {{"date", nullptr}, " DATE, ", "date", "DATE", Role::Text},
+    {{"timestamp", nullptr}, " TIMESTAMP, ", "date", "TIMESTAMP", Role::Text},
+    {{"bool", nullptr}, " BIT, ", "bool", "BIT", Role::Numeric},
+};
+
+}  // namespace
+
+TypeMapping MapType(const QString& label, long definedSize) {
+    for (const MappingRow& row : kMapping) {
+        const bool matches =
+            label.contains(QLatin1String(row.tests[0])) ||
+            (row.tests[1] != nullptr && label.contains(QLatin1String(row.tests[1])));
+        if (!matches) continue;
+        TypeMapping mapping{QString::fromLatin1(row.columnType),
+                            QString::fromLatin1(row.accessType),
+                            QString::fromLatin1(row.paradoxType), row.role};
+        if (mapping.paradoxType == QLatin1String("TEXT"))
+            mapping.columnType +=
+                QString::number(definedSize < 256 ? definedSize : 255) + QStringLiteral("), ");
+        return mapping;
+    }
+    return TypeMapping{QStringLiteral(" VARCHAR, "), QStringLiteral("OTHER TYPES"),
+                       QStringLiteral("VARCHAR"), Role::Text};
+}
+
+FieldRoles BuildTableDefinition(const QString& sourceName, const QString& targetName,
+                                const db::Recordset& sourceRows, Procedure& proc, RunHost& host,
+                                RunState& state) {
+    FieldRoles roles;
+    QString statement = QStringLiteral("CREATE TABLE ") + QuoteIdentifier(targetName) + u'(';
+    statement += QStringLiteral("\"TVXID\" INT, ");
+
+    int fieldCount = 0;
+    proc.step(210, [&] { fieldCount = sourceRows.fields().count(); });
+    for (int ordinal = 0; ordinal < fieldCount; ++ordinal) {
+        int entry = -1;
+        proc.step(212, [&] {
+            state.typeMappings.append(
+                {sourceName,
+                 QString::fromStdString(sourceRows.fields().item(ordinal).name()),
+                 {},
+                 {}});
+            entry = state.typeMappings.count() - 1;
+        });
+        host.pump.yield();
+        QString cleaned;
+        QString column;
+        proc.step(218, [&] {
+            cleaned = CleanName(QString::fromStdString(sourceRows.fields().item(ordinal).name()));
+            column = QuoteIdentifier(cleaned.left(25));
+        });
+        proc.step(222, [&] {
+            // A column name already in the statement, in any letter case, takes a counter.
+            for (int counter = 0; statement.contains(column + u' ', Qt::CaseInsensitive); ++counter)
+                column = QuoteIdentifier(cleaned.left(24) + QString::number(counter));
+        });
+        QString label;
+        proc.step(228, [&] {
+            label =
+                AdoTypeName(sourceRows.fields().item(ordinal).type()).value_or(QString()).toLower();
+        });
+        proc.step(230, [&] {
+            const TypeMapping mapping =
+                MapType(label, sourceRows.fields().item(ordinal).definedSize());
+            statement += column + mapping.columnType;
+            if (entry >= 0)
+                state.typeMappings.setTypes(entry, mapping.accessType, mapping.paradoxType);
+            if (mapping.role == Role::Numeric) roles.NumericFields.push_back(ordinal);
+            if (mapping.role == Role::Binary) roles.BinaryFields.push_back(ordinal);
+        });
+    }
+    statement = statement.trimmed();
+    statement.chop(1);
+    statement += QStringLiteral(");");
+    proc.step(358, [&] { DispatchStatement(statement, host.inputs, state); });
+
+    const QString target = QuoteIdentifier(targetName);
+    const QString index = QStringLiteral("CREATE INDEX ") + target + QStringLiteral(" ON ") +
+                          target + QStringLiteral(" (\"TVXID\") with primary");
+    proc.step(368, [&] { DispatchStatement(index, host.inputs, state); });
+    return roles;
+}
+
+}  // namespace velmora

@@ -1,0 +1,39 @@
+#pragma once
+// The CREATE TABLE and CREATE INDEX statements of one table and the type-mapping
+// records of its fields.
+
+#include <QString>
+#include <vector>
+
+#include "ErrorReport.h"
+#include "Recordset.h"
+#include "RunHost.h"
+#include "RunState.h"
+
+namespace velmora {
+
+// Which fields the row transfer writes as numbers and which as (untransferred) long
+// binary data, by ordinal, ascending.
+struct FieldRoles {
+    std::vector<int> NumericFields;
+    std::vector<int> BinaryFields;
+};
+
+// One row of the type mapping: the first row whose test matches a field's lower-cased
+// ADO type name decides its column type.
+struct TypeMapping {
+    QString columnType;  // appended after the column name; TEXT carries its size
+    QString accessType;
+    QString paradoxType;
+    enum class Role { Text, Numeric, Binary } role = Role::Text;
+};
+
+TypeMapping MapType(const QString& typeLabel, long definedSize);
+
+// Steps 196 to 368 of the run: appends the table's type-mapping records, dispatches its
+// two statements and returns the field roles.
+FieldRoles BuildTableDefinition(const QString& sourceName, const QString& targetName,
+                                const db::Recordset& sourceRows, Procedure& proc, RunHost& host,
+                                RunState& state);
+
+}  // namespace velmora

@@ -1,0 +1,196 @@
+#include "ValueLiterals.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "dataaccess/Calendar.h"
+
+namespace velmora {
+
+namespace {
+
+// The first character of a locale pattern that is neither a letter nor a blank.
+QChar separatorOf(const QString& pattern, QChar fallback) {
+    for (QChar c : pattern)
+        if (!c.isLetter() && !c.isSpace() && c != u'\'') return c;
+    return fallback;
+}
+
+template <typename T>
+std::string shortest(T value) {
+    if (std::isnan(value)) return "NaN";
+    if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+void appendInteger(std::string& out, std::int64_t value) {
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr);
+}
+
+void appendQuoted(std::string& out, std::string_view text) {
+    out += '\'';
+    for (const char c : text) {
+        out += c;
+        if (c == '\'') out += '\'';
+    }
+    out += "', ";
+}
+
+std::string hexText(const db::Bytes& bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (const std::uint8_t b : bytes) {
+        text += kDigits[b >> 4];
+        text += kDigits[b & 15];
+    }
+    return text;
+}
+
+void appendTwoDigits(std::string& out, int value) {
+    out += static_cast<char>('0' + value / 10 % 10);
+    out += static_cast<char>('0' + value % 10);
+}
+
+}  // namespace
+
+std::string NumberText(double value) {
+    return shortest(value);
+}
+std::string NumberText(float value) {
+    return shortest(value);
+}
+
+LiteralWriter::LiteralWriter(const QLocale& locale)
+    : locale_(locale),
+      dateSeparator_(separatorOf(locale.dateFormat(QLocale::ShortFormat), u'/')),
+      timeSeparator_(separatorOf(locale.timeFormat(QLocale::ShortFormat), u':')),
+      dateSep_(QString(dateSeparator_).toStdString()),
+      timeSep_(QString(timeSeparator_).toStdString()) {}
+
+std::string LiteralWriter::dateLiteral(const db::DateTime& value) const {
+    // Rounded to the second, as the time form shows it.
+    double whole = std::trunc(value.serial);
+    auto seconds =
+        static_cast<std::int64_t>(std::llround(std::fabs(value.serial - whole) * 86400.0));
+    auto days = static_cast<std::int64_t>(whole);
+    if (seconds >= 86400) {
+        seconds -= 86400;
+        days += value.serial < 0 ? -1 : 1;
+    }
+    const db::CivilDate date = db::civilFromDays(days + db::daysFromCivil({1899, 12, 30}));
+    std::string text;
+    appendTwoDigits(text, date.month);
+    text += dateSep_;
+    appendTwoDigits(text, date.day);
+    text += dateSep_;
+    char year[16];
+    std::snprintf(year, sizeof year, "%04d", date.year);
+    text += year;
+    if (seconds != 0 || days == 0) {
+        text += ' ';
+        appendTwoDigits(text, static_cast<int>(seconds / 3600));
+        text += timeSep_;
+        appendTwoDigits(text, static_cast<int>(seconds / 60 % 60));
+        text += timeSep_;
+        appendTwoDigits(text, static_cast<int>(seconds % 60));
+    }
+    return text;
+}
+
+void LiteralWriter::appendNumeric(std::string& out, const db::Value& value) const {
+    using db::ValueKind;
+    switch (value.kind()) {
+        case ValueKind::Null:
+            out += "NULL, ";
+            return;
+        case ValueKind::Boolean:
+            out += value.asBool() ? "1, " : "0, ";
+            return;
+        case ValueKind::Integer:
+            appendInteger(out, value.asInt());
+            break;
+        case ValueKind::Single:
+            out += shortest(value.asSingle());
+            break;
+        case ValueKind::Double:
+            out += shortest(value.asDouble());
+            break;
+        case ValueKind::Currency:
+            out += value.asCurrency().toString();
+            break;
+        case ValueKind::Decimal:
+            out += value.asDecimal().toString();
+            break;
+        case ValueKind::Text: {
+            // A text in a numeric field: written as it reads, with a decimal point.
+            const QString text = QString::fromStdString(value.asText());
+            if (text.isEmpty()) {
+                out += "NULL, ";
+                return;
+            }
+            if (text == QLatin1String("True") || text == QLatin1String("False")) {
+                out += text == QLatin1String("True") ? "1, " : "0, ";
+                return;
+            }
+            bool number = false;
+            locale_.toDouble(text, &number);
+            out += number ? QString(text).replace(u',', u'.').toStdString() : value.asText();
+            break;
+        }
+        case ValueKind::DateTime:
+            out += '\'' + dateLiteral(value.asDateTime()) + '\'';
+            break;
+        case ValueKind::Guid:
+            out += value.asGuid().toString();
+            break;
+        case ValueKind::Bytes:
+            out += hexText(value.asBytes());
+            break;
+    }
+    out += ", ";
+}
+
+void LiteralWriter::appendText(std::string& out, const db::Value& value) const {
+    using db::ValueKind;
+    switch (value.kind()) {
+        case ValueKind::Null:
+            out += "NULL, ";
+            return;
+        case ValueKind::Text:
+            if (value.asText().empty())
+                out += "NULL, ";
+            else
+                appendQuoted(out, value.asText());
+            return;
+        case ValueKind::DateTime:
+            appendQuoted(out, dateLiteral(value.asDateTime()));
+            return;
+        case ValueKind::Boolean:
+            appendQuoted(out, value.asBool() ? "True" : "False");
+            return;
+        case ValueKind::Guid:
+            appendQuoted(out, value.asGuid().toString());
+            return;
+        case ValueKind::Bytes:
+            if (value.asBytes().empty())
+                out += "NULL, ";
+            else
+                appendQuoted(out, hexText(value.asBytes()));
+            return;
+        default: {
+            std::string number;
+            appendNumeric(number, value);
+            number.resize(number.size() - 2);
+            appendQuoted(out, number);
+            return;
+        }
+    }
+}
+
+}  // namespace velmora

@@ -1,0 +1,46 @@
+#pragma once
+// Writes source values as SQL literals ("value pieces", each ending in ", ").
+// Numbers keep every digit and read back to the same value; dates keep four-digit
+// years and their seconds, month first, with the user's date and time separators;
+// text keeps every character, apostrophes doubled.
+
+#include <QLocale>
+#include <QString>
+#include <string>
+
+#include "dataaccess/Value.h"
+
+namespace velmora {
+
+class LiteralWriter {
+  public:
+    explicit LiteralWriter(const QLocale& locale);
+
+    // A field written without quotes: NULL, 1 or 0 for Yes/No, or the number.
+    void appendNumeric(std::string& out, const db::Value& value) const;
+    // A field written as a quoted literal: NULL for Null and empty text, dates with the
+    // two date patterns, anything else as its text.
+    void appendText(std::string& out, const db::Value& value) const;
+    // Long binary data is not transferred: an empty text literal.
+    static void appendBinary(std::string& out) { out += "'', "; }
+
+    // "mm/dd/yyyy" or "mm/dd/yyyy hh:nn:ss" with the user's separators; the long form
+    // when the value has a time of day or lies on the zero date (30 December 1899).
+    std::string dateLiteral(const db::DateTime& value) const;
+
+    QChar dateSeparator() const { return dateSeparator_; }
+    QChar timeSeparator() const { return timeSeparator_; }
+
+  private:
+    QLocale locale_;
+    QChar dateSeparator_;
+    QChar timeSeparator_;
+    std::string dateSep_;
+    std::string timeSep_;
+};
+
+// Shortest texts that read back to exactly the same number.
+std::string NumberText(double value);
+std::string NumberText(float value);
+
+}  // namespace velmora

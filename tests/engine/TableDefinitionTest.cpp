@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include "TableDefinition.h"
+#include "TestHosts.h"
+#include "dataaccess/AdoTypes.h"
+
+using namespace velmora;
+using namespace velmora::db::ado;
+
+namespace {
+
+struct Definition : ::testing::Test {
+    test::Harness h;
+    FieldRoles build(const QString& source, const QString& target, std::vector<db::ColumnInfo> columns) {
+        h.inputs.check1 = true;  // collect the statements
+        db::Recordset rows;
+        rows.open(std::make_unique<test::MemoryRows>(std::move(columns), std::vector<std::vector<db::Value>>{}));
+        Procedure proc(h.prompts, "in test ");
+        return BuildTableDefinition(source, target, rows, proc, h.host, h.state);
+    }
+    QString statement(int i) const { return h.state.statements.text(i); }
+};
+
+}  // namespace
+
+TEST_F(Definition, CustomersExample) {
+    const FieldRoles roles = build("Customers", "Customers",
+                                   {{"ID", adInteger, 4},
+                                    {"Name", adVarWChar, 50},
+                                    {"Balance", adCurrency, 8},
+                                    {"Photo", adLongVarBinary, 0},
+                                    {"Joined", adDate, 8}});
+    ASSERT_EQ(h.state.statements.count(), 2);
+    // Access's date-time maps to TIMESTAMP so the time of day survives.
+    EXPECT_EQ(statement(0),
+              "CREATE TABLE \"Customers\"(\"TVXID\" INT, \"ID\" INT, \"Name\" TEXT(50), \"Balance\" "
+              "CURRENCY, \"Photo\" VARCHAR, \"Joined\" TIMESTAMP);");
+    EXPECT_EQ(statement(1), "CREATE INDEX \"Customers\" ON \"Customers\" (\"TVXID\") with primary");
+    EXPECT_EQ(roles.NumericFields, (std::vector<int>{0, 2}));
+    EXPECT_EQ(roles.BinaryFields, (std::vector<int>{3}));
+    ASSERT_EQ(h.state.typeMappings.count(), 5);
+    EXPECT_EQ(h.state.typeMappings.at(0), (TypeMappingEntry{"Customers", "ID", "int", "INT"}));
+    EXPECT_EQ(h.state.typeMappings.at(1), (TypeMappingEntry{"Customers", "Name", "har", "TEXT"}));
+    EXPECT_EQ(h.state.typeMappings.at(2), (TypeMappingEntry{"Customers", "Balance", "currency", "CURRENCY"}));
+    EXPECT_EQ(h.state.typeMappings.at(3), (TypeMappingEntry{"Customers", "Photo", "adlongvarbinary", "VARCHAR"}));
+    EXPECT_EQ(h.state.typeMappings.at(4), (TypeMappingEntry{"Customers", "Joined", "date", "TIMESTAMP"}));
+}
+
+TEST_F(Definition, DuplicateColumnNamesTakeCounters) {
+    build("T", "T", {{"Qty", adInteger, 4}, {"qty", adInteger, 4}, {"QTY", adInteger, 4}, {"TVXID", adInteger, 4}});
+    EXPECT_EQ(statement(0),
+              "CREATE TABLE \"T\"(\"TVXID\" INT, \"Qty\" INT, \"qty0\" INT, \"QTY1\" INT, \"TVXID0\" INT);");
+}
+
+TEST_F(Definition, LongNamesAreCutAndCleaned) {
+    build("T", "T",
+          {{"Unit Price (EUR)", adCurrency, 8},
+           {"ABCDEFGHIJKLMNOPQRSTUVWXYZ1234", adInteger, 4},
+           {"ABCDEFGHIJKLMNOPQRSTUVWXYZ5678", adInteger, 4},
+           {"O'Neil \"Q\"", adVarWChar, 10}});
+    EXPECT_EQ(statement(0),
+              "CREATE TABLE \"T\"(\"TVXID\" INT, \"UnitPriceEUR\" CURRENCY, \"ABCDEFGHIJKLMNOPQRSTUVWXY\" INT, "
+              "\"ABCDEFGHIJKLMNOPQRSTUVWX0\" INT, \"ONeil\"\"Q\"\"\" TEXT(10));");
+    EXPECT_EQ(h.state.typeMappings.at(0).AccessField, "Unit Price (EUR)");
+}
+
+TEST_F(Definition, TableWithoutFields) {
+    build("T", "T", {});
+    EXPECT_EQ(statement(0), "CREATE TABLE \"T\"(\"TVXID\" INT);");
+    EXPECT_EQ(h.state.typeMappings.count(), 0);
+}
+
+TEST(TypeMapping, RowsDecideInOrder) {
+    struct Case {
+        QString label;
+        long size;
+        QString column, access, paradox;
+        TypeMapping::Role role;
+    };
+    using R = TypeMapping::Role;
+    const Case cases[] = {
+        {"advarwchar", 255, " TEXT(255), ", "har", "TEXT", R::Text},
+        {"advarwchar", 256, " TEXT(255), ", "har", "TEXT", R::Text},
+        {"adwchar", 0, " TEXT(0), ", "har", "TEXT", R::Text},
+        {"adlongvarwchar", 0, " TEXT(0), ", "har", "TEXT", R::Text},
+        {"adlongvarwchar", 1073741823, " TEXT(255), ", "har", "TEXT", R::Text},
+        {"adsingle", 4, " FLOAT, ", "single", "FLOAT", R::Numeric},
+        {"adunsignedtinyint", 1, " SMALLINT, ", "smallint", "SMALLINT", R::Numeric},
+        {"adbigint", 8, " INT, ", "int", "INT", R::Numeric},
+        {"adnumeric", 19, " CURRENCY, ", "currency", "CURRENCY", R::Numeric},
+        {"addecimal", 19, " DECIMAL, ", "decimal", "DECIMAL", R::Numeric},
+        {"addbdate", 6, " DATE, ", "date", "DATE", R::Text},
+        {"addbtimestamp", 16, " TIMESTAMP, ", "date", "TIMESTAMP", R::Text},
+        {"adboolean", 2, " BIT, ", "bool", "BIT", R::Numeric},
+        {"adguid", 16, " VARCHAR, ", "OTHER TYPES", "VARCHAR", R::Text},
+        {"adlongvarbinary", 0, " VARCHAR, ", "adlongvarbinary", "VARCHAR", R::Binary},
+        {"", 0, " VARCHAR, ", "OTHER TYPES", "VARCHAR", R::Text},
+    };
+    for (const Case& c : cases) {
+        const TypeMapping m = MapType(c.label, c.size);
+        EXPECT_EQ(m.columnType, c.column) << c.label.toStdString();
+        EXPECT_EQ(m.accessType, c.access) << c.label.toStdString();
+        EXPECT_EQ(m.paradoxType, c.paradox) << c.label.toStdString();
+        EXPECT_EQ(m.role, c.role) << c.label.toStdString();
+    }
+}
