@@ -9,7 +9,6 @@
 
 #include "ConversionRun.h"
 #include "Recordset.h"
-#include "StatementExecution.h"
 #include "TargetNames.h"
 #include "TestHosts.h"
 
@@ -21,9 +20,32 @@ QString samplePath() {
     return QStringLiteral(VELMORA_SOURCE_DIR "/Samples/sample.mdb");
 }
 
-// The sample's tables as the catalogue lists them, and their row counts.
+// The sample's tables as the catalogue lists them.
 const QStringList kSampleTables = {"Customers", "Order Details", "Orders", "Products",
                                    "Sales (2020)'s"};
+// Rows naming Ōsaka, which the tables' code page (1252) cannot hold: the driver refuses them
+// rather than change the text, and each is reported.
+constexpr int kRefusedCustomers = 1;
+constexpr int kRefusedOrders = 16;
+constexpr int kRefusedRows = kRefusedCustomers + kRefusedOrders;
+
+// Every report names step 490 (a refused row) and the character that does not fit.
+bool onlyRefusedRows(const QStringList& reports) {
+    for (const QString& r : reports)
+        if (!r.contains("PushButton7_Click at line 490") || !r.contains(QString::fromUtf8("Ō")))
+            return false;
+    return true;
+}
+
+// A preview window whose user executes every line and goes on past refused ones.
+void executeEachLine(RunState& s) {
+    for (int i = 0; i < s.statements.count(); ++i) {
+        try {
+            s.Paradox_conn->execute(s.statements.utf8(i));
+        } catch (const db::DbError&) {
+        }
+    }
+}
 
 struct RunFlow : ::testing::Test {
     QTemporaryDir folder;
@@ -76,12 +98,14 @@ struct RunFlow : ::testing::Test {
 TEST_F(RunFlow, DirectModeCopiesEveryTableLastListedFirst) {
     directMode();
     run();
-    EXPECT_EQ(h.prompts.reports, QStringList()) << h.prompts.reports.join("\n---\n").toStdString();
+    EXPECT_EQ(h.prompts.reports.size(), kRefusedRows);
+    EXPECT_TRUE(onlyRefusedRows(h.prompts.reports))
+        << h.prompts.reports.join("\n---\n").toStdString();
     EXPECT_EQ(h.prompts.messages, QStringList{"Done."});
     EXPECT_EQ(h.state.List2, kSampleTables);
-    EXPECT_EQ(rowsIn("Customers"), 10);
+    EXPECT_EQ(rowsIn("Customers"), 10 - kRefusedCustomers);
     EXPECT_EQ(rowsIn("OrderDetails"), 490);
-    EXPECT_EQ(rowsIn("Orders"), 200);
+    EXPECT_EQ(rowsIn("Orders"), 200 - kRefusedOrders);
     EXPECT_EQ(rowsIn("Products"), 10);
     EXPECT_EQ(rowsIn("Sales2020s"), 16);
     EXPECT_FALSE(h.state.ConversionRunning);
@@ -97,6 +121,7 @@ TEST_F(RunFlow, OverwriteQuestionYesDropsAndRecreatesNoSkips) {
     directMode();
     run();
     h.prompts.messages.clear();
+    h.prompts.reports.clear();
     // Customers (last asked) is kept, everything else replaced.
     h.prompts.answers = {true, true, true, true, false};
     run();
@@ -106,9 +131,10 @@ TEST_F(RunFlow, OverwriteQuestionYesDropsAndRecreatesNoSkips) {
                            "Overwrite?|Would you like to overwrite Orders?",
                            "Overwrite?|Would you like to overwrite Order Details?",
                            "Overwrite?|Would you like to overwrite Customers?"}));
-    EXPECT_EQ(h.prompts.reports, QStringList());
+    EXPECT_EQ(h.prompts.reports.size(), kRefusedOrders);
+    EXPECT_TRUE(onlyRefusedRows(h.prompts.reports));
     EXPECT_EQ(rowsIn("OrderDetails"), 490);
-    EXPECT_EQ(rowsIn("Customers"), 10);
+    EXPECT_EQ(rowsIn("Customers"), 10 - kRefusedCustomers);
     // A skipped table adds nothing to the type-mapping list.
     int customerFields = 0;
     for (int i = 0; i < h.state.typeMappings.count(); ++i)
@@ -134,18 +160,18 @@ TEST_F(RunFlow, PerTablePreviewShowsOneTableAtATimeSkipGoesOnBackStops) {
 
 TEST_F(RunFlow, PerTablePreviewExecutedWritesEachTableBeforeTheNext) {
     perTable();
+    QList<std::int64_t> salesRowsSeen;
     h.preview.onShow = [&](RunState& s) {
-        Procedure proc(h.prompts, "in test ");
-        const auto outcome =
-            ExecuteStatementList(s.statements, *s.Paradox_conn, proc, h.progress, h.pump);
-        ASSERT_FALSE(outcome.stoppedBySqlError) << outcome.errorText.toStdString();
+        // The table shown first is already in the folder while the next ones are previewed.
+        if (tableExists("Sales2020s")) salesRowsSeen << rowsIn("Sales2020s");
+        executeEachLine(s);
         s.SQLFormOK = true;
         s.StopAfterPreview = false;
     };
     run();
     EXPECT_EQ(h.preview.shown, 5);
-    EXPECT_EQ(rowsIn("Sales2020s"), 16);
-    EXPECT_EQ(rowsIn("Customers"), 10);
+    EXPECT_EQ(salesRowsSeen, (QList<std::int64_t>{16, 16, 16, 16}));
+    EXPECT_EQ(rowsIn("Customers"), 10 - kRefusedCustomers);
 }
 
 TEST_F(RunFlow, PerFilePreviewOnceWithAllStatements) {
@@ -155,14 +181,13 @@ TEST_F(RunFlow, PerFilePreviewOnceWithAllStatements) {
         statements = s.statements.count();
         EXPECT_EQ(createdTables(),
                   (QStringList{"Sales2020s", "Products", "Orders", "OrderDetails", "Customers"}));
-        Procedure proc(h.prompts, "in test ");
-        ExecuteStatementList(s.statements, *s.Paradox_conn, proc, h.progress, h.pump);
+        executeEachLine(s);
         s.SQLFormOK = true;
     };
     run();
     EXPECT_EQ(h.preview.shown, 1);
     EXPECT_EQ(statements, 5 * 2 + 10 + 490 + 200 + 10 + 16);
-    EXPECT_EQ(rowsIn("Orders"), 200);
+    EXPECT_EQ(rowsIn("Orders"), 200 - kRefusedOrders);
     EXPECT_EQ(h.prompts.reports, QStringList());
 }
 
@@ -223,9 +248,11 @@ TEST_F(RunFlow, FailingStatementIsReportedAndTheRunGoesOn) {
     run();
     ASSERT_FALSE(h.prompts.reports.isEmpty());
     EXPECT_TRUE(h.prompts.reports[0].contains("PushButton7_Click at line 358"));
-    EXPECT_EQ(h.prompts.reports.size(), 1 + 1 + 10);  // CREATE TABLE, CREATE INDEX, each row
-    EXPECT_EQ(rowsIn("Orders"), 200);
-    EXPECT_EQ(rowsIn("Customers"), 10);
+    EXPECT_TRUE(h.prompts.reports[1].contains("PushButton7_Click at line 368"));
+    // CREATE TABLE, CREATE INDEX and each Products row, then the other tables as usual.
+    EXPECT_EQ(h.prompts.reports.size(), 1 + 1 + 10 + kRefusedRows);
+    EXPECT_EQ(rowsIn("Orders"), 200 - kRefusedOrders);
+    EXPECT_EQ(rowsIn("Customers"), 10 - kRefusedCustomers);
     EXPECT_EQ(h.prompts.messages, QStringList{"Done."});
 }
 
@@ -236,6 +263,6 @@ TEST_F(RunFlow, CleanedTargetNameAlreadyInTheFolderIsAskedFor) {
     run();
     EXPECT_EQ(h.prompts.questions,
               QStringList{"Overwrite?|Would you like to overwrite Order Details?"});
-    EXPECT_EQ(h.prompts.reports, QStringList());
+    EXPECT_TRUE(onlyRefusedRows(h.prompts.reports));
     EXPECT_EQ(rowsIn("OrderDetails"), 490);
 }
