@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
     const QString converter = QCoreApplication::applicationDirPath() + "/velmora-convert";
     const QString target = work.filePath("paradox");
 
-    const std::string table = "BenchTable";
+    const std::string table = "Bench";
     const ChildRun exported =
         runChild({"mdb-export", "-I", "postgres", mdb.toStdString(), table}, "/dev/null");
     const ChildRun converted = runChild({converter.toStdString(), "--new-folder", "--overwrite",
