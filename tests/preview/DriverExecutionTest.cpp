@@ -31,7 +31,8 @@ struct DriverExecutionTest : ::testing::Test {
     void SetUp() override {
         state.Paradox_conn = std::make_unique<db::Connection>();
         const std::string problem = folder.open(*state.Paradox_conn);
-        if (!problem.empty()) GTEST_SKIP() << "the Paradox driver cannot open a folder: " << problem;
+        if (!problem.empty())
+            GTEST_SKIP() << "the Paradox driver cannot open a folder: " << problem;
         // As a per-table preview finds them.
         state.StopAfterPreview = true;
         state.SQLFormOK = false;
@@ -109,8 +110,8 @@ TEST_F(DriverExecutionTest, TheFailingLineIsScrolledIntoView) {
 }
 
 TEST_F(DriverExecutionTest, AnotherErrorOnTheThirdLineIsReportedAndTheRestStillRuns) {
-    Fill(state.statements, {kCreate, Insert(1, "a"), Insert(2, "b"), Insert(3, "c"),
-                            Insert(4, "d")});
+    Fill(state.statements,
+         {kCreate, Insert(1, "a"), Insert(2, "b"), Insert(3, "c"), Insert(4, "d")});
     Form2 form(state, nullptr);
     form.show();
     // The target goes away just before line 3 and is back for line 4.

@@ -3,8 +3,8 @@
 // that execute statements through the real driver. Tests skip with the driver's own
 // words while it cannot open a folder.
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <QTemporaryDir>
 
 #include "Connection.h"
 #include "Recordset.h"
