@@ -15,15 +15,28 @@
 namespace velmora::access::testing {
 namespace {
 
-const char* const kWords[16] = {"alpha", "Ünïcödé", "日本語テキスト", "Ελληνικά", "кириллица",
-                                "emoji 😀 pair", "quote \" inside", "apostrophe ' inside",
-                                "comma, semicolon; tab\tend", "line1\r\nline2", "",
-                                "   padded   ", "back\\slash", "ÆØÅ æøå ß", "€ sign", "中文 字符"};
+const char* const kWords[16] = {"alpha",
+                                "Ünïcödé",
+                                "日本語テキスト",
+                                "Ελληνικά",
+                                "кириллица",
+                                "emoji 😀 pair",
+                                "quote \" inside",
+                                "apostrophe ' inside",
+                                "comma, semicolon; tab\tend",
+                                "line1\r\nline2",
+                                "",
+                                "   padded   ",
+                                "back\\slash",
+                                "ÆØÅ æøå ß",
+                                "€ sign",
+                                "中文 字符"};
 constexpr std::int64_t kRows = 200000;
 
 db::Bytes oleBytes(std::int64_t id) {
     db::Bytes b(static_cast<std::size_t>(id % 1000 == 0 ? 5000 : id % 50 + 1));
-    for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>((id * 31 + static_cast<std::int64_t>(i) * 7) & 0xff);
+    for (std::size_t i = 0; i < b.size(); ++i)
+        b[i] = static_cast<std::uint8_t>((id * 31 + static_cast<std::int64_t>(i) * 7) & 0xff);
     return b;
 }
 
@@ -62,16 +75,37 @@ void checkColumn(int c, std::int64_t id, const db::Value& v) {
     ASSERT_EQ(v.isNull(), null) << "column " << c << " id " << id;
     if (null) return;
     switch (c) {
-        case 0: ASSERT_EQ(v.asInt(), id); break;
-        case 1: ASSERT_EQ(v.asText(), "row " + std::to_string(id) + " " + kWords[id % 16]) << id; break;
-        case 2: ASSERT_EQ(v.asText(), "n" + std::to_string(id)); break;
-        case 3: ASSERT_EQ(v.asText(), memoText(id)) << id; break;
-        case 4: ASSERT_EQ(v.asInt(), id % 256); break;
-        case 5: ASSERT_EQ(v.asInt(), (id * 37) % 65536 - 32768); break;
-        case 6: ASSERT_EQ(v.asInt(), static_cast<std::int32_t>(static_cast<std::uint32_t>(id * 2654435761LL))); break;
-        case 7: ASSERT_EQ(v.asSingle(), static_cast<float>(id / 4.0 - 1000.25)); break;
-        case 8: ASSERT_EQ(v.asDouble(), id / 8.0 - 12345.5); break;
-        case 9: ASSERT_EQ(v.asCurrency().units, id * 12345 - 500000000); break;
+        case 0:
+            ASSERT_EQ(v.asInt(), id);
+            break;
+        case 1:
+            ASSERT_EQ(v.asText(), "row " + std::to_string(id) + " " + kWords[id % 16]) << id;
+            break;
+        case 2:
+            ASSERT_EQ(v.asText(), "n" + std::to_string(id));
+            break;
+        case 3:
+            ASSERT_EQ(v.asText(), memoText(id)) << id;
+            break;
+        case 4:
+            ASSERT_EQ(v.asInt(), id % 256);
+            break;
+        case 5:
+            ASSERT_EQ(v.asInt(), (id * 37) % 65536 - 32768);
+            break;
+        case 6:
+            ASSERT_EQ(v.asInt(),
+                      static_cast<std::int32_t>(static_cast<std::uint32_t>(id * 2654435761LL)));
+            break;
+        case 7:
+            ASSERT_EQ(v.asSingle(), static_cast<float>(id / 4.0 - 1000.25));
+            break;
+        case 8:
+            ASSERT_EQ(v.asDouble(), id / 8.0 - 12345.5);
+            break;
+        case 9:
+            ASSERT_EQ(v.asCurrency().units, id * 12345 - 500000000);
+            break;
         case 10: {
             const db::Decimal& d = v.asDecimal();
             ASSERT_EQ(d.negative, id % 2 != 0);
@@ -85,12 +119,19 @@ void checkColumn(int c, std::int64_t id, const db::Value& v) {
             ASSERT_EQ(got, dateOf(id)) << id;
             break;
         }
-        case 12: ASSERT_EQ(v.asBool(), id % 3 == 0); break;
-        case 13: ASSERT_EQ(v.asBytes(), oleBytes(id)) << id; break;
-        case 14:
-            ASSERT_EQ(v.asText(), "link " + std::to_string(id) + "#http://example.com/" + std::to_string(id) + "#");
+        case 12:
+            ASSERT_EQ(v.asBool(), id % 3 == 0);
             break;
-        case 15: ASSERT_EQ(v.asGuid().toString(), guidText(id)); break;
+        case 13:
+            ASSERT_EQ(v.asBytes(), oleBytes(id)) << id;
+            break;
+        case 14:
+            ASSERT_EQ(v.asText(), "link " + std::to_string(id) + "#http://example.com/" +
+                                      std::to_string(id) + "#");
+            break;
+        case 15:
+            ASSERT_EQ(v.asGuid().toString(), guidText(id));
+            break;
         case 16: {
             db::Bytes b = oleBytes(id);
             b.resize(16, 0);
@@ -104,7 +145,8 @@ TEST(LargeTable, EveryValueOfTwoHundredThousandRows) {
     const auto root = corpusRoot();
     if (!root) GTEST_SKIP() << "the shared corpus is not on this machine";
     ScratchFolder folder;
-    const auto file = unpackXz(*root / "access/generated/alltypes_200k_v2000.mdb.xz", folder.path());
+    const auto file =
+        unpackXz(*root / "access/generated/alltypes_200k_v2000.mdb.xz", folder.path());
     db::Connection connection;
     connection.open(connectionStringFor(file));
     db::Recordset rs;
