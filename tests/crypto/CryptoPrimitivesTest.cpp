@@ -6,7 +6,7 @@
 
 #include <fstream>
 
-#include "CorpusFiles.h"
+#include "ProtectedCorpusFiles.h"
 #include "crypto/AgileDescriptor.h"
 #include "crypto/CryptoErrors.h"
 #include "crypto/HeaderPage.h"
@@ -17,6 +17,8 @@
 
 namespace velmora::access::crypto {
 namespace {
+
+using velmora::access::testing::corpusFile;
 
 std::string hex(ByteView bytes) {
     static const char digits[] = "0123456789abcdef";
@@ -169,9 +171,9 @@ TEST(AgileDescriptorTest, ReportsMissingAndOutOfRangeAttributes) {
 
 // No corpus file has a Jet3 password: write one into a copy of a Jet3 header page.
 TEST(JetPasswordTest, Jet3PasswordIsStoredInWindows1252WithoutDateMask) {
-    const std::filesystem::path path =
-        test::accessCorpusFile("jackcessencrypt/src/test/data/db97-enc.mdb");
-    VELMORA_SKIP_WITHOUT(path);
+    const std::string file = "jackcessencrypt/src/test/data/db97-enc.mdb";
+    VELMORA_SKIP_WITHOUT(file);
+    const std::filesystem::path path = *corpusFile(file);
     std::vector<std::uint8_t> page(2048);
     std::ifstream(path, std::ios::binary).read(reinterpret_cast<char*>(page.data()), 2048);
     const std::uint8_t headerKey[] = {0xc7, 0xda, 0x39, 0x6b};
@@ -190,9 +192,9 @@ TEST(JetPasswordTest, Jet3PasswordIsStoredInWindows1252WithoutDateMask) {
 }
 
 TEST(HeaderPageTest, ClearingTheDatabaseKeyLeavesTheRestOfThePage) {
-    const std::filesystem::path path =
-        test::accessCorpusFile("jackcessencrypt/src/test/data/db2013-enc.accdb");
-    VELMORA_SKIP_WITHOUT(path);
+    const std::string file = "jackcessencrypt/src/test/data/db2013-enc.accdb";
+    VELMORA_SKIP_WITHOUT(file);
+    const std::filesystem::path path = *corpusFile(file);
     std::vector<std::uint8_t> page(4096);
     std::ifstream(path, std::ios::binary).read(reinterpret_cast<char*>(page.data()), 4096);
     const HeaderPage before(page);

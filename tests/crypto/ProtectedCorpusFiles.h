@@ -1,35 +1,49 @@
 #pragma once
 // Every password-protected, encrypted or RC4-encoded database of the corpus, with the
-// password its source documents, and how its contents are checked once open.
+// password its source documents and its user tables and rows as MANIFEST.tsv counts
+// them. Comparing every value with expected-jackcess/ is the corpus test's job
+// (tests/access/CorpusTest.cpp); these lists drive what is particular to protection.
 
+#include <cstdint>
+#include <filesystem>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "LibmdbTables.h"
+#include "Connection.h"
 
-namespace velmora::test {
+namespace velmora::access::testing {
 
 struct ProtectedFile {
-    enum class Contents { kJackcessValues, kAllTypes20k, kNoUserTables };
     std::string path;      // below access/ in the corpus
     std::string password;  // empty: the file has none
     bool encrypted;        // an .accdb that is decrypted into memory
-    Contents contents;
-    std::size_t table1Rows = 0;  // kAllTypes20k: rows of the Table1 copied from the original
+    int userTables;
+    std::int64_t rows;
 };
 
 const std::vector<ProtectedFile>& passwordProtectedFiles();  // Jet database passwords
 const std::vector<ProtectedFile>& encryptedFiles();          // Office-encrypted .accdb
 const std::vector<ProtectedFile>& filesWithoutPassword();    // plain and RC4-encoded Jet
 
-// Checks what libmdb read against expected-jackcess/, or against the generated data.
-void expectContents(const ProtectedFile& file, const std::vector<TableContents>& tables);
+// The file in the corpus, or nothing when this machine lacks it.
+std::optional<std::filesystem::path> corpusFile(const std::string& relative);
 
-// gtest prints a failing case by its path only, never its password.
+struct TableTotals {
+    int tables = 0;
+    std::int64_t rows = 0;
+};
+// Reads every row of every user table through the open connection.
+TableTotals readEveryTable(db::Connection& connection);
+
+// gtest prints a case by its path only, never its password.
 void PrintTo(const ProtectedFile& file, std::ostream* out);
 
 // gtest names: the file name without punctuation.
 std::string testName(const ProtectedFile& file);
 
-}  // namespace velmora::test
+}  // namespace velmora::access::testing
+
+#define VELMORA_SKIP_WITHOUT(relative) \
+    if (!corpusFile(relative)) GTEST_SKIP() << "Corpus file not found: " << (relative)

@@ -1,0 +1,266 @@
+#include "Form2.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+
+#include "Form3.h"
+#include "Form4.h"
+#include "Form5.h"
+#include "MailLink.h"
+#include "OpeningSteps.h"
+#include "StatementExecution.h"
+#include "Twips.h"
+
+namespace velmora {
+
+namespace {
+
+const QString kListTip = QStringLiteral(
+    "Click item to edit it. Move | line to right and out of window to reveal full names.");
+const QString kPasteHint = QStringLiteral(
+    "\r\rClick a text area where you normally type and press Ctrl+V to paste the clipboard.");
+
+// Only spaces count as blank here, as in the rest of the window's tests for empty text.
+bool IsBlank(const QString& text) {
+    for (const QChar c : text)
+        if (c != u' ') return false;
+    return true;
+}
+
+QFont ArialNine(bool bold) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSize(9);
+    font.setBold(bold);
+    return font;
+}
+
+}  // namespace
+
+Form2::Form2(RunState& state, QWidget* owner) : QDialog(owner), state_(state), prompts_(this) {
+    setObjectName(QStringLiteral("Form2"));
+    MakeFixedWindow(*this, TwipsSize(8040, 8430));
+    buildControls();
+    pointer_ = new PointerRules(this);
+    Form_Load();
+}
+
+void Form2::buildControls() {
+    setFont(ArialNine(true));
+    auto button = [this](QPushButton*& field, const char* name, const QString& caption, int left,
+                         int top, int width) {
+        field = new QPushButton(caption, this);
+        field->setObjectName(QLatin1String(name));
+        field->setAutoDefault(false);
+        PlaceInTwips(field, left, top, width, 405);
+    };
+    ListView1 = new StatementView(this);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setFont(ArialNine(false));
+    ListView1->header()->setFont(ArialNine(true));
+    ListView1->setToolTip(kListTip);
+    PlaceInTwips(ListView1, 120, 630, 7800, 3315);
+
+    button(PushButton1, "PushButton1", QStringLiteral("Execute SQL"), 120, 4040, 7800);
+    button(PushButton3, "PushButton3", QStringLiteral("Find and Replace"), 120, 4550, 3840);
+    button(PushButton2, "PushButton2", QStringLiteral("Copy SQL To Clipboard"), 4080, 4550, 3840);
+
+    Frame2 = new QGroupBox(QStringLiteral("Error:"), this);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    PlaceInTwips(Frame2, 120, 5010, 7800, 1785);
+    Text1 = new ExactTextBox(Frame2);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setFont(ArialNine(false));
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    PlaceInTwips(Text1, 240, 300, 7320, 1290);
+
+    button(PushButton6, "PushButton6", QStringLiteral("Jump To Error Line"), 120, 6900, 3840);
+    button(PushButton4, "PushButton4", QStringLiteral("Copy Error Message To Clipboard"), 4080,
+           6900, 3840);
+    button(PushButton8, "PushButton8", QStringLiteral("Email Error Message To Tervane"), 120, 7410,
+           3840);
+    button(PushButton7, "PushButton7", QStringLiteral("View Datatype Conversion"), 4080, 7410,
+           3840);
+    button(PushButton5, "PushButton5", QStringLiteral("< Back"), 120, 120, 3720);
+    button(PushButton9, "PushButton9", QStringLiteral("Skip Table / Do Not Execute SQL"), 3960, 120,
+           3960);
+
+    ProgressBar1 = new CaptionedProgressBar(QStringLiteral("Progress Bar"), this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    PlaceInTwips(ProgressBar1, 120, 7920, 7800, 405);
+
+    const QList<QWidget*> tabOrder = {
+        ListView1,   PushButton1, PushButton3,  PushButton2, Text1,       PushButton6, PushButton4,
+        PushButton8, PushButton5, ProgressBar1, Frame2,      PushButton7, PushButton9};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
+
+    connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Click(); });
+    connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Click(); });
+    connect(PushButton3, &QPushButton::clicked, this, [this] { PushButton3_Click(); });
+    connect(PushButton4, &QPushButton::clicked, this, [this] { PushButton4_Click(); });
+    connect(PushButton5, &QPushButton::clicked, this, [this] { PushButton5_Click(); });
+    connect(PushButton6, &QPushButton::clicked, this, [this] { PushButton6_Click(); });
+    connect(PushButton7, &QPushButton::clicked, this, [this] { PushButton7_Click(); });
+    connect(PushButton8, &QPushButton::clicked, this, [this] { PushButton8_Click(); });
+    connect(PushButton9, &QPushButton::clicked, this, [this] { PushButton9_Click(); });
+    connect(ListView1, &StatementView::lineClicked, this, [this](int) { ListView1_Click(); });
+}
+
+void Form2::Form_Load() {
+    Procedure proc(prompts_, reportLocation(QStringLiteral("Form2"), QStringLiteral("Form_Load")));
+    RunOpeningSteps(*this, proc, *pointer_, QStringLiteral("SQL Preview"), 100);
+    proc.step(112, [&] { ListView1->setModel(&state_.statements); });
+    proc.step(114, [&] { ListView1->setColumnWidth(TwipsToPixels(7000)); });
+}
+
+void Form2::setExecuting(bool executing) {
+    executing_ = executing;
+    for (QPushButton* b : {PushButton1, PushButton3, PushButton5, PushButton9})
+        b->setEnabled(!executing);
+}
+
+void Form2::PushButton1_Click() {
+    if (executing_) return;
+    Procedure proc(prompts_,
+                   reportLocation(QStringLiteral("Form2"), QStringLiteral("PushButton1_Click")));
+    StatementList& list = state_.statements;
+    if (proc.test(104, [&] { return list.count() == 0; })) {
+        proc.step(150, [&] { prompts_.message(QStringLiteral("No SQL to run.")); });
+        return;
+    }
+    proc.step(106, [&] { pointer_->setBusy(true); });
+    setExecuting(true);
+    // The run always hands over its target connection; without one every line fails
+    // as on a connection that is not open.
+    db::Connection unopened;
+    db::Connection& target = state_.Paradox_conn ? *state_.Paradox_conn : unopened;
+    const ExecutionOutcome outcome = ExecuteStatementList(list, target, proc, *ProgressBar1, pump_);
+    setExecuting(false);
+
+    if (outcome.stoppedBySqlError) {
+        proc.step(154, [&] { ErrorLine = outcome.errorLine; });
+        proc.step(156, [&] { ListView1->setCurrentIndex(list.index(ErrorLine - 1)); });
+        proc.step(158, [&] {
+            ListView1->scrollTo(list.index(ErrorLine - 1), QAbstractItemView::EnsureVisible);
+        });
+        proc.step(160, [&] { Text1->setExactText(outcome.errorText); });
+        proc.step(162, [&] { ProgressBar1->setValue(0.0); });
+        proc.step(164, [&] { ProgressBar1->setCaption(QString()); });
+        proc.step(166, [&] { pointer_->setBusy(false); });
+        proc.step(168, [&] { prompts_.message(QStringLiteral("Error found.")); });
+        return;
+    }
+    proc.step(138, [&] { state_.SQLFormOK = true; });
+    proc.step(140, [&] { state_.StopAfterPreview = false; });
+    proc.step(142, [&] { ProgressBar1->setValue(0.0); });
+    proc.step(144, [&] { ProgressBar1->setCaption(QString()); });
+    proc.step(146, [&] { pointer_->setBusy(false); });
+    proc.step(148, [&] { accept(); });
+}
+
+void Form2::PushButton2_Click() {
+    Procedure proc(prompts_,
+                   reportLocation(QStringLiteral("Form2"), QStringLiteral("PushButton2_Click")));
+    proc.step(106, [&] { CopyListViewToClipboard(state_.statements, clipboard_, pump_); });
+    proc.step(108, [&] {
+        prompts_.message(QStringLiteral("Results have been copied to the clipboard.") + kPasteHint);
+    });
+}
+
+void Form2::PushButton3_Click() {
+    if (executing_) return;
+    Procedure proc(prompts_,
+                   reportLocation(QStringLiteral("Form2"), QStringLiteral("PushButton3_Click")));
+    proc.step(100, [&] {
+        Form3 dialog(state_.statements, this);
+        dialog.exec();
+    });
+}
+
+void Form2::PushButton4_Click() {
+    Procedure proc(prompts_,
+                   reportLocation(QStringLiteral("Form2"), QStringLiteral("PushButton4_Click")));
+    const QString text = Text1->exactText();
+    if (proc.test(100, [&] { return IsBlank(text); })) return;
+    proc.step(102, [&] { ClearClipboard(clipboard_); });
+    proc.step(104, [&] { SetClipboardText(clipboard_, text, 0); });
+    proc.step(106, [&] {
+        prompts_.message(QStringLiteral("Error message have been copied to the clipboard.") +
+                         kPasteHint);
+    });
+}
+
+void Form2::PushButton5_Click() {
+    if (executing_) return;
+    Procedure proc(prompts_,
+                   reportLocation(QStringLiteral("Form2"), QStringLiteral("PushButton5_Click")));
+    proc.step(100, [&] { reject(); });
+}
+
+void Form2::PushButton6_Click() {
+    Procedure proc(prompts_,
+                   reportLocation(QStringLiteral("Form2"), QStringLiteral("PushButton6_Click")));
+    const int count = state_.statements.count();
+    if (!proc.test(100, [&] { return count >= 1; })) return;
+    // A remembered line past the end (not possible while the list keeps its size) is ignored.
+    if (!proc.test(102, [&] { return ErrorLine >= 1 && ErrorLine <= count; })) return;
+    const QModelIndex index = state_.statements.index(ErrorLine - 1);
+    proc.step(104, [&] { ListView1->setCurrentIndex(index); });
+    proc.step(106, [&] { ListView1->scrollTo(index, QAbstractItemView::EnsureVisible); });
+}
+
+void Form2::PushButton7_Click() {
+    Procedure proc(prompts_,
+                   reportLocation(QStringLiteral("Form2"), QStringLiteral("PushButton7_Click")));
+    proc.step(100, [&] {
+        Form5 view(state_.typeMappings, this);
+        view.exec();
+    });
+}
+
+void Form2::PushButton8_Click() {
+    Procedure proc(prompts_,
+                   reportLocation(QStringLiteral("Form2"), QStringLiteral("PushButton8_Click")));
+    const QString text = Text1->exactText();
+    if (proc.test(100, [&] { return IsBlank(text); })) return;
+    QString link;
+    proc.step(102, [&] { link = ErrorMailLink(text); });
+    proc.step(104, [&] { opener_.open(link); });
+}
+
+void Form2::PushButton9_Click() {
+    if (executing_) return;
+    Procedure proc(prompts_,
+                   reportLocation(QStringLiteral("Form2"), QStringLiteral("PushButton9_Click")));
+    proc.step(100, [&] { state_.StopAfterPreview = false; });
+    proc.step(102, [&] { accept(); });
+}
+
+void Form2::ListView1_Click() {
+    if (executing_) return;
+    const QModelIndex selected = ListView1->currentIndex();
+    if (!selected.isValid()) return;
+    Form4 dialog(state_.statements, this);
+    dialog.setStatement(selected.row() + 1, state_.statements.text(selected.row()));
+    dialog.exec();
+}
+
+void Form2::closeEvent(QCloseEvent* event) {
+    if (executing_) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+// The window closes only through its buttons and close box; Escape does not back out
+// of a preview.
+void Form2::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+}  // namespace velmora

@@ -1,0 +1,126 @@
+#include "Form3.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+
+#include "LocaleFind.h"
+#include "OpeningSteps.h"
+#include "Twips.h"
+
+namespace velmora {
+
+Form3::Form3(StatementList& statements, QWidget* owner, QLocale locale)
+    : QDialog(owner), statements_(statements), locale_(std::move(locale)), prompts_(this) {
+    setObjectName(QStringLiteral("Form3"));
+    MakeFixedWindow(*this, TwipsSize(8040, 1500));
+    buildControls();
+    pointer_ = new PointerRules(this);
+    Form_Load();
+}
+
+void Form3::buildControls() {
+    QFont arial(QStringLiteral("Arial"));
+    arial.setPointSize(9);
+    setFont(arial);
+    Label1 = new QLabel(QStringLiteral("Find what:"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    PlaceInTwips(Label1, 120, 165, 1215, 285);
+    Label2 = new QLabel(QStringLiteral("Replace with:"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    PlaceInTwips(Label2, 120, 645, 1215, 285);
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    PlaceInTwips(Text1, 1560, 120, 6360, 345);
+    Text2 = new QLineEdit(this);
+    Text2->setObjectName(QStringLiteral("Text2"));
+    PlaceInTwips(Text2, 1560, 600, 6360, 345);
+    PushButton2 = new QPushButton(QStringLiteral("Replace"), this);
+    PushButton2->setObjectName(QStringLiteral("PushButton2"));
+    PlaceInTwips(PushButton2, 120, 1050, 3840, 405);
+    PushButton1 = new QPushButton(QStringLiteral("Cancel"), this);
+    PushButton1->setObjectName(QStringLiteral("PushButton1"));
+    PlaceInTwips(PushButton1, 4080, 1050, 3840, 405);
+    Label1->setBuddy(Text1);
+    Label2->setBuddy(Text2);
+
+    setTabOrder(Text1, Text2);
+    setTabOrder(Text2, PushButton2);
+    setTabOrder(PushButton2, PushButton1);
+    Text1->setFocus();
+
+    connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Click(); });
+    connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Click(); });
+}
+
+void Form3::Form_Load() {
+    Procedure proc(prompts_, reportLocation(QStringLiteral("Form3"), QStringLiteral("Form_Load")));
+    RunOpeningSteps(*this, proc, *pointer_, QStringLiteral("Find and Replace"), 102);
+}
+
+void Form3::PushButton1_Click() {
+    if (replacing_) return;
+    Procedure proc(prompts_,
+                   reportLocation(QStringLiteral("Form3"), QStringLiteral("PushButton1_Click")));
+    proc.step(100, [&] { reject(); });
+}
+
+void Form3::PushButton2_Click() {
+    if (replacing_) return;
+    Procedure proc(prompts_,
+                   reportLocation(QStringLiteral("Form3"), QStringLiteral("PushButton2_Click")));
+    if (proc.test(100, [&] { return statements_.count() == 0; })) {
+        proc.step(128, [&] { prompts_.message(QStringLiteral("No SQL to run.")); });
+        return;
+    }
+    const QString find = Text1->text();
+    // An empty text occurs nowhere and everywhere; better to ask for one than guess.
+    if (find.isEmpty()) {
+        prompts_.message(QStringLiteral("Please type the text to find in \"Find what:\"."));
+        Text1->setFocus();
+        return;
+    }
+    proc.step(102, [&] { pointer_->setBusy(true); });
+    replacing_ = true;
+    PushButton1->setEnabled(false);
+    PushButton2->setEnabled(false);
+    replaceAll(proc, find, Text2->text());
+    replacing_ = false;
+    proc.step(124, [&] { prompts_.message(QStringLiteral("Done.")); });
+    proc.step(126, [&] { accept(); });
+}
+
+void Form3::replaceAll(Procedure& proc, const QString& find, const QString& replacement) {
+    int count = 0;
+    proc.step(104, [&] { count = statements_.count(); });
+    const LocaleFind finder(find, locale_);
+    for (int row = 0; row < count; ++row) {
+        pump_.yield();
+        QString text;
+        qsizetype at = -1;
+        proc.step(108, [&] {
+            text = statements_.text(row);
+            at = finder.firstIn(text);
+        });
+        if (at < 0) continue;
+        proc.step(118, [&] { text.replace(at, find.size(), replacement); });
+        proc.step(120, [&] { statements_.setText(row, text); });
+    }
+}
+
+void Form3::closeEvent(QCloseEvent* event) {
+    if (replacing_) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void Form3::keyPressEvent(QKeyEvent* event) {
+    if (replacing_ && event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+}  // namespace velmora

@@ -1,0 +1,52 @@
+#pragma once
+// Find and Replace: replaces the first occurrence of a text, found without regard to
+// case by the user's locale, in every statement of the list, visiting each statement
+// once; then shows "Done." and closes. The pass cannot be started twice or cancelled
+// half-way.
+
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+
+#include "ErrorReport.h"
+#include "MessagePrompts.h"
+#include "StatementList.h"
+#include "WindowSupport.h"
+
+namespace velmora {
+
+class Form3 final : public QDialog {
+    Q_OBJECT
+  public:
+    Form3(StatementList& statements, QWidget* owner, QLocale locale = QLocale());
+
+    void PushButton1_Click();  // Cancel
+    void PushButton2_Click();  // Replace
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void buildControls();
+    void Form_Load();
+    void replaceAll(Procedure& proc, const QString& find, const QString& replacement);
+
+    StatementList& statements_;
+    QLocale locale_;
+    MessagePrompts prompts_;
+    QtEventPump pump_;
+    PointerRules* pointer_ = nullptr;
+    bool replacing_ = false;
+
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QPushButton* PushButton2 = nullptr;
+    QPushButton* PushButton1 = nullptr;
+};
+
+}  // namespace velmora

@@ -1,0 +1,34 @@
+#pragma once
+// Datatypes Conversion: the run's type-mapping records in four columns, read only.
+// The records belong to the run, so every opening shows them all again.
+
+#include <QDialog>
+#include <QPushButton>
+#include <QTreeView>
+
+#include "MessagePrompts.h"
+#include "TypeMappingList.h"
+#include "WindowSupport.h"
+
+namespace velmora {
+
+class Form5 final : public QDialog {
+    Q_OBJECT
+  public:
+    Form5(TypeMappingList& mappings, QWidget* owner);
+
+    void PushButton5_Click();  // < Back
+
+  private:
+    void buildControls();
+    void Form_Load();
+
+    TypeMappingList& mappings_;
+    MessagePrompts prompts_;
+    PointerRules* pointer_ = nullptr;
+
+    QTreeView* ListView1 = nullptr;
+    QPushButton* PushButton5 = nullptr;
+};
+
+}  // namespace velmora

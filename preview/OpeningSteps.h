@@ -1,0 +1,24 @@
+#pragma once
+// What every secondary window does when it loads: the button-face colours, the
+// application icon, its caption ("<name> - " and the product title) and the hand
+// cursor when HAND-M.CUR is there. Failing steps are reported under the window's
+// Form_Load location.
+
+#include <QDialog>
+#include <QSize>
+#include <QString>
+
+#include "ErrorReport.h"
+#include "WindowSupport.h"
+
+namespace velmora {
+
+// A fixed single border: no resizing or maximising, but a minimise button and a close box.
+void MakeFixedWindow(QDialog& window, QSize clientSize);
+
+// `colorsStep` is the step number of the colour reset (100 or 102, as the window numbers it);
+// the icon, caption and cursor are steps 104 to 110 in every window.
+void RunOpeningSteps(QWidget& window, Procedure& proc, PointerRules& pointer, const QString& name,
+                     int colorsStep);
+
+}  // namespace velmora

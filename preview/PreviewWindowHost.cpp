@@ -1,0 +1,12 @@
+#include "PreviewWindowHost.h"
+
+#include "Form2.h"
+
+namespace velmora {
+
+void WindowPreviewHost::showPreview(RunState& state) {
+    Form2 window(state, owner_);
+    window.exec();
+}
+
+}  // namespace velmora

@@ -1,0 +1,425 @@
+// The SQL Preview window without a target driver: layout, the blank-line rule, errors
+// other than SQL errors, the clipboard and mail commands, Skip and Back, and the
+// guard while Execute SQL runs.
+
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QListView>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include "AppInfo.h"
+#include "CaptionedProgressBar.h"
+#include "ExactTextBox.h"
+#include "Form2.h"
+#include "Form4.h"
+#include "ModalHandler.h"
+#include "PreviewFixtures.h"
+#include "PreviewWindowHost.h"
+#include "StatementView.h"
+
+namespace velmora::test {
+namespace {
+
+const QString kPasteHint = QStringLiteral(
+    "\r\rClick a text area where you normally type and press Ctrl+V to paste the clipboard.");
+
+QString ClosedConnectionReport(int step) {
+    return QStringLiteral(
+               "Operation is not allowed when the object is closed.\r\n"
+               "in Kestrune2021/08/31.Form2.PushButton1_Click at line ") +
+           QString::number(step) +
+           QStringLiteral("\r\rPlease email screenshot of this message to ") + kSupportEmail;
+}
+
+struct PreviewWindowTest : ::testing::Test {
+    RunState state;
+    ModalHandler modals;
+
+    void SetUp() override {
+        // An unopened target: any statement that reaches it fails, and not with an SQL error.
+        state.Paradox_conn = std::make_unique<db::Connection>();
+    }
+};
+
+TEST_F(PreviewWindowTest, LayoutFollowsTheFormDesignInTwips) {
+    Form2 form(state, nullptr);
+    EXPECT_EQ(form.windowTitle(),
+              QStringLiteral("SQL Preview - Velmora Ledger Table Transfer Toolkit Platform"));
+    EXPECT_EQ(form.size(), QSize(536, 562));
+    EXPECT_EQ(form.minimumSize(), form.maximumSize());
+    EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+
+    struct Expected {
+        const char* name;
+        QString caption;
+        QRect place;
+    };
+    const Expected buttons[] = {
+        {"PushButton1", QStringLiteral("Execute SQL"), {8, 269, 520, 27}},
+        {"PushButton3", QStringLiteral("Find and Replace"), {8, 303, 256, 27}},
+        {"PushButton2", QStringLiteral("Copy SQL To Clipboard"), {272, 303, 256, 27}},
+        {"PushButton6", QStringLiteral("Jump To Error Line"), {8, 460, 256, 27}},
+        {"PushButton4", QStringLiteral("Copy Error Message To Clipboard"), {272, 460, 256, 27}},
+        {"PushButton8", QStringLiteral("Email Error Message To Tervane"), {8, 494, 256, 27}},
+        {"PushButton7", QStringLiteral("View Datatype Conversion"), {272, 494, 256, 27}},
+        {"PushButton5", QStringLiteral("< Back"), {8, 8, 248, 27}},
+        {"PushButton9", QStringLiteral("Skip Table / Do Not Execute SQL"), {264, 8, 264, 27}},
+    };
+    for (const Expected& e : buttons) {
+        auto* button = Child<QPushButton>(&form, e.name);
+        EXPECT_EQ(button->text(), e.caption) << e.name;
+        EXPECT_EQ(button->geometry(), e.place) << e.name;
+        EXPECT_EQ(button->font().family(), QStringLiteral("Arial")) << e.name;
+        EXPECT_TRUE(button->font().bold()) << e.name;
+        EXPECT_EQ(button->font().pointSize(), 9) << e.name;
+    }
+    auto* list = Child<StatementView>(&form, "ListView1");
+    EXPECT_EQ(list->geometry(), QRect(8, 42, 520, 221));
+    EXPECT_TRUE(list->uniformItemSizes());
+    EXPECT_EQ(list->header()->model()->headerData(0, Qt::Horizontal).toString(),
+              QStringLiteral("SQL Preview"));
+    EXPECT_EQ(list->columnWidth(), 467);
+    EXPECT_EQ(list->toolTip(), QStringLiteral("Click item to edit it. Move | line to right and "
+                                              "out of window to reveal full names."));
+    auto* frame = Child<QGroupBox>(&form, "Frame2");
+    EXPECT_EQ(frame->title(), QStringLiteral("Error:"));
+    EXPECT_EQ(frame->geometry(), QRect(8, 334, 520, 119));
+    EXPECT_EQ(Child<ExactTextBox>(&form, "Text1")->geometry(), QRect(16, 20, 488, 86));
+    auto* bar = Child<CaptionedProgressBar>(&form, "ProgressBar1");
+    EXPECT_EQ(bar->geometry().topLeft(), QPoint(8, 528));
+    EXPECT_EQ(bar->text(), QStringLiteral("Progress Bar"));
+
+    // Tab order over the controls that take the focus (the bar and the frame take none).
+    const QStringList order = {"ListView1",   "PushButton1", "PushButton3", "PushButton2",
+                               "Text1",       "PushButton6", "PushButton4", "PushButton8",
+                               "PushButton5", "PushButton7", "PushButton9"};
+    QStringList chain;
+    QWidget* w = list;
+    do {
+        if ((w->focusPolicy() & Qt::TabFocus) && order.contains(w->objectName()) &&
+            !chain.contains(w->objectName()))
+            chain << w->objectName();
+        w = w->nextInFocusChain();
+    } while (w != list);
+    EXPECT_EQ(chain, order);
+}
+
+TEST_F(PreviewWindowTest, EmptyListSaysNoSqlToRunAndChangesNothing) {
+    state.SQLFormOK = false;
+    state.StopAfterPreview = true;
+    Form2 form(state, nullptr);
+    form.show();
+    Click(&form, "PushButton1");
+    ASSERT_EQ(modals.boxes.size(), 1u);
+    EXPECT_EQ(modals.boxes[0].text, QStringLiteral("No SQL to run."));
+    EXPECT_EQ(modals.boxes[0].caption, applicationTitle());
+    EXPECT_EQ(modals.boxes[0].icon, QMessageBox::NoIcon);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(state.SQLFormOK);
+    EXPECT_TRUE(state.StopAfterPreview);
+}
+
+TEST_F(PreviewWindowTest, BlankAndSpaceOnlyLinesAreSkippedAndTheRunGoesOn) {
+    Fill(state.statements, {"", "   ", " "});
+    state.StopAfterPreview = true;
+    Form2 form(state, nullptr);
+    form.show();
+    Click(&form, "PushButton1");
+    EXPECT_TRUE(modals.boxes.empty()) << modals.texts().join(u'|').toStdString();
+    EXPECT_TRUE(state.SQLFormOK);
+    EXPECT_FALSE(state.StopAfterPreview);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    auto* bar = Child<CaptionedProgressBar>(&form, "ProgressBar1");
+    EXPECT_EQ(bar->exactValue(), 0.0);
+    EXPECT_EQ(bar->text(), QString());
+}
+
+TEST_F(PreviewWindowTest, TabsAreNotBlankAndOtherErrorsAreReportedLineByLine) {
+    Fill(state.statements, {" ", "\t", "CREATE TABLE \"t\"(a INT)", "",
+                            "Insert Into \"t\" VALUES(1)", "DROP TABLE \"t\""});
+    Form2 form(state, nullptr);
+    form.show();
+    Click(&form, "PushButton1");
+    ASSERT_EQ(modals.boxes.size(), 4u);
+    EXPECT_EQ(modals.boxes[0].text, ClosedConnectionReport(134));  // the line of tabs
+    EXPECT_EQ(modals.boxes[1].text, ClosedConnectionReport(134));
+    EXPECT_EQ(modals.boxes[2].text, ClosedConnectionReport(132));  // INSERT INTO, any case
+    EXPECT_EQ(modals.boxes[3].text, ClosedConnectionReport(134));
+    for (const SeenBox& box : modals.boxes) {
+        EXPECT_EQ(box.caption, QStringLiteral("Application Error"));
+        EXPECT_EQ(box.icon, QMessageBox::Warning);
+    }
+    // Not an SQL error: no error line, no error text, and the window ends as after success.
+    EXPECT_EQ(form.ErrorLine, 0);
+    EXPECT_EQ(Child<ExactTextBox>(&form, "Text1")->exactText(), QString());
+    EXPECT_TRUE(state.SQLFormOK);
+    EXPECT_FALSE(state.StopAfterPreview);
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(PreviewWindowTest, JumpToErrorLineBeforeAnyErrorDoesNothing) {
+    Fill(state.statements, {"a", "b", "c"});
+    Form2 form(state, nullptr);
+    form.show();
+    auto* list = Child<StatementView>(&form, "ListView1");
+    list->setCurrentIndex(state.statements.index(1));
+    Click(&form, "PushButton6");
+    EXPECT_EQ(list->currentIndex().row(), 1);
+    // A remembered line beyond the list is ignored too.
+    form.ErrorLine = 9;
+    Click(&form, "PushButton6");
+    EXPECT_EQ(list->currentIndex().row(), 1);
+    form.ErrorLine = 3;
+    Click(&form, "PushButton6");
+    EXPECT_EQ(list->currentIndex().row(), 2);
+    EXPECT_TRUE(list->selectionModel()->isRowSelected(2));
+    EXPECT_TRUE(modals.boxes.empty());
+
+    RunState empty;
+    Form2 emptyForm(empty, nullptr);
+    emptyForm.ErrorLine = 1;
+    Click(&emptyForm, "PushButton6");
+    EXPECT_TRUE(modals.boxes.empty());
+}
+
+TEST_F(PreviewWindowTest, CopySqlTakesTheCheckedLinesExactly) {
+    const QString confirmation =
+        QStringLiteral("Results have been copied to the clipboard.") + kPasteHint;
+    const QString longLine = QString(40000, u'x') + QStringLiteral("  ");
+    Fill(state.statements, {"A  ", "not me", "B", longLine});
+    Form2 form(state, nullptr);
+    form.show();
+
+    state.statements.setChecked(0, true);
+    state.statements.setChecked(2, true);
+    Click(&form, "PushButton2");
+    EXPECT_EQ(ClipboardText(), QStringLiteral("A\r\nB\r\n"));
+
+    state.statements.setChecked(0, false);
+    state.statements.setChecked(2, false);
+    state.statements.setChecked(3, true);  // longer than a 16-bit count
+    Click(&form, "PushButton2");
+    EXPECT_EQ(ClipboardText(), QString(40000, u'x') + QStringLiteral("\r\n"));
+
+    state.statements.setChecked(3, false);
+    Click(&form, "PushButton2");
+    EXPECT_EQ(ClipboardText(), QString());
+
+    ASSERT_EQ(modals.boxes.size(), 3u);
+    for (const SeenBox& box : modals.boxes) {
+        EXPECT_EQ(box.text, confirmation);
+        EXPECT_EQ(box.icon, QMessageBox::NoIcon);
+    }
+
+    // An empty list leaves the clipboard alone but still confirms.
+    QGuiApplication::clipboard()->setText(QStringLiteral("keep me"));
+    RunState empty;
+    Form2 emptyForm(empty, nullptr);
+    Click(&emptyForm, "PushButton2");
+    EXPECT_EQ(ClipboardText(), QStringLiteral("keep me"));
+    ASSERT_EQ(modals.boxes.size(), 4u);
+    EXPECT_EQ(modals.boxes[3].text, confirmation);
+}
+
+TEST_F(PreviewWindowTest, CopyErrorMessageCopiesTheUntrimmedTextOrNothing) {
+    Form2 form(state, nullptr);
+    auto* text = Child<ExactTextBox>(&form, "Text1");
+    QGuiApplication::clipboard()->setText(QStringLiteral("keep me"));
+    for (const QString& blank : {QString(), QStringLiteral("   ")}) {
+        text->setExactText(blank);
+        Click(&form, "PushButton4");
+    }
+    EXPECT_EQ(ClipboardText(), QStringLiteral("keep me"));
+    EXPECT_TRUE(modals.boxes.empty());
+
+    const QString error = QStringLiteral("  SQLException: Table \"t\" exists\r\nsecond line ");
+    text->setExactText(error);
+    Click(&form, "PushButton4");
+    EXPECT_EQ(ClipboardText(), error);
+    ASSERT_EQ(modals.boxes.size(), 1u);
+    EXPECT_EQ(modals.boxes[0].text,
+              QStringLiteral("Error message have been copied to the clipboard.") + kPasteHint);
+}
+
+// A stand-in for the desktop's opener, first on PATH, that writes down its argument.
+class FakeOpener {
+  public:
+    FakeOpener() : oldPath_(qgetenv("PATH")) {
+        record_ = dir_.filePath(QStringLiteral("argument"));
+        QFile script(dir_.filePath(QStringLiteral("xdg-open")));
+        script.open(QIODevice::WriteOnly);
+        script.write("#!/bin/sh\nprintf '%s' \"$1\" > '" + record_.toUtf8() + ".part'\nmv '" +
+                     record_.toUtf8() + ".part' '" + record_.toUtf8() + "'\n");
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("PATH", dir_.path().toUtf8() + ':' + oldPath_);
+    }
+    ~FakeOpener() { qputenv("PATH", oldPath_); }
+
+    // The argument of the opener's first start, waiting up to `seconds` for it.
+    std::optional<QString> argument(int seconds) const {
+        for (int i = 0; i < seconds * 50; ++i) {
+            QFile file(record_);
+            if (file.open(QIODevice::ReadOnly)) return QString::fromUtf8(file.readAll());
+            QThread::msleep(20);
+        }
+        return std::nullopt;
+    }
+
+  private:
+    QByteArray oldPath_;
+    QTemporaryDir dir_;
+    QString record_;
+};
+
+TEST_F(PreviewWindowTest, EmailErrorMessageHandsTheRawMailLinkToTheOpener) {
+    {
+        FakeOpener opener;
+        Form2 form(state, nullptr);
+        Child<ExactTextBox>(&form, "Text1")->setExactText(QStringLiteral("  "));
+        Click(&form, "PushButton8");
+        EXPECT_FALSE(opener.argument(1).has_value());
+    }
+    FakeOpener opener;
+    Form2 form(state, nullptr);
+    const QString error = QStringLiteral("SQLException: 50% of \"a b\" & c=d?\nsecond line é ");
+    Child<ExactTextBox>(&form, "Text1")->setExactText(error);
+    Click(&form, "PushButton8");
+    const auto link = opener.argument(10);
+    ASSERT_TRUE(link.has_value());
+    EXPECT_EQ(*link, QStringLiteral("mailto:support@tervane.example?subject=Velmora Ledger Table "
+                                    "Transfer Toolkit Platform&body=Here is the error message "
+                                    "that I get: \n") +
+                         error);
+    EXPECT_TRUE(modals.boxes.empty());
+}
+
+struct Closing {
+    const char* how;
+    bool perTable;
+    bool stopAfter;  // StopAfterPreview afterwards
+};
+
+TEST_F(PreviewWindowTest, SkipBackAndCloseBoxLeaveTheFlagsForTheRun) {
+    WindowPreviewHost host(nullptr);
+    const Closing cases[] = {
+        {"PushButton9", true, false},  {"PushButton5", true, true},   {"close box", true, true},
+        {"PushButton9", false, false}, {"PushButton5", false, false}, {"close box", false, false},
+    };
+    for (const Closing& c : cases) {
+        // The run sets StopAfterPreview before a per-table preview and clears SQLFormOK
+        // before a per-file preview.
+        state.StopAfterPreview = c.perTable;
+        state.SQLFormOK = false;
+        Fill(state.statements, {"CREATE TABLE \"t\"(a INT)"});
+        bool escapeIgnored = false;
+        modals.then([&](QWidget* window) {
+            QTest::keyClick(window, Qt::Key_Escape);
+            escapeIgnored = window->isVisible();
+            if (QString(c.how) == QStringLiteral("close box"))
+                window->close();
+            else
+                Click(window, c.how);
+        });
+        host.showPreview(state);
+        EXPECT_TRUE(escapeIgnored) << c.how;
+        EXPECT_EQ(state.StopAfterPreview, c.stopAfter) << c.how << " per table " << c.perTable;
+        EXPECT_FALSE(state.SQLFormOK) << c.how;
+        EXPECT_EQ(state.statements.count(), 1) << "the window never removes lines";
+        state.statements.clear();
+    }
+    EXPECT_TRUE(modals.boxes.empty());
+}
+
+TEST_F(PreviewWindowTest, CommandsThatChangeTheListOrCloseTheWindowWaitWhileExecuting) {
+    QStringList lines;
+    for (int i = 0; i < 10; ++i) lines << QStringLiteral("  ");
+    Fill(state.statements, lines);
+    state.StopAfterPreview = true;
+    Form2 form(state, nullptr);
+    form.show();
+    auto* bar = Child<QProgressBar>(&form, "ProgressBar1");
+    int starts = 0;
+    bool tried = false;
+    QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) {
+        if (value == 100) ++starts;  // line 1 of 10
+        if (value != 500 || tried) return;
+        tried = true;
+        EXPECT_TRUE(form.executing());
+        for (const char* name : {"PushButton1", "PushButton3", "PushButton5", "PushButton9"})
+            EXPECT_FALSE(Child<QPushButton>(&form, name)->isEnabled()) << name;
+        EXPECT_TRUE(Child<QPushButton>(&form, "PushButton2")->isEnabled());
+        form.close();
+        QTest::keyClick(&form, Qt::Key_Escape);
+        form.PushButton1_Click();
+        form.PushButton3_Click();
+        form.PushButton5_Click();
+        form.PushButton9_Click();
+        Child<QListView>(&form, "ListView1")->setCurrentIndex(state.statements.index(0));
+        form.ListView1_Click();
+        EXPECT_TRUE(form.isVisible());
+    });
+    // Should Find and Replace or Edit Line open anyway, this closes it and tells.
+    bool dialogOpened = false;
+    modals.then([&](QWidget* dialog) {
+        dialogOpened = true;
+        dialog->close();
+    });
+    Click(&form, "PushButton1");
+    EXPECT_TRUE(tried);
+    EXPECT_EQ(starts, 1);
+    EXPECT_FALSE(dialogOpened);
+    EXPECT_TRUE(state.SQLFormOK);
+    EXPECT_FALSE(state.StopAfterPreview);  // by the finished run, not by Skip
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_FALSE(form.executing());
+    EXPECT_TRUE(Child<QPushButton>(&form, "PushButton5")->isEnabled());
+}
+
+TEST_F(PreviewWindowTest, ClickingALineEditsItButClickingItsCheckBoxOnlyMarksIt) {
+    Fill(state.statements, {"first", "second", "third"});
+    Form2 form(state, nullptr);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    auto* list = Child<StatementView>(&form, "ListView1");
+
+    const QRect box = list->checkBoxRect(state.statements.index(0));
+    ASSERT_TRUE(box.isValid());
+    bool editOpened = false;
+    modals.then([&](QWidget* dialog) {
+        editOpened = true;
+        dialog->close();
+    });
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box.center());
+    QApplication::processEvents();
+    EXPECT_TRUE(state.statements.isChecked(0));
+    EXPECT_FALSE(editOpened);
+    EXPECT_EQ(modals.pendingActions(), 1);
+
+    modals.clearActions();
+    int line = 0;
+    QString shown;
+    modals.then([&](QWidget* dialog) {
+        EXPECT_EQ(dialog->objectName(), QStringLiteral("Form4"));
+        line = static_cast<Form4*>(dialog)->ListLine;
+        shown = Child<ExactTextBox>(dialog, "Text1")->exactText();
+        Child<ExactTextBox>(dialog, "Text1")->setExactText(QStringLiteral("2nd"));
+        Click(dialog, "PushButton2");
+    });
+    const QRect row = list->visualRect(state.statements.index(1));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      QPoint(row.left() + 200, row.center().y()));
+    EXPECT_EQ(line, 2);
+    EXPECT_EQ(shown, QStringLiteral("second"));
+    EXPECT_EQ(Texts(state.statements), QStringList({"first", "2nd", "third"}));
+}
+
+}  // namespace
+}  // namespace velmora::test
