@@ -1,0 +1,29 @@
+#pragma once
+// The per-user settings store: application "Tervane", one section named after the
+// product, every value kept as text. Each read and each write goes to the file at
+// once, so the store holds the user's last entries at every moment and nothing needs
+// writing at exit. The file holds the Access password in plain text, so it is kept
+// readable by its owner only.
+
+#include <QString>
+
+namespace velmora {
+
+class SettingsStore {
+  public:
+    // The stored text, or `fallback` when the key is missing; throws when the store
+    // cannot be read.
+    QString read(const QString& key, const QString& fallback) const;
+    // False when the store could not be written.
+    bool write(const QString& key, const QString& value);
+    // The file behind the store.
+    static QString filePath();
+};
+
+// The text conversions of stored values. Both accept "True" and "False" in any letter
+// case and decimal numbers; anything else throws "Type mismatch".
+int SettingToInteger(const QString& text);  // rounded half to even, "Overflow" past 16 bits
+bool SettingToTruth(const QString& text);   // 0 is false, every other number true
+QString TruthText(bool value);              // "True" or "False"
+
+}  // namespace velmora

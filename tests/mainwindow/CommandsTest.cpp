@@ -1,0 +1,201 @@
+// The commands of the main window's buttons, their dialogs and the pointer rules.
+
+#include <QDir>
+#include <QtTest>
+
+#include "TestGroups.h"
+
+#include "AppInfo.h"
+#include "FormFixture.h"
+#include "Helpers.h"
+
+namespace velmora::test {
+
+class CommandsTest final : public QObject {
+    Q_OBJECT
+  private slots:
+    void testConnection_data();
+    void testConnection();
+    void testConnectionOnFolderWithSpaceAsksFirst_data();
+    void testConnectionOnFolderWithSpaceAsksFirst();
+    void sampleButtonsPointAtProgramFolder();
+    void helpShowsItsText();
+    void cancelledDialogsChangeNothing();
+    void accessFileDialogPutsChosenFileIntoText5();
+    void folderDialogStartsAtLastFolderDot();
+    void pointerIsHandOverButtonsAndBusyStays();
+};
+
+void CommandsTest::testConnection_data() {
+    QTest::addColumn<QStringList>("files");  // "" for an empty box
+    QTest::addColumn<QString>("message");
+    QTest::newRow("empty box") << QStringList{"<empty box>"} << "Could not connect.";
+    QTest::newRow("folder with a table")
+        << QStringList{"ORDERS.DB", "notes.txt"} << "Connection successful.";
+    QTest::newRow("folder without tables")
+        << QStringList{"orders.px", "readme.txt"} << "Could not connect.";
+    QTest::newRow("missing folder") << QStringList{"<missing>"} << "Could not connect.";
+}
+
+void CommandsTest::testConnection() {
+    QFETCH(QStringList, files);
+    QFETCH(QString, message);
+    FormFixture f;
+    Form1& form = f.make();
+    QVERIFY(form.load());
+    const QString folder = f.path("paradox");
+    if (files.value(0) == "<empty box>") {
+        form.setParadoxFolder(QString());
+    } else {
+        if (files.value(0) != "<missing>") MakeFolderWith(folder, files);
+        form.setParadoxFolder(folder);
+    }
+    f.button("PushButton3")->click();
+    QCOMPARE(f.answerer.texts(), QStringList{message});
+    QCOMPARE(f.answerer.seen[0].title, applicationTitle());
+    QCOMPARE(f.answerer.seen[0].icon, QMessageBox::NoIcon);
+    QVERIFY(!form.pointer().busy());
+}
+
+void CommandsTest::testConnectionOnFolderWithSpaceAsksFirst_data() {
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("Yes moves to the work folder") << true;
+    QTest::newRow("No keeps the folder") << false;
+}
+
+void CommandsTest::testConnectionOnFolderWithSpaceAsksFirst() {
+    QFETCH(bool, yes);
+    FormFixture f;
+    Form1& form = f.make();
+    QVERIFY(form.load());
+    const QString spaced = f.path("my tables");
+    MakeFolderWith(spaced, {"CUSTOMERS.DB"});
+    form.setParadoxFolder(spaced);
+    f.answerer.thenClick(yes ? QMessageBox::Yes : QMessageBox::No);
+    f.button("PushButton3")->click();
+    const QString workFolder = f.home() + "/TestDB";
+    QCOMPARE(f.answerer.seen.size(), 2);
+    QCOMPARE(f.answerer.seen[0].text,
+             "In some cases the software needs to use a folder without spaces.\r\n"
+             "Is it OK to create the folder " +
+                 workFolder + " and put Your db files in it?");
+    QCOMPARE(f.answerer.seen[1].text, QStringLiteral("Connection successful."));
+    QCOMPARE(form.paradoxFolder(), yes ? workFolder : spaced);
+    QCOMPARE(f.setting("ParadoxFolder"), yes ? workFolder : spaced);
+    QCOMPARE(QFile::exists(workFolder + "/CUSTOMERS.DB"), yes);
+}
+
+void CommandsTest::sampleButtonsPointAtProgramFolder() {
+    FormFixture f;
+    Form1& form = f.make();
+    QVERIFY(form.load());
+    f.button("PushButton4")->click();
+    const QString sampleMdb = ProgramFolder() + "/Samples/sample.mdb";
+    QCOMPARE(form.accessFile(), sampleMdb);
+    QCOMPARE(f.setting("AccessMDBFile"), sampleMdb);
+    QVERIFY(QFile::exists(sampleMdb));
+    f.button("PushButton6")->click();
+    QCOMPARE(form.paradoxFolder(), ProgramFolder() + "/Samples");
+    QCOMPARE(f.setting("ParadoxFolder"), ProgramFolder() + "/Samples");
+    // The build folder has no space, so nothing is asked.
+    QVERIFY(f.answerer.seen.isEmpty());
+}
+
+void CommandsTest::helpShowsItsText() {
+    FormFixture f;
+    QVERIFY(f.make().load());
+    f.button("PushButton5")->click();
+    QCOMPARE(f.answerer.seen.size(), 1);
+    QCOMPARE(f.answerer.seen[0].title, QStringLiteral("Velmora Ledger Table Transfer Toolkit"));
+    QCOMPARE(f.answerer.seen[0].text,
+             "This software transfers text-based and numeric fields but does not handle binary / "
+             "pictures fields.\r\n\r\nUse SQL Preview if your tables contains less than 32767 "
+             "rows.\r\n\r\nQuestions? Please contact Team Tervane at " +
+                 kContactPage);
+    QVERIFY(kContactPage.endsWith("/contact/"));
+}
+
+void CommandsTest::cancelledDialogsChangeNothing() {
+    FormFixture f;
+    f.store("ParadoxFolder", "/srv/with space");  // a Paradox browse would ask CopyDB's question
+    f.store("AccessMDBFile", "/data/a.mdb");
+    Form1& form = f.make();
+    QVERIFY(form.load());
+    f.answerer.thenCancel();
+    f.button("PushButton1")->click();
+    f.answerer.thenCancel();
+    f.button("PushButton2")->click();
+    QCOMPARE(f.answerer.seen.size(), 2);  // the two dialogs and no question
+    QCOMPARE(form.accessFile(), QStringLiteral("/data/a.mdb"));
+    QCOMPARE(form.paradoxFolder(), QStringLiteral("/srv/with space"));
+    QCOMPARE(f.setting("AccessMDBFile"), QStringLiteral("/data/a.mdb"));
+    QCOMPARE(f.setting("ParadoxFolder"), QStringLiteral("/srv/with space"));
+}
+
+void CommandsTest::accessFileDialogPutsChosenFileIntoText5() {
+    FormFixture f;
+    Form1& form = f.make();
+    QVERIFY(form.load());
+    const QString folder = f.path("access");
+    MakeFolderWith(folder, {"Orders.MDB"});
+    f.answerer.thenChoose(folder + "/Orders.MDB");
+    f.button("PushButton1")->click();
+    QCOMPARE(f.answerer.seen.size(), 1);
+    const SeenModal dialog = f.answerer.seen[0];
+    QCOMPARE(dialog.title, QStringLiteral("Select Access Database"));
+    QCOMPARE(dialog.nameFilters, (QStringList{"All Microsoft Databases (*.mdb,*.accdb) (*.*db)",
+                                              "Microsoft Database (*.mdb) (*.mdb)",
+                                              "Microsoft 2007 Database (*.accdb) (*.accdb)"}));
+    QCOMPARE(form.accessFile(), folder + "/Orders.MDB");
+    QCOMPARE(f.setting("AccessMDBFile"), folder + "/Orders.MDB");
+}
+
+void CommandsTest::folderDialogStartsAtLastFolderDot() {
+    FormFixture f;
+    const QString start = f.path("start");
+    const QString chosen = start + "/tables";
+    MakeFolderWith(chosen, {"A.db"});
+    f.store("LastFolderDot", start);
+    Form1& form = f.make();
+    QVERIFY(form.load());
+    f.answerer.thenChoose(chosen);
+    f.button("PushButton2")->click();
+    QCOMPARE(f.answerer.seen.size(), 1);
+    QCOMPARE(f.answerer.seen[0].text, start);
+    QCOMPARE(f.answerer.seen[0].lookInLabel, QStringLiteral("Please select folder:"));
+    QCOMPARE(form.paradoxFolder(), chosen);
+    QCOMPARE(f.setting("ParadoxFolder"), chosen);
+    QCOMPARE(f.setting("LastFolderDot"), start);  // never written by the program
+}
+
+void CommandsTest::pointerIsHandOverButtonsAndBusyStays() {
+    FormFixture f;
+    Form1& form = f.make();
+    QVERIFY(form.load());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(form.pointer().hasHandCursor());
+    auto enter = [](QWidget* widget) {
+        QEnterEvent event(QPointF(2, 2), widget->mapToGlobal(QPointF(2, 2)),
+                          widget->mapToGlobal(QPointF(2, 2)));
+        QCoreApplication::sendEvent(widget, &event);
+    };
+    enter(f.button("PushButton7"));
+    QCOMPARE(form.cursor().shape(), Qt::BitmapCursor);
+    QCOMPARE(form.cursor().hotSpot(), QPoint(11, 1));
+    enter(f.text("Text1"));
+    QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
+    form.pointer().setBusy(true);
+    enter(f.button("PushButton3"));
+    QCOMPARE(form.cursor().shape(), Qt::WaitCursor);
+    enter(form.findChild<QWidget*>("Frame2"));
+    QCOMPARE(form.cursor().shape(), Qt::WaitCursor);
+    form.pointer().setBusy(false);
+    QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
+}
+
+}  // namespace velmora::test
+
+#include "CommandsTest.moc"
+
+VELMORA_TEST_GROUP(CommandsTest);

@@ -1,0 +1,29 @@
+// mainwindow_screenshot OUTPUT.png: shows the main window with the samples loaded and
+// saves a picture of it, for the README. Run it under a real X server (Xvfb); the
+// settings and home folder are temporary, so the user's own entries stay untouched.
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <cstdio>
+
+#include "FormFixture.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: mainwindow_screenshot OUTPUT.png\n");
+        return 2;
+    }
+    velmora::test::FormFixture f;
+    velmora::Form1& form = f.make();
+    if (!form.load()) return 1;
+    f.button("PushButton4")->click();
+    f.button("PushButton6")->click();
+    f.text("Text6")->setText(QStringLiteral("secret"));
+    form.show();
+    if (!QTest::qWaitForWindowExposed(&form)) return 1;
+    QTest::qWait(300);  // let the window manager settle and the window paint
+    return form.grab().save(QString::fromLocal8Bit(argv[1]), "PNG") ? 0 : 1;
+}

@@ -1,0 +1,10 @@
+// The main window's tests, run on Qt's offscreen platform.
+
+#include <QApplication>
+
+#include "TestGroups.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    return velmora::test::RunTestGroups(argc, argv);
+}
