@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "DataPage.h"
 #include "PropertyBlob.h"
 #include "RowLayout.h"
@@ -79,6 +81,55 @@ TEST(Jet4Row, OffsetsOutsideTheRowAreDamage) {
     wide.columns[0].fixedOffset = 5;  // a Long reaching into the offset table
     EXPECT_THROW(split(wide, jet4Row(0b111)), FormatError);
     EXPECT_THROW(split(threeColumns(), Bytes{40, 0}), FormatError);  // mask longer than the row
+}
+
+std::vector<Field> splitJet3(const TableDefinition& table, const Bytes& row) {
+    std::vector<Field> fields;
+    RowLayout(jet3Format(), table).split(ByteSpan(row.data(), row.size()), fields);
+    return fields;
+}
+
+// Jet3 offsets are single bytes; a jump table lists the first offset past each 256 bytes.
+TEST(Jet3Row, LongRowsUseTheJumpTable) {
+    TableDefinition t;
+    t.varColumnCount = 2;
+    t.columns = {column(jet_type::kText, 0, false, 0, 0), column(jet_type::kText, 1, false, 0, 1)};
+    Bytes row(307, 0);
+    row[0] = 2;
+    std::fill(row.begin() + 1, row.begin() + 201, 'a');
+    std::fill(row.begin() + 201, row.begin() + 301, 'b');
+    row[301] = 301 - 256;  // end of data, one jump up
+    row[302] = 201;
+    row[303] = 1;
+    row[304] = 2;  // the jump table: entry 2 is the first at 256 or beyond
+    row[305] = 2;  // variable columns
+    row[306] = 0b11;
+    const auto f = splitJet3(t, row);
+    ASSERT_TRUE(f[0].present && f[1].present);
+    EXPECT_EQ(f[0].bytes.size(), 200u);
+    EXPECT_EQ(f[1].bytes.size(), 100u);
+    EXPECT_EQ(f[1].bytes.u8(0), 'b');
+    EXPECT_EQ(f[1].bytes.u8(99), 'b');
+}
+
+TEST(Jet3Row, FillerJumpEntryIsIgnored) {
+    TableDefinition t;
+    t.varColumnCount = 1;
+    t.columns = {column(jet_type::kText, 0, true, 0), column(jet_type::kText, 1, false, 0, 0)};
+    t.columns[0].length = 200;
+    Bytes row(260, 0);
+    row[0] = 2;
+    std::fill(row.begin() + 1, row.begin() + 201, 'f');
+    std::fill(row.begin() + 201, row.begin() + 255, 'v');
+    row[255] = 255;  // end of data: below 256 although the row is longer
+    row[256] = 201;
+    row[257] = 0xFF;  // filler jump entry
+    row[258] = 1;
+    row[259] = 0b11;
+    const auto f = splitJet3(t, row);
+    EXPECT_EQ(f[0].bytes.size(), 200u);
+    EXPECT_EQ(f[1].bytes.size(), 54u);
+    EXPECT_EQ(f[1].bytes.u8(0), 'v');
 }
 
 Bytes dataPage(std::vector<std::uint16_t> offsets) {
