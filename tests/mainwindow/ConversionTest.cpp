@@ -56,6 +56,7 @@ class ConversionTest final : public QObject {
   private slots:
     void sampleConvertsFromTheButton();
     void perFilePreviewShowsEveryStatementOnce();
+    void perTablePreviewFollowsTheTablesOnTheProgressBar();
 };
 
 void ConversionTest::sampleConvertsFromTheButton() {
@@ -137,6 +138,34 @@ void ConversionTest::perFilePreviewShowsEveryStatementOnce() {
     // Nothing was executed: the folder holds only the copied sample tables.
     for (const QString& name : tables.keys())
         QVERIFY(!TableFileExists(form.paradoxFolder(), TargetTableName(name)));
+}
+
+void ConversionTest::perTablePreviewFollowsTheTablesOnTheProgressBar() {
+    const auto tables = sampleTables();
+    FormFixture f;
+    Form1& form = f.make();
+    QVERIFY(form.load());
+    f.button("PushButton4")->click();
+    form.setParadoxFolder(copySampleTables(f.path("paradox")));
+    f.option("Option2")->click();
+    auto* bar = form.findChild<QProgressBar*>("ProgressBar1");
+    QStringList captions;
+    f.preview.onShow = [&](RunState& state) {
+        captions << bar->text();
+        QVERIFY(form.pointer().busy());
+        state.StopAfterPreview = false;  // go on with the next table
+    };
+    f.button("PushButton7")->click();
+    // Every table is named on the bar while its preview shows.
+    QStringList expected;
+    for (const QString& name : tables.keys()) expected << "Please wait.. Processing table " + name;
+    QCOMPARE(captions.size(), tables.size());
+    captions.sort();
+    expected.sort();
+    QCOMPARE(captions, expected);
+    QCOMPARE(f.answerer.texts(), QStringList{"Done."});
+    QCOMPARE(bar->text(), QString());
+    QVERIFY(!form.pointer().busy());
 }
 
 }  // namespace velmora::test
