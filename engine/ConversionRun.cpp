@@ -73,12 +73,15 @@ void ConversionRun::start() {
               [&] { source.open(SourceConnectionString(QString(), QString(), in).toStdString()); });
     connectionsOpen = true;
     proc.step(138, [&] { state_.Paradox_conn->setCursorLocation(db::ado::adUseClient); });
-    proc.step(140, [&] {
+    const bool targetOpen = proc.step(140, [&] {
         state_.Paradox_conn->open(TargetConnectionString(in.paradoxFolder()).toStdString());
     });
 
     const LiteralWriter literals(locale_);
     for (int position = static_cast<int>(state_.List2.size()) - 1; position >= 0; --position) {
+        // Without a target, statements that go straight to it would each fail in turn;
+        // the failed open has been reported once, which says it all.
+        if (!targetOpen && !in.previewEnabled()) break;
         if (proc.test(144, [&] { return perTableMode(in); })) {
             proc.step(146, [&] { state_.statements.clear(); });
             proc.step(148, [&] { state_.typeMappings.clear(); });

@@ -266,3 +266,19 @@ TEST_F(RunFlow, CleanedTargetNameAlreadyInTheFolderIsAskedFor) {
     EXPECT_TRUE(onlyRefusedRows(h.prompts.reports));
     EXPECT_EQ(rowsIn("OrderDetails"), 490);
 }
+
+TEST_F(RunFlow, TargetThatCannotOpenIsReportedOnceNotPerRow) {
+    directMode();
+    // A folder name holding ";" splits the target connection string, so the driver looks
+    // for a folder that does not exist although this one holds a table.
+    const QString odd = folder.filePath("x;Fil=Paradox 7");
+    QDir().mkpath(odd);
+    QFile::copy(folder.filePath("Seed.db"), odd + "/Seed.db");
+    h.inputs.text1 = odd;
+    run();
+    // The failed open, and closing the connection that never opened; no row is tried.
+    ASSERT_EQ(h.prompts.reports.size(), 2);
+    EXPECT_TRUE(h.prompts.reports[0].contains("PushButton7_Click at line 140"));
+    EXPECT_TRUE(h.prompts.reports[1].contains("PushButton7_Click at line 534"));
+    EXPECT_EQ(h.prompts.messages, QStringList{"Done."});
+}
