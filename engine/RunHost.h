@@ -19,6 +19,9 @@ class ProgressSink {
     virtual ~ProgressSink() = default;
     virtual void setValue(double percent) = 0;  // 0 to 100
     virtual void setCaption(const QString& text) = 0;
+    // Execute SQL's caption for one line, "Please wait.. Processing row: <line> of <count>".
+    // A bar that shows it only when it repaints may keep the numbers and build the text then.
+    virtual void setRowCaption(int line, int count);
 };
 
 class BusyPointer {

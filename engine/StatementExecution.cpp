@@ -30,6 +30,10 @@ QString ExecutionProgressText(int line, int count) {
            QStringLiteral(" of ") + QString::number(count);
 }
 
+void ProgressSink::setRowCaption(int line, int count) {
+    setCaption(ExecutionProgressText(line, count));
+}
+
 ExecutionOutcome ExecuteStatementList(const StatementList& statements, db::Connection& connection,
                                       Procedure& proc, ProgressSink& progress, EventPump& pump) {
     ExecutionOutcome outcome;
@@ -37,7 +41,7 @@ ExecutionOutcome ExecuteStatementList(const StatementList& statements, db::Conne
     for (int line = 1; line <= count; ++line) {
         pump.yield();
         proc.step(114, [&] { progress.setValue(static_cast<double>(line) / count * 100.0); });
-        proc.step(116, [&] { progress.setCaption(ExecutionProgressText(line, count)); });
+        proc.step(116, [&] { progress.setRowCaption(line, count); });
         const std::string_view text = statements.utf8(line - 1);
         if (isBlank(text)) continue;
         const int step = containsInsertInto(text) ? 132 : 134;

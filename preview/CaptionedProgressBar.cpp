@@ -3,6 +3,8 @@
 #include <QtMath>
 #include <stdexcept>
 
+#include "StatementExecution.h"
+
 namespace velmora {
 
 CaptionedProgressBar::CaptionedProgressBar(const QString& caption, QWidget* parent)
@@ -21,7 +23,29 @@ void CaptionedProgressBar::setValue(double percent) {
 
 void CaptionedProgressBar::setCaption(const QString& text) {
     caption_ = text;
+    rowCount_ = 0;
+    askRepaint();
+}
+
+void CaptionedProgressBar::setRowCaption(int line, int count) {
+    rowLine_ = line;
+    rowCount_ = count;
+    askRepaint();
+}
+
+QString CaptionedProgressBar::text() const {
+    return rowCount_ > 0 ? ExecutionProgressText(rowLine_, rowCount_) : caption_;
+}
+
+void CaptionedProgressBar::askRepaint() {
+    if (repaintAsked_) return;
+    repaintAsked_ = true;
     update();
+}
+
+void CaptionedProgressBar::paintEvent(QPaintEvent* event) {
+    repaintAsked_ = false;
+    QProgressBar::paintEvent(event);
 }
 
 }  // namespace velmora

@@ -16,14 +16,22 @@ class CaptionedProgressBar final : public QProgressBar, public ProgressSink {
 
     void setValue(double percent) override;
     void setCaption(const QString& text) override;
+    void setRowCaption(int line, int count) override;
     double exactValue() const { return value_; }
-    QString caption() const { return caption_; }
-    QString text() const override { return caption_; }
+    QString text() const override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     static constexpr int kSteps = 1000;  // tenths of a percent on screen
     double value_ = 0;
     QString caption_;
+    // Execute SQL sets a caption per line; the text is built only when it is shown.
+    int rowLine_ = 0;
+    int rowCount_ = 0;
+    bool repaintAsked_ = false;  // one repaint for many captions
+    void askRepaint();
 };
 
 }  // namespace velmora

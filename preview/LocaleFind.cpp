@@ -3,18 +3,18 @@
 namespace velmora {
 
 LocaleFind::LocaleFind(const QString& needle, QLocale locale)
-    : locale_(std::move(locale)), table_(0x10000), known_(0x10000, false) {
+    : locale_(std::move(locale)), table_(0x10000, 0) {
     needle_.reserve(static_cast<std::size_t>(needle.size()));
     for (const QChar c : needle) needle_.push_back(fold(c.unicode()));
 }
 
-char16_t LocaleFind::fold(char16_t c) const {
-    if (!known_[c]) {
-        const QString lower = locale_.toLower(QString(QChar(c)));
-        table_[c] = lower.size() == 1 ? lower.at(0).unicode() : QChar(c).toLower().unicode();
-        known_[c] = true;
-    }
-    return table_[c];
+char16_t LocaleFind::learn(char16_t c) const {
+    const QString lower = locale_.toLower(QString(QChar(c)));
+    char16_t folded = lower.size() == 1 ? lower.at(0).unicode() : QChar(c).toLower().unicode();
+    // A character whose lower case is NUL cannot exist, but 0 marks "not yet known".
+    if (folded == 0) folded = c;
+    table_[c] = folded;
+    return folded;
 }
 
 qsizetype LocaleFind::firstIn(QStringView text) const {

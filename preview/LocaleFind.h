@@ -20,12 +20,16 @@ class LocaleFind {
     qsizetype firstIn(QStringView text) const;
 
   private:
-    char16_t fold(char16_t c) const;
+    char16_t fold(char16_t c) const {
+        const char16_t folded = table_[c];
+        return folded != 0 || c == 0 ? folded : learn(c);
+    }
+    char16_t learn(char16_t c) const;
 
     QLocale locale_;
     std::u16string needle_;  // folded
+    // Folded characters as they are met; 0 until then (NUL folds to itself).
     mutable std::vector<char16_t> table_;
-    mutable std::vector<bool> known_;
 };
 
 }  // namespace velmora

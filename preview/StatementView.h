@@ -28,6 +28,8 @@ class StatementView final : public QListView {
     void lineClicked(int row);  // counted from 0
 
   protected:
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QList<int>& roles = QList<int>()) override;
     void updateGeometries() override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 

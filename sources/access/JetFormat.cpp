@@ -13,12 +13,8 @@ const JetFormat& jet3Format() {
         f.jet3 = true;
         f.pageSize = 2048;
         f.dataRowCount = 0x08;
-        f.tdefRowCount = 12;
-        f.tdefTableType = 20;
-        f.tdefMaxColumns = 21;
         f.tdefVarColumns = 23;
         f.tdefColumnCount = 25;
-        f.tdefIndexCount = 27;
         f.tdefRealIndexCount = 31;
         f.tdefOwnedPages = 35;
         f.tdefRealIndexStart = 43;

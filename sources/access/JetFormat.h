@@ -22,12 +22,8 @@ struct JetFormat {
     std::size_t dataRowOffsets() const { return dataRowCount + 2; }
 
     // Table definition block (offsets from the start of the first tdef page).
-    std::size_t tdefRowCount = 16;
-    std::size_t tdefTableType = 40;
-    std::size_t tdefMaxColumns = 41;
     std::size_t tdefVarColumns = 43;
     std::size_t tdefColumnCount = 45;
-    std::size_t tdefIndexCount = 47;
     std::size_t tdefRealIndexCount = 51;
     std::size_t tdefOwnedPages = 55;
     std::size_t tdefRealIndexStart = 63;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <unordered_set>
 
 #include "DataPage.h"
 #include "JetFormat.h"
@@ -50,8 +51,11 @@ void LongValueReader::read(ByteSpan header, std::vector<std::uint8_t>& out) {
         return;
     }
     out.reserve(length);
+    std::unordered_set<std::uint64_t> visited;  // a damaged chain may point back into itself
     while (out.size() < length) {
         if (page == 0) throw FormatError("a memo or OLE value ends before its stated length");
+        if (!visited.insert(std::uint64_t{page} << 8 | row).second)
+            throw FormatError("a memo or OLE value's chain loops back on itself");
         const ByteSpan chunk = rowOf(page, row);
         if (chunk.size() <= kPointerSize)
             throw FormatError("a memo or OLE value has an empty link in its chain");

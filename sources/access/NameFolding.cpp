@@ -33,7 +33,9 @@ std::u32string foldName(std::string_view utf8) {
     const locale_t locale = unicodeLocale();
     for (std::size_t i = 0; i < utf8.size();) {
         const char32_t c = nextCodePoint(utf8, i);
-        out.push_back(static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), locale)));
+        // Upper then lower: both sigmas, the long s and the Kelvin sign fold together.
+        const wint_t upper = towupper_l(static_cast<wint_t>(c), locale);
+        out.push_back(static_cast<char32_t>(towlower_l(upper, locale)));
     }
     return out;
 }

@@ -29,8 +29,7 @@ PageFile::PageFile(DatabaseImage image) : image_(std::move(image)) {
     if (!handle_) throw FormatError("the file header is not that of a known Access version");
 
     MdbHandle* h = mdb(handle_);
-    jetVersion_ = static_cast<int>(h->f->jet_version);
-    format_ = jetVersion_ == MDB_VER_JET3 ? &jet3Format() : &jet4Format();
+    format_ = h->f->jet_version == MDB_VER_JET3 ? &jet3Format() : &jet4Format();
     codePage_ = h->f->code_page;
     if (static_cast<std::size_t>(h->fmt->pg_size) != format_->pageSize) {
         mdb_close(h);

@@ -23,7 +23,6 @@ class PageFile {
 
     const JetFormat& format() const { return *format_; }
     std::uint32_t pageCount() const { return pageCount_; }
-    int jetVersion() const { return jetVersion_; }
     std::uint16_t codePage() const { return codePage_; }
 
     // Copies page `number` into `out` (resized to the page size). A page number past
@@ -35,7 +34,6 @@ class PageFile {
     void* handle_ = nullptr;
     const JetFormat* format_ = nullptr;
     std::uint32_t pageCount_ = 0;
-    int jetVersion_ = 0;
     std::uint16_t codePage_ = 0;
 };
 

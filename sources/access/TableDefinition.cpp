@@ -7,9 +7,7 @@ namespace velmora::access {
 namespace {
 
 constexpr std::uint8_t kFixedFlag = 0x01;
-constexpr std::uint8_t kHyperlinkFlag = 0x80;
 constexpr std::uint8_t kCalculatedExtFlags = 0xC0;
-constexpr std::uint8_t kSystemTableType = 0x53;
 // Access allows 255 columns and 32 indexes; anything far beyond is a damaged header.
 constexpr std::uint32_t kMaxColumns = 4096;
 constexpr std::uint32_t kMaxIndexes = 1024;
@@ -44,8 +42,6 @@ TableDefinition readTableDefinition(const PageFile& file, const TextDecoder& tex
 
     TableDefinition table;
     table.page = page;
-    table.storedRowCount = tdef.u32(f.tdefRowCount);
-    table.systemTable = tdef.u8(f.tdefTableType) == kSystemTableType;
     table.varColumnCount = tdef.u16(f.tdefVarColumns);
     const std::uint32_t columnCount = tdef.u16(f.tdefColumnCount);
     const std::uint32_t realIndexCount = tdef.u32(f.tdefRealIndexCount);
@@ -68,7 +64,6 @@ TableDefinition readTableDefinition(const PageFile& file, const TextDecoder& tex
         c.scale = d.u8(f.columnScale);
         const std::uint8_t flags = d.u8(f.columnFlags);
         c.fixed = (flags & kFixedFlag) != 0;
-        c.hyperlink = (flags & kHyperlinkFlag) != 0 && c.type == jet_type::kMemo;
         c.calculated = !f.jet3 && (d.u8(f.columnExtFlags) & kCalculatedExtFlags) != 0;
         c.fixedOffset = d.u16(f.columnFixedOffset);
         c.length = d.u16(f.columnLength);

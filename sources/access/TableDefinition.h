@@ -47,14 +47,11 @@ struct ColumnDefinition {
     std::uint8_t precision = 0;
     std::uint8_t scale = 0;
     bool fixed = false;  // stored in the row's fixed-length area
-    bool hyperlink = false;
     bool calculated = false;
 };
 
 struct TableDefinition {
     std::uint32_t page = 0;
-    std::uint32_t storedRowCount = 0;  // the header's count; can be wrong
-    bool systemTable = false;
     std::uint16_t varColumnCount = 0;       // rows carry a variable-length offset table when > 0
     std::vector<ColumnDefinition> columns;  // in the table's design order
     RowPointer ownedPages;

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <map>
 
 #include "AppInfo.h"
 #include "CaptionedProgressBar.h"
@@ -139,6 +140,25 @@ TEST_F(PreviewWindowTest, BlankAndSpaceOnlyLinesAreSkippedAndTheRunGoesOn) {
     auto* bar = Child<CaptionedProgressBar>(&form, "ProgressBar1");
     EXPECT_EQ(bar->exactValue(), 0.0);
     EXPECT_EQ(bar->text(), QString());
+}
+
+TEST_F(PreviewWindowTest, TheProgressBarShowsTheLineBeingExecuted) {
+    Fill(state.statements, QStringList(40, QStringLiteral(" ")));
+    Form2 form(state, nullptr);
+    form.show();
+    auto* bar = Child<CaptionedProgressBar>(&form, "ProgressBar1");
+    // The value of line x is set just before its caption, so each change still shows x - 1.
+    std::map<int, std::pair<double, QString>> seen;
+    QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) {
+        seen[value] = {bar->exactValue(), bar->text()};
+    });
+    Click(&form, "PushButton1");
+    ASSERT_TRUE(seen.count(175));
+    EXPECT_EQ(seen[175].first, 17.5);  // line 7 of 40
+    ASSERT_TRUE(seen.count(200));
+    EXPECT_EQ(seen[200].second, QStringLiteral("Please wait.. Processing row: 7 of 40"));
+    EXPECT_EQ(seen[1000].second, QStringLiteral("Please wait.. Processing row: 39 of 40"));
+    EXPECT_EQ(bar->text(), QString());  // cleared after the last line
 }
 
 TEST_F(PreviewWindowTest, TabsAreNotBlankAndOtherErrorsAreReportedLineByLine) {

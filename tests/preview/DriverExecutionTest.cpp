@@ -1,0 +1,148 @@
+// Execute SQL through the real Paradox driver: an SQL error on the third line, another
+// error on the third line, jumping back to the error, and fixing lines until the list
+// runs through.
+
+#include <QProgressBar>
+#include <QTest>
+
+#include "CaptionedProgressBar.h"
+#include "ExactTextBox.h"
+#include "Form2.h"
+#include "ModalHandler.h"
+#include "PreviewFixtures.h"
+#include "StatementView.h"
+#include "TargetFolder.h"
+
+namespace velmora::test {
+namespace {
+
+using Keys = std::vector<std::int64_t>;
+
+const QString kCreate = QStringLiteral("CREATE TABLE \"t\"(\"TVXID\" INT,\"Name\" TEXT(10))");
+QString Insert(int key, const QString& name) {
+    return QStringLiteral("INSERT INTO \"t\" VALUES(%1,'%2')").arg(key).arg(name);
+}
+
+struct DriverExecutionTest : ::testing::Test {
+    TargetFolder folder;
+    RunState state;
+    ModalHandler modals;
+
+    void SetUp() override {
+        state.Paradox_conn = std::make_unique<db::Connection>();
+        const std::string problem = folder.open(*state.Paradox_conn);
+        if (!problem.empty())
+            GTEST_SKIP() << "the Paradox driver cannot open a folder: " << problem;
+        // As a per-table preview finds them.
+        state.StopAfterPreview = true;
+        state.SQLFormOK = false;
+    }
+
+    bool lineVisible(Form2& form, int line) {
+        auto* list = Child<StatementView>(&form, "ListView1");
+        return list->viewport()->rect().intersects(
+            list->visualRect(state.statements.index(line - 1)));
+    }
+};
+
+TEST_F(DriverExecutionTest, AnSqlErrorOnTheThirdLineKeepsTheWindowOpenAtThatLine) {
+    Fill(state.statements, {kCreate, Insert(1, "a"), Insert(2, "far too long for ten"),
+                            Insert(3, "c"), Insert(4, "d")});
+    Form2 form(state, nullptr);
+    form.show();
+    Click(&form, "PushButton1");
+
+    ASSERT_EQ(modals.texts(), QStringList({"Error found."}));
+    EXPECT_EQ(form.ErrorLine, 3);
+    auto* list = Child<StatementView>(&form, "ListView1");
+    EXPECT_EQ(list->currentIndex().row(), 2);
+    EXPECT_TRUE(list->selectionModel()->isRowSelected(2));
+    const QString error = Child<ExactTextBox>(&form, "Text1")->exactText();
+    EXPECT_TRUE(error.contains(QStringLiteral("SQLException"), Qt::CaseInsensitive))
+        << error.toStdString();
+    auto* bar = Child<CaptionedProgressBar>(&form, "ProgressBar1");
+    EXPECT_EQ(bar->exactValue(), 0.0);
+    EXPECT_EQ(bar->text(), QString());
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(state.StopAfterPreview);
+    EXPECT_FALSE(state.SQLFormOK);
+    EXPECT_EQ(folder.keys("t"), Keys({1}));  // lines 1 and 2 stay applied
+
+    // Jump To Error Line comes back to it.
+    list->setCurrentIndex(state.statements.index(4));
+    Click(&form, "PushButton6");
+    EXPECT_EQ(list->currentIndex().row(), 2);
+
+    // Executing again starts from line 1, whose table now exists.
+    Click(&form, "PushButton1");
+    EXPECT_EQ(form.ErrorLine, 1);
+    EXPECT_EQ(modals.texts(), QStringList({"Error found.", "Error found."}));
+
+    // Lines 1 and 2 emptied, line 3 fixed: the rest runs and the window closes.
+    state.statements.setText(0, QString());
+    state.statements.setText(1, QStringLiteral("   "));
+    state.statements.setText(2, Insert(2, "b"));
+    Click(&form, "PushButton1");
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(state.SQLFormOK);
+    EXPECT_FALSE(state.StopAfterPreview);
+    EXPECT_EQ(folder.keys("t"), Keys({1, 2, 3, 4}));
+    EXPECT_EQ(modals.boxes.size(), 2u);
+}
+
+TEST_F(DriverExecutionTest, TheFailingLineIsScrolledIntoView) {
+    QStringList lines = {kCreate};
+    for (int key = 1; key < 300; ++key) lines << Insert(key, key == 250 ? "eleven char" : "x");
+    Fill(state.statements, lines);
+    Form2 form(state, nullptr);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_FALSE(lineVisible(form, 251));
+    Click(&form, "PushButton1");
+    EXPECT_EQ(form.ErrorLine, 251);
+    EXPECT_TRUE(lineVisible(form, 251));
+
+    auto* list = Child<StatementView>(&form, "ListView1");
+    list->scrollToTop();
+    ASSERT_FALSE(lineVisible(form, 251));
+    Click(&form, "PushButton6");
+    EXPECT_TRUE(lineVisible(form, 251));
+}
+
+TEST_F(DriverExecutionTest, AnotherErrorOnTheThirdLineIsReportedAndTheRestStillRuns) {
+    Fill(state.statements,
+         {kCreate, Insert(1, "a"), Insert(2, "b"), Insert(3, "c"), Insert(4, "d")});
+    Form2 form(state, nullptr);
+    form.show();
+    // The target goes away just before line 3 and is back for line 4.
+    auto* bar = Child<QProgressBar>(&form, "ProgressBar1");
+    QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) {
+        if (value == 600) state.Paradox_conn->close();
+        if (value == 800) folder.open(*state.Paradox_conn);
+    });
+    Click(&form, "PushButton1");
+    ASSERT_EQ(modals.boxes.size(), 1u);
+    EXPECT_TRUE(modals.boxes[0].text.startsWith(
+        QStringLiteral("Operation is not allowed when the object is closed.\r\nin "
+                       "Kestrune2021/08/31.Form2.PushButton1_Click at line 132\r\r")));
+    EXPECT_EQ(modals.boxes[0].caption, QStringLiteral("Application Error"));
+    EXPECT_EQ(form.ErrorLine, 0);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(state.SQLFormOK);
+    EXPECT_FALSE(state.StopAfterPreview);
+    EXPECT_EQ(folder.keys("t"), Keys({1, 3, 4}));
+}
+
+TEST_F(DriverExecutionTest, SpacesAroundAStatementGoToTheDriverAsTheyAre) {
+    Fill(state.statements, {QStringLiteral("  ") + kCreate + QStringLiteral("  "), "",
+                            QStringLiteral(" ") + Insert(7, "g") + QStringLiteral("   ")});
+    Form2 form(state, nullptr);
+    form.show();
+    Click(&form, "PushButton1");
+    EXPECT_TRUE(modals.boxes.empty()) << modals.texts().join(u'|').toStdString();
+    EXPECT_TRUE(state.SQLFormOK);
+    EXPECT_EQ(folder.keys("t"), Keys({7}));
+}
+
+}  // namespace
+}  // namespace velmora::test

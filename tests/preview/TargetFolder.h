@@ -1,0 +1,42 @@
+#pragma once
+// A fresh Paradox folder with the target connection of a run open on it, for tests
+// that execute statements through the real driver. Tests skip with the driver's own
+// words while it cannot open a folder.
+
+#include <gtest/gtest.h>
+#include <QTemporaryDir>
+
+#include "Connection.h"
+#include "Recordset.h"
+#include "TargetNames.h"
+
+namespace velmora::test {
+
+struct TargetFolder {
+    QTemporaryDir dir;
+    std::string connectionString = TargetConnectionString(dir.path()).toStdString();
+
+    // Opens `connection` on the folder; empty when it worked, the reason otherwise.
+    std::string open(db::Connection& connection) const {
+        try {
+            connection.setCursorLocation(3);
+            connection.open(connectionString);
+            return {};
+        } catch (const std::exception& e) {
+            return e.what();
+        }
+    }
+
+    // The first (integer) column of every row of the table.
+    std::vector<std::int64_t> keys(const char* table) const {
+        db::Connection reader;
+        if (!open(reader).empty()) return {};
+        db::Recordset rows;
+        rows.open(std::string("SELECT * FROM \"") + table + '"', reader);
+        std::vector<std::int64_t> keys;
+        for (; !rows.eof(); rows.moveNext()) keys.push_back(rows.fields()[0].value().asInt());
+        return keys;
+    }
+};
+
+}  // namespace velmora::test
