@@ -7,7 +7,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
 No display here. To see the window on a virtual screen:
     scripts/setup.sh && scripts/build.sh build && xvfb-run -a build/bin/velmora
 For conversions without any window, use the command-line converter:
-    build/bin/velmora-convert --help
+    build/bin/velmora-convert --help     (scripts/sample.sh converts the sample this way)
 TEXT
   exit 1
 fi

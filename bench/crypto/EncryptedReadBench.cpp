@@ -18,6 +18,9 @@
 #include "Connection.h"
 #include "Protection.h"
 #include "Recordset.h"
+#include "crypto/HeaderPage.h"
+#include "crypto/OfficeEncryption.h"
+#include "crypto/TextEncoding.h"
 #include "dataaccess/AdoTypes.h"
 
 namespace {
@@ -56,6 +59,16 @@ long openAndReadEverything(const fs::path& file, const std::string& password) {
     return rows;
 }
 
+// The password check alone: for agile encryption the spin of the password hash that the
+// file prescribes (spinCount), a fixed cost that no reading of rows can hide.
+void unlockOnly(const fs::path& file, const std::string& password) {
+    std::vector<std::uint8_t> start(4096);
+    std::ifstream(file, std::ios::binary).read(reinterpret_cast<char*>(start.data()), 4096);
+    const velmora::access::crypto::HeaderPage header(start);
+    velmora::access::crypto::unlockOfficeEncryption(
+        header, *velmora::access::crypto::utf16leFromUtf8(password));
+}
+
 double millisecondsOf(const std::function<void()>& work) {
     const auto start = Clock::now();
     work();
@@ -87,7 +100,7 @@ int main() {
                    static_cast<std::streamsize>(image.decrypted.size()));
     }
 
-    std::vector<double> encryptedTimes, plainTimes, decryptTimes;
+    std::vector<double> encryptedTimes, plainTimes, decryptTimes, unlockTimes;
     long encryptedRows = 0, plainRows = 0;
     for (int round = 0; round < kRounds; ++round) {
         encryptedTimes.push_back(
@@ -95,6 +108,7 @@ int main() {
         plainTimes.push_back(millisecondsOf([&] { plainRows = openAndReadEverything(plain, ""); }));
         decryptTimes.push_back(millisecondsOf(
             [&] { velmora::access::prepareDatabase(encrypted.string(), kPassword); }));
+        unlockTimes.push_back(millisecondsOf([&] { unlockOnly(encrypted, kPassword); }));
     }
     fs::remove_all(privateDir);
 
@@ -102,8 +116,10 @@ int main() {
     std::printf(
         "open + read every value through the provider, median of %d rounds (%ld / %ld rows)\n",
         kRounds, encryptedRows, plainRows);
-    std::printf("  encrypted .accdb : %8.1f ms (password check and decryption alone: %.1f ms)\n",
-                encryptedMs, median(decryptTimes));
+    std::printf("  encrypted .accdb : %8.1f ms\n", encryptedMs);
+    std::printf(
+        "    of which password check and decryption %.1f ms, the password check alone %.1f ms\n",
+        median(decryptTimes), median(unlockTimes));
     std::printf("  decrypted copy   : %8.1f ms\n", plainMs);
     std::printf("  ratio            : %8.2f (target <= 1.50)\n", encryptedMs / plainMs);
     return encryptedRows == plainRows ? 0 : 1;

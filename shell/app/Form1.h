@@ -2,7 +2,8 @@
 // The main window: the Access database, the Paradox folder, the SQL Preview choices,
 // "Start Converting" and the progress bar. It is the conversion run's host: the run
 // reads its entries, asks and reports through its message boxes, shows progress and
-// its caption on ProgressBar1 and yields to its event loop. Every entry mirrors the settings store.
+// its caption on ProgressBar1 and yields to its event loop. Every entry mirrors the
+// settings store.
 
 #include <QString>
 #include <QWidget>

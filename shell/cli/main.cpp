@@ -33,7 +33,8 @@ constexpr const char* kDescription =
       TARGET_FOLDER in order. Blank lines are skipped; the first SQL error stops the run
       and is printed with its line number and statement.
   velmora-convert --list SOURCE
-      Lists the user tables of SOURCE with their row counts.
+      Lists the user tables of SOURCE with their row counts; SOURCE may also be a
+      folder of Paradox tables.
 
 Statement files (--sql, --execute) are UTF-8 with one statement per line. Inside a
 statement a backslash is written \\, a line feed \n, a carriage return \r and a tab \t,
@@ -72,7 +73,9 @@ Options parse(const QCoreApplication& app) {
         "execute", "Execute the statement file FILE against TARGET_FOLDER.", "FILE");
     const QCommandLineOption newFolder(
         "new-folder", "Accept a new or empty TARGET_FOLDER (created when missing).");
-    const QCommandLineOption list("list", "List the user tables of SOURCE with their row counts.");
+    const QCommandLineOption list(
+        "list",
+        "List the tables of SOURCE (an Access file or a Paradox folder) with their row counts.");
     parser.addOptions({password, overwrite, sql, types, execute, newFolder, list});
     parser.process(app);
 
@@ -108,7 +111,27 @@ Options parse(const QCoreApplication& app) {
     return o;
 }
 
+// The Paradox tables of a folder with their row counts.
+int listParadoxFolder(const QString& folder) {
+    try {
+        db::Connection connection;
+        connection.open(TargetConnectionString(folder).toStdString());
+        QStringList names =
+            QDir(folder).entryList({"*.db"}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+        for (const QString& file : names) {
+            const QString table = file.left(file.size() - 3);
+            db::Recordset rows;
+            rows.open(("SELECT * FROM " + QuoteIdentifier(table)).toStdString(), connection);
+            std::cout << table.toStdString() << '\t' << rows.recordCount() << '\n';
+        }
+        return 0;
+    } catch (const std::exception& e) {
+        fail(QString::fromUtf8(e.what()));
+    }
+}
+
 int listTables(const Options& o) {
+    if (QFileInfo(o.source).isDir()) return listParadoxFolder(o.source);
     FixedInputs inputs;
     inputs.text5 = o.source;
     inputs.text6 = o.password;

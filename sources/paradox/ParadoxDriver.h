@@ -1,5 +1,6 @@
 #pragma once
-// The Paradox SQL driver behind "Driver={Microsoft Paradox Driver (*.db )};...".
+// The Paradox SQL driver behind "Driver={Microsoft Paradox Driver (*.db )};...": opens a
+// folder of Paradox tables named by Dbq (or DefaultDir) and runs statements on it.
 
 #include <memory>
 

@@ -45,7 +45,8 @@ TEST(TextEncodingTest, TurnsUtf8IntoUtf16WithSurrogatePairs) {
 TEST(TextEncodingTest, RejectsMalformedUtf8) {
     for (std::string_view bad :
          {"\xff", "\xc3", "\xc0\xaf", "\xed\xa0\x80", "a\x80", "\xf4\x90\x80\x80"})
-        EXPECT_FALSE(utf16leFromUtf8(bad).has_value()) << hex(bytesOf(bad));
+        EXPECT_FALSE(utf16leFromUtf8(bad).has_value())
+            << hex({reinterpret_cast<const std::uint8_t*>(bad.data()), bad.size()});
 }
 
 TEST(TextEncodingTest, ReadsWindows1252) {

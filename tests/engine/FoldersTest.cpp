@@ -48,7 +48,9 @@ TEST(SubDirectories, LevelByLevelWithoutLinksOrUnsafeNames) {
     root.mkpath("bad\x01name");
     root.mkpath(QString::fromUtf8("日本"));
     root.mkpath(QString::fromUtf8("Müller"));
-    ASSERT_EQ(symlink(dir.path().toLocal8Bit().constData(), dir.filePath("a/loop").toLocal8Bit().constData()), 0);
+    ASSERT_EQ(symlink(dir.path().toLocal8Bit().constData(),
+                      dir.filePath("a/loop").toLocal8Bit().constData()),
+              0);
     NoEventPump pump;
     QStringList folders{dir.path() + "/"};
     GetSubDirectories2016(folders, false, pump);
@@ -74,7 +76,8 @@ TEST(SubDirectories, UnreadableFolderIsDroppedSilently) {
     QStringList folders{dir.filePath("locked") + "/"};
     GetSubDirectories2016(folders, true, pump);
     EXPECT_TRUE(folders.isEmpty());
-    QFile::setPermissions(dir.filePath("locked"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(dir.filePath("locked"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 TEST(UnsafeFolderName, ControlCharactersQuestionMarkAndOutsideTheCodePage) {
@@ -141,7 +144,8 @@ TEST(CopyDB, MovesAFolderWithSpacesWhenTheUserAgrees) {
     CopyDB(true, h.inputs, h.prompts);
     ASSERT_EQ(h.prompts.questions.size(), 1);
     EXPECT_EQ(h.prompts.questions[0],
-              "In some cases the software needs to use a folder without spaces.\r\nIs it OK to create the folder " +
+              "In some cases the software needs to use a folder without spaces.\r\nIs it OK to "
+              "create the folder " +
                   home.path() + "/TestDB and put sample db files in it?");
     EXPECT_EQ(h.inputs.text1, spaced);
     EXPECT_FALSE(QFile::exists(home.filePath("TestDB")));

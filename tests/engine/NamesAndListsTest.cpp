@@ -21,7 +21,8 @@ TEST(TargetNames, CleaningAndCutting) {
 
 TEST(TargetNames, ConnectionString) {
     EXPECT_EQ(TargetConnectionString("/data/px"),
-              "Driver={Microsoft Paradox Driver (*.db )};DriverID=538;Fil=Paradox 5.X;DefaultDir=/data/px/;"
+              "Driver={Microsoft Paradox Driver (*.db )};DriverID=538;Fil=Paradox "
+              "5.X;DefaultDir=/data/px/;"
               "Dbq=/data/px/;CollatingSequence=ASCII;");
 }
 
@@ -71,7 +72,9 @@ struct Table : ClipboardTable {
     std::vector<std::vector<QString>> cells;
     std::vector<bool> checked;
     int tableRows() const override { return static_cast<int>(cells.size()); }
-    int tableColumns() const override { return cells.empty() ? 1 : static_cast<int>(cells[0].size()); }
+    int tableColumns() const override {
+        return cells.empty() ? 1 : static_cast<int>(cells[0].size());
+    }
     QString cellText(int r, int c) const override { return cells[r][c]; }
     bool rowChecked(int r) const override { return checked[r]; }
 };

@@ -31,17 +31,19 @@ struct Transfer : ::testing::Test {
     }
 };
 
-const std::vector<ColumnInfo> kCustomers = {
-    {"ID", adInteger, 4}, {"Name", adVarWChar, 50}, {"Balance", adCurrency, 8},
-    {"Photo", adLongVarBinary, 0}, {"Joined", adDate, 8}};
+const std::vector<ColumnInfo> kCustomers = {{"ID", adInteger, 4},
+                                            {"Name", adVarWChar, 50},
+                                            {"Balance", adCurrency, 8},
+                                            {"Photo", adLongVarBinary, 0},
+                                            {"Joined", adDate, 8}};
 const FieldRoles kCustomerRoles{{0, 2}, {3}};
 
 }  // namespace
 
 TEST_F(Transfer, CustomersRowUnderDecimalCommaLocale) {
     run(QLocale(QLocale::French, QLocale::France), kCustomers,
-        {{Value(7), Value(std::string("O'Brien")), Value(Currency{125000}), Value(Bytes{1, 2, 0, 3}),
-          Value(at(2021, 3, 5))}},
+        {{Value(7), Value(std::string("O'Brien")), Value(Currency{125000}),
+          Value(Bytes{1, 2, 0, 3}), Value(at(2021, 3, 5))}},
         kCustomerRoles);
     ASSERT_EQ(h.state.statements.count(), 1);
     // The apostrophe is doubled, never replaced.
@@ -52,13 +54,19 @@ TEST_F(Transfer, CustomersRowUnderDecimalCommaLocale) {
 TEST_F(Transfer, LocaleSeparatorsAndThePatterns) {
     const std::vector<ColumnInfo> cols = {{"D", adDate, 8}};
     run(QLocale(QLocale::German, QLocale::Germany), cols,
-        {{Value(at(2021, 3, 5, 14, 5, 9))}, {Value(at(1899, 12, 30))}, {Value(at(100, 1, 2))},
-         {Value(at(1850, 7, 4, 23, 59, 59))}, {Value(Null{})}},
+        {{Value(at(2021, 3, 5, 14, 5, 9))},
+         {Value(at(1899, 12, 30))},
+         {Value(at(100, 1, 2))},
+         {Value(at(1850, 7, 4, 23, 59, 59))},
+         {Value(Null{})}},
         {});
-    EXPECT_EQ(h.state.statements.text(0), "INSERT INTO \"Customers\" VALUES(0,'03.05.2021 14:05:09')");
-    EXPECT_EQ(h.state.statements.text(1), "INSERT INTO \"Customers\" VALUES(1,'12.30.1899 00:00:00')");
+    EXPECT_EQ(h.state.statements.text(0),
+              "INSERT INTO \"Customers\" VALUES(0,'03.05.2021 14:05:09')");
+    EXPECT_EQ(h.state.statements.text(1),
+              "INSERT INTO \"Customers\" VALUES(1,'12.30.1899 00:00:00')");
     EXPECT_EQ(h.state.statements.text(2), "INSERT INTO \"Customers\" VALUES(2,'01.02.0100')");
-    EXPECT_EQ(h.state.statements.text(3), "INSERT INTO \"Customers\" VALUES(3,'07.04.1850 23:59:59')");
+    EXPECT_EQ(h.state.statements.text(3),
+              "INSERT INTO \"Customers\" VALUES(3,'07.04.1850 23:59:59')");
     EXPECT_EQ(h.state.statements.text(4), "INSERT INTO \"Customers\" VALUES(4,NULL)");
 }
 
@@ -78,27 +86,35 @@ TEST_F(Transfer, TextIsWrittenAsItsText) {
     EXPECT_EQ(h.state.statements.text(3), "INSERT INTO \"Customers\" VALUES(3,NULL, 4)");
     EXPECT_EQ(h.state.statements.text(4), "INSERT INTO \"Customers\" VALUES(4,NULL, 5)");
     EXPECT_EQ(h.state.statements.text(5),
-              QString::fromUtf8("INSERT INTO \"Customers\" VALUES(5,'Z\xC3\xBCrich \xF0\x9F\x98\x80 ''q''', 6)"));
+              QString::fromUtf8(
+                  "INSERT INTO \"Customers\" VALUES(5,'Z\xC3\xBCrich \xF0\x9F\x98\x80 ''q''', 6)"));
 }
 
 TEST_F(Transfer, NumbersKeepEveryDigit) {
-    const std::vector<ColumnInfo> cols = {{"D", adDouble, 8}, {"S", adSingle, 4}, {"C", adCurrency, 8},
-                                          {"M", adNumeric, 19}, {"B", adBoolean, 2}};
+    const std::vector<ColumnInfo> cols = {{"D", adDouble, 8},
+                                          {"S", adSingle, 4},
+                                          {"C", adCurrency, 8},
+                                          {"M", adNumeric, 19},
+                                          {"B", adBoolean, 2}};
     Decimal big{true, (static_cast<unsigned __int128>(1) << 95) + 12345, 10, 28};
     run(QLocale(QLocale::German, QLocale::Germany), cols,
         {{Value(0.1), Value(3.75f), Value(Currency{INT64_MIN}), Value(big), Value(true)},
-         {Value(1e300), Value(0.1f), Value(Currency{1}), Value(Decimal{false, 5, 3, 18}), Value(false)},
+         {Value(1e300), Value(0.1f), Value(Currency{1}), Value(Decimal{false, 5, 3, 18}),
+          Value(false)},
          {Value(-0.0), Value(Null{}), Value(Currency{-125000}), Value(Null{}), Value(Null{})}},
         {{0, 1, 2, 3, 4}, {}});
     EXPECT_EQ(h.state.statements.text(0),
               "INSERT INTO \"Customers\" VALUES(0,0.1, 3.75, -922337203685477.5808, "
               "-3961408125713216879.6771987513, 1)");
-    EXPECT_EQ(h.state.statements.text(1), "INSERT INTO \"Customers\" VALUES(1,1e+300, 0.1, 0.0001, 0.005, 0)");
-    EXPECT_EQ(h.state.statements.text(2), "INSERT INTO \"Customers\" VALUES(2,-0, NULL, -12.5, NULL, NULL)");
+    EXPECT_EQ(h.state.statements.text(1),
+              "INSERT INTO \"Customers\" VALUES(1,1e+300, 0.1, 0.0001, 0.005, 0)");
+    EXPECT_EQ(h.state.statements.text(2),
+              "INSERT INTO \"Customers\" VALUES(2,-0, NULL, -12.5, NULL, NULL)");
 }
 
 TEST(NumberText, ReadsBackToTheSameNumber) {
-    for (double d : {0.1, 1.0 / 3.0, 123456789.123456789, 5e-324, std::numeric_limits<double>::max(), -2.5e-8})
+    for (double d :
+         {0.1, 1.0 / 3.0, 123456789.123456789, 5e-324, std::numeric_limits<double>::max(), -2.5e-8})
         EXPECT_EQ(std::strtod(NumberText(d).c_str(), nullptr), d) << NumberText(d);
     for (float f : {0.1f, 1.0f / 3.0f, 3.4028235e38f, 1e-45f})
         EXPECT_EQ(std::strtof(NumberText(f).c_str(), nullptr), f) << NumberText(f);

@@ -11,10 +11,12 @@ namespace {
 
 struct Definition : ::testing::Test {
     test::Harness h;
-    FieldRoles build(const QString& source, const QString& target, std::vector<db::ColumnInfo> columns) {
+    FieldRoles build(const QString& source, const QString& target,
+                     std::vector<db::ColumnInfo> columns) {
         h.inputs.check1 = true;  // collect the statements
         db::Recordset rows;
-        rows.open(std::make_unique<test::MemoryRows>(std::move(columns), std::vector<std::vector<db::Value>>{}));
+        rows.open(std::make_unique<test::MemoryRows>(std::move(columns),
+                                                     std::vector<std::vector<db::Value>>{}));
         Procedure proc(h.prompts, "in test ");
         return BuildTableDefinition(source, target, rows, proc, h.host, h.state);
     }
@@ -32,24 +34,33 @@ TEST_F(Definition, CustomersExample) {
                                     {"Joined", adDate, 8}});
     ASSERT_EQ(h.state.statements.count(), 2);
     // Access's date-time maps to TIMESTAMP so the time of day survives.
-    EXPECT_EQ(statement(0),
-              "CREATE TABLE \"Customers\"(\"TVXID\" INT, \"ID\" INT, \"Name\" TEXT(50), \"Balance\" "
-              "CURRENCY, \"Photo\" VARCHAR, \"Joined\" TIMESTAMP);");
+    EXPECT_EQ(
+        statement(0),
+        "CREATE TABLE \"Customers\"(\"TVXID\" INT, \"ID\" INT, \"Name\" TEXT(50), \"Balance\" "
+        "CURRENCY, \"Photo\" VARCHAR, \"Joined\" TIMESTAMP);");
     EXPECT_EQ(statement(1), "CREATE INDEX \"Customers\" ON \"Customers\" (\"TVXID\") with primary");
     EXPECT_EQ(roles.NumericFields, (std::vector<int>{0, 2}));
     EXPECT_EQ(roles.BinaryFields, (std::vector<int>{3}));
     ASSERT_EQ(h.state.typeMappings.count(), 5);
     EXPECT_EQ(h.state.typeMappings.at(0), (TypeMappingEntry{"Customers", "ID", "int", "INT"}));
     EXPECT_EQ(h.state.typeMappings.at(1), (TypeMappingEntry{"Customers", "Name", "har", "TEXT"}));
-    EXPECT_EQ(h.state.typeMappings.at(2), (TypeMappingEntry{"Customers", "Balance", "currency", "CURRENCY"}));
-    EXPECT_EQ(h.state.typeMappings.at(3), (TypeMappingEntry{"Customers", "Photo", "adlongvarbinary", "VARCHAR"}));
-    EXPECT_EQ(h.state.typeMappings.at(4), (TypeMappingEntry{"Customers", "Joined", "date", "TIMESTAMP"}));
+    EXPECT_EQ(h.state.typeMappings.at(2),
+              (TypeMappingEntry{"Customers", "Balance", "currency", "CURRENCY"}));
+    EXPECT_EQ(h.state.typeMappings.at(3),
+              (TypeMappingEntry{"Customers", "Photo", "adlongvarbinary", "VARCHAR"}));
+    EXPECT_EQ(h.state.typeMappings.at(4),
+              (TypeMappingEntry{"Customers", "Joined", "date", "TIMESTAMP"}));
 }
 
 TEST_F(Definition, DuplicateColumnNamesTakeCounters) {
-    build("T", "T", {{"Qty", adInteger, 4}, {"qty", adInteger, 4}, {"QTY", adInteger, 4}, {"TVXID", adInteger, 4}});
+    build("T", "T",
+          {{"Qty", adInteger, 4},
+           {"qty", adInteger, 4},
+           {"QTY", adInteger, 4},
+           {"TVXID", adInteger, 4}});
     EXPECT_EQ(statement(0),
-              "CREATE TABLE \"T\"(\"TVXID\" INT, \"Qty\" INT, \"qty0\" INT, \"QTY1\" INT, \"TVXID0\" INT);");
+              "CREATE TABLE \"T\"(\"TVXID\" INT, \"Qty\" INT, \"qty0\" INT, \"QTY1\" INT, "
+              "\"TVXID0\" INT);");
 }
 
 TEST_F(Definition, LongNamesAreCutAndCleaned) {
@@ -59,7 +70,8 @@ TEST_F(Definition, LongNamesAreCutAndCleaned) {
            {"ABCDEFGHIJKLMNOPQRSTUVWXYZ5678", adInteger, 4},
            {"O'Neil \"Q\"", adVarWChar, 10}});
     EXPECT_EQ(statement(0),
-              "CREATE TABLE \"T\"(\"TVXID\" INT, \"UnitPriceEUR\" CURRENCY, \"ABCDEFGHIJKLMNOPQRSTUVWXY\" INT, "
+              "CREATE TABLE \"T\"(\"TVXID\" INT, \"UnitPriceEUR\" CURRENCY, "
+              "\"ABCDEFGHIJKLMNOPQRSTUVWXY\" INT, "
               "\"ABCDEFGHIJKLMNOPQRSTUVWX0\" INT, \"ONeil\"\"Q\"\"\" TEXT(10));");
     EXPECT_EQ(h.state.typeMappings.at(0).AccessField, "Unit Price (EUR)");
 }

@@ -50,7 +50,7 @@ struct ScriptedPreview : PreviewHost {
 
 // A record set's rows built in memory.
 class MemoryRows final : public db::RowCursor {
-public:
+  public:
     MemoryRows(std::vector<db::ColumnInfo> columns, std::vector<std::vector<db::Value>> rows)
         : columns_(std::move(columns)), rows_(std::move(rows)) {}
     const std::vector<db::ColumnInfo>& columns() const override { return columns_; }
@@ -61,7 +61,7 @@ public:
         return true;
     }
 
-private:
+  private:
     std::vector<db::ColumnInfo> columns_;
     std::vector<std::vector<db::Value>> rows_;
     std::size_t next_ = 0;

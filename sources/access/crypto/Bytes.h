@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <memory>
 #include <span>
-#include <string_view>
 #include <vector>
 
 namespace velmora::access::crypto {
@@ -31,10 +30,6 @@ struct WipingAllocator {
 using SecretBytes = std::vector<std::uint8_t, WipingAllocator<std::uint8_t>>;
 using ByteView = std::span<const std::uint8_t>;
 using MutableBytes = std::span<std::uint8_t>;
-
-inline ByteView bytesOf(std::string_view text) {
-    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
-}
 
 inline std::uint16_t readLe16(ByteView data, std::size_t at) {
     return static_cast<std::uint16_t>(data[at] | data[at + 1] << 8);

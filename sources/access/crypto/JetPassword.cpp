@@ -25,8 +25,7 @@ std::uint32_t creationDateMask(const HeaderPage& header) {
     return static_cast<std::uint32_t>(static_cast<std::int32_t>(std::floor(date)));
 }
 
-}  // namespace
-
+// The stored password as UTF-16LE, empty when the file has none.
 SecretBytes storedJetPassword(const HeaderPage& header) {
     const ByteView page = header.bytes();
     if (header.isJet3()) {
@@ -45,6 +44,8 @@ SecretBytes storedJetPassword(const HeaderPage& header) {
     field.resize(length);
     return field;
 }
+
+}  // namespace
 
 bool jetPasswordMatches(const HeaderPage& header, ByteView givenUtf16) {
     const SecretBytes stored = storedJetPassword(header);

@@ -10,9 +10,6 @@ namespace velmora::access::crypto {
 
 class HeaderPage;
 
-// The stored password as UTF-16LE, empty when the file has none.
-SecretBytes storedJetPassword(const HeaderPage& header);
-
 // Whether `givenUtf16` (UTF-16LE) opens the file.
 bool jetPasswordMatches(const HeaderPage& header, ByteView givenUtf16);
 

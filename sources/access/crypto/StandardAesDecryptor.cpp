@@ -11,8 +11,7 @@ constexpr std::uint8_t kVerifierBlock[4] = {0, 0, 0, 0};
 StandardAesDecryptor::StandardAesDecryptor(const CryptoApiEncryption& encryption,
                                            ByteView encodingKey, ByteView passwordUtf16,
                                            std::uint32_t spinCount)
-    : keyBits_(encryption.keyBits),
-      aes_(encryption.keyBits / 8, Chaining::kEcb),
+    : aes_(encryption.keyBits / 8, Chaining::kEcb),
       encodingKey_(encodingKey.begin(), encodingKey.end()) {
     spunHash_ = sha1_.iterate(sha1_.digest({encryption.salt, passwordUtf16}), spinCount);
 }

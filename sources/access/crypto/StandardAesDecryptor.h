@@ -28,7 +28,6 @@ class StandardAesDecryptor final : public PageDecryptor {
                          ByteView passwordUtf16, std::uint32_t spinCount);
     bool passwordVerified(const CryptoApiEncryption& encryption);
 
-    std::size_t keyBits_;
     Hasher sha1_{"SHA1"};
     AesDecryptor aes_;
     SecretBytes spunHash_;

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian 12 machine, builds, and converts the bundled sample database
+# into a fresh folder with the command-line converter, then shows what was written.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+scripts/build.sh build
+out=${1:-$(mktemp -d /tmp/velmora-sample.XXXXXX)}
+build/bin/velmora-convert --list Samples/sample.mdb
+build/bin/velmora-convert --new-folder --overwrite yes --types "$out.types.tsv" Samples/sample.mdb "$out"
+echo
+echo "Written to $out:"
+ls -l "$out"
+build/bin/velmora-convert --list "$out"
+echo
+echo "Type mapping ($out.types.tsv):"
+cat "$out.types.tsv"

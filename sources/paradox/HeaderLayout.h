@@ -1,0 +1,60 @@
+#pragma once
+// Offsets of the fixed part of .db and .px headers, and of data block headers.
+
+namespace velmora::paradox::hdr {
+
+constexpr int kRecordSize = 0x00;
+constexpr int kHeaderSize = 0x02;
+constexpr int kFileType = 0x04;
+constexpr int kMaxTableSize = 0x05;  // block size in KB
+constexpr int kRecordCount = 0x06;
+constexpr int kNextBlock = 0x0A;
+constexpr int kFileBlocks = 0x0C;
+constexpr int kFirstBlock = 0x0E;
+constexpr int kLastBlock = 0x10;
+constexpr int kUnknown12 = 0x12;
+constexpr int kIndexRoot = 0x1E;
+constexpr int kIndexLevels = 0x20;
+constexpr int kFieldCount = 0x21;
+constexpr int kKeyFields = 0x23;
+constexpr int kEncryption1 = 0x25;
+constexpr int kSortOrder = 0x29;
+constexpr int kIndexChangeCount = 0x2C;  // a .px copies its table's change count here
+constexpr int kChangeCount1 = 0x2D;
+constexpr int kChangeCount2 = 0x2E;
+constexpr int kTableNamePtrPtr = 0x30;
+constexpr int kFieldInfoPtr = 0x34;
+constexpr int kVersion = 0x39;
+constexpr int kMaxBlocks = 0x3A;
+constexpr int kUnknown3E = 0x3E;
+constexpr int kAutoIncrement = 0x49;
+constexpr int kFirstFreeBlock = 0x4D;
+constexpr int kRealHeaderSize = 0x51;
+constexpr int kUnknown56 = 0x56;
+constexpr int kVersionWord1 = 0x58;
+constexpr int kVersionWord2 = 0x5A;
+constexpr int kEncryption2 = 0x5C;
+constexpr int kHighFieldId = 0x64;
+constexpr int kHighFieldIdInfo = 0x66;
+constexpr int kCodePage = 0x6A;
+constexpr int kUnknown6C = 0x6C;
+constexpr int kFieldTableV4 = 0x78;  // .db files of level 4 and later
+constexpr int kFieldTableV3 = 0x58;  // level 3 tables and all .px files
+
+constexpr int kFileTypeKeyed = 0;
+constexpr int kFileTypeIndex = 1;
+constexpr int kFileTypeUnkeyed = 2;
+
+constexpr int kVersionLevel5 = 0x0B;
+constexpr int kVersionLevel7 = 0x0C;
+
+constexpr int kTableNameLength = 79;         // levels 3 to 5
+constexpr int kTableNameLengthLevel7 = 261;  // level 7
+
+// Data and index block headers.
+constexpr int kBlockNext = 0;
+constexpr int kBlockPrev = 2;
+constexpr int kBlockAddDataSize = 4;  // (records - 1) * record size, negative when empty
+constexpr int kBlockHeaderSize = 6;
+
+}  // namespace velmora::paradox::hdr

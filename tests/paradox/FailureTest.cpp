@@ -1,0 +1,164 @@
+// Statements that fail half-way or meet files they may not change: a full disk, a table
+// removed, write-protected or locked by another program. Each is reported, earlier rows
+// stay readable, and a refused statement changes no byte.
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include "ParadoxTestSupport.h"
+#include "paradox/TableCheck.h"
+
+using namespace velmora;
+using namespace velmora::paradox::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Lets no file of this process grow past `bytes` while it lives, as a full disk would.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+
+  private:
+    rlimit saved_{};
+    void (*previousHandler_)(int) = nullptr;
+};
+
+void createKeyed(Target& target, const std::string& name) {
+    target.run("CREATE TABLE \"" + name + "\"(\"K\" INT, \"A\" TEXT(100), \"M\" MEMO)");
+    target.run("CREATE INDEX \"" + name + "\" ON \"" + name + "\" (\"K\") WITH PRIMARY");
+}
+
+std::string row(int key, const std::string& memo = "m") {
+    return "INSERT INTO \"T\" VALUES (" + std::to_string(key) + ", 'row " + std::to_string(key) +
+           "', '" + memo + "')";
+}
+
+}  // namespace
+
+TEST(Failure, FullDiskKeepsTheTableAsItWas) {
+    ScratchFolder folder;
+    Target target(folder.path());
+    createKeyed(target, "T");
+    for (int k = 0; k < 19; ++k)
+        target.run(row(k * 10));  // 19 records of 114 bytes: 2 KB blocks hold 17
+    const FolderBytes before = snapshot(folder.path());
+    const auto dataSize = fs::file_size(folder.path() / "T.db");
+    {
+        FileSizeLimit limit(dataSize);
+        // Needs a new data block (a split of the full first block): refused, nothing written.
+        EXPECT_NE(errorOf(target, row(5)).find("failed"), std::string::npos);
+        EXPECT_EQ(snapshot(folder.path()), before);
+    }
+    {
+        FileSizeLimit limit(dataSize + 2048);
+        // Gets its new data block, but its memo needs two more .mb blocks: the data block
+        // is given back.
+        EXPECT_NE(errorOf(target, row(5, std::string(5000, 'x'))).find("failed"),
+                  std::string::npos);
+        EXPECT_EQ(snapshot(folder.path()), before);
+    }
+    EXPECT_EQ(target.count("T"), 19);
+    EXPECT_TRUE(paradox::checkTable(folder.path(), "T").empty());
+    target.run(row(5, std::string(5000, 'x')));  // room again
+    EXPECT_EQ(target.rows("T")[1][2].asText(), std::string(5000, 'x'));
+    EXPECT_TRUE(paradox::checkTable(folder.path(), "T").empty());
+}
+
+TEST(Failure, TableRemovedBetweenStatementsIsReported) {
+    ScratchFolder folder;
+    Target target(folder.path());
+    createKeyed(target, "T");
+    target.run(row(1));
+    fs::remove(folder.path() / "T.db");
+    fs::remove(folder.path() / "T.px");
+    fs::remove(folder.path() / "T.mb");
+    EXPECT_NE(errorOf(target, row(2)).find("The table \"T\" does not exist"), std::string::npos);
+    createKeyed(target, "T");  // a new table under the old name is a fresh start
+    target.run(row(3));
+    EXPECT_EQ(target.count("T"), 1);
+}
+
+TEST(Failure, TableReplacedByAnotherProgramIsOpenedAgain) {
+    ScratchFolder folder;
+    Target target(folder.path());
+    createKeyed(target, "T");
+    target.run(row(1));
+    {
+        Target other(folder.path());  // stands for another program
+        createKeyed(other, "Other");
+        other.run(R"(INSERT INTO "Other" VALUES (100, 'from the other table', NULL))");
+    }
+    for (const char* extension : {".db", ".px", ".mb"})
+        fs::rename(folder.path() / ("Other" + std::string(extension)),
+                   folder.path() / ("T" + std::string(extension)));
+    target.run(row(2));
+    const auto rows = target.rows("T");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][0].asInt(), 2);
+    EXPECT_EQ(rows[1][0].asInt(), 100);
+    EXPECT_TRUE(paradox::checkTable(folder.path(), "T").empty());
+}
+
+TEST(Failure, ReadOnlyFilesAndFoldersAreLeftUntouched) {
+    ScratchFolder folder;
+    Target target(folder.path());
+    createKeyed(target, "T");
+    target.run(row(1));
+    fs::permissions(folder.path() / "T.db",
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const FolderBytes before = snapshot(folder.path());
+    EXPECT_NE(errorOf(target, row(2)).find("is read-only"), std::string::npos);
+    EXPECT_NE(errorOf(target, R"(DELETE FROM "T")").find("is read-only"), std::string::npos);
+    EXPECT_NE(errorOf(target, R"(DROP TABLE "T")").find("is read-only"), std::string::npos);
+    EXPECT_EQ(snapshot(folder.path()), before);
+    EXPECT_EQ(target.count("T"), 1);  // reading still works
+
+    fs::permissions(folder.path() / "T.db", fs::perms::owner_write, fs::perm_options::add);
+    fs::permissions(folder.path(), fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_NE(errorOf(target, R"(CREATE TABLE "New"("K" INT))").find("is read-only"),
+              std::string::npos);
+    EXPECT_NE(errorOf(target, R"(DROP TABLE "T")").find("is read-only"), std::string::npos);
+    fs::permissions(folder.path(), fs::perms::owner_all);
+    EXPECT_EQ(snapshot(folder.path()), before);
+    target.run(row(2));
+    EXPECT_EQ(target.count("T"), 2);
+}
+
+TEST(Failure, TableLockedByAnotherProgram) {
+    ScratchFolder folder;
+    Target target(folder.path());
+    createKeyed(target, "T");
+    target.run(row(1));
+    target.connection.close();  // lets the other program take the lock
+    const int fd = ::open((folder.path() / "T.db").c_str(), O_RDWR);
+    ASSERT_GE(fd, 0);
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    ASSERT_EQ(fcntl(fd, F_OFD_SETLK, &lock), 0);
+    const FolderBytes before = snapshot(folder.path());
+    Target again(folder.path());
+    EXPECT_NE(errorOf(again, row(2)).find("locked by another program"), std::string::npos);
+    EXPECT_NE(errorOf(again, R"(DROP TABLE "T")").find("locked by another program"),
+              std::string::npos);
+    EXPECT_EQ(snapshot(folder.path()), before);
+    ::close(fd);
+    again.run(row(2));
+    EXPECT_EQ(again.count("T"), 2);
+}

@@ -1,0 +1,155 @@
+// Exact reading of numbers, the date and time forms of statements, and code pages.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "paradox/CodePage.h"
+#include "paradox/DateTimeText.h"
+#include "paradox/DecimalNumber.h"
+#include "paradox/FieldCodec.h"
+
+using namespace velmora::paradox;
+
+namespace {
+Exactness scaled(const char* text, int scale, unsigned __int128 limit, unsigned __int128& out) {
+    DecimalNumber number;
+    EXPECT_TRUE(parseDecimal(text, number)) << text;
+    return scaledMagnitude(number, scale, limit, out);
+}
+}  // namespace
+
+TEST(DecimalNumber, ScalesOnlyWhenExact) {
+    unsigned __int128 m = 0;
+    EXPECT_EQ(scaled("12.5", 4, 1000000, m), Exactness::Exact);
+    EXPECT_EQ(static_cast<long>(m), 125000);
+    EXPECT_EQ(scaled("1.5e3", 0, 10000, m), Exactness::Exact);
+    EXPECT_EQ(static_cast<long>(m), 1500);
+    EXPECT_EQ(scaled("-0.000", 0, 10, m), Exactness::Exact);
+    EXPECT_EQ(static_cast<long>(m), 0);
+    EXPECT_EQ(scaled("1.500000000000000000000000000000000000000000000", 1, 100, m),
+              Exactness::Exact);
+    EXPECT_EQ(static_cast<long>(m), 15);
+    EXPECT_EQ(scaled("000000000000000000000000000000000000000000000042", 0, 100, m),
+              Exactness::Exact);
+    EXPECT_EQ(scaled("1.23456", 4, 1000000, m), Exactness::Fraction);
+    EXPECT_EQ(scaled("32768", 0, 32767, m), Exactness::TooLarge);
+    EXPECT_EQ(scaled("1e400", 0, 32767, m), Exactness::TooLarge);
+    EXPECT_EQ(scaled("1e-400", 0, 32767, m), Exactness::Fraction);
+    DecimalNumber number;
+    for (const char* bad : {"", ".", "-", "1e", "1e+", "1.2.3", "12a", "--1", "0x10"})
+        EXPECT_FALSE(parseDecimal(bad, number)) << bad;
+}
+
+TEST(DecimalNumber, NearestDoubleRefusesWhatADoubleCannotHold) {
+    double value = 0;
+    EXPECT_TRUE(nearestDouble("0.1", value));
+    EXPECT_EQ(value, 0.1);
+    EXPECT_TRUE(nearestDouble("-1.7976931348623157e308", value));
+    EXPECT_EQ(value, -1.7976931348623157e308);
+    EXPECT_TRUE(nearestDouble("4.9406564584124654e-324", value));
+    EXPECT_GT(value, 0);
+    EXPECT_FALSE(nearestDouble("1e309", value));
+}
+
+TEST(DateTimeText, MonthFirstWithAnySeparator) {
+    struct Case {
+        const char* text;
+        int year, month, day, hour, minute, second, ms;
+        bool hasTime;
+    };
+    const Case cases[] = {
+        {"03/05/2021", 2021, 3, 5, 0, 0, 0, 0, false},
+        {"03.05.2021", 2021, 3, 5, 0, 0, 0, 0, false},
+        {"3-5-2021", 2021, 3, 5, 0, 0, 0, 0, false},
+        {" 03/05/2021 14:05:09 ", 2021, 3, 5, 14, 5, 9, 0, true},
+        {"03.05.2021 14.05.09", 2021, 3, 5, 14, 5, 9, 0, true},
+        {"2021-03-05T14:05:09.123", 2021, 3, 5, 14, 5, 9, 123, true},
+        {"12/31/9999 23:59:59.999", 9999, 12, 31, 23, 59, 59, 999, true},
+        {"01/01/0001", 1, 1, 1, 0, 0, 0, 0, false},
+        {"14:05", 1899, 12, 30, 14, 5, 0, 0, true},
+        {"14.05.09", 1899, 12, 30, 14, 5, 9, 0, true},
+        {"2:05:09 PM", 1899, 12, 30, 14, 5, 9, 0, true},
+        {"12:00:00 AM", 1899, 12, 30, 0, 0, 0, 0, true},
+    };
+    for (const auto& c : cases) {
+        DateTimeText parsed;
+        EXPECT_EQ(parseDateTime(c.text, parsed), "") << c.text;
+        EXPECT_EQ(parsed.value.date, (velmora::db::CivilDate{c.year, c.month, c.day})) << c.text;
+        EXPECT_EQ(parsed.hasTime, c.hasTime) << c.text;
+        EXPECT_EQ(parsed.value.hour, c.hour) << c.text;
+        EXPECT_EQ(parsed.value.minute, c.minute) << c.text;
+        EXPECT_EQ(parsed.value.second, c.second) << c.text;
+        EXPECT_EQ(parsed.value.millisecond, c.ms) << c.text;
+    }
+    for (const char* bad : {"", "02/30/2021", "13/01/2021", "03/05/21", "03/05-2021",
+                            "03/05/2021 24:00:00", "03/05/2021 14:5", "03/05/2021x", "14:60",
+                            "12/31/0000", "03/05/2021 14:05:09.1234", "13:00 PM", "abc"}) {
+        DateTimeText parsed;
+        EXPECT_NE(parseDateTime(bad, parsed), "") << bad;
+    }
+}
+
+TEST(CodePage, TextRoundTripsThroughCodePage1252) {
+    const CodePage& cp = CodePage::forNumber(1252);
+    const std::string text = "Zoë € ß Œ ™ ÿ";
+    std::string bytes;
+    std::size_t i = 0;
+    char32_t c = 0;
+    while (i < text.size()) {
+        ASSERT_TRUE(nextCodePoint(text, i, c));
+        const int b = cp.encode(c);
+        ASSERT_GE(b, 0);
+        bytes.push_back(static_cast<char>(b));
+    }
+    EXPECT_EQ(bytes, "Zo\xEB \x80 \xDF \x8C \x99 \xFF");
+    std::string back;
+    cp.decode(bytes, back);
+    EXPECT_EQ(back, text);
+    EXPECT_EQ(cp.encode(U'中'), -1);
+    EXPECT_EQ(cp.encode(U'Ω'), -1);
+    EXPECT_EQ(CodePage::forNumber(437).encode(U'Ω'), 0xEA);
+    std::size_t at = 0;
+    EXPECT_FALSE(nextCodePoint("\xC0\x80", at, c));  // overlong
+    at = 0;
+    EXPECT_FALSE(nextCodePoint("\xED\xA0\x80", at, c));  // surrogate
+    at = 0;
+    EXPECT_FALSE(nextCodePoint("\xE2\x82", at, c));  // cut off
+}
+
+TEST(FieldCodec, NumbersSortBytewiseAndBlankIsZero) {
+    std::uint8_t a[8], b[8];
+    const double values[] = {-1e300, -2.5, -0.0, 0.0, 1e-300, 3.0, 1e300};
+    for (std::size_t i = 0; i + 1 < std::size(values); ++i) {
+        putDouble(a, values[i]);
+        putDouble(b, values[i + 1]);
+        EXPECT_LT(std::memcmp(a, b, 8), 0) << values[i];
+        EXPECT_FALSE(isBlank(a, 8));
+        EXPECT_EQ(std::signbit(getDouble(a)), std::signbit(values[i]));
+    }
+    putLong(a, -2147483647);
+    putLong(b, 2147483647);
+    EXPECT_LT(std::memcmp(a, b, 4), 0);
+    putLong(a, -2147483647 - 1);  // the one value that would read as blank
+    EXPECT_TRUE(isBlank(a, 4));
+    putShort(a, -32767);
+    EXPECT_EQ(getShort(a), -32767);
+    EXPECT_EQ(civilFromParadoxDay(paradoxDayNumber({2018, 1, 1})),
+              (velmora::db::CivilDate{2018, 1, 1}));
+    EXPECT_EQ(paradoxDayNumber({2018, 1, 1}), 736695);  // as Borland's date5.db stores it
+}
+
+TEST(FieldCodec, BcdKeepsEveryDigit) {
+    std::uint8_t p[17];
+    unsigned __int128 big = 1;
+    for (int i = 0; i < 32; ++i) big *= 10;
+    big -= 1;  // 32 nines
+    putBcd(p, true, big, 10);
+    const auto d = getBcd(p, 10);
+    EXPECT_TRUE(d.negative);
+    EXPECT_EQ(d.toString(), "-9999999999999999999999.9999999999");
+    putBcd(p, false, 123, 2);
+    EXPECT_EQ(p[0], 0xC2);
+    EXPECT_EQ(getBcd(p, 2).toString(), "1.23");
+}

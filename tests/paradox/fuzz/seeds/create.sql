@@ -1,0 +1,1 @@
+CREATE TABLE "Customers"("TVXID" INT, "ID" INT, "Name" TEXT(50), "Balance" CURRENCY, "Photo" VARCHAR, "Joined" DATE, "D" DECIMAL(10,2));

@@ -1,0 +1,1 @@
+CREATE INDEX "Customers" ON "Customers" ("TVXID") with primary

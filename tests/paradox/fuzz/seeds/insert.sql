@@ -1,0 +1,1 @@
+INSERT INTO "Customers" VALUES(0,7, 'O''Brien', 12.5, '', '03/05/2021')

@@ -1,0 +1,1 @@
+insert into [t] (a, `b`) values (-1.5e-3, X'00ff', TRUE, NULL, '2021-03-05T14:05:09.123', '2:05 PM', 'Zoë €')
