@@ -214,3 +214,24 @@ INSTANTIATE_TEST_SUITE_P(Corpus, CorpusDatabase,
                                            "jackcess/src/test/data/V2003/testV2003.mdb",
                                            "jackcess/src/test/data/V2010/testEmoticonsV2010.accdb",
                                            "jackcess/src/test/data/V2007/oldDatesV2007.accdb"));
+
+// The 20,000-row agile-encrypted database converts with its password like a plain one
+// (decrypted in memory by the provider); with a wrong one nothing is written.
+TEST(EndToEnd, EncryptedDatabaseConvertsWithItsPassword) {
+    const QString source =
+        corpusDir() + "/access/generated/enc_agile_pw-password_alltypes_20k_v2010.accdb";
+    if (!QFile::exists(source)) GTEST_SKIP() << "corpus file not found: " << source.toStdString();
+    QTemporaryDir refused;
+    const Converted wrong = convert(source, refused.path(), QStringLiteral("Wr0ngSecret"));
+    EXPECT_TRUE(wrong.errors.contains(QStringLiteral("Not a valid password.")))
+        << wrong.errors.toStdString();
+    EXPECT_FALSE(wrong.errors.contains(QStringLiteral("Wr0ngSecret"))) << "the password is shown";
+    EXPECT_TRUE(QDir(refused.path()).isEmpty());
+
+    QTemporaryDir out;
+    const Converted result = convert(source, out.path(), QStringLiteral("password"));
+    const qsizetype refusedRows =
+        result.errors.count(QStringLiteral("PushButton7_Click at line 490"));
+    EXPECT_EQ(compareDatabase(source, out.path(), result.errors, QStringLiteral("password")),
+              20003 - refusedRows);
+}
