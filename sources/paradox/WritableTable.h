@@ -33,7 +33,6 @@ class WritableTable {
 
     const TableInfo& info() const { return info_; }
     const std::string& name() const { return files_.name; }
-    const TableFiles& files() const { return files_; }
     // False when another program changed, removed or write-protected a file since the
     // last statement; the table must then be opened again.
     bool unchangedOnDisk() const;
