@@ -65,6 +65,7 @@ class WritableTable {
     void storeBlobs(std::uint8_t* record, const std::vector<PendingBlob>& blobs);
     void finishStatement(std::uint32_t autoIncrement);
     void resetToEmpty();
+    void verifyChain();
     [[noreturn]] void failDuplicate(const std::uint8_t* record) const;
     [[noreturn]] void failDamaged() const;
 
