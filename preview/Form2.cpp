@@ -141,7 +141,7 @@ void Form2::PushButton1_Click() {
         proc.step(154, [&] { ErrorLine = outcome.errorLine; });
         proc.step(156, [&] { ListView1->setCurrentIndex(list.index(ErrorLine - 1)); });
         proc.step(158, [&] {
-            ListView1->scrollTo(list.index(ErrorLine - 1), QAbstractItemView::EnsureVisible);
+            ListView1->scrollTo(list.index(ErrorLine - 1), QAbstractItemView::PositionAtCenter);
         });
         proc.step(160, [&] { Text1->setExactText(outcome.errorText); });
         proc.step(162, [&] { ProgressBar1->setValue(0.0); });
@@ -206,7 +206,7 @@ void Form2::PushButton6_Click() {
     if (!proc.test(102, [&] { return ErrorLine >= 1 && ErrorLine <= count; })) return;
     const QModelIndex index = state_.statements.index(ErrorLine - 1);
     proc.step(104, [&] { ListView1->setCurrentIndex(index); });
-    proc.step(106, [&] { ListView1->scrollTo(index, QAbstractItemView::EnsureVisible); });
+    proc.step(106, [&] { ListView1->scrollTo(index, QAbstractItemView::PositionAtCenter); });
 }
 
 void Form2::PushButton7_Click() {

@@ -66,8 +66,20 @@ void PointerRules::watch(QObject* object) {
 }
 
 void PointerRules::setBusy(bool busy) {
-    busy_ = busy;
     if (!window_) return;
+    if (busy && !busy_) {
+        // The hourglass shows over the whole window, text boxes included.
+        for (QWidget* child : window_->findChildren<QWidget*>())
+            if (!child->isWindow() && child->testAttribute(Qt::WA_SetCursor)) {
+                ownPointers_.append({child, child->cursor()});
+                child->setCursor(Qt::WaitCursor);
+            }
+    } else if (!busy && busy_) {
+        for (const auto& [child, cursor] : ownPointers_)
+            if (child) child->setCursor(cursor);
+        ownPointers_.clear();
+    }
+    busy_ = busy;
     if (busy)
         window_->setCursor(Qt::WaitCursor);
     else

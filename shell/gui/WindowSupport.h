@@ -45,6 +45,8 @@ class PointerRules final : public QObject, public BusyPointer {
     QPointer<QWidget> window_;
     std::optional<QCursor> hand_;
     bool busy_ = false;
+    // Widgets with a pointer of their own (text boxes) and that pointer, while busy.
+    QList<std::pair<QPointer<QWidget>, QCursor>> ownPointers_;
 };
 
 class SystemClipboard final : public Clipboard {

@@ -193,8 +193,10 @@ void CommandsTest::pointerIsHandOverButtonsAndBusyStays() {
     QCOMPARE(form.cursor().shape(), Qt::WaitCursor);
     enter(form.findChild<QWidget*>("Frame2"));
     QCOMPARE(form.cursor().shape(), Qt::WaitCursor);
+    QCOMPARE(f.text("Text5")->cursor().shape(), Qt::WaitCursor);  // text boxes too
     form.pointer().setBusy(false);
     QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(f.text("Text5")->cursor().shape(), Qt::IBeamCursor);
 }
 
 }  // namespace velmora::test

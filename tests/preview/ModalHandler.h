@@ -4,11 +4,13 @@
 // next scripted action. Polls QApplication::activeModalWidget() on a timer; actions run
 // from the event loop, never inside the poll, so they may open further modal windows.
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <vector>
@@ -32,6 +34,8 @@ class ModalHandler {
 
     // Run `action` on the next modal window that is not a message box.
     void then(Action action) { actions_.push_back(std::move(action)); }
+    // Run `action` on the very next modal window, before those already scripted.
+    void first(Action action) { actions_.push_front(std::move(action)); }
     void clearActions() { actions_.clear(); }
 
     std::vector<SeenBox> boxes;
@@ -45,15 +49,17 @@ class ModalHandler {
   private:
     void poll() {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal == handled_) return;
+        // A window comes back to the top when a dialog it opened closes; it was served.
+        if (!modal || std::find(handled_.begin(), handled_.end(), modal) != handled_.end()) return;
+        std::erase_if(handled_, [](const QPointer<QWidget>& w) { return w.isNull(); });
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            handled_ = box;
+            handled_.push_back(box);
             boxes.push_back({box->windowTitle(), box->text(), box->icon()});
             QTimer::singleShot(0, box, [box] { box->buttons().first()->click(); });
             return;
         }
         if (actions_.empty()) return;
-        handled_ = modal;
+        handled_.push_back(modal);
         Action action = std::move(actions_.front());
         actions_.pop_front();
         QPointer<QWidget> target = modal;
@@ -63,7 +69,7 @@ class ModalHandler {
     }
 
     QTimer timer_;
-    QPointer<QWidget> handled_;
+    std::vector<QPointer<QWidget>> handled_;
     std::deque<Action> actions_;
 };
 

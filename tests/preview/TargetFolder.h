@@ -1,7 +1,6 @@
 #pragma once
-// A fresh Paradox folder with the target connection of a run open on it, for tests
-// that execute statements through the real driver. Tests skip with the driver's own
-// words while it cannot open a folder.
+// A fresh Paradox folder reached through the run's target connection string, for tests
+// that execute statements through the real driver.
 
 #include <gtest/gtest.h>
 #include <QTemporaryDir>

@@ -1,0 +1,200 @@
+// Whole conversions of the sample database with the real SQL Preview window, per
+// table and per file: what each preview shows, and how Execute SQL, Skip, Back and
+// the close box steer the rest of the run.
+
+#include <QDir>
+#include <QLineEdit>
+
+#include "ConversionRun.h"
+#include "ExactTextBox.h"
+#include "MessagePrompts.h"
+#include "ModalHandler.h"
+#include "PreviewFixtures.h"
+#include "PreviewWindowHost.h"
+#include "TargetFolder.h"
+#include "WindowSupport.h"
+
+namespace velmora::test {
+namespace {
+
+struct SilentProgress final : ProgressSink {
+    void setValue(double) override {}
+    void setCaption(const QString&) override {}
+};
+struct NoBusyPointer final : BusyPointer {
+    void setBusy(bool) override {}
+};
+
+// What one preview showed.
+struct Shown {
+    QString firstLine;
+    int lines = 0;
+    QStringList creates;       // the tables whose CREATE TABLE it holds
+    QStringList mappedTables;  // the tables of the type view's rows
+    QString error;             // the error box after Execute SQL, when the window stayed open
+};
+
+struct RunWithPreviewTest : ::testing::Test {
+    TargetFolder folder;
+    FixedInputs inputs;
+    MessagePrompts prompts;
+    SilentProgress progress;
+    NoBusyPointer pointer;
+    WindowPreviewHost preview{nullptr};
+    QtEventPump pump;
+    RunHost host{inputs, prompts, progress, pointer, preview, pump};
+    RunState state;
+    ModalHandler modals;
+    std::vector<Shown> shown;
+    bool expectErrors = false;
+
+    // What a user does about the sample's "Ōsaka", which code page 1252 cannot hold:
+    // Find and Replace twice, since one pass changes the first occurrence per statement.
+    void spellOsakaInLatin(QWidget* preview) {
+        for (int pass = 0; pass < 2; ++pass) {
+            modals.first([](QWidget* dialog) {
+                Child<QLineEdit>(dialog, "Text1")->setText(QStringLiteral("ō"));
+                Child<QLineEdit>(dialog, "Text2")->setText(QStringLiteral("O"));
+                Click(dialog, "PushButton2");
+            });
+            Click(preview, "PushButton3");
+        }
+    }
+
+    void SetUp() override {
+        // The run works only on a folder that already holds a table.
+        db::Connection seed;
+        const std::string problem = folder.open(seed);
+        if (!problem.empty()) FAIL() << "the Paradox driver cannot open a folder: " << problem;
+        seed.execute("CREATE TABLE \"Seed\"(\"TVXID\" INT)");
+        inputs.text1 = folder.dir.path();
+        inputs.text5 = QStringLiteral(VELMORA_SOURCE_DIR "/Samples/sample.mdb");
+        inputs.check1 = true;
+    }
+
+    // Each preview in turn is closed with the next of `buttons` ("close box" for the
+    // title bar's), after fixing the sample's text when `fix` says so; a window that
+    // stays open after Execute SQL is backed out of.
+    void run(bool perTable, const std::vector<const char*>& buttons, bool fix = true) {
+        inputs.option2 = perTable;
+        inputs.option1 = !perTable;
+        for (const char* button : buttons) {
+            modals.then([this, button, fix](QWidget* window) {
+                if (fix) spellOsakaInLatin(window);
+                Shown s;
+                s.lines = state.statements.count();
+                if (s.lines > 0) s.firstLine = state.statements.text(0);
+                for (const QString& line : Texts(state.statements))
+                    if (line.startsWith(QStringLiteral("CREATE TABLE ")))
+                        s.creates << line.section(u'"', 1, 1);
+                for (int i = 0; i < state.typeMappings.count(); ++i)
+                    if (!s.mappedTables.contains(state.typeMappings.at(i).AccessTable))
+                        s.mappedTables << state.typeMappings.at(i).AccessTable;
+                if (QString(button) == QStringLiteral("close box"))
+                    window->close();
+                else
+                    Click(window, button);
+                if (window->isVisible()) {
+                    s.error = Child<ExactTextBox>(window, "Text1")->exactText();
+                    Click(window, "PushButton5");
+                }
+                shown.push_back(s);
+            });
+        }
+        ConversionRun(host, state).start();
+        EXPECT_EQ(modals.pendingActions(), 0) << "fewer previews than expected";
+        if (!expectErrors)
+            for (const Shown& s : shown) EXPECT_TRUE(s.error.isEmpty()) << s.error.toStdString();
+        EXPECT_EQ(modals.texts().filter(QStringLiteral("Application Error")), QStringList());
+        ASSERT_FALSE(modals.boxes.empty());
+        EXPECT_EQ(modals.boxes.back().text, QStringLiteral("Done."));
+        EXPECT_FALSE(state.ConversionRunning);
+    }
+
+    QStringList tablesWritten() const {
+        QStringList names;
+        for (const QString& file : QDir(folder.dir.path()).entryList({"*.db"}, QDir::Files))
+            if (file.compare(QStringLiteral("Seed.db"), Qt::CaseInsensitive) != 0)
+                names << file.chopped(3);
+        names.sort(Qt::CaseInsensitive);
+        return names;
+    }
+};
+
+const QStringList kAllTables = {"Customers", "OrderDetails", "Orders", "Products", "Sales2020s"};
+// Tables are processed from the last listed in the catalogue to the first.
+const QStringList kRunOrder = {"Sales2020s", "Products", "Orders", "OrderDetails", "Customers"};
+
+TEST_F(RunWithPreviewTest, PerTableEachPreviewShowsOneTableAndExecutingGoesOn) {
+    run(true, {"PushButton1", "PushButton1", "PushButton1", "PushButton1", "PushButton1"});
+    ASSERT_EQ(shown.size(), 5u);
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        EXPECT_EQ(shown[i].creates, QStringList({kRunOrder[static_cast<int>(i)]}));
+        EXPECT_TRUE(shown[i].firstLine.startsWith(QStringLiteral("CREATE TABLE \"") +
+                                                  kRunOrder[static_cast<int>(i)] + u'"'))
+            << shown[i].firstLine.toStdString();
+        EXPECT_EQ(shown[i].mappedTables.size(), 1)
+            << shown[i].mappedTables.join(u',').toStdString();
+    }
+    EXPECT_EQ(tablesWritten(), kAllTables);
+    EXPECT_EQ(folder.keys("Orders").size(), 200u);
+    EXPECT_EQ(folder.keys("Customers").size(), 10u);
+}
+
+TEST_F(RunWithPreviewTest, PerTableAnSqlErrorThenBackEndsTheRun) {
+    expectErrors = true;
+    run(true, {"PushButton1", "PushButton1", "PushButton1"}, false);
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_TRUE(shown[2].error.contains(QStringLiteral("Ōsaka"))) << shown[2].error.toStdString();
+    EXPECT_TRUE(modals.texts().contains(QStringLiteral("Error found.")));
+    // The statements before the failing one stay applied.
+    EXPECT_EQ(tablesWritten(), QStringList({"Orders", "Products", "Sales2020s"}));
+    EXPECT_LT(folder.keys("Orders").size(), 200u);
+}
+
+TEST_F(RunWithPreviewTest, PerTableSkipGoesOnWithTheNextTable) {
+    run(true, {"PushButton9", "PushButton1", "PushButton1", "PushButton1", "PushButton1"});
+    EXPECT_EQ(shown.size(), 5u);
+    EXPECT_EQ(tablesWritten(), QStringList({"Customers", "OrderDetails", "Orders", "Products"}));
+    EXPECT_FALSE(state.Paradox_conn->isOpen());
+}
+
+TEST_F(RunWithPreviewTest, PerTableBackOrTheCloseBoxEndsTheRun) {
+    run(true, {"PushButton1", "PushButton5"});
+    EXPECT_EQ(shown.size(), 2u);
+    EXPECT_EQ(tablesWritten(), QStringList({"Sales2020s"}));
+    EXPECT_FALSE(state.Paradox_conn->isOpen());
+
+    shown.clear();
+    modals.boxes.clear();
+    run(true, {"close box"});
+    EXPECT_EQ(shown.size(), 1u);
+    EXPECT_EQ(tablesWritten(), QStringList({"Sales2020s"}));
+}
+
+TEST_F(RunWithPreviewTest, PerFileOnePreviewHoldsEveryTable) {
+    run(false, {"PushButton1"});
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].creates, kRunOrder);
+    EXPECT_EQ(shown[0].mappedTables.size(), 5);
+    EXPECT_TRUE(state.SQLFormOK);
+    EXPECT_EQ(tablesWritten(), kAllTables);
+    EXPECT_FALSE(state.Paradox_conn->isOpen());
+}
+
+TEST_F(RunWithPreviewTest, PerFileSkipBackAndCloseBoxWriteNothing) {
+    for (const char* how : {"PushButton9", "PushButton5", "close box"}) {
+        shown.clear();
+        modals.boxes.clear();
+        state.statements.clear();
+        state.typeMappings.clear();
+        run(false, {how});
+        EXPECT_EQ(shown.size(), 1u) << how;
+        EXPECT_FALSE(state.SQLFormOK) << how;
+        EXPECT_EQ(tablesWritten(), QStringList()) << how;
+        EXPECT_FALSE(state.Paradox_conn->isOpen()) << how;
+    }
+}
+
+}  // namespace
+}  // namespace velmora::test
