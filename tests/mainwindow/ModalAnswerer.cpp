@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 
 namespace velmora::test {
 
@@ -25,7 +26,12 @@ void ModalAnswerer::thenChoose(const QString& path) {
     then([path](QWidget* modal) {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         if (!dialog) return modal->close(), void();
-        dialog->selectFile(path);
+        // selectFile() leaves the name box alone while it has the focus, which it may or
+        // may not have yet on a busy machine; typing into it is what a user does.
+        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            name->setText(path);
+        else
+            dialog->selectFile(path);
         static_cast<QDialog*>(dialog)->accept();  // runs the file dialog's own accept
     });
 }
