@@ -3,7 +3,11 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include "EventPump.h"
 #include "Helpers.h"
+
+#include <chrono>
+#include <thread>
 
 using namespace velmora;
 
@@ -44,4 +48,42 @@ TEST(Helpers, ProgramDriveRootHasNoSpaceAndEndsInSeparator) {
     const QString root = ProgramDriveRoot();
     EXPECT_FALSE(root.contains(' '));
     EXPECT_TRUE(root.endsWith('/'));
+}
+
+namespace {
+using Clock = std::chrono::steady_clock;
+struct CountingPump : velmora::EventPump {
+    int passes = 0;
+    std::vector<Clock::time_point> times;
+    void processEvents() override {
+        ++passes;
+        times.push_back(Clock::now());
+    }
+};
+}  // namespace
+
+TEST(EventPump, SlowStepsStillRepaintAboutEverySixteenMilliseconds) {
+    CountingPump pump;
+    for (int i = 0; i < 2000; ++i) pump.yield();  // fast calls first: the stride grows
+    Clock::duration longestStep{};
+    pump.times.push_back(Clock::now());
+    for (int i = 0; i < 30; ++i) {
+        const auto before = Clock::now();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        pump.yield();
+        longestStep = std::max(longestStep, Clock::now() - before);
+    }
+    // No gap between two passes is longer than the interval (at the clock's 4 ms
+    // resolution) plus the four steps between two clock readings.
+    Clock::duration longestGap{};
+    for (std::size_t i = 1; i < pump.times.size(); ++i)
+        longestGap = std::max(longestGap, pump.times[i] - pump.times[i - 1]);
+    EXPECT_LE(longestGap, std::chrono::milliseconds(20) + 4 * longestStep);
+    EXPECT_GE(pump.passes, 3);
+}
+
+TEST(EventPump, FastCallsRarelyRepaint) {
+    CountingPump pump;
+    for (int i = 0; i < 1000000; ++i) pump.yield();
+    EXPECT_LT(pump.passes, 1000);
 }
