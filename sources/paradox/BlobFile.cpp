@@ -204,7 +204,9 @@ void readBlob(int fd, const std::uint8_t* field, int fieldLength, std::string& o
     std::uint8_t head[kSharedHeader];
     readExactly(fd, head, sizeof head, block, label);
     if (head[0] == 2) {
-        if (index != 0xFF || getLe32(head + 3) != length) damagedBlob(label);
+        const std::uint64_t room =
+            static_cast<std::uint64_t>(getLe16(head + 1)) * kBlobBlockSize - kSingleHeader;
+        if (index != 0xFF || getLe32(head + 3) != length || length > room) damagedBlob(label);
         out.resize(length);
         readExactly(fd, out.data(), length, block + kSingleHeader, label);
     } else if (head[0] == 3) {

@@ -17,7 +17,6 @@ class KeyOrder {
   public:
     explicit KeyOrder(const TableInfo& info);
     int length() const { return length_; }
-    bool isBinary() const { return binary_; }
     int compare(const std::uint8_t* a, const std::uint8_t* b) const {
         if (binary_) return std::memcmp(a, b, static_cast<std::size_t>(length_));
         return compareByFields(a, b);

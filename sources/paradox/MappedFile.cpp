@@ -76,7 +76,6 @@ void MappedFile::open(const std::filesystem::path& path, std::size_t reserve,
     map_ = static_cast<std::uint8_t*>(map);
     mapped_ = length;
     size_ = size;
-    path_ = path;
     label_ = label;
 }
 

@@ -25,11 +25,9 @@ class MappedFile {
     // when the file is read-only, locked by another program or cannot be opened.
     void open(const std::filesystem::path& path, std::size_t reserve, const std::string& label);
     void close();
-    bool isOpen() const { return fd_ >= 0; }
 
     std::uint8_t* data() const { return map_; }
     std::size_t size() const { return size_; }
-    const std::filesystem::path& path() const { return path_; }
 
     // Extends the file to `newSize` with allocated, zeroed space; on failure (disk full)
     // the file keeps its size and this throws.
@@ -45,7 +43,6 @@ class MappedFile {
     std::uint8_t* map_ = nullptr;
     std::size_t mapped_ = 0;
     std::size_t size_ = 0;
-    std::filesystem::path path_;
     std::string label_;
 };
 

@@ -148,10 +148,6 @@ std::uint16_t PrimaryIndex::dataBlock(const Path& path) const {
     return childOf(entryAt(path.block[path.depth - 1], path.entry[path.depth - 1]));
 }
 
-std::uint16_t PrimaryIndex::leafCount(const Path& path) const {
-    return entryCountOf(entryAt(path.block[path.depth - 1], path.entry[path.depth - 1]));
-}
-
 int PrimaryIndex::blocksNeeded(const Path& path) const {
     int needed = 0;
     for (int d = path.depth - 1; d >= 0; --d) {

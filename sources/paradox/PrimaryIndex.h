@@ -31,7 +31,6 @@ class PrimaryIndex {
     void find(const std::uint8_t* key, Path& path) const;
     void rightmost(Path& path) const;
     std::uint16_t dataBlock(const Path& path) const;
-    std::uint16_t leafCount(const Path& path) const;
 
     // Index blocks an entry added after the path's level 1 entry needs (splits, new root).
     int blocksNeeded(const Path& path) const;

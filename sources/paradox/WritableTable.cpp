@@ -42,6 +42,30 @@ WritableTable::WritableTable(const TableFiles& files) : files_(files) {
     scratch_.resize(static_cast<std::size_t>(info_.recordSize) *
                     static_cast<std::size_t>(perBlock_ + 1));
     dbSnapshot_ = snapshot(db_, kDbSnapshot);
+    verifyChain();
+}
+
+// Writing follows the header and the chain, so they must agree before anything changes.
+void WritableTable::verifyChain() {
+    const std::uint16_t blocks = physicalBlocks();
+    std::vector<bool> seen(static_cast<std::size_t>(blocks) + 1, false);
+    std::uint16_t previous = 0;
+    std::uint16_t current = getLe16(header() + hdr::kFirstBlock);
+    std::uint64_t records = 0;
+    while (current != 0) {
+        if (current > blocks || seen[current]) failDamaged();
+        seen[current] = true;
+        const std::uint8_t* b = block(current);
+        if (getLe16(b + hdr::kBlockPrev) != previous) failDamaged();
+        records += static_cast<std::uint64_t>(recordsIn(b));
+        previous = current;
+        current = getLe16(b + hdr::kBlockNext);
+    }
+    if (previous != getLe16(header() + hdr::kLastBlock) ||
+        records != getLe32(header() + hdr::kRecordCount))
+        failDamaged();
+    db_.release(static_cast<std::size_t>(info_.headerSize),
+                db_.size());  // the walk touched every block
 }
 
 bool WritableTable::unchangedOnDisk() const {

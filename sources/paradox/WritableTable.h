@@ -33,7 +33,6 @@ class WritableTable {
 
     const TableInfo& info() const { return info_; }
     const std::string& name() const { return files_.name; }
-    const TableFiles& files() const { return files_; }
     // False when another program changed, removed or write-protected a file since the
     // last statement; the table must then be opened again.
     bool unchangedOnDisk() const;
@@ -66,6 +65,7 @@ class WritableTable {
     void storeBlobs(std::uint8_t* record, const std::vector<PendingBlob>& blobs);
     void finishStatement(std::uint32_t autoIncrement);
     void resetToEmpty();
+    void verifyChain();
     [[noreturn]] void failDuplicate(const std::uint8_t* record) const;
     [[noreturn]] void failDamaged() const;
 
