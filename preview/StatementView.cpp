@@ -29,6 +29,14 @@ class StatementView::RowDelegate final : public QStyledItemDelegate {
         return {width, height};
     }
 
+    // The row is drawn, and cut, at the column's edge even where the view is wider.
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem opt = option;
+        opt.rect.setWidth(width);
+        QStyledItemDelegate::paint(painter, opt, index);
+    }
+
     QString displayText(const QVariant& value, const QLocale&) const override {
         QString text = value.toString();
         if (text.size() > kShownCharacters) text.truncate(kShownCharacters);

@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QListView>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -106,6 +107,22 @@ TEST_F(PreviewWindowTest, LayoutFollowsTheFormDesignInTwips) {
         w = w->nextInFocusChain();
     } while (w != list);
     EXPECT_EQ(chain, order);
+}
+
+TEST_F(PreviewWindowTest, WideningTheColumnRevealsLongStatements) {
+    Fill(state.statements, {QString(300, u'x'), QStringLiteral("short")});
+    Form2 form(state, nullptr);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    auto* list = Child<StatementView>(&form, "ListView1");
+    EXPECT_EQ(list->horizontalScrollBar()->maximum(), 0);
+    // As dragging the header's divider does.
+    list->header()->resizeSection(0, 1500);
+    QApplication::processEvents();
+    EXPECT_EQ(list->visualRect(state.statements.index(1)).width(), 1500);
+    EXPECT_GT(list->horizontalScrollBar()->maximum(), 0);
+    list->horizontalScrollBar()->setValue(200);
+    EXPECT_EQ(list->header()->offset(), 200);
 }
 
 TEST_F(PreviewWindowTest, EmptyListSaysNoSqlToRunAndChangesNothing) {
