@@ -1,5 +1,7 @@
 #include "TargetFolder.h"
 
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "ErrorReport.h"
@@ -30,7 +32,12 @@ void FillTargetTableList(QStringList& list, const MainInputs& inputs, EventPump&
 
 void CopyDB(bool sample, MainInputs& inputs, Prompts& prompts) {
     Procedure proc(prompts, reportLocation(QStringLiteral("Paradox"), QStringLiteral("CopyDB")));
-    if (!inputs.paradoxFolder().trimmed().contains(u' ')) return;
+    const QString folder = inputs.paradoxFolder();
+    // The sample tables of an installed program lie in a folder the user cannot write to;
+    // they are offered the same copy as a folder with spaces.
+    const bool readOnlySample =
+        sample && !folder.isEmpty() && access(folder.toLocal8Bit().constData(), W_OK) != 0;
+    if (!folder.trimmed().contains(u' ') && !readOnlySample) return;
     const QString kind = sample ? QStringLiteral("sample") : QStringLiteral("Your");
     const QString target = ProgramDriveRoot() + QStringLiteral("TestDB");
     const bool agreed = prompts.askYesNo(

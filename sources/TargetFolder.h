@@ -18,8 +18,9 @@ bool FolderHasDbFiles(const MainInputs& inputs);
 // upper-cased file names with every ".DB" removed; names starting with "~" are skipped.
 void FillTargetTableList(QStringList& list, const MainInputs& inputs, EventPump& pump);
 
-// When the Paradox folder path holds a space, offers to copy its contents to the
-// space-free folder "TestDB" and to point the folder box at it.
+// When the Paradox folder path holds a space (or, for the sample tables, when the user
+// cannot write to their folder), offers to copy its contents to the space-free folder
+// "TestDB" and to point the folder box at it.
 void CopyDB(bool sample, MainInputs& inputs, Prompts& prompts);
 
 // True when `folder` holds the file `table` + ".db", letter case ignored (tables

@@ -159,3 +159,37 @@ TEST(CopyDB, MovesAFolderWithSpacesWhenTheUserAgrees) {
     EXPECT_TRUE(h.prompts.reports.isEmpty());
     qputenv("HOME", oldHome);
 }
+
+TEST(CopyDB, ReadOnlySampleFolderIsOfferedTheCopy) {
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+    QTemporaryDir dir;
+    const QString samples = dir.filePath("Samples");
+    QDir().mkpath(samples);
+    touch(samples + "/Regions.db");
+    // As root only an immutable folder is read-only.
+    const QString lock = "chattr +i '" + samples + "' 2>/dev/null";
+    if (std::system(lock.toLocal8Bit().constData()) != 0 && geteuid() == 0) {
+        qputenv("HOME", oldHome);
+        GTEST_SKIP() << "cannot make a folder read-only here";
+    }
+    if (geteuid() != 0)
+        QFile::setPermissions(samples, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+
+    test::Harness h;
+    h.inputs.text1 = samples;
+    CopyDB(false, h.inputs, h.prompts);  // a folder of the user's own: asked about spaces only
+    EXPECT_TRUE(h.prompts.questions.isEmpty());
+    h.prompts.answers = {true};
+    CopyDB(true, h.inputs, h.prompts);
+    ASSERT_EQ(h.prompts.questions.size(), 1);
+    EXPECT_TRUE(h.prompts.questions[0].contains("put sample db files in it?"));
+    EXPECT_EQ(h.inputs.text1, home.path() + "/TestDB");
+    EXPECT_TRUE(QFile::exists(home.filePath("TestDB/Regions.db")));
+
+    std::system(("chattr -i '" + samples + "' 2>/dev/null").toLocal8Bit().constData());
+    QFile::setPermissions(samples,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("HOME", oldHome);
+}
