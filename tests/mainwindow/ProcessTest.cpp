@@ -86,7 +86,7 @@ void ProcessTest::installedProgramFindsItsFiles() {
     QVERIFY(install.waitForFinished(60000));
     QVERIFY2(install.exitCode() == 0, install.readAllStandardError().constData());
     const QString folder = prefix + "/lib/velmora";
-    for (const QString& name :
+    for (const QString name :
          {"velmora", "libvelmora-access.so", "HAND-M.CUR", "Samples/sample.mdb", "velmora.png"})
         QVERIFY2(QFile::exists(folder + u'/' + name), qPrintable(name));
     QVERIFY(QFile::exists(prefix + "/share/applications/velmora.desktop"));
