@@ -102,16 +102,26 @@ std::uint16_t PrimaryIndex::sumOf(std::uint16_t number) const {
     return sum;
 }
 
-void PrimaryIndex::find(const std::uint8_t* key, Path& path) const {
+std::uint16_t PrimaryIndex::startDescent(Path& path) const {
     path.depth = levels();
-    if (path.depth < 1 || path.depth > kMaxDepth || empty())
-        fail("The primary index of table " + inQuotes(label_) + " is damaged; rebuild the index.");
-    std::uint16_t current = getLe16(header() + hdr::kIndexRoot);
+    if (path.depth < 1 || path.depth > kMaxDepth || empty()) failDamaged();
+    return getLe16(header() + hdr::kIndexRoot);
+}
+
+int PrimaryIndex::entriesOnPath(std::uint16_t block) const {
+    const int n = countIn(block);
+    if (n == 0) failDamaged();
+    return n;
+}
+
+void PrimaryIndex::failDamaged() const {
+    fail("The primary index of table " + inQuotes(label_) + " is damaged; rebuild the index.");
+}
+
+void PrimaryIndex::find(const std::uint8_t* key, Path& path) const {
+    std::uint16_t current = startDescent(path);
     for (int d = 0; d < path.depth; ++d) {
-        const int n = countIn(current);
-        if (n == 0)
-            fail("The primary index of table " + inQuotes(label_) +
-                 " is damaged; rebuild the index.");
+        const int n = entriesOnPath(current);
         // The last entry whose key is not above `key` (the first entry when all are).
         int low = 1, high = n;
         while (low < high) {
@@ -129,15 +139,9 @@ void PrimaryIndex::find(const std::uint8_t* key, Path& path) const {
 }
 
 void PrimaryIndex::rightmost(Path& path) const {
-    path.depth = levels();
-    if (path.depth < 1 || path.depth > kMaxDepth || empty())
-        fail("The primary index of table " + inQuotes(label_) + " is damaged; rebuild the index.");
-    std::uint16_t current = getLe16(header() + hdr::kIndexRoot);
+    std::uint16_t current = startDescent(path);
     for (int d = 0; d < path.depth; ++d) {
-        const int n = countIn(current);
-        if (n == 0)
-            fail("The primary index of table " + inQuotes(label_) +
-                 " is damaged; rebuild the index.");
+        const int n = entriesOnPath(current);
         path.block[d] = current;
         path.entry[d] = n - 1;
         current = childOf(entryAt(current, n - 1));

@@ -55,6 +55,11 @@ class PrimaryIndex {
     std::uint8_t* block(std::uint16_t number) const;
     std::uint8_t* entryAt(std::uint16_t number, int index) const;
     int countIn(std::uint16_t number) const;
+    // A descent from the root: the root block, and the entries of each block on the way;
+    // a descent that meets an empty block or an impossible depth reports the damage.
+    std::uint16_t startDescent(Path& path) const;
+    int entriesOnPath(std::uint16_t block) const;
+    [[noreturn]] void failDamaged() const;
     void setCountIn(std::uint16_t number, int entries);
     std::uint16_t sumOf(std::uint16_t number) const;
     std::uint16_t newBlock();
