@@ -18,7 +18,7 @@
 #include <cstdio>
 #include <iostream>
 
-#include "ConversionRun.h"
+#include "engine/ConversionRun.h"
 
 extern char** environ;
 
@@ -83,7 +83,7 @@ struct MeasuringPreview final : PreviewHost {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const QString corpus = argc > 1 ? argv[1] : QStringLiteral(VELMORA_CORPUS_DIR);
+    const QString corpus = argc > 1 ? argv[1] : QStringLiteral(VELMORA_CORPUS_DEFAULT);
     const QString packed = corpus + "/access/generated/bench_1m_v2003.mdb.xz";
     if (!QFile::exists(packed)) {
         std::cerr << "benchmark database not found: " << packed.toStdString() << "\n";
@@ -111,11 +111,11 @@ int main(int argc, char** argv) {
 
     // The statement list of a per-file preview, held in memory.
     FixedInputs inputs;
-    inputs.text1 = work.filePath("preview");
-    QDir().mkpath(inputs.text1);
-    inputs.text5 = mdb;
-    inputs.check1 = true;
-    inputs.option1 = true;
+    inputs.targetFolder = work.filePath("preview");
+    QDir().mkpath(inputs.targetFolder);
+    inputs.sourceFile = mdb;
+    inputs.preview = true;
+    inputs.perFile = true;
     CountingPrompts prompts;
     NullProgress progress;
     NullPointer pointer;

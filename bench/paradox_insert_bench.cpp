@@ -16,8 +16,9 @@
 #include <fstream>
 #include <string>
 
-#include "Connection.h"
-#include "Recordset.h"
+#include "dataaccess/Connection.h"
+#include "dataaccess/Recordset.h"
+#include "paradox/ParadoxDriver.h"
 #include "paradox/TableCheck.h"
 
 namespace {
@@ -90,6 +91,7 @@ int main(int argc, char** argv) {
 
     velmora::db::Connection connection;
     connection.setCursorLocation(3);
+    velmora::paradox::registerDriver();
     connection.open(
         "Driver={Microsoft Paradox Driver (*.db )};DriverID=538;Fil=Paradox 5.X;DefaultDir=" +
         folder.string() + "/;Dbq=" + folder.string() + "/;CollatingSequence=ASCII;");

@@ -1,17 +1,17 @@
-#include "ConversionRun.h"
+#include "engine/ConversionRun.h"
 
 #include <QDir>
 
-#include "AccessCatalog.h"
-#include "Dispatch.h"
-#include "Helpers.h"
-#include "RowTransfer.h"
-#include "SourceConnection.h"
-#include "TableDefinition.h"
-#include "TargetFolder.h"
-#include "TargetNames.h"
-#include "ValueLiterals.h"
+#include "common/Helpers.h"
 #include "dataaccess/AdoTypes.h"
+#include "engine/AccessCatalog.h"
+#include "engine/Dispatch.h"
+#include "engine/RowTransfer.h"
+#include "engine/SourceConnection.h"
+#include "engine/TableDefinition.h"
+#include "engine/TargetFolder.h"
+#include "engine/TargetNames.h"
+#include "engine/ValueLiterals.h"
 
 namespace velmora {
 
@@ -33,8 +33,8 @@ QString uniqueTargetName(QString target, const QString& folder) {
 }  // namespace
 
 void ConversionRun::start() {
-    if (state_.ConversionRunning) return;
-    state_.ConversionRunning = true;
+    if (state_.conversionRunning) return;
+    state_.conversionRunning = true;
     stats_ = {};
     state_.statementsExecuted = state_.statementsFailed = 0;
     MainInputs& in = host_.inputs;
@@ -42,7 +42,7 @@ void ConversionRun::start() {
                    reportLocation(QStringLiteral("Form1"), QStringLiteral("PushButton7_Click")));
 
     proc.step(104, [&] { CopyDB(false, in, host_.prompts); });
-    state_.Paradox_conn = std::make_unique<db::Connection>();
+    state_.targetConnection = std::make_unique<db::Connection>();
     db::Connection source;
     db::Recordset sourceRows;
     bool connectionsOpen = false;
@@ -54,31 +54,31 @@ void ConversionRun::start() {
         return !FolderHasDbFiles(in);
     });
     if (noTables) {
-        state_.ConversionRunning = false;
+        state_.conversionRunning = false;
         return;
     }
 
     proc.step(120, [&] { host_.pointer.setBusy(true); });
     proc.step(126, [&] {
-        state_.List1.clear();
-        state_.List2.clear();
-        FillTargetTableList(state_.List1, in, host_.pump);
+        state_.targetTables.clear();
+        state_.sourceTables.clear();
+        FillTargetTableList(state_.targetTables, in, host_.pump);
     });
     proc.step(128, [&] {
-        FillSourceTableList(state_.List2, in.accessFile(), in, host_.prompts, host_.pump);
+        FillSourceTableList(state_.sourceTables, in.accessFile(), in, host_.prompts, host_.pump);
     });
     proc.step(130, [&] { source.setCursorLocation(db::ado::adUseClient); });
     proc.step(132, [&] { source.setMode(db::ado::adModeReadWrite); });
     proc.step(134,
               [&] { source.open(SourceConnectionString(QString(), QString(), in).toStdString()); });
     connectionsOpen = true;
-    proc.step(138, [&] { state_.Paradox_conn->setCursorLocation(db::ado::adUseClient); });
-    const bool targetOpen = proc.step(140, [&] {
-        state_.Paradox_conn->open(TargetConnectionString(in.paradoxFolder()).toStdString());
-    });
+    proc.step(138, [&] { state_.targetConnection->setCursorLocation(db::ado::adUseClient); });
+    const bool targetOpen =
+        proc.step(140, [&] { OpenTargetConnection(*state_.targetConnection, in.paradoxFolder()); });
 
     const LiteralWriter literals(locale_);
-    for (int position = static_cast<int>(state_.List2.size()) - 1; position >= 0; --position) {
+    for (int position = static_cast<int>(state_.sourceTables.size()) - 1; position >= 0;
+         --position) {
         // Without a target, statements that go straight to it would each fail in turn;
         // the failed open has been reported once, which says it all.
         if (!targetOpen && !in.previewEnabled()) break;
@@ -87,7 +87,7 @@ void ConversionRun::start() {
             proc.step(148, [&] { state_.typeMappings.clear(); });
         }
         host_.pump.yieldNow();
-        const QString sourceName = state_.List2.at(position);
+        const QString sourceName = state_.sourceTables.at(position);
         QString target = TargetTableName(sourceName);
         const QString folder = in.paradoxFolder();
         if (target.size() == kTargetNameLength)
@@ -97,7 +97,8 @@ void ConversionRun::start() {
         // for the target name too.
         enum class Answer { None, Yes, No } answer = Answer::None;
         if (proc.test(166, [&] {
-                return ListContains(state_.List1, sourceName) || ListContains(state_.List1, target);
+                return ListContains(state_.targetTables, sourceName) ||
+                       ListContains(state_.targetTables, target);
             })) {
             proc.step(168, [&] {
                 answer = host_.prompts.askYesNo(
@@ -135,34 +136,34 @@ void ConversionRun::start() {
                 ++stats_.tablesProcessed;
                 proc.step(498, [&] { sourceRows.close(); });
             }
-            state_.StopAfterPreview = true;
+            state_.stopAfterPreview = true;
             if (proc.test(502, [&] { return perTableMode(in); })) {
                 proc.step(506, [&] { host_.preview.showPreview(state_); });
-                if (state_.StopAfterPreview) break;
+                if (state_.stopAfterPreview) break;
             }
         }
         proc.step(510, [&] { host_.progress.setCaption(QString()); });
     }
 
     if (proc.test(516, [&] { return in.previewEnabled() && in.previewPerFile(); })) {
-        state_.SQLFormOK = false;
+        state_.previewExecuted = false;
         proc.step(520, [&] { host_.preview.showPreview(state_); });
-        if (!state_.SQLFormOK) {
-            proc.step(524, [&] { state_.Paradox_conn->close(); });
+        if (!state_.previewExecuted) {
+            proc.step(524, [&] { state_.targetConnection->close(); });
             proc.step(526, [&] { source.close(); });
             connectionsOpen = false;
             proc.step(530, [&] { host_.progress.setCaption(QString()); });
         }
     }
     if (connectionsOpen) {
-        proc.step(534, [&] { state_.Paradox_conn->close(); });
+        proc.step(534, [&] { state_.targetConnection->close(); });
         proc.step(536, [&] { source.close(); });
     }
     proc.step(538, [&] { host_.prompts.message(QStringLiteral("Done.")); });
     proc.step(540, [&] { host_.progress.setValue(0); });
     proc.step(542, [&] { host_.progress.setCaption(QString()); });
     proc.step(544, [&] { host_.pointer.setBusy(false); });
-    state_.ConversionRunning = false;
+    state_.conversionRunning = false;
 }
 
 }  // namespace velmora

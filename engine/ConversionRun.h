@@ -1,12 +1,21 @@
 #pragma once
 // One conversion run: every user table of the Access database, last listed first,
-// into the Paradox folder, as "Start Converting" does it.
+// into the Paradox folder, as "Start Converting" does it. Its phases:
+//  1. the target folder: offer a space-free copy, insist on a table there (or accept a
+//     new folder on request), list the tables already there and the source's tables;
+//  2. open the source connection and the target connection;
+//  3. per source table: its target name, the overwrite question, DROP TABLE, the
+//     definition (CREATE TABLE, CREATE INDEX, type mappings), then one INSERT per row;
+//  4. every statement goes to the target at once or into the preview's list, which is
+//     shown after each table or once after the last;
+//  5. close both connections and say "Done.".
+// Every step reports its own failure through the error report and the run goes on.
 
 #include <QLocale>
 #include <cstdint>
 
-#include "RunHost.h"
-#include "RunState.h"
+#include "engine/RunHost.h"
+#include "engine/RunState.h"
 
 namespace velmora {
 

@@ -1,4 +1,4 @@
-#include "Dispatch.h"
+#include "engine/Dispatch.h"
 
 #include "dataaccess/DbError.h"
 
@@ -9,11 +9,11 @@ void DispatchStatement(std::string_view utf8Statement, const MainInputs& inputs,
         state.statements.append(utf8Statement);
         return;
     }
-    if (!state.Paradox_conn)
+    if (!state.targetConnection)
         throw db::DbError(db::errc::kObjectClosed,
                           "Operation is not allowed when the object is closed.");
     try {
-        state.Paradox_conn->execute(utf8Statement);
+        state.targetConnection->execute(utf8Statement);
     } catch (...) {
         ++state.statementsFailed;
         throw;

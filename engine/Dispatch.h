@@ -5,8 +5,8 @@
 #include <QString>
 #include <string_view>
 
-#include "MainInputs.h"
-#include "RunState.h"
+#include "common/MainInputs.h"
+#include "engine/RunState.h"
 
 namespace velmora {
 

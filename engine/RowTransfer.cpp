@@ -1,9 +1,9 @@
-#include "RowTransfer.h"
+#include "engine/RowTransfer.h"
 
 #include <charconv>
 
-#include "Dispatch.h"
-#include "TargetNames.h"
+#include "engine/Dispatch.h"
+#include "engine/TargetNames.h"
 
 namespace velmora {
 

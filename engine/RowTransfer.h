@@ -3,12 +3,12 @@
 
 #include <QString>
 
-#include "ErrorReport.h"
-#include "Recordset.h"
-#include "RunHost.h"
-#include "RunState.h"
-#include "TableDefinition.h"
-#include "ValueLiterals.h"
+#include "common/ErrorReport.h"
+#include "dataaccess/Recordset.h"
+#include "engine/RunHost.h"
+#include "engine/RunState.h"
+#include "engine/TableDefinition.h"
+#include "engine/ValueLiterals.h"
 
 namespace velmora {
 

@@ -6,29 +6,14 @@
 
 #include <QString>
 
-#include "EventPump.h"
-#include "MainInputs.h"
-#include "Prompts.h"
+#include "common/EventPump.h"
+#include "common/MainInputs.h"
+#include "common/Progress.h"
+#include "common/Prompts.h"
 
 namespace velmora {
 
 class RunState;
-
-class ProgressSink {
-  public:
-    virtual ~ProgressSink() = default;
-    virtual void setValue(double percent) = 0;  // 0 to 100
-    virtual void setCaption(const QString& text) = 0;
-    // Execute SQL's caption for one line, "Please wait.. Processing row: <line> of <count>".
-    // A bar that shows it only when it repaints may keep the numbers and build the text then.
-    virtual void setRowCaption(int line, int count);
-};
-
-class BusyPointer {
-  public:
-    virtual ~BusyPointer() = default;
-    virtual void setBusy(bool busy) = 0;
-};
 
 class PreviewHost {
   public:

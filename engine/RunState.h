@@ -1,27 +1,33 @@
 #pragma once
-// State that a conversion run shares with the SQL Preview window. It lives as long as
-// the main window (or the command-line converter).
+// State that a conversion run shares with the SQL Preview window. The main window (or
+// the command-line converter) owns it and it lives as long as its owner.
+//
+// The run yields to window events once per table, field and row. While it yields, the
+// preview window may execute, edit or clear `statements`, clear `typeMappings`, and set
+// `previewExecuted` and `stopAfterPreview`; it uses `targetConnection` but never replaces
+// it. The lists of table names and the counters change only inside the run, and
+// `conversionRunning` keeps a second "Start Converting" out while it yields.
 
 #include <QStringList>
 #include <memory>
 
-#include "Connection.h"
-#include "StatementList.h"
-#include "TypeMappingList.h"
+#include "dataaccess/Connection.h"
+#include "engine/StatementList.h"
+#include "engine/TypeMappingList.h"
 
 namespace velmora {
 
 class RunState {
   public:
-    std::unique_ptr<db::Connection> Paradox_conn;  // the target connection
-    bool SQLFormOK = false;                        // the per-file preview executed its statements
-    bool StopAfterPreview = false;  // after a per-table preview: stop, no further table
-    bool ConversionRunning = false;
+    std::unique_ptr<db::Connection> targetConnection;  // Paradox_conn
+    bool previewExecuted = false;   // SQLFormOK: the per-file preview executed its statements
+    bool stopAfterPreview = false;  // after a per-table preview: stop, no further table
+    bool conversionRunning = false;
 
     StatementList statements;
     TypeMappingList typeMappings;
-    QStringList List1;  // table names already in the Paradox folder
-    QStringList List2;  // source tables
+    QStringList targetTables;  // List1: table names already in the Paradox folder
+    QStringList sourceTables;  // List2: the source's user tables
 
     // Statements sent straight to the target during the current run.
     std::int64_t statementsExecuted = 0;

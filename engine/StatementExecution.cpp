@@ -1,4 +1,4 @@
-#include "StatementExecution.h"
+#include "engine/StatementExecution.h"
 
 namespace velmora {
 
@@ -24,15 +24,6 @@ bool containsInsertInto(std::string_view line) {
 }
 
 }  // namespace
-
-QString ExecutionProgressText(int line, int count) {
-    return QStringLiteral("Please wait.. Processing row: ") + QString::number(line) +
-           QStringLiteral(" of ") + QString::number(count);
-}
-
-void ProgressSink::setRowCaption(int line, int count) {
-    setCaption(ExecutionProgressText(line, count));
-}
 
 ExecutionOutcome ExecuteStatementList(const StatementList& statements, db::Connection& connection,
                                       Procedure& proc, ProgressSink& progress, EventPump& pump) {

@@ -6,10 +6,10 @@
 
 #include <QString>
 
-#include "Connection.h"
-#include "ErrorReport.h"
-#include "RunHost.h"
-#include "StatementList.h"
+#include "common/ErrorReport.h"
+#include "dataaccess/Connection.h"
+#include "engine/RunHost.h"
+#include "engine/StatementList.h"
 
 namespace velmora {
 
@@ -18,8 +18,6 @@ struct ExecutionOutcome {
     int errorLine = 0;  // counted from 1
     QString errorText;
 };
-
-QString ExecutionProgressText(int line, int count);
 
 ExecutionOutcome ExecuteStatementList(const StatementList& statements, db::Connection& connection,
                                       Procedure& proc, ProgressSink& progress, EventPump& pump);

@@ -1,4 +1,4 @@
-#include "StatementList.h"
+#include "engine/StatementList.h"
 
 #include <cstring>
 

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ClipboardTable.h"
+#include "common/ClipboardTable.h"
 
 namespace velmora {
 

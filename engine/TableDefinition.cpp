@@ -1,10 +1,10 @@
-#include "TableDefinition.h"
+#include "engine/TableDefinition.h"
 
 #include <array>
 
-#include "AdoTypeName.h"
-#include "Dispatch.h"
-#include "TargetNames.h"
+#include "dataaccess/AdoTypeName.h"
+#include "engine/Dispatch.h"
+#include "engine/TargetNames.h"
 
 namespace velmora {
 

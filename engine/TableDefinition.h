@@ -5,10 +5,10 @@
 #include <QString>
 #include <vector>
 
-#include "ErrorReport.h"
-#include "Recordset.h"
-#include "RunHost.h"
-#include "RunState.h"
+#include "common/ErrorReport.h"
+#include "dataaccess/Recordset.h"
+#include "engine/RunHost.h"
+#include "engine/RunState.h"
 
 namespace velmora {
 

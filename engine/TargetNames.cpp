@@ -1,6 +1,8 @@
-#include "TargetNames.h"
+#include "engine/TargetNames.h"
 
 #include <QDir>
+
+#include "paradox/ParadoxDriver.h"
 
 namespace velmora {
 
@@ -30,6 +32,11 @@ QString TargetConnectionString(const QString& folder) {
                "Driver={Microsoft Paradox Driver (*.db )};DriverID=538;Fil=Paradox 5.X;"
                "DefaultDir=") +
            dir + QStringLiteral(";Dbq=") + dir + QStringLiteral(";CollatingSequence=ASCII;");
+}
+
+void OpenTargetConnection(db::Connection& connection, const QString& folder) {
+    paradox::registerDriver();
+    connection.open(TargetConnectionString(folder).toStdString());
 }
 
 }  // namespace velmora

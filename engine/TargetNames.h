@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include "dataaccess/Connection.h"
+
 namespace velmora {
 
 // An identifier between double quotes; a double quote inside is doubled, so no name
@@ -18,6 +20,8 @@ QString TargetTableName(const QString& sourceName);
 
 // The Paradox target connection string for `folder`.
 QString TargetConnectionString(const QString& folder);
+// Opens `connection` on the Paradox folder with the built-in driver.
+void OpenTargetConnection(db::Connection& connection, const QString& folder);
 
 inline constexpr int kTargetNameLength = 22;
 

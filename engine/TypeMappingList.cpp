@@ -1,4 +1,4 @@
-#include "TypeMappingList.h"
+#include "engine/TypeMappingList.h"
 
 namespace velmora {
 

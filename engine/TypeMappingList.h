@@ -7,7 +7,7 @@
 #include <QString>
 #include <vector>
 
-#include "ClipboardTable.h"
+#include "common/ClipboardTable.h"
 
 namespace velmora {
 

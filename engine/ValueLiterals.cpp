@@ -1,4 +1,4 @@
-#include "ValueLiterals.h"
+#include "engine/ValueLiterals.h"
 
 #include <charconv>
 #include <cmath>

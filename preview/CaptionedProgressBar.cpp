@@ -1,9 +1,9 @@
-#include "CaptionedProgressBar.h"
+#include "preview/CaptionedProgressBar.h"
 
 #include <QtMath>
 #include <stdexcept>
 
-#include "StatementExecution.h"
+#include "engine/StatementExecution.h"
 
 namespace velmora {
 

@@ -5,7 +5,7 @@
 #include <QProgressBar>
 #include <QString>
 
-#include "RunHost.h"
+#include "engine/RunHost.h"
 
 namespace velmora {
 

@@ -1,4 +1,4 @@
-#include "ExactTextBox.h"
+#include "preview/ExactTextBox.h"
 
 #include <QTextDocument>
 

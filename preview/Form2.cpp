@@ -1,15 +1,15 @@
-#include "Form2.h"
+#include "preview/Form2.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
 
-#include "Form3.h"
-#include "Form4.h"
-#include "Form5.h"
-#include "MailLink.h"
-#include "OpeningSteps.h"
-#include "StatementExecution.h"
-#include "Twips.h"
+#include "engine/StatementExecution.h"
+#include "preview/Form3.h"
+#include "preview/Form4.h"
+#include "preview/Form5.h"
+#include "preview/MailLink.h"
+#include "preview/OpeningSteps.h"
+#include "preview/Twips.h"
 
 namespace velmora {
 
@@ -60,9 +60,9 @@ void Form2::buildControls() {
     ListView1->setToolTip(kListTip);
     PlaceInTwips(ListView1, 120, 630, 7800, 3315);
 
-    button(PushButton1, "PushButton1", QStringLiteral("Execute SQL"), 120, 4040, 7800);
-    button(PushButton3, "PushButton3", QStringLiteral("Find and Replace"), 120, 4550, 3840);
-    button(PushButton2, "PushButton2", QStringLiteral("Copy SQL To Clipboard"), 4080, 4550, 3840);
+    button(executeButton, "PushButton1", QStringLiteral("Execute SQL"), 120, 4040, 7800);
+    button(findReplaceButton, "PushButton3", QStringLiteral("Find and Replace"), 120, 4550, 3840);
+    button(copySqlButton, "PushButton2", QStringLiteral("Copy SQL To Clipboard"), 4080, 4550, 3840);
 
     Frame2 = new QGroupBox(QStringLiteral("Error:"), this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
@@ -74,35 +74,45 @@ void Form2::buildControls() {
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     PlaceInTwips(Text1, 240, 300, 7320, 1290);
 
-    button(PushButton6, "PushButton6", QStringLiteral("Jump To Error Line"), 120, 6900, 3840);
-    button(PushButton4, "PushButton4", QStringLiteral("Copy Error Message To Clipboard"), 4080,
+    button(jumpToErrorButton, "PushButton6", QStringLiteral("Jump To Error Line"), 120, 6900, 3840);
+    button(copyErrorButton, "PushButton4", QStringLiteral("Copy Error Message To Clipboard"), 4080,
            6900, 3840);
-    button(PushButton8, "PushButton8", QStringLiteral("Email Error Message To Tervane"), 120, 7410,
+    button(emailErrorButton, "PushButton8", QStringLiteral("Email Error Message To Tervane"), 120,
+           7410, 3840);
+    button(datatypesButton, "PushButton7", QStringLiteral("View Datatype Conversion"), 4080, 7410,
            3840);
-    button(PushButton7, "PushButton7", QStringLiteral("View Datatype Conversion"), 4080, 7410,
-           3840);
-    button(PushButton5, "PushButton5", QStringLiteral("< Back"), 120, 120, 3720);
-    button(PushButton9, "PushButton9", QStringLiteral("Skip Table / Do Not Execute SQL"), 3960, 120,
+    button(backButton, "PushButton5", QStringLiteral("< Back"), 120, 120, 3720);
+    button(skipButton, "PushButton9", QStringLiteral("Skip Table / Do Not Execute SQL"), 3960, 120,
            3960);
 
     ProgressBar1 = new CaptionedProgressBar(QStringLiteral("Progress Bar"), this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     PlaceInTwips(ProgressBar1, 120, 7920, 7800, 405);
 
-    const QList<QWidget*> tabOrder = {
-        ListView1,   PushButton1, PushButton3,  PushButton2, Text1,       PushButton6, PushButton4,
-        PushButton8, PushButton5, ProgressBar1, Frame2,      PushButton7, PushButton9};
+    const QList<QWidget*> tabOrder = {ListView1,
+                                      executeButton,
+                                      findReplaceButton,
+                                      copySqlButton,
+                                      Text1,
+                                      jumpToErrorButton,
+                                      copyErrorButton,
+                                      emailErrorButton,
+                                      backButton,
+                                      ProgressBar1,
+                                      Frame2,
+                                      datatypesButton,
+                                      skipButton};
     for (qsizetype i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
-    connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Click(); });
-    connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Click(); });
-    connect(PushButton3, &QPushButton::clicked, this, [this] { PushButton3_Click(); });
-    connect(PushButton4, &QPushButton::clicked, this, [this] { PushButton4_Click(); });
-    connect(PushButton5, &QPushButton::clicked, this, [this] { PushButton5_Click(); });
-    connect(PushButton6, &QPushButton::clicked, this, [this] { PushButton6_Click(); });
-    connect(PushButton7, &QPushButton::clicked, this, [this] { PushButton7_Click(); });
-    connect(PushButton8, &QPushButton::clicked, this, [this] { PushButton8_Click(); });
-    connect(PushButton9, &QPushButton::clicked, this, [this] { PushButton9_Click(); });
+    connect(executeButton, &QPushButton::clicked, this, [this] { executeSql(); });
+    connect(copySqlButton, &QPushButton::clicked, this, [this] { copySql(); });
+    connect(findReplaceButton, &QPushButton::clicked, this, [this] { findAndReplace(); });
+    connect(copyErrorButton, &QPushButton::clicked, this, [this] { copyError(); });
+    connect(backButton, &QPushButton::clicked, this, [this] { goBack(); });
+    connect(jumpToErrorButton, &QPushButton::clicked, this, [this] { jumpToErrorLine(); });
+    connect(datatypesButton, &QPushButton::clicked, this, [this] { viewDatatypes(); });
+    connect(emailErrorButton, &QPushButton::clicked, this, [this] { emailError(); });
+    connect(skipButton, &QPushButton::clicked, this, [this] { skipTable(); });
     connect(ListView1, &StatementView::lineClicked, this, [this](int) { ListView1_Click(); });
 }
 
@@ -115,11 +125,11 @@ void Form2::Form_Load() {
 
 void Form2::setExecuting(bool executing) {
     executing_ = executing;
-    for (QPushButton* b : {PushButton1, PushButton3, PushButton5, PushButton9})
+    for (QPushButton* b : {executeButton, findReplaceButton, backButton, skipButton})
         b->setEnabled(!executing);
 }
 
-void Form2::PushButton1_Click() {
+void Form2::executeSql() {
     if (executing_) return;
     Procedure proc(prompts_,
                    reportLocation(QStringLiteral("Form2"), QStringLiteral("PushButton1_Click")));
@@ -133,7 +143,7 @@ void Form2::PushButton1_Click() {
     // The run always hands over its target connection; without one every line fails
     // as on a connection that is not open.
     db::Connection unopened;
-    db::Connection& target = state_.Paradox_conn ? *state_.Paradox_conn : unopened;
+    db::Connection& target = state_.targetConnection ? *state_.targetConnection : unopened;
     const ExecutionOutcome outcome = ExecuteStatementList(list, target, proc, *ProgressBar1, pump_);
     setExecuting(false);
 
@@ -150,15 +160,15 @@ void Form2::PushButton1_Click() {
         proc.step(168, [&] { prompts_.message(QStringLiteral("Error found.")); });
         return;
     }
-    proc.step(138, [&] { state_.SQLFormOK = true; });
-    proc.step(140, [&] { state_.StopAfterPreview = false; });
+    proc.step(138, [&] { state_.previewExecuted = true; });
+    proc.step(140, [&] { state_.stopAfterPreview = false; });
     proc.step(142, [&] { ProgressBar1->setValue(0.0); });
     proc.step(144, [&] { ProgressBar1->setCaption(QString()); });
     proc.step(146, [&] { pointer_->setBusy(false); });
     proc.step(148, [&] { accept(); });
 }
 
-void Form2::PushButton2_Click() {
+void Form2::copySql() {
     Procedure proc(prompts_,
                    reportLocation(QStringLiteral("Form2"), QStringLiteral("PushButton2_Click")));
     proc.step(106, [&] { CopyListViewToClipboard(state_.statements, clipboard_, pump_); });
@@ -167,7 +177,7 @@ void Form2::PushButton2_Click() {
     });
 }
 
-void Form2::PushButton3_Click() {
+void Form2::findAndReplace() {
     if (executing_) return;
     Procedure proc(prompts_,
                    reportLocation(QStringLiteral("Form2"), QStringLiteral("PushButton3_Click")));
@@ -177,7 +187,7 @@ void Form2::PushButton3_Click() {
     });
 }
 
-void Form2::PushButton4_Click() {
+void Form2::copyError() {
     Procedure proc(prompts_,
                    reportLocation(QStringLiteral("Form2"), QStringLiteral("PushButton4_Click")));
     const QString text = Text1->exactText();
@@ -190,14 +200,14 @@ void Form2::PushButton4_Click() {
     });
 }
 
-void Form2::PushButton5_Click() {
+void Form2::goBack() {
     if (executing_) return;
     Procedure proc(prompts_,
                    reportLocation(QStringLiteral("Form2"), QStringLiteral("PushButton5_Click")));
     proc.step(100, [&] { reject(); });
 }
 
-void Form2::PushButton6_Click() {
+void Form2::jumpToErrorLine() {
     Procedure proc(prompts_,
                    reportLocation(QStringLiteral("Form2"), QStringLiteral("PushButton6_Click")));
     const int count = state_.statements.count();
@@ -209,7 +219,7 @@ void Form2::PushButton6_Click() {
     proc.step(106, [&] { ListView1->scrollTo(index, QAbstractItemView::PositionAtCenter); });
 }
 
-void Form2::PushButton7_Click() {
+void Form2::viewDatatypes() {
     Procedure proc(prompts_,
                    reportLocation(QStringLiteral("Form2"), QStringLiteral("PushButton7_Click")));
     proc.step(100, [&] {
@@ -218,7 +228,7 @@ void Form2::PushButton7_Click() {
     });
 }
 
-void Form2::PushButton8_Click() {
+void Form2::emailError() {
     Procedure proc(prompts_,
                    reportLocation(QStringLiteral("Form2"), QStringLiteral("PushButton8_Click")));
     const QString text = Text1->exactText();
@@ -228,11 +238,11 @@ void Form2::PushButton8_Click() {
     proc.step(104, [&] { opener_.open(link); });
 }
 
-void Form2::PushButton9_Click() {
+void Form2::skipTable() {
     if (executing_) return;
     Procedure proc(prompts_,
                    reportLocation(QStringLiteral("Form2"), QStringLiteral("PushButton9_Click")));
-    proc.step(100, [&] { state_.StopAfterPreview = false; });
+    proc.step(100, [&] { state_.stopAfterPreview = false; });
     proc.step(102, [&] { accept(); });
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The SQL Preview window: shows the run's statement list, executes it on the run's
-// target connection, and leaves its outcome in the run state's flags SQLFormOK and
-// StopAfterPreview. An SQL error keeps the window open with the failing line
+// target connection, and leaves its outcome in the run state's flags previewExecuted and
+// stopAfterPreview. An SQL error keeps the window open with the failing line
 // selected and the driver's text in the error box; the user fixes lines (Edit Line,
 // Find and Replace), executes again from line 1, skips the table or backs out.
 // While Execute SQL runs, nothing that would change the list or close the window
@@ -11,12 +11,12 @@
 #include <QGroupBox>
 #include <QPushButton>
 
-#include "CaptionedProgressBar.h"
-#include "ExactTextBox.h"
-#include "MessagePrompts.h"
-#include "RunState.h"
-#include "StatementView.h"
-#include "WindowSupport.h"
+#include "engine/RunState.h"
+#include "gui/MessagePrompts.h"
+#include "gui/WindowSupport.h"
+#include "preview/CaptionedProgressBar.h"
+#include "preview/ExactTextBox.h"
+#include "preview/StatementView.h"
 
 namespace velmora {
 
@@ -30,16 +30,18 @@ class Form2 final : public QDialog {
 
     bool executing() const { return executing_; }
 
-    void PushButton1_Click();  // Execute SQL
-    void PushButton2_Click();  // Copy SQL To Clipboard
-    void PushButton3_Click();  // Find and Replace
-    void PushButton4_Click();  // Copy Error Message To Clipboard
-    void PushButton5_Click();  // < Back
-    void PushButton6_Click();  // Jump To Error Line
-    void PushButton7_Click();  // View Datatype Conversion
-    void PushButton8_Click();  // Email Error Message
-    void PushButton9_Click();  // Skip Table / Do Not Execute SQL
-    void ListView1_Click();    // edits the selected line
+    // The buttons keep their designer names (PushButton1 to PushButton9) as object names
+    // and in report locations.
+    void executeSql();       // PushButton1, Execute SQL
+    void copySql();          // PushButton2, Copy SQL To Clipboard
+    void findAndReplace();   // PushButton3, Find and Replace
+    void copyError();        // PushButton4, Copy Error Message To Clipboard
+    void goBack();           // PushButton5, < Back
+    void jumpToErrorLine();  // PushButton6, Jump To Error Line
+    void viewDatatypes();    // PushButton7, View Datatype Conversion
+    void emailError();       // PushButton8, Email Error Message
+    void skipTable();        // PushButton9, Skip Table / Do Not Execute SQL
+    void ListView1_Click();  // edits the selected line
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -59,15 +61,15 @@ class Form2 final : public QDialog {
     bool executing_ = false;
 
     StatementView* ListView1 = nullptr;
-    QPushButton* PushButton1 = nullptr;
-    QPushButton* PushButton2 = nullptr;
-    QPushButton* PushButton3 = nullptr;
-    QPushButton* PushButton4 = nullptr;
-    QPushButton* PushButton5 = nullptr;
-    QPushButton* PushButton6 = nullptr;
-    QPushButton* PushButton7 = nullptr;
-    QPushButton* PushButton8 = nullptr;
-    QPushButton* PushButton9 = nullptr;
+    QPushButton* executeButton = nullptr;
+    QPushButton* copySqlButton = nullptr;
+    QPushButton* findReplaceButton = nullptr;
+    QPushButton* copyErrorButton = nullptr;
+    QPushButton* backButton = nullptr;
+    QPushButton* jumpToErrorButton = nullptr;
+    QPushButton* datatypesButton = nullptr;
+    QPushButton* emailErrorButton = nullptr;
+    QPushButton* skipButton = nullptr;
     QGroupBox* Frame2 = nullptr;
     ExactTextBox* Text1 = nullptr;
     CaptionedProgressBar* ProgressBar1 = nullptr;

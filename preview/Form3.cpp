@@ -1,11 +1,11 @@
-#include "Form3.h"
+#include "preview/Form3.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
 
-#include "LocaleFind.h"
-#include "OpeningSteps.h"
-#include "Twips.h"
+#include "preview/LocaleFind.h"
+#include "preview/OpeningSteps.h"
+#include "preview/Twips.h"
 
 namespace velmora {
 
@@ -34,22 +34,22 @@ void Form3::buildControls() {
     Text2 = new QLineEdit(this);
     Text2->setObjectName(QStringLiteral("Text2"));
     PlaceInTwips(Text2, 1560, 600, 6360, 345);
-    PushButton2 = new QPushButton(QStringLiteral("Replace"), this);
-    PushButton2->setObjectName(QStringLiteral("PushButton2"));
-    PlaceInTwips(PushButton2, 120, 1050, 3840, 405);
-    PushButton1 = new QPushButton(QStringLiteral("Cancel"), this);
-    PushButton1->setObjectName(QStringLiteral("PushButton1"));
-    PlaceInTwips(PushButton1, 4080, 1050, 3840, 405);
+    replaceButton = new QPushButton(QStringLiteral("Replace"), this);
+    replaceButton->setObjectName(QStringLiteral("PushButton2"));
+    PlaceInTwips(replaceButton, 120, 1050, 3840, 405);
+    cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton->setObjectName(QStringLiteral("PushButton1"));
+    PlaceInTwips(cancelButton, 4080, 1050, 3840, 405);
     Label1->setBuddy(Text1);
     Label2->setBuddy(Text2);
 
     setTabOrder(Text1, Text2);
-    setTabOrder(Text2, PushButton2);
-    setTabOrder(PushButton2, PushButton1);
+    setTabOrder(Text2, replaceButton);
+    setTabOrder(replaceButton, cancelButton);
     Text1->setFocus();
 
-    connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Click(); });
-    connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Click(); });
+    connect(replaceButton, &QPushButton::clicked, this, [this] { replace(); });
+    connect(cancelButton, &QPushButton::clicked, this, [this] { cancel(); });
 }
 
 void Form3::Form_Load() {
@@ -57,14 +57,14 @@ void Form3::Form_Load() {
     RunOpeningSteps(*this, proc, *pointer_, QStringLiteral("Find and Replace"), 102);
 }
 
-void Form3::PushButton1_Click() {
+void Form3::cancel() {
     if (replacing_) return;
     Procedure proc(prompts_,
                    reportLocation(QStringLiteral("Form3"), QStringLiteral("PushButton1_Click")));
     proc.step(100, [&] { reject(); });
 }
 
-void Form3::PushButton2_Click() {
+void Form3::replace() {
     if (replacing_) return;
     Procedure proc(prompts_,
                    reportLocation(QStringLiteral("Form3"), QStringLiteral("PushButton2_Click")));
@@ -81,8 +81,8 @@ void Form3::PushButton2_Click() {
     }
     proc.step(102, [&] { pointer_->setBusy(true); });
     replacing_ = true;
-    PushButton1->setEnabled(false);
-    PushButton2->setEnabled(false);
+    cancelButton->setEnabled(false);
+    replaceButton->setEnabled(false);
     replaceAll(proc, find, Text2->text());
     replacing_ = false;
     proc.step(124, [&] { prompts_.message(QStringLiteral("Done.")); });

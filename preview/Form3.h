@@ -10,10 +10,10 @@
 #include <QLocale>
 #include <QPushButton>
 
-#include "ErrorReport.h"
-#include "MessagePrompts.h"
-#include "StatementList.h"
-#include "WindowSupport.h"
+#include "common/ErrorReport.h"
+#include "engine/StatementList.h"
+#include "gui/MessagePrompts.h"
+#include "gui/WindowSupport.h"
 
 namespace velmora {
 
@@ -22,8 +22,8 @@ class Form3 final : public QDialog {
   public:
     Form3(StatementList& statements, QWidget* owner, QLocale locale = QLocale());
 
-    void PushButton1_Click();  // Cancel
-    void PushButton2_Click();  // Replace
+    void cancel();   // PushButton1, Cancel
+    void replace();  // PushButton2, Replace
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -45,8 +45,8 @@ class Form3 final : public QDialog {
     QLabel* Label2 = nullptr;
     QLineEdit* Text1 = nullptr;
     QLineEdit* Text2 = nullptr;
-    QPushButton* PushButton2 = nullptr;
-    QPushButton* PushButton1 = nullptr;
+    QPushButton* replaceButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 };
 
 }  // namespace velmora

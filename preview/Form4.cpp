@@ -1,10 +1,10 @@
-#include "Form4.h"
+#include "preview/Form4.h"
 
 #include <QEvent>
 #include <stdexcept>
 
-#include "OpeningSteps.h"
-#include "Twips.h"
+#include "preview/OpeningSteps.h"
+#include "preview/Twips.h"
 
 namespace velmora {
 
@@ -28,19 +28,19 @@ void Form4::buildControls() {
     Text1->setTabChangesFocus(true);
     Text1->installEventFilter(this);
     PlaceInTwips(Text1, 120, 120, 7800, 1905);
-    PushButton2 = new QPushButton(QStringLiteral("OK"), this);
-    PushButton2->setObjectName(QStringLiteral("PushButton2"));
-    PlaceInTwips(PushButton2, 120, 2130, 3840, 405);
-    PushButton1 = new QPushButton(QStringLiteral("Cancel"), this);
-    PushButton1->setObjectName(QStringLiteral("PushButton1"));
-    PlaceInTwips(PushButton1, 4080, 2130, 3840, 405);
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("PushButton2"));
+    PlaceInTwips(okButton, 120, 2130, 3840, 405);
+    cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton->setObjectName(QStringLiteral("PushButton1"));
+    PlaceInTwips(cancelButton, 4080, 2130, 3840, 405);
 
-    setTabOrder(Text1, PushButton2);
-    setTabOrder(PushButton2, PushButton1);
+    setTabOrder(Text1, okButton);
+    setTabOrder(okButton, cancelButton);
     Text1->setFocus();
 
-    connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Click(); });
-    connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Click(); });
+    connect(okButton, &QPushButton::clicked, this, [this] { applyEdit(); });
+    connect(cancelButton, &QPushButton::clicked, this, [this] { cancel(); });
 }
 
 void Form4::Form_Load() {
@@ -53,13 +53,13 @@ void Form4::setStatement(int line, const QString& text) {
     Text1->setExactText(text);
 }
 
-void Form4::PushButton1_Click() {
+void Form4::cancel() {
     Procedure proc(prompts_,
                    reportLocation(QStringLiteral("Form4"), QStringLiteral("PushButton1_Click")));
     proc.step(100, [&] { reject(); });
 }
 
-void Form4::PushButton2_Click() {
+void Form4::applyEdit() {
     Procedure proc(prompts_,
                    reportLocation(QStringLiteral("Form4"), QStringLiteral("PushButton2_Click")));
     proc.step(100, [&] {

@@ -5,10 +5,10 @@
 #include <QDialog>
 #include <QPushButton>
 
-#include "ExactTextBox.h"
-#include "MessagePrompts.h"
-#include "StatementList.h"
-#include "WindowSupport.h"
+#include "engine/StatementList.h"
+#include "gui/MessagePrompts.h"
+#include "gui/WindowSupport.h"
+#include "preview/ExactTextBox.h"
 
 namespace velmora {
 
@@ -22,8 +22,8 @@ class Form4 final : public QDialog {
     // What the opener does before showing the dialog: the line and its text.
     void setStatement(int line, const QString& text);
 
-    void PushButton1_Click();  // Cancel
-    void PushButton2_Click();  // OK
+    void cancel();     // PushButton1, Cancel
+    void applyEdit();  // PushButton2, OK
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -37,8 +37,8 @@ class Form4 final : public QDialog {
     PointerRules* pointer_ = nullptr;
 
     ExactTextBox* Text1 = nullptr;
-    QPushButton* PushButton2 = nullptr;
-    QPushButton* PushButton1 = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 };
 
 }  // namespace velmora

@@ -1,9 +1,9 @@
-#include "Form5.h"
+#include "preview/Form5.h"
 
 #include <QHeaderView>
 
-#include "OpeningSteps.h"
-#include "Twips.h"
+#include "preview/OpeningSteps.h"
+#include "preview/Twips.h"
 
 namespace velmora {
 

@@ -6,9 +6,9 @@
 #include <QPushButton>
 #include <QTreeView>
 
-#include "MessagePrompts.h"
-#include "TypeMappingList.h"
-#include "WindowSupport.h"
+#include "engine/TypeMappingList.h"
+#include "gui/MessagePrompts.h"
+#include "gui/WindowSupport.h"
 
 namespace velmora {
 

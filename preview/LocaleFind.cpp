@@ -1,4 +1,4 @@
-#include "LocaleFind.h"
+#include "preview/LocaleFind.h"
 
 namespace velmora {
 

@@ -1,6 +1,6 @@
-#include "MailLink.h"
+#include "preview/MailLink.h"
 
-#include "AppInfo.h"
+#include "common/AppInfo.h"
 
 namespace velmora {
 

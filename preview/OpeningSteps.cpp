@@ -1,10 +1,10 @@
-#include "OpeningSteps.h"
+#include "preview/OpeningSteps.h"
 
 #include <QApplication>
 #include <stdexcept>
 
-#include "AppInfo.h"
-#include "Helpers.h"
+#include "common/AppInfo.h"
+#include "common/Helpers.h"
 
 namespace velmora {
 

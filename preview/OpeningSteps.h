@@ -8,8 +8,8 @@
 #include <QSize>
 #include <QString>
 
-#include "ErrorReport.h"
-#include "WindowSupport.h"
+#include "common/ErrorReport.h"
+#include "gui/WindowSupport.h"
 
 namespace velmora {
 

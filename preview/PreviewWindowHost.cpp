@@ -1,6 +1,6 @@
-#include "PreviewWindowHost.h"
+#include "preview/PreviewWindowHost.h"
 
-#include "Form2.h"
+#include "preview/Form2.h"
 
 namespace velmora {
 

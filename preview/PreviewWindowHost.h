@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "RunHost.h"
+#include "engine/RunHost.h"
 
 namespace velmora {
 

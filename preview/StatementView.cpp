@@ -1,4 +1,4 @@
-#include "StatementView.h"
+#include "preview/StatementView.h"
 
 #include <QAccessible>
 #include <QMouseEvent>

@@ -13,8 +13,8 @@
 #include <filesystem>
 #include <string>
 
-#include "Connection.h"
-#include "Recordset.h"
+#include "dataaccess/Connection.h"
+#include "dataaccess/Recordset.h"
 
 namespace {
 

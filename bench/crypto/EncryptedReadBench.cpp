@@ -15,13 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "Connection.h"
-#include "Protection.h"
-#include "Recordset.h"
-#include "crypto/HeaderPage.h"
-#include "crypto/OfficeEncryption.h"
-#include "crypto/TextEncoding.h"
+#include "access/Protection.h"
+#include "access/crypto/HeaderPage.h"
+#include "access/crypto/OfficeEncryption.h"
+#include "access/crypto/TextEncoding.h"
 #include "dataaccess/AdoTypes.h"
+#include "dataaccess/Connection.h"
+#include "dataaccess/Recordset.h"
 
 namespace {
 

@@ -17,10 +17,10 @@
 #include <functional>
 #include <optional>
 
-#include "Form2.h"
-#include "Form3.h"
-#include "RunState.h"
-#include "TargetNames.h"
+#include "engine/RunState.h"
+#include "engine/TargetNames.h"
+#include "preview/Form2.h"
+#include "preview/Form3.h"
 
 using namespace velmora;
 
@@ -119,22 +119,22 @@ QString Figure(const Timing& t) {
 // Runs Execute SQL in the window on a fresh table; no value when the driver cannot.
 std::optional<Timing> ExecuteInWindow(RunState& state) {
     QTemporaryDir folder;
-    state.Paradox_conn = std::make_unique<db::Connection>();
-    const QString problem = FreshTarget(*state.Paradox_conn, folder.path());
+    state.targetConnection = std::make_unique<db::Connection>();
+    const QString problem = FreshTarget(*state.targetConnection, folder.path());
     if (!problem.isEmpty()) {
         std::printf("execute sql:           not measured, the target driver says: %s\n",
                     problem.toUtf8().constData());
         return std::nullopt;
     }
-    state.SQLFormOK = false;
+    state.previewExecuted = false;
     Form2 form(state, nullptr);
     form.show();
     QApplication::processEvents();
     const Stopwatch watch;
-    form.PushButton1_Click();
+    form.executeSql();
     const Timing timing = watch.read();
-    state.Paradox_conn.reset();
-    if (!state.SQLFormOK) {
+    state.targetConnection.reset();
+    if (!state.previewExecuted) {
         std::printf("execute sql:           the window stopped at line %d\n", form.ErrorLine);
         return std::nullopt;
     }
@@ -211,7 +211,7 @@ int main(int argc, char** argv) {
             watch.restart();
             dialog->findChild<QPushButton*>(QStringLiteral("PushButton2"))->click();
         };
-        form.PushButton3_Click();
+        form.findAndReplace();
         std::printf("find and replace:      %s over %d statements, %s (target under 2 s)\n",
                     Figure(watch.read()).toUtf8().constData(), kStatements,
                     state.statements.text(kStatements - 1).contains(u"04/05/2021")
@@ -220,7 +220,7 @@ int main(int argc, char** argv) {
 
         for (int i = 0; i < kStatements; ++i) state.statements.setChecked(i, true);
         watch.restart();
-        form.PushButton2_Click();
+        form.copySql();
         std::printf(
             "copy sql:              %s for %d checked lines, %.1f MB of text "
             "(target under 2 s)\n",

@@ -6,10 +6,10 @@
 #include <fstream>
 #include <random>
 
-#include "Connection.h"
-#include "CorpusFiles.h"
-#include "Recordset.h"
 #include "dataaccess/AdoTypes.h"
+#include "dataaccess/Connection.h"
+#include "dataaccess/Recordset.h"
+#include "tests/access/CorpusFiles.h"
 
 namespace velmora::access::testing {
 namespace {
@@ -154,7 +154,7 @@ TEST(DamagedDatabase, FlippedBytesInTheSampleNeverCrash) {
 
 TEST(DamagedDatabase, FlippedBytesInCorpusFilesNeverCrash) {
     const auto root = corpusRoot();
-    if (!root) GTEST_SKIP() << "the shared corpus is not on this machine";
+    VELMORA_NEED_CORPUS(root, test::corpusFolder() / "access");
     for (const char* file :
          {"access/generated/edge_v2010.accdb", "access/generated/alltypes_500_v2019.accdb",
           "access/jackcess/src/test/data/V1997/testV1997.mdb",
@@ -213,7 +213,7 @@ TEST_F(Statements, SchemaKindsOtherThanTablesAreRefused) {
 
 TEST(QueriesAndLinks, AreListedButNotRead) {
     const auto root = corpusRoot();
-    if (!root) GTEST_SKIP() << "the shared corpus is not on this machine";
+    VELMORA_NEED_CORPUS(root, test::corpusFolder() / "access");
     db::Connection queries;
     queries.open(
         connectionStringFor(*root / "access/jackcess/src/test/data/V2007/queryTestV2007.accdb"));

@@ -1,4 +1,4 @@
-#include "CorpusFiles.h"
+#include "tests/access/CorpusFiles.h"
 
 #include <unistd.h>
 
@@ -6,15 +6,6 @@
 #include <stdexcept>
 
 namespace velmora::access::testing {
-
-std::optional<std::filesystem::path> corpusRoot() {
-    const char* configured = std::getenv("VELMORA_CORPUS");
-    const std::filesystem::path root =
-        configured && *configured ? configured : VELMORA_CORPUS_DEFAULT;
-    std::error_code ec;
-    if (!std::filesystem::is_directory(root / "access", ec)) return std::nullopt;
-    return root;
-}
 
 ScratchFolder::ScratchFolder() {
     std::string pattern =

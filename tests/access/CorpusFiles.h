@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include "tests/support/Corpus.h"
 
 namespace velmora::access::testing {
 
-// The corpus root, or nothing when it is absent on this machine.
-std::optional<std::filesystem::path> corpusRoot();
+using test::corpusRoot;
 
 // A fresh folder under the system's temporary folder, removed with the object.
 class ScratchFolder {

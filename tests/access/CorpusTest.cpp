@@ -10,11 +10,11 @@
 #include <QJsonObject>
 #include <map>
 
-#include "Connection.h"
-#include "CorpusFiles.h"
-#include "ExpectedText.h"
-#include "Recordset.h"
 #include "dataaccess/AdoTypes.h"
+#include "dataaccess/Connection.h"
+#include "dataaccess/Recordset.h"
+#include "tests/access/CorpusFiles.h"
+#include "tests/access/ExpectedText.h"
 
 namespace velmora::access::testing {
 namespace {
@@ -141,13 +141,13 @@ std::size_t compareTable(db::Connection& connection, const ExpectedTable& expect
 
 TEST_P(CorpusDatabase, EveryTableReadsWithTheExpectedValues) {
     const auto root = corpusRoot();
-    if (!root) GTEST_SKIP() << "the shared corpus is not on this machine";
+    VELMORA_NEED_CORPUS(root, test::corpusFolder() / "access");
     const fs::path expectedFile = *root / "access" / "expected-jackcess" / (GetParam() + ".jsonl");
     std::string relative = GetParam();
     for (std::size_t at; (at = relative.find("__")) != std::string::npos;)
         relative.replace(at, 2, "/");
     const fs::path database = *root / "access" / relative;
-    if (!fs::exists(database)) GTEST_SKIP() << relative << " is not in this corpus snapshot";
+    VELMORA_NEED_CORPUS(fs::exists(database), database);
 
     const auto password = kPasswords.find(relative);
     db::Connection connection;

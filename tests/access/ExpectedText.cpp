@@ -1,12 +1,12 @@
-#include "ExpectedText.h"
+#include "tests/access/ExpectedText.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "JavaNumberText.h"
 #include "dataaccess/Calendar.h"
+#include "tests/access/JavaNumberText.h"
 
 namespace velmora::access::testing {
 

@@ -1,4 +1,4 @@
-#include "JavaNumberText.h"
+#include "tests/access/JavaNumberText.h"
 
 #include <charconv>
 #include <cmath>

@@ -7,10 +7,10 @@
 
 #include <cstdio>
 
-#include "Connection.h"
-#include "CorpusFiles.h"
-#include "Recordset.h"
 #include "dataaccess/Calendar.h"
+#include "dataaccess/Connection.h"
+#include "dataaccess/Recordset.h"
+#include "tests/access/CorpusFiles.h"
 
 namespace velmora::access::testing {
 namespace {
@@ -143,7 +143,7 @@ void checkColumn(int c, std::int64_t id, const db::Value& v) {
 
 TEST(LargeTable, EveryValueOfTwoHundredThousandRows) {
     const auto root = corpusRoot();
-    if (!root) GTEST_SKIP() << "the shared corpus is not on this machine";
+    VELMORA_NEED_CORPUS(root, test::corpusFolder() / "access");
     ScratchFolder folder;
     const auto file =
         unpackXz(*root / "access/generated/alltypes_200k_v2000.mdb.xz", folder.path());

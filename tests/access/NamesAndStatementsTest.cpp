@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "JavaNumberText.h"
-#include "NameFolding.h"
-#include "Statement.h"
+#include "access/NameFolding.h"
+#include "access/Statement.h"
+#include "tests/access/JavaNumberText.h"
 
 namespace velmora::access {
 namespace {

@@ -5,9 +5,9 @@
 
 #include <cstring>
 
-#include "LongValue.h"
-#include "OwnedPages.h"
-#include "PageFile.h"
+#include "access/LongValue.h"
+#include "access/OwnedPages.h"
+#include "access/PageFile.h"
 
 namespace velmora::access {
 namespace {

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "DataPage.h"
-#include "PropertyBlob.h"
-#include "RowLayout.h"
+#include "access/DataPage.h"
+#include "access/PropertyBlob.h"
+#include "access/RowLayout.h"
 
 namespace velmora::access {
 namespace {

@@ -4,11 +4,11 @@
 
 #include <map>
 
-#include "Connection.h"
-#include "CorpusFiles.h"
-#include "Recordset.h"
 #include "dataaccess/AdoTypes.h"
 #include "dataaccess/Calendar.h"
+#include "dataaccess/Connection.h"
+#include "dataaccess/Recordset.h"
+#include "tests/access/CorpusFiles.h"
 
 namespace velmora::access::testing {
 namespace {
@@ -153,7 +153,7 @@ TEST_F(SampleDatabase, OpenRecordSetKeepsReadingAfterItsConnectionCloses) {
 
 TEST(EmptyTable, RecordSetHasBofAndEofAndNoRows) {
     const auto root = corpusRoot();
-    if (!root) GTEST_SKIP() << "the shared corpus is not on this machine";
+    VELMORA_NEED_CORPUS(root, test::corpusFolder() / "access");
     db::Connection connection;
     connection.open(connectionStringFor(
         *root / "access/ucanaccess/src/test/resources/testdbs/calculatedField.accdb"));

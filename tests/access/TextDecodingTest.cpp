@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TextDecoder.h"
+#include "access/TextDecoder.h"
 
 namespace velmora::access {
 namespace {

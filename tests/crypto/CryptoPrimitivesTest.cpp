@@ -6,14 +6,14 @@
 
 #include <fstream>
 
-#include "ProtectedCorpusFiles.h"
-#include "crypto/AgileDescriptor.h"
-#include "crypto/CryptoErrors.h"
-#include "crypto/HeaderPage.h"
-#include "crypto/JetPassword.h"
-#include "crypto/KeyDerivation.h"
-#include "crypto/OpenSsl.h"
-#include "crypto/TextEncoding.h"
+#include "access/crypto/AgileDescriptor.h"
+#include "access/crypto/CryptoErrors.h"
+#include "access/crypto/HeaderPage.h"
+#include "access/crypto/JetPassword.h"
+#include "access/crypto/KeyDerivation.h"
+#include "access/crypto/OpenSsl.h"
+#include "access/crypto/TextEncoding.h"
+#include "tests/crypto/ProtectedCorpusFiles.h"
 
 namespace velmora::access::crypto {
 namespace {

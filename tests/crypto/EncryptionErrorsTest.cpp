@@ -8,11 +8,11 @@
 #include <functional>
 #include <set>
 
-#include "Connection.h"
-#include "CorpusFiles.h"
-#include "ProtectedCorpusFiles.h"
-#include "Protection.h"
+#include "access/Protection.h"
+#include "dataaccess/Connection.h"
 #include "dataaccess/DbError.h"
+#include "tests/access/CorpusFiles.h"
+#include "tests/crypto/ProtectedCorpusFiles.h"
 
 namespace velmora::access::testing {
 namespace {

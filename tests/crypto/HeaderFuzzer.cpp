@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "crypto/CryptoErrors.h"
-#include "crypto/HeaderPage.h"
-#include "crypto/JetPassword.h"
-#include "crypto/OfficeEncryption.h"
-#include "crypto/TextEncoding.h"
+#include "access/crypto/CryptoErrors.h"
+#include "access/crypto/HeaderPage.h"
+#include "access/crypto/JetPassword.h"
+#include "access/crypto/OfficeEncryption.h"
+#include "access/crypto/TextEncoding.h"
 
 using namespace velmora::access::crypto;
 

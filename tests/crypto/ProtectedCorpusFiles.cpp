@@ -1,13 +1,13 @@
-#include "ProtectedCorpusFiles.h"
+#include "tests/crypto/ProtectedCorpusFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
 
-#include "CorpusFiles.h"
-#include "Recordset.h"
 #include "dataaccess/AdoTypes.h"
+#include "dataaccess/Recordset.h"
+#include "tests/access/CorpusFiles.h"
 
 namespace velmora::access::testing {
 

@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "Connection.h"
+#include "dataaccess/Connection.h"
+#include "tests/support/Corpus.h"
 
 namespace velmora::access::testing {
 
@@ -45,5 +46,4 @@ std::string testName(const ProtectedFile& file);
 
 }  // namespace velmora::access::testing
 
-#define VELMORA_SKIP_WITHOUT(relative) \
-    if (!corpusFile(relative)) GTEST_SKIP() << "Corpus file not found: " << (relative)
+#define VELMORA_SKIP_WITHOUT(relative) VELMORA_NEED_CORPUS(corpusFile(relative), relative)

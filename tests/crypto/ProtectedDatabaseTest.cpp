@@ -6,11 +6,11 @@
 #include <cctype>
 #include <map>
 
-#include "Connection.h"
-#include "CorpusFiles.h"
-#include "ProtectedCorpusFiles.h"
-#include "Recordset.h"
+#include "dataaccess/Connection.h"
 #include "dataaccess/DbError.h"
+#include "dataaccess/Recordset.h"
+#include "tests/access/CorpusFiles.h"
+#include "tests/crypto/ProtectedCorpusFiles.h"
 
 namespace velmora::access::testing {
 namespace {

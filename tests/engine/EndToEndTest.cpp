@@ -11,14 +11,15 @@
 #include <cmath>
 #include <map>
 
-#include "../QtPrinters.h"
-#include "AccessCatalog.h"
-#include "Connection.h"
-#include "Recordset.h"
-#include "SourceConnection.h"
-#include "TargetNames.h"
 #include "dataaccess/AdoTypes.h"
 #include "dataaccess/Calendar.h"
+#include "dataaccess/Connection.h"
+#include "dataaccess/Recordset.h"
+#include "engine/AccessCatalog.h"
+#include "engine/SourceConnection.h"
+#include "engine/TargetNames.h"
+#include "tests/support/Corpus.h"
+#include "tests/support/QtPrinters.h"
 
 using namespace velmora;
 using namespace velmora::db;
@@ -26,8 +27,7 @@ using namespace velmora::db;
 namespace {
 
 QString corpusDir() {
-    const QByteArray env = qgetenv("VELMORA_CORPUS");
-    return env.isEmpty() ? QStringLiteral(VELMORA_CORPUS_DIR) : QString::fromLocal8Bit(env);
+    return QString::fromStdString(test::corpusFolder().string());
 }
 
 // A number as exact text where the value kind allows it, for comparing across types.
@@ -125,11 +125,11 @@ Converted convert(const QString& source, const QString& target, const QString& p
 std::int64_t compareDatabase(const QString& source, const QString& folder, const QString& errors,
                              const QString& password = {}) {
     FixedInputs inputs;
-    inputs.text5 = source;
-    inputs.text6 = password;
+    inputs.sourceFile = source;
+    inputs.sourcePassword = password;
     Connection access, paradox;
     access.open(SourceConnectionString({}, {}, inputs).toStdString());
-    paradox.open(TargetConnectionString(folder).toStdString());
+    OpenTargetConnection(paradox, folder);
     const QStringList tables = GetSourceTables(source, inputs).value();
     // Each rejected row is one report at step 490 naming the statement's table.
     const qsizetype rowReports = errors.count(QStringLiteral("PushButton7_Click at line 490"));
@@ -195,7 +195,7 @@ class CorpusDatabase : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(CorpusDatabase, EveryRowArrivesOrIsReported) {
     const QString source = corpusDir() + "/access/" + GetParam();
-    if (!QFile::exists(source)) GTEST_SKIP() << "corpus file not found: " << source.toStdString();
+    VELMORA_NEED_CORPUS(QFile::exists(source), source.toStdString());
     QTemporaryDir out;
     const Converted result = convert(source, out.path());
     // Rows the Paradox tables cannot hold (text outside code page 1252, more than 255
@@ -220,7 +220,7 @@ INSTANTIATE_TEST_SUITE_P(Corpus, CorpusDatabase,
 TEST(EndToEnd, EncryptedDatabaseConvertsWithItsPassword) {
     const QString source =
         corpusDir() + "/access/generated/enc_agile_pw-password_alltypes_20k_v2010.accdb";
-    if (!QFile::exists(source)) GTEST_SKIP() << "corpus file not found: " << source.toStdString();
+    VELMORA_NEED_CORPUS(QFile::exists(source), source.toStdString());
     QTemporaryDir refused;
     const Converted wrong = convert(source, refused.path(), QStringLiteral("Wr0ngSecret"));
     EXPECT_TRUE(wrong.errors.contains(QStringLiteral("Not a valid password.")))

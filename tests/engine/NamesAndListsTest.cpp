@@ -3,10 +3,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "StatementFile.h"
-#include "StatementList.h"
-#include "TargetNames.h"
-#include "TestHosts.h"
+#include "cli/StatementFile.h"
+#include "engine/StatementList.h"
+#include "engine/TargetNames.h"
+#include "tests/support/TestHosts.h"
 
 using namespace velmora;
 

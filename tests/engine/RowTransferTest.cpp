@@ -3,10 +3,10 @@
 #include <cmath>
 #include <limits>
 
-#include "RowTransfer.h"
-#include "TestHosts.h"
 #include "dataaccess/AdoTypes.h"
 #include "dataaccess/Calendar.h"
+#include "engine/RowTransfer.h"
+#include "tests/support/TestHosts.h"
 
 using namespace velmora;
 using namespace velmora::db;
@@ -22,7 +22,7 @@ struct Transfer : ::testing::Test {
     test::Harness h;
     TransferCounts run(const QLocale& locale, std::vector<ColumnInfo> columns,
                        std::vector<std::vector<Value>> rows, FieldRoles roles) {
-        h.inputs.check1 = true;
+        h.inputs.preview = true;
         Recordset rs;
         rs.open(std::make_unique<test::MemoryRows>(std::move(columns), std::move(rows)));
         Procedure proc(h.prompts, "in test ");

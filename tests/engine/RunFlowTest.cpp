@@ -7,10 +7,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "ConversionRun.h"
-#include "Recordset.h"
-#include "TargetNames.h"
-#include "TestHosts.h"
+#include "dataaccess/Recordset.h"
+#include "engine/ConversionRun.h"
+#include "engine/TargetNames.h"
+#include "tests/support/TestHosts.h"
 
 using namespace velmora;
 
@@ -41,7 +41,7 @@ bool onlyRefusedRows(const QStringList& reports) {
 void executeEachLine(RunState& s) {
     for (int i = 0; i < s.statements.count(); ++i) {
         try {
-            s.Paradox_conn->execute(s.statements.utf8(i));
+            s.targetConnection->execute(s.statements.utf8(i));
         } catch (const db::DbError&) {
         }
     }
@@ -52,32 +52,32 @@ struct RunFlow : ::testing::Test {
     test::Harness h;
 
     void SetUp() override {
-        h.inputs.text1 = folder.path();
-        h.inputs.text5 = samplePath();
+        h.inputs.targetFolder = folder.path();
+        h.inputs.sourceFile = samplePath();
         seedTable("Seed");
     }
     // The run only works in a folder that already holds a Paradox table.
     void seedTable(const QString& name) {
         db::Connection c;
-        c.open(TargetConnectionString(folder.path()).toStdString());
+        OpenTargetConnection(c, folder.path());
         c.execute(("CREATE TABLE \"" + name + "\"(\"A\" INT)").toStdString());
         c.close();
     }
-    void directMode() { h.inputs.check1 = false; }
+    void directMode() { h.inputs.preview = false; }
     void perTable() {
-        h.inputs.check1 = true;
-        h.inputs.option1 = false;
-        h.inputs.option2 = true;
+        h.inputs.preview = true;
+        h.inputs.perFile = false;
+        h.inputs.perTable = true;
     }
     void perFile() {
-        h.inputs.check1 = true;
-        h.inputs.option1 = true;
-        h.inputs.option2 = false;
+        h.inputs.preview = true;
+        h.inputs.perFile = true;
+        h.inputs.perTable = false;
     }
     void run() { ConversionRun(h.host, h.state, QLocale::c()).start(); }
     std::int64_t rowsIn(const QString& table) {
         db::Connection c;
-        c.open(TargetConnectionString(folder.path()).toStdString());
+        OpenTargetConnection(c, folder.path());
         db::Recordset rs;
         rs.open(("SELECT * FROM \"" + table + "\"").toStdString(), c);
         return rs.recordCount();
@@ -102,13 +102,13 @@ TEST_F(RunFlow, DirectModeCopiesEveryTableLastListedFirst) {
     EXPECT_TRUE(onlyRefusedRows(h.prompts.reports))
         << h.prompts.reports.join("\n---\n").toStdString();
     EXPECT_EQ(h.prompts.messages, QStringList{"Done."});
-    EXPECT_EQ(h.state.List2, kSampleTables);
+    EXPECT_EQ(h.state.sourceTables, kSampleTables);
     EXPECT_EQ(rowsIn("Customers"), 10 - kRefusedCustomers);
     EXPECT_EQ(rowsIn("OrderDetails"), 490);
     EXPECT_EQ(rowsIn("Orders"), 200 - kRefusedOrders);
     EXPECT_EQ(rowsIn("Products"), 10);
     EXPECT_EQ(rowsIn("Sales2020s"), 16);
-    EXPECT_FALSE(h.state.ConversionRunning);
+    EXPECT_FALSE(h.state.conversionRunning);
     EXPECT_EQ(h.pointer.states, (std::vector<bool>{true, false}));
     ASSERT_FALSE(h.progress.values.empty());
     EXPECT_EQ(h.progress.values.back(), 0.0);
@@ -149,7 +149,7 @@ TEST_F(RunFlow, PerTablePreviewShowsOneTableAtATimeSkipGoesOnBackStops) {
         seen << createdTables();
         EXPECT_EQ(s.typeMappings.at(0).AccessTable,
                   kSampleTables[kSampleTables.size() - seen.size()]);
-        if (seen.size() < 3) s.StopAfterPreview = false;  // Skip Table
+        if (seen.size() < 3) s.stopAfterPreview = false;  // Skip Table
     };                                                    // the third window closes with Back
     run();
     EXPECT_EQ(seen, (QStringList{"Sales2020s", "Products", "Orders"}));
@@ -165,8 +165,8 @@ TEST_F(RunFlow, PerTablePreviewExecutedWritesEachTableBeforeTheNext) {
         // The table shown first is already in the folder while the next ones are previewed.
         if (tableExists("Sales2020s")) salesRowsSeen << rowsIn("Sales2020s");
         executeEachLine(s);
-        s.SQLFormOK = true;
-        s.StopAfterPreview = false;
+        s.previewExecuted = true;
+        s.stopAfterPreview = false;
     };
     run();
     EXPECT_EQ(h.preview.shown, 5);
@@ -182,7 +182,7 @@ TEST_F(RunFlow, PerFilePreviewOnceWithAllStatements) {
         EXPECT_EQ(createdTables(),
                   (QStringList{"Sales2020s", "Products", "Orders", "OrderDetails", "Customers"}));
         executeEachLine(s);
-        s.SQLFormOK = true;
+        s.previewExecuted = true;
     };
     run();
     EXPECT_EQ(h.preview.shown, 1);
@@ -202,7 +202,7 @@ TEST_F(RunFlow, PerFilePreviewClosedWithoutExecutingWritesNothing) {
 
 TEST_F(RunFlow, PreviewTickedWithoutOptionCollectsAndNeverShows) {
     perFile();
-    h.inputs.option1 = false;
+    h.inputs.perFile = false;
     run();
     EXPECT_EQ(h.preview.shown, 0);
     EXPECT_GT(h.state.statements.count(), 700);
@@ -211,7 +211,7 @@ TEST_F(RunFlow, PreviewTickedWithoutOptionCollectsAndNeverShows) {
 
 TEST_F(RunFlow, MissingAccessFileIsReportedAndTheRunEnds) {
     directMode();
-    h.inputs.text5 = folder.filePath("missing.mdb");
+    h.inputs.sourceFile = folder.filePath("missing.mdb");
     run();
     EXPECT_EQ(h.prompts.messages, (QStringList{"Unable to access the database", "Done."}));
     ASSERT_EQ(h.prompts.reports.size(), 2);
@@ -221,15 +221,15 @@ TEST_F(RunFlow, MissingAccessFileIsReportedAndTheRunEnds) {
 
 TEST_F(RunFlow, EmptyFolderBoxOrFolderWithoutTablesEndsSilently) {
     directMode();
-    h.inputs.text1.clear();
+    h.inputs.targetFolder.clear();
     run();
     QTemporaryDir empty;
-    h.inputs.text1 = empty.path();
+    h.inputs.targetFolder = empty.path();
     run();
     EXPECT_TRUE(h.prompts.messages.isEmpty());
     EXPECT_TRUE(h.prompts.reports.isEmpty());
     EXPECT_TRUE(h.pointer.states.empty());
-    EXPECT_FALSE(h.state.ConversionRunning);
+    EXPECT_FALSE(h.state.conversionRunning);
 }
 
 TEST_F(RunFlow, SecondStartWhileRunningDoesNothing) {
@@ -274,7 +274,7 @@ TEST_F(RunFlow, TargetThatCannotOpenIsReportedOnceNotPerRow) {
     const QString odd = folder.filePath("x;Fil=Paradox 7");
     QDir().mkpath(odd);
     QFile::copy(folder.filePath("Seed.db"), odd + "/Seed.db");
-    h.inputs.text1 = odd;
+    h.inputs.targetFolder = odd;
     run();
     // The failed open, and closing the connection that never opened; no row is tried.
     ASSERT_EQ(h.prompts.reports.size(), 2);

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "TableDefinition.h"
-#include "TestHosts.h"
 #include "dataaccess/AdoTypes.h"
+#include "engine/TableDefinition.h"
+#include "tests/support/TestHosts.h"
 
 using namespace velmora;
 using namespace velmora::db::ado;
@@ -13,7 +13,7 @@ struct Definition : ::testing::Test {
     test::Harness h;
     FieldRoles build(const QString& source, const QString& target,
                      std::vector<db::ColumnInfo> columns) {
-        h.inputs.check1 = true;  // collect the statements
+        h.inputs.preview = true;  // collect the statements
         db::Recordset rows;
         rows.open(std::make_unique<test::MemoryRows>(std::move(columns),
                                                      std::vector<std::vector<db::Value>>{}));

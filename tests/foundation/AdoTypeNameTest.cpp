@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "AdoTypeName.h"
+#include "dataaccess/AdoTypeName.h"
 
 using velmora::AdoTypeName;
 
@@ -14,11 +14,13 @@ TEST(AdoTypeName, NamesEveryMemberExactly) {
 }
 
 TEST(AdoTypeName, CodesOutsideTheEnumerationHaveNoName) {
-    for (int code : {1, 15, 137, 8192, -1, 206, 32767}) EXPECT_FALSE(AdoTypeName(code).has_value()) << code;
+    for (int code : {1, 15, 137, 8192, -1, 206, 32767})
+        EXPECT_FALSE(AdoTypeName(code).has_value()) << code;
 }
 
 TEST(AdoTypeName, CoversThirtyNineCodes) {
     int named = 0;
-    for (int code = -32768; code <= 32767; ++code) named += AdoTypeName(static_cast<std::int16_t>(code)).has_value();
+    for (int code = -32768; code <= 32767; ++code)
+        named += AdoTypeName(static_cast<std::int16_t>(code)).has_value();
     EXPECT_EQ(named, 39);
 }

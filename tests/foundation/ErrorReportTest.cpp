@@ -4,25 +4,21 @@
 
 #include <stdexcept>
 
-#include "ErrorReport.h"
-#include "Prompts.h"
+#include "common/ErrorReport.h"
+#include "common/Prompts.h"
 #include "dataaccess/DbError.h"
+#include "tests/support/TestHosts.h"
 
 using namespace velmora;
 
-namespace {
-struct RecordingPrompts : Prompts {
-    QStringList reports;
-    void message(const QString&, const QString&) override {}
-    bool askYesNo(const QString&, const QString&) override { return false; }
-    void errorReport(const QString& text) override { reports << text; }
-};
-}  // namespace
+using test::RecordingPrompts;
 
 TEST(ErrorReport, ComposesDescriptionLocationLineAndMailRequest) {
-    const QString text = composeErrorReport("Permission denied", reportLocation("Form1", "PushButton1_Click"), 104);
-    EXPECT_TRUE(text.startsWith("Permission denied\r\nin Kestrune2021/08/31.Form1.PushButton1_Click at line 104\r\r"
-                                "Please email screenshot of this message to "));
+    const QString text =
+        composeErrorReport("Permission denied", reportLocation("Form1", "PushButton1_Click"), 104);
+    EXPECT_TRUE(text.startsWith(
+        "Permission denied\r\nin Kestrune2021/08/31.Form1.PushButton1_Click at line 104\r\r"
+        "Please email screenshot of this message to "));
     EXPECT_FALSE(text.contains("\r\r\n"));
 }
 
@@ -38,7 +34,8 @@ TEST(Procedure, FailingStepIsReportedAndTheNextStepRuns) {
     proc.step(100, [&] { throw velmora::db::DbError(5, "boom"); });
     proc.step(102, [&] { ran << "102"; });
     ASSERT_EQ(prompts.reports.size(), 1);
-    EXPECT_TRUE(prompts.reports[0].startsWith("boom\r\nin Kestrune2021/08/31.Form1.PushButton3_Click at line 100"));
+    EXPECT_TRUE(prompts.reports[0].startsWith(
+        "boom\r\nin Kestrune2021/08/31.Form1.PushButton3_Click at line 100"));
     EXPECT_EQ(ran, QStringList{"102"});
 }
 

@@ -3,8 +3,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "EventPump.h"
-#include "Helpers.h"
+#include "common/EventPump.h"
+#include "common/Helpers.h"
 
 #include <chrono>
 #include <thread>

@@ -2,19 +2,22 @@
 
 #include <QStringList>
 
-#include "MainInputs.h"
-#include "SourceConnection.h"
+#include "common/MainInputs.h"
+#include "engine/SourceConnection.h"
 
 using namespace velmora;
 
 TEST(SourceConnectionString, ChoosesTheProviderFromTheLastFiveCharacters) {
     FixedInputs inputs;
-    EXPECT_EQ(SourceConnectionString("/d/x.accdb", "", inputs),
-              "Provider=Microsoft.ACE.OLEDB.12.0;Data Source=/d/x.accdb;JET OLEDB:Database Password=");
-    EXPECT_EQ(SourceConnectionString("/d/X.ACCDB", "pw", inputs),
-              "Provider=Microsoft.ACE.OLEDB.12.0;Data Source=/d/X.ACCDB;JET OLEDB:Database Password=pw");
-    EXPECT_EQ(SourceConnectionString("/d/x.MDB", "secret", inputs),
-              "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=/d/x.MDB;JET OLEDB:Database Password=secret");
+    EXPECT_EQ(
+        SourceConnectionString("/d/x.accdb", "", inputs),
+        "Provider=Microsoft.ACE.OLEDB.12.0;Data Source=/d/x.accdb;JET OLEDB:Database Password=");
+    EXPECT_EQ(
+        SourceConnectionString("/d/X.ACCDB", "pw", inputs),
+        "Provider=Microsoft.ACE.OLEDB.12.0;Data Source=/d/X.ACCDB;JET OLEDB:Database Password=pw");
+    EXPECT_EQ(
+        SourceConnectionString("/d/x.MDB", "secret", inputs),
+        "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=/d/x.MDB;JET OLEDB:Database Password=secret");
     EXPECT_EQ(SourceConnectionString("/d/xaccdb", "", inputs).left(9), "Provider=");
     EXPECT_EQ(SourceConnectionString("db", "", inputs),
               "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=db;JET OLEDB:Database Password=");
@@ -22,10 +25,11 @@ TEST(SourceConnectionString, ChoosesTheProviderFromTheLastFiveCharacters) {
 
 TEST(SourceConnectionString, EmptyFileTakesTheMainWindowEntriesUntrimmed) {
     FixedInputs inputs;
-    inputs.text5 = " /d/a.mdb";
-    inputs.text6 = "p w ";
-    EXPECT_EQ(SourceConnectionString("", "ignored", inputs),
-              "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source= /d/a.mdb;JET OLEDB:Database Password=p w ");
+    inputs.sourceFile = " /d/a.mdb";
+    inputs.sourcePassword = "p w ";
+    EXPECT_EQ(
+        SourceConnectionString("", "ignored", inputs),
+        "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source= /d/a.mdb;JET OLEDB:Database Password=p w ");
 }
 
 TEST(ProviderGuidance, MessageLinesAndLayout) {
@@ -34,6 +38,7 @@ TEST(ProviderGuidance, MessageLinesAndLayout) {
     EXPECT_EQ(lines[0], "Error #3706: Provider cannot be found. It may not be properly installed.");
     EXPECT_TRUE(lines[1].isEmpty());
     EXPECT_EQ(lines[10], "Would you like me to open the Microsoft site now so you can do this?");
-    EXPECT_TRUE(lines[12].startsWith("(If you have any further questions please email a screenshot"));
+    EXPECT_TRUE(
+        lines[12].startsWith("(If you have any further questions please email a screenshot"));
     EXPECT_TRUE(lines[12].endsWith(")"));
 }

@@ -3,11 +3,11 @@
 #include <QDir>
 #include <QtTest>
 
-#include "TestGroups.h"
+#include "tests/mainwindow/TestGroups.h"
 
-#include "AppInfo.h"
-#include "FormFixture.h"
-#include "Helpers.h"
+#include "common/AppInfo.h"
+#include "common/Helpers.h"
+#include "tests/mainwindow/FormFixture.h"
 
 namespace velmora::test {
 

@@ -6,15 +6,15 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "AccessCatalog.h"
-#include "Connection.h"
-#include "FormFixture.h"
-#include "Helpers.h"
-#include "Recordset.h"
-#include "SourceConnection.h"
-#include "TargetFolder.h"
-#include "TargetNames.h"
-#include "TestGroups.h"
+#include "common/Helpers.h"
+#include "dataaccess/Connection.h"
+#include "dataaccess/Recordset.h"
+#include "engine/AccessCatalog.h"
+#include "engine/SourceConnection.h"
+#include "engine/TargetFolder.h"
+#include "engine/TargetNames.h"
+#include "tests/mainwindow/FormFixture.h"
+#include "tests/mainwindow/TestGroups.h"
 
 namespace velmora::test {
 
@@ -31,8 +31,8 @@ std::int64_t rowCount(const QString& statement, const std::string& connectionStr
 // The sample's tables and their row counts, read through the Access provider.
 QMap<QString, std::int64_t> sampleTables() {
     FixedInputs inputs;
-    inputs.text5 = ProgramFolder() + "/Samples/sample.mdb";
-    const auto names = GetSourceTables(inputs.text5, inputs);
+    inputs.sourceFile = ProgramFolder() + "/Samples/sample.mdb";
+    const auto names = GetSourceTables(inputs.sourceFile, inputs);
     QMap<QString, std::int64_t> tables;
     for (const QString& name : names.value_or(QStringList()))
         tables[name] = rowCount("SELECT * FROM `" + name + u'`',
@@ -74,7 +74,7 @@ void ConversionTest::sampleConvertsFromTheButton() {
     // handled during the run.
     bool pressedDuringRun = false;
     QTimer::singleShot(0, &form, [&] {
-        pressedDuringRun = form.runState().ConversionRunning;
+        pressedDuringRun = form.runState().conversionRunning;
         f.button("PushButton7")->click();
     });
     f.button("PushButton7")->click();
@@ -112,7 +112,7 @@ void ConversionTest::sampleConvertsFromTheButton() {
     QCOMPARE(bar->value(), 0);
     QCOMPARE(bar->text(), QString());
     QVERIFY(!form.pointer().busy());
-    QVERIFY(!form.runState().ConversionRunning);
+    QVERIFY(!form.runState().conversionRunning);
 }
 
 void ConversionTest::perFilePreviewShowsEveryStatementOnce() {
@@ -127,7 +127,7 @@ void ConversionTest::perFilePreviewShowsEveryStatementOnce() {
     int statements = 0;
     f.preview.onShow = [&](RunState& state) {
         statements = state.statements.count();
-        state.SQLFormOK = false;  // closed without executing
+        state.previewExecuted = false;  // closed without executing
     };
     f.button("PushButton7")->click();
     QCOMPARE(f.preview.shown, 1);
@@ -153,7 +153,7 @@ void ConversionTest::perTablePreviewFollowsTheTablesOnTheProgressBar() {
     f.preview.onShow = [&](RunState& state) {
         captions << bar->text();
         QVERIFY(form.pointer().busy());
-        state.StopAfterPreview = false;  // go on with the next table
+        state.stopAfterPreview = false;  // go on with the next table
     };
     f.button("PushButton7")->click();
     // Every table is named on the bar while its preview shows.

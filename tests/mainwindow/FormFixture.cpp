@@ -1,11 +1,11 @@
-#include "FormFixture.h"
+#include "tests/mainwindow/FormFixture.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSettings>
 
-#include "Helpers.h"
-#include "SettingsStore.h"
+#include "app/SettingsStore.h"
+#include "common/Helpers.h"
 
 namespace velmora::test {
 

@@ -10,23 +10,15 @@
 #include <functional>
 #include <memory>
 
-#include "Form1.h"
-#include "ModalAnswerer.h"
+#include "app/Form1.h"
+#include "tests/mainwindow/ModalAnswerer.h"
+#include "tests/support/TestHosts.h"
 
 namespace velmora::test {
 
 struct RecordingOpener final : DesktopOpener {
     QStringList opened;
     void open(const QString& target) override { opened << target; }
-};
-
-struct ScriptedPreview final : PreviewHost {
-    std::function<void(RunState&)> onShow;
-    int shown = 0;
-    void showPreview(RunState& state) override {
-        ++shown;
-        if (onShow) onShow(state);
-    }
 };
 
 class FormFixture {

@@ -1,4 +1,4 @@
-#include "ModalAnswerer.h"
+#include "tests/mainwindow/ModalAnswerer.h"
 
 #include <QAbstractButton>
 #include <QApplication>

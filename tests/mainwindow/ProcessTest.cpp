@@ -9,11 +9,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "TestGroups.h"
+#include "tests/mainwindow/TestGroups.h"
 
-#include "AppInfo.h"
-#include "Helpers.h"
-#include "SourceConnection.h"
+#include "common/AppInfo.h"
+#include "common/Helpers.h"
+#include "engine/SourceConnection.h"
 
 namespace velmora::test {
 

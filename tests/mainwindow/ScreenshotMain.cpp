@@ -8,7 +8,7 @@
 #include <QtTest>
 #include <cstdio>
 
-#include "FormFixture.h"
+#include "tests/mainwindow/FormFixture.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

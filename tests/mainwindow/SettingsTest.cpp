@@ -6,10 +6,10 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "TestGroups.h"
+#include "tests/mainwindow/TestGroups.h"
 
-#include "FormFixture.h"
-#include "SettingsStore.h"
+#include "app/SettingsStore.h"
+#include "tests/mainwindow/FormFixture.h"
 
 namespace velmora::test {
 

@@ -9,12 +9,12 @@
 #include <QStyle>
 #include <QtTest>
 
-#include "TestGroups.h"
+#include "tests/mainwindow/TestGroups.h"
 
-#include "AppInfo.h"
-#include "FormFixture.h"
-#include "Helpers.h"
-#include "WindowSupport.h"
+#include "common/AppInfo.h"
+#include "common/Helpers.h"
+#include "gui/WindowSupport.h"
+#include "tests/mainwindow/FormFixture.h"
 
 namespace velmora::test {
 

@@ -1,4 +1,4 @@
-#include "TestGroups.h"
+#include "tests/mainwindow/TestGroups.h"
 
 #include <QtTest>
 #include <cstring>

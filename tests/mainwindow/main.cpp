@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-#include "TestGroups.h"
+#include "tests/mainwindow/TestGroups.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

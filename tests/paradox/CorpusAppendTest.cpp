@@ -3,9 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "ParadoxTestSupport.h"
 #include "dataaccess/Calendar.h"
 #include "paradox/TableCheck.h"
+#include "tests/paradox/ParadoxTestSupport.h"
+#include "tests/support/Corpus.h"
 
 using namespace velmora;
 using namespace velmora::paradox::test;
@@ -14,7 +15,7 @@ namespace {
 
 #define REQUIRE_CORPUS(folder)    \
     const auto folder = corpus(); \
-    if (!folder) GTEST_SKIP() << "the Paradox corpus is not there (set VELMORA_CORPUS)";
+    VELMORA_NEED_CORPUS(folder, velmora::test::corpusFolder() / "paradox");
 
 void expectSound(const ScratchFolder& folder, const std::string& table) {
     const auto problems = paradox::checkTable(folder.path(), table);

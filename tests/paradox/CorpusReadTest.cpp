@@ -6,11 +6,12 @@
 
 #include <cmath>
 
-#include "ParadoxTestSupport.h"
-#include "Recordset.h"
 #include "dataaccess/AdoTypes.h"
 #include "dataaccess/Calendar.h"
+#include "dataaccess/Recordset.h"
 #include "paradox/TableCheck.h"
+#include "tests/paradox/ParadoxTestSupport.h"
+#include "tests/support/Corpus.h"
 
 using namespace velmora;
 using namespace velmora::paradox::test;
@@ -19,7 +20,7 @@ namespace {
 
 #define REQUIRE_CORPUS(folder)    \
     const auto folder = corpus(); \
-    if (!folder) GTEST_SKIP() << "the Paradox corpus is not there (set VELMORA_CORPUS)";
+    VELMORA_NEED_CORPUS(folder, velmora::test::corpusFolder() / "paradox");
 
 db::CivilDateTime civil(const db::Value& v) {
     return db::toCivil(v.asDateTime());

@@ -5,8 +5,8 @@
 
 #include <fstream>
 
-#include "ParadoxTestSupport.h"
 #include "dataaccess/DbError.h"
+#include "tests/paradox/ParadoxTestSupport.h"
 
 using namespace velmora;
 using namespace velmora::paradox::test;

@@ -10,8 +10,8 @@
 
 #include <csignal>
 
-#include "ParadoxTestSupport.h"
 #include "paradox/TableCheck.h"
+#include "tests/paradox/ParadoxTestSupport.h"
 
 using namespace velmora;
 using namespace velmora::paradox::test;

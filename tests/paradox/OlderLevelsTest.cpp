@@ -8,8 +8,8 @@
 #include <cstring>
 #include <fstream>
 
-#include "ParadoxTestSupport.h"
 #include "paradox/TableCheck.h"
+#include "tests/paradox/ParadoxTestSupport.h"
 
 using namespace velmora;
 using namespace velmora::paradox::test;

@@ -1,4 +1,4 @@
-#include "ParadoxTestSupport.h"
+#include "tests/paradox/ParadoxTestSupport.h"
 
 #include <gtest/gtest.h>
 extern "C" {
@@ -8,9 +8,11 @@ extern "C" {
 #include <cstdlib>
 #include <fstream>
 
-#include "Recordset.h"
 #include "dataaccess/Calendar.h"
 #include "dataaccess/DbError.h"
+#include "dataaccess/Recordset.h"
+#include "paradox/ParadoxDriver.h"
+#include "tests/support/Corpus.h"
 
 namespace velmora::paradox::test {
 
@@ -38,6 +40,7 @@ std::string connectionString(const fs::path& folder) {
 
 Target::Target(const fs::path& folder) {
     connection.setCursorLocation(3);
+    registerDriver();
     connection.open(connectionString(folder));
 }
 
@@ -84,12 +87,9 @@ FolderBytes snapshot(const fs::path& folder) {
 }
 
 std::optional<fs::path> corpus() {
-    const char* fromEnvironment = std::getenv("VELMORA_CORPUS");
-    const fs::path folder = fromEnvironment && *fromEnvironment ? fs::path(fromEnvironment)
-                                                                : fs::path(VELMORA_DEFAULT_CORPUS);
-    std::error_code ec;
-    if (!fs::is_directory(folder / "paradox", ec)) return std::nullopt;
-    return folder / "paradox";
+    const auto root = velmora::test::corpusRoot("paradox");
+    if (!root) return std::nullopt;
+    return *root / "paradox";
 }
 
 void copyFromCorpus(const fs::path& corpusFolder, const std::string& tableFile,

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "Connection.h"
+#include "dataaccess/Connection.h"
 #include "dataaccess/Value.h"
 
 namespace velmora::paradox::test {

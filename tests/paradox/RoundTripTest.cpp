@@ -6,10 +6,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "ParadoxTestSupport.h"
 #include "dataaccess/Calendar.h"
 #include "paradox/FieldCodec.h"
 #include "paradox/TableCheck.h"
+#include "tests/paradox/ParadoxTestSupport.h"
 
 using namespace velmora;
 using namespace velmora::paradox::test;

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ParadoxTestSupport.h"
+#include "tests/paradox/ParadoxTestSupport.h"
 
 using namespace velmora::paradox::test;
 

@@ -9,11 +9,11 @@
 #include <numeric>
 #include <random>
 
-#include "ParadoxTestSupport.h"
-#include "Recordset.h"
 #include "dataaccess/DbError.h"
+#include "dataaccess/Recordset.h"
 #include "paradox/HeaderLayout.h"
 #include "paradox/TableCheck.h"
+#include "tests/paradox/ParadoxTestSupport.h"
 
 using namespace velmora;
 using namespace velmora::paradox::test;

@@ -5,7 +5,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "paradox/CodePage.h"
+#include "common/text/CodePage.h"
+#include "common/text/Utf8.h"
 #include "paradox/DateTimeText.h"
 #include "paradox/DecimalNumber.h"
 #include "paradox/FieldCodec.h"
@@ -92,13 +93,13 @@ TEST(DateTimeText, MonthFirstWithAnySeparator) {
 }
 
 TEST(CodePage, TextRoundTripsThroughCodePage1252) {
-    const CodePage& cp = CodePage::forNumber(1252);
-    const std::string text = "Zoë € ß Œ ™ ÿ";
+    const velmora::text::CodePage& cp = velmora::text::CodePage::forNumber(1252);
+    const std::string sample = "Zoë € ß Œ ™ ÿ";
     std::string bytes;
     std::size_t i = 0;
     char32_t c = 0;
-    while (i < text.size()) {
-        ASSERT_TRUE(nextCodePoint(text, i, c));
+    while (i < sample.size()) {
+        ASSERT_TRUE(velmora::text::nextCodePoint(sample, i, c));
         const int b = cp.encode(c);
         ASSERT_GE(b, 0);
         bytes.push_back(static_cast<char>(b));
@@ -106,16 +107,16 @@ TEST(CodePage, TextRoundTripsThroughCodePage1252) {
     EXPECT_EQ(bytes, "Zo\xEB \x80 \xDF \x8C \x99 \xFF");
     std::string back;
     cp.decode(bytes, back);
-    EXPECT_EQ(back, text);
+    EXPECT_EQ(back, sample);
     EXPECT_EQ(cp.encode(U'中'), -1);
     EXPECT_EQ(cp.encode(U'Ω'), -1);
-    EXPECT_EQ(CodePage::forNumber(437).encode(U'Ω'), 0xEA);
+    EXPECT_EQ(velmora::text::CodePage::forNumber(437).encode(U'Ω'), 0xEA);
     std::size_t at = 0;
-    EXPECT_FALSE(nextCodePoint("\xC0\x80", at, c));  // overlong
+    EXPECT_FALSE(velmora::text::nextCodePoint("\xC0\x80", at, c));  // overlong
     at = 0;
-    EXPECT_FALSE(nextCodePoint("\xED\xA0\x80", at, c));  // surrogate
+    EXPECT_FALSE(velmora::text::nextCodePoint("\xED\xA0\x80", at, c));  // surrogate
     at = 0;
-    EXPECT_FALSE(nextCodePoint("\xE2\x82", at, c));  // cut off
+    EXPECT_FALSE(velmora::text::nextCodePoint("\xE2\x82", at, c));  // cut off
 }
 
 TEST(FieldCodec, NumbersSortBytewiseAndBlankIsZero) {

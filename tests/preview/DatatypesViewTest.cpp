@@ -4,10 +4,10 @@
 #include <QHeaderView>
 #include <QTreeView>
 
-#include "Form2.h"
-#include "Form5.h"
-#include "ModalHandler.h"
-#include "PreviewFixtures.h"
+#include "preview/Form2.h"
+#include "preview/Form5.h"
+#include "tests/preview/ModalHandler.h"
+#include "tests/preview/PreviewFixtures.h"
 
 namespace velmora::test {
 namespace {

@@ -5,13 +5,13 @@
 #include <QProgressBar>
 #include <QTest>
 
-#include "CaptionedProgressBar.h"
-#include "ExactTextBox.h"
-#include "Form2.h"
-#include "ModalHandler.h"
-#include "PreviewFixtures.h"
-#include "StatementView.h"
-#include "TargetFolder.h"
+#include "preview/CaptionedProgressBar.h"
+#include "preview/ExactTextBox.h"
+#include "preview/Form2.h"
+#include "preview/StatementView.h"
+#include "tests/preview/ModalHandler.h"
+#include "tests/preview/PreviewFixtures.h"
+#include "tests/support/ScratchTargetFolder.h"
 
 namespace velmora::test {
 namespace {
@@ -29,12 +29,12 @@ struct DriverExecutionTest : ::testing::Test {
     ModalHandler modals;
 
     void SetUp() override {
-        state.Paradox_conn = std::make_unique<db::Connection>();
-        const std::string problem = folder.open(*state.Paradox_conn);
+        state.targetConnection = std::make_unique<db::Connection>();
+        const std::string problem = folder.open(*state.targetConnection);
         if (!problem.empty()) FAIL() << "the Paradox driver cannot open a folder: " << problem;
         // As a per-table preview finds them.
-        state.StopAfterPreview = true;
-        state.SQLFormOK = false;
+        state.stopAfterPreview = true;
+        state.previewExecuted = false;
     }
 
     bool lineVisible(Form2& form, int line) {
@@ -63,8 +63,8 @@ TEST_F(DriverExecutionTest, AnSqlErrorOnTheThirdLineKeepsTheWindowOpenAtThatLine
     EXPECT_EQ(bar->exactValue(), 0.0);
     EXPECT_EQ(bar->text(), QString());
     EXPECT_TRUE(form.isVisible());
-    EXPECT_TRUE(state.StopAfterPreview);
-    EXPECT_FALSE(state.SQLFormOK);
+    EXPECT_TRUE(state.stopAfterPreview);
+    EXPECT_FALSE(state.previewExecuted);
     EXPECT_EQ(folder.keys("t"), Keys({1}));  // lines 1 and 2 stay applied
 
     // Jump To Error Line comes back to it.
@@ -83,8 +83,8 @@ TEST_F(DriverExecutionTest, AnSqlErrorOnTheThirdLineKeepsTheWindowOpenAtThatLine
     state.statements.setText(2, Insert(2, "b"));
     Click(&form, "PushButton1");
     EXPECT_FALSE(form.isVisible());
-    EXPECT_TRUE(state.SQLFormOK);
-    EXPECT_FALSE(state.StopAfterPreview);
+    EXPECT_TRUE(state.previewExecuted);
+    EXPECT_FALSE(state.stopAfterPreview);
     EXPECT_EQ(folder.keys("t"), Keys({1, 2, 3, 4}));
     EXPECT_EQ(modals.boxes.size(), 2u);
 }
@@ -116,8 +116,8 @@ TEST_F(DriverExecutionTest, AnotherErrorOnTheThirdLineIsReportedAndTheRestStillR
     // The target goes away just before line 3 and is back for line 4.
     auto* bar = Child<QProgressBar>(&form, "ProgressBar1");
     QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) {
-        if (value == 600) state.Paradox_conn->close();
-        if (value == 800) folder.open(*state.Paradox_conn);
+        if (value == 600) state.targetConnection->close();
+        if (value == 800) folder.open(*state.targetConnection);
     });
     Click(&form, "PushButton1");
     ASSERT_EQ(modals.boxes.size(), 1u);
@@ -127,8 +127,8 @@ TEST_F(DriverExecutionTest, AnotherErrorOnTheThirdLineIsReportedAndTheRestStillR
     EXPECT_EQ(modals.boxes[0].caption, QStringLiteral("Application Error"));
     EXPECT_EQ(form.ErrorLine, 0);
     EXPECT_FALSE(form.isVisible());
-    EXPECT_TRUE(state.SQLFormOK);
-    EXPECT_FALSE(state.StopAfterPreview);
+    EXPECT_TRUE(state.previewExecuted);
+    EXPECT_FALSE(state.stopAfterPreview);
     EXPECT_EQ(folder.keys("t"), Keys({1, 3, 4}));
 }
 
@@ -139,7 +139,7 @@ TEST_F(DriverExecutionTest, SpacesAroundAStatementGoToTheDriverAsTheyAre) {
     form.show();
     Click(&form, "PushButton1");
     EXPECT_TRUE(modals.boxes.empty()) << modals.texts().join(u'|').toStdString();
-    EXPECT_TRUE(state.SQLFormOK);
+    EXPECT_TRUE(state.previewExecuted);
     EXPECT_EQ(folder.keys("t"), Keys({7}));
 }
 

@@ -3,10 +3,10 @@
 
 #include <QTest>
 
-#include "ExactTextBox.h"
-#include "Form4.h"
-#include "ModalHandler.h"
-#include "PreviewFixtures.h"
+#include "preview/ExactTextBox.h"
+#include "preview/Form4.h"
+#include "tests/preview/ModalHandler.h"
+#include "tests/preview/PreviewFixtures.h"
 
 namespace velmora::test {
 namespace {

@@ -4,11 +4,11 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "AppInfo.h"
-#include "Form3.h"
-#include "LocaleFind.h"
-#include "ModalHandler.h"
-#include "PreviewFixtures.h"
+#include "common/AppInfo.h"
+#include "preview/Form3.h"
+#include "preview/LocaleFind.h"
+#include "tests/preview/ModalHandler.h"
+#include "tests/preview/PreviewFixtures.h"
 
 namespace velmora::test {
 namespace {

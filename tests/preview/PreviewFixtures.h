@@ -8,8 +8,8 @@
 #include <QStringList>
 #include <QWidget>
 
-#include "../QtPrinters.h"
-#include "RunState.h"
+#include "engine/RunState.h"
+#include "tests/support/QtPrinters.h"
 
 namespace velmora::test {
 

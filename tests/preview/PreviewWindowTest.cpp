@@ -14,15 +14,15 @@
 #include <QThread>
 #include <map>
 
-#include "AppInfo.h"
-#include "CaptionedProgressBar.h"
-#include "ExactTextBox.h"
-#include "Form2.h"
-#include "Form4.h"
-#include "ModalHandler.h"
-#include "PreviewFixtures.h"
-#include "PreviewWindowHost.h"
-#include "StatementView.h"
+#include "common/AppInfo.h"
+#include "preview/CaptionedProgressBar.h"
+#include "preview/ExactTextBox.h"
+#include "preview/Form2.h"
+#include "preview/Form4.h"
+#include "preview/PreviewWindowHost.h"
+#include "preview/StatementView.h"
+#include "tests/preview/ModalHandler.h"
+#include "tests/preview/PreviewFixtures.h"
 
 namespace velmora::test {
 namespace {
@@ -44,7 +44,7 @@ struct PreviewWindowTest : ::testing::Test {
 
     void SetUp() override {
         // An unopened target: any statement that reaches it fails, and not with an SQL error.
-        state.Paradox_conn = std::make_unique<db::Connection>();
+        state.targetConnection = std::make_unique<db::Connection>();
     }
 };
 
@@ -126,8 +126,8 @@ TEST_F(PreviewWindowTest, WideningTheColumnRevealsLongStatements) {
 }
 
 TEST_F(PreviewWindowTest, EmptyListSaysNoSqlToRunAndChangesNothing) {
-    state.SQLFormOK = false;
-    state.StopAfterPreview = true;
+    state.previewExecuted = false;
+    state.stopAfterPreview = true;
     Form2 form(state, nullptr);
     form.show();
     Click(&form, "PushButton1");
@@ -136,19 +136,19 @@ TEST_F(PreviewWindowTest, EmptyListSaysNoSqlToRunAndChangesNothing) {
     EXPECT_EQ(modals.boxes[0].caption, applicationTitle());
     EXPECT_EQ(modals.boxes[0].icon, QMessageBox::NoIcon);
     EXPECT_TRUE(form.isVisible());
-    EXPECT_FALSE(state.SQLFormOK);
-    EXPECT_TRUE(state.StopAfterPreview);
+    EXPECT_FALSE(state.previewExecuted);
+    EXPECT_TRUE(state.stopAfterPreview);
 }
 
 TEST_F(PreviewWindowTest, BlankAndSpaceOnlyLinesAreSkippedAndTheRunGoesOn) {
     Fill(state.statements, {"", "   ", " "});
-    state.StopAfterPreview = true;
+    state.stopAfterPreview = true;
     Form2 form(state, nullptr);
     form.show();
     Click(&form, "PushButton1");
     EXPECT_TRUE(modals.boxes.empty()) << modals.texts().join(u'|').toStdString();
-    EXPECT_TRUE(state.SQLFormOK);
-    EXPECT_FALSE(state.StopAfterPreview);
+    EXPECT_TRUE(state.previewExecuted);
+    EXPECT_FALSE(state.stopAfterPreview);
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(form.result(), QDialog::Accepted);
     auto* bar = Child<CaptionedProgressBar>(&form, "ProgressBar1");
@@ -193,8 +193,8 @@ TEST_F(PreviewWindowTest, TabsAreNotBlankAndOtherErrorsAreReportedLineByLine) {
     // Not an SQL error: no error line, no error text, and the window ends as after success.
     EXPECT_EQ(form.ErrorLine, 0);
     EXPECT_EQ(Child<ExactTextBox>(&form, "Text1")->exactText(), QString());
-    EXPECT_TRUE(state.SQLFormOK);
-    EXPECT_FALSE(state.StopAfterPreview);
+    EXPECT_TRUE(state.previewExecuted);
+    EXPECT_FALSE(state.stopAfterPreview);
     EXPECT_FALSE(form.isVisible());
 }
 
@@ -338,7 +338,7 @@ TEST_F(PreviewWindowTest, EmailErrorMessageHandsTheRawMailLinkToTheOpener) {
 struct Closing {
     const char* how;
     bool perTable;
-    bool stopAfter;  // StopAfterPreview afterwards
+    bool stopAfter;  // stopAfterPreview afterwards
 };
 
 TEST_F(PreviewWindowTest, SkipBackAndCloseBoxLeaveTheFlagsForTheRun) {
@@ -348,10 +348,10 @@ TEST_F(PreviewWindowTest, SkipBackAndCloseBoxLeaveTheFlagsForTheRun) {
         {"PushButton9", false, false}, {"PushButton5", false, false}, {"close box", false, false},
     };
     for (const Closing& c : cases) {
-        // The run sets StopAfterPreview before a per-table preview and clears SQLFormOK
+        // The run sets stopAfterPreview before a per-table preview and clears previewExecuted
         // before a per-file preview.
-        state.StopAfterPreview = c.perTable;
-        state.SQLFormOK = false;
+        state.stopAfterPreview = c.perTable;
+        state.previewExecuted = false;
         Fill(state.statements, {"CREATE TABLE \"t\"(a INT)"});
         bool escapeIgnored = false;
         modals.then([&](QWidget* window) {
@@ -364,8 +364,8 @@ TEST_F(PreviewWindowTest, SkipBackAndCloseBoxLeaveTheFlagsForTheRun) {
         });
         host.showPreview(state);
         EXPECT_TRUE(escapeIgnored) << c.how;
-        EXPECT_EQ(state.StopAfterPreview, c.stopAfter) << c.how << " per table " << c.perTable;
-        EXPECT_FALSE(state.SQLFormOK) << c.how;
+        EXPECT_EQ(state.stopAfterPreview, c.stopAfter) << c.how << " per table " << c.perTable;
+        EXPECT_FALSE(state.previewExecuted) << c.how;
         EXPECT_EQ(state.statements.count(), 1) << "the window never removes lines";
         state.statements.clear();
     }
@@ -376,7 +376,7 @@ TEST_F(PreviewWindowTest, CommandsThatChangeTheListOrCloseTheWindowWaitWhileExec
     QStringList lines;
     for (int i = 0; i < 10; ++i) lines << QStringLiteral("  ");
     Fill(state.statements, lines);
-    state.StopAfterPreview = true;
+    state.stopAfterPreview = true;
     Form2 form(state, nullptr);
     form.show();
     auto* bar = Child<QProgressBar>(&form, "ProgressBar1");
@@ -392,10 +392,10 @@ TEST_F(PreviewWindowTest, CommandsThatChangeTheListOrCloseTheWindowWaitWhileExec
         EXPECT_TRUE(Child<QPushButton>(&form, "PushButton2")->isEnabled());
         form.close();
         QTest::keyClick(&form, Qt::Key_Escape);
-        form.PushButton1_Click();
-        form.PushButton3_Click();
-        form.PushButton5_Click();
-        form.PushButton9_Click();
+        form.executeSql();
+        form.findAndReplace();
+        form.goBack();
+        form.skipTable();
         Child<QListView>(&form, "ListView1")->setCurrentIndex(state.statements.index(0));
         form.ListView1_Click();
         EXPECT_TRUE(form.isVisible());
@@ -410,8 +410,8 @@ TEST_F(PreviewWindowTest, CommandsThatChangeTheListOrCloseTheWindowWaitWhileExec
     EXPECT_TRUE(tried);
     EXPECT_EQ(starts, 1);
     EXPECT_FALSE(dialogOpened);
-    EXPECT_TRUE(state.SQLFormOK);
-    EXPECT_FALSE(state.StopAfterPreview);  // by the finished run, not by Skip
+    EXPECT_TRUE(state.previewExecuted);
+    EXPECT_FALSE(state.stopAfterPreview);  // by the finished run, not by Skip
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_FALSE(form.executing());
     EXPECT_TRUE(Child<QPushButton>(&form, "PushButton5")->isEnabled());

@@ -5,25 +5,18 @@
 #include <QDir>
 #include <QLineEdit>
 
-#include "ConversionRun.h"
-#include "ExactTextBox.h"
-#include "MessagePrompts.h"
-#include "ModalHandler.h"
-#include "PreviewFixtures.h"
-#include "PreviewWindowHost.h"
-#include "TargetFolder.h"
-#include "WindowSupport.h"
+#include "engine/ConversionRun.h"
+#include "gui/MessagePrompts.h"
+#include "gui/WindowSupport.h"
+#include "preview/ExactTextBox.h"
+#include "preview/PreviewWindowHost.h"
+#include "tests/preview/ModalHandler.h"
+#include "tests/preview/PreviewFixtures.h"
+#include "tests/support/ScratchTargetFolder.h"
+#include "tests/support/TestHosts.h"
 
 namespace velmora::test {
 namespace {
-
-struct SilentProgress final : ProgressSink {
-    void setValue(double) override {}
-    void setCaption(const QString&) override {}
-};
-struct NoBusyPointer final : BusyPointer {
-    void setBusy(bool) override {}
-};
 
 // What one preview showed.
 struct Shown {
@@ -67,17 +60,17 @@ struct RunWithPreviewTest : ::testing::Test {
         const std::string problem = folder.open(seed);
         if (!problem.empty()) FAIL() << "the Paradox driver cannot open a folder: " << problem;
         seed.execute("CREATE TABLE \"Seed\"(\"TVXID\" INT)");
-        inputs.text1 = folder.dir.path();
-        inputs.text5 = QStringLiteral(VELMORA_SOURCE_DIR "/Samples/sample.mdb");
-        inputs.check1 = true;
+        inputs.targetFolder = folder.dir.path();
+        inputs.sourceFile = QStringLiteral(VELMORA_SOURCE_DIR "/Samples/sample.mdb");
+        inputs.preview = true;
     }
 
     // Each preview in turn is closed with the next of `buttons` ("close box" for the
     // title bar's), after fixing the sample's text when `fix` says so; a window that
     // stays open after Execute SQL is backed out of.
     void run(bool perTable, const std::vector<const char*>& buttons, bool fix = true) {
-        inputs.option2 = perTable;
-        inputs.option1 = !perTable;
+        inputs.perTable = perTable;
+        inputs.perFile = !perTable;
         for (const char* button : buttons) {
             modals.then([this, button, fix](QWidget* window) {
                 if (fix) spellOsakaInLatin(window);
@@ -108,7 +101,7 @@ struct RunWithPreviewTest : ::testing::Test {
         EXPECT_EQ(modals.texts().filter(QStringLiteral("Application Error")), QStringList());
         ASSERT_FALSE(modals.boxes.empty());
         EXPECT_EQ(modals.boxes.back().text, QStringLiteral("Done."));
-        EXPECT_FALSE(state.ConversionRunning);
+        EXPECT_FALSE(state.conversionRunning);
     }
 
     QStringList tablesWritten() const {
@@ -156,14 +149,14 @@ TEST_F(RunWithPreviewTest, PerTableSkipGoesOnWithTheNextTable) {
     run(true, {"PushButton9", "PushButton1", "PushButton1", "PushButton1", "PushButton1"});
     EXPECT_EQ(shown.size(), 5u);
     EXPECT_EQ(tablesWritten(), QStringList({"Customers", "OrderDetails", "Orders", "Products"}));
-    EXPECT_FALSE(state.Paradox_conn->isOpen());
+    EXPECT_FALSE(state.targetConnection->isOpen());
 }
 
 TEST_F(RunWithPreviewTest, PerTableBackOrTheCloseBoxEndsTheRun) {
     run(true, {"PushButton1", "PushButton5"});
     EXPECT_EQ(shown.size(), 2u);
     EXPECT_EQ(tablesWritten(), QStringList({"Sales2020s"}));
-    EXPECT_FALSE(state.Paradox_conn->isOpen());
+    EXPECT_FALSE(state.targetConnection->isOpen());
 
     shown.clear();
     modals.boxes.clear();
@@ -177,9 +170,9 @@ TEST_F(RunWithPreviewTest, PerFileOnePreviewHoldsEveryTable) {
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].creates, kRunOrder);
     EXPECT_EQ(shown[0].mappedTables.size(), 5);
-    EXPECT_TRUE(state.SQLFormOK);
+    EXPECT_TRUE(state.previewExecuted);
     EXPECT_EQ(tablesWritten(), kAllTables);
-    EXPECT_FALSE(state.Paradox_conn->isOpen());
+    EXPECT_FALSE(state.targetConnection->isOpen());
 }
 
 TEST_F(RunWithPreviewTest, PerFileSkipBackAndCloseBoxWriteNothing) {
@@ -190,9 +183,9 @@ TEST_F(RunWithPreviewTest, PerFileSkipBackAndCloseBoxWriteNothing) {
         state.typeMappings.clear();
         run(false, {how});
         EXPECT_EQ(shown.size(), 1u) << how;
-        EXPECT_FALSE(state.SQLFormOK) << how;
+        EXPECT_FALSE(state.previewExecuted) << how;
         EXPECT_EQ(tablesWritten(), QStringList()) << how;
-        EXPECT_FALSE(state.Paradox_conn->isOpen()) << how;
+        EXPECT_FALSE(state.targetConnection->isOpen()) << how;
     }
 }
 

@@ -7,25 +7,18 @@
 #include <QtTest>
 #include <cstdio>
 
-#include "ConversionRun.h"
-#include "Helpers.h"
-#include "MessagePrompts.h"
-#include "ModalHandler.h"
-#include "PreviewWindowHost.h"
-#include "TargetFolder.h"
-#include "WindowSupport.h"
+#include "common/Helpers.h"
+#include "engine/ConversionRun.h"
+#include "gui/MessagePrompts.h"
+#include "gui/WindowSupport.h"
+#include "preview/PreviewWindowHost.h"
+#include "tests/preview/ModalHandler.h"
+#include "tests/support/ScratchTargetFolder.h"
+#include "tests/support/TestHosts.h"
 
 using namespace velmora;
-
-namespace {
-struct SilentProgress final : ProgressSink {
-    void setValue(double) override {}
-    void setCaption(const QString&) override {}
-};
-struct NoBusyPointer final : BusyPointer {
-    void setBusy(bool) override {}
-};
-}  // namespace
+using velmora::test::NoBusyPointer;
+using velmora::test::SilentProgress;
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -43,10 +36,10 @@ int main(int argc, char** argv) {
     seed.execute("CREATE TABLE \"Seed\"(\"TVXID\" INT)");
 
     FixedInputs inputs;
-    inputs.text1 = folder.dir.path();
-    inputs.text5 = QStringLiteral(VELMORA_SOURCE_DIR "/Samples/sample.mdb");
-    inputs.check1 = true;
-    inputs.option1 = true;
+    inputs.targetFolder = folder.dir.path();
+    inputs.sourceFile = QStringLiteral(VELMORA_SOURCE_DIR "/Samples/sample.mdb");
+    inputs.preview = true;
+    inputs.perFile = true;
     MessagePrompts prompts;
     SilentProgress progress;
     NoBusyPointer pointer;

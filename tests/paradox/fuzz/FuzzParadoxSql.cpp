@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (statement.kind == sql::StatementKind::CreateTable)
         expectingErrors([&] { defineTable(statement, text); });
     EncodeContext context;
-    context.codePage = &CodePage::forNumber(1252);
+    context.codePage = &velmora::text::CodePage::forNumber(1252);
     context.blobs = &blobs;
     for (const auto& literal : statement.values) {
         for (std::size_t i = 0; i < fields.size(); ++i) {

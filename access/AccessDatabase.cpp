@@ -1,0 +1,45 @@
+#include "access/AccessDatabase.h"
+
+#include "access/DatabaseFile.h"
+#include "access/Protection.h"
+
+namespace velmora::access {
+
+namespace {
+// Page 0 is the header, page 1 the global usage map, page 2 the catalogue definition.
+constexpr std::uint32_t kMinimumPages = 3;
+
+[[noreturn]] void unrecognized(const std::string& path, const std::string& detail) {
+    throw db::DbError(db::errc::kProviderFailure,
+                      "Unrecognized database format '" + path + "' (" + detail + ").");
+}
+}  // namespace
+
+AccessDatabase::AccessDatabase(std::string path, std::unique_ptr<PageFile> file)
+    : path_(std::move(path)),
+      file_(std::move(file)),
+      text_(file_->format().jet3, file_->codePage()) {}
+
+std::shared_ptr<const AccessDatabase> AccessDatabase::open(const std::string& path,
+                                                           const std::string& password) {
+    checkDatabaseFile(path);
+    DatabaseImage image = prepareDatabase(path, password);
+    std::unique_ptr<PageFile> file;
+    try {
+        file = std::make_unique<PageFile>(std::move(image));
+    } catch (const FormatError& e) {
+        unrecognized(path, e.what());
+    }
+    if (file->pageCount() < kMinimumPages)
+        unrecognized(path, "the file is too short to hold a database");
+    std::shared_ptr<AccessDatabase> database(new AccessDatabase(path, std::move(file)));
+    try {
+        database->catalogue_ = Catalogue::read(*database->file_, database->text_);
+    } catch (const FormatError& e) {
+        unrecognized(path, std::string("its object catalogue cannot be read: ") + e.what() +
+                               "; the file is damaged, or encrypted");
+    }
+    return database;
+}
+
+}  // namespace velmora::access

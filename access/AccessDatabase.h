@@ -1,0 +1,55 @@
+#pragma once
+// An open Access database: its pages (through libmdb), its text encoding and its object
+// catalogue, read once at open. Sessions and the cursors they open share it, so a
+// cursor stays valid however long the caller keeps it.
+
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "access/Catalogue.h"
+#include "access/FormatError.h"
+#include "access/PageFile.h"
+#include "access/TextDecoder.h"
+#include "dataaccess/DbError.h"
+
+namespace velmora::access {
+
+class AccessDatabase {
+  public:
+    // Throws db::DbError with a description naming the file.
+    static std::shared_ptr<const AccessDatabase> open(const std::string& path,
+                                                      const std::string& password);
+
+    const std::string& path() const { return path_; }
+    const PageFile& file() const { return *file_; }
+    const TextDecoder& text() const { return text_; }
+    const Catalogue& catalogue() const { return catalogue_; }
+
+  private:
+    AccessDatabase(std::string path, std::unique_ptr<PageFile> file);
+
+    std::string path_;
+    std::unique_ptr<PageFile> file_;
+    TextDecoder text_;
+    Catalogue catalogue_;
+};
+
+// Runs `read`, turning structural damage met while reading `what` into the provider's
+// error: "Could not read <what> of '<path>': the file is damaged (<detail>)."
+template <typename Read>
+auto readingGuarded(const AccessDatabase& database, const std::string& what, Read&& read)
+    -> decltype(read()) {
+    try {
+        return read();
+    } catch (const FormatError& e) {
+        throw db::DbError(db::errc::kProviderFailure,
+                          "Could not read " + what + " of '" + database.path() +
+                              "': the file is damaged (" + e.what() + ").");
+    } catch (const std::bad_alloc&) {
+        throw db::DbError(db::errc::kProviderFailure,
+                          "Not enough memory to read " + what + " of '" + database.path() + "'.");
+    }
+}
+
+}  // namespace velmora::access

@@ -1,0 +1,27 @@
+#pragma once
+// A read-only session on one Access database.
+
+#include <memory>
+
+#include "access/AccessDatabase.h"
+#include "dataaccess/Provider.h"
+
+namespace velmora::access {
+
+class AccessSession final : public db::Session {
+  public:
+    explicit AccessSession(std::shared_ptr<const AccessDatabase> database)
+        : database_(std::move(database)) {}
+
+    // The provider opens databases read-only: always fails.
+    void execute(std::string_view statement) override;
+    // SELECT * FROM `table` over a table of the database; anything else fails.
+    std::unique_ptr<db::RowCursor> query(std::string_view statement) override;
+    // Kind 20 (tables) only.
+    std::unique_ptr<db::RowCursor> schema(int kind) override;
+
+  private:
+    std::shared_ptr<const AccessDatabase> database_;
+};
+
+}  // namespace velmora::access

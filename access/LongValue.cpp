@@ -1,0 +1,70 @@
+#include "access/LongValue.h"
+
+#include <algorithm>
+#include <string>
+#include <unordered_set>
+
+#include "access/DataPage.h"
+#include "access/JetFormat.h"
+
+namespace velmora::access {
+
+namespace {
+constexpr std::size_t kHeaderSize = 12;
+constexpr std::uint32_t kInline = 0x80000000;
+constexpr std::uint32_t kSinglePage = 0x40000000;
+constexpr std::uint32_t kLengthMask = 0x3FFFFFFF;
+constexpr std::size_t kPointerSize = 4;
+}  // namespace
+
+ByteSpan LongValueReader::rowOf(std::uint32_t page, unsigned row) {
+    file_.read(page, page_);
+    const ByteSpan bytes(page_.data(), page_.size());
+    if (bytes.u8(0) != page_type::kData || row >= rowSlotCount(bytes, file_.format()))
+        throw FormatError("a memo or OLE value points to page " + std::to_string(page) +
+                          ", which does not hold it");
+    RowSlot slot = rowSlot(bytes, file_.format(), row);
+    if (slot.start > slot.end || slot.end > bytes.size())
+        throw FormatError("a memo or OLE value on page " + std::to_string(page) + " is damaged");
+    return bytes.sub(slot.start, slot.end - slot.start);
+}
+
+void LongValueReader::read(ByteSpan header, std::vector<std::uint8_t>& out) {
+    out.clear();
+    const std::uint32_t word = header.u32(0);
+    const std::size_t length = word & kLengthMask;
+    // No value is longer than the file that holds it: a larger length is damage, and
+    // must not become a huge allocation.
+    if (length > std::uint64_t{file_.pageCount()} * file_.format().pageSize)
+        throw FormatError("a memo or OLE value claims to be longer than the whole file");
+
+    if (word & kInline) {
+        const ByteSpan data = header.sub(kHeaderSize, length);
+        out.assign(data.data(), data.data() + data.size());
+        return;
+    }
+    unsigned row = header.u8(4);
+    std::uint32_t page = header.u24(5);
+    if (word & kSinglePage) {
+        const ByteSpan data = rowOf(page, row).sub(0, length);
+        out.assign(data.data(), data.data() + data.size());
+        return;
+    }
+    out.reserve(length);
+    std::unordered_set<std::uint64_t> visited;  // a damaged chain may point back into itself
+    while (out.size() < length) {
+        if (page == 0) throw FormatError("a memo or OLE value ends before its stated length");
+        if (!visited.insert(std::uint64_t{page} << 8 | row).second)
+            throw FormatError("a memo or OLE value's chain loops back on itself");
+        const ByteSpan chunk = rowOf(page, row);
+        if (chunk.size() <= kPointerSize)
+            throw FormatError("a memo or OLE value has an empty link in its chain");
+        row = chunk.u8(0);
+        page = chunk.u24(1);
+        const ByteSpan data = chunk.from(kPointerSize);
+        const std::size_t take = std::min(data.size(), length - out.size());
+        out.insert(out.end(), data.data(), data.data() + take);
+    }
+}
+
+}  // namespace velmora::access

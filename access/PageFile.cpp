@@ -1,0 +1,57 @@
+#include "access/PageFile.h"
+
+#include <glib.h>  // mdbtools.h needs it first under C++
+#include <mdbtools.h>
+#include <sys/stat.h>
+
+#include <cstring>
+
+#include "access/FormatError.h"
+
+namespace velmora::access {
+
+namespace {
+MdbHandle* mdb(void* handle) {
+    return static_cast<MdbHandle*>(handle);
+}
+}  // namespace
+
+PageFile::PageFile(DatabaseImage image) : image_(std::move(image)) {
+    std::uint64_t bytes = 0;
+    if (!image_.decrypted.empty()) {
+        bytes = image_.decrypted.size();
+        handle_ = mdb_open_buffer(image_.decrypted.data(), image_.decrypted.size(), MDB_NOFLAGS);
+    } else {
+        struct stat info {};
+        if (stat(image_.path.c_str(), &info) == 0) bytes = static_cast<std::uint64_t>(info.st_size);
+        handle_ = mdb_open(image_.path.c_str(), MDB_NOFLAGS);
+    }
+    if (!handle_) throw FormatError("the file header is not that of a known Access version");
+
+    MdbHandle* h = mdb(handle_);
+    format_ = h->f->jet_version == MDB_VER_JET3 ? &jet3Format() : &jet4Format();
+    codePage_ = h->f->code_page;
+    if (static_cast<std::size_t>(h->fmt->pg_size) != format_->pageSize) {
+        mdb_close(h);
+        handle_ = nullptr;
+        throw FormatError("the page size does not match the Access version");
+    }
+    const std::uint64_t pages = bytes / format_->pageSize;
+    pageCount_ = pages > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(pages);
+}
+
+PageFile::~PageFile() {
+    if (handle_) mdb_close(mdb(handle_));
+}
+
+void PageFile::read(std::uint32_t number, std::vector<std::uint8_t>& out) const {
+    if (number >= pageCount_)
+        throw FormatError("page " + std::to_string(number) +
+                          " lies past the end of the file (is it cut short?)");
+    MdbHandle* h = mdb(handle_);
+    if (mdb_read_pg(h, number) != h->fmt->pg_size)
+        throw FormatError("page " + std::to_string(number) + " cannot be read");
+    out.assign(h->pg_buf, h->pg_buf + format_->pageSize);
+}
+
+}  // namespace velmora::access

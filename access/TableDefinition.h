@@ -1,0 +1,64 @@
+#pragma once
+// A table's definition page chain ("tdef"): its columns and where its rows live.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "access/PageFile.h"
+#include "access/TextDecoder.h"
+
+namespace velmora::access {
+
+namespace jet_type {
+constexpr std::uint8_t kBoolean = 0x01;
+constexpr std::uint8_t kByte = 0x02;
+constexpr std::uint8_t kInteger = 0x03;
+constexpr std::uint8_t kLong = 0x04;
+constexpr std::uint8_t kCurrency = 0x05;
+constexpr std::uint8_t kSingle = 0x06;
+constexpr std::uint8_t kDouble = 0x07;
+constexpr std::uint8_t kDateTime = 0x08;
+constexpr std::uint8_t kBinary = 0x09;
+constexpr std::uint8_t kText = 0x0a;
+constexpr std::uint8_t kOle = 0x0b;
+constexpr std::uint8_t kMemo = 0x0c;
+constexpr std::uint8_t kGuid = 0x0f;
+constexpr std::uint8_t kNumeric = 0x10;
+constexpr std::uint8_t kComplex = 0x12;
+constexpr std::uint8_t kBigInt = 0x13;
+constexpr std::uint8_t kExtendedDateTime = 0x14;
+}  // namespace jet_type
+
+// Where a row-level structure lives: row `row` of data page `page`.
+struct RowPointer {
+    std::uint32_t page = 0;
+    std::uint8_t row = 0;
+};
+
+struct ColumnDefinition {
+    std::string name;
+    std::uint8_t type = 0;       // jet_type, as stored
+    std::uint8_t valueType = 0;  // the type of the values: `type`, or a calculated column's result
+    std::uint16_t number = 0;    // bit in the row's null mask (counts deleted columns)
+    std::uint16_t varIndex = 0;
+    std::uint16_t fixedOffset = 0;
+    std::uint16_t length = 0;  // bytes
+    std::uint8_t precision = 0;
+    std::uint8_t scale = 0;
+    bool fixed = false;  // stored in the row's fixed-length area
+    bool calculated = false;
+};
+
+struct TableDefinition {
+    std::uint32_t page = 0;
+    std::uint16_t varColumnCount = 0;       // rows carry a variable-length offset table when > 0
+    std::vector<ColumnDefinition> columns;  // in the table's design order
+    RowPointer ownedPages;
+};
+
+// Reads and checks the definition at `page`; throws FormatError when it is damaged.
+TableDefinition readTableDefinition(const PageFile& file, const TextDecoder& text,
+                                    std::uint32_t page);
+
+}  // namespace velmora::access

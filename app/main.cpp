@@ -1,0 +1,25 @@
+// velmora: the windowed program. It takes no command-line options of its own.
+
+#include <QApplication>
+#include <QIcon>
+
+#include "app/Form1.h"
+#include "common/Helpers.h"
+#include "preview/PreviewWindowHost.h"
+
+using namespace velmora;
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("velmora"));
+    QApplication::setDesktopFileName(QStringLiteral("velmora"));
+    QApplication::setWindowIcon(QIcon::fromTheme(
+        QStringLiteral("velmora"), QIcon(ProgramFolder() + QStringLiteral("/velmora.png"))));
+
+    XdgOpener opener;
+    Form1 window({[](QWidget* owner) { return std::make_unique<WindowPreviewHost>(owner); }, opener,
+                  ProgramFolder()});
+    if (!window.load()) return 0;
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,233 @@
+// velmora-convert: the conversion without windows, on the same engine.
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <iostream>
+
+#include "cli/StatementFile.h"
+#include "cli/TerminalHost.h"
+#include "dataaccess/Connection.h"
+#include "dataaccess/Recordset.h"
+#include "engine/AccessCatalog.h"
+#include "engine/ConversionRun.h"
+#include "engine/SourceConnection.h"
+#include "engine/StatementExecution.h"
+#include "engine/TargetFolder.h"
+#include "engine/TargetNames.h"
+
+using namespace velmora;
+
+namespace {
+
+constexpr const char* kDescription =
+    R"(Copies every user table of an Access database into Paradox tables.
+
+  velmora-convert [options] SOURCE TARGET_FOLDER
+      Converts SOURCE (.mdb or .accdb) into TARGET_FOLDER. The folder must already hold
+      at least one Paradox table (.db), as in the program's windows; --new-folder accepts
+      a new or empty folder and creates it.
+  velmora-convert --execute FILE TARGET_FOLDER
+      Executes a statement file (as written by --sql, perhaps edited) against
+      TARGET_FOLDER in order. Blank lines are skipped; the first SQL error stops the run
+      and is printed with its line number and statement.
+  velmora-convert --list SOURCE
+      Lists the user tables of SOURCE with their row counts; SOURCE may also be a
+      folder of Paradox tables.
+
+Statement files (--sql, --execute) are UTF-8 with one statement per line. Inside a
+statement a backslash is written \\, a line feed \n, a carriage return \r and a tab \t,
+so a memo holding line breaks still takes exactly one line. --types writes one record per
+field: Access table, field, Access type label and Paradox type, separated by tabs and
+escaped the same way.
+
+Values are written with the date and time separators of the user's locale (LANG, LC_ALL).
+The exit status is 0 only when every statement succeeded.)";
+
+struct Options {
+    QString source, target, password, sqlFile, typesFile, executeFile;
+    OverwritePolicy overwrite = OverwritePolicy::Ask;
+    bool newFolder = false;
+    bool list = false;
+};
+
+[[noreturn]] void fail(const QString& text) {
+    std::cerr << "velmora-convert: " << text.toStdString() << std::endl;
+    std::exit(2);
+}
+
+Options parse(const QCoreApplication& app) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf8(kDescription));
+    parser.addHelpOption();
+    const QCommandLineOption password("password", "Database password of SOURCE.", "TEXT");
+    const QCommandLineOption overwrite(
+        "overwrite", "Answer to \"Would you like to overwrite ...?\": ask (default), yes or no.",
+        "ask|yes|no", "ask");
+    const QCommandLineOption sql(
+        "sql", "Collect the statements (one file preview) and write them to FILE; execute nothing.",
+        "FILE");
+    const QCommandLineOption types("types", "Write the type-mapping records to FILE.", "FILE");
+    const QCommandLineOption execute(
+        "execute", "Execute the statement file FILE against TARGET_FOLDER.", "FILE");
+    const QCommandLineOption newFolder(
+        "new-folder", "Accept a new or empty TARGET_FOLDER (created when missing).");
+    const QCommandLineOption list(
+        "list",
+        "List the tables of SOURCE (an Access file or a Paradox folder) with their row counts.");
+    parser.addOptions({password, overwrite, sql, types, execute, newFolder, list});
+    parser.process(app);
+
+    Options o;
+    const QStringList args = parser.positionalArguments();
+    o.password = parser.value(password);
+    o.sqlFile = parser.value(sql);
+    o.typesFile = parser.value(types);
+    o.executeFile = parser.value(execute);
+    o.newFolder = parser.isSet(newFolder);
+    o.list = parser.isSet(list);
+    const QString policy = parser.value(overwrite);
+    if (policy == "yes")
+        o.overwrite = OverwritePolicy::Yes;
+    else if (policy == "no")
+        o.overwrite = OverwritePolicy::No;
+    else if (policy != "ask")
+        fail("--overwrite takes ask, yes or no");
+
+    if (o.list) {
+        if (args.size() != 1) fail("--list takes exactly one SOURCE (see --help)");
+        o.source = args[0];
+    } else if (!o.executeFile.isEmpty()) {
+        if (args.size() != 1) fail("--execute takes exactly one TARGET_FOLDER (see --help)");
+        o.target = args[0];
+    } else {
+        if (args.size() != 2) fail("expected SOURCE and TARGET_FOLDER (see --help)");
+        o.source = args[0];
+        o.target = args[1];
+    }
+    // The program works with folder paths without a trailing separator.
+    while (o.target.size() > 1 && o.target.endsWith(u'/')) o.target.chop(1);
+    return o;
+}
+
+// The Paradox tables of a folder with their row counts.
+int listParadoxFolder(const QString& folder) {
+    try {
+        db::Connection connection;
+        OpenTargetConnection(connection, folder);
+        QStringList names =
+            QDir(folder).entryList({"*.db"}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+        for (const QString& file : names) {
+            const QString table = file.left(file.size() - 3);
+            db::Recordset rows;
+            rows.open(("SELECT * FROM " + QuoteIdentifier(table)).toStdString(), connection);
+            std::cout << table.toStdString() << '\t' << rows.recordCount() << '\n';
+        }
+        return 0;
+    } catch (const std::exception& e) {
+        fail(QString::fromUtf8(e.what()));
+    }
+}
+
+int listTables(const Options& o) {
+    if (QFileInfo(o.source).isDir()) return listParadoxFolder(o.source);
+    FixedInputs inputs;
+    inputs.sourceFile = o.source;
+    inputs.sourcePassword = o.password;
+    try {
+        const auto names = GetSourceTables(o.source, inputs);
+        if (!names) fail("Unable to access the database " + o.source);
+        db::Connection connection;
+        connection.open(SourceConnectionString(QString(), QString(), inputs).toStdString());
+        for (const QString& name : *names) {
+            db::Recordset rows;
+            rows.open(("SELECT * FROM `" + name + u'`').toStdString(), connection);
+            std::cout << name.toStdString() << '\t' << rows.recordCount() << '\n';
+        }
+        return 0;
+    } catch (const std::exception& e) {
+        fail(QString::fromUtf8(e.what()));
+    }
+}
+
+int executeFile(const Options& o, TerminalPrompts& prompts) {
+    RunState state;
+    try {
+        ReadStatementFile(o.executeFile, state.statements);
+    } catch (const std::exception& e) {
+        fail(QString::fromUtf8(e.what()));
+    }
+    db::Connection target;
+    try {
+        OpenTargetConnection(target, o.target);
+    } catch (const std::exception& e) {
+        fail(QString::fromUtf8(e.what()));
+    }
+    TerminalProgress progress;
+    NoEventPump pump;
+    Procedure proc(prompts, reportLocation("Form2", "PushButton1_Click"));
+    const ExecutionOutcome outcome =
+        ExecuteStatementList(state.statements, target, proc, progress, pump);
+    progress.setCaption(QString());
+    if (outcome.stoppedBySqlError) {
+        std::cerr << "\nError found.\nStatement " << outcome.errorLine << ": "
+                  << state.statements.utf8(outcome.errorLine - 1) << '\n'
+                  << TerminalText(outcome.errorText).toStdString() << std::endl;
+        return 1;
+    }
+    std::cout << state.statements.count() << " lines executed." << std::endl;
+    return prompts.reports() == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("velmora-convert");
+    const Options o = parse(app);
+    TerminalPrompts prompts(o.overwrite);
+    if (o.list) return listTables(o);
+    if (!o.executeFile.isEmpty()) return executeFile(o, prompts);
+
+    if (!QFileInfo::exists(o.source)) fail("Unable to access the database " + o.source);
+    if (o.newFolder && !QDir().mkpath(o.target)) fail("cannot create the folder " + o.target);
+
+    FixedInputs inputs;
+    inputs.targetFolder = o.target;
+    inputs.sourceFile = o.source;
+    inputs.sourcePassword = o.password;
+    inputs.preview = !o.sqlFile.isEmpty();
+    inputs.perFile = true;
+    inputs.perTable = false;
+    if (!o.newFolder && !FolderHasDbFiles(inputs))
+        fail(o.target +
+             " holds no Paradox table (.db) yet. Pick a folder that holds one, or "
+             "add --new-folder to start a new folder.");
+
+    RunState state;
+    TerminalProgress progress;
+    NoPointer pointer;
+    StatementFilePreview preview(o.sqlFile);
+    NoEventPump pump;
+    RunHost host{inputs, prompts, progress, pointer, preview, pump};
+    ConversionRun run(host, state, QLocale::system(), RunOptions{o.newFolder});
+    run.start();
+
+    if (!o.typesFile.isEmpty()) {
+        try {
+            WriteTypeMappingFile(o.typesFile, state.typeMappings);
+        } catch (const std::exception& e) {
+            fail(QString::fromUtf8(e.what()));
+        }
+    }
+    const RunStatistics& stats = run.statistics();
+    std::cout << "Tables: " << stats.tablesProcessed << ", rows "
+              << (o.sqlFile.isEmpty() ? "written: " : "listed: ") << stats.rowsDispatched
+              << ", statements failed: " << state.statementsFailed
+              << ", errors reported: " << prompts.reports() << std::endl;
+    if (!o.sqlFile.isEmpty())
+        std::cout << state.statements.count() << " statements written to "
+                  << o.sqlFile.toStdString() << std::endl;
+    return state.statementsFailed == 0 && prompts.reports() == 0 ? 0 : 1;
+}

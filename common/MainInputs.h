@@ -1,0 +1,36 @@
+#pragma once
+// The main window's entries, read at the moment of use so that an edit made while a
+// run yields takes effect at the next use.
+
+#include <QString>
+
+namespace velmora {
+
+class MainInputs {
+  public:
+    virtual ~MainInputs() = default;
+    virtual QString paradoxFolder() const = 0;  // Text1
+    virtual void setParadoxFolder(const QString& folder) = 0;
+    virtual QString accessFile() const = 0;      // Text5
+    virtual QString accessPassword() const = 0;  // Text6
+    virtual bool previewEnabled() const = 0;     // Check1 ticked
+    virtual bool previewPerFile() const = 0;     // Option1 selected
+    virtual bool previewPerTable() const = 0;    // Option2 selected
+};
+
+// Plain values, for the command line and tests.
+class FixedInputs : public MainInputs {
+  public:
+    QString targetFolder, sourceFile, sourcePassword;
+    bool preview = false, perFile = true, perTable = false;
+
+    QString paradoxFolder() const override { return targetFolder; }
+    void setParadoxFolder(const QString& folder) override { targetFolder = folder; }
+    QString accessFile() const override { return sourceFile; }
+    QString accessPassword() const override { return sourcePassword; }
+    bool previewEnabled() const override { return preview; }
+    bool previewPerFile() const override { return perFile; }
+    bool previewPerTable() const override { return perTable; }
+};
+
+}  // namespace velmora

@@ -1,0 +1,50 @@
+#include "common/text/CodePage.h"
+
+#include <algorithm>
+
+#include "common/text/CodePageTables.h"
+#include "common/text/Utf8.h"
+
+namespace velmora::text {
+
+CodePage::CodePage(int number, const std::array<char16_t, 256>& table)
+    : number_(number), table_(table) {
+    for (int b = 0x80; b < 0x100; ++b)
+        reverse_[static_cast<std::size_t>(b - 0x80)] = {table[static_cast<std::size_t>(b)],
+                                                        static_cast<std::uint8_t>(b)};
+    std::sort(reverse_.begin(), reverse_.end());
+}
+
+const CodePage& CodePage::forNumber(int number) {
+    static const CodePage cp1252(1252, kCp1252);
+    static const CodePage cp437(437, kCp437);
+    static const CodePage cp850(850, kCp850);
+    switch (number) {
+        case 437:
+            return cp437;
+        case 850:
+            return cp850;
+        default:
+            return cp1252;
+    }
+}
+
+int CodePage::encodeHigh(char32_t codePoint) const {
+    if (codePoint > 0xFFFF) return -1;
+    const auto key = static_cast<char16_t>(codePoint);
+    auto it = std::lower_bound(reverse_.begin(), reverse_.end(), key,
+                               [](const auto& entry, char16_t k) { return entry.first < k; });
+    if (it == reverse_.end() || it->first != key) return -1;
+    return it->second;
+}
+
+void CodePage::decode(std::string_view bytes, std::string& out) const {
+    for (unsigned char b : bytes) {
+        if (b < 0x80)
+            out.push_back(static_cast<char>(b));
+        else
+            appendUtf8(table_[b], out);
+    }
+}
+
+}  // namespace velmora::text

@@ -1,0 +1,37 @@
+#pragma once
+// Proleptic Gregorian calendar arithmetic shared by the Access and Paradox sides.
+
+#include <cstdint>
+
+#include "dataaccess/Value.h"
+
+namespace velmora::db {
+
+struct CivilDate {
+    int year = 0;  // 1..9999 for valid dates
+    int month = 0;
+    int day = 0;
+    bool operator==(const CivilDate&) const = default;
+};
+
+struct CivilDateTime {
+    CivilDate date;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+    bool operator==(const CivilDateTime&) const = default;
+};
+
+// Days since 1970-01-01 of a Gregorian date, and back (valid for any year).
+std::int64_t daysFromCivil(CivilDate d);
+CivilDate civilFromDays(std::int64_t days);
+
+bool isValidDate(int year, int month, int day);
+
+// OLE Automation date (days since 1899-12-30, absolute fraction = time of day),
+// rounded to the millisecond as Access and ADO do.
+CivilDateTime toCivil(DateTime value);
+DateTime fromCivil(const CivilDateTime& value);
+
+}  // namespace velmora::db

@@ -1,0 +1,31 @@
+#pragma once
+// Parsed "key=value;..." connection strings. Keys compare without regard to case.
+// The Access password clause "Jet OLEDB:Database Password=" takes everything after
+// it to the end, so a password holding ';' or '=' is kept whole and cannot add keys.
+// A segment without '=' belongs to the value before it (a path holding ';').
+// ODBC values in braces ("{...}") are taken without the braces.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace velmora::db {
+
+class ConnectionString {
+  public:
+    static ConnectionString parse(std::string_view text);
+
+    std::optional<std::string> get(std::string_view key) const;
+    std::string value(std::string_view key) const { return get(key).value_or(std::string()); }
+    bool has(std::string_view key) const { return get(key).has_value(); }
+    const std::vector<std::pair<std::string, std::string>>& entries() const { return entries_; }
+
+  private:
+    std::vector<std::pair<std::string, std::string>> entries_;
+};
+
+inline constexpr std::string_view kPasswordKey = "Jet OLEDB:Database Password";
+
+}  // namespace velmora::db

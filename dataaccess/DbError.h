@@ -1,0 +1,31 @@
+#pragma once
+// The one error type of the data-access interface: a number and a description, as
+// every caller shows them to the user.
+
+#include <stdexcept>
+#include <string>
+
+namespace velmora::db {
+
+namespace errc {
+// What ADO reports for a provider-level failure (E_FAIL).
+constexpr long kProviderFailure = -2147467259;
+constexpr long kProviderNotFound = 3706;
+constexpr long kObjectClosed = 3704;
+constexpr long kObjectOpen = 3705;
+constexpr long kNoCurrentRecord = 3021;
+constexpr long kItemNotFound = 3265;
+}  // namespace errc
+
+class DbError : public std::runtime_error {
+  public:
+    DbError(long number, const std::string& description)
+        : std::runtime_error(description), number_(number) {}
+    long number() const { return number_; }
+    std::string description() const { return what(); }
+
+  private:
+    long number_;
+};
+
+}  // namespace velmora::db

@@ -1,0 +1,55 @@
+#pragma once
+// The provider side of the data-access interface. A provider (the Access reader,
+// the Paradox driver) opens sessions from a parsed connection string; a session
+// executes statements and opens forward-only row cursors. `Connection` and
+// `Recordset` put the ADO-shaped behaviour on top of these.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dataaccess/ConnectionString.h"
+#include "dataaccess/Value.h"
+
+namespace velmora::db {
+
+struct ColumnInfo {
+    std::string name;
+    std::int16_t type = 0;  // ADO data type code
+    long definedSize = 0;   // characters for text, bytes otherwise
+};
+
+class RowCursor {
+  public:
+    virtual ~RowCursor() = default;
+    virtual const std::vector<ColumnInfo>& columns() const = 0;
+    // The exact number of rows that fetch() delivers in all.
+    virtual std::int64_t rowCount() = 0;
+    // Fills `row` (sized to columns()) with the next row; false past the last row.
+    virtual bool fetch(std::vector<Value>& row) = 0;
+};
+
+class Session {
+  public:
+    virtual ~Session() = default;
+    virtual void execute(std::string_view statement) = 0;
+    virtual std::unique_ptr<RowCursor> query(std::string_view statement) = 0;
+    virtual std::unique_ptr<RowCursor> schema(int kind) = 0;
+};
+
+class Provider {
+  public:
+    virtual ~Provider() = default;
+    virtual std::unique_ptr<Session> connect(const ConnectionString& settings) = 0;
+};
+
+// Entry points of a provider that lives in a loadable module.
+inline constexpr int kProviderAbiVersion = 1;
+using ProviderAbiFunction = int (*)();
+using ProviderCreateFunction = Provider* (*)();
+inline constexpr const char* kProviderAbiSymbol = "velmora_provider_abi";
+inline constexpr const char* kProviderCreateSymbol = "velmora_provider_create";
+
+}  // namespace velmora::db

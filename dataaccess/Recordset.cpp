@@ -1,0 +1,105 @@
+#include "dataaccess/Recordset.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "dataaccess/Connection.h"
+
+namespace velmora::db {
+
+namespace {
+constexpr const char* kClosedText = "Operation is not allowed when the object is closed.";
+constexpr const char* kNoRecordText =
+    "Either BOF or EOF is True, or the current record has been deleted. Requested operation "
+    "requires a current record.";
+constexpr const char* kNotFoundText =
+    "Item cannot be found in the collection corresponding to the requested name or ordinal.";
+}  // namespace
+
+const Value& Field::value() const {
+    if (owner_->bof_ || owner_->eof_) throw DbError(errc::kNoCurrentRecord, kNoRecordText);
+    return owner_->row_[index_];
+}
+
+const Field& Fields::item(int index) const {
+    if (index < 0 || index >= count()) throw DbError(errc::kItemNotFound, kNotFoundText);
+    return fields_[static_cast<std::size_t>(index)];
+}
+
+const Field& Fields::item(std::string_view name) const {
+    for (const auto& f : fields_) {
+        const auto& n = f.name();
+        if (n.size() == name.size() &&
+            std::equal(n.begin(), n.end(), name.begin(), [](unsigned char a, unsigned char b) {
+                return std::tolower(a) == std::tolower(b);
+            }))
+            return f;
+    }
+    throw DbError(errc::kItemNotFound, kNotFoundText);
+}
+
+void Recordset::open(std::string_view statement, Connection& connection) {
+    if (cursor_)
+        throw DbError(errc::kObjectOpen, "Operation is not allowed when the object is open.");
+    open(connection.session().query(statement));
+}
+
+void Recordset::open(std::unique_ptr<RowCursor> cursor) {
+    if (cursor_)
+        throw DbError(errc::kObjectOpen, "Operation is not allowed when the object is open.");
+    cursor_ = std::move(cursor);
+    const auto& columns = cursor_->columns();
+    row_.assign(columns.size(), Value());
+    fields_.fields_.resize(columns.size());
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        Field& f = fields_.fields_[i];
+        f.owner_ = this;
+        f.info_ = &columns[i];
+        f.index_ = i;
+    }
+    count_ = cursor_->rowCount();
+    const bool any = cursor_->fetch(row_);
+    bof_ = !any;
+    eof_ = !any;
+}
+
+void Recordset::requireOpen() const {
+    if (!cursor_) throw DbError(errc::kObjectClosed, kClosedText);
+}
+
+bool Recordset::eof() const {
+    requireOpen();
+    return eof_;
+}
+
+bool Recordset::bof() const {
+    requireOpen();
+    return bof_;
+}
+
+void Recordset::moveNext() {
+    requireOpen();
+    if (eof_) throw DbError(errc::kNoCurrentRecord, kNoRecordText);
+    bof_ = false;
+    eof_ = !cursor_->fetch(row_);
+}
+
+void Recordset::close() {
+    requireOpen();
+    cursor_.reset();
+    fields_.fields_.clear();
+    row_.clear();
+    bof_ = eof_ = true;
+}
+
+std::int64_t Recordset::recordCount() const {
+    requireOpen();
+    return count_;
+}
+
+const Fields& Recordset::fields() const {
+    requireOpen();
+    return fields_;
+}
+
+}  // namespace velmora::db

@@ -1,0 +1,68 @@
+#include "engine/SourceConnection.h"
+
+#include <QStringList>
+
+#include "common/AppInfo.h"
+#include "dataaccess/DbError.h"
+#include "dataaccess/ProviderDirectory.h"
+
+namespace velmora {
+
+QString SourceConnectionString(const QString& file, const QString& password,
+                               const MainInputs& inputs) {
+    QString path = file;
+    QString secret = password;
+    if (file.isEmpty()) {
+        path = inputs.accessFile();
+        secret = inputs.accessPassword();
+    }
+    if (path.right(5).toLower() == QLatin1String("accdb"))
+        return QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=") + path +
+               QStringLiteral(";JET OLEDB:Database Password=") + secret;
+    return QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=") + path +
+           QStringLiteral(";JET OLEDB:Database Password=") + secret;
+}
+
+QString ProviderGuidanceMessage() {
+    const QStringList lines = {
+        QStringLiteral("Error #3706: Provider cannot be found. It may not be properly installed."),
+        QString(),
+        QStringLiteral("You are getting this error because:"),
+        QString(),
+        QStringLiteral("1. Microsoft Access is not installed on your computer."),
+        QString(),
+        QStringLiteral("2. A set of Microsoft components to transfer data is not installed on "
+                       "your computer."),
+        QString(),
+        QStringLiteral("You need to download and install Microsoft Access Database Engine 2010 "
+                       "or 2016 to solve this problem."),
+        QString(),
+        QStringLiteral("Would you like me to open the Microsoft site now so you can do this?"),
+        QString(),
+        QStringLiteral("(If you have any further questions please email a screenshot of this "
+                       "error message to ") +
+            kSupportEmail + u')',
+    };
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+bool CheckProvider(Prompts& prompts, DesktopOpener& opener) {
+    try {
+        db::accessProvider();
+        return true;
+    } catch (const db::DbError& error) {
+        const bool missing = error.number() == db::errc::kProviderNotFound ||
+                             QString::fromUtf8(error.what())
+                                 .contains(u"provider cannot be found", Qt::CaseInsensitive);
+        if (missing && prompts.askYesNo(ProviderGuidanceMessage())) {
+            const QString page = kDownloadHost + QStringLiteral("/en-us/download/details.aspx?id=");
+            opener.open(page + QStringLiteral("13255"));
+            opener.open(page + QStringLiteral("54920"));
+        }
+        return false;
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace velmora

@@ -1,0 +1,23 @@
+#pragma once
+// The Access source: its connection string and the start-up check that the provider
+// can be loaded at all.
+
+#include <QString>
+
+#include "common/DesktopOpener.h"
+#include "common/MainInputs.h"
+#include "common/Prompts.h"
+
+namespace velmora {
+
+// With an empty `file`, the path and password come from the main window's entries.
+QString SourceConnectionString(const QString& file, const QString& password,
+                               const MainInputs& inputs);
+
+QString ProviderGuidanceMessage();
+
+// True when the Access provider can be created. When it is missing, explains what to
+// install and, on Yes, opens the two download pages; returns false in every failure.
+bool CheckProvider(Prompts& prompts, DesktopOpener& opener);
+
+}  // namespace velmora

@@ -1,0 +1,52 @@
+#pragma once
+// CREATE TABLE: column types to Paradox fields, and the new table's files.
+//
+//   TEXT(n) CHAR(n) ALPHANUMERIC(n) VARCHAR(n)   Alpha n (1..255); VARCHAR, TEXT and
+//                                                ALPHANUMERIC without a size: Alpha 255,
+//                                                CHAR without a size: Alpha 1
+//   INT INTEGER LONG                             Long Integer
+//   SMALLINT SHORT                               Short
+//   FLOAT DOUBLE [PRECISION] NUMBER REAL         Number (a double)
+//   CURRENCY MONEY                               Money ($, a double; values with at most 4
+//                                                decimals that the double holds exactly)
+//   DECIMAL NUMERIC [(p[,s])]                    BCD, 32 digits, s decimals; without a scale
+//                                                14 decimals (18 digits before the point)
+//   DATE  TIME  TIMESTAMP DATETIME               Date, Time, Timestamp
+//   BIT LOGICAL BOOLEAN                          Logical
+//   MEMO LONGVARCHAR [(n)]                       Memo, leader n (1..240, default 1) + .mb
+//   BLOB LONGVARBINARY [(n)]                     Binary, leader n (0..240, default 0) + .mb
+//   BYTES(n)                                     Bytes n (1..255)
+//   AUTOINCREMENT AUTOINC COUNTER                Autoincrement
+//
+// The block size is the smallest of 2, 4, 16 and 32 KB that holds at least eight records
+// (2 KB, as Borland's level 5 tables use, for records up to 255 bytes).
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "paradox/SqlStatement.h"
+#include "paradox/TableHeader.h"
+
+namespace velmora::paradox {
+
+inline constexpr int kDefaultDecimalScale = 14;
+
+// The fields of the new table; throws for an unknown type, a bad size or name, too many
+// fields or a record too long for the largest block.
+TableInfo defineTable(const sql::Statement& statement, std::string_view text);
+
+// Writes the .db (and the .mb for memo and binary fields) of a table that does not exist
+// yet; leaves no file behind when it fails.
+void createTableFiles(const std::filesystem::path& folder, const std::string& name,
+                      const TableInfo& info);
+
+// Creates a file that must not exist yet with `bytes` as its content.
+void writeNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes,
+                  const std::string& label);
+
+// Throws when the folder cannot take new or changed files.
+void checkFolderWritable(const std::filesystem::path& folder);
+
+}  // namespace velmora::paradox

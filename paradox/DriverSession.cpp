@@ -1,0 +1,218 @@
+#include "paradox/DriverSession.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "dataaccess/AdoTypes.h"
+#include "paradox/CreateIndex.h"
+#include "paradox/CreateTable.h"
+#include "paradox/DriverError.h"
+#include "paradox/DropTable.h"
+#include "paradox/SqlParser.h"
+#include "paradox/TableCursor.h"
+#include "paradox/TableFiles.h"
+
+namespace velmora::paradox {
+
+namespace {
+constexpr std::size_t kOpenTables = 8;
+}
+
+DriverSession::DriverSession(std::filesystem::path folder)
+    : folder_(std::move(folder)), watch_(folder_) {}
+
+DriverSession::~DriverSession() = default;
+
+void DriverSession::execute(std::string_view text) {
+    run(text);
+}
+
+std::unique_ptr<db::RowCursor> DriverSession::query(std::string_view text) {
+    auto rows = run(text);
+    if (!rows)
+        rows = std::make_unique<FixedRowsCursor>(std::vector<db::ColumnInfo>{},
+                                                 std::vector<std::vector<db::Value>>{});
+    return rows;
+}
+
+std::unique_ptr<db::RowCursor> DriverSession::run(std::string_view text) {
+    sql::parseStatement(text, statement_);
+    switch (statement_.kind) {
+        case sql::StatementKind::Insert:
+            insert(text);
+            return nullptr;
+        case sql::StatementKind::CreateTable:
+            createTable(text);
+            return nullptr;
+        case sql::StatementKind::CreateIndex:
+            createIndex();
+            return nullptr;
+        case sql::StatementKind::DropTable:
+            dropTable();
+            return nullptr;
+        case sql::StatementKind::DeleteAll:
+            deleteAll();
+            return nullptr;
+        case sql::StatementKind::SelectAll:
+        case sql::StatementKind::SelectCount:
+            return select();
+    }
+    return nullptr;
+}
+
+std::string DriverSession::tableName() const {
+    return checkedTableName(statement_.table.text());
+}
+
+TableFiles DriverSession::existingTable(const std::string& name) const {
+    TableFiles files = locateTable(folder_, name);
+    if (files.db.empty()) fail("The table " + inQuotes(name) + " does not exist.");
+    return files;
+}
+
+void DriverSession::forget(const std::string& name) {
+    open_.erase(std::remove_if(
+                    open_.begin(), open_.end(),
+                    [&](const auto& table) { return sameNameIgnoringCase(table->name(), name); }),
+                open_.end());
+    lastRaw_.clear();
+}
+
+bool DriverSession::stillValid(WritableTable& table, std::uint64_t generation) const {
+    if (table.checkedGeneration == generation) return true;
+    if (!table.unchangedOnDisk()) return false;
+    table.checkedGeneration = generation;
+    return true;
+}
+
+WritableTable& DriverSession::writableTable() {
+    const sql::Name& name = statement_.table;
+    const std::uint64_t generation = watch_.generation();
+    if (!open_.empty() && name.closingQuote == lastQuote_ && name.raw == lastRaw_) {
+        WritableTable& table = *open_.back();
+        if (stillValid(table, generation)) return table;
+        open_.pop_back();  // changed by someone else: open it afresh
+    }
+    const std::string wanted = tableName();
+    auto found = std::find_if(open_.begin(), open_.end(), [&](const auto& table) {
+        return sameNameIgnoringCase(table->name(), wanted);
+    });
+    if (found != open_.end()) {
+        std::unique_ptr<WritableTable> table = std::move(*found);
+        open_.erase(found);
+        if (stillValid(*table, generation)) open_.push_back(std::move(table));
+    }
+    if (open_.empty() || !sameNameIgnoringCase(open_.back()->name(), wanted)) {
+        lastRaw_.clear();
+        auto table = std::make_unique<WritableTable>(existingTable(wanted));
+        table->checkedGeneration = generation;
+        if (open_.size() >= kOpenTables) open_.erase(open_.begin());
+        open_.push_back(std::move(table));
+    }
+    lastRaw_.assign(name.raw);
+    lastQuote_ = name.closingQuote;
+    return *open_.back();
+}
+
+void DriverSession::insert(std::string_view text) {
+    WritableTable& table = writableTable();
+    const TableInfo& info = table.info();
+    const auto& values = statement_.values;
+    const auto fieldCount = info.fields.size();
+    fieldOfValue_.resize(values.size());
+    if (statement_.columns.empty()) {
+        if (values.size() != fieldCount)
+            fail("The statement gives " + std::to_string(values.size()) + " values, but table " +
+                 inQuotes(table.name()) + " has " + std::to_string(fieldCount) + " columns.");
+        for (std::size_t i = 0; i < values.size(); ++i) fieldOfValue_[i] = static_cast<int>(i);
+    } else {
+        if (values.size() != statement_.columns.size())
+            fail("The statement names " + std::to_string(statement_.columns.size()) +
+                 " columns but gives " + std::to_string(values.size()) + " values.");
+        valueOfField_.assign(fieldCount, -1);
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const std::string column = statement_.columns[i].text();
+            auto found = std::find_if(
+                info.fields.begin(), info.fields.end(),
+                [&](const FieldInfo& f) { return sameNameIgnoringCase(f.name, column); });
+            if (found == info.fields.end())
+                failSyntax(text, statement_.columns[i].offset,
+                           "the table " + inQuotes(table.name()) + " has no column " +
+                               inQuotes(column) + ".");
+            const auto field = static_cast<std::size_t>(found - info.fields.begin());
+            if (valueOfField_[field] >= 0)
+                fail("The column " + inQuotes(found->name) + " is named twice.");
+            valueOfField_[field] = static_cast<int>(i);
+            fieldOfValue_[i] = static_cast<int>(field);
+        }
+    }
+    record_.assign(static_cast<std::size_t>(info.recordSize), 0);
+    blobs_.clear();
+    encode_.codePage = &text::CodePage::forNumber(info.codePage);
+    encode_.nextAutoIncrement = table.nextAutoIncrement();
+    encode_.autoIncrement = 0;
+    encode_.blobs = &blobs_;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const int field = fieldOfValue_[i];
+        encodeLiteral(values[i], field, info.fields[static_cast<std::size_t>(field)],
+                      record_.data(), encode_);
+    }
+    if (!statement_.columns.empty())
+        for (std::size_t f = 0; f < fieldCount; ++f)
+            if (valueOfField_[f] < 0) encodeOmitted(info.fields[f], record_.data(), encode_);
+    table.insert(record_.data(), blobs_, encode_.autoIncrement);
+}
+
+void DriverSession::createTable(std::string_view text) {
+    const std::string name = tableName();
+    checkNewTableName(name);
+    const TableInfo info = defineTable(statement_, text);
+    forget(name);
+    createTableFiles(folder_, name, info);
+}
+
+void DriverSession::createIndex() {
+    if (!statement_.primary)
+        fail("Only primary indexes can be created: end the statement with WITH PRIMARY.");
+    const std::string name = tableName();
+    const TableFiles files = existingTable(name);
+    std::vector<std::string> columns;
+    for (const auto& column : statement_.columns) columns.push_back(column.text());
+    forget(name);
+    createPrimaryIndex(folder_, files, columns);
+}
+
+void DriverSession::dropTable() {
+    const std::string name = tableName();
+    forget(name);
+    paradox::dropTable(folder_, name);
+}
+
+void DriverSession::deleteAll() {
+    writableTable().deleteAll();
+}
+
+std::unique_ptr<db::RowCursor> DriverSession::select() {
+    const TableFiles files = existingTable(tableName());
+    if (statement_.kind == sql::StatementKind::SelectAll)
+        return std::make_unique<TableCursor>(files);
+    const TableReader reader(files);
+    std::vector<std::vector<db::Value>> rows{{db::Value(reader.recordCount())}};
+    return std::make_unique<FixedRowsCursor>(
+        std::vector<db::ColumnInfo>{{"COUNT(*)", db::ado::adInteger, 4}}, std::move(rows));
+}
+
+std::unique_ptr<db::RowCursor> DriverSession::schema(int kind) {
+    if (kind != db::ado::adSchemaTables)
+        fail("The Paradox driver lists tables only (schema " +
+             std::to_string(db::ado::adSchemaTables) + ").");
+    std::vector<std::vector<db::Value>> rows;
+    for (const auto& name : tableNames(folder_))
+        rows.push_back({db::Value(std::string("TABLE")), db::Value(name)});
+    return std::make_unique<FixedRowsCursor>(
+        std::vector<db::ColumnInfo>{{"TABLE_TYPE", db::ado::adVarWChar, 255},
+                                    {"TABLE_NAME", db::ado::adVarWChar, 255}},
+        std::move(rows));
+}
+
+}  // namespace velmora::paradox

@@ -1,0 +1,61 @@
+#pragma once
+// One connection to a Paradox folder: runs statements, keeping the tables it writes open
+// (and locked) between statements, so that a long run of INSERT statements costs no
+// more than parsing, encoding and storing each row.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dataaccess/Provider.h"
+#include "paradox/FolderWatch.h"
+#include "paradox/SqlStatement.h"
+#include "paradox/ValueEncoder.h"
+#include "paradox/WritableTable.h"
+
+namespace velmora::paradox {
+
+class DriverSession final : public db::Session {
+  public:
+    explicit DriverSession(std::filesystem::path folder);
+    ~DriverSession() override;
+
+    void execute(std::string_view statement) override;
+    std::unique_ptr<db::RowCursor> query(std::string_view statement) override;
+    std::unique_ptr<db::RowCursor> schema(int kind) override;
+
+  private:
+    std::unique_ptr<db::RowCursor> run(std::string_view text);
+    void insert(std::string_view text);
+    void createTable(std::string_view text);
+    void createIndex();
+    void dropTable();
+    void deleteAll();
+    std::unique_ptr<db::RowCursor> select();
+
+    std::string tableName() const;
+    TableFiles existingTable(const std::string& name) const;
+    WritableTable& writableTable();
+    void forget(const std::string& name);
+
+    bool stillValid(WritableTable& table, std::uint64_t generation) const;
+
+    std::filesystem::path folder_;
+    FolderWatch watch_;
+    sql::Statement statement_;
+
+    // Open tables, most recently used last; a few are kept so file handles stay bounded.
+    std::vector<std::unique_ptr<WritableTable>> open_;
+    std::string lastRaw_;  // the name as the last INSERT wrote it, for a quick match
+    char lastQuote_ = 0;
+
+    std::vector<std::uint8_t> record_;
+    std::vector<int> fieldOfValue_;
+    std::vector<int> valueOfField_;
+    std::vector<PendingBlob> blobs_;
+    EncodeContext encode_;
+};
+
+}  // namespace velmora::paradox

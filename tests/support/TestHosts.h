@@ -1,0 +1,91 @@
+#pragma once
+// Scripted stand-ins for the windows, for driving the engine in tests.
+
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <utility>
+
+#include "dataaccess/Provider.h"
+#include "engine/RunHost.h"
+#include "engine/RunState.h"
+#include "tests/support/QtPrinters.h"
+
+namespace velmora::test {
+
+struct RecordingPrompts : Prompts {
+    QStringList messages, questions, reports;
+    std::deque<bool> answers;  // consumed by askYesNo; No when empty
+    void message(const QString& text, const QString&) override { messages << text; }
+    bool askYesNo(const QString& text, const QString& caption) override {
+        questions << (caption.isEmpty() ? text : caption + u'|' + text);
+        if (answers.empty()) return false;
+        const bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    void errorReport(const QString& text) override { reports << text; }
+};
+
+struct RecordingProgress : ProgressSink {
+    std::vector<double> values;
+    QStringList captions;
+    void setValue(double v) override { values.push_back(v); }
+    void setCaption(const QString& t) override { captions << t; }
+};
+
+struct SilentProgress final : ProgressSink {
+    void setValue(double) override {}
+    void setCaption(const QString&) override {}
+};
+
+struct NoBusyPointer final : BusyPointer {
+    void setBusy(bool) override {}
+};
+
+struct RecordingPointer : BusyPointer {
+    std::vector<bool> states;
+    void setBusy(bool b) override { states.push_back(b); }
+};
+
+struct ScriptedPreview : PreviewHost {
+    std::function<void(RunState&)> onShow;
+    int shown = 0;
+    void showPreview(RunState& state) override {
+        ++shown;
+        if (onShow) onShow(state);
+    }
+};
+
+// A record set's rows built in memory.
+class MemoryRows final : public db::RowCursor {
+  public:
+    MemoryRows(std::vector<db::ColumnInfo> columns, std::vector<std::vector<db::Value>> rows)
+        : columns_(std::move(columns)), rows_(std::move(rows)) {}
+    const std::vector<db::ColumnInfo>& columns() const override { return columns_; }
+    std::int64_t rowCount() override { return static_cast<std::int64_t>(rows_.size()); }
+    bool fetch(std::vector<db::Value>& row) override {
+        if (next_ >= rows_.size()) return false;
+        row = rows_[next_++];
+        return true;
+    }
+
+  private:
+    std::vector<db::ColumnInfo> columns_;
+    std::vector<std::vector<db::Value>> rows_;
+    std::size_t next_ = 0;
+};
+
+// Everything a run or one of its parts needs, recorded.
+struct Harness {
+    FixedInputs inputs;
+    RecordingPrompts prompts;
+    RecordingProgress progress;
+    RecordingPointer pointer;
+    ScriptedPreview preview;
+    NoEventPump pump;
+    RunState state;
+    RunHost host{inputs, prompts, progress, pointer, preview, pump};
+};
+
+}  // namespace velmora::test
