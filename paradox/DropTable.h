@@ -1,6 +1,9 @@
 #pragma once
-// DROP TABLE: removes the table's .db and every other file of its family. The files are
-// checked first (writable, not locked), so a refused statement removes nothing.
+// DROP TABLE: removes the table's .db and every other file of its family, also what an
+// unfinished rebuild left. Only a Paradox table is removed: a .db file whose header is not
+// a table's (a text file, another program's database) is refused and left alone. The
+// files are checked and locked first (regular files, writable, not locked), so a refused
+// statement removes nothing.
 
 #include <filesystem>
 #include <string>

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <thread>
 #include <utility>
 
 #include "paradox/DriverError.h"
@@ -21,32 +23,52 @@ bool isReadOnly(const struct stat& st) {
     return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
+// Another writer usually holds a table only for one statement or one table of a run, so
+// a lock is waited for a little before the table counts as busy.
+constexpr auto kLockWait = std::chrono::milliseconds(1500);
+constexpr auto kLockRetry = std::chrono::milliseconds(25);
+
 void lockForWriting(int fd, const std::string& label) {
     struct flock lock {};
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;
-    if (fcntl(fd, F_OFD_SETLK, &lock) == 0) return;
-    const int error = errno;
-    close(fd);
-    if (error == EAGAIN || error == EACCES)
-        fail("The table file " + inQuotes(label) +
-             " is locked by another program; nothing was changed.");
-    failSystem("Locking " + inQuotes(label), error);
+    const auto giveUp = std::chrono::steady_clock::now() + kLockWait;
+    for (;;) {
+        if (fcntl(fd, F_OFD_SETLK, &lock) == 0) return;
+        const int error = errno;
+        if ((error != EAGAIN && error != EACCES) || std::chrono::steady_clock::now() >= giveUp) {
+            close(fd);
+            if (error == EAGAIN || error == EACCES)
+                fail("The table file " + inQuotes(label) +
+                     " is locked by another program; nothing was changed.");
+            failSystem("Locking " + inQuotes(label), error);
+        }
+        std::this_thread::sleep_for(kLockRetry);
+    }
 }
 
 }  // namespace
 
 int openLockedForWriting(const std::filesystem::path& path, const std::string& label) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    // Never through a symbolic link: the file written must be the one in the folder.
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0) {
         const int error = errno;
+        if (error == ELOOP)
+            fail("The table file " + inQuotes(label) + " (" + path.filename().string() +
+                 ") is a symbolic link; links are not followed, nothing was changed.");
         if (error == EACCES || error == EPERM || error == EROFS)
             fail("The table file " + inQuotes(label) + " is read-only; nothing was changed.");
         if (error == ENOENT) fail("The table file " + inQuotes(label) + " does not exist.");
         failSystem("Opening " + inQuotes(label), error);
     }
     struct stat st {};
-    if (fstat(fd, &st) != 0 || isReadOnly(st)) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        fail("The table file " + inQuotes(label) + " (" + path.filename().string() +
+             ") is not a regular file; nothing was changed.");
+    }
+    if (isReadOnly(st)) {
         ::close(fd);
         fail("The table file " + inQuotes(label) + " is read-only; nothing was changed.");
     }

@@ -51,6 +51,10 @@ std::uint32_t PrimaryIndex::entryCount() const {
     return getLe32(header() + hdr::kRecordCount);
 }
 
+std::uint16_t PrimaryIndex::totalRecords() const {
+    return empty() ? 0 : sumOf(getLe16(header() + hdr::kIndexRoot));
+}
+
 std::uint8_t* PrimaryIndex::block(std::uint16_t number) const {
     const std::size_t at =
         static_cast<std::size_t>(headerSize_) + static_cast<std::size_t>(number - 1) * blockSize_;

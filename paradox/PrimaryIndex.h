@@ -26,6 +26,8 @@ class PrimaryIndex {
     bool empty() const;
     int levels() const;
     std::uint32_t entryCount() const;
+    // The records under the root, at 16 bits as the entries count them.
+    std::uint16_t totalRecords() const;
 
     // The level 1 entry for the data block that holds (or would hold) `key`.
     void find(const std::uint8_t* key, Path& path) const;

@@ -154,7 +154,10 @@ std::vector<fs::path> familyFiles(const fs::path& folder, const std::string& nam
     std::vector<fs::path> found;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(folder, ec)) {
-        const std::string file = entry.path().filename().string();
+        std::string file = entry.path().filename().string();
+        // What a killed CREATE INDEX left: "T.db.~new", "T.px.~new".
+        if (endsWithIgnoringCase(file, kUnfinishedSuffix))
+            file.resize(file.size() - kUnfinishedSuffix.size());
         const auto dot = file.rfind('.');
         if (dot == std::string::npos ||
             !sameNameIgnoringCase(std::string_view(file).substr(0, dot), name))

@@ -27,7 +27,11 @@ void checkFieldName(std::string_view name);
 
 // The table's files, or an empty db path when the folder holds no such table.
 TableFiles locateTable(const std::filesystem::path& folder, const std::string& name);
-// Every file of the table's family (.db, .px, .mb, .val, .tv, .fam, .Xnn, .Ynn, .XGn, .YGn).
+// Appended to the name of a file that is being rebuilt; it replaces the file when complete.
+inline constexpr std::string_view kUnfinishedSuffix = ".~new";
+
+// Every file of the table's family (.db, .px, .mb, .val, .tv, .fam, .Xnn, .Ynn, .XGn, .YGn),
+// and leftovers of unfinished rebuilds of them.
 std::vector<std::filesystem::path> familyFiles(const std::filesystem::path& folder,
                                                const std::string& name);
 // The names of all tables in the folder, for the schema listing.

@@ -37,6 +37,20 @@ int declaredHeaderSize(const std::uint8_t* data) {
     return getLe16(data + hdr::kHeaderSize);
 }
 
+bool looksLikeTableHeader(const std::uint8_t* data, std::size_t available, std::uint64_t fileSize) {
+    if (available < kTableHeaderProbe) return false;
+    const int fileType = data[hdr::kFileType];
+    const int version = data[hdr::kVersion];
+    const int headerSize = getLe16(data + hdr::kHeaderSize);
+    const int recordSize = getLe16(data + hdr::kRecordSize);
+    const int blockSize = blockSizeFrom(data[hdr::kMaxTableSize]);
+    const int fields = getLe16s(data + hdr::kFieldCount);
+    return (fileType == hdr::kFileTypeKeyed || fileType == hdr::kFileTypeUnkeyed) && version >= 3 &&
+           version <= 15 && headerSize >= hdr::kFieldTableV3 &&
+           static_cast<std::uint64_t>(headerSize) <= fileSize && blockSize != 0 &&
+           recordSize >= 1 && recordSize <= blockSize && fields >= 1 && fields <= 255;
+}
+
 TableInfo parseTableHeader(const std::uint8_t* data, std::size_t available,
                            const std::string& label) {
     if (available < static_cast<std::size_t>(hdr::kFieldTableV4))

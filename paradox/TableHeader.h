@@ -50,6 +50,12 @@ struct IndexInfo {
 // The header length a file declares, from its first bytes (at least 4).
 int declaredHeaderSize(const std::uint8_t* data);
 
+// Bytes from the start of a file that looksLikeTableHeader needs.
+inline constexpr std::size_t kTableHeaderProbe = 0x78;
+// True when the first `available` bytes of a file of `fileSize` bytes can start a .db
+// table of any level (damaged or encrypted ones too): tells a table from another file.
+bool looksLikeTableHeader(const std::uint8_t* data, std::size_t available, std::uint64_t fileSize);
+
 // Parses a .db header. `data` holds `available` bytes from the start of the file
 // (at least the declared header size). Throws a db::DbError naming `label` when the file
 // is not a Paradox table, is damaged or is encrypted.

@@ -1,5 +1,8 @@
 #include "paradox/WritableTable.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstring>
 
 #include "paradox/ByteOrder.h"
@@ -25,47 +28,139 @@ std::vector<std::uint8_t> snapshot(const MappedFile& file, std::size_t length) {
 }  // namespace
 
 WritableTable::WritableTable(const TableFiles& files) : files_(files) {
+    removeUnfinishedRebuilds();
     db_.open(files.db, kReserve, files.name);
     info_ = parseTableHeader(db_.data(), db_.size(), files.name);
-    const std::size_t dataBytes = db_.size() - static_cast<std::size_t>(info_.headerSize);
-    if (dataBytes % static_cast<std::size_t>(info_.blockSize) != 0) failDamaged();
     perBlock_ = info_.recordsPerBlock();
+    const bool dataRepaired = recoverData();
     if (info_.keyed()) {
         if (files.px.empty())
             fail("The primary index file (.px) of the keyed table " + inQuotes(files.name) +
                  " is missing; the table cannot be changed.");
         px_.open(files.px, kReserve, files.name);
+        const bool indexCut = cutUncountedIndexBlocks();
         order_.emplace(info_);
         index_.emplace(px_, *order_, files.name);
+        if (dataRepaired || indexCut || !indexAgreesWithData()) rebuildIndex();
         pxSnapshot_ = snapshot(px_, kPxSnapshot);
     }
     scratch_.resize(static_cast<std::size_t>(info_.recordSize) *
                     static_cast<std::size_t>(perBlock_ + 1));
     dbSnapshot_ = snapshot(db_, kDbSnapshot);
-    verifyChain();
 }
 
-// Writing follows the header and the chain, so they must agree before anything changes.
-void WritableTable::verifyChain() {
-    const std::uint16_t blocks = physicalBlocks();
-    std::vector<bool> seen(static_cast<std::size_t>(blocks) + 1, false);
+// A killed CREATE INDEX leaves its unfinished files; whoever can lock them owns them.
+void WritableTable::removeUnfinishedRebuilds() const {
+    const std::filesystem::path stem = files_.db.parent_path() / files_.db.stem();
+    for (const char* extension : {".db", ".px"}) {
+        const std::filesystem::path leftover =
+            std::filesystem::path(stem).concat(extension).concat(kUnfinishedSuffix);
+        if (::access(leftover.c_str(), F_OK) != 0) continue;
+        try {
+            const int fd = openLockedForWriting(leftover, files_.name);
+            ::unlink(leftover.c_str());
+            ::close(fd);
+        } catch (const std::exception&) {
+            // Another program is still writing it.
+        }
+    }
+}
+
+// How a kill leaves a table, and what opening it for writing repairs:
+//  - blocks (and part blocks) past the counted ones are space reserved by a statement
+//    that did not finish: cut off;
+//  - a data block is filled before it is linked into the chain, and the chain is what
+//    holds the rows, so the chain is right and the header's record count and last block
+//    follow it;
+//  - the primary index is changed after the data and is rebuilt from the chain whenever
+//    the data or the index needed repair or they disagree.
+// A chain that is broken (a link past the end, a circle, a wrong back link) is real damage
+// and refused; nothing is changed then.
+bool WritableTable::recoverData() {
+    const auto headerSize = static_cast<std::size_t>(info_.headerSize);
+    const auto blockSize = static_cast<std::size_t>(info_.blockSize);
+    const std::size_t whole = (db_.size() - headerSize) / blockSize;
+    if (whole > kMaxBlocks) failDamaged();
+    std::vector<bool> seen(whole + 1, false);
     std::uint16_t previous = 0;
     std::uint16_t current = getLe16(header() + hdr::kFirstBlock);
-    std::uint64_t records = 0;
+    std::uint32_t records = 0;
+    std::uint16_t highest = 0;
     while (current != 0) {
-        if (current > blocks || seen[current]) failDamaged();
+        if (current > whole || seen[current]) failDamaged();
         seen[current] = true;
         const std::uint8_t* b = block(current);
         if (getLe16(b + hdr::kBlockPrev) != previous) failDamaged();
-        records += static_cast<std::uint64_t>(recordsIn(b));
+        records += static_cast<std::uint32_t>(recordsIn(b));
+        highest = std::max(highest, current);
         previous = current;
         current = getLe16(b + hdr::kBlockNext);
     }
-    if (previous != getLe16(header() + hdr::kLastBlock) ||
-        records != getLe32(header() + hdr::kRecordCount))
-        failDamaged();
-    db_.release(static_cast<std::size_t>(info_.headerSize),
-                db_.size());  // the walk touched every block
+    const std::uint16_t counted = std::max(getLe16(header() + hdr::kFileBlocks), highest);
+    if (counted > whole) failDamaged();
+    bool repaired = false;
+    if (counted != getLe16(header() + hdr::kFileBlocks)) {
+        for (int at : {hdr::kNextBlock, hdr::kFileBlocks, hdr::kMaxBlocks})
+            putLe16(header() + at, counted);
+        repaired = true;
+    }
+    const std::size_t size = headerSize + counted * blockSize;
+    if (db_.size() > size) {
+        db_.shrink(size);
+        repaired = true;
+    }
+    if (records != getLe32(header() + hdr::kRecordCount) ||
+        previous != getLe16(header() + hdr::kLastBlock)) {
+        putLe32(header() + hdr::kRecordCount, records);
+        putLe16(header() + hdr::kLastBlock, previous);
+        repaired = true;
+    }
+    db_.release(headerSize, db_.size());  // the walk touched every block
+    return repaired;
+}
+
+bool WritableTable::cutUncountedIndexBlocks() {
+    const IndexInfo index = parseIndexHeader(px_.data(), px_.size(), files_.name);
+    const std::size_t size = static_cast<std::size_t>(index.headerSize) +
+                             static_cast<std::size_t>(index.fileBlocks) * index.blockSize;
+    if (px_.size() <= size) return false;
+    px_.shrink(size);
+    return true;
+}
+
+bool WritableTable::indexAgreesWithData() const {
+    const PrimaryIndex& index = *index_;
+    const std::uint16_t last = getLe16(header() + hdr::kLastBlock);
+    if (index.empty() || last == 0) return index.empty() && last == 0;
+    PrimaryIndex::Path path;
+    index.rightmost(path);
+    return index.dataBlock(path) == last &&
+           index.totalRecords() ==
+               static_cast<std::uint16_t>(getLe32(header() + hdr::kRecordCount));
+}
+
+void WritableTable::rebuildIndex() {
+    PrimaryIndex& index = *index_;
+    index.clear();
+    PrimaryIndex::Path path;
+    int previousRecords = 0;
+    for (std::uint16_t current = getLe16(header() + hdr::kFirstBlock); current != 0;) {
+        std::uint8_t* b = block(current);
+        const int n = recordsIn(b);
+        if (n > 0 && previousRecords == 0) {
+            index.reserve(1);
+            index.start(recordAt(b, 0), current, static_cast<std::uint16_t>(n));
+        } else if (n > 0) {
+            index.rightmost(path);
+            index.reserve(index.blocksNeeded(path));
+            index.addDataBlock(path, static_cast<std::uint16_t>(previousRecords), recordAt(b, 0),
+                               current, 1);
+            index.rightmost(path);
+            for (int r = 1; r < n; ++r) index.addRecord(path);
+        }
+        if (n > 0) previousRecords = n;
+        current = getLe16(b + hdr::kBlockNext);
+    }
 }
 
 bool WritableTable::unchangedOnDisk() const {
@@ -230,11 +325,11 @@ void WritableTable::insertUnkeyed(std::uint8_t* record, const std::vector<Pendin
     }
     const std::uint16_t number = addDataBlock();
     std::uint8_t* added = block(number);
-    putLe16(block(tail) + hdr::kBlockNext, number);
     putLe16(added + hdr::kBlockPrev, tail);
-    putLe16(header() + hdr::kLastBlock, number);
     std::memcpy(recordAt(added, 0), record, static_cast<std::size_t>(info_.recordSize));
     setRecordsIn(added, 1);
+    putLe16(block(tail) + hdr::kBlockNext, number);  // from here the chain holds the row
+    putLe16(header() + hdr::kLastBlock, number);
 }
 
 void WritableTable::insertKeyed(std::uint8_t* record, const std::vector<PendingBlob>& blobs) {
@@ -312,22 +407,26 @@ void WritableTable::insertKeyed(std::uint8_t* record, const std::vector<PendingB
     std::uint8_t* b = block(target);
     std::uint8_t* added = block(number);
     const std::uint16_t next = getLe16(b + hdr::kBlockNext);
+    // The new block is complete before the chain reaches it; rows move out of the full
+    // block only after that, so a kill never loses one.
+    const int moved = n + 1 - keep;
     putLe16(added + hdr::kBlockPrev, target);
     putLe16(added + hdr::kBlockNext, next);
+    std::memcpy(recordAt(added, 0), all + static_cast<std::size_t>(keep) * size,
+                static_cast<std::size_t>(moved) * size);
+    setRecordsIn(added, moved);
     putLe16(b + hdr::kBlockNext, number);
     if (next != 0)
         putLe16(block(next) + hdr::kBlockPrev, number);
     else
         putLe16(header() + hdr::kLastBlock, number);
-
-    std::memset(recordAt(b, 0), 0,
-                static_cast<std::size_t>(info_.blockSize - hdr::kBlockHeaderSize));
-    std::memcpy(recordAt(b, 0), all, static_cast<std::size_t>(keep) * size);
-    setRecordsIn(b, keep);
-    const int moved = n + 1 - keep;
-    std::memcpy(recordAt(added, 0), all + static_cast<std::size_t>(keep) * size,
-                static_cast<std::size_t>(moved) * size);
-    setRecordsIn(added, moved);
+    if (!append) {
+        std::memcpy(recordAt(b, 0), all, static_cast<std::size_t>(keep) * size);
+        setRecordsIn(b, keep);
+        std::memset(recordAt(b, keep), 0,
+                    static_cast<std::size_t>(info_.blockSize - hdr::kBlockHeaderSize) -
+                        static_cast<std::size_t>(keep) * size);
+    }
     index.addDataBlock(path, static_cast<std::uint16_t>(keep), recordAt(added, 0), number,
                        static_cast<std::uint16_t>(moved));
 }

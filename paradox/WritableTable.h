@@ -65,7 +65,11 @@ class WritableTable {
     void storeBlobs(std::uint8_t* record, const std::vector<PendingBlob>& blobs);
     void finishStatement(std::uint32_t autoIncrement);
     void resetToEmpty();
-    void verifyChain();
+    void removeUnfinishedRebuilds() const;
+    bool recoverData();
+    bool cutUncountedIndexBlocks();
+    bool indexAgreesWithData() const;
+    void rebuildIndex();
     [[noreturn]] void failDuplicate(const std::uint8_t* record) const;
     [[noreturn]] void failDamaged() const;
 
