@@ -30,6 +30,13 @@ QString uniqueTargetName(QString target, const QString& folder) {
     return target;
 }
 
+// DROP TABLE or CREATE TABLE failed (the table is locked, or another program made it):
+// the table keeps what it holds and gets none of this run's rows, so two runs never mix in
+// one table. The failed statement's report says why; the run goes on with the next table.
+bool tableDefinitionFailed(int failuresBefore, const RunState& state) {
+    return state.statementsFailed > failuresBefore;
+}
+
 }  // namespace
 
 void ConversionRun::start() {
@@ -113,6 +120,7 @@ void ConversionRun::start() {
                 proc.step(176, [&] { state_.statements.clear(); });
                 proc.step(178, [&] { state_.typeMappings.clear(); });
             }
+            const int failuresBefore = state_.statementsFailed;
             if (answer == Answer::Yes &&
                 proc.test(182, [&] { return TableFileExists(folder, target); }))
                 proc.step(188, [&] {
@@ -124,16 +132,18 @@ void ConversionRun::start() {
                                           sourceName);
             });
             // A table that cannot be read gets one report, and no empty table is created.
-            if (proc.step(194, [&] {
+            if (!tableDefinitionFailed(failuresBefore, state_) && proc.step(194, [&] {
                     sourceRows.open(("SELECT * FROM `" + sourceName + u'`').toStdString(), source);
                 })) {
                 const FieldRoles roles =
                     BuildTableDefinition(sourceName, target, sourceRows, proc, host_, state_);
-                const TransferCounts counts =
-                    TransferRows(target, sourceRows, roles, literals, proc, host_, state_);
-                stats_.rowsDispatched += counts.rowsDispatched;
-                stats_.rowsFailed += counts.rowsFailed;
-                ++stats_.tablesProcessed;
+                if (!tableDefinitionFailed(failuresBefore, state_)) {
+                    const TransferCounts counts =
+                        TransferRows(target, sourceRows, roles, literals, proc, host_, state_);
+                    stats_.rowsDispatched += counts.rowsDispatched;
+                    stats_.rowsFailed += counts.rowsFailed;
+                    ++stats_.tablesProcessed;
+                }
                 proc.step(498, [&] { sourceRows.close(); });
             }
             state_.stopAfterPreview = true;

@@ -108,7 +108,8 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
     statement = statement.trimmed();
     statement.chop(1);
     statement += QStringLiteral(");");
-    proc.step(358, [&] { DispatchStatement(statement, host.inputs, state); });
+    // Without its table the index could only fail too.
+    if (!proc.step(358, [&] { DispatchStatement(statement, host.inputs, state); })) return roles;
 
     const QString target = QuoteIdentifier(targetName);
     const QString index = QStringLiteral("CREATE INDEX ") + target + QStringLiteral(" ON ") +

@@ -53,8 +53,8 @@ void makeKeyedHeader(std::vector<std::uint8_t>& header, int keyFields) {
 
 }  // namespace
 
-void createPrimaryIndex(const fs::path& folder, const TableFiles& files,
-                        const std::vector<std::string>& keyColumns) {
+std::unique_ptr<WritableTable> createPrimaryIndex(const fs::path& folder, const TableFiles& files,
+                                                  const std::vector<std::string>& keyColumns) {
     const std::string& name = files.name;
     TableReader reader(files);
     TableInfo info = reader.info();
@@ -122,19 +122,19 @@ void createPrimaryIndex(const fs::path& folder, const TableFiles& files,
     const fs::path newPx = fs::path(px).concat(".~new");
     ::unlink(newDb.c_str());
     ::unlink(newPx.c_str());
+    std::unique_ptr<WritableTable> table;
     try {
         writeNewFile(newDb, header, name);
         writeNewFile(newPx, buildIndexHeader(info, px.filename().string()), name);
-        {
-            TableFiles temporary{name, newDb, newPx, files.mb};
-            WritableTable table(temporary);
-            const std::vector<PendingBlob> none;
-            std::vector<std::uint8_t> record(size);
-            for (std::size_t index : sorted) {
-                std::memcpy(record.data(), rows.data() + index * size, size);
-                table.insert(record.data(), none, 0);
-            }
+        table = std::make_unique<WritableTable>(TableFiles{name, newDb, newPx, files.mb});
+        const std::vector<PendingBlob> none;
+        std::vector<std::uint8_t> record(size);
+        for (std::size_t index : sorted) {
+            std::memcpy(record.data(), rows.data() + index * size, size);
+            table->insert(record.data(), none, 0);
         }
+        // The new files stay open and locked while they take the old names, so no other
+        // writer comes between.
         if (::rename(newPx.c_str(), px.c_str()) != 0)
             failSystem("Creating the primary index of " + inQuotes(name), errno);
         if (::rename(newDb.c_str(), files.db.c_str()) != 0) {
@@ -143,10 +143,13 @@ void createPrimaryIndex(const fs::path& folder, const TableFiles& files,
             failSystem("Creating the primary index of " + inQuotes(name), error);
         }
     } catch (...) {
+        table.reset();
         ::unlink(newDb.c_str());
         ::unlink(newPx.c_str());
         throw;
     }
+    table->movedTo(TableFiles{name, files.db, px, files.mb});
+    return table;
 }
 
 }  // namespace velmora::paradox

@@ -4,14 +4,18 @@
 // when everything was written; a duplicate key refuses the index and changes nothing.
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "paradox/TableFiles.h"
+#include "paradox/WritableTable.h"
 
 namespace velmora::paradox {
 
-void createPrimaryIndex(const std::filesystem::path& folder, const TableFiles& files,
-                        const std::vector<std::string>& keyColumns);
+// Returns the keyed table, still open for writing (and locked) from its creation on.
+std::unique_ptr<WritableTable> createPrimaryIndex(const std::filesystem::path& folder,
+                                                  const TableFiles& files,
+                                                  const std::vector<std::string>& keyColumns);
 
 }  // namespace velmora::paradox

@@ -163,23 +163,35 @@ void DriverSession::insert(std::string_view text) {
     table.insert(record_.data(), blobs_, encode_.autoIncrement);
 }
 
+// A table this session creates stays locked from its creation to its last statement: a
+// second writer cannot drop it or add rows in between.
+void DriverSession::keepOpen(std::unique_ptr<WritableTable> table) {
+    table->checkedGeneration = watch_.generation();
+    if (open_.size() >= kOpenTables) open_.erase(open_.begin());
+    open_.push_back(std::move(table));
+    lastRaw_.clear();
+}
+
 void DriverSession::createTable(std::string_view text) {
     const std::string name = tableName();
     checkNewTableName(name);
     const TableInfo info = defineTable(statement_, text);
     forget(name);
     createTableFiles(folder_, name, info);
+    keepOpen(std::make_unique<WritableTable>(existingTable(name)));
 }
 
 void DriverSession::createIndex() {
     if (!statement_.primary)
         fail("Only primary indexes can be created: end the statement with WITH PRIMARY.");
     const std::string name = tableName();
+    writableTable();  // holds the lock while the rows are copied into the keyed files
     const TableFiles files = existingTable(name);
     std::vector<std::string> columns;
     for (const auto& column : statement_.columns) columns.push_back(column.text());
+    std::unique_ptr<WritableTable> keyed = createPrimaryIndex(folder_, files, columns);
     forget(name);
-    createPrimaryIndex(folder_, files, columns);
+    keepOpen(std::move(keyed));
 }
 
 void DriverSession::dropTable() {

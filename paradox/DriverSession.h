@@ -39,6 +39,7 @@ class DriverSession final : public db::Session {
     TableFiles existingTable(const std::string& name) const;
     WritableTable& writableTable();
     void forget(const std::string& name);
+    void keepOpen(std::unique_ptr<WritableTable> table);
 
     bool stillValid(WritableTable& table, std::uint64_t generation) const;
 

@@ -32,6 +32,8 @@ class WritableTable {
     explicit WritableTable(const TableFiles& files);
 
     const TableInfo& info() const { return info_; }
+    // The open files were renamed to these names (they stay open and locked).
+    void movedTo(const TableFiles& files) { files_ = files; }
     const std::string& name() const { return files_.name; }
     // False when another program changed, removed or write-protected a file since the
     // last statement; the table must then be opened again.

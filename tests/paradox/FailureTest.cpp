@@ -8,9 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 
 #include "paradox/TableCheck.h"
+#include "paradox/TableFiles.h"
 #include "tests/paradox/ParadoxTestSupport.h"
 
 using namespace velmora;
@@ -161,4 +163,21 @@ TEST(Failure, TableLockedByAnotherProgram) {
     ::close(fd);
     again.run(row(2));
     EXPECT_EQ(again.count("T"), 2);
+}
+
+TEST(Failure, TableIsLockedFromItsCreationUntilTheWriterIsDone) {
+    ScratchFolder folder;
+    Target first(folder.path());
+    Target second(folder.path());
+    createKeyed(first, "T");
+    first.run(row(1));
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_NE(errorOf(second, R"(DROP TABLE "T")").find("locked by another program"),
+              std::string::npos);
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(500));
+    EXPECT_NE(errorOf(second, row(2)).find("locked by another program"), std::string::npos);
+    first.run(row(3));
+    first.connection.close();
+    second.run(R"(DROP TABLE "T")");
+    EXPECT_TRUE(paradox::tableNames(folder.path()).empty());
 }
