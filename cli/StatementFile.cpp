@@ -1,5 +1,11 @@
 #include "cli/StatementFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <stdexcept>
 
@@ -82,20 +88,150 @@ void WriteStatementFile(const QString& path, const StatementList& statements) {
 }
 
 void ReadStatementFile(const QString& path, StatementList& statements) {
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path.toStdString());
+    StatementFileReader reader(path);
+    std::string statement;
+    while (reader.next(statement)) statements.append(std::string_view(statement));
+}
+
+namespace {
+constexpr std::size_t kReadBlock = 1 << 16;
+// A batch of statements in memory while executing a file.
+constexpr int kBatchStatements = 4096;
+constexpr std::size_t kBatchBytes = 16 << 20;
+
+// The progress of a batch as part of the whole file.
+class BatchProgress final : public ProgressSink {
+  public:
+    BatchProgress(ProgressSink& whole, int total) : whole_(whole), total_(total) {}
+    void startBatch(int offset, int count) {
+        offset_ = offset;
+        count_ = count;
+    }
+    void setValue(double percent) override {
+        whole_.setValue((offset_ + percent / 100.0 * count_) / total_ * 100.0);
+    }
+    void setCaption(const QString& text) override { whole_.setCaption(text); }
+    void setRowCaption(int line, int) override { whole_.setRowCaption(offset_ + line, total_); }
+
+  private:
+    ProgressSink& whole_;
+    int total_;
+    int offset_ = 0;
+    int count_ = 0;
+};
+}  // namespace
+
+StatementFileReader::StatementFileReader(const QString& path)
+    : path_(path.toStdString()), buffer_(kReadBlock) {
+    fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) throw std::runtime_error("cannot read " + path_ + ": " + std::strerror(errno));
+    struct stat st {};
+    if (fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        throw std::runtime_error("cannot read " + path_ + ": it is a folder, not a statement file");
+    }
+}
+
+StatementFileReader::~StatementFileReader() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void StatementFileReader::failAt(const std::string& what) const {
+    throw std::runtime_error(path_ + " line " + std::to_string(line_) + ": " + what);
+}
+
+bool StatementFileReader::fill() {
+    for (;;) {
+        const ssize_t got = ::read(fd_, buffer_.data(), buffer_.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0)
+            throw std::runtime_error("reading " + path_ + " failed after line " +
+                                     std::to_string(line_) + ": " + std::strerror(errno) +
+                                     "; nothing was executed");
+        at_ = 0;
+        end_ = static_cast<std::size_t>(got);
+        return got > 0;
+    }
+}
+
+bool StatementFileReader::next(std::string& statement) {
     std::string line;
-    int number = 0;
-    while (std::getline(in, line)) {
-        ++number;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        try {
-            statements.append(std::string_view(UnescapeLine(line)));
-        } catch (const std::runtime_error& e) {
-            throw std::runtime_error(path.toStdString() + " line " + std::to_string(number) + ": " +
-                                     e.what());
+    bool any = false;
+    for (;;) {
+        if (at_ == end_ && !fill()) break;
+        any = true;
+        const char* start = buffer_.data() + at_;
+        const auto* stop = static_cast<const char*>(std::memchr(start, '\n', end_ - at_));
+        const std::size_t length = stop ? static_cast<std::size_t>(stop - start) : end_ - at_;
+        if (line.size() + length > kMaxStatementBytes) {
+            ++line_;
+            failAt("the statement is longer than " + std::to_string(kMaxStatementBytes >> 20) +
+                   " MB; is this a statement file?");
+        }
+        line.append(start, length);
+        at_ += length;
+        if (stop) {
+            ++at_;
+            break;
         }
     }
+    if (!any) return false;
+    ++line_;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    try {
+        statement = UnescapeLine(line);
+    } catch (const std::runtime_error& e) {
+        failAt(e.what());
+    }
+    return true;
+}
+
+int StatementFileReader::countRest() {
+    std::string statement;
+    int count = 0;
+    while (next(statement)) ++count;
+    return count;
+}
+
+std::string ShownStatement(std::string_view statement) {
+    constexpr std::size_t kShown = 2000;
+    if (statement.size() <= kShown) return std::string(statement);
+    std::size_t cut = kShown;
+    while (cut > 0 && (static_cast<unsigned char>(statement[cut]) & 0xC0) == 0x80) --cut;
+    return std::string(statement.substr(0, cut)) + "... (" + std::to_string(statement.size()) +
+           " bytes in all)";
+}
+
+ExecutionOutcome ExecuteStatementFile(const QString& path, db::Connection& connection,
+                                      Procedure& proc, ProgressSink& progress, EventPump& pump,
+                                      int& statements, std::string& errorStatement) {
+    statements = StatementFileReader(path).countRest();
+    StatementFileReader reader(path);
+    BatchProgress batchProgress(progress, statements);
+    StatementList batch;
+    std::string statement;
+    int done = 0;
+    while (done < statements) {
+        batch.clear();
+        std::size_t bytes = 0;
+        while (batch.count() < kBatchStatements && bytes < kBatchBytes && reader.next(statement)) {
+            batch.append(std::string_view(statement));
+            bytes += statement.size();
+        }
+        if (batch.count() == 0)
+            throw std::runtime_error(path.toStdString() + " changed while it was executed");
+        batchProgress.startBatch(done, batch.count());
+        ExecutionOutcome outcome =
+            ExecuteStatementList(batch, connection, proc, batchProgress, pump);
+        if (outcome.stoppedBySqlError) {
+            errorStatement.assign(batch.utf8(outcome.errorLine - 1));
+            outcome.errorLine += done;
+            return outcome;
+        }
+        done += batch.count();
+    }
+    return {};
 }
 
 void WriteTypeMappingFile(const QString& path, const TypeMappingList& mappings) {

@@ -152,12 +152,6 @@ int listTables(const Options& o) {
 }
 
 int executeFile(const Options& o, TerminalPrompts& prompts) {
-    RunState state;
-    try {
-        ReadStatementFile(o.executeFile, state.statements);
-    } catch (const std::exception& e) {
-        fail(QString::fromUtf8(e.what()));
-    }
     db::Connection target;
     try {
         OpenTargetConnection(target, o.target);
@@ -167,16 +161,23 @@ int executeFile(const Options& o, TerminalPrompts& prompts) {
     TerminalProgress progress;
     NoEventPump pump;
     Procedure proc(prompts, reportLocation("Form2", "PushButton1_Click"));
-    const ExecutionOutcome outcome =
-        ExecuteStatementList(state.statements, target, proc, progress, pump);
+    int count = 0;
+    std::string failed;
+    ExecutionOutcome outcome;
+    try {
+        outcome = ExecuteStatementFile(o.executeFile, target, proc, progress, pump, count, failed);
+    } catch (const std::exception& e) {
+        progress.setCaption(QString());
+        fail(QString::fromUtf8(e.what()));
+    }
     progress.setCaption(QString());
     if (outcome.stoppedBySqlError) {
         std::cerr << "\nError found.\nStatement " << outcome.errorLine << ": "
-                  << state.statements.utf8(outcome.errorLine - 1) << '\n'
+                  << ShownStatement(failed) << '\n'
                   << TerminalText(outcome.errorText).toStdString() << std::endl;
         return 1;
     }
-    std::cout << state.statements.count() << " lines executed." << std::endl;
+    std::cout << count << " lines executed." << std::endl;
     return prompts.reports() == 0 ? 0 : 1;
 }
 

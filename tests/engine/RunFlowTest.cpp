@@ -1,6 +1,9 @@
 // The run's flow over the real Access provider and Paradox driver, with scripted
 // answers and a scripted preview window.
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -248,12 +251,41 @@ TEST_F(RunFlow, FailingStatementIsReportedAndTheRunGoesOn) {
     run();
     ASSERT_FALSE(h.prompts.reports.isEmpty());
     EXPECT_TRUE(h.prompts.reports[0].contains("PushButton7_Click at line 358"));
-    EXPECT_TRUE(h.prompts.reports[1].contains("PushButton7_Click at line 368"));
-    // CREATE TABLE, CREATE INDEX and each Products row, then the other tables as usual.
-    EXPECT_EQ(h.prompts.reports.size(), 1 + 1 + 10 + kRefusedRows);
+    // Only CREATE TABLE: a table that could not be made gets no index and no rows (none
+    // may go into whatever holds its name); then the other tables as usual.
+    EXPECT_EQ(h.prompts.reports.size(), 1 + kRefusedRows);
     EXPECT_EQ(rowsIn("Orders"), 200 - kRefusedOrders);
     EXPECT_EQ(rowsIn("Customers"), 10 - kRefusedCustomers);
     EXPECT_EQ(h.prompts.messages, QStringList{"Done."});
+}
+
+TEST_F(RunFlow, TableLockedByAnotherWriterKeepsItsRowsAndGetsNoneOfTheRun) {
+    directMode();
+    run();
+    h.prompts.reports.clear();
+    const QString orders = folder.filePath("Orders.db");
+    QFile file(orders);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    // Another program holds the table for the whole second run, which overwrites all.
+    const int fd = ::open(QFile::encodeName(orders).constData(), O_RDWR);
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    ASSERT_EQ(fcntl(fd, F_OFD_SETLK, &lock), 0);
+    h.prompts.answers = {true, true, true, true, true};
+    run();
+    ::close(fd);
+    // Orders: one report (its DROP TABLE names the lock), no row tried; the other tables
+    // are written again as before.
+    const QStringList lockReports = h.prompts.reports.filter("locked by another program");
+    ASSERT_EQ(lockReports.size(), 1) << h.prompts.reports.join("\n---\n").toStdString();
+    EXPECT_TRUE(lockReports[0].contains("PushButton7_Click at line 188"));
+    EXPECT_EQ(h.prompts.reports.size(), 1 + kRefusedCustomers);
+    file.seek(0);
+    EXPECT_EQ(file.readAll(), before);
+    EXPECT_EQ(rowsIn("Customers"), 10 - kRefusedCustomers);
+    EXPECT_EQ(rowsIn("OrderDetails"), 490);
 }
 
 TEST_F(RunFlow, CleanedTargetNameAlreadyInTheFolderIsAskedFor) {
