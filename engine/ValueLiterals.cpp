@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <stdexcept>
 
 #include "dataaccess/Calendar.h"
 
@@ -74,6 +75,14 @@ LiteralWriter::LiteralWriter(const QLocale& locale)
       timeSep_(QString(timeSeparator_).toStdString()) {}
 
 std::string LiteralWriter::dateLiteral(const db::DateTime& value) const {
+    // Access keeps the years 100 to 9999; a damaged value outside them (or not a number)
+    // has no date to write, and the arithmetic below would overflow on it.
+    constexpr double kFirstSerial = -657434.0;  // 1 January 100
+    constexpr double kEndSerial = 2958466.0;    // 1 January 10000
+    if (!(value.serial >= kFirstSerial && value.serial < kEndSerial))
+        throw std::range_error("The date/time value " + shortest(value.serial) +
+                               " (days since 30 December 1899) lies outside the years 100 to "
+                               "9999 and cannot be written as a date.");
     // Rounded to the second, as the time form shows it.
     double whole = std::trunc(value.serial);
     auto seconds =

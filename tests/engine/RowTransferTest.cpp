@@ -70,6 +70,22 @@ TEST_F(Transfer, LocaleSeparatorsAndThePatterns) {
     EXPECT_EQ(h.state.statements.text(4), "INSERT INTO \"Customers\" VALUES(4,NULL)");
 }
 
+TEST_F(Transfer, DateOutsideTheCalendarIsRefusedNotWrapped) {
+    const std::vector<ColumnInfo> cols = {{"D", adDate, 8}};
+    run(QLocale::c(), cols,
+        {{Value(DateTime{1e15})},
+         {Value(DateTime{std::numeric_limits<double>::quiet_NaN()})},
+         {Value(DateTime{-1e300})},
+         {Value(DateTime{2958466.0})},
+         {Value(at(9999, 12, 31, 23, 59, 59))}},
+        {});
+    ASSERT_EQ(h.prompts.reports.size(), 4);
+    for (const QString& report : h.prompts.reports)
+        EXPECT_TRUE(report.contains("lies outside the years 100 to 9999")) << report.toStdString();
+    EXPECT_EQ(h.state.statements.text(4),
+              "INSERT INTO \"Customers\" VALUES(4,'12/31/9999 23:59:59')");
+}
+
 TEST_F(Transfer, TextIsWrittenAsItsText) {
     const std::vector<ColumnInfo> cols = {{"T", adVarWChar, 50}, {"N", adInteger, 4}};
     run(QLocale(QLocale::English, QLocale::UnitedStates), cols,
