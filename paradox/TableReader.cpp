@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <thread>
 
 #include "paradox/ByteOrder.h"
 #include "paradox/DriverError.h"
@@ -13,9 +15,42 @@
 
 namespace velmora::paradox {
 
+namespace {
+// A table another program is writing may be read between two of its changes; a reader
+// that finds it half-changed tries again for this long.
+constexpr auto kWriterWait = std::chrono::milliseconds(2000);
+constexpr auto kWriterRetry = std::chrono::milliseconds(20);
+
+struct BeingWritten {};
+}  // namespace
+
 TableReader::TableReader(const TableFiles& files) : files_(files) {
     fd_ = ::open(files.db.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0) failSystem("Opening table " + inQuotes(files.name), errno);
+    const auto giveUp = std::chrono::steady_clock::now() + kWriterWait;
+    for (retrying_ = true;;) {
+        try {
+            readChain();
+            break;
+        } catch (const BeingWritten&) {
+            if (std::chrono::steady_clock::now() < giveUp) {
+                std::this_thread::sleep_for(kWriterRetry);
+                continue;
+            }
+            ::close(fd_);
+            failBeingWritten();
+        } catch (...) {
+            ::close(fd_);  // the destructor does not run for a constructor that throws
+            throw;
+        }
+    }
+    retrying_ = false;
+    buffer_.resize(static_cast<std::size_t>(info_.blockSize));
+}
+
+void TableReader::readChain() {
+    chain_.clear();
+    records_ = 0;
     struct stat st {};
     fstat(fd_, &st);
     const auto size = static_cast<std::uint64_t>(st.st_size);
@@ -27,7 +62,7 @@ TableReader::TableReader(const TableFiles& files) : files_(files) {
         static_cast<std::size_t>(std::max<int>(headerSize, sizeof start)));
     if (static_cast<std::uint64_t>(header.size()) > size) damaged("the header is cut off");
     readAt(header.data(), header.size(), 0);
-    info_ = parseTableHeader(header.data(), header.size(), files.name);
+    info_ = parseTableHeader(header.data(), header.size(), files_.name);
 
     const std::uint64_t blocks = (size - static_cast<std::uint64_t>(info_.headerSize)) /
                                  static_cast<std::uint64_t>(info_.blockSize);
@@ -53,7 +88,18 @@ TableReader::TableReader(const TableFiles& files) : files_(files) {
         records_ += records;
         number = getLe16(head + hdr::kBlockNext);
     }
-    buffer_.resize(static_cast<std::size_t>(info_.blockSize));
+}
+
+bool TableReader::lockedByWriter() const {
+    struct flock probe {};
+    probe.l_type = F_RDLCK;
+    probe.l_whence = SEEK_SET;
+    return fcntl(fd_, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+}
+
+void TableReader::failBeingWritten() const {
+    fail("The table " + inQuotes(files_.name) +
+         " is being written by another program; try again when it has finished.");
 }
 
 TableReader::~TableReader() {
@@ -62,6 +108,12 @@ TableReader::~TableReader() {
 }
 
 void TableReader::damaged(const std::string& why) const {
+    // What looks like damage in a table another program is writing is its next change
+    // half seen.
+    if (lockedByWriter()) {
+        if (retrying_) throw BeingWritten{};
+        failBeingWritten();
+    }
     fail("The table " + inQuotes(files_.name) + " cannot be read: " + why + ".");
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Reading a table with plain reads, following its chain of data blocks: records come in
 // key order for keyed tables, in insertion order otherwise. Any number of readers may
-// work beside a writer.
+// work beside a writer; a table that looks damaged while another program holds its write
+// lock is read again for a short while, and is reported as being written, never as damaged.
 
 #include <cstdint>
 #include <string>
@@ -35,6 +36,9 @@ class TableReader {
     int blobFile();
 
   private:
+    void readChain();
+    bool lockedByWriter() const;
+    [[noreturn]] void failBeingWritten() const;
     void readAt(void* buffer, std::size_t length, std::uint64_t at) const;
     [[noreturn]] void damaged(const std::string& why) const;
 
@@ -43,6 +47,7 @@ class TableReader {
     int fd_ = -1;
     int mbFd_ = -1;
     bool mbTried_ = false;
+    bool retrying_ = false;
     std::vector<ChainBlock> chain_;
     std::int64_t records_ = 0;
     std::vector<std::uint8_t> buffer_;

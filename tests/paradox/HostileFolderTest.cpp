@@ -189,3 +189,34 @@ TEST(HostileFolder, WriterKilledAtAnyMomentLeavesConsistentTables) {
     for (const auto& entry : fs::directory_iterator(folder.path()))
         EXPECT_EQ(entry.path().string().find("~new"), std::string::npos) << entry.path();
 }
+
+// A reader meets a table in the middle of a change: a link already points at a block the
+// file does not hold yet. While the writer holds its lock that is not damage.
+TEST(HostileFolder, ReaderOfATableBeingWrittenWaitsAndNeverCallsItDamaged) {
+    ScratchFolder folder;
+    Target writer(folder.path());
+    createKeyed(writer, "T");
+    for (int k = 0; k < 40; ++k) writer.run(row("T", k));  // 3 blocks of 2 KB
+    const fs::path db = folder.path() / "T.db";
+    const auto size = fs::file_size(db);
+    auto linkLastBlockPastTheEnd = [&](bool past) {
+        std::fstream f(db, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(static_cast<std::streamoff>(size - 2048));
+        f.write(past ? "\x04\x00" : "\x00\x00", 2);
+    };
+    linkLastBlockPastTheEnd(true);
+    Target reader(folder.path());
+    EXPECT_NE(
+        errorOf(reader, R"(SELECT COUNT(*) FROM "T")").find("is being written by another program"),
+        std::string::npos);
+    std::thread finish([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        linkLastBlockPastTheEnd(false);
+    });
+    EXPECT_EQ(reader.count("T"), 40);
+    finish.join();
+    writer.connection.close();  // without a writer the same state is damage
+    linkLastBlockPastTheEnd(true);
+    EXPECT_NE(errorOf(reader, R"(SELECT COUNT(*) FROM "T")").find("points past the end"),
+              std::string::npos);
+}
