@@ -4,6 +4,7 @@
 #include <mdbtools.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "access/FormatError.h"
@@ -49,6 +50,17 @@ void PageFile::read(std::uint32_t number, std::vector<std::uint8_t>& out) const 
         throw FormatError("page " + std::to_string(number) +
                           " lies past the end of the file (is it cut short?)");
     MdbHandle* h = mdb(handle_);
+    // libmdb prints "offset ... is beyond EOF" to standard error for a file that shrank
+    // after it was opened; it is asked only for pages the file still holds.
+    if (image_.decrypted.empty()) {
+        struct stat info {};
+        const std::uint64_t end = (static_cast<std::uint64_t>(number) + 1) * format_->pageSize;
+        if (fstat(fileno(h->f->stream), &info) != 0 ||
+            static_cast<std::uint64_t>(info.st_size) < end)
+            throw FormatError(
+                "page " + std::to_string(number) +
+                " lies past the end of the file (was it cut short while it was read?)");
+    }
     if (mdb_read_pg(h, number) != h->fmt->pg_size)
         throw FormatError("page " + std::to_string(number) + " cannot be read");
     out.assign(h->pg_buf, h->pg_buf + format_->pageSize);

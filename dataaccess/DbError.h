@@ -15,6 +15,12 @@ constexpr long kObjectClosed = 3704;
 constexpr long kObjectOpen = 3705;
 constexpr long kNoCurrentRecord = 3021;
 constexpr long kItemNotFound = 3265;
+// Faults of the target that end the table being written, as Windows numbers them: another
+// program holds it (lock violation), and, which ends every later table too, the disk is
+// full or the folder is gone (path not found).
+constexpr long kTargetLocked = -2147024863;
+constexpr long kTargetFull = -2147024784;
+constexpr long kTargetGone = -2147024893;
 }  // namespace errc
 
 class DbError : public std::runtime_error {

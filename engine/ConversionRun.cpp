@@ -84,6 +84,7 @@ void ConversionRun::start() {
         proc.step(140, [&] { OpenTargetConnection(*state_.targetConnection, in.paradoxFolder()); });
 
     const LiteralWriter literals(locale_);
+    bool targetLost = false;
     for (int position = static_cast<int>(state_.sourceTables.size()) - 1; position >= 0;
          --position) {
         // Without a target, statements that go straight to it would each fail in turn;
@@ -143,6 +144,7 @@ void ConversionRun::start() {
                     stats_.rowsDispatched += counts.rowsDispatched;
                     stats_.rowsFailed += counts.rowsFailed;
                     ++stats_.tablesProcessed;
+                    targetLost = counts.targetLost;
                 }
                 proc.step(498, [&] { sourceRows.close(); });
             }
@@ -153,6 +155,7 @@ void ConversionRun::start() {
             }
         }
         proc.step(510, [&] { host_.progress.setCaption(QString()); });
+        if (targetLost) break;  // every later table would meet the same fault
     }
 
     if (proc.test(516, [&] { return in.previewEnabled() && in.previewPerFile(); })) {

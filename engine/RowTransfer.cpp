@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "dataaccess/DbError.h"
 #include "engine/Dispatch.h"
 #include "engine/TargetNames.h"
 
@@ -18,6 +19,26 @@ std::vector<FieldKind> fieldKinds(int count, const FieldRoles& roles) {
     for (int ordinal : roles.BinaryFields)
         if (ordinal < count) kinds[static_cast<std::size_t>(ordinal)] = FieldKind::Binary;
     return kinds;
+}
+
+bool endsTheTable(long number) {
+    return number == db::errc::kTargetLocked || number == db::errc::kTargetFull ||
+           number == db::errc::kTargetGone;
+}
+
+// Sends one row's statement; a fault that ends the table is rethrown saying how far it got.
+void dispatchRow(const std::string& statement, const QString& targetName, std::int64_t written,
+                 std::int64_t rowCount, RunHost& host, RunState& state, long& endedBy) {
+    try {
+        DispatchStatement(statement, host.inputs, state);
+    } catch (const db::DbError& e) {
+        if (!endsTheTable(e.number())) throw;
+        endedBy = e.number();
+        throw db::DbError(e.number(),
+                          e.description() + " Table " + QuoteIdentifier(targetName).toStdString() +
+                              " stopped after " + std::to_string(written) + " of " +
+                              std::to_string(rowCount) + " rows; the other rows were not sent.");
+    }
 }
 
 }  // namespace
@@ -71,10 +92,18 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
         }
         statement.resize(statement.size() - 2);
         statement += ')';
-        if (proc.step(490, [&] { DispatchStatement(statement, host.inputs, state); }))
+        long endedBy = 0;
+        if (proc.step(490, [&] {
+                dispatchRow(statement, targetName, counts.rowsDispatched, rowCount, host, state,
+                            endedBy);
+            }))
             ++counts.rowsDispatched;
         else
             ++counts.rowsFailed;
+        if (endedBy != 0) {
+            counts.targetLost = endedBy != db::errc::kTargetLocked;
+            return counts;
+        }
         proc.step(492, [&] { sourceRows.moveNext(); });
         ++rowNumber;
     } while (!proc.test(496, [&] { return sourceRows.eof(); }));

@@ -15,9 +15,13 @@ namespace velmora {
 struct TransferCounts {
     std::int64_t rowsDispatched = 0;
     std::int64_t rowsFailed = 0;
+    // The target failed in a way that ends every later table too (full disk, folder gone).
+    bool targetLost = false;
 };
 
-// Steps 374 to 496 of the run. Moves the progress bar once per row.
+// Steps 374 to 496 of the run. Moves the progress bar once per row. A fault of the target
+// that ends the table (full disk, folder gone, table held by another program) is reported
+// once, saying how far the table got, and its remaining rows are not sent.
 TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows,
                             const FieldRoles& roles, const LiteralWriter& literals, Procedure& proc,
                             RunHost& host, RunState& state);

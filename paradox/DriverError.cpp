@@ -35,7 +35,11 @@ std::string reasonFor(int errorNumber) {
 }  // namespace
 
 void fail(const std::string& message) {
-    throw db::DbError(db::errc::kProviderFailure, std::string(kPrefix) + message);
+    fail(db::errc::kProviderFailure, message);
+}
+
+void fail(long number, const std::string& message) {
+    throw db::DbError(number, std::string(kPrefix) + message);
 }
 
 void failSyntax(std::string_view statement, std::size_t offset, const std::string& message) {
@@ -46,7 +50,9 @@ void failSyntax(std::string_view statement, std::size_t offset, const std::strin
 }
 
 void failSystem(const std::string& action, int errorNumber) {
-    fail(action + " failed: " + reasonFor(errorNumber) + ".");
+    const bool full = errorNumber == ENOSPC || errorNumber == EDQUOT || errorNumber == EFBIG;
+    fail(full ? db::errc::kTargetFull : db::errc::kProviderFailure,
+         action + " failed: " + reasonFor(errorNumber) + ".");
 }
 
 std::string inQuotes(std::string_view name) {

@@ -8,6 +8,8 @@
 namespace velmora::paradox {
 
 [[noreturn]] void fail(const std::string& message);
+// With the number of a fault that ends the table (db::errc::kTargetLocked and the like).
+[[noreturn]] void fail(long number, const std::string& message);
 // A syntax error names the 1-based character position of the offending token.
 [[noreturn]] void failSyntax(std::string_view statement, std::size_t offset,
                              const std::string& message);

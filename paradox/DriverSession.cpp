@@ -1,9 +1,12 @@
 #include "paradox/DriverSession.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 
 #include "dataaccess/AdoTypes.h"
+#include "dataaccess/DbError.h"
 #include "paradox/CreateIndex.h"
 #include "paradox/CreateTable.h"
 #include "paradox/DriverError.h"
@@ -36,6 +39,20 @@ std::unique_ptr<db::RowCursor> DriverSession::query(std::string_view text) {
 }
 
 std::unique_ptr<db::RowCursor> DriverSession::run(std::string_view text) {
+    try {
+        return runParsed(text);
+    } catch (const db::DbError& e) {
+        // Whatever failed, a folder that is gone is the cause, and every later statement
+        // will meet it too.
+        struct stat st {};
+        if (e.number() != db::errc::kTargetGone && ::stat(folder_.c_str(), &st) != 0)
+            fail(db::errc::kTargetGone,
+                 "The folder " + inQuotes(folder_.string()) + " no longer exists.");
+        throw;
+    }
+}
+
+std::unique_ptr<db::RowCursor> DriverSession::runParsed(std::string_view text) {
     sql::parseStatement(text, statement_);
     switch (statement_.kind) {
         case sql::StatementKind::Insert:

@@ -28,6 +28,7 @@ class DriverSession final : public db::Session {
 
   private:
     std::unique_ptr<db::RowCursor> run(std::string_view text);
+    std::unique_ptr<db::RowCursor> runParsed(std::string_view text);
     void insert(std::string_view text);
     void createTable(std::string_view text);
     void createIndex();

@@ -11,6 +11,7 @@
 #include <thread>
 #include <utility>
 
+#include "dataaccess/DbError.h"
 #include "paradox/DriverError.h"
 
 namespace velmora::paradox {
@@ -39,8 +40,9 @@ void lockForWriting(int fd, const std::string& label) {
         if ((error != EAGAIN && error != EACCES) || std::chrono::steady_clock::now() >= giveUp) {
             close(fd);
             if (error == EAGAIN || error == EACCES)
-                fail("The table file " + inQuotes(label) +
-                     " is locked by another program; nothing was changed.");
+                fail(db::errc::kTargetLocked,
+                     "The table file " + inQuotes(label) +
+                         " is locked by another program; nothing was changed.");
             failSystem("Locking " + inQuotes(label), error);
         }
         std::this_thread::sleep_for(kLockRetry);

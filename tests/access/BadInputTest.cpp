@@ -237,3 +237,31 @@ TEST(QueriesAndLinks, AreListedButNotRead) {
 
 }  // namespace
 }  // namespace velmora::access::testing
+
+namespace velmora::access::testing {
+
+// A database cut short while it is read: every read past the new end is a clear error of
+// ours, and nothing of libmdb's reaches the terminal.
+TEST(DamagedDatabase, FileCutShortWhileReadFailsQuietly) {
+    const auto sample = contentsOf(VELMORA_SAMPLE_DATABASE);
+    ScratchFolder folder;
+    const fs::path file = folder.path() / "cut.mdb";
+    writeFile(file, sample.data(), sample.size());
+    db::Connection connection;
+    connection.open(connectionStringFor(file));
+    fs::resize_file(file, 4096 * 3);
+    ::testing::internal::CaptureStderr();
+    std::string error;
+    try {
+        db::Recordset rs;
+        rs.open("SELECT * FROM `Order Details`", connection);
+        for (; !rs.eof(); rs.moveNext())
+            for (int i = 0; i < rs.fields().count(); ++i) (void)rs.fields()[i].value();
+    } catch (const db::DbError& e) {
+        error = e.description();
+    }
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_NE(error.find("lies past the end of the file"), std::string::npos) << error;
+}
+
+}  // namespace velmora::access::testing

@@ -13,6 +13,7 @@
 #include "dataaccess/Recordset.h"
 #include "engine/ConversionRun.h"
 #include "engine/TargetNames.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestHosts.h"
 
 using namespace velmora;
@@ -286,6 +287,29 @@ TEST_F(RunFlow, TableLockedByAnotherWriterKeepsItsRowsAndGetsNoneOfTheRun) {
     EXPECT_EQ(file.readAll(), before);
     EXPECT_EQ(rowsIn("Customers"), 10 - kRefusedCustomers);
     EXPECT_EQ(rowsIn("OrderDetails"), 490);
+}
+
+TEST_F(RunFlow, FullDiskEndsTheRunWithOneReport) {
+    directMode();
+    run();
+    h.prompts.reports.clear();
+    const QString orders = folder.filePath("Orders.db");
+    QFile file(orders);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    h.prompts.answers = {true, true, true, true, true};
+    {
+        // Room for the new tables' headers (2 KB), none for a data block: the first table
+        // the run writes fails at its first row.
+        test::FileSizeLimit full(2048);
+        run();
+    }
+    ASSERT_EQ(h.prompts.reports.size(), 1) << h.prompts.reports.join("\n---\n").toStdString();
+    EXPECT_TRUE(h.prompts.reports[0].contains("stopped after 0 of 16 rows"))
+        << h.prompts.reports[0].toStdString();
+    EXPECT_EQ(h.prompts.messages.last(), "Done.");
+    file.seek(0);
+    EXPECT_EQ(file.readAll(), before) << "the run ended before it reached Orders";
 }
 
 TEST_F(RunFlow, CleanedTargetNameAlreadyInTheFolderIsAskedFor) {

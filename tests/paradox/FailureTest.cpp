@@ -3,7 +3,6 @@
 // stay readable, and a refused statement changes no byte.
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -14,32 +13,14 @@
 #include "paradox/TableCheck.h"
 #include "paradox/TableFiles.h"
 #include "tests/paradox/ParadoxTestSupport.h"
+#include "tests/support/FileSizeLimit.h"
 
 using namespace velmora;
 using namespace velmora::paradox::test;
+using velmora::test::FileSizeLimit;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Lets no file of this process grow past `bytes` while it lives, as a full disk would.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-
-  private:
-    rlimit saved_{};
-    void (*previousHandler_)(int) = nullptr;
-};
 
 void createKeyed(Target& target, const std::string& name) {
     target.run("CREATE TABLE \"" + name + "\"(\"K\" INT, \"A\" TEXT(100), \"M\" MEMO)");
