@@ -10,6 +10,7 @@
 #include <chrono>
 #include <csignal>
 
+#include "dataaccess/DbError.h"
 #include "paradox/TableCheck.h"
 #include "paradox/TableFiles.h"
 #include "tests/paradox/ParadoxTestSupport.h"
@@ -161,4 +162,34 @@ TEST(Failure, TableIsLockedFromItsCreationUntilTheWriterIsDone) {
     first.connection.close();
     second.run(R"(DROP TABLE "T")");
     EXPECT_TRUE(paradox::tableNames(folder.path()).empty());
+}
+
+// The faults that end a table carry their own numbers, so the run can stop the table (or
+// itself) with one report instead of one per row.
+TEST(Failure, FaultsThatEndATableAreNumbered) {
+    ScratchFolder outer;
+    const fs::path folder = outer.path() / "target";
+    fs::create_directory(folder);
+    Target target(folder);
+    createKeyed(target, "T");
+    target.run(row(1));
+    Target other(folder);
+    auto numberOf = [](Target& t, const std::string& statement) {
+        try {
+            t.run(statement);
+        } catch (const db::DbError& e) {
+            return e.number();
+        }
+        return 0L;
+    };
+    EXPECT_EQ(numberOf(other, row(2)), db::errc::kTargetLocked);
+    {
+        FileSizeLimit full(fs::file_size(folder / "T.db"));
+        long number = 0;
+        for (int k = 2; k < 100 && number == 0; ++k) number = numberOf(target, row(k));
+        EXPECT_EQ(number, db::errc::kTargetFull);
+    }
+    fs::remove_all(folder);
+    EXPECT_EQ(numberOf(target, row(101)), db::errc::kTargetGone);
+    EXPECT_NE(errorOf(target, row(102)).find("no longer exists"), std::string::npos);
 }
