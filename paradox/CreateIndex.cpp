@@ -123,6 +123,7 @@ std::unique_ptr<WritableTable> createPrimaryIndex(const fs::path& folder, const 
     ::unlink(newDb.c_str());
     ::unlink(newPx.c_str());
     std::unique_ptr<WritableTable> table;
+    bool tableRenamed = false;
     try {
         writeNewFile(newDb, header, name);
         writeNewFile(newPx, buildIndexHeader(info, px.filename().string()), name);
@@ -134,16 +135,17 @@ std::unique_ptr<WritableTable> createPrimaryIndex(const fs::path& folder, const 
             table->insert(record.data(), none, 0);
         }
         // The new files stay open and locked while they take the old names, so no other
-        // writer comes between.
-        if (::rename(newPx.c_str(), px.c_str()) != 0)
+        // writer comes between. The table first: from then on the table is keyed, and a
+        // complete index waits beside it until it takes its name too; if this is killed in
+        // between, the next writer finishes it (WritableTable).
+        if (::rename(newDb.c_str(), files.db.c_str()) != 0)
             failSystem("Creating the primary index of " + inQuotes(name), errno);
-        if (::rename(newDb.c_str(), files.db.c_str()) != 0) {
-            const int error = errno;
-            ::unlink(px.c_str());
-            failSystem("Creating the primary index of " + inQuotes(name), error);
-        }
+        tableRenamed = true;
+        if (::rename(newPx.c_str(), px.c_str()) != 0)  // the next writer adopts the index
+            failSystem("Creating the primary index of " + inQuotes(name), errno);
     } catch (...) {
         table.reset();
+        if (tableRenamed) throw;
         ::unlink(newDb.c_str());
         ::unlink(newPx.c_str());
         throw;

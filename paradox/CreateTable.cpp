@@ -170,6 +170,21 @@ void writeNewFile(const std::filesystem::path& path, const std::vector<std::uint
     }
 }
 
+void publishNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes,
+                    const std::string& label) {
+    const std::filesystem::path temporary = std::filesystem::path(path).concat(kUnfinishedSuffix);
+    unlinkQuietly(temporary);  // left by a writer that was killed
+    writeNewFile(temporary, bytes, label);
+    const int linked = ::link(temporary.c_str(), path.c_str());
+    const int error = errno;
+    unlinkQuietly(temporary);
+    if (linked == 0) return;
+    if (error == EEXIST)
+        fail("The file " + inQuotes(path.filename().string()) + " is in the way of table " +
+             inQuotes(label) + ".");
+    failSystem("Creating table " + inQuotes(label), error);
+}
+
 void createTableFiles(const std::filesystem::path& folder, const std::string& name,
                       const TableInfo& info) {
     checkFolderWritable(folder);
@@ -185,11 +200,14 @@ void createTableFiles(const std::filesystem::path& folder, const std::string& na
             fail("The file " + inQuotes(file) + " of an earlier table " + inQuotes(name) +
                  " is still in the folder; remove it before creating the table.");
     }
+    // Each file appears whole under its name; the .db, which makes the table exist, first,
+    // so a kill in between leaves a table whose memo values cannot be stored yet, not an
+    // orphan .mb that would stand in the way of the table's next creation.
     const std::filesystem::path db = folder / (name + ".db");
-    writeNewFile(db, buildTableHeader(info, name + ".db"), name);
+    publishNewFile(db, buildTableHeader(info, name + ".db"), name);
     if (hasBlobs) {
         try {
-            writeNewFile(folder / (name + ".mb"), buildBlobHeader(), name);
+            publishNewFile(folder / (name + ".mb"), buildBlobHeader(), name);
         } catch (...) {
             unlinkQuietly(db);
             throw;

@@ -42,6 +42,10 @@ TableInfo defineTable(const sql::Statement& statement, std::string_view text);
 void createTableFiles(const std::filesystem::path& folder, const std::string& name,
                       const TableInfo& info);
 
+// Creates a file that must not exist yet with `bytes` as its content, written under a
+// temporary name first so that it never appears part written.
+void publishNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes,
+                    const std::string& label);
 // Creates a file that must not exist yet with `bytes` as its content.
 void writeNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes,
                   const std::string& label);

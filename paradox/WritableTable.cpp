@@ -28,16 +28,17 @@ std::vector<std::uint8_t> snapshot(const MappedFile& file, std::size_t length) {
 }  // namespace
 
 WritableTable::WritableTable(const TableFiles& files) : files_(files) {
-    removeUnfinishedRebuilds();
     db_.open(files.db, kReserve, files.name);
     info_ = parseTableHeader(db_.data(), db_.size(), files.name);
+    if (info_.keyed() && files_.px.empty()) adoptFinishedIndex();
+    removeUnfinishedRebuilds();
     perBlock_ = info_.recordsPerBlock();
     const bool dataRepaired = recoverData();
     if (info_.keyed()) {
-        if (files.px.empty())
+        if (files_.px.empty())
             fail("The primary index file (.px) of the keyed table " + inQuotes(files.name) +
                  " is missing; the table cannot be changed.");
-        px_.open(files.px, kReserve, files.name);
+        px_.open(files_.px, kReserve, files.name);
         const bool indexCut = cutUncountedIndexBlocks();
         order_.emplace(info_);
         index_.emplace(px_, *order_, files.name);
@@ -47,6 +48,18 @@ WritableTable::WritableTable(const TableFiles& files) : files_(files) {
     scratch_.resize(static_cast<std::size_t>(info_.recordSize) *
                     static_cast<std::size_t>(perBlock_ + 1));
     dbSnapshot_ = snapshot(db_, kDbSnapshot);
+}
+
+// CREATE INDEX renames the complete keyed table into place before its complete index: a
+// keyed table without its index, with the new index beside it, was left between the two.
+void WritableTable::adoptFinishedIndex() {
+    const std::filesystem::path px = files_.db.parent_path() / (files_.db.stem().string() + ".px");
+    const std::filesystem::path finished = std::filesystem::path(px).concat(kUnfinishedSuffix);
+    if (::access(finished.c_str(), F_OK) != 0) return;
+    const int fd = openLockedForWriting(finished, files_.name);
+    const int renamed = ::rename(finished.c_str(), px.c_str());
+    ::close(fd);
+    if (renamed == 0) files_.px = px;
 }
 
 // A killed CREATE INDEX leaves its unfinished files; whoever can lock them owns them.

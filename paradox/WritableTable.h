@@ -67,6 +67,7 @@ class WritableTable {
     void storeBlobs(std::uint8_t* record, const std::vector<PendingBlob>& blobs);
     void finishStatement(std::uint32_t autoIncrement);
     void resetToEmpty();
+    void adoptFinishedIndex();
     void removeUnfinishedRebuilds() const;
     bool recoverData();
     bool cutUncountedIndexBlocks();

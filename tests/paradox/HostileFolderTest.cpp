@@ -126,6 +126,25 @@ TEST(HostileFolder, UncountedTrailingBlockIsCutBeforeAppending) {
     EXPECT_EQ(readWithPxlib(folder.path() / "T.db").rows.size(), 60u);
 }
 
+// A CREATE INDEX killed between its two renames: the keyed table is in place, its complete
+// index still under the temporary name. The next writer puts it in place.
+TEST(HostileFolder, IndexLeftBesideItsKeyedTableIsAdopted) {
+    ScratchFolder folder;
+    {
+        Target target(folder.path());
+        target.run(R"(CREATE TABLE "T"("K" INT, "A" TEXT(40), "M" MEMO))");
+        for (int k = 0; k < 30; ++k) target.run(row("T", k));
+        target.run(R"(CREATE INDEX "T" ON "T" ("K") WITH PRIMARY)");
+    }
+    fs::rename(folder.path() / "T.px", folder.path() / "T.px.~new");
+    Target target(folder.path());
+    target.run(row("T", 30));
+    EXPECT_TRUE(fs::exists(folder.path() / "T.px"));
+    EXPECT_FALSE(fs::exists(folder.path() / "T.px.~new"));
+    EXPECT_EQ(paradox::checkTable(folder.path(), "T"), std::vector<std::string>{});
+    EXPECT_EQ(target.count("T"), 31);
+}
+
 namespace {
 
 // The writer of the kill test: three tables, one made keyed by a rebuild part way, rows
