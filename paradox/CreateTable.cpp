@@ -96,6 +96,13 @@ void unlinkQuietly(const std::filesystem::path& path) {
     ::unlink(path.c_str());
 }
 
+bool lockQuietly(int fd) {
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    return fcntl(fd, F_OFD_SETLK, &lock) == 0;
+}
+
 }  // namespace
 
 void checkFolderWritable(const std::filesystem::path& folder) {
@@ -151,6 +158,7 @@ void writeNewFile(const std::filesystem::path& path, const std::vector<std::uint
                  inQuotes(label) + ".");
         failSystem("Creating table " + inQuotes(label), errno);
     }
+    lockQuietly(fd);  // a file being made is no leftover (removeAbandonedNewFiles)
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -183,6 +191,29 @@ void publishNewFile(const std::filesystem::path& path, const std::vector<std::ui
         fail("The file " + inQuotes(path.filename().string()) + " is in the way of table " +
              inQuotes(label) + ".");
     failSystem("Creating table " + inQuotes(label), error);
+}
+
+void removeAbandonedNewFiles(const std::filesystem::path& folder) {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+        const std::string file = entry.path().filename().string();
+        if (file.size() <= kUnfinishedSuffix.size() ||
+            !sameNameIgnoringCase(
+                std::string_view(file).substr(file.size() - kUnfinishedSuffix.size()),
+                kUnfinishedSuffix))
+            continue;
+        const std::filesystem::path base =
+            folder / file.substr(0, file.size() - kUnfinishedSuffix.size());
+        const std::string extension = base.extension().string();
+        // A new .px beside a keyed table is adopted by the table's next writer.
+        if (!sameNameIgnoringCase(extension, ".db") && !sameNameIgnoringCase(extension, ".mb"))
+            continue;
+        if (::access(base.c_str(), F_OK) == 0) continue;  // the table's writer sees to it
+        const int fd = ::open(entry.path().c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        if (lockQuietly(fd)) unlinkQuietly(entry.path());
+        ::close(fd);
+    }
 }
 
 void createTableFiles(const std::filesystem::path& folder, const std::string& name,

@@ -50,6 +50,10 @@ void publishNewFile(const std::filesystem::path& path, const std::vector<std::ui
 void writeNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes,
                   const std::string& label);
 
+// Removes new .db and .mb files that a CREATE TABLE killed part way left, and that no one
+// is still making; the files of existing tables are left to their writers.
+void removeAbandonedNewFiles(const std::filesystem::path& folder);
+
 // Throws when the folder cannot take new or changed files.
 void checkFolderWritable(const std::filesystem::path& folder);
 

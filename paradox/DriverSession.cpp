@@ -22,7 +22,9 @@ constexpr std::size_t kOpenTables = 8;
 }
 
 DriverSession::DriverSession(std::filesystem::path folder)
-    : folder_(std::move(folder)), watch_(folder_) {}
+    : folder_(std::move(folder)), watch_(folder_) {
+    removeAbandonedNewFiles(folder_);
+}
 
 DriverSession::~DriverSession() = default;
 

@@ -65,7 +65,7 @@ void WritableTable::adoptFinishedIndex() {
 // A killed CREATE INDEX leaves its unfinished files; whoever can lock them owns them.
 void WritableTable::removeUnfinishedRebuilds() const {
     const std::filesystem::path stem = files_.db.parent_path() / files_.db.stem();
-    for (const char* extension : {".db", ".px"}) {
+    for (const char* extension : {".db", ".px", ".mb"}) {
         const std::filesystem::path leftover =
             std::filesystem::path(stem).concat(extension).concat(kUnfinishedSuffix);
         if (::access(leftover.c_str(), F_OK) != 0) continue;
@@ -421,7 +421,8 @@ void WritableTable::insertKeyed(std::uint8_t* record, const std::vector<PendingB
     std::uint8_t* added = block(number);
     const std::uint16_t next = getLe16(b + hdr::kBlockNext);
     // The new block is complete before the chain reaches it; rows move out of the full
-    // block only after that, so a kill never loses one.
+    // block only after that, so a kill never loses one (in a split in the middle of the
+    // table it may leave one shown twice, which the check then finds).
     const int moved = n + 1 - keep;
     putLe16(added + hdr::kBlockPrev, target);
     putLe16(added + hdr::kBlockNext, next);
