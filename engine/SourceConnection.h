@@ -11,8 +11,14 @@
 namespace velmora {
 
 // With an empty `file`, the path and password come from the main window's entries.
+// A non-empty password marks the process non-dumpable (engine/SecretMemory.h).
 QString SourceConnectionString(const QString& file, const QString& password,
                                const MainInputs& inputs);
+
+// True when the database at `file` opens only with a password: a Jet database password,
+// or an encrypted .accdb. False for files that open without one, and for files that do
+// not open for another reason (which the real open then reports).
+bool SourceNeedsPassword(const QString& file);
 
 QString ProviderGuidanceMessage();
 
