@@ -268,8 +268,7 @@ int main(int argc, char** argv) {
     TerminalProgress progress;
     NoPointer pointer;
     // A statement file holds every value, as private as the tables would be.
-    StatementFilePreview preview(o.sqlFile,
-                                 !o.sqlFile.isEmpty() && SourceNeedsPassword(o.source));
+    StatementFilePreview preview(o.sqlFile, !o.sqlFile.isEmpty() && SourceNeedsPassword(o.source));
     NoEventPump pump;
     RunHost host{inputs, prompts, progress, pointer, preview, pump};
     ConversionRun run(host, state, QLocale::system(), RunOptions{o.newFolder});
