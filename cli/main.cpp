@@ -169,7 +169,7 @@ int listTables(const Options& o) {
         const auto names = GetSourceTables(o.source, inputs);
         if (!names) fail("Unable to access the database " + o.source);
         db::Connection connection;
-        connection.open(SourceConnectionString(QString(), QString(), inputs).toStdString());
+        OpenSourceConnection(connection, inputs);
         for (const QString& name : *names) {
             db::Recordset rows;
             rows.open(("SELECT * FROM `" + name + u'`').toStdString(), connection);

@@ -69,8 +69,7 @@ void ConversionRun::start() {
     });
     proc.step(130, [&] { source.setCursorLocation(db::ado::adUseClient); });
     proc.step(132, [&] { source.setMode(db::ado::adModeReadWrite); });
-    proc.step(134,
-              [&] { source.open(SourceConnectionString(QString(), QString(), in).toStdString()); });
+    proc.step(134, [&] { OpenSourceConnection(source, in); });
     connectionsOpen = true;
     proc.step(138, [&] { state_.targetConnection->setCursorLocation(db::ado::adUseClient); });
     // Tables that hold data from a protected source are readable by their owner only.

@@ -16,6 +16,12 @@ void WipeText(QString& text) {
     text = QString();
 }
 
+void WipeText(QByteArray& text) {
+    if (text.isDetached() && !text.isEmpty())
+        explicit_bzero(text.data(), static_cast<std::size_t>(text.size()));
+    text = QByteArray();
+}
+
 void WipeText(std::string& text) {
     explicit_bzero(text.data(), text.size());
     text.clear();

@@ -2,6 +2,7 @@
 // Keeping a database password, and the pages it decrypts, out of places other users or
 // later readers could find them: core dumps, and freed memory the program owned.
 
+#include <QByteArray>
 #include <QString>
 #include <string>
 
@@ -15,6 +16,7 @@ void KeepSecretsOutOfCoreDumps();
 // Overwrites the characters of `text` and empties it. A buffer still shared with another
 // QString is left to that owner, which wipes it in turn.
 void WipeText(QString& text);
+void WipeText(QByteArray& text);
 void WipeText(std::string& text);
 
 }  // namespace velmora

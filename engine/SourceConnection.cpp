@@ -3,7 +3,6 @@
 #include <QStringList>
 
 #include "common/AppInfo.h"
-#include "dataaccess/Connection.h"
 #include "dataaccess/DbError.h"
 #include "dataaccess/ProviderDirectory.h"
 #include "engine/SecretMemory.h"
@@ -24,6 +23,21 @@ QString SourceConnectionString(const QString& file, const QString& password,
                QStringLiteral(";JET OLEDB:Database Password=") + secret;
     return QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=") + path +
            QStringLiteral(";JET OLEDB:Database Password=") + secret;
+}
+
+void OpenSourceConnection(db::Connection& connection, const MainInputs& inputs) {
+    QString text = SourceConnectionString(QString(), QString(), inputs);
+    QByteArray utf8 = text.toUtf8();
+    std::string settings(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    WipeText(text);
+    WipeText(utf8);
+    try {
+        connection.open(settings);
+    } catch (...) {
+        WipeText(settings);
+        throw;
+    }
+    WipeText(settings);
 }
 
 bool SourceNeedsPassword(const QString& file) {

@@ -7,6 +7,7 @@
 #include "common/DesktopOpener.h"
 #include "common/MainInputs.h"
 #include "common/Prompts.h"
+#include "dataaccess/Connection.h"
 
 namespace velmora {
 
@@ -14,6 +15,10 @@ namespace velmora {
 // A non-empty password marks the process non-dumpable (engine/SecretMemory.h).
 QString SourceConnectionString(const QString& file, const QString& password,
                                const MainInputs& inputs);
+
+// Opens `connection` on the main window's database with its password; the copies of the
+// connection string made on the way are overwritten afterwards.
+void OpenSourceConnection(db::Connection& connection, const MainInputs& inputs);
 
 // True when the database at `file` opens only with a password: a Jet database password,
 // or an encrypted .accdb. False for files that open without one, and for files that do
