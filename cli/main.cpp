@@ -231,6 +231,19 @@ void obtainPassword(Options& o) {
         o.password = *typed;
 }
 
+// Blanks the value of --password in the process's own argument memory, which is what `ps`
+// and /proc/PID/cmdline show, once it has been parsed: it stays visible only meanwhile.
+void HidePasswordArgument(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        char* value = nullptr;
+        if (std::strcmp(argv[i], "--password") == 0 && i + 1 < argc)
+            value = argv[++i];
+        else if (std::strncmp(argv[i], "--password=", 11) == 0)
+            value = argv[i] + 11;
+        if (value) explicit_bzero(value, std::strlen(value));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -240,6 +253,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("velmora-convert");
     Options o = parse(app);
+    HidePasswordArgument(argc, argv);
     TerminalPrompts prompts(o.overwrite);
     if (!o.executeFile.isEmpty()) return executeFile(o, prompts);
     obtainPassword(o);

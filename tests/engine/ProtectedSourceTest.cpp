@@ -44,7 +44,8 @@ unsigned modeOf(const QString& path) {
 
 struct Outcome {
     int exitCode = -1;
-    QByteArray output;  // standard output and error, or the terminal's transcript
+    QByteArray output;       // standard output and error, or the terminal's transcript
+    QByteArray commandLine;  // as `ps` showed it while a table was being converted
 };
 
 Outcome runWithStdin(const QStringList& args, const QByteArray& input) {
@@ -83,6 +84,10 @@ Outcome runOnTerminal(const QStringList& args, const QByteArray& typed) {
         const ssize_t got = read(master, buffer, sizeof buffer);
         if (got <= 0) break;  // EIO once the converter has closed the terminal
         outcome.output.append(buffer, got);
+        if (outcome.commandLine.isEmpty() && outcome.output.contains("Processing table")) {
+            QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+            if (cmdline.open(QIODevice::ReadOnly)) outcome.commandLine = cmdline.readAll();
+        }
         if (!sent && outcome.output.contains("Password for ")) {
             (void)!write(master, typed.constData(), static_cast<std::size_t>(typed.size()));
             sent = true;
@@ -141,6 +146,11 @@ TEST(ProtectedSource, PasswordFromFileStandardInputAndPrompt) {
          }},
         {"wrong prompt", false,
          [&](const QString& t) { return runOnTerminal(args(t, {}), QByteArray(kWrong) + "\n"); }},
+        // Shown by ps only until it has been read.
+        {"command line", true,
+         [&](const QString& t) {
+             return runOnTerminal(args(t, {"--password", kPassword}), {});
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -148,8 +158,12 @@ TEST(ProtectedSource, PasswordFromFileStandardInputAndPrompt) {
         const Outcome outcome = c.run(target);
         EXPECT_FALSE(outcome.output.contains(kPassword)) << outcome.output.toStdString();
         EXPECT_FALSE(outcome.output.contains(kWrong)) << outcome.output.toStdString();
+        EXPECT_FALSE(outcome.commandLine.contains(kPassword));
         if (QString(c.name).contains("prompt")) {
             EXPECT_TRUE(outcome.output.contains("Password for db2007-enc.accdb: "));
+        }
+        if (QString(c.name) == "command line") {
+            EXPECT_TRUE(outcome.commandLine.contains("--password")) << "not seen while running";
         }
         if (c.correct) {
             EXPECT_EQ(outcome.exitCode, 0) << outcome.output.toStdString();
