@@ -104,7 +104,7 @@ Options parse(const QCoreApplication& app) {
     parser.addOptions({password, passwordFile, overwrite, sql, types, execute, newFolder, list});
     // Every usage error, the parser's too, exits with status 2.
     if (!parser.parse(app.arguments())) fail(parser.errorText());
-    if (parser.isSet("help")) parser.showHelp(0);
+    parser.process(app);  // --help and --help-all
 
     Options o;
     const QStringList args = parser.positionalArguments();
