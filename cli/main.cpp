@@ -47,11 +47,11 @@ field: Access table, field, Access type label and Paradox type, separated by tab
 escaped the same way.
 
 Passwords: --password puts the password on the command line, where every user of this
-computer can read it (ps, /proc), at least until the converter has read it and blanked
-it; use it only where that does not matter. --password-file
-reads the first line of FILE (- for standard input) instead; without either, a database
-that needs a password is asked for it at the terminal, without echo. No message shows
-the password, and the process allows no core dump once it holds one.
+computer can read it (ps, /proc), at least until the converter has read and blanked it;
+use it only where that does not matter. --password-file reads the first line of FILE
+(- for standard input) instead; without either, a database that needs a password is
+asked for it at the terminal, without echo. No message shows the password, and the
+process allows no core dump once it holds one.
 
 Tables written from a password-protected or encrypted database are created readable and
 writable by their owner only (mode 0600; the folder itself is left as it is); other
