@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <chrono>
+#include <functional>
 
 #include "dataaccess/Connection.h"
 #include "engine/ConversionRun.h"
