@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <iterator>
 
+#include "paradox/BlockSize.h"
 #include "paradox/DriverError.h"
 #include "paradox/HeaderLayout.h"
 #include "paradox/HeaderWriter.h"
@@ -18,8 +19,6 @@ namespace velmora::paradox {
 namespace {
 
 constexpr int kMaxFields = 255;
-constexpr int kBlockSizes[] = {2048, 4096, 16384, 32768};
-constexpr int kRecordsPerBlockWanted = 8;
 
 bool isType(std::string_view word, std::initializer_list<std::string_view> names) {
     for (auto name : names)
@@ -130,15 +129,10 @@ TableInfo defineTable(const sql::Statement& statement, std::string_view text) {
         info.fields.push_back(field);
     }
     info.recordSize = offset;
-    const int largest = kBlockSizes[std::size(kBlockSizes) - 1];
-    if (offset > largest - hdr::kBlockHeaderSize)
-        fail("The record of this table would be " + std::to_string(offset) +
-             " bytes long; a Paradox record holds at most " +
-             std::to_string(largest - hdr::kBlockHeaderSize) + " bytes.");
-    for (int size : kBlockSizes) {
-        info.blockSize = size;
-        if ((size - hdr::kBlockHeaderSize) / offset >= kRecordsPerBlockWanted) break;
-    }
+    const BlockChoice blocks =
+        chooseBlockSize(offset, statement.expectedRows, statement.table.text());
+    info.blockSize = blocks.blockSize;
+    info.version = blocks.version;
     return info;
 }
 

@@ -18,8 +18,8 @@
 //   BYTES(n)                                     Bytes n (1..255)
 //   AUTOINCREMENT AUTOINC COUNTER                Autoincrement
 //
-// The block size is the smallest of 2, 4, 16 and 32 KB that holds at least eight records
-// (2 KB, as Borland's level 5 tables use, for records up to 255 bytes).
+// CREATE TABLE "t" (...) ROWS n says how many rows will come; the block size and level
+// follow from the record size and n (paradox/BlockSize.h).
 
 #include <sys/types.h>
 
