@@ -18,7 +18,10 @@ std::string EscapeLine(std::string_view text);
 // Throws std::runtime_error naming the problem for a backslash followed by anything else.
 std::string UnescapeLine(std::string_view line);
 
-void WriteStatementFile(const QString& path, const StatementList& statements);
+// With `ownerOnly` (statements holding data from a protected source) the file is made
+// readable by its owner only.
+void WriteStatementFile(const QString& path, const StatementList& statements,
+                        bool ownerOnly = false);
 void ReadStatementFile(const QString& path, StatementList& statements);
 
 // A statement (one line) longer than this is refused: no Paradox row comes near it, and a

@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <iterator>
 
+#include "paradox/BlockSize.h"
 #include "paradox/DriverError.h"
 #include "paradox/HeaderLayout.h"
 #include "paradox/HeaderWriter.h"
@@ -18,8 +19,6 @@ namespace velmora::paradox {
 namespace {
 
 constexpr int kMaxFields = 255;
-constexpr int kBlockSizes[] = {2048, 4096, 16384, 32768};
-constexpr int kRecordsPerBlockWanted = 8;
 
 bool isType(std::string_view word, std::initializer_list<std::string_view> names) {
     for (auto name : names)
@@ -137,21 +136,16 @@ TableInfo defineTable(const sql::Statement& statement, std::string_view text) {
         info.fields.push_back(field);
     }
     info.recordSize = offset;
-    const int largest = kBlockSizes[std::size(kBlockSizes) - 1];
-    if (offset > largest - hdr::kBlockHeaderSize)
-        fail("The record of this table would be " + std::to_string(offset) +
-             " bytes long; a Paradox record holds at most " +
-             std::to_string(largest - hdr::kBlockHeaderSize) + " bytes.");
-    for (int size : kBlockSizes) {
-        info.blockSize = size;
-        if ((size - hdr::kBlockHeaderSize) / offset >= kRecordsPerBlockWanted) break;
-    }
+    const BlockChoice blocks =
+        chooseBlockSize(offset, statement.expectedRows, statement.table.text());
+    info.blockSize = blocks.blockSize;
+    info.version = blocks.version;
     return info;
 }
 
 void writeNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes,
-                  const std::string& label) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+                  const std::string& label, mode_t mode) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0) {
         if (errno == EEXIST)
             fail("The file " + inQuotes(path.filename().string()) + " is in the way of table " +
@@ -179,10 +173,10 @@ void writeNewFile(const std::filesystem::path& path, const std::vector<std::uint
 }
 
 void publishNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes,
-                    const std::string& label) {
+                    const std::string& label, mode_t mode) {
     const std::filesystem::path temporary = std::filesystem::path(path).concat(kUnfinishedSuffix);
     unlinkQuietly(temporary);  // left by a writer that was killed
-    writeNewFile(temporary, bytes, label);
+    writeNewFile(temporary, bytes, label, mode);
     const int linked = ::link(temporary.c_str(), path.c_str());
     const int error = errno;
     unlinkQuietly(temporary);
@@ -217,7 +211,7 @@ void removeAbandonedNewFiles(const std::filesystem::path& folder) {
 }
 
 void createTableFiles(const std::filesystem::path& folder, const std::string& name,
-                      const TableInfo& info) {
+                      const TableInfo& info, mode_t mode) {
     checkFolderWritable(folder);
     if (!locateTable(folder, name).db.empty())
         fail("The table " + inQuotes(name) + " already exists.");
@@ -235,10 +229,10 @@ void createTableFiles(const std::filesystem::path& folder, const std::string& na
     // so a kill in between leaves a table whose memo values cannot be stored yet, not an
     // orphan .mb that would stand in the way of the table's next creation.
     const std::filesystem::path db = folder / (name + ".db");
-    publishNewFile(db, buildTableHeader(info, name + ".db"), name);
+    publishNewFile(db, buildTableHeader(info, name + ".db"), name, mode);
     if (hasBlobs) {
         try {
-            publishNewFile(folder / (name + ".mb"), buildBlobHeader(), name);
+            publishNewFile(folder / (name + ".mb"), buildBlobHeader(), name, mode);
         } catch (...) {
             unlinkQuietly(db);
             throw;
