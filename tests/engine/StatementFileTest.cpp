@@ -8,7 +8,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-
 namespace {
 
 struct Execution {
