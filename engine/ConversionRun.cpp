@@ -5,6 +5,7 @@
 #include "common/Helpers.h"
 #include "dataaccess/AdoTypes.h"
 #include "engine/AccessCatalog.h"
+#include "engine/ColumnProfile.h"
 #include "engine/Dispatch.h"
 #include "engine/RowTransfer.h"
 #include "engine/SourceConnection.h"
@@ -124,13 +125,21 @@ void ConversionRun::start() {
                                           sourceName);
             });
             // A table that cannot be read gets one report, and no empty table is created.
+            // A first pass over its rows tells the definition what the values need.
+            TableProfile profile;
             if (proc.step(194, [&] {
-                    sourceRows.open(("SELECT * FROM `" + sourceName + u'`').toStdString(), source);
+                    const std::string select =
+                        ("SELECT * FROM `" + sourceName + u'`').toStdString();
+                    db::Recordset firstPass;
+                    firstPass.open(select, source);
+                    profile = ProfileRows(firstPass);
+                    sourceRows.open(select, source);
                 })) {
-                const FieldRoles roles =
-                    BuildTableDefinition(sourceName, target, sourceRows, proc, host_, state_);
+                QString spelled = target;
+                const FieldRoles roles = BuildTableDefinition(sourceName, target, sourceRows, proc,
+                                                              host_, state_, &profile, &spelled);
                 const TransferCounts counts =
-                    TransferRows(target, sourceRows, roles, literals, proc, host_, state_);
+                    TransferRows(spelled, sourceRows, roles, literals, proc, host_, state_);
                 stats_.rowsDispatched += counts.rowsDispatched;
                 stats_.rowsFailed += counts.rowsFailed;
                 ++stats_.tablesProcessed;

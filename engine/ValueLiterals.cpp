@@ -26,6 +26,15 @@ std::string shortest(T value) {
     return std::string(buffer, result.ptr);
 }
 
+// NaN and the infinities are no number literals: the Paradox driver takes them quoted.
+template <typename T>
+void appendFloating(std::string& out, T value) {
+    if (std::isfinite(value))
+        out += shortest(value);
+    else
+        out += '\'' + shortest(value) + '\'';
+}
+
 void appendInteger(std::string& out, std::int64_t value) {
     char buffer[24];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
@@ -116,10 +125,10 @@ void LiteralWriter::appendNumeric(std::string& out, const db::Value& value) cons
             appendInteger(out, value.asInt());
             break;
         case ValueKind::Single:
-            out += shortest(value.asSingle());
+            appendFloating(out, value.asSingle());
             break;
         case ValueKind::Double:
-            out += shortest(value.asDouble());
+            appendFloating(out, value.asDouble());
             break;
         case ValueKind::Currency:
             out += value.asCurrency().toString();

@@ -18,6 +18,9 @@
 //   BYTES(n)                                     Bytes n (1..255)
 //   AUTOINCREMENT AUTOINC COUNTER                Autoincrement
 //
+// After the closing parenthesis, "CODEPAGE n" writes the table's names and text in
+// Windows code page n: 1252 when left out; 1250, 1251, 1253 to 1257 and 874 too.
+//
 // The block size is the smallest of 2, 4, 16 and 32 KB that holds at least eight records
 // (2 KB, as Borland's level 5 tables use, for records up to 255 bytes).
 

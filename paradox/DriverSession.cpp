@@ -165,7 +165,7 @@ void DriverSession::insert(std::string_view text) {
 
 void DriverSession::createTable(std::string_view text) {
     const std::string name = tableName();
-    checkNewTableName(name);
+    checkNewTableName(name, statement_.codePage != 0 ? statement_.codePage : 1252);
     const TableInfo info = defineTable(statement_, text);
     forget(name);
     createTableFiles(folder_, name, info);

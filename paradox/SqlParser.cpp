@@ -147,6 +147,7 @@ class Parser {
             if (!isSymbol(',') && !isSymbol(')')) failExpected("\",\" or \")\"");
         } while (acceptSymbol(','));
         expectSymbol(')');
+        if (acceptKeyword("CODEPAGE")) out_.codePage = smallNumber();
         finish();
     }
 
@@ -259,6 +260,7 @@ void parseStatement(std::string_view text, Statement& out) {
     out.definitions.clear();
     out.values.clear();
     out.primary = false;
+    out.codePage = 0;
     out.table = Name();
     out.index = Name();
     Parser parser(text, out);

@@ -52,6 +52,7 @@ struct Statement {
     std::vector<ColumnDefinition> definitions;
     std::vector<Literal> values;
     bool primary = false;
+    int codePage = 0;  // CREATE TABLE ... CODEPAGE n; 0 when not given
 };
 
 // Appends the text of a quoted text literal, with doubled apostrophes made single.

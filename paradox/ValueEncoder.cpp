@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include "common/text/Utf8.h"
 #include "paradox/ByteOrder.h"
@@ -161,6 +162,12 @@ std::int64_t wholeNumber(const sql::Literal& literal, const FieldInfo& field, st
 
 double floatingNumber(const sql::Literal& literal, const FieldInfo& field, std::string& scratch) {
     if (literal.kind == sql::LiteralKind::Boolean) return literal.truth ? 1.0 : 0.0;
+    // A double keeps these too, and readers that decode the field's bits read them back.
+    if (literal.kind == sql::LiteralKind::Text) {
+        if (literal.raw == "NaN") return std::numeric_limits<double>::quiet_NaN();
+        if (literal.raw == "Infinity") return std::numeric_limits<double>::infinity();
+        if (literal.raw == "-Infinity") return -std::numeric_limits<double>::infinity();
+    }
     const std::string_view text = numberText(literal, field, scratch);
     double value = 0;
     if (nearestDouble(text, value)) {

@@ -1,5 +1,7 @@
 #pragma once
-// Conversion between UTF-8 and the single-byte Windows and DOS code pages.
+// Conversion between UTF-8 and the single-byte Windows and DOS code pages: 1252, 437
+// and 850, and the Windows code pages of Paradox's other language drivers (1250, 1251,
+// 1253 to 1257 and 874).
 
 #include <array>
 #include <cstdint>
@@ -11,8 +13,10 @@ namespace velmora::text {
 
 class CodePage {
   public:
-    // 1252, 437 and 850 are known; any other number reads as 1252.
+    // Any number not known reads as 1252.
     static const CodePage& forNumber(int number);
+    // Nothing for a code page not known.
+    static const CodePage* find(int number);
     int number() const { return number_; }
 
     // Appends the UTF-8 form of code page bytes.
@@ -24,6 +28,7 @@ class CodePage {
     }
 
   private:
+    static constexpr char16_t kUndefined = 0xFFFF;  // bytes a code page leaves undefined
     CodePage(int number, const std::array<char16_t, 256>& table);
     int encodeHigh(char32_t codePoint) const;
 

@@ -1,0 +1,60 @@
+#include "engine/TypeChoice.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace velmora {
+
+namespace {
+
+constexpr std::int64_t kLongMax = 2147483647;   // -2147483648 marks a blank Long
+constexpr std::int64_t kShortMax = 32767;       // -32768 marks a blank Short
+constexpr int kBigIntDigits = 19;
+constexpr int kBcdDigits = 32;
+
+bool isDoubleByte(int codePage) {
+    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950;
+}
+
+bool outside(const ColumnProfile& values, std::int64_t limit) {
+    return values.hasInteger && (values.smallestInteger < -limit || values.largestInteger > limit);
+}
+
+TypeMapping retyped(TypeMapping mapping, const QString& paradoxType, const QString& columnType) {
+    mapping.paradoxType = paradoxType;
+    mapping.columnType = u' ' + columnType + QStringLiteral(", ");
+    return mapping;
+}
+
+QString decimalType(int precision, int scale) {
+    scale = std::clamp(scale, 0, kBcdDigits);
+    precision = std::clamp(precision, std::max(scale, 1), kBcdDigits);
+    return QStringLiteral("DECIMAL(%1,%2)").arg(precision).arg(scale);
+}
+
+}  // namespace
+
+TypeMapping FitTypeToValues(const TypeMapping& mapped, const QString& label,
+                            const ColumnProfile& values, int codePage) {
+    const QString& type = mapped.paradoxType;
+    if (mapped.role == TypeMapping::Role::Text &&
+        (type == QLatin1String("TEXT") || type == QLatin1String("VARCHAR"))) {
+        const std::int64_t longest =
+            isDoubleByte(codePage) ? values.longestDoubleByteText : values.longestText;
+        if (longest > kLongestAlpha) return retyped(mapped, "MEMO", "MEMO");
+        return mapped;
+    }
+    if (type == QLatin1String("SMALLINT") && outside(values, kShortMax))
+        return retyped(mapped, "INT", "INT");
+    if (type == QLatin1String("INT") && outside(values, kLongMax)) {
+        // A Number holds every Long exactly; beyond that only BCD keeps every digit.
+        if (label.contains(QLatin1String("bigint")))
+            return retyped(mapped, "DECIMAL", decimalType(kBigIntDigits, 0));
+        return retyped(mapped, "FLOAT", "FLOAT");
+    }
+    if (type == QLatin1String("CURRENCY") && values.inexactInMoney)
+        return retyped(mapped, "DECIMAL", decimalType(values.decimalPrecision, values.decimalScale));
+    return mapped;
+}
+
+}  // namespace velmora

@@ -1,0 +1,18 @@
+#pragma once
+// A column keeps its mapped type while every value of the column fits that type
+// exactly; otherwise it takes the nearest Paradox type that holds every value.
+
+#include <QString>
+
+#include "engine/ColumnProfile.h"
+#include "engine/TableDefinition.h"
+
+namespace velmora {
+
+inline constexpr int kLongestAlpha = 255;
+
+// `mapped` as MapType gives it for the lower-cased type label; `codePage` is the table's.
+TypeMapping FitTypeToValues(const TypeMapping& mapped, const QString& label,
+                            const ColumnProfile& values, int codePage);
+
+}  // namespace velmora
