@@ -24,7 +24,8 @@ QString BestFitName(const QString& name, int codePage) {
             continue;
         }
         // The base letter of a decomposed character, when the code page holds it.
-        const QString decomposed = QString::fromUcs4(&c, 1).normalized(QString::NormalizationForm_D);
+        const QString decomposed =
+            QString::fromUcs4(&c, 1).normalized(QString::NormalizationForm_D);
         const char32_t base = decomposed.isEmpty() ? 0 : decomposed.toUcs4().front();
         if (base != c && base != 0 && cp.encode(base) >= 0)
             out += QString::fromUcs4(&base, 1);

@@ -62,9 +62,10 @@ void noteValue(ColumnProfile& column, const db::Value& value, std::uint32_t& cod
             return;
         }
         case ValueKind::Bytes:  // written as hexadecimal text
-            column.longestText = std::max(
-                column.longestText, static_cast<std::int64_t>(value.asBytes().size()) * 2);
-            column.longestDoubleByteText = std::max(column.longestDoubleByteText, column.longestText);
+            column.longestText =
+                std::max(column.longestText, static_cast<std::int64_t>(value.asBytes().size()) * 2);
+            column.longestDoubleByteText =
+                std::max(column.longestDoubleByteText, column.longestText);
             return;
         case ValueKind::Integer:
             noteInteger(column, value.asInt());

@@ -63,8 +63,7 @@ TypeMapping MapType(const QString& label, long definedSize) {
 
 FieldRoles BuildTableDefinition(const QString& sourceName, const QString& targetName,
                                 const db::Recordset& sourceRows, Procedure& proc, RunHost& host,
-                                RunState& state, const TableProfile* profile,
-                                QString* targetUsed) {
+                                RunState& state, const TableProfile* profile, QString* targetUsed) {
     FieldRoles roles;
     int codePage = 1252;
     if (profile != nullptr) {
@@ -112,9 +111,8 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
         proc.step(230, [&] {
             TypeMapping mapping = MapType(label, sourceRows.fields().item(ordinal).definedSize());
             if (profile != nullptr)
-                mapping = FitTypeToValues(mapping, label,
-                                          profile->columns[static_cast<std::size_t>(ordinal)],
-                                          codePage);
+                mapping = FitTypeToValues(
+                    mapping, label, profile->columns[static_cast<std::size_t>(ordinal)], codePage);
             statement += column + mapping.columnType;
             if (entry >= 0)
                 state.typeMappings.setTypes(entry, mapping.accessType, mapping.paradoxType);

@@ -7,8 +7,8 @@ namespace velmora {
 
 namespace {
 
-constexpr std::int64_t kLongMax = 2147483647;   // -2147483648 marks a blank Long
-constexpr std::int64_t kShortMax = 32767;       // -32768 marks a blank Short
+constexpr std::int64_t kLongMax = 2147483647;  // -2147483648 marks a blank Long
+constexpr std::int64_t kShortMax = 32767;      // -32768 marks a blank Short
 constexpr int kBigIntDigits = 19;
 constexpr int kBcdDigits = 32;
 
@@ -53,7 +53,8 @@ TypeMapping FitTypeToValues(const TypeMapping& mapped, const QString& label,
         return retyped(mapped, "FLOAT", "FLOAT");
     }
     if (type == QLatin1String("CURRENCY") && values.inexactInMoney)
-        return retyped(mapped, "DECIMAL", decimalType(values.decimalPrecision, values.decimalScale));
+        return retyped(mapped, "DECIMAL",
+                       decimalType(values.decimalPrecision, values.decimalScale));
     return mapped;
 }
 

@@ -28,9 +28,8 @@ const CodePage* CodePage::find(int number) {
     static const CodePage cp1256(1256, kCp1256);
     static const CodePage cp1257(1257, kCp1257);
     static const CodePage cp874(874, kCp874);
-    for (const CodePage* cp :
-         {&cp1252, &cp437, &cp850, &cp1250, &cp1251, &cp1253, &cp1254, &cp1255, &cp1256, &cp1257,
-          &cp874})
+    for (const CodePage* cp : {&cp1252, &cp437, &cp850, &cp1250, &cp1251, &cp1253, &cp1254, &cp1255,
+                               &cp1256, &cp1257, &cp874})
         if (cp->number() == number) return cp;
     return nullptr;
 }

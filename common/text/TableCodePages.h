@@ -3,8 +3,8 @@
 // then the other Windows code pages Paradox has language drivers for. Sets of them are
 // bit masks, bit i standing for kTableCodePages[i].
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <map>
 
 namespace velmora::text {
