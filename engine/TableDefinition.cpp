@@ -111,8 +111,9 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
         proc.step(230, [&] {
             TypeMapping mapping = MapType(label, sourceRows.fields().item(ordinal).definedSize());
             if (profile != nullptr)
-                mapping = FitTypeToValues(
-                    mapping, label, profile->columns[static_cast<std::size_t>(ordinal)], codePage);
+                mapping =
+                    FitTypeToValues(mapping, label, sourceRows.fields().item(ordinal).definedSize(),
+                                    profile->columns[static_cast<std::size_t>(ordinal)], codePage);
             statement += column + mapping.columnType;
             if (entry >= 0)
                 state.typeMappings.setTypes(entry, mapping.accessType, mapping.paradoxType);

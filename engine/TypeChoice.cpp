@@ -34,7 +34,7 @@ QString decimalType(int precision, int scale) {
 
 }  // namespace
 
-TypeMapping FitTypeToValues(const TypeMapping& mapped, const QString& label,
+TypeMapping FitTypeToValues(const TypeMapping& mapped, const QString& label, long definedSize,
                             const ColumnProfile& values, int codePage) {
     const QString& type = mapped.paradoxType;
     if (mapped.role == TypeMapping::Role::Text &&
@@ -42,6 +42,10 @@ TypeMapping FitTypeToValues(const TypeMapping& mapped, const QString& label,
         const std::int64_t longest =
             isDoubleByte(codePage) ? values.longestDoubleByteText : values.longestText;
         if (longest > kLongestAlpha) return retyped(mapped, "MEMO", "MEMO");
+        // A double-byte Alpha field's size counts bytes, not characters.
+        if (isDoubleByte(codePage) && type == QLatin1String("TEXT") &&
+            longest > std::min<long>(definedSize, kLongestAlpha))
+            return retyped(mapped, "TEXT", QStringLiteral("TEXT(%1)").arg(longest));
         return mapped;
     }
     if (type == QLatin1String("SMALLINT") && outside(values, kShortMax))

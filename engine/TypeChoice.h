@@ -11,8 +11,9 @@ namespace velmora {
 
 inline constexpr int kLongestAlpha = 255;
 
-// `mapped` as MapType gives it for the lower-cased type label; `codePage` is the table's.
-TypeMapping FitTypeToValues(const TypeMapping& mapped, const QString& label,
+// `mapped` as MapType gives it for the lower-cased type label and defined size;
+// `codePage` is the table's.
+TypeMapping FitTypeToValues(const TypeMapping& mapped, const QString& label, long definedSize,
                             const ColumnProfile& values, int codePage);
 
 }  // namespace velmora

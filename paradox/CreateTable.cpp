@@ -113,7 +113,7 @@ TableInfo defineTable(const sql::Statement& statement, std::string_view text) {
     info.sortOrderName = std::string(languageDriverName(info.codePage));
     if (info.sortOrderName.empty())
         fail("Tables cannot be created in code page " + std::to_string(info.codePage) +
-             "; CODEPAGE takes 1252, 1250, 1251, 1253, 1254, 1255, 1256, 1257 or 874.");
+             "; CODEPAGE takes 1252, 1250, 1251, 1253 to 1257, 874, 932, 936, 949 or 950.");
     if (statement.definitions.size() > static_cast<std::size_t>(kMaxFields))
         fail("A Paradox table holds at most 255 fields; the statement defines " +
              std::to_string(statement.definitions.size()) + ".");

@@ -19,7 +19,8 @@
 //   AUTOINCREMENT AUTOINC COUNTER                Autoincrement
 //
 // After the closing parenthesis, "CODEPAGE n" writes the table's names and text in
-// Windows code page n: 1252 when left out; 1250, 1251, 1253 to 1257 and 874 too.
+// Windows code page n: 1252 when left out; 1250, 1251, 1253 to 1257 and 874 too, and the
+// double-byte 932, 936, 949 and 950, where an Alpha field's size counts bytes.
 //
 // The block size is the smallest of 2, 4, 16 and 32 KB that holds at least eight records
 // (2 KB, as Borland's level 5 tables use, for records up to 255 bytes).

@@ -1,5 +1,7 @@
 #include "paradox/HeaderWriter.h"
 
+#include <algorithm>
+
 #include "common/text/CodePage.h"
 #include "common/text/Utf8.h"
 #include "paradox/ByteOrder.h"
@@ -17,8 +19,9 @@ std::string toCodePage(std::string_view utf8, int codePage) {
     std::size_t i = 0;
     char32_t c = 0;
     while (i < utf8.size() && text::nextCodePoint(utf8, i, c)) {
-        const int b = cp.encode(c);
-        out.push_back(static_cast<char>(b < 0 ? '?' : b));  // names are checked before this
+        // Names are checked before this.
+        text::CodePage::forEachByte(std::max(cp.encode(c), int{'?'}),
+                                    [&](unsigned char b) { out.push_back(static_cast<char>(b)); });
     }
     return out;
 }

@@ -28,6 +28,14 @@ constexpr std::string_view languageDriverName(int codePage) {
             return "anarabic";  // Pdox ANSI Arabic
         case 874:
             return "anthai";  // Pdox ANSI Thai
+        case 932:
+            return "japan";  // Paradox Japanese (Shift-JIS)
+        case 936:
+            return "china";  // Paradox Simplified Chinese (GBK)
+        case 949:
+            return "korea";  // Paradox Korean
+        case 950:
+            return "taiwan";  // Paradox Traditional Chinese (Big5)
         default:
             return {};
     }

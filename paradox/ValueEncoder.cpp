@@ -77,7 +77,7 @@ void forEachByte(const sql::Literal& literal, const FieldInfo& field, const text
                        "the character " + shown + " (" + hex + ") does not exist in code page " +
                            std::to_string(cp.number()));
         }
-        put(static_cast<unsigned char>(byte));
+        text::CodePage::forEachByte(byte, put);
     }
 }
 

@@ -10,15 +10,17 @@ namespace velmora::text {
 
 namespace {
 
-// One mask per character of the Basic Multilingual Plane; no single-byte code page holds
-// a character beyond it.
+// One mask per character of the Basic Multilingual Plane; no table code page holds a
+// character beyond it.
 const std::array<std::uint32_t, 0x10000>& masks() {
     static const auto table = [] {
         auto t = std::make_unique<std::array<std::uint32_t, 0x10000>>();
         for (char32_t c = 0; c < 0x10000; ++c) {
             std::uint32_t mask = 0;
-            for (int i = 0; i < kTableCodePageCount; ++i)
-                if (CodePage::forNumber(kTableCodePages[i]).encode(c) >= 0) mask |= 1u << i;
+            for (int i = 0; i < kTableCodePageCount; ++i) {
+                const CodePage* cp = CodePage::find(kTableCodePages[i]);
+                if (cp != nullptr && cp->encode(c) >= 0) mask |= 1u << i;
+            }
             (*t)[c] = mask;
         }
         return t;

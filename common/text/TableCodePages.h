@@ -9,7 +9,8 @@
 
 namespace velmora::text {
 
-inline constexpr int kTableCodePages[] = {1252, 1250, 1251, 1253, 1254, 1257, 1255, 1256, 874};
+inline constexpr int kTableCodePages[] = {1252, 1250, 1251, 1253, 1254, 1257, 1255,
+                                          1256, 874,  932,  936,  949,  950};
 inline constexpr int kTableCodePageCount =
     static_cast<int>(sizeof kTableCodePages / sizeof kTableCodePages[0]);
 inline constexpr std::uint32_t kAllTableCodePages = (1u << kTableCodePageCount) - 1;

@@ -33,6 +33,8 @@ TEST(CodePage, TextAndNamesArriveInTheTablesCodePage) {
         {1253, "Πίνακας", "Όνομα", "Ελληνικά ΆΈΉ ώ", "angreek1"},
         {1251, "Таблица", "Имя", "кириллица Ёё №", "ancyrr"},
         {1250, "Tabulka", "Jméno", "Łódź Příliš žluťoučk", "anczech"},
+        {932, "表", "名前", "日本語テキスト ｶﾀｶﾅ", "japan"},
+        {936, "表格", "名字", "中文文本", "china"},
     };
     for (const Case& c : cases) {
         ScratchFolder folder;
@@ -42,7 +44,7 @@ TEST(CodePage, TextAndNamesArriveInTheTablesCodePage) {
                    "\" TEXT(20), \"M\" MEMO) CODEPAGE " + std::to_string(c.codePage) + ";");
         target.run("INSERT INTO " + table + " VALUES (1, '" + c.text + "', '" + c.text + "')");
         // A character of another script is refused, never replaced.
-        const std::string other = c.codePage == 1251 ? "Ω" : "Ж";
+        const std::string other = c.codePage == 1251 ? "Ω" : c.codePage < 1000 ? "Ą" : "Ж";
         EXPECT_NE(errorOf(target, "INSERT INTO " + table + " VALUES (2, '" + other + "', NULL)")
                       .find("does not exist in code page " + std::to_string(c.codePage)),
                   std::string::npos);
@@ -74,6 +76,11 @@ TEST(CodePage, TextAndNamesArriveInTheTablesCodePage) {
 TEST(CodePage, OnlyCodePagesWithALanguageDriver) {
     ScratchFolder folder;
     Target target(folder.path());
+    // A double-byte Alpha field's size counts bytes.
+    target.run(R"(CREATE TABLE "J"("A" TEXT(5)) CODEPAGE 932;)");
+    target.run(R"(INSERT INTO "J" VALUES ('日本a'))");
+    EXPECT_NE(errorOf(target, R"(INSERT INTO "J" VALUES ('日本語'))").find("the column holds 5"),
+              std::string::npos);
     EXPECT_NE(errorOf(target, R"(CREATE TABLE "T"("K" INT) CODEPAGE 437;)")
                   .find("cannot be created in code page 437"),
               std::string::npos);
