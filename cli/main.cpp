@@ -50,6 +50,7 @@ struct Options {
     OverwritePolicy overwrite = OverwritePolicy::Ask;
     bool newFolder = false;
     bool list = false;
+    bool replaceUnmappable = false;
 };
 
 [[noreturn]] void fail(const QString& text) {
@@ -76,7 +77,13 @@ Options parse(const QCoreApplication& app) {
     const QCommandLineOption list(
         "list",
         "List the tables of SOURCE (an Access file or a Paradox folder) with their row counts.");
-    parser.addOptions({password, overwrite, sql, types, execute, newFolder, list});
+    const QCommandLineOption unmappable(
+        "unmappable",
+        "Rows whose text the table's code page cannot hold: refuse them (default, each "
+        "reported) or replace the missing characters by a best-fit spelling or \"?\" "
+        "(reported once per table).",
+        "refuse|replace", "refuse");
+    parser.addOptions({password, overwrite, sql, types, execute, newFolder, list, unmappable});
     parser.process(app);
 
     Options o;
@@ -87,6 +94,11 @@ Options parse(const QCoreApplication& app) {
     o.executeFile = parser.value(execute);
     o.newFolder = parser.isSet(newFolder);
     o.list = parser.isSet(list);
+    const QString unmappableRows = parser.value(unmappable);
+    if (unmappableRows == "replace")
+        o.replaceUnmappable = true;
+    else if (unmappableRows != "refuse")
+        fail("--unmappable takes refuse or replace");
     const QString policy = parser.value(overwrite);
     if (policy == "yes")
         o.overwrite = OverwritePolicy::Yes;
@@ -211,7 +223,7 @@ int main(int argc, char** argv) {
     StatementFilePreview preview(o.sqlFile);
     NoEventPump pump;
     RunHost host{inputs, prompts, progress, pointer, preview, pump};
-    ConversionRun run(host, state, QLocale::system(), RunOptions{o.newFolder});
+    ConversionRun run(host, state, QLocale::system(), RunOptions{o.newFolder, o.replaceUnmappable});
     run.start();
 
     if (!o.typesFile.isEmpty()) {

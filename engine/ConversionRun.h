@@ -23,6 +23,9 @@ struct RunOptions {
     // The windows end a run silently when the folder holds no table yet; the command
     // line may accept a new, empty folder instead.
     bool acceptFolderWithoutTables = false;
+    // Rows whose text the table's code page cannot hold are written with a best-fit
+    // spelling (reported once per table) instead of being refused.
+    bool replaceUnmappable = false;
 };
 
 struct RunStatistics {

@@ -66,12 +66,7 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
                                 RunState& state, const TableProfile* profile, QString* targetUsed) {
     FieldRoles roles;
     int codePage = 1252;
-    if (profile != nullptr) {
-        QStringList names{targetName};
-        for (int i = 0; i < sourceRows.fields().count(); ++i)
-            names << QString::fromStdString(sourceRows.fields().item(i).name());
-        codePage = ChooseCodePage(*profile, names);
-    }
+    if (profile != nullptr) codePage = ChooseCodePage(*profile, targetName, sourceRows);
     const QString tableName = BestFitName(targetName, codePage);
     if (targetUsed != nullptr) *targetUsed = tableName;
     QString statement = QStringLiteral("CREATE TABLE ") + QuoteIdentifier(tableName) + u'(';

@@ -8,6 +8,8 @@
 #include <limits>
 
 #include "dataaccess/AdoTypes.h"
+#include "engine/BestFitRows.h"
+#include "engine/CodePageChoice.h"
 #include "engine/ColumnProfile.h"
 #include "engine/RowTransfer.h"
 #include "tests/support/ScratchTargetFolder.h"
@@ -161,4 +163,22 @@ TEST_F(Arrival, TextTakesTheCodePageHoldingTheMostRows) {
     ASSERT_EQ(h.prompts.reports.size(), 1);
     EXPECT_TRUE(h.prompts.reports[0].contains("code page 1253"))
         << h.prompts.reports[0].toStdString();
+}
+
+TEST(BestFit, RowsKeptInTheTablesCodePageOnRequest) {
+    Recordset rows;
+    auto cursor = std::make_unique<BestFitRows>(
+        std::make_unique<test::MemoryRows>(
+            std::vector<ColumnInfo>{{"T", adVarWChar, 50}, {"N", adInteger, 4}},
+            Rows{{Value(std::string("Ünïcödé Ωμέγα Ж 😀")), Value(1)},
+                 {Value(std::string("Ελληνικά")), Value(2)}}),
+        1253);
+    const BestFitRows* respelled = cursor.get();
+    rows.open(std::move(cursor));
+    EXPECT_EQ(rows.fields()[0].value().asText(), "Unicode Ωμέγα ? ?");
+    rows.moveNext();
+    EXPECT_EQ(rows.fields()[0].value().asText(), "Ελληνικά");
+    EXPECT_EQ(respelled->rowsRespelled(), 1);
+    EXPECT_EQ(BestFitName(QString::fromUtf8("Größe Ōsaka 東"), 1252),
+              QString::fromUtf8("Größe Osaka _"));
 }
