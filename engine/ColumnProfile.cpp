@@ -17,6 +17,7 @@ void noteText(ColumnProfile& column, const std::string& text) {
         if (b >= 0xC0) ++nonAscii;
     }
     column.longestText = std::max(column.longestText, characters);
+    if (text.find('\0') != std::string::npos) column.hasZeroCharacter = true;
     column.longestDoubleByteText = std::max(column.longestDoubleByteText, characters + nonAscii);
 }
 
@@ -33,6 +34,16 @@ void noteInteger(ColumnProfile& column, std::int64_t value) {
 void noteDecimal(ColumnProfile& column, const db::Decimal& value) {
     column.decimalPrecision = std::max(column.decimalPrecision, value.precision);
     column.decimalScale = std::max(column.decimalScale, value.scale);
+    unsigned __int128 whole = value.magnitude;
+    int significantScale = value.scale;
+    for (unsigned __int128 rest = value.magnitude; significantScale > 0 && rest % 10 == 0;
+         rest /= 10)
+        --significantScale;
+    for (int i = 0; i < value.scale; ++i) whole /= 10;
+    int integerDigits = 0;
+    for (; whole != 0; whole /= 10) ++integerDigits;
+    column.decimalIntegerDigits = std::max(column.decimalIntegerDigits, integerDigits);
+    column.decimalSignificantScale = std::max(column.decimalSignificantScale, significantScale);
     if (column.inexactInMoney) return;
     // Scaled to ten-thousandths, when no digit is lost.
     unsigned __int128 magnitude = value.magnitude;
@@ -79,6 +90,8 @@ void noteValue(ColumnProfile& column, const db::Value& value, std::uint32_t& cod
         case ValueKind::Currency:
             column.decimalPrecision = std::max(column.decimalPrecision, 19);
             column.decimalScale = std::max(column.decimalScale, 4);
+            column.decimalSignificantScale = std::max(column.decimalSignificantScale, 4);
+            column.decimalIntegerDigits = std::max(column.decimalIntegerDigits, 15);
             if (!FitsMoney(value.asCurrency().units)) column.inexactInMoney = true;
             return;
         case ValueKind::Decimal:

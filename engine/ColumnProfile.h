@@ -16,6 +16,7 @@ struct ColumnProfile {
     // counting every non-ASCII character twice (an upper bound of its double-byte size).
     std::int64_t longestText = 0;
     std::int64_t longestDoubleByteText = 0;
+    bool hasZeroCharacter = false;  // an Alpha field ends its text at a zero byte
     bool hasInteger = false;
     std::int64_t smallestInteger = 0;
     std::int64_t largestInteger = 0;
@@ -23,7 +24,9 @@ struct ColumnProfile {
     bool inexactInMoney = false;
     int decimalPrecision = 0;
     int decimalScale = 0;
-    std::int64_t nonFinite = 0;  // NaN and infinities
+    int decimalIntegerDigits = 0;     // digits before the point
+    int decimalSignificantScale = 0;  // decimals without trailing zeros
+    std::int64_t nonFinite = 0;       // NaN and infinities
 };
 
 struct TableProfile {

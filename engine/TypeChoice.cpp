@@ -11,6 +11,7 @@ constexpr std::int64_t kLongMax = 2147483647;  // -2147483648 marks a blank Long
 constexpr std::int64_t kShortMax = 32767;      // -32768 marks a blank Short
 constexpr int kBigIntDigits = 19;
 constexpr int kBcdDigits = 32;
+constexpr int kDecimalTextLength = 64;  // a sign, a point and Access's 28 digits fit
 
 bool isDoubleByte(int codePage) {
     return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950;
@@ -41,7 +42,8 @@ TypeMapping FitTypeToValues(const TypeMapping& mapped, const QString& label, lon
         (type == QLatin1String("TEXT") || type == QLatin1String("VARCHAR"))) {
         const std::int64_t longest =
             isDoubleByte(codePage) ? values.longestDoubleByteText : values.longestText;
-        if (longest > kLongestAlpha) return retyped(mapped, "MEMO", "MEMO");
+        if (longest > kLongestAlpha || values.hasZeroCharacter)
+            return retyped(mapped, "MEMO", "MEMO");
         // A double-byte Alpha field's size counts bytes, not characters.
         if (isDoubleByte(codePage) && type == QLatin1String("TEXT") &&
             longest > std::min<long>(definedSize, kLongestAlpha))
@@ -56,9 +58,24 @@ TypeMapping FitTypeToValues(const TypeMapping& mapped, const QString& label, lon
             return retyped(mapped, "DECIMAL", decimalType(kBigIntDigits, 0));
         return retyped(mapped, "FLOAT", "FLOAT");
     }
-    if (type == QLatin1String("CURRENCY") && values.inexactInMoney)
-        return retyped(mapped, "DECIMAL",
-                       decimalType(values.decimalPrecision, values.decimalScale));
+    if (type == QLatin1String("CURRENCY") && values.inexactInMoney) {
+        // BCD holds 32 digits: the source's scale when the integer digits leave room for
+        // it, else the decimals that values need without their trailing zeros. When even
+        // those do not fit, only the exact decimal text keeps every value.
+        int scale = values.decimalScale;
+        if (values.decimalIntegerDigits + scale > kBcdDigits)
+            scale = values.decimalSignificantScale;
+        if (values.decimalIntegerDigits + scale > kBcdDigits) {
+            TypeMapping text =
+                retyped(mapped, "TEXT", QStringLiteral("TEXT(%1)").arg(kDecimalTextLength));
+            text.role = TypeMapping::Role::Text;
+            return text;
+        }
+        return retyped(
+            mapped, "DECIMAL",
+            decimalType(std::max(values.decimalPrecision, values.decimalIntegerDigits + scale),
+                        scale));
+    }
     return mapped;
 }
 

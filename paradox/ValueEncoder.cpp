@@ -66,7 +66,9 @@ void forEachByte(const sql::Literal& literal, const FieldInfo& field, const text
         char32_t codePoint = 0;
         if (!text::nextCodePoint(raw, i, codePoint))
             doesNotFit(literal, field, "the text is not valid UTF-8");
-        if (codePoint == 0) doesNotFit(literal, field, "the text contains a zero character");
+        // Alpha texts end at a zero byte; a memo keeps its length.
+        if (codePoint == 0 && field.type != FieldType::Memo)
+            doesNotFit(literal, field, "the text contains a zero character");
         const int byte = cp.encode(codePoint);
         if (byte < 0) {
             char hex[16];
