@@ -51,6 +51,7 @@ struct Options {
     bool newFolder = false;
     bool list = false;
     bool replaceUnmappable = false;
+    bool keepBinary = false;
 };
 
 [[noreturn]] void fail(const QString& text) {
@@ -83,7 +84,12 @@ Options parse(const QCoreApplication& app) {
         "reported) or replace the missing characters by a best-fit spelling or \"?\" "
         "(reported once per table).",
         "refuse|replace", "refuse");
-    parser.addOptions({password, overwrite, sql, types, execute, newFolder, list, unmappable});
+    const QCommandLineOption keepBinary(
+        "keep-binary",
+        "Write the exact bytes of long binary (OLE Object) fields into BLOB columns instead "
+        "of leaving them empty.");
+    parser.addOptions(
+        {password, overwrite, sql, types, execute, newFolder, list, unmappable, keepBinary});
     parser.process(app);
 
     Options o;
@@ -94,6 +100,7 @@ Options parse(const QCoreApplication& app) {
     o.executeFile = parser.value(execute);
     o.newFolder = parser.isSet(newFolder);
     o.list = parser.isSet(list);
+    o.keepBinary = parser.isSet(keepBinary);
     const QString unmappableRows = parser.value(unmappable);
     if (unmappableRows == "replace")
         o.replaceUnmappable = true;
@@ -223,7 +230,8 @@ int main(int argc, char** argv) {
     StatementFilePreview preview(o.sqlFile);
     NoEventPump pump;
     RunHost host{inputs, prompts, progress, pointer, preview, pump};
-    ConversionRun run(host, state, QLocale::system(), RunOptions{o.newFolder, o.replaceUnmappable});
+    ConversionRun run(host, state, QLocale::system(),
+                      RunOptions{o.newFolder, o.replaceUnmappable, o.keepBinary});
     run.start();
 
     if (!o.typesFile.isEmpty()) {

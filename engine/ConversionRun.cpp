@@ -143,8 +143,9 @@ void ConversionRun::start() {
                     sourceRows.open(std::move(rows));
                 })) {
                 QString spelled = target;
-                const FieldRoles roles = BuildTableDefinition(sourceName, target, sourceRows, proc,
-                                                              host_, state_, &profile, &spelled);
+                const FieldRoles roles =
+                    BuildTableDefinition(sourceName, target, sourceRows, proc, host_, state_,
+                                         &profile, &spelled, options_.keepBinary);
                 const TransferCounts counts =
                     TransferRows(spelled, sourceRows, roles, literals, proc, host_, state_);
                 if (respelling != nullptr && respelling->rowsRespelled() > 0)

@@ -26,6 +26,9 @@ struct RunOptions {
     // Rows whose text the table's code page cannot hold are written with a best-fit
     // spelling (reported once per table) instead of being refused.
     bool replaceUnmappable = false;
+    // Long binary (OLE Object) fields go into BLOB columns with their exact bytes
+    // instead of an empty text.
+    bool keepBinary = false;
 };
 
 struct RunStatistics {

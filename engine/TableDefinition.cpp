@@ -63,7 +63,8 @@ TypeMapping MapType(const QString& label, long definedSize) {
 
 FieldRoles BuildTableDefinition(const QString& sourceName, const QString& targetName,
                                 const db::Recordset& sourceRows, Procedure& proc, RunHost& host,
-                                RunState& state, const TableProfile* profile, QString* targetUsed) {
+                                RunState& state, const TableProfile* profile, QString* targetUsed,
+                                bool keepBinary) {
     FieldRoles roles;
     int codePage = 1252;
     if (profile != nullptr) codePage = ChooseCodePage(*profile, targetName, sourceRows);
@@ -106,9 +107,9 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
         proc.step(230, [&] {
             TypeMapping mapping = MapType(label, sourceRows.fields().item(ordinal).definedSize());
             if (profile != nullptr)
-                mapping =
-                    FitTypeToValues(mapping, label, sourceRows.fields().item(ordinal).definedSize(),
-                                    profile->columns[static_cast<std::size_t>(ordinal)], codePage);
+                mapping = FitTypeToValues(
+                    mapping, label, sourceRows.fields().item(ordinal).definedSize(),
+                    profile->columns[static_cast<std::size_t>(ordinal)], codePage, keepBinary);
             statement += column + mapping.columnType;
             if (entry >= 0)
                 state.typeMappings.setTypes(entry, mapping.accessType, mapping.paradoxType);

@@ -36,8 +36,19 @@ QString decimalType(int precision, int scale) {
 }  // namespace
 
 TypeMapping FitTypeToValues(const TypeMapping& mapped, const QString& label, long definedSize,
-                            const ColumnProfile& values, int codePage) {
+                            const ColumnProfile& values, int codePage, bool keepBinary) {
     const QString& type = mapped.paradoxType;
+    if (mapped.role == TypeMapping::Role::Binary) {
+        if (!keepBinary) {
+            TypeMapping empty = mapped;
+            empty.paradoxType = QStringLiteral("VARCHAR (left empty)");
+            return empty;
+        }
+        // Written as a hexadecimal literal, which takes no quotes.
+        TypeMapping blob = retyped(mapped, "BLOB", "BLOB");
+        blob.role = TypeMapping::Role::Numeric;
+        return blob;
+    }
     if (mapped.role == TypeMapping::Role::Text &&
         (type == QLatin1String("TEXT") || type == QLatin1String("VARCHAR"))) {
         const std::int64_t longest =

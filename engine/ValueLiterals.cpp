@@ -158,8 +158,12 @@ void LiteralWriter::appendNumeric(std::string& out, const db::Value& value) cons
         case ValueKind::Guid:
             out += value.asGuid().toString();
             break;
-        case ValueKind::Bytes:
-            out += hexText(value.asBytes());
+        case ValueKind::Bytes:  // a hexadecimal literal, for a binary column
+            if (value.asBytes().empty()) {
+                out += "NULL, ";
+                return;
+            }
+            out += "X'" + hexText(value.asBytes()) + '\'';
             break;
     }
     out += ", ";

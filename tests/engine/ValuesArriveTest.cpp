@@ -26,6 +26,7 @@ using Rows = std::vector<std::vector<Value>>;
 struct Arrival : ::testing::Test {
     test::Harness h;
     test::TargetFolder folder;
+    bool keepBinary = false;
 
     // Converts one table as the run does; preview mode only collects the statements.
     void convert(const char* table, const std::vector<ColumnInfo>& columns, const Rows& rows,
@@ -41,8 +42,8 @@ struct Arrival : ::testing::Test {
         second.open(std::make_unique<test::MemoryRows>(columns, rows));
         Procedure proc(h.prompts, "in test ");
         QString spelled;
-        const FieldRoles roles =
-            BuildTableDefinition(table, table, second, proc, h.host, h.state, &profile, &spelled);
+        const FieldRoles roles = BuildTableDefinition(table, table, second, proc, h.host, h.state,
+                                                      &profile, &spelled, keepBinary);
         TransferRows(spelled, second, roles, LiteralWriter(QLocale::c()), proc, h.host, h.state);
     }
     Rows readBack(const std::string& table) {
@@ -110,6 +111,25 @@ TEST_F(Arrival, LongTextBecomesMemoAndArrivesWhole) {
     EXPECT_EQ(rows[0][2].asText(), hex256);
     EXPECT_EQ(rows[1][2].asText().size(), 400u);
     EXPECT_TRUE(rows[2][1].isNull());
+}
+
+TEST_F(Arrival, LongBinaryIsLeftEmptyOrKeptWhole) {
+    const std::vector<ColumnInfo> columns{{"Photo", adLongVarBinary, 1073741823}};
+    const Bytes picture(5000, 0x5A);
+    const Rows rows{{Value(picture)}, {Value(Bytes{0x00, 0xFF})}, {Value()}};
+    convert("Empty", columns, rows);
+    EXPECT_EQ(paradoxType(0), "VARCHAR (left empty)");
+    keepBinary = true;
+    convert("Kept", columns, rows);
+    EXPECT_EQ(paradoxType(1), "BLOB");
+    EXPECT_TRUE(h.prompts.reports.isEmpty()) << h.prompts.reports.join('\n').toStdString();
+    const Rows empty = readBack("Empty"), kept = readBack("Kept");
+    ASSERT_EQ(empty.size(), 3u);
+    ASSERT_EQ(kept.size(), 3u);
+    EXPECT_TRUE(empty[0][1].isNull());
+    EXPECT_EQ(kept[0][1].asBytes(), picture);
+    EXPECT_EQ(kept[1][1].asBytes(), (Bytes{0x00, 0xFF}));
+    EXPECT_TRUE(kept[2][1].isNull());
 }
 
 TEST_F(Arrival, NumbersWidenOnlyWhereAValueNeedsIt) {
