@@ -259,7 +259,9 @@ INSTANTIATE_TEST_SUITE_P(
                       CorpusCase{"jackcess/src/test/data/V2003/testUnicodeCompV2003.mdb", 4},
                       CorpusCase{"jackcess/src/test/data/V2010/testEmoticonsV2010.accdb", 80},
                       CorpusCase{"jackcess/src/test/data/V2010/calcFieldTestV2010.accdb", 0},
-                      CorpusCase{"jackcess/src/test/data/V2007/oldDatesV2007.accdb", 0}));
+                      CorpusCase{"jackcess/src/test/data/V2007/oldDatesV2007.accdb", 0},
+                      // Both tables are linked, from the databases beside it.
+                      CorpusCase{"ucanaccess/src/test/resources/testdbs/linked.mdb", 0}));
 
 // The 20,000-row agile-encrypted database converts with its password like a plain one
 // (decrypted in memory by the provider); with a wrong one nothing is written.
