@@ -260,6 +260,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CorpusCase{"jackcess/src/test/data/V2010/testEmoticonsV2010.accdb", 80},
                       CorpusCase{"jackcess/src/test/data/V2010/calcFieldTestV2010.accdb", 0},
                       CorpusCase{"jackcess/src/test/data/V2007/oldDatesV2007.accdb", 0},
+                      CorpusCase{"jackcess/src/test/data/V2007/complexDataTestV2007.accdb", 0},
                       // Both tables are linked, from the databases beside it.
                       CorpusCase{"ucanaccess/src/test/resources/testdbs/linked.mdb", 0}));
 
