@@ -18,7 +18,15 @@ namespace {
 }  // namespace
 
 DatabaseSettings databaseSettingsFrom(const db::ConnectionString& settings) {
-    return DatabaseSettings{settings.value("Data Source"), settings.value(db::kPasswordKey)};
+    const std::string codePage = settings.value("Jet OLEDB:Jet3 Code Page");
+    int number = 0;
+    for (const char c : codePage)
+        number = c >= '0' && c <= '9' && number < 100000 ? number * 10 + (c - '0') : -1;
+    if (number < 0)
+        throw db::DbError(db::errc::kProviderFailure,
+                          "The Jet3 code page '" + codePage + "' is not a number.");
+    return DatabaseSettings{settings.value("Data Source"), settings.value(db::kPasswordKey),
+                            number};
 }
 
 void checkDatabaseFile(const std::string& path) {

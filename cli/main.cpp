@@ -52,6 +52,7 @@ struct Options {
     bool list = false;
     bool replaceUnmappable = false;
     bool keepBinary = false;
+    int jet3CodePage = 0;
 };
 
 [[noreturn]] void fail(const QString& text) {
@@ -88,8 +89,13 @@ Options parse(const QCoreApplication& app) {
         "keep-binary",
         "Write the exact bytes of long binary (OLE Object) fields into BLOB columns instead "
         "of leaving them empty.");
-    parser.addOptions(
-        {password, overwrite, sql, types, execute, newFolder, list, unmappable, keepBinary});
+    const QCommandLineOption jet3CodePage(
+        "jet3-code-page",
+        "The code page of the text in a Jet3 (Access 97) SOURCE, such as 1251 or 936; Jet3 "
+        "files hold no reliable one (default: the one their header names).",
+        "NUMBER", "0");
+    parser.addOptions({password, overwrite, sql, types, execute, newFolder, list, unmappable,
+                       keepBinary, jet3CodePage});
     parser.process(app);
 
     Options o;
@@ -101,6 +107,9 @@ Options parse(const QCoreApplication& app) {
     o.newFolder = parser.isSet(newFolder);
     o.list = parser.isSet(list);
     o.keepBinary = parser.isSet(keepBinary);
+    bool number = false;
+    o.jet3CodePage = parser.value(jet3CodePage).toInt(&number);
+    if (!number || o.jet3CodePage < 0) fail("--jet3-code-page takes a code page number");
     const QString unmappableRows = parser.value(unmappable);
     if (unmappableRows == "replace")
         o.replaceUnmappable = true;
@@ -154,6 +163,7 @@ int listTables(const Options& o) {
     FixedInputs inputs;
     inputs.sourceFile = o.source;
     inputs.sourcePassword = o.password;
+    inputs.sourceCodePage = o.jet3CodePage;
     try {
         const auto names = GetSourceTables(o.source, inputs);
         if (!names) fail("Unable to access the database " + o.source);
@@ -216,6 +226,7 @@ int main(int argc, char** argv) {
     inputs.targetFolder = o.target;
     inputs.sourceFile = o.source;
     inputs.sourcePassword = o.password;
+    inputs.sourceCodePage = o.jet3CodePage;
     inputs.preview = !o.sqlFile.isEmpty();
     inputs.perFile = true;
     inputs.perTable = false;

@@ -70,3 +70,24 @@ TEST(LinkedTables, ReadFromTheDatabaseBesideOrRefusedWithItsPath) {
 
 }  // namespace
 }  // namespace velmora::access::testing
+
+namespace velmora::access::testing {
+namespace {
+
+// Jet3 files hold no reliable code page: charsetGBK.mdb says 1252 and holds GBK text.
+TEST(Jet3CodePage, ChosenCodePageReplacesTheHeaders) {
+    VELMORA_NEED_CORPUS(corpusRoot(), test::corpusFolder() / "access");
+    const auto file = *corpusRoot() / "access/ucanaccess/src/test/resources/testdbs/charsetGBK.mdb";
+    auto firstText = [&](const std::string& extra) {
+        db::Connection connection;
+        connection.open("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=" + file.string() + extra);
+        db::Recordset rs;
+        rs.open("SELECT * FROM `table1`", connection);
+        return rs.fields()[1].value().asText();
+    };
+    EXPECT_EQ(firstText(""), "GBK±àÂë");
+    EXPECT_EQ(firstText(";Jet OLEDB:Jet3 Code Page=936"), "GBK编码");
+}
+
+}  // namespace
+}  // namespace velmora::access::testing
