@@ -36,8 +36,7 @@ std::vector<std::uint8_t> readStart(std::ifstream& file, const std::string& path
 }
 
 // The whole encrypted file, which becomes the decrypted image in place.
-crypto::SecretBytes readWhole(std::ifstream& file, const std::string& path,
-                              std::size_t pageSize) {
+crypto::SecretBytes readWhole(std::ifstream& file, const std::string& path, std::size_t pageSize) {
     file.clear();
     file.seekg(0, std::ios::end);
     const std::streamoff size = file.tellg();
