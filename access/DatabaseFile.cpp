@@ -25,8 +25,11 @@ DatabaseSettings databaseSettingsFrom(const db::ConnectionString& settings) {
     if (number < 0)
         throw db::DbError(db::errc::kProviderFailure,
                           "The Jet3 code page '" + codePage + "' is not a number.");
-    return DatabaseSettings{settings.value("Data Source"), settings.value(db::kPasswordKey),
-                            number};
+    DatabaseSettings database;
+    database.path = settings.value("Data Source");
+    database.password = settings.value(db::kPasswordKey);
+    database.jet3CodePage = number;
+    return database;
 }
 
 void checkDatabaseFile(const std::string& path) {

@@ -5,6 +5,7 @@
 #include "common/AppInfo.h"
 #include "dataaccess/DbError.h"
 #include "dataaccess/ProviderDirectory.h"
+#include "engine/SecretMemory.h"
 
 namespace velmora {
 
@@ -16,6 +17,7 @@ QString SourceConnectionString(const QString& file, const QString& password,
         path = inputs.accessFile();
         secret = inputs.accessPassword();
     }
+    if (!secret.isEmpty()) KeepSecretsOutOfCoreDumps();
     // Only Jet3 files read the code page; it is left out when the header's is wanted. It
     // comes before the password, which runs to the end.
     const QString codePage =
@@ -27,6 +29,36 @@ QString SourceConnectionString(const QString& file, const QString& password,
                QStringLiteral(";JET OLEDB:Database Password=") + secret;
     return QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=") + path + codePage +
            QStringLiteral(";JET OLEDB:Database Password=") + secret;
+}
+
+void OpenSourceConnection(db::Connection& connection, const MainInputs& inputs) {
+    QString text = SourceConnectionString(QString(), QString(), inputs);
+    QByteArray utf8 = text.toUtf8();
+    std::string settings(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    WipeText(text);
+    WipeText(utf8);
+    try {
+        connection.open(settings);
+    } catch (...) {
+        WipeText(settings);
+        throw;
+    }
+    WipeText(settings);
+}
+
+bool SourceNeedsPassword(const QString& file) {
+    // The provider's own words for a password that does not open the database.
+    static const std::string kWrongPassword = "Not a valid password.";
+    const FixedInputs none;
+    try {
+        db::Connection probe;
+        probe.open(SourceConnectionString(file, QString(), none).toStdString());
+        return false;
+    } catch (const db::DbError& error) {
+        return error.description() == kWrongPassword;
+    } catch (...) {
+        return false;
+    }
 }
 
 QString ProviderGuidanceMessage() {

@@ -147,8 +147,8 @@ TableInfo defineTable(const sql::Statement& statement, std::string_view text) {
 }
 
 void writeNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes,
-                  const std::string& label) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+                  const std::string& label, mode_t mode) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0) {
         if (errno == EEXIST)
             fail("The file " + inQuotes(path.filename().string()) + " is in the way of table " +
@@ -175,7 +175,7 @@ void writeNewFile(const std::filesystem::path& path, const std::vector<std::uint
 }
 
 void createTableFiles(const std::filesystem::path& folder, const std::string& name,
-                      const TableInfo& info) {
+                      const TableInfo& info, mode_t mode) {
     checkFolderWritable(folder);
     if (!locateTable(folder, name).db.empty())
         fail("The table " + inQuotes(name) + " already exists.");
@@ -190,10 +190,10 @@ void createTableFiles(const std::filesystem::path& folder, const std::string& na
                  " is still in the folder; remove it before creating the table.");
     }
     const std::filesystem::path db = folder / (name + ".db");
-    writeNewFile(db, buildTableHeader(info, name + ".db"), name);
+    writeNewFile(db, buildTableHeader(info, name + ".db"), name, mode);
     if (hasBlobs) {
         try {
-            writeNewFile(folder / (name + ".mb"), buildBlobHeader(), name);
+            writeNewFile(folder / (name + ".mb"), buildBlobHeader(), name, mode);
         } catch (...) {
             unlinkQuietly(db);
             throw;
