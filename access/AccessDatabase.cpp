@@ -15,13 +15,16 @@ constexpr std::uint32_t kMinimumPages = 3;
 }
 }  // namespace
 
-AccessDatabase::AccessDatabase(std::string path, std::unique_ptr<PageFile> file)
+AccessDatabase::AccessDatabase(std::string path, std::unique_ptr<PageFile> file, int jet3CodePage)
     : path_(std::move(path)),
       file_(std::move(file)),
-      text_(file_->format().jet3, file_->codePage()) {}
+      text_(file_->format().jet3, file_->format().jet3 && jet3CodePage != 0
+                                      ? static_cast<std::uint16_t>(jet3CodePage)
+                                      : file_->codePage()) {}
 
 std::shared_ptr<const AccessDatabase> AccessDatabase::open(const std::string& path,
-                                                           const std::string& password) {
+                                                           const std::string& password,
+                                                           int jet3CodePage) {
     checkDatabaseFile(path);
     DatabaseImage image = prepareDatabase(path, password);
     std::unique_ptr<PageFile> file;
@@ -32,7 +35,8 @@ std::shared_ptr<const AccessDatabase> AccessDatabase::open(const std::string& pa
     }
     if (file->pageCount() < kMinimumPages)
         unrecognized(path, "the file is too short to hold a database");
-    std::shared_ptr<AccessDatabase> database(new AccessDatabase(path, std::move(file)));
+    std::shared_ptr<AccessDatabase> database(
+        new AccessDatabase(path, std::move(file), jet3CodePage));
     try {
         database->catalogue_ = Catalogue::read(*database->file_, database->text_);
     } catch (const FormatError& e) {

@@ -18,8 +18,10 @@ namespace velmora::access {
 class AccessDatabase {
   public:
     // Throws db::DbError with a description naming the file.
+    // `jet3CodePage` (not 0) replaces the code page a Jet3 file's header names.
     static std::shared_ptr<const AccessDatabase> open(const std::string& path,
-                                                      const std::string& password);
+                                                      const std::string& password,
+                                                      int jet3CodePage = 0);
 
     const std::string& path() const { return path_; }
     const PageFile& file() const { return *file_; }
@@ -27,7 +29,7 @@ class AccessDatabase {
     const Catalogue& catalogue() const { return catalogue_; }
 
   private:
-    AccessDatabase(std::string path, std::unique_ptr<PageFile> file);
+    AccessDatabase(std::string path, std::unique_ptr<PageFile> file, int jet3CodePage);
 
     std::string path_;
     std::unique_ptr<PageFile> file_;

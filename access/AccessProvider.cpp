@@ -14,7 +14,7 @@ class AccessProvider final : public db::Provider {
     std::unique_ptr<db::Session> connect(const db::ConnectionString& settings) override {
         const DatabaseSettings database = databaseSettingsFrom(settings);
         return std::make_unique<AccessSession>(
-            AccessDatabase::open(database.path, database.password));
+            AccessDatabase::open(database.path, database.password, database.jet3CodePage));
     }
 };
 

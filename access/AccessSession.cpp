@@ -1,5 +1,8 @@
 #include "access/AccessSession.h"
 
+#include <filesystem>
+
+#include "access/NameFolding.h"
 #include "access/SchemaCursor.h"
 #include "access/Statement.h"
 #include "access/TableCursor.h"
@@ -30,10 +33,33 @@ std::unique_ptr<db::RowCursor> AccessSession::query(std::string_view statement) 
              "'. Make sure it exists and that its name is spelled correctly.");
     if (entry->tableType == "VIEW")
         fail("'" + entry->name + "' is a query; the Access provider reads tables only.");
-    if (entry->tableType == "LINK")
-        fail("'" + entry->name + "' is a linked table; the Access provider reads only tables " +
-             "stored in the database itself.");
+    if (entry->tableType == "LINK") return linkedTable(*entry);
     return std::make_unique<TableCursor>(database_, *entry);
+}
+
+std::unique_ptr<db::RowCursor> AccessSession::linkedTable(const CatalogueEntry& link) {
+    // The stored path is the linking machine's; the linked file is looked for beside
+    // this database, by its file name in any letter case.
+    const std::string& stored = link.linkedDatabase;
+    if (stored.empty())
+        fail("'" + link.name + "' is linked to an ODBC data source; the table was not read.");
+    const std::string fileName = stored.substr(stored.find_last_of("\\/") + 1);
+    const std::filesystem::path folder = std::filesystem::path(database_->path()).parent_path();
+    std::filesystem::path found;
+    std::error_code ec;
+    for (const auto& candidate : std::filesystem::directory_iterator(
+             folder.empty() ? std::filesystem::path(".") : folder, ec))
+        if (!fileName.empty() && sameName(candidate.path().filename().string(), fileName))
+            found = candidate.path();
+    if (found.empty() || link.foreignName.empty())
+        fail("'" + link.name + "' is a linked table of the database '" + stored +
+             "', which is not beside this database; the table was not read.");
+    const auto linked = AccessDatabase::open(found.string(), std::string());
+    const CatalogueEntry* table = linked->catalogue().find(link.foreignName);
+    if (table == nullptr || table->tableType == "VIEW" || table->tableType == "LINK")
+        fail("'" + link.name + "' is a linked table whose table '" + link.foreignName +
+             "' is not in the database '" + found.string() + "'.");
+    return std::make_unique<TableCursor>(linked, *table);
 }
 
 std::unique_ptr<db::RowCursor> AccessSession::schema(int kind) {

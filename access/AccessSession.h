@@ -15,12 +15,15 @@ class AccessSession final : public db::Session {
 
     // The provider opens databases read-only: always fails.
     void execute(std::string_view statement) override;
-    // SELECT * FROM `table` over a table of the database; anything else fails.
+    // SELECT * FROM `table` over a table of the database, or of the database beside it
+    // that a linked table names; anything else fails.
     std::unique_ptr<db::RowCursor> query(std::string_view statement) override;
     // Kind 20 (tables) only.
     std::unique_ptr<db::RowCursor> schema(int kind) override;
 
   private:
+    std::unique_ptr<db::RowCursor> linkedTable(const CatalogueEntry& link);
+
     std::shared_ptr<const AccessDatabase> database_;
 };
 

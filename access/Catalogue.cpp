@@ -20,10 +20,17 @@ constexpr int kLinkedTable = 6;
 constexpr std::uint32_t kSystemFlags = 0x80000002;
 constexpr std::uint32_t kPageMask = 0x00FFFFFF;
 
-int columnIndex(const TableDefinition& table, std::string_view name) {
+int optionalColumnIndex(const TableDefinition& table, std::string_view name) {
     for (std::size_t i = 0; i < table.columns.size(); ++i)
         if (sameName(table.columns[i].name, name)) return static_cast<int>(i);
-    throw FormatError("the object catalogue has no column '" + std::string(name) + "'");
+    return -1;
+}
+
+int columnIndex(const TableDefinition& table, std::string_view name) {
+    const int index = optionalColumnIndex(table, name);
+    if (index < 0)
+        throw FormatError("the object catalogue has no column '" + std::string(name) + "'");
+    return index;
 }
 
 }  // namespace
@@ -51,13 +58,15 @@ Catalogue Catalogue::read(const PageFile& file, const TextDecoder& text) {
     const int typeAt = columnIndex(objects, "Type");
     const int flagsAt = columnIndex(objects, "Flags");
     const int propertiesAt = columnIndex(objects, "LvProp");
+    const int databaseAt = optionalColumnIndex(objects, "Database");
+    const int foreignNameAt = optionalColumnIndex(objects, "ForeignName");
 
     Catalogue catalogue;
     RowScanner rows(file, objects);
     RowLayout layout(file.format(), objects);
     ValueDecoder decoder(file, text);
     std::vector<Field> fields;
-    db::Value id, name, type, flags;
+    db::Value id, name, type, flags, link;
     while (rows.next()) {
         layout.split(rows.row(), fields);
         decoder.decode(objects.columns[typeAt], fields[typeAt], type);
@@ -83,6 +92,12 @@ Catalogue Catalogue::read(const PageFile& file, const TextDecoder& text) {
             if (properties.present)
                 entry.propertiesField.assign(properties.bytes.data(),
                                              properties.bytes.data() + properties.bytes.size());
+        }
+        if (objectType == kLinkedTable && databaseAt >= 0 && foreignNameAt >= 0) {
+            decoder.decode(objects.columns[databaseAt], fields[databaseAt], link);
+            if (link.kind() == db::ValueKind::Text) entry.linkedDatabase = link.asText();
+            decoder.decode(objects.columns[foreignNameAt], fields[foreignNameAt], link);
+            if (link.kind() == db::ValueKind::Text) entry.foreignName = link.asText();
         }
         catalogue.entries_.push_back(std::move(entry));
     }

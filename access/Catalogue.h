@@ -23,6 +23,9 @@ struct CatalogueEntry {
     std::string tableType;                      // "TABLE", "SYSTEM TABLE", "LINK" or "VIEW"
     std::uint32_t definitionPage = 0;           // local tables only
     std::vector<std::uint8_t> propertiesField;  // the raw LvProp field (a long-value header)
+    // Linked Access tables: the linked database's path as stored and the table's name there.
+    std::string linkedDatabase;
+    std::string foreignName;
 };
 
 class Catalogue {

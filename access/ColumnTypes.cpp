@@ -31,8 +31,8 @@ db::ColumnInfo adoColumnOf(const ColumnDefinition& column, bool jet3) {
         case jet_type::kLong:
             set(adInteger, 4);
             break;
-        case jet_type::kComplex:
-            set(adInteger, 4);
+        case jet_type::kComplex:  // read as the text of its values
+            set(adLongVarWChar, kLongTextSize);
             break;
         case jet_type::kBigInt:
             set(adBigInt, 8);

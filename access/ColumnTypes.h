@@ -12,9 +12,9 @@
 //   Date/Time Extended  -> adDate; the value keeps the date and the time to the millisecond.
 //   Calculated          -> the type of the calculated result (a calculated Text column is
 //                          adVarWChar, a calculated Double adDouble...).
-//   Attachment, multi-valued and version-history ("complex") columns -> adInteger: the
-//                          value is the key that links the row to its values in Access's
-//                          hidden value table; the values themselves are not read.
+//   Attachment, multi-valued and version-history ("complex") columns -> adLongVarWChar:
+//                          the text of the values (see ComplexColumns.h), never the key
+//                          that links the row to them.
 //   Kinds this reader does not know -> adVarBinary (adBinary when fixed-length), the
 //                          stored bytes unchanged.
 

@@ -18,9 +18,17 @@ namespace {
 }  // namespace
 
 DatabaseSettings databaseSettingsFrom(const db::ConnectionString& settings) {
+    const std::string codePage = settings.value("Jet OLEDB:Jet3 Code Page");
+    int number = 0;
+    for (const char c : codePage)
+        number = c >= '0' && c <= '9' && number < 100000 ? number * 10 + (c - '0') : -1;
+    if (number < 0)
+        throw db::DbError(db::errc::kProviderFailure,
+                          "The Jet3 code page '" + codePage + "' is not a number.");
     DatabaseSettings database;
     database.path = settings.value("Data Source");
     database.password = settings.value(db::kPasswordKey);
+    database.jet3CodePage = number;
     return database;
 }
 

@@ -13,6 +13,7 @@ namespace velmora::access {
 struct DatabaseSettings {
     std::string path;      // "Data Source", as given
     std::string password;  // "Jet OLEDB:Database Password", possibly empty
+    int jet3CodePage = 0;  // "Jet OLEDB:Jet3 Code Page"; 0: the header's
 
     DatabaseSettings() = default;
     DatabaseSettings(const DatabaseSettings&) = default;

@@ -17,6 +17,7 @@ TableCursor::TableCursor(std::shared_ptr<const AccessDatabase> database,
         layout_.emplace(file.format(), table_);
         scanner_.emplace(file, table_);
         decoder_.emplace(file, database_->text());
+        complex_.emplace(*database_, entry, table_);
     });
 }
 
@@ -34,6 +35,7 @@ bool TableCursor::fetch(std::vector<db::Value>& row) {
         row.resize(table_.columns.size());
         for (std::size_t i = 0; i < table_.columns.size(); ++i)
             decoder_->decode(table_.columns[i], fields_[i], row[i]);
+        complex_->resolve(row);
         return true;
     });
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "access/AccessDatabase.h"
+#include "access/ComplexColumns.h"
 #include "access/RowLayout.h"
 #include "access/RowScanner.h"
 #include "access/TableDefinition.h"
@@ -34,6 +35,7 @@ class TableCursor final : public db::RowCursor {
     std::optional<RowLayout> layout_;
     std::optional<RowScanner> scanner_;
     std::optional<ValueDecoder> decoder_;
+    std::optional<ComplexValues> complex_;
     std::vector<Field> fields_;
     std::optional<std::int64_t> rowCount_;
 };

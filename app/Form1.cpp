@@ -80,6 +80,14 @@ QString Form1::accessFile() const {
 QString Form1::accessPassword() const {
     return Text6->text();
 }
+int Form1::jet3CodePage() const {
+    try {
+        return SettingToInteger(
+            settings_.read(QStringLiteral("Jet3CodePage"), QStringLiteral("0")));
+    } catch (...) {
+        return 0;  // an unreadable setting keeps the header's code page
+    }
+}
 bool Form1::previewEnabled() const {
     return Check1->checkState() == Qt::Checked;
 }

@@ -50,6 +50,8 @@ class Form1 final : public QWidget, public MainInputs {
     bool previewEnabled() const override;
     bool previewPerFile() const override;
     bool previewPerTable() const override;
+    // The saved setting "Jet3CodePage" (0 or missing: the header's).
+    int jet3CodePage() const override;
 
     RunState& runState() { return state_; }
     PointerRules& pointer() { return pointer_; }

@@ -68,6 +68,9 @@ struct Options {
     OverwritePolicy overwrite = OverwritePolicy::Ask;
     bool newFolder = false;
     bool list = false;
+    bool replaceUnmappable = false;
+    bool keepBinary = false;
+    int jet3CodePage = 0;
 };
 
 [[noreturn]] void fail(const QString& text) {
@@ -101,7 +104,23 @@ Options parse(const QCoreApplication& app) {
     const QCommandLineOption list(
         "list",
         "List the tables of SOURCE (an Access file or a Paradox folder) with their row counts.");
-    parser.addOptions({password, passwordFile, overwrite, sql, types, execute, newFolder, list});
+    const QCommandLineOption unmappable(
+        "unmappable",
+        "Rows whose text the table's code page cannot hold: refuse them (default, each "
+        "reported) or replace the missing characters by a best-fit spelling or \"?\" "
+        "(reported once per table).",
+        "refuse|replace", "refuse");
+    const QCommandLineOption keepBinary(
+        "keep-binary",
+        "Write the exact bytes of long binary (OLE Object) fields into BLOB columns instead "
+        "of leaving them empty.");
+    const QCommandLineOption jet3CodePage(
+        "jet3-code-page",
+        "The code page of the text in a Jet3 (Access 97) SOURCE, such as 1251 or 936; Jet3 "
+        "files hold no reliable one (default: the one their header names).",
+        "NUMBER", "0");
+    parser.addOptions({password, passwordFile, overwrite, sql, types, execute, newFolder, list,
+                       unmappable, keepBinary, jet3CodePage});
     // Every usage error, the parser's too, exits with status 2.
     if (!parser.parse(app.arguments())) fail(parser.errorText());
     parser.process(app);  // --help and --help-all
@@ -118,6 +137,15 @@ Options parse(const QCoreApplication& app) {
     o.executeFile = parser.value(execute);
     o.newFolder = parser.isSet(newFolder);
     o.list = parser.isSet(list);
+    o.keepBinary = parser.isSet(keepBinary);
+    bool number = false;
+    o.jet3CodePage = parser.value(jet3CodePage).toInt(&number);
+    if (!number || o.jet3CodePage < 0) fail("--jet3-code-page takes a code page number");
+    const QString unmappableRows = parser.value(unmappable);
+    if (unmappableRows == "replace")
+        o.replaceUnmappable = true;
+    else if (unmappableRows != "refuse")
+        fail("--unmappable takes refuse or replace");
     const QString policy = parser.value(overwrite);
     if (policy == "yes")
         o.overwrite = OverwritePolicy::Yes;
@@ -166,6 +194,7 @@ int listTables(const Options& o) {
     FixedInputs inputs;
     inputs.sourceFile = o.source;
     inputs.sourcePassword = o.password;
+    inputs.sourceCodePage = o.jet3CodePage;
     try {
         const auto names = GetSourceTables(o.source, inputs);
         if (!names) fail("Unable to access the database " + o.source);
@@ -272,6 +301,7 @@ int main(int argc, char** argv) {
     inputs.targetFolder = o.target;
     inputs.sourceFile = o.source;
     inputs.sourcePassword = o.password;
+    inputs.sourceCodePage = o.jet3CodePage;
     inputs.preview = !o.sqlFile.isEmpty();
     inputs.perFile = true;
     inputs.perTable = false;
@@ -287,7 +317,8 @@ int main(int argc, char** argv) {
     StatementFilePreview preview(o.sqlFile, !o.sqlFile.isEmpty() && SourceNeedsPassword(o.source));
     NoEventPump pump;
     RunHost host{inputs, prompts, progress, pointer, preview, pump};
-    ConversionRun run(host, state, QLocale::system(), RunOptions{o.newFolder});
+    ConversionRun run(host, state, QLocale::system(),
+                      RunOptions{o.newFolder, o.replaceUnmappable, o.keepBinary});
     run.start();
     // The copy first, so that the last owner of the buffer overwrites it.
     WipeText(inputs.sourcePassword);

@@ -16,6 +16,9 @@ class MainInputs {
     virtual bool previewEnabled() const = 0;     // Check1 ticked
     virtual bool previewPerFile() const = 0;     // Option1 selected
     virtual bool previewPerTable() const = 0;    // Option2 selected
+    // The code page of the text in Jet3 (Access 97) files, which hold no reliable one;
+    // 0 keeps the one their header names.
+    virtual int jet3CodePage() const { return 0; }
 };
 
 // Plain values, for the command line and tests.
@@ -23,6 +26,7 @@ class FixedInputs : public MainInputs {
   public:
     QString targetFolder, sourceFile, sourcePassword;
     bool preview = false, perFile = true, perTable = false;
+    int sourceCodePage = 0;
 
     QString paradoxFolder() const override { return targetFolder; }
     void setParadoxFolder(const QString& folder) override { targetFolder = folder; }
@@ -31,6 +35,7 @@ class FixedInputs : public MainInputs {
     bool previewEnabled() const override { return preview; }
     bool previewPerFile() const override { return perFile; }
     bool previewPerTable() const override { return perTable; }
+    int jet3CodePage() const override { return sourceCodePage; }
 };
 
 }  // namespace velmora

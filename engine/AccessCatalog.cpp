@@ -16,7 +16,8 @@ std::optional<QStringList> GetSourceTables(const QString& path, const MainInputs
     QStringList names;
     while (!rows->eof()) {
         const auto& type = rows->fields().item("TABLE_TYPE").value();
-        if (!type.isNull() && type.asText() == "TABLE")
+        // Linked tables are read from their database beside the source, or reported.
+        if (!type.isNull() && (type.asText() == "TABLE" || type.asText() == "LINK"))
             names.append(
                 QString::fromStdString(rows->fields().item("TABLE_NAME").value().asText()));
         rows->moveNext();

@@ -5,6 +5,9 @@
 #include "common/Helpers.h"
 #include "dataaccess/AdoTypes.h"
 #include "engine/AccessCatalog.h"
+#include "engine/BestFitRows.h"
+#include "engine/CodePageChoice.h"
+#include "engine/ColumnProfile.h"
 #include "engine/Dispatch.h"
 #include "engine/RowTransfer.h"
 #include "engine/SourceConnection.h"
@@ -135,14 +138,34 @@ void ConversionRun::start() {
                                           sourceName);
             });
             // A table that cannot be read gets one report, and no empty table is created.
+            // A first pass over its rows tells the definition what the values need.
+            TableProfile profile;
+            const BestFitRows* respelling = nullptr;
             if (!tableDefinitionFailed(failuresBefore, state_) && proc.step(194, [&] {
-                    sourceRows.open(("SELECT * FROM `" + sourceName + u'`').toStdString(), source);
+                    const std::string select =
+                        ("SELECT * FROM `" + sourceName + u'`').toStdString();
+                    db::Recordset firstPass;
+                    firstPass.open(select, source);
+                    profile = ProfileRows(firstPass);
+                    if (!options_.replaceUnmappable) return sourceRows.open(select, source);
+                    auto rows = std::make_unique<BestFitRows>(
+                        source.session().query(select), ChooseCodePage(profile, target, firstPass));
+                    respelling = rows.get();
+                    sourceRows.open(std::move(rows));
                 })) {
+                QString spelled = target;
                 const FieldRoles roles =
-                    BuildTableDefinition(sourceName, target, sourceRows, proc, host_, state_);
+                    BuildTableDefinition(sourceName, target, sourceRows, proc, host_, state_,
+                                         &profile, &spelled, options_.keepBinary);
                 if (!tableDefinitionFailed(failuresBefore, state_)) {
                     const TransferCounts counts =
-                        TransferRows(target, sourceRows, roles, literals, proc, host_, state_);
+                        TransferRows(spelled, sourceRows, roles, literals, proc, host_, state_);
+                    if (respelling != nullptr && respelling->rowsRespelled() > 0)
+                        proc.report(494, std::make_exception_ptr(std::runtime_error(
+                                             std::to_string(respelling->rowsRespelled()) +
+                                             " rows of table " + sourceName.toStdString() +
+                                             " hold characters that its code page cannot hold; "
+                                             "they were written with a best-fit spelling and \"?\".")));
                     stats_.rowsDispatched += counts.rowsDispatched;
                     stats_.rowsFailed += counts.rowsFailed;
                     ++stats_.tablesProcessed;

@@ -23,6 +23,12 @@ struct RunOptions {
     // The windows end a run silently when the folder holds no table yet; the command
     // line may accept a new, empty folder instead.
     bool acceptFolderWithoutTables = false;
+    // Rows whose text the table's code page cannot hold are written with a best-fit
+    // spelling (reported once per table) instead of being refused.
+    bool replaceUnmappable = false;
+    // Long binary (OLE Object) fields go into BLOB columns with their exact bytes
+    // instead of an empty text.
+    bool keepBinary = false;
 };
 
 struct RunStatistics {

@@ -18,10 +18,16 @@ QString SourceConnectionString(const QString& file, const QString& password,
         secret = inputs.accessPassword();
     }
     if (!secret.isEmpty()) KeepSecretsOutOfCoreDumps();
+    // Only Jet3 files read the code page; it is left out when the header's is wanted. It
+    // comes before the password, which runs to the end.
+    const QString codePage =
+        inputs.jet3CodePage() == 0
+            ? QString()
+            : QStringLiteral(";Jet OLEDB:Jet3 Code Page=") + QString::number(inputs.jet3CodePage());
     if (path.right(5).toLower() == QLatin1String("accdb"))
-        return QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=") + path +
+        return QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=") + path + codePage +
                QStringLiteral(";JET OLEDB:Database Password=") + secret;
-    return QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=") + path +
+    return QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=") + path + codePage +
            QStringLiteral(";JET OLEDB:Database Password=") + secret;
 }
 

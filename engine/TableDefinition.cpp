@@ -3,8 +3,10 @@
 #include <array>
 
 #include "dataaccess/AdoTypeName.h"
+#include "engine/CodePageChoice.h"
 #include "engine/Dispatch.h"
 #include "engine/TargetNames.h"
+#include "engine/TypeChoice.h"
 
 namespace velmora {
 
@@ -61,9 +63,14 @@ TypeMapping MapType(const QString& label, long definedSize) {
 
 FieldRoles BuildTableDefinition(const QString& sourceName, const QString& targetName,
                                 const db::Recordset& sourceRows, Procedure& proc, RunHost& host,
-                                RunState& state) {
+                                RunState& state, const TableProfile* profile, QString* targetUsed,
+                                bool keepBinary) {
     FieldRoles roles;
-    QString statement = QStringLiteral("CREATE TABLE ") + QuoteIdentifier(targetName) + u'(';
+    int codePage = 1252;
+    if (profile != nullptr) codePage = ChooseCodePage(*profile, targetName, sourceRows);
+    const QString tableName = BestFitName(targetName, codePage);
+    if (targetUsed != nullptr) *targetUsed = tableName;
+    QString statement = QStringLiteral("CREATE TABLE ") + QuoteIdentifier(tableName) + u'(';
     statement += QStringLiteral("\"TVXID\" INT, ");
 
     int fieldCount = 0;
@@ -82,7 +89,9 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
         QString cleaned;
         QString column;
         proc.step(218, [&] {
-            cleaned = CleanName(QString::fromStdString(sourceRows.fields().item(ordinal).name()));
+            cleaned = BestFitName(
+                CleanName(QString::fromStdString(sourceRows.fields().item(ordinal).name())),
+                codePage);
             column = QuoteIdentifier(cleaned.left(25));
         });
         proc.step(222, [&] {
@@ -96,8 +105,11 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
                 AdoTypeName(sourceRows.fields().item(ordinal).type()).value_or(QString()).toLower();
         });
         proc.step(230, [&] {
-            const TypeMapping mapping =
-                MapType(label, sourceRows.fields().item(ordinal).definedSize());
+            TypeMapping mapping = MapType(label, sourceRows.fields().item(ordinal).definedSize());
+            if (profile != nullptr)
+                mapping = FitTypeToValues(
+                    mapping, label, sourceRows.fields().item(ordinal).definedSize(),
+                    profile->columns[static_cast<std::size_t>(ordinal)], codePage, keepBinary);
             statement += column + mapping.columnType;
             if (entry >= 0)
                 state.typeMappings.setTypes(entry, mapping.accessType, mapping.paradoxType);
@@ -107,11 +119,19 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
     }
     statement = statement.trimmed();
     statement.chop(1);
-    statement += QStringLiteral(");");
+    statement += u')';
+    if (codePage != 1252) statement += QStringLiteral(" CODEPAGE ") + QString::number(codePage);
+    // Every block size holds this many rows within the blocks a keyed table may have; a
+    // larger table tells the driver its rows, so that it sizes the blocks for them.
+    constexpr std::int64_t kRowsAnyBlockSizeHolds = 32767 * 8;
+    if (profile != nullptr && profile->rows > kRowsAnyBlockSizeHolds)
+        statement += QStringLiteral(" ROWS ") + QString::number(profile->rows);
+    statement += u';';
     // Without its table the index could only fail too.
     if (!proc.step(358, [&] { DispatchStatement(statement, host.inputs, state); })) return roles;
 
-    const QString target = QuoteIdentifier(targetName);
+
+    const QString target = QuoteIdentifier(tableName);
     const QString index = QStringLiteral("CREATE INDEX ") + target + QStringLiteral(" ON ") +
                           target + QStringLiteral(" (\"TVXID\") with primary");
     proc.step(368, [&] { DispatchStatement(index, host.inputs, state); });

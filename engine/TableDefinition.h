@@ -30,10 +30,17 @@ struct TypeMapping {
 
 TypeMapping MapType(const QString& typeLabel, long definedSize);
 
+struct TableProfile;
+
 // Steps 196 to 368 of the run: appends the table's type-mapping records, dispatches its
-// two statements and returns the field roles.
+// two statements and returns the field roles. With the profile of the table's values,
+// columns whose values the mapped type cannot hold get a type that does, and a table
+// whose text needs another code page than 1252 is created in that one; `targetUsed`
+// receives the target name as that code page spells it. `keepBinary` gives long binary
+// fields a BLOB column that receives their bytes.
 FieldRoles BuildTableDefinition(const QString& sourceName, const QString& targetName,
                                 const db::Recordset& sourceRows, Procedure& proc, RunHost& host,
-                                RunState& state);
+                                RunState& state, const TableProfile* profile = nullptr,
+                                QString* targetUsed = nullptr, bool keepBinary = false);
 
 }  // namespace velmora

@@ -27,6 +27,15 @@ std::string shortest(T value) {
     return std::string(buffer, result.ptr);
 }
 
+// NaN and the infinities are no number literals: the Paradox driver takes them quoted.
+template <typename T>
+void appendFloating(std::string& out, T value) {
+    if (std::isfinite(value))
+        out += shortest(value);
+    else
+        out += '\'' + shortest(value) + '\'';
+}
+
 void appendInteger(std::string& out, std::int64_t value) {
     char buffer[24];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
@@ -125,10 +134,10 @@ void LiteralWriter::appendNumeric(std::string& out, const db::Value& value) cons
             appendInteger(out, value.asInt());
             break;
         case ValueKind::Single:
-            out += shortest(value.asSingle());
+            appendFloating(out, value.asSingle());
             break;
         case ValueKind::Double:
-            out += shortest(value.asDouble());
+            appendFloating(out, value.asDouble());
             break;
         case ValueKind::Currency:
             out += value.asCurrency().toString();
@@ -158,8 +167,12 @@ void LiteralWriter::appendNumeric(std::string& out, const db::Value& value) cons
         case ValueKind::Guid:
             out += value.asGuid().toString();
             break;
-        case ValueKind::Bytes:
-            out += hexText(value.asBytes());
+        case ValueKind::Bytes:  // a hexadecimal literal, for a binary column
+            if (value.asBytes().empty()) {
+                out += "NULL, ";
+                return;
+            }
+            out += "X'" + hexText(value.asBytes()) + '\'';
             break;
     }
     out += ", ";

@@ -16,7 +16,8 @@ class LiteralWriter {
   public:
     explicit LiteralWriter(const QLocale& locale);
 
-    // A field written without quotes: NULL, 1 or 0 for Yes/No, or the number.
+    // A field written without quotes: NULL, 1 or 0 for Yes/No, the number, or bytes as
+    // a hexadecimal literal X'...'.
     void appendNumeric(std::string& out, const db::Value& value) const;
     // A field written as a quoted literal: NULL for Null and empty text, dates with the
     // two date patterns, anything else as its text.

@@ -12,6 +12,7 @@
 #include "paradox/DriverError.h"
 #include "paradox/HeaderLayout.h"
 #include "paradox/HeaderWriter.h"
+#include "paradox/LanguageDriver.h"
 #include "paradox/TableFiles.h"
 
 namespace velmora::paradox {
@@ -114,8 +115,11 @@ void checkFolderWritable(const std::filesystem::path& folder) {
 TableInfo defineTable(const sql::Statement& statement, std::string_view text) {
     TableInfo info;
     info.version = hdr::kVersionLevel5;
-    info.codePage = kCodePage1252;
-    info.sortOrderName = "ascii";
+    info.codePage = statement.codePage != 0 ? statement.codePage : kCodePage1252;
+    info.sortOrderName = std::string(languageDriverName(info.codePage));
+    if (info.sortOrderName.empty())
+        fail("Tables cannot be created in code page " + std::to_string(info.codePage) +
+             "; CODEPAGE takes 1252, 1250, 1251, 1253 to 1257, 874, 932, 936, 949 or 950.");
     if (statement.definitions.size() > static_cast<std::size_t>(kMaxFields))
         fail("A Paradox table holds at most 255 fields; the statement defines " +
              std::to_string(statement.definitions.size()) + ".");
@@ -123,7 +127,7 @@ TableInfo defineTable(const sql::Statement& statement, std::string_view text) {
     for (const auto& definition : statement.definitions) {
         FieldInfo field;
         field.name = definition.name.text();
-        checkFieldName(field.name);
+        checkFieldName(field.name, info.codePage);
         for (const auto& other : info.fields)
             if (sameNameIgnoringCase(other.name, field.name))
                 fail("The column name " + inQuotes(field.name) + " appears twice.");

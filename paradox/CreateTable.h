@@ -18,8 +18,11 @@
 //   BYTES(n)                                     Bytes n (1..255)
 //   AUTOINCREMENT AUTOINC COUNTER                Autoincrement
 //
-// CREATE TABLE "t" (...) ROWS n says how many rows will come; the block size and level
-// follow from the record size and n (paradox/BlockSize.h).
+// After the closing parenthesis, "CODEPAGE n" writes the table's names and text in
+// Windows code page n: 1252 when left out; 1250, 1251, 1253 to 1257 and 874 too, and the
+// double-byte 932, 936, 949 and 950, where an Alpha field's size counts bytes. "ROWS n"
+// says how many rows will come; the block size and level follow from the record size and
+// n (paradox/BlockSize.h).
 
 #include <sys/types.h>
 

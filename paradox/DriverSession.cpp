@@ -193,7 +193,7 @@ void DriverSession::keepOpen(std::unique_ptr<WritableTable> table) {
 
 void DriverSession::createTable(std::string_view text) {
     const std::string name = tableName();
-    checkNewTableName(name);
+    checkNewTableName(name, statement_.codePage != 0 ? statement_.codePage : 1252);
     const TableInfo info = defineTable(statement_, text);
     forget(name);
     createTableFiles(folder_, name, info, fileMode_);

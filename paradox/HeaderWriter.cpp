@@ -1,5 +1,7 @@
 #include "paradox/HeaderWriter.h"
 
+#include <algorithm>
+
 #include "common/text/CodePage.h"
 #include "common/text/Utf8.h"
 #include "paradox/ByteOrder.h"
@@ -9,7 +11,6 @@ namespace velmora::paradox {
 
 namespace {
 
-constexpr std::string_view kSortOrderName = "ascii";
 // The word at 0x58 and 0x5A repeats the level, as Borland's tables do.
 std::uint16_t versionWord(std::uint8_t version) {
     return static_cast<std::uint16_t>(0x0100 | version);
@@ -25,14 +26,15 @@ int tableNameLength(std::uint8_t version) {
     return version >= hdr::kVersionLevel7 ? hdr::kTableNameLengthLevel7 : hdr::kTableNameLength;
 }
 
-std::string toCodePage(std::string_view utf8) {
-    const text::CodePage& cp = text::CodePage::forNumber(kCodePage1252);
+std::string toCodePage(std::string_view utf8, int codePage) {
+    const text::CodePage& cp = text::CodePage::forNumber(codePage);
     std::string out;
     std::size_t i = 0;
     char32_t c = 0;
     while (i < utf8.size() && text::nextCodePoint(utf8, i, c)) {
-        const int b = cp.encode(c);
-        out.push_back(static_cast<char>(b < 0 ? '?' : b));  // names are checked before this
+        // Names are checked before this.
+        text::CodePage::forEachByte(std::max(cp.encode(c), int{'?'}),
+                                    [&](unsigned char b) { out.push_back(static_cast<char>(b)); });
     }
     return out;
 }
@@ -49,13 +51,14 @@ std::vector<std::uint8_t> buildTableHeader(const TableInfo& info, std::string_vi
     std::vector<std::string> names;
     int nameBytes = 0;
     for (const auto& field : info.fields) {
-        names.push_back(toCodePage(field.name));
+        names.push_back(toCodePage(field.name, info.codePage));
         nameBytes += static_cast<int>(names.back().size()) + 1;
     }
     const int tableNameAt = hdr::kFieldTableV4 + 6 * n + 4;
     const int nameLength = tableNameLength(level);
     const int namesAt = tableNameAt + nameLength;
-    const int used = namesAt + nameBytes + 2 * n + static_cast<int>(kSortOrderName.size()) + 1;
+    const std::string_view sortOrderName = info.sortOrderName;
+    const int used = namesAt + nameBytes + 2 * n + static_cast<int>(sortOrderName.size()) + 1;
     const int headerSize = roundUpTo(used, 0x800);
 
     std::vector<std::uint8_t> h(static_cast<std::size_t>(headerSize), 0);
@@ -92,7 +95,7 @@ std::vector<std::uint8_t> buildTableHeader(const TableInfo& info, std::string_vi
     putLe16(p + hdr::kHighFieldId, static_cast<std::uint16_t>(n + 1));
     putLe16(p + hdr::kHighFieldIdInfo,
             static_cast<std::uint16_t>(0x20 + 6 * n + 4 + nameLength + nameBytes));
-    putLe16(p + hdr::kCodePage, kCodePage1252);
+    putLe16(p + hdr::kCodePage, static_cast<std::uint16_t>(info.codePage));
     p[hdr::kUnknown6C] = 1;
     p[hdr::kUnknown6C + 1] = 1;
     putLe16(p + hdr::kUnknown6C + 2,
@@ -112,7 +115,7 @@ std::vector<std::uint8_t> buildTableHeader(const TableInfo& info, std::string_vi
         at += 4;
         nameAt += static_cast<int>(name.size()) + 1;
     }
-    const std::string tableName = toCodePage(fileName);
+    const std::string tableName = toCodePage(fileName, info.codePage);
     std::copy(tableName.begin(), tableName.end(), p + tableNameAt);
     at = namesAt;
     for (const auto& name : names) {
@@ -120,7 +123,7 @@ std::vector<std::uint8_t> buildTableHeader(const TableInfo& info, std::string_vi
         at += static_cast<int>(name.size()) + 1;
     }
     for (int i = 1; i <= n; ++i, at += 2) putLe16(p + at, static_cast<std::uint16_t>(i));
-    std::copy(kSortOrderName.begin(), kSortOrderName.end(), p + at);
+    std::copy(sortOrderName.begin(), sortOrderName.end(), p + at);
     return h;
 }
 
@@ -151,7 +154,7 @@ std::vector<std::uint8_t> buildIndexHeader(const TableInfo& info, std::string_vi
         p[at + 1] = field.sizeByte;
     }
     putLe32(p + at, static_cast<std::uint32_t>(tableNameAt));
-    const std::string tableName = toCodePage(fileName);
+    const std::string tableName = toCodePage(fileName, info.codePage);
     std::copy(tableName.begin(), tableName.end(), p + tableNameAt);
     return h;
 }

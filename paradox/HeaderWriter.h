@@ -15,8 +15,8 @@ inline constexpr int kBlobBlockSize = 4096;
 inline constexpr int kCodePage1252 = 1252;
 inline constexpr std::uint8_t kChangeCount = 1;
 
-// A header for `info` (fields with UTF-8 names that code page 1252 can hold, block size,
-// key fields; counts as given). `fileName` is the .db file name.
+// A header for `info` (fields with UTF-8 names that its code page can hold, block size,
+// key fields, sort order name; counts as given). `fileName` is the .db file name.
 std::vector<std::uint8_t> buildTableHeader(const TableInfo& info, std::string_view fileName);
 
 // An empty primary index for the key fields of `info`; `fileName` is the .px file name.

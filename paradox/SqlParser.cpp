@@ -147,8 +147,16 @@ class Parser {
             if (!isSymbol(',') && !isSymbol(')')) failExpected("\",\" or \")\"");
         } while (acceptSymbol(','));
         expectSymbol(')');
-        // How many rows the table will take, so that the driver can size its blocks.
-        if (acceptKeyword("ROWS")) out_.expectedRows = rowCount();
+        // Clauses after the columns, in any order: the code page of the table's text, and
+        // how many rows the table will take, so that the driver can size its blocks.
+        for (;;) {
+            if (acceptKeyword("CODEPAGE"))
+                out_.codePage = smallNumber();
+            else if (acceptKeyword("ROWS"))
+                out_.expectedRows = rowCount();
+            else
+                break;
+        }
         finish();
     }
 
@@ -274,6 +282,7 @@ void parseStatement(std::string_view text, Statement& out) {
     out.values.clear();
     out.primary = false;
     out.expectedRows = 0;
+    out.codePage = 0;
     out.table = Name();
     out.index = Name();
     Parser parser(text, out);

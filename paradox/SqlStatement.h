@@ -54,6 +54,7 @@ struct Statement {
     std::vector<Literal> values;
     bool primary = false;
     std::int64_t expectedRows = 0;  // CREATE TABLE ... ROWS n; 0 when not given
+    int codePage = 0;  // CREATE TABLE ... CODEPAGE n; 0 when not given
 };
 
 // Appends the text of a quoted text literal, with doubled apostrophes made single.

@@ -42,15 +42,17 @@ bool isReservedDeviceName(std::string_view name) {
     fail("The table name " + inQuotes(name) + " cannot be used: " + why + ".");
 }
 
-// Number of code page 1252 characters, or -1 when one is missing from it.
-int codePageLength(std::string_view utf8) {
-    const text::CodePage& cp = text::CodePage::forNumber(1252);
+// Number of code page bytes, or -1 when a character is missing from it.
+int codePageLength(std::string_view utf8, int codePage) {
+    const text::CodePage& cp = text::CodePage::forNumber(codePage);
     std::size_t i = 0;
     int count = 0;
     char32_t c = 0;
     while (i < utf8.size()) {
-        if (!text::nextCodePoint(utf8, i, c) || cp.encode(c) < 0) return -1;
-        ++count;
+        if (!text::nextCodePoint(utf8, i, c)) return -1;
+        const int encoded = cp.encode(c);
+        if (encoded < 0) return -1;
+        count += encoded >= 0x100 ? 2 : 1;
     }
     return count;
 }
@@ -112,22 +114,25 @@ std::string checkedTableName(std::string_view name) {
     return std::string(name);
 }
 
-void checkNewTableName(std::string_view name) {
-    const int length = codePageLength(name);
-    if (length < 0) badTableName(name, "it has a character that code page 1252 cannot hold");
+void checkNewTableName(std::string_view name, int codePage) {
+    const int length = codePageLength(name, codePage);
+    if (length < 0)
+        badTableName(
+            name, "it has a character that code page " + std::to_string(codePage) + " cannot hold");
     // The header keeps "<name>.db" in 79 bytes ending with a zero byte.
     if (length + 3 > hdr::kTableNameLength - 1)
         badTableName(name, "a Paradox 5 table name holds at most " +
                                std::to_string(hdr::kTableNameLength - 4) + " characters");
 }
 
-void checkFieldName(std::string_view name) {
+void checkFieldName(std::string_view name, int codePage) {
     auto bad = [&](const std::string& why) {
         fail("The column name " + inQuotes(name) + " cannot be used in a Paradox table: " + why +
              ".");
     };
-    const int length = codePageLength(name);
-    if (length < 0) bad("it has a character that code page 1252 cannot hold");
+    const int length = codePageLength(name, codePage);
+    if (length < 0)
+        bad("it has a character that code page " + std::to_string(codePage) + " cannot hold");
     if (length == 0) bad("it is empty");
     if (length > kMaxFieldNameLength) bad("a field name holds at most 25 characters");
     if (name.front() == ' ') bad("it starts with a blank");

@@ -19,11 +19,11 @@ struct TableFiles {
 // The table name of a statement: ".db" at the end is dropped. Throws when the name could
 // reach outside the folder or cannot be a file name.
 std::string checkedTableName(std::string_view name);
-// Also checks what a new level 5 table can hold (79 header bytes, code page 1252).
-void checkNewTableName(std::string_view name);
-// Paradox field name rules: 1 to 25 characters of code page 1252, no leading blank, none
-// of [ ] { } ( ) " or "->", not "#" alone.
-void checkFieldName(std::string_view name);
+// Also checks what a new level 5 table can hold (79 header bytes, its code page).
+void checkNewTableName(std::string_view name, int codePage = 1252);
+// Paradox field name rules: 1 to 25 characters of the table's code page, no leading
+// blank, none of [ ] { } ( ) " or "->", not "#" alone.
+void checkFieldName(std::string_view name, int codePage = 1252);
 
 // The table's files, or an empty db path when the folder holds no such table.
 TableFiles locateTable(const std::filesystem::path& folder, const std::string& name);

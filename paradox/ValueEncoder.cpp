@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include "common/text/Utf8.h"
 #include "paradox/ByteOrder.h"
@@ -65,7 +66,9 @@ void forEachByte(const sql::Literal& literal, const FieldInfo& field, const text
         char32_t codePoint = 0;
         if (!text::nextCodePoint(raw, i, codePoint))
             doesNotFit(literal, field, "the text is not valid UTF-8");
-        if (codePoint == 0) doesNotFit(literal, field, "the text contains a zero character");
+        // Alpha texts end at a zero byte; a memo keeps its length.
+        if (codePoint == 0 && field.type != FieldType::Memo)
+            doesNotFit(literal, field, "the text contains a zero character");
         const int byte = cp.encode(codePoint);
         if (byte < 0) {
             char hex[16];
@@ -76,7 +79,7 @@ void forEachByte(const sql::Literal& literal, const FieldInfo& field, const text
                        "the character " + shown + " (" + hex + ") does not exist in code page " +
                            std::to_string(cp.number()));
         }
-        put(static_cast<unsigned char>(byte));
+        text::CodePage::forEachByte(byte, put);
     }
 }
 
@@ -161,6 +164,12 @@ std::int64_t wholeNumber(const sql::Literal& literal, const FieldInfo& field, st
 
 double floatingNumber(const sql::Literal& literal, const FieldInfo& field, std::string& scratch) {
     if (literal.kind == sql::LiteralKind::Boolean) return literal.truth ? 1.0 : 0.0;
+    // A double keeps these too, and readers that decode the field's bits read them back.
+    if (literal.kind == sql::LiteralKind::Text) {
+        if (literal.raw == "NaN") return std::numeric_limits<double>::quiet_NaN();
+        if (literal.raw == "Infinity") return std::numeric_limits<double>::infinity();
+        if (literal.raw == "-Infinity") return -std::numeric_limits<double>::infinity();
+    }
     const std::string_view text = numberText(literal, field, scratch);
     double value = 0;
     if (nearestDouble(text, value)) {

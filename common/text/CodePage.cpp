@@ -1,6 +1,7 @@
 #include "common/text/CodePage.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 #include "common/text/CodePageTables.h"
 #include "common/text/Utf8.h"
@@ -15,23 +16,54 @@ CodePage::CodePage(int number, const std::array<char16_t, 256>& table)
     std::sort(reverse_.begin(), reverse_.end());
 }
 
-const CodePage& CodePage::forNumber(int number) {
+namespace {
+const std::array<char16_t, 256> kNoTable = [] {
+    std::array<char16_t, 256> t{};
+    t.fill(0xFFFF);
+    return t;
+}();
+}  // namespace
+
+CodePage::CodePage(int number, std::unique_ptr<DoubleByteTable> table)
+    : number_(number), table_(table ? table->single : kNoTable), doubleByte_(std::move(table)) {}
+
+const CodePage* CodePage::find(int number) {
     static const CodePage cp1252(1252, kCp1252);
     static const CodePage cp437(437, kCp437);
     static const CodePage cp850(850, kCp850);
-    switch (number) {
-        case 437:
-            return cp437;
-        case 850:
-            return cp850;
-        default:
-            return cp1252;
-    }
+    static const CodePage cp1250(1250, kCp1250);
+    static const CodePage cp1251(1251, kCp1251);
+    static const CodePage cp1253(1253, kCp1253);
+    static const CodePage cp1254(1254, kCp1254);
+    static const CodePage cp1255(1255, kCp1255);
+    static const CodePage cp1256(1256, kCp1256);
+    static const CodePage cp1257(1257, kCp1257);
+    static const CodePage cp874(874, kCp874);
+    for (const CodePage* cp : {&cp1252, &cp437, &cp850, &cp1250, &cp1251, &cp1253, &cp1254, &cp1255,
+                               &cp1256, &cp1257, &cp874})
+        if (cp->number() == number) return cp;
+    static const CodePage cp932(932, loadDoubleByteTable(932));
+    static const CodePage cp936(936, loadDoubleByteTable(936));
+    static const CodePage cp949(949, loadDoubleByteTable(949));
+    static const CodePage cp950(950, loadDoubleByteTable(950));
+    for (const CodePage* cp : {&cp932, &cp936, &cp949, &cp950})
+        if (cp->number() == number && cp->isDoubleByte()) return cp;
+    return nullptr;
+}
+
+const CodePage& CodePage::forNumber(int number) {
+    const CodePage* cp = find(number);
+    return cp != nullptr ? *cp : *find(1252);
 }
 
 int CodePage::encodeHigh(char32_t codePoint) const {
     if (codePoint > 0xFFFF) return -1;
     const auto key = static_cast<char16_t>(codePoint);
+    if (key == kUndefined) return -1;
+    if (doubleByte_) {
+        const auto found = doubleByte_->encoded.find(key);
+        return found == doubleByte_->encoded.end() ? -1 : found->second;
+    }
     auto it = std::lower_bound(reverse_.begin(), reverse_.end(), key,
                                [](const auto& entry, char16_t k) { return entry.first < k; });
     if (it == reverse_.end() || it->first != key) return -1;
@@ -39,6 +71,16 @@ int CodePage::encodeHigh(char32_t codePoint) const {
 }
 
 void CodePage::decode(std::string_view bytes, std::string& out) const {
+    if (doubleByte_) {
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const auto b = static_cast<unsigned char>(bytes[i]);
+            char16_t c = doubleByte_->single[b];
+            if (doubleByte_->lead[b] && i + 1 < bytes.size())
+                c = doubleByte_->pairs[b * 256u + static_cast<unsigned char>(bytes[++i])];
+            appendUtf8(c == kUndefined ? U'\uFFFD' : c, out);
+        }
+        return;
+    }
     for (unsigned char b : bytes) {
         if (b < 0x80)
             out.push_back(static_cast<char>(b));

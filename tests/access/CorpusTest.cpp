@@ -53,7 +53,7 @@ std::int16_t adoTypeFor(const QString& expectedType) {
         {"ole", adLongVarBinary},
         {"binary", adVarBinary},
         {"repid", adGUID},
-        {"complex", adInteger},
+        {"complex", adLongVarWChar},
         {"UNSUPPORTED_VARLEN", adVarBinary},
         {"UNSUPPORTED_FIXEDLEN", adBinary},
     };

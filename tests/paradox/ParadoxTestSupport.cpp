@@ -105,7 +105,7 @@ void copyFromCorpus(const fs::path& corpusFolder, const std::string& tableFile,
     }
 }
 
-PxTable readWithPxlib(const fs::path& dbFile) {
+PxTable readWithPxlib(const fs::path& dbFile, const char* targetEncoding) {
     PxTable table;
     pxdoc_t* doc = PX_new();
     if (PX_open_file(doc, dbFile.c_str()) < 0) {
@@ -113,6 +113,8 @@ PxTable readWithPxlib(const fs::path& dbFile) {
         ADD_FAILURE() << "pxlib cannot open " << dbFile;
         return table;
     }
+    if (targetEncoding != nullptr && PX_set_targetencoding(doc, targetEncoding) < 0)
+        ADD_FAILURE() << "pxlib cannot convert text to " << targetEncoding;
     const int fieldCount = PX_get_num_fields(doc);
     pxfield_t* fields = PX_get_fields(doc);
     for (int i = 0; i < fieldCount; ++i) {

@@ -61,8 +61,9 @@ struct PxTable {
     std::vector<int> types;
     std::vector<std::vector<PxValue>> rows;
 };
-// Reads a .db file (without .mb) with pxlib.
-PxTable readWithPxlib(const std::filesystem::path& dbFile);
+// Reads a .db file (without .mb) with pxlib; with a target encoding, pxlib converts
+// text from the code page the header names.
+PxTable readWithPxlib(const std::filesystem::path& dbFile, const char* targetEncoding = nullptr);
 
 db::Value dateTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
                    int ms = 0);

@@ -1,0 +1,130 @@
+#include "engine/ColumnProfile.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/text/TableCodePages.h"
+
+namespace velmora {
+
+namespace {
+
+void noteText(ColumnProfile& column, const std::string& text) {
+    std::int64_t characters = 0, nonAscii = 0;
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b & 0xC0) != 0x80) ++characters;
+        if (b >= 0xC0) ++nonAscii;
+    }
+    column.longestText = std::max(column.longestText, characters);
+    if (text.find('\0') != std::string::npos) column.hasZeroCharacter = true;
+    column.longestDoubleByteText = std::max(column.longestDoubleByteText, characters + nonAscii);
+}
+
+void noteInteger(ColumnProfile& column, std::int64_t value) {
+    if (!column.hasInteger) {
+        column.hasInteger = true;
+        column.smallestInteger = column.largestInteger = value;
+        return;
+    }
+    column.smallestInteger = std::min(column.smallestInteger, value);
+    column.largestInteger = std::max(column.largestInteger, value);
+}
+
+void noteDecimal(ColumnProfile& column, const db::Decimal& value) {
+    column.decimalPrecision = std::max(column.decimalPrecision, value.precision);
+    column.decimalScale = std::max(column.decimalScale, value.scale);
+    unsigned __int128 whole = value.magnitude;
+    int significantScale = value.scale;
+    for (unsigned __int128 rest = value.magnitude; significantScale > 0 && rest % 10 == 0;
+         rest /= 10)
+        --significantScale;
+    for (int i = 0; i < value.scale; ++i) whole /= 10;
+    int integerDigits = 0;
+    for (; whole != 0; whole /= 10) ++integerDigits;
+    column.decimalIntegerDigits = std::max(column.decimalIntegerDigits, integerDigits);
+    column.decimalSignificantScale = std::max(column.decimalSignificantScale, significantScale);
+    if (column.inexactInMoney) return;
+    // Scaled to ten-thousandths, when no digit is lost.
+    unsigned __int128 magnitude = value.magnitude;
+    for (int scale = value.scale; scale > 4; --scale) {
+        if (magnitude % 10 != 0) {
+            column.inexactInMoney = true;
+            return;
+        }
+        magnitude /= 10;
+    }
+    for (int scale = value.scale; scale < 4; ++scale) {
+        if (magnitude > (static_cast<unsigned __int128>(1) << 62)) break;
+        magnitude *= 10;
+    }
+    if (magnitude > (static_cast<unsigned __int128>(1) << 62) ||
+        !FitsMoney(static_cast<std::int64_t>(magnitude)))
+        column.inexactInMoney = true;
+}
+
+void noteValue(ColumnProfile& column, const db::Value& value, std::uint32_t& codePages) {
+    using db::ValueKind;
+    switch (value.kind()) {
+        case ValueKind::Text: {
+            const std::string& text = value.asText();
+            noteText(column, text);
+            if (codePages != 0) codePages &= text::tableCodePagesHolding(text.data(), text.size());
+            return;
+        }
+        case ValueKind::Bytes:  // written as hexadecimal text
+            column.longestText =
+                std::max(column.longestText, static_cast<std::int64_t>(value.asBytes().size()) * 2);
+            column.longestDoubleByteText =
+                std::max(column.longestDoubleByteText, column.longestText);
+            return;
+        case ValueKind::Integer:
+            noteInteger(column, value.asInt());
+            return;
+        case ValueKind::Double:
+            if (!std::isfinite(value.asDouble())) ++column.nonFinite;
+            return;
+        case ValueKind::Single:
+            if (!std::isfinite(value.asSingle())) ++column.nonFinite;
+            return;
+        case ValueKind::Currency:
+            column.decimalPrecision = std::max(column.decimalPrecision, 19);
+            column.decimalScale = std::max(column.decimalScale, 4);
+            column.decimalSignificantScale = std::max(column.decimalSignificantScale, 4);
+            column.decimalIntegerDigits = std::max(column.decimalIntegerDigits, 15);
+            if (!FitsMoney(value.asCurrency().units)) column.inexactInMoney = true;
+            return;
+        case ValueKind::Decimal:
+            noteDecimal(column, value.asDecimal());
+            return;
+        default:
+            return;
+    }
+}
+
+}  // namespace
+
+bool FitsMoney(std::int64_t units) {
+    constexpr std::int64_t kLimit = std::int64_t{1} << 62;
+    if (units > kLimit || units < -kLimit) return false;
+    const double value = static_cast<double>(units) / 10000.0;
+    return std::llround(value * 10000.0) == units;
+}
+
+TableProfile ProfileRows(db::Recordset& rows) {
+    TableProfile profile;
+    const int count = rows.fields().count();
+    profile.columns.resize(static_cast<std::size_t>(count));
+    while (!rows.eof() && !rows.bof()) {
+        std::uint32_t codePages = text::kAllTableCodePages;
+        for (int i = 0; i < count; ++i)
+            noteValue(profile.columns[static_cast<std::size_t>(i)], rows.fields().item(i).value(),
+                      codePages);
+        ++profile.rowsByCodePages[codePages];
+        ++profile.rows;
+        rows.moveNext();
+    }
+    return profile;
+}
+
+}  // namespace velmora

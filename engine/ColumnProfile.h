@@ -1,0 +1,46 @@
+#pragma once
+// What the values of a source table need, gathered in a first read pass before the
+// table definition: the definition then keeps the usual column type wherever every
+// value fits it exactly, and widens only the columns whose values would not.
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "dataaccess/Recordset.h"
+
+namespace velmora {
+
+struct ColumnProfile {
+    // Text as written into the table: the longest value in characters, and the same
+    // counting every non-ASCII character twice (an upper bound of its double-byte size).
+    std::int64_t longestText = 0;
+    std::int64_t longestDoubleByteText = 0;
+    bool hasZeroCharacter = false;  // an Alpha field ends its text at a zero byte
+    bool hasInteger = false;
+    std::int64_t smallestInteger = 0;
+    std::int64_t largestInteger = 0;
+    // A Currency or Decimal that a Money field (a double of ten-thousandths) cannot hold.
+    bool inexactInMoney = false;
+    int decimalPrecision = 0;
+    int decimalScale = 0;
+    int decimalIntegerDigits = 0;     // digits before the point
+    int decimalSignificantScale = 0;  // decimals without trailing zeros
+    std::int64_t nonFinite = 0;       // NaN and infinities
+};
+
+struct TableProfile {
+    std::vector<ColumnProfile> columns;
+    std::int64_t rows = 0;
+    // Rows by the set of table code pages that hold all of their text (a mask of
+    // text::kTableCodePages).
+    std::map<std::uint32_t, std::int64_t> rowsByCodePages;
+};
+
+// Reads every row of a freshly opened record set, leaving it at its end.
+TableProfile ProfileRows(db::Recordset& rows);
+
+// Whether a Money field keeps this many ten-thousandths exactly.
+bool FitsMoney(std::int64_t tenThousandths);
+
+}  // namespace velmora

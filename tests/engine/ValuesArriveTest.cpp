@@ -1,0 +1,204 @@
+// Columns whose values the usual type cannot hold get one that does: each table goes
+// through the first pass, the definition and the rows into the real driver and is read
+// back value by value.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "dataaccess/AdoTypes.h"
+#include "engine/BestFitRows.h"
+#include "engine/CodePageChoice.h"
+#include "engine/ColumnProfile.h"
+#include "engine/RowTransfer.h"
+#include "tests/support/ScratchTargetFolder.h"
+#include "tests/support/TestHosts.h"
+
+using namespace velmora;
+using namespace velmora::db;
+using namespace velmora::db::ado;
+
+namespace {
+
+using Rows = std::vector<std::vector<Value>>;
+
+struct Arrival : ::testing::Test {
+    test::Harness h;
+    test::TargetFolder folder;
+    bool keepBinary = false;
+
+    // Converts one table as the run does; preview mode only collects the statements.
+    void convert(const char* table, const std::vector<ColumnInfo>& columns, const Rows& rows,
+                 bool preview = false) {
+        h.inputs.preview = preview;
+        if (!preview) {
+            h.state.targetConnection = std::make_unique<Connection>();
+            ASSERT_EQ(folder.open(*h.state.targetConnection), "");
+        }
+        Recordset first, second;
+        first.open(std::make_unique<test::MemoryRows>(columns, rows));
+        const TableProfile profile = ProfileRows(first);
+        second.open(std::make_unique<test::MemoryRows>(columns, rows));
+        Procedure proc(h.prompts, "in test ");
+        QString spelled;
+        const FieldRoles roles = BuildTableDefinition(table, table, second, proc, h.host, h.state,
+                                                      &profile, &spelled, keepBinary);
+        TransferRows(spelled, second, roles, LiteralWriter(QLocale::c()), proc, h.host, h.state);
+    }
+    Rows readBack(const std::string& table) {
+        Connection reader;
+        EXPECT_EQ(folder.open(reader), "");
+        Recordset rs;
+        rs.open("SELECT * FROM \"" + table + '"', reader);
+        Rows rows;
+        for (; !rs.eof(); rs.moveNext()) {
+            rows.emplace_back();
+            for (int i = 0; i < rs.fields().count(); ++i)
+                rows.back().push_back(rs.fields()[i].value());
+        }
+        return rows;
+    }
+    QString paradoxType(int entry) const { return h.state.typeMappings.at(entry).ParadoxType; }
+};
+
+std::string text(const Value& v) {
+    switch (v.kind()) {
+        case ValueKind::Decimal:
+            return v.asDecimal().toString();
+        case ValueKind::Text:
+            return v.asText();
+        default:
+            return "?";
+    }
+}
+
+}  // namespace
+
+TEST_F(Arrival, OrdinaryValuesKeepTheUsualStatements) {
+    convert("Customers",
+            {{"ID", adInteger, 4},
+             {"Name", adVarWChar, 50},
+             {"Balance", adCurrency, 8},
+             {"Photo", adLongVarBinary, 0},
+             {"Joined", adDate, 8},
+             {"Notes", adLongVarWChar, 536870910}},
+            {{Value(7), Value(std::string("O'Brien")), Value(Currency{125000}), Value(Bytes{1, 2}),
+              Value(DateTime{44260}), Value(std::string(255, 'n'))}},
+            true);
+    ASSERT_EQ(h.state.statements.count(), 3);
+    EXPECT_EQ(
+        h.state.statements.text(0),
+        "CREATE TABLE \"Customers\"(\"TVXID\" INT, \"ID\" INT, \"Name\" TEXT(50), \"Balance\" "
+        "CURRENCY, \"Photo\" VARCHAR, \"Joined\" TIMESTAMP, \"Notes\" TEXT(255));");
+}
+
+TEST_F(Arrival, LongTextBecomesMemoAndArrivesWhole) {
+    std::string longest;
+    while (longest.size() < 70000) longest += "Grüße, O'Neil – ";
+    const std::string hex256(256, 'A');
+    convert("Memos", {{"Notes", adLongVarWChar, 536870910}, {"Short", adVarBinary, 255}},
+            {{Value(std::string("short")), Value(Bytes(128, 0xAA))},
+             {Value(longest), Value(Bytes(200, 0x0F))},
+             {Value(), Value()}});
+    EXPECT_EQ(paradoxType(0), "MEMO");
+    EXPECT_EQ(paradoxType(1), "MEMO");  // 400 hexadecimal digits
+    EXPECT_TRUE(h.prompts.reports.isEmpty()) << h.prompts.reports.join('\n').toStdString();
+    const Rows rows = readBack("Memos");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0][1].asText(), "short");
+    EXPECT_EQ(rows[1][1].asText(), longest);
+    EXPECT_EQ(rows[0][2].asText(), hex256);
+    EXPECT_EQ(rows[1][2].asText().size(), 400u);
+    EXPECT_TRUE(rows[2][1].isNull());
+}
+
+TEST_F(Arrival, LongBinaryIsLeftEmptyOrKeptWhole) {
+    const std::vector<ColumnInfo> columns{{"Photo", adLongVarBinary, 1073741823}};
+    const Bytes picture(5000, 0x5A);
+    const Rows rows{{Value(picture)}, {Value(Bytes{0x00, 0xFF})}, {Value()}};
+    convert("Empty", columns, rows);
+    EXPECT_EQ(paradoxType(0), "VARCHAR (left empty)");
+    keepBinary = true;
+    convert("Kept", columns, rows);
+    EXPECT_EQ(paradoxType(1), "BLOB");
+    EXPECT_TRUE(h.prompts.reports.isEmpty()) << h.prompts.reports.join('\n').toStdString();
+    const Rows empty = readBack("Empty"), kept = readBack("Kept");
+    ASSERT_EQ(empty.size(), 3u);
+    ASSERT_EQ(kept.size(), 3u);
+    EXPECT_TRUE(empty[0][1].isNull());
+    EXPECT_EQ(kept[0][1].asBytes(), picture);
+    EXPECT_EQ(kept[1][1].asBytes(), (Bytes{0x00, 0xFF}));
+    EXPECT_TRUE(kept[2][1].isNull());
+}
+
+TEST_F(Arrival, NumbersWidenOnlyWhereAValueNeedsIt) {
+    const std::int64_t big = std::numeric_limits<std::int64_t>::max();
+    convert("Numbers",
+            {{"Big", adBigInt, 8},
+             {"SmallBig", adBigInt, 8},
+             {"Short", adSmallInt, 2},
+             {"Long", adInteger, 4},
+             {"Money", adCurrency, 8},
+             {"Dec", adNumeric, 19},
+             {"Real", adDouble, 8}},
+            {{Value(big), Value(5), Value(-32768), Value(std::int64_t{-2147483648LL}),
+              Value(Currency{big}), Value(Decimal{false, 12345678, 6, 18}),
+              Value(std::numeric_limits<double>::quiet_NaN())},
+             {Value(std::numeric_limits<std::int64_t>::min()), Value(-5), Value(7), Value(7),
+              Value(Currency{10000}), Value(Decimal{true, 5, 0, 18}),
+              Value(-std::numeric_limits<double>::infinity())}});
+    EXPECT_EQ(h.prompts.reports.join('\n'), "");
+    const QStringList expected{"DECIMAL", "INT", "INT", "FLOAT", "DECIMAL", "DECIMAL", "FLOAT"};
+    for (int i = 0; i < expected.size(); ++i) EXPECT_EQ(paradoxType(i), expected[i]) << i;
+    const Rows rows = readBack("Numbers");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(text(rows[0][1]), "9223372036854775807");
+    EXPECT_EQ(text(rows[1][1]), "-9223372036854775808");
+    EXPECT_EQ(rows[0][2].asInt(), 5);
+    EXPECT_EQ(rows[0][3].asInt(), -32768);
+    EXPECT_EQ(rows[0][4].asDouble(), -2147483648.0);
+    EXPECT_EQ(text(rows[0][5]), "922337203685477.5807");
+    EXPECT_EQ(text(rows[1][5]), "1.0000");
+    EXPECT_EQ(text(rows[0][6]), "12.345678");
+    EXPECT_EQ(text(rows[1][6]), "-5.000000");
+    EXPECT_TRUE(std::isnan(rows[0][7].asDouble()));
+    EXPECT_EQ(rows[1][7].asDouble(), -std::numeric_limits<double>::infinity());
+}
+
+TEST_F(Arrival, TextTakesTheCodePageHoldingTheMostRows) {
+    convert("Städte", {{"Name", adVarWChar, 20}, {"Όνομα", adVarWChar, 20}},
+            {{Value(std::string("Αθήνα")), Value(std::string("ένα"))},
+             {Value(std::string("Θεσσαλονίκη")), Value()},
+             {Value(std::string("Москва")), Value()},
+             {Value(std::string("plain")), Value()}});
+    ASSERT_EQ(h.state.statementsExecuted, 5);  // definition, index and three rows
+    const Rows rows = readBack("Stadte");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0][1].asText(), "Αθήνα");
+    EXPECT_EQ(rows[0][2].asText(), "ένα");
+    EXPECT_EQ(rows[1][1].asText(), "Θεσσαλονίκη");
+    EXPECT_EQ(rows[2][0].asInt(), 3);
+    // The Cyrillic row alone is refused, and reported.
+    ASSERT_EQ(h.prompts.reports.size(), 1);
+    EXPECT_TRUE(h.prompts.reports[0].contains("code page 1253"))
+        << h.prompts.reports[0].toStdString();
+}
+
+TEST(BestFit, RowsKeptInTheTablesCodePageOnRequest) {
+    Recordset rows;
+    auto cursor = std::make_unique<BestFitRows>(
+        std::make_unique<test::MemoryRows>(
+            std::vector<ColumnInfo>{{"T", adVarWChar, 50}, {"N", adInteger, 4}},
+            Rows{{Value(std::string("Ünïcödé Ωμέγα Ж 😀")), Value(1)},
+                 {Value(std::string("Ελληνικά")), Value(2)}}),
+        1253);
+    const BestFitRows* respelled = cursor.get();
+    rows.open(std::move(cursor));
+    EXPECT_EQ(rows.fields()[0].value().asText(), "Unicode Ωμέγα ? ?");
+    rows.moveNext();
+    EXPECT_EQ(rows.fields()[0].value().asText(), "Ελληνικά");
+    EXPECT_EQ(respelled->rowsRespelled(), 1);
+    EXPECT_EQ(BestFitName(QString::fromUtf8("Größe Ōsaka 東"), 1252),
+              QString::fromUtf8("Größe Osaka _"));
+}
