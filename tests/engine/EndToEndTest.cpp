@@ -131,9 +131,10 @@ struct Converted {
     QString errors;
 };
 
-Converted convert(const QString& source, const QString& target, const QString& password = {}) {
+Converted convert(const QString& source, const QString& target, const QString& password = {},
+                  const QStringList& options = {}) {
     QProcess process;
-    QStringList args{"--new-folder", "--overwrite", "yes", source, target};
+    QStringList args = options + QStringList{"--new-folder", "--overwrite", "yes", source, target};
     if (!password.isEmpty()) args.prepend(password), args.prepend("--password");
     process.start(QStringLiteral(VELMORA_BIN_DIR "/velmora-convert"), args);
     process.waitForFinished(600000);
@@ -283,4 +284,21 @@ TEST(EndToEnd, EncryptedDatabaseConvertsWithItsPassword) {
         result.errors.count(QStringLiteral("PushButton7_Click at line 490"));
     EXPECT_EQ(compareDatabase(source, out.path(), result.errors, QStringLiteral("password")),
               20003 - refusedRows);
+}
+
+// With --unmappable replace every row of a mixed-script table arrives, and the rows that
+// took a best-fit spelling are counted in one report.
+TEST(EndToEnd, UnmappableRowsAreKeptOnRequest) {
+    const QString source = corpusDir() + "/access/generated/alltypes_2k_v2016.accdb";
+    VELMORA_NEED_CORPUS(QFile::exists(source), source.toStdString());
+    QTemporaryDir out;
+    const Converted result = convert(source, out.path(), {}, {"--unmappable", "replace"});
+    EXPECT_EQ(result.errors.count(QStringLiteral("line 490")), 0) << result.errors.toStdString();
+    EXPECT_EQ(result.errors.count(QStringLiteral("650 rows of table AllTypes hold characters")), 1)
+        << result.errors.toStdString();
+    Connection paradox;
+    OpenTargetConnection(paradox, out.path());
+    Recordset rows;
+    rows.open("SELECT * FROM \"AllTypes\"", paradox);
+    EXPECT_EQ(rows.recordCount(), 2000);
 }

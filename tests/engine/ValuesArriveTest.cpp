@@ -185,6 +185,16 @@ TEST_F(Arrival, TextTakesTheCodePageHoldingTheMostRows) {
         << h.prompts.reports[0].toStdString();
 }
 
+// In a double-byte code page an Alpha field's size counts bytes.
+TEST_F(Arrival, DoubleByteTextWidensItsColumn) {
+    const std::string japanese = "日本語のテキストです";  // 10 characters, 20 bytes in 932
+    convert("Notes", {{"Text", adVarWChar, 10}}, {{Value(japanese)}});
+    EXPECT_EQ(h.prompts.reports.join('\n'), "");
+    const Rows rows = readBack("Notes");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][1].asText(), japanese);
+}
+
 TEST(BestFit, RowsKeptInTheTablesCodePageOnRequest) {
     Recordset rows;
     auto cursor = std::make_unique<BestFitRows>(
