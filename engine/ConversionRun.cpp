@@ -1,6 +1,7 @@
 #include "engine/ConversionRun.h"
 
 #include <QDir>
+#include <stdexcept>
 
 #include "common/Helpers.h"
 #include "dataaccess/AdoTypes.h"
@@ -21,13 +22,10 @@ bool perTableMode(const MainInputs& in) {
     return in.previewEnabled() && in.previewPerTable() && !in.previewPerFile();
 }
 
-// Makes a 22-character target name unique against the table files in the folder.
-QString uniqueTargetName(QString target, const QString& folder) {
-    for (int n = 0; TableFileExists(folder, target); ++n) {
-        target.chop(1);
-        target += QString::number(n);
-    }
-    return target;
+QString renameNote(const QString& sourceName, const QString& cleaned, const QString& target) {
+    return QStringLiteral("The table ") + sourceName + QStringLiteral(" is written as ") + target +
+           QStringLiteral(": the name ") + cleaned +
+           QStringLiteral(" belongs to a table written earlier in this run.");
 }
 
 }  // namespace
@@ -77,6 +75,7 @@ void ConversionRun::start() {
         proc.step(140, [&] { OpenTargetConnection(*state_.targetConnection, in.paradoxFolder()); });
 
     const LiteralWriter literals(locale_);
+    QStringList writtenThisRun;
     for (int position = static_cast<int>(state_.sourceTables.size()) - 1; position >= 0;
          --position) {
         // Without a target, statements that go straight to it would each fail in turn;
@@ -90,8 +89,15 @@ void ConversionRun::start() {
         const QString sourceName = state_.sourceTables.at(position);
         QString target = TargetTableName(sourceName);
         const QString folder = in.paradoxFolder();
-        if (target.size() == kTargetNameLength)
-            proc.step(160, [&] { target = uniqueTargetName(target, folder); });
+        // Two tables of this run never share a Paradox table; a table from an earlier
+        // run is the overwrite question's to decide.
+        QString note;
+        if (writtenThisRun.contains(target, Qt::CaseInsensitive)) {
+            const QString cleaned = target;
+            target = UniqueTargetName(target, writtenThisRun);
+            note = renameNote(sourceName, cleaned, target);
+            proc.report(160, std::make_exception_ptr(std::runtime_error(note.toStdString())));
+        }
 
         // Asked for the source name and, since a cleaned name is what the folder holds,
         // for the target name too.
@@ -124,9 +130,13 @@ void ConversionRun::start() {
                                           sourceName);
             });
             // A table that cannot be read gets one report, and no empty table is created.
+            TableStatistics table{sourceName, target, note};
             if (proc.step(194, [&] {
                     sourceRows.open(("SELECT * FROM `" + sourceName + u'`').toStdString(), source);
                 })) {
+                writtenThisRun << target;
+                table.read = true;
+                table.rowsInSource = sourceRows.recordCount();
                 const FieldRoles roles =
                     BuildTableDefinition(sourceName, target, sourceRows, proc, host_, state_);
                 const TransferCounts counts =
@@ -134,8 +144,13 @@ void ConversionRun::start() {
                 stats_.rowsDispatched += counts.rowsDispatched;
                 stats_.rowsFailed += counts.rowsFailed;
                 ++stats_.tablesProcessed;
+                table.rowsRead = counts.rowsDispatched + counts.rowsFailed;
+                table.rowsWritten = counts.rowsDispatched;
+                table.rowsRefused = counts.rowsFailed;
+                table.rowsUnreadable = counts.rowsUnreadable;
                 proc.step(498, [&] { sourceRows.close(); });
             }
+            stats_.tables.push_back(std::move(table));
             state_.stopAfterPreview = true;
             if (proc.test(502, [&] { return perTableMode(in); })) {
                 proc.step(506, [&] { host_.preview.showPreview(state_); });

@@ -12,7 +12,9 @@
 // Every step reports its own failure through the error report and the run goes on.
 
 #include <QLocale>
+#include <QString>
 #include <cstdint>
+#include <vector>
 
 #include "engine/RunHost.h"
 #include "engine/RunState.h"
@@ -25,10 +27,24 @@ struct RunOptions {
     bool acceptFolderWithoutTables = false;
 };
 
+// What became of one source table. In the preview modes "written" means listed.
+struct TableStatistics {
+    QString source;
+    QString target;
+    QString note;               // why the target name is not the cleaned source name
+    bool read = false;          // the source table could be opened
+    std::int64_t rowsInSource = 0;
+    std::int64_t rowsRead = 0;  // rows turned into statements
+    std::int64_t rowsWritten = 0;
+    std::int64_t rowsRefused = 0;     // statements the target refused
+    std::int64_t rowsUnreadable = 0;  // rows the source could not deliver
+};
+
 struct RunStatistics {
     int tablesProcessed = 0;
     std::int64_t rowsDispatched = 0;
     std::int64_t rowsFailed = 0;
+    std::vector<TableStatistics> tables;  // in the order the run processed them
 };
 
 class ConversionRun {

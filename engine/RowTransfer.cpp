@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "engine/Dispatch.h"
+#include "engine/RowReport.h"
 #include "engine/TargetNames.h"
 
 namespace velmora {
@@ -71,12 +72,37 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
         }
         statement.resize(statement.size() - 2);
         statement += ')';
-        if (proc.step(490, [&] { DispatchStatement(statement, host.inputs, state); }))
+        if (proc.step(490, [&] {
+                try {
+                    DispatchStatement(statement, host.inputs, state);
+                } catch (...) {
+                    RethrowWithContext(QStringLiteral("Refused: ") +
+                                       RowDescription(targetName, rowNumber, sourceRows));
+                }
+            }))
             ++counts.rowsDispatched;
         else
             ++counts.rowsFailed;
-        proc.step(492, [&] { sourceRows.moveNext(); });
+        // A row that cannot be read is reported and left out; its row number stays
+        // unused, so every written row keeps its place in the source.
+        bool lost = false;
+        while (!proc.step(492, [&] {
+            try {
+                sourceRows.moveNext();
+            } catch (...) {
+                RethrowWithContext(QStringLiteral("Not read and left out: ") +
+                                   RowDescription(targetName, rowNumber + 1, sourceRows));
+            }
+        })) {
+            ++counts.rowsUnreadable;
+            ++rowNumber;
+            if (rowNumber >= rowCount) {  // the reader is stuck: no further row can come
+                lost = true;
+                break;
+            }
+        }
         ++rowNumber;
+        if (lost) break;
     } while (!proc.test(496, [&] { return sourceRows.eof(); }));
     return counts;
 }

@@ -15,6 +15,7 @@ namespace velmora {
 struct TransferCounts {
     std::int64_t rowsDispatched = 0;
     std::int64_t rowsFailed = 0;
+    std::int64_t rowsUnreadable = 0;  // rows the source could not deliver, left out
 };
 
 // Steps 374 to 496 of the run. Moves the progress bar once per row.

@@ -82,13 +82,14 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
         QString cleaned;
         QString column;
         proc.step(218, [&] {
-            cleaned = CleanName(QString::fromStdString(sourceRows.fields().item(ordinal).name()));
-            column = QuoteIdentifier(cleaned.left(25));
+            cleaned = CleanFieldName(
+                QString::fromStdString(sourceRows.fields().item(ordinal).name()), ordinal);
+            column = QuoteIdentifier(cleaned.left(kColumnNameLength));
         });
         proc.step(222, [&] {
             // A column name already in the statement, in any letter case, takes a counter.
             for (int counter = 0; statement.contains(column + u' ', Qt::CaseInsensitive); ++counter)
-                column = QuoteIdentifier(cleaned.left(24) + QString::number(counter));
+                column = QuoteIdentifier(CountedColumnName(cleaned, counter));
         });
         QString label;
         proc.step(228, [&] {

@@ -72,7 +72,7 @@ TEST_F(Definition, LongNamesAreCutAndCleaned) {
     EXPECT_EQ(statement(0),
               "CREATE TABLE \"T\"(\"TVXID\" INT, \"UnitPriceEUR\" CURRENCY, "
               "\"ABCDEFGHIJKLMNOPQRSTUVWXY\" INT, "
-              "\"ABCDEFGHIJKLMNOPQRSTUVWX0\" INT, \"ONeil\"\"Q\"\"\" TEXT(10));");
+              "\"ABCDEFGHIJKLMNOPQRSTUVWX0\" INT, \"ONeilQ\" TEXT(10));");
     EXPECT_EQ(h.state.typeMappings.at(0).AccessField, "Unit Price (EUR)");
 }
 
