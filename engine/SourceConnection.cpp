@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include "common/AppInfo.h"
+#include "dataaccess/ConnectionString.h"
 #include "dataaccess/DbError.h"
 #include "dataaccess/ProviderDirectory.h"
 
@@ -16,10 +17,13 @@ QString SourceConnectionString(const QString& file, const QString& password,
         path = inputs.accessFile();
         secret = inputs.accessPassword();
     }
+    // The path is quoted when it holds characters that would end or split its value;
+    // the password clause comes last and runs to the end, so it needs no quotes.
+    const QString source = QString::fromStdString(db::ConnectionString::quote(path.toStdString()));
     if (path.right(5).toLower() == QLatin1String("accdb"))
-        return QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=") + path +
+        return QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=") + source +
                QStringLiteral(";JET OLEDB:Database Password=") + secret;
-    return QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=") + path +
+    return QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=") + source +
            QStringLiteral(";JET OLEDB:Database Password=") + secret;
 }
 

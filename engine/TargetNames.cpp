@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include "common/text/CodePage.h"
+#include "dataaccess/ConnectionString.h"
 #include "paradox/ParadoxDriver.h"
 
 namespace velmora {
@@ -66,7 +67,8 @@ QString CountedColumnName(const QString& cleaned, int counter) {
 }
 
 QString TargetConnectionString(const QString& folder) {
-    const QString dir = folder + QDir::separator();
+    const QString dir = QString::fromStdString(
+        db::ConnectionString::quote((folder + QDir::separator()).toStdString(), '{'));
     return QStringLiteral(
                "Driver={Microsoft Paradox Driver (*.db )};DriverID=538;Fil=Paradox 5.X;"
                "DefaultDir=") +

@@ -269,16 +269,39 @@ TEST_F(RunFlow, CleanedTargetNameAlreadyInTheFolderIsAskedFor) {
 
 TEST_F(RunFlow, TargetThatCannotOpenIsReportedOnceNotPerRow) {
     directMode();
-    // A folder name holding ";" splits the target connection string, so the driver looks
-    // for a folder that does not exist although this one holds a table.
-    const QString odd = folder.filePath("x;Fil=Paradox 7");
-    QDir().mkpath(odd);
-    QFile::copy(folder.filePath("Seed.db"), odd + "/Seed.db");
-    h.inputs.targetFolder = odd;
-    run();
+    // The folder goes away once the run has found a table in it (as the busy pointer
+    // comes up), so the target connection cannot open.
+    struct FolderRemover final : BusyPointer {
+        QString folder;
+        void setBusy(bool busy) override {
+            if (busy) QDir(folder).removeRecursively();
+        }
+    } remover;
+    remover.folder = folder.path();
+    RunHost host{h.inputs, h.prompts, h.progress, remover, h.preview, h.pump};
+    ConversionRun(host, h.state, QLocale::c()).start();
     // The failed open, and closing the connection that never opened; no row is tried.
     ASSERT_EQ(h.prompts.reports.size(), 2);
     EXPECT_TRUE(h.prompts.reports[0].contains("PushButton7_Click at line 140"));
     EXPECT_TRUE(h.prompts.reports[1].contains("PushButton7_Click at line 534"));
     EXPECT_EQ(h.prompts.messages, QStringList{"Done."});
+}
+
+// Paths holding the characters of connection strings (";", "=", "{", "}") reach the
+// right file and the right folder, never a sibling whose name is a prefix.
+TEST_F(RunFlow, SourceAndTargetPathsWithConnectionStringCharacters) {
+    directMode();
+    const QString odd = folder.filePath("aa;bb=c}{Fil=Paradox 7");
+    QDir().mkpath(odd);
+    QDir().mkpath(folder.filePath("aa"));
+    QFile::copy(folder.filePath("Seed.db"), odd + "/Seed.db");
+    const QString source = folder.filePath("x;y=z{1}.mdb");
+    QFile::copy(samplePath(), source);
+    h.inputs.targetFolder = odd;
+    h.inputs.sourceFile = source;
+    run();
+    EXPECT_TRUE(onlyRefusedRows(h.prompts.reports)) << h.prompts.reports.join("\n").toStdString();
+    EXPECT_EQ(h.prompts.reports.size(), kRefusedRows);
+    EXPECT_TRUE(QFile::exists(odd + "/Orders.db"));
+    EXPECT_TRUE(QDir(folder.filePath("aa")).isEmpty());
 }
