@@ -10,6 +10,7 @@
 #include "dataaccess/Recordset.h"
 #include "engine/ConversionRun.h"
 #include "engine/TargetNames.h"
+#include "tests/support/Corpus.h"
 #include "tests/support/TestHosts.h"
 
 using namespace velmora;
@@ -304,4 +305,59 @@ TEST_F(RunFlow, SourceAndTargetPathsWithConnectionStringCharacters) {
     EXPECT_EQ(h.prompts.reports.size(), kRefusedRows);
     EXPECT_TRUE(QFile::exists(odd + "/Orders.db"));
     EXPECT_TRUE(QDir(folder.filePath("aa")).isEmpty());
+}
+
+// A copy of the sample whose table Customers is renamed "Orders ()": its cleaned name
+// is that of Orders. Each table gets its own Paradox table and the rename is reported;
+// the summary tells per table what was read, written and refused.
+TEST_F(RunFlow, NamesCollidingInOneRunGetTheirOwnTables) {
+    directMode();
+    QFile sample(samplePath());
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    QByteArray bytes = sample.readAll();
+    const QByteArray from(reinterpret_cast<const char*>(u"Customers"), 18);
+    const QByteArray to(reinterpret_cast<const char*>(u"Orders ()"), 18);
+    ASSERT_EQ(bytes.count(from), 1);
+    bytes.replace(from, to);
+    const QString source = folder.filePath("renamed.mdb");
+    QFile copy(source);
+    ASSERT_TRUE(copy.open(QIODevice::WriteOnly) && copy.write(bytes) == bytes.size());
+    copy.close();
+    h.inputs.sourceFile = source;
+
+    ConversionRun run(h.host, h.state, QLocale::c());
+    run.start();
+    EXPECT_EQ(rowsIn("Orders"), 10 - kRefusedCustomers);  // "Orders ()" comes first
+    EXPECT_EQ(rowsIn("Order0"), 200 - kRefusedOrders);
+    EXPECT_EQ(h.prompts.reports.filter("The table Orders is written as Order0").size(), 1);
+
+    const std::vector<TableStatistics>& tables = run.statistics().tables;
+    ASSERT_EQ(tables.size(), 5u);
+    const TableStatistics& orders = tables[3];
+    EXPECT_EQ(orders.source, "Orders");
+    EXPECT_EQ(orders.target, "Order0");
+    EXPECT_FALSE(orders.note.isEmpty());
+    EXPECT_EQ(orders.rowsInSource, 200);
+    EXPECT_EQ(orders.rowsRead, 200);
+    EXPECT_EQ(orders.rowsWritten, 200 - kRefusedOrders);
+    EXPECT_EQ(orders.rowsRefused, kRefusedOrders);
+    EXPECT_TRUE(tables[2].note.isEmpty());
+}
+
+// Names cut at 22 characters are made unique only within a run: a second run asks
+// whether to overwrite the tables of the first, and writes no further copies.
+TEST_F(RunFlow, TwentyTwoCharacterNamesAreOverwrittenNotCopied) {
+    const auto root = test::corpusRoot();
+    VELMORA_NEED_CORPUS(root, "access corpus");
+    h.inputs.sourceFile = QString::fromStdString(
+        (*root / "access/jackcess/src/test/data/V2000/testIndexPropertiesV2000.mdb").string());
+    directMode();
+    run();
+    const QStringList first = QDir(folder.path()).entryList({"*.db"}, QDir::Files, QDir::Name);
+    EXPECT_TRUE(first.contains("TableIgnoreNulls1_temp.db")) << first.join(' ').toStdString();
+    h.prompts.answers.assign(10, true);
+    run();
+    EXPECT_EQ(QDir(folder.path()).entryList({"*.db"}, QDir::Files, QDir::Name), first);
+    EXPECT_TRUE(h.prompts.questions.filter("TableIgnoreNulls1_temp").size() == 1)
+        << h.prompts.questions.join('\n').toStdString();
 }
