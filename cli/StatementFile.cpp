@@ -89,6 +89,7 @@ void ReadStatementFile(const QString& path, StatementList& statements) {
     while (std::getline(in, line)) {
         ++number;
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.rfind("--", 0) == 0) continue;  // a comment, as --rejects writes them
         try {
             statements.append(std::string_view(UnescapeLine(line)));
         } catch (const std::runtime_error& e) {

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <fstream>
 #include <iostream>
 
 #include "cli/StatementFile.h"
@@ -16,6 +17,7 @@
 #include "engine/StatementExecution.h"
 #include "engine/TargetFolder.h"
 #include "engine/TargetNames.h"
+#include "engine/Verification.h"
 
 using namespace velmora;
 
@@ -42,14 +44,25 @@ so a memo holding line breaks still takes exactly one line. --types writes one r
 field: Access table, field, Access type label and Paradox type, separated by tabs and
 escaped the same way.
 
-Values are written with the date and time separators of the user's locale (LANG, LC_ALL).
-The exit status is 0 only when every statement succeeded.)";
+Lines starting with "--" in a statement file are comments. --rejects writes every
+statement the target refused, each after a comment holding the refusal; fix them and
+run the file with --execute.
+
+After the run a summary lists per table the rows read, written, refused and unreadable.
+--verify then reads every written table back and compares it with the source row by row
+and value by value, and names the first rows that differ.
+
+Values are written with the date and time separators of the user's locale (LANG, LC_ALL)
+where the Paradox driver reads them, "/" and ":" otherwise.
+The exit status is 0 only when every statement succeeded (and, with --verify, every
+row was verified identical).)";
 
 struct Options {
-    QString source, target, password, sqlFile, typesFile, executeFile;
+    QString source, target, password, sqlFile, typesFile, executeFile, rejectsFile;
     OverwritePolicy overwrite = OverwritePolicy::Ask;
     bool newFolder = false;
     bool list = false;
+    bool verify = false;
 };
 
 [[noreturn]] void fail(const QString& text) {
@@ -76,7 +89,11 @@ Options parse(const QCoreApplication& app) {
     const QCommandLineOption list(
         "list",
         "List the tables of SOURCE (an Access file or a Paradox folder) with their row counts.");
-    parser.addOptions({password, overwrite, sql, types, execute, newFolder, list});
+    const QCommandLineOption rejects(
+        "rejects", "Write every statement the target refuses, with its error, to FILE.", "FILE");
+    const QCommandLineOption verify(
+        "verify", "Read every written table back and compare it with the source.");
+    parser.addOptions({password, overwrite, sql, types, execute, newFolder, list, rejects, verify});
     parser.process(app);
 
     Options o;
@@ -87,6 +104,9 @@ Options parse(const QCoreApplication& app) {
     o.executeFile = parser.value(execute);
     o.newFolder = parser.isSet(newFolder);
     o.list = parser.isSet(list);
+    o.rejectsFile = parser.value(rejects);
+    o.verify = parser.isSet(verify);
+    if (o.verify && !o.sqlFile.isEmpty()) fail("--verify needs a run that writes the tables (no --sql)");
     const QString policy = parser.value(overwrite);
     if (policy == "yes")
         o.overwrite = OverwritePolicy::Yes;
@@ -206,6 +226,15 @@ int main(int argc, char** argv) {
              "add --new-folder to start a new folder.");
 
     RunState state;
+    std::ofstream rejects;
+    if (!o.rejectsFile.isEmpty()) {
+        rejects.open(o.rejectsFile.toStdString(), std::ios::binary | std::ios::trunc);
+        if (!rejects) fail("cannot write " + o.rejectsFile);
+        state.onRefused = [&rejects](std::string_view statement, const QString& error) {
+            rejects << "-- " << EscapeLine(error.toStdString()) << '\n'
+                    << EscapeLine(statement) << '\n';
+        };
+    }
     TerminalProgress progress;
     NoPointer pointer;
     StatementFilePreview preview(o.sqlFile);
@@ -222,12 +251,50 @@ int main(int argc, char** argv) {
         }
     }
     const RunStatistics& stats = run.statistics();
+    const bool listed = !o.sqlFile.isEmpty();
+    for (const TableStatistics& t : stats.tables) {
+        std::cout << "  " << t.source.toStdString() << " -> " << t.target.toStdString() << ": ";
+        if (!t.read) {
+            std::cout << "not readable, nothing written\n";
+            continue;
+        }
+        std::cout << t.rowsRead << " of " << t.rowsInSource << " rows read, " << t.rowsWritten
+                  << (listed ? " listed" : " written") << ", " << t.rowsRefused << " refused, "
+                  << t.rowsUnreadable << " unreadable\n";
+    }
     std::cout << "Tables: " << stats.tablesProcessed << ", rows "
-              << (o.sqlFile.isEmpty() ? "written: " : "listed: ") << stats.rowsDispatched
+              << (listed ? "listed: " : "written: ") << stats.rowsDispatched
               << ", statements failed: " << state.statementsFailed
               << ", errors reported: " << prompts.reports() << std::endl;
-    if (!o.sqlFile.isEmpty())
-        std::cout << state.statements.count() << " statements written to "
-                  << o.sqlFile.toStdString() << std::endl;
-    return state.statementsFailed == 0 && prompts.reports() == 0 ? 0 : 1;
+    if (listed) {
+        if (preview.written())
+            std::cout << state.statements.count() << " statements written to "
+                      << o.sqlFile.toStdString() << std::endl;
+        else
+            std::cerr << "velmora-convert: the statements were not written to "
+                      << o.sqlFile.toStdString() << std::endl;
+    }
+    if (rejects.is_open()) {
+        rejects.close();
+        if (!rejects) fail("writing " + o.rejectsFile + " failed");
+        if (state.statementsFailed > 0)
+            std::cout << state.statementsFailed << " refused statements written to "
+                      << o.rejectsFile.toStdString() << std::endl;
+    }
+    bool verified = true;
+    if (o.verify) {
+        try {
+            db::Connection source, target;
+            source.open(SourceConnectionString(QString(), QString(), inputs).toStdString());
+            OpenTargetConnection(target, inputs.paradoxFolder());
+            const auto results = VerifyTables(stats.tables, source, target);
+            std::cout << "Verification:\n" << VerificationSummary(results).toStdString() << std::endl;
+            for (const TableVerification& t : results) verified = verified && t.allIdentical();
+        } catch (const std::exception& e) {
+            std::cerr << "velmora-convert: verification failed: " << e.what() << std::endl;
+            verified = false;
+        }
+    }
+    const bool written = !listed || preview.written();
+    return state.statementsFailed == 0 && prompts.reports() == 0 && written && verified ? 0 : 1;
 }
