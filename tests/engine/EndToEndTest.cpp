@@ -233,6 +233,64 @@ TEST(EndToEnd, DamagedSampleCopiesConvertEveryReadablePart) {
     }
 }
 
+QString runConverter(const QStringList& args, int* exitCode = nullptr) {
+    QProcess process;
+    process.start(QStringLiteral(VELMORA_BIN_DIR "/velmora-convert"), args);
+    process.waitForFinished(600000);
+    if (exitCode) *exitCode = process.exitCode();
+    return QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
+}
+
+// The refused statements go to the rejects file with their errors as comments; once
+// fixed, executing the file brings every row in, and verification then finds every
+// row of the untouched tables identical.
+TEST(EndToEnd, RejectsFileRoundTrip) {
+    QTemporaryDir work;
+    const QString target = work.filePath("out"), rejects = work.filePath("rejects.sql");
+    int exitCode = 0;
+    const QString output =
+        runConverter({"--new-folder", "--rejects", rejects, "--verify",
+                      QStringLiteral(VELMORA_SOURCE_DIR "/Samples/sample.mdb"), target},
+                     &exitCode);
+    EXPECT_EQ(exitCode, 1);
+    EXPECT_TRUE(output.contains("Orders -> Orders: 200 of 200 rows read, 184 written, 16 refused"))
+        << output.toStdString();
+    EXPECT_TRUE(output.contains("Orders: 184 of 200 rows verified identical; first differing rows "
+                                "(TVXID): 39, 41"));
+    QFile file(rejects);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QString text = QString::fromUtf8(file.readAll());
+    file.close();
+    EXPECT_EQ(text.count(QStringLiteral("\n-- [Paradox Driver]")) + 1, 17);
+    EXPECT_EQ(text.count(QStringLiteral("\nINSERT INTO \"Orders\" VALUES(")), 16);
+    text.replace(QString::fromUtf8("Ō"), QStringLiteral("O"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text.toUtf8());
+    file.close();
+    runConverter({"--execute", rejects, target}, &exitCode);
+    EXPECT_EQ(exitCode, 0);
+    Connection paradox;
+    OpenTargetConnection(paradox, target);
+    for (const auto& [table, rows] : {std::pair{"Orders", 200}, std::pair{"Customers", 10}}) {
+        Recordset rs;
+        rs.open(std::string("SELECT * FROM \"") + table + '"', paradox);
+        EXPECT_EQ(rs.recordCount(), rows) << table;
+    }
+}
+
+// A statement file that cannot be written is said so, never claimed as written.
+TEST(EndToEnd, SqlFileThatCannotBeWrittenIsNotClaimed) {
+    QTemporaryDir work;
+    int exitCode = 0;
+    const QString output = runConverter(
+        {"--new-folder", "--sql", work.filePath("missing/folder/out.sql"),
+         QStringLiteral(VELMORA_SOURCE_DIR "/Samples/sample.mdb"), work.filePath("out")},
+        &exitCode);
+    EXPECT_FALSE(output.contains("statements written to")) << output.toStdString();
+    EXPECT_TRUE(output.contains("the statements were not written"));
+    EXPECT_NE(exitCode, 0);
+}
+
 class CorpusDatabase : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(CorpusDatabase, EveryRowArrivesOrIsReported) {
