@@ -76,10 +76,9 @@ TableDefinition readTableDefinition(const PageFile& file, const TextDecoder& tex
     }
     // Descriptors are stored in no particular order once columns were inserted or
     // deleted; Access shows them by column number.
-    std::stable_sort(table.columns.begin(), table.columns.end(),
-                     [](const ColumnDefinition& a, const ColumnDefinition& b) {
-                         return a.number < b.number;
-                     });
+    std::stable_sort(
+        table.columns.begin(), table.columns.end(),
+        [](const ColumnDefinition& a, const ColumnDefinition& b) { return a.number < b.number; });
     return table;
 }
 

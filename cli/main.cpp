@@ -106,7 +106,8 @@ Options parse(const QCoreApplication& app) {
     o.list = parser.isSet(list);
     o.rejectsFile = parser.value(rejects);
     o.verify = parser.isSet(verify);
-    if (o.verify && !o.sqlFile.isEmpty()) fail("--verify needs a run that writes the tables (no --sql)");
+    if (o.verify && !o.sqlFile.isEmpty())
+        fail("--verify needs a run that writes the tables (no --sql)");
     const QString policy = parser.value(overwrite);
     if (policy == "yes")
         o.overwrite = OverwritePolicy::Yes;
@@ -288,7 +289,8 @@ int main(int argc, char** argv) {
             source.open(SourceConnectionString(QString(), QString(), inputs).toStdString());
             OpenTargetConnection(target, inputs.paradoxFolder());
             const auto results = VerifyTables(stats.tables, source, target);
-            std::cout << "Verification:\n" << VerificationSummary(results).toStdString() << std::endl;
+            std::cout << "Verification:\n"
+                      << VerificationSummary(results).toStdString() << std::endl;
             for (const TableVerification& t : results) verified = verified && t.allIdentical();
         } catch (const std::exception& e) {
             std::cerr << "velmora-convert: verification failed: " << e.what() << std::endl;

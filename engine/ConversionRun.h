@@ -31,8 +31,8 @@ struct RunOptions {
 struct TableStatistics {
     QString source;
     QString target;
-    QString note;               // why the target name is not the cleaned source name
-    bool read = false;          // the source table could be opened
+    QString note;       // why the target name is not the cleaned source name
+    bool read = false;  // the source table could be opened
     std::int64_t rowsInSource = 0;
     std::int64_t rowsRead = 0;  // rows turned into statements
     std::int64_t rowsWritten = 0;

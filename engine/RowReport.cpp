@@ -64,9 +64,9 @@ void RethrowWithContext(const QString& context) {
     } catch (const db::DbError& e) {
         throw db::DbError(e.number(), e.description() + line.toStdString());
     } catch (...) {
-        throw db::DbError(db::errc::kProviderFailure,
-                          describeException(std::current_exception()).toStdString() +
-                              line.toStdString());
+        throw db::DbError(
+            db::errc::kProviderFailure,
+            describeException(std::current_exception()).toStdString() + line.toStdString());
     }
 }
 

@@ -49,10 +49,9 @@ QString CleanFieldName(const QString& fieldName, int ordinal) {
     static const QString kRefused = QStringLiteral("[]{}\"");
     const text::CodePage& cp = text::CodePage::forNumber(1252);
     QString name;
-    for (const char32_t c : CleanName(fieldName).replace(QStringLiteral("->"), QStringLiteral("-"))
-                                .toUcs4()) {
-        if (c < 0x20 || c == 0x7F || (c < 0x80 && kRefused.contains(QChar(c))) ||
-            cp.encode(c) < 0)
+    for (const char32_t c :
+         CleanName(fieldName).replace(QStringLiteral("->"), QStringLiteral("-")).toUcs4()) {
+        if (c < 0x20 || c == 0x7F || (c < 0x80 && kRefused.contains(QChar(c))) || cp.encode(c) < 0)
             continue;
         name += QString::fromUcs4(&c, 1);
     }

@@ -25,15 +25,15 @@ QChar separatorOf(const QString& pattern, QChar fallback) {
 // marks (a right-to-left mark, a combining sign) where the separator would be.
 std::pair<QChar, QChar> acceptedSeparators(QChar date, QChar time) {
     const auto reads = [](QChar d, QChar t) {
-        const std::string text = (QStringLiteral("03") + d + QStringLiteral("05") + d +
-                                  QStringLiteral("2021 14") + t + QStringLiteral("05") + t +
-                                  QStringLiteral("09"))
-                                     .toStdString();
+        const std::string text =
+            (QStringLiteral("03") + d + QStringLiteral("05") + d + QStringLiteral("2021 14") + t +
+             QStringLiteral("05") + t + QStringLiteral("09"))
+                .toStdString();
         paradox::DateTimeText parsed;
         const db::CivilDateTime& v = parsed.value;
         return paradox::parseDateTime(text, parsed).empty() && parsed.hasDate && parsed.hasTime &&
-               v.date.year == 2021 && v.date.month == 3 && v.date.day == 5 && v.hour == 14 && v.minute == 5 &&
-               v.second == 9;
+               v.date.year == 2021 && v.date.month == 3 && v.date.day == 5 && v.hour == 14 &&
+               v.minute == 5 && v.second == 9;
     };
     if (!reads(date, u':')) date = u'/';
     if (!reads(date, time)) time = u':';

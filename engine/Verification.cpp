@@ -42,8 +42,8 @@ std::string literalOf(const db::Value& value, Role role, const LiteralWriter& li
 bool sameValue(const db::Value& source, const db::Value& target, Role role,
                const LiteralWriter& literals) {
     const std::string want = literalOf(source, role, literals);
-    if (role == Role::Binary) return target.isNull() || literalOf(target, Role::Text, literals) ==
-                                                            "NULL";
+    if (role == Role::Binary)
+        return target.isNull() || literalOf(target, Role::Text, literals) == "NULL";
     const std::string got = literalOf(target, role, literals);
     if (want == got) return true;
     if (role != Role::Numeric) return false;
@@ -79,7 +79,8 @@ TableVerification verifyTable(const TableStatistics& table, db::Connection& sour
     const auto differs = [&](std::int64_t row, const QString& what) {
         if (result.firstDiffering.size() < kShownDifferences) result.firstDiffering.push_back(row);
         if (result.firstDifference.isEmpty())
-            result.firstDifference = RowDescription(table.target, row, source) + QStringLiteral(": ") + what;
+            result.firstDifference =
+                RowDescription(table.target, row, source) + QStringLiteral(": ") + what;
     };
     // Both tables come in TVXID order: the target by its primary index, the source by
     // its row numbers. A row the source cannot deliver has no number to compare.
@@ -95,9 +96,9 @@ TableVerification verifyTable(const TableStatistics& table, db::Connection& sour
             differs(row, QStringLiteral("the table has other columns"));
         } else {
             int column = 0;
-            while (column < fields && sameValue(source.fields()[column].value(),
-                                                target.fields()[column + 1].value(),
-                                                roles[static_cast<std::size_t>(column)], literals))
+            while (column < fields &&
+                   sameValue(source.fields()[column].value(), target.fields()[column + 1].value(),
+                             roles[static_cast<std::size_t>(column)], literals))
                 ++column;
             if (column == fields) {
                 ++result.identical;

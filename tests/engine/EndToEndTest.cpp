@@ -214,10 +214,11 @@ TEST(EndToEnd, DamagedSampleCopiesConvertEveryReadablePart) {
     ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
     const QByteArray bytes = sample.readAll();
     for (const auto& [offset, value, tables] :
-         {std::tuple{131030, '\x63', QStringList{"Orders", "OrderDetails", "Customers",
-                                                 "Sales2020s"}},
-          std::tuple{225138, '\x27', QStringList{"Products", "Orders", "OrderDetails",
-                                                 "Customers", "Sales2020s"}}}) {
+         {std::tuple{131030, '\x63',
+                     QStringList{"Orders", "OrderDetails", "Customers", "Sales2020s"}},
+          std::tuple{
+              225138, '\x27',
+              QStringList{"Products", "Orders", "OrderDetails", "Customers", "Sales2020s"}}}) {
         QTemporaryDir work;
         const QString source = work.filePath("damaged.mdb");
         QByteArray damaged = bytes;
@@ -255,8 +256,9 @@ TEST(EndToEnd, RejectsFileRoundTrip) {
     EXPECT_EQ(exitCode, 1);
     EXPECT_TRUE(output.contains("Orders -> Orders: 200 of 200 rows read, 184 written, 16 refused"))
         << output.toStdString();
-    EXPECT_TRUE(output.contains("Orders: 184 of 200 rows verified identical; first differing rows "
-                                "(TVXID): 39, 41"));
+    EXPECT_TRUE(
+        output.contains("Orders: 184 of 200 rows verified identical; first differing rows "
+                        "(TVXID): 39, 41"));
     QFile file(rejects);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     QString text = QString::fromUtf8(file.readAll());

@@ -386,8 +386,9 @@ TEST_F(RunFlow, VerificationNamesRowsThatDifferOrAreMissing) {
     ASSERT_EQ(results.size(), 5u);
     const QString summary = VerificationSummary(results);
     EXPECT_TRUE(summary.contains("Sales2020s: 16 of 16 rows verified identical\n"));
-    EXPECT_TRUE(summary.contains("Products: 9 of 10 rows verified identical; first differing "
-                                 "rows (TVXID): 3\n"))
+    EXPECT_TRUE(
+        summary.contains("Products: 9 of 10 rows verified identical; first differing "
+                         "rows (TVXID): 3\n"))
         << summary.toStdString();
     EXPECT_TRUE(summary.contains("Product Name is 'Headlimp 300lm' instead of 'Headlamp 300lm'"))
         << summary.toStdString();

@@ -88,7 +88,8 @@ TEST_F(Definition, EveryColumnNameIsOneTheDriverAccepts) {
         columns.push_back({name, adInteger, 4});
     build("T", "T", columns);
     const QString create = statement(0);
-    EXPECT_TRUE(create.contains("\"CustomerSatisfactionScore\" INT, \"CustomerSatisfactionScor0\""));
+    EXPECT_TRUE(
+        create.contains("\"CustomerSatisfactionScore\" INT, \"CustomerSatisfactionScor0\""));
     EXPECT_TRUE(create.contains("\"CustomerSatisfactionSco10\" INT"));
     EXPECT_TRUE(create.endsWith(
         "\"PriceEUR\" INT, \"ab\" INT, \"xy\" INT, \"Field15\" INT, \"Field16\" INT, "

@@ -22,7 +22,8 @@ TEST(ConnectionString, PasswordRunsToTheEndAndCannotInjectKeys) {
 }
 
 TEST(ConnectionString, EmptyPasswordIsPresentButEmpty) {
-    auto cs = ConnectionString::parse("Provider=P;Data Source=/a.accdb;JET OLEDB:Database Password=");
+    auto cs =
+        ConnectionString::parse("Provider=P;Data Source=/a.accdb;JET OLEDB:Database Password=");
     ASSERT_TRUE(cs.has("Jet OLEDB:Database Password"));
     EXPECT_EQ(cs.value("Jet OLEDB:Database Password"), "");
 }
@@ -56,9 +57,9 @@ TEST(ConnectionString, PasswordClauseOnlyCountsAtAKeyStart) {
 TEST(ConnectionString, QuotedValuesCarryAnyPath) {
     for (const std::string path :
          {"/a;b=c/x;y=z.mdb", "/d/{x}.mdb", "/d/\"q\"'s}}.mdb", "/plain/a.mdb", "/e=/;"}) {
-        const auto source = ConnectionString::parse("Provider=P;Data Source=" +
-                                                    ConnectionString::quote(path) +
-                                                    ";JET OLEDB:Database Password=a;b");
+        const auto source =
+            ConnectionString::parse("Provider=P;Data Source=" + ConnectionString::quote(path) +
+                                    ";JET OLEDB:Database Password=a;b");
         EXPECT_EQ(source.value("Data Source"), path);
         EXPECT_EQ(source.value("Provider"), "P");
         EXPECT_EQ(source.value("Jet OLEDB:Database Password"), "a;b");
