@@ -22,8 +22,7 @@ TEST(ConnectionString, PasswordRunsToTheEndAndCannotInjectKeys) {
 }
 
 TEST(ConnectionString, EmptyPasswordIsPresentButEmpty) {
-    auto cs =
-        ConnectionString::parse("Provider=P;Data Source=/a.accdb;JET OLEDB:Database Password=");
+    auto cs = ConnectionString::parse("Provider=P;Data Source=/a.accdb;JET OLEDB:Database Password=");
     ASSERT_TRUE(cs.has("Jet OLEDB:Database Password"));
     EXPECT_EQ(cs.value("Jet OLEDB:Database Password"), "");
 }
