@@ -8,6 +8,7 @@
 #include "engine/AccessCatalog.h"
 #include "engine/Dispatch.h"
 #include "engine/RowTransfer.h"
+#include "engine/RunReports.h"
 #include "engine/SourceConnection.h"
 #include "engine/TableDefinition.h"
 #include "engine/TargetFolder.h"
@@ -36,7 +37,8 @@ void ConversionRun::start() {
     stats_ = {};
     state_.statementsExecuted = state_.statementsFailed = 0;
     MainInputs& in = host_.inputs;
-    Procedure proc(host_.prompts,
+    RunReports reports(host_.prompts, in);
+    Procedure proc(reports,
                    reportLocation(QStringLiteral("Form1"), QStringLiteral("PushButton7_Click")));
 
     proc.step(104, [&] { CopyDB(false, in, host_.prompts); });
@@ -174,7 +176,13 @@ void ConversionRun::start() {
         proc.step(534, [&] { state_.targetConnection->close(); });
         proc.step(536, [&] { source.close(); });
     }
-    proc.step(538, [&] { host_.prompts.message(QStringLiteral("Done.")); });
+    stats_.unshownReports = reports.unshown();
+    stats_.reportLog = reports.logFile();
+    proc.step(538, [&] {
+        const QString note = reports.finalNote();
+        host_.prompts.message(QStringLiteral("Done.") +
+                              (note.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + note));
+    });
     proc.step(540, [&] { host_.progress.setValue(0); });
     proc.step(542, [&] { host_.progress.setCaption(QString()); });
     proc.step(544, [&] { host_.pointer.setBusy(false); });

@@ -45,6 +45,8 @@ struct RunStatistics {
     std::int64_t rowsDispatched = 0;
     std::int64_t rowsFailed = 0;
     std::vector<TableStatistics> tables;  // in the order the run processed them
+    int unshownReports = 0;               // reports the user chose not to see
+    QString reportLog;                    // the log file holding them, if any
 };
 
 class ConversionRun {

@@ -397,3 +397,32 @@ TEST_F(RunFlow, VerificationNamesRowsThatDifferOrAreMissing) {
     EXPECT_FALSE(results[2].allIdentical());
     EXPECT_TRUE(results[0].allIdentical());
 }
+
+// Once a step reports again, the report offers quiet; when the user takes it, the
+// further reports of the run go to a log in the Paradox folder that "Done." names.
+TEST_F(RunFlow, FurtherReportsCanGoToALogInsteadOfBoxes) {
+    struct QuietAfterOffer final : test::RecordingPrompts {
+        int offers = 0;
+        bool errorReportOfferingQuiet(const QString& text) override {
+            ++offers;
+            errorReport(text);
+            return true;
+        }
+    } prompts;
+    directMode();
+    RunHost host{h.inputs, prompts, h.progress, h.pointer, h.preview, h.pump};
+    ConversionRun run(host, h.state, QLocale::c());
+    run.start();
+    EXPECT_EQ(prompts.reports.size(), 2);
+    EXPECT_EQ(prompts.offers, 1);
+    EXPECT_EQ(run.statistics().unshownReports, kRefusedRows - 2);
+    const QString log = folder.filePath("velmora-reports.log");
+    EXPECT_EQ(run.statistics().reportLog, log);
+    ASSERT_EQ(prompts.messages.size(), 1);
+    EXPECT_EQ(prompts.messages[0],
+              "Done.\r\n\r\n15 further reports were not shown; they are in " + log + '.');
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(file.readAll()).count("PushButton7_Click at line 490"),
+              kRefusedRows - 2);
+}
