@@ -5,8 +5,10 @@
 
 #include "dataaccess/AdoTypes.h"
 #include "dataaccess/Calendar.h"
+#include "engine/RowReport.h"
 #include "engine/RowTransfer.h"
 #include "paradox/DateTimeText.h"
+#include "tests/support/ScratchTargetFolder.h"
 #include "tests/support/TestHosts.h"
 
 using namespace velmora;
@@ -210,4 +212,29 @@ TEST(LiteralWriter, RoundingToMidnightMovesForwardBefore1900Too) {
     EXPECT_EQ(literal(1950, 6, 15, 23, 59, 59, 700), "06/16/1950");
     EXPECT_EQ(literal(1899, 12, 29, 23, 59, 59, 600), "12/30/1899 00:00:00");
     EXPECT_EQ(literal(1850, 6, 15, 0, 0, 0, 400), "06/15/1850");
+}
+
+// Reports show control characters escaped, so a NUL or a line break in a value cannot
+// cut a report short or break it up; the driver's refusal escapes them too.
+TEST(Reports, ControlCharactersAreEscaped) {
+    EXPECT_EQ(ReportedValue(Value(std::string("a\0b\r\nc", 6))), "'a\\u0000b\\r\\nc'");
+    EXPECT_EQ(ReportedValue(Value(std::string(50, 'x'))), "'" + QString(40, u'x') + "...'");
+    EXPECT_EQ(ReportedValue(Value(Currency{125000})), "12.5");
+    EXPECT_EQ(ReportedValue(Value(Null{})), "NULL");
+
+    test::TargetFolder folder;
+    Connection target;
+    ASSERT_EQ(folder.open(target), "");
+    target.execute("CREATE TABLE \"T\"(\"A\" TEXT(3))");
+    std::string insert = "INSERT INTO \"T\" VALUES('a";
+    insert += '\0';
+    insert += "bcdef')";
+    try {
+        target.execute(insert);
+        ADD_FAILURE() << "the value does not fit";
+    } catch (const DbError& e) {
+        EXPECT_NE(std::string(e.what()).find("'a\\u0000bcdef' does not fit column"),
+                  std::string::npos)
+            << e.what();
+    }
 }
