@@ -122,12 +122,10 @@ int main(int argc, char** argv) {
         db::Connection access, paradox;
         access.open(SourceConnectionString({}, {}, source).toStdString());
         OpenTargetConnection(paradox, target);
-        TableStatistics bench;
-        bench.source = bench.target = QString::fromStdString(table);
-        bench.read = true;
+        const QString name = QString::fromStdString(table);
         QElapsedTimer timer;
         timer.start();
-        const auto results = VerifyTables({bench}, access, paradox);
+        const auto results = VerifyTables({{name, name}}, access, paradox);
         verifySeconds = timer.nsecsElapsed() / 1e9;
         identical = results.size() == 1 && results[0].allIdentical();
         std::printf("verification: %.2f s (%.2f of the conversion's time, target < 1); %s\n",

@@ -241,7 +241,7 @@ int main(int argc, char** argv) {
     StatementFilePreview preview(o.sqlFile);
     NoEventPump pump;
     RunHost host{inputs, prompts, progress, pointer, preview, pump};
-    ConversionRun run(host, state, QLocale::system(), RunOptions{o.newFolder});
+    ConversionRun run(host, state, QLocale::system(), RunOptions{o.newFolder, o.verify});
     run.start();
 
     if (!o.typesFile.isEmpty()) {
@@ -284,18 +284,14 @@ int main(int argc, char** argv) {
     }
     bool verified = true;
     if (o.verify) {
-        try {
-            db::Connection source, target;
-            source.open(SourceConnectionString(QString(), QString(), inputs).toStdString());
-            OpenTargetConnection(target, inputs.paradoxFolder());
-            const auto results = VerifyTables(stats.tables, source, target);
+        if (stats.verified)
             std::cout << "Verification:\n"
-                      << VerificationSummary(results).toStdString() << std::endl;
-            for (const TableVerification& t : results) verified = verified && t.allIdentical();
-        } catch (const std::exception& e) {
-            std::cerr << "velmora-convert: verification failed: " << e.what() << std::endl;
-            verified = false;
-        }
+                      << VerificationSummary(stats.verification).toStdString() << std::endl;
+        else
+            std::cerr << "velmora-convert: the tables could not be verified" << std::endl;
+        verified = stats.verified;
+        for (const TableVerification& t : stats.verification)
+            verified = verified && t.allIdentical();
     }
     const bool written = !listed || preview.written();
     return state.statementsFailed == 0 && prompts.reports() == 0 && written && verified ? 0 : 1;

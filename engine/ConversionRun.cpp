@@ -172,6 +172,16 @@ void ConversionRun::start() {
             proc.step(530, [&] { host_.progress.setCaption(QString()); });
         }
     }
+    const bool written = !in.previewEnabled() || (in.previewPerFile() && state_.previewExecuted);
+    if (options_.verify && connectionsOpen && targetOpen && written) {
+        proc.step(532, [&] {
+            std::vector<TablePair> tables;
+            for (const TableStatistics& t : stats_.tables)
+                if (t.read) tables.push_back({t.source, t.target});
+            stats_.verification = VerifyTables(tables, source, *state_.targetConnection);
+            stats_.verified = true;
+        });
+    }
     if (connectionsOpen) {
         proc.step(534, [&] { state_.targetConnection->close(); });
         proc.step(536, [&] { source.close(); });

@@ -8,7 +8,8 @@
 //     definition (CREATE TABLE, CREATE INDEX, type mappings), then one INSERT per row;
 //  4. every statement goes to the target at once or into the preview's list, which is
 //     shown after each table or once after the last;
-//  5. close both connections and say "Done.".
+//  5. when the tables were written, read them back and compare them with the source;
+//  6. close both connections and say "Done.".
 // Every step reports its own failure through the error report and the run goes on.
 
 #include <QLocale>
@@ -18,6 +19,7 @@
 
 #include "engine/RunHost.h"
 #include "engine/RunState.h"
+#include "engine/Verification.h"
 
 namespace velmora {
 
@@ -25,6 +27,9 @@ struct RunOptions {
     // The windows end a run silently when the folder holds no table yet; the command
     // line may accept a new, empty folder instead.
     bool acceptFolderWithoutTables = false;
+    // After a run that wrote its tables (direct, or a per-file preview that executed its
+    // statements), read them back and compare them with the source.
+    bool verify = true;
 };
 
 // What became of one source table. In the preview modes "written" means listed.
@@ -44,9 +49,11 @@ struct RunStatistics {
     int tablesProcessed = 0;
     std::int64_t rowsDispatched = 0;
     std::int64_t rowsFailed = 0;
-    std::vector<TableStatistics> tables;  // in the order the run processed them
-    int unshownReports = 0;               // reports the user chose not to see
-    QString reportLog;                    // the log file holding them, if any
+    std::vector<TableStatistics> tables;          // in the order the run processed them
+    bool verified = false;                        // the verification pass ran
+    std::vector<TableVerification> verification;  // per table read, when it ran
+    int unshownReports = 0;                       // reports the user chose not to see
+    QString reportLog;                            // the log file holding them, if any
 };
 
 class ConversionRun {

@@ -59,7 +59,7 @@ bool sameValue(const db::Value& source, const db::Value& target, Role role,
     return false;
 }
 
-TableVerification verifyTable(const TableStatistics& table, db::Connection& sourceConnection,
+TableVerification verifyTable(const TablePair& table, db::Connection& sourceConnection,
                               db::Connection& targetConnection, const LiteralWriter& literals) {
     TableVerification result{table.source, table.target};
     db::Recordset source, target;
@@ -124,12 +124,12 @@ TableVerification verifyTable(const TableStatistics& table, db::Connection& sour
 
 }  // namespace
 
-std::vector<TableVerification> VerifyTables(const std::vector<TableStatistics>& tables,
+std::vector<TableVerification> VerifyTables(const std::vector<TablePair>& tables,
                                             db::Connection& source, db::Connection& target) {
     const LiteralWriter literals(QLocale::c());
     std::vector<TableVerification> results;
-    for (const TableStatistics& table : tables)
-        if (table.read) results.push_back(verifyTable(table, source, target, literals));
+    for (const TablePair& table : tables)
+        results.push_back(verifyTable(table, source, target, literals));
     return results;
 }
 

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "dataaccess/Connection.h"
-#include "engine/ConversionRun.h"
 
 namespace velmora {
 
@@ -27,8 +26,13 @@ struct TableVerification {
 
 inline constexpr std::size_t kShownDifferences = 5;
 
-// Verifies every table of `tables` that the run read.
-std::vector<TableVerification> VerifyTables(const std::vector<TableStatistics>& tables,
+struct TablePair {
+    QString source;
+    QString target;
+};
+
+// Verifies each source table against its target table.
+std::vector<TableVerification> VerifyTables(const std::vector<TablePair>& tables,
                                             db::Connection& source, db::Connection& target);
 
 // One line per table: "Orders: 184 of 200 rows verified identical; first differing rows

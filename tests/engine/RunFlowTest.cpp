@@ -379,10 +379,17 @@ TEST_F(RunFlow, VerificationNamesRowsThatDifferOrAreMissing) {
     products.write(bytes);
     products.close();
 
+    // The run verified its tables before the change.
+    ASSERT_TRUE(run.statistics().verified);
+    ASSERT_EQ(run.statistics().verification.size(), 5u);
+    EXPECT_TRUE(run.statistics().verification[1].allIdentical());
+
     db::Connection source, target;
     source.open(SourceConnectionString({}, {}, h.inputs).toStdString());
     OpenTargetConnection(target, folder.path());
-    const auto results = VerifyTables(run.statistics().tables, source, target);
+    std::vector<TablePair> tables;
+    for (const TableStatistics& t : run.statistics().tables) tables.push_back({t.source, t.target});
+    const auto results = VerifyTables(tables, source, target);
     ASSERT_EQ(results.size(), 5u);
     const QString summary = VerificationSummary(results);
     EXPECT_TRUE(summary.contains("Sales2020s: 16 of 16 rows verified identical\n"));
