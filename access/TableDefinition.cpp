@@ -1,5 +1,6 @@
 #include "access/TableDefinition.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 namespace velmora::access {
@@ -73,6 +74,11 @@ TableDefinition readTableDefinition(const PageFile& file, const TextDecoder& tex
         c.name = text.decodeName(tdef.sub(nameAt, nameLength));
         nameAt += nameLength;
     }
+    // Descriptors are stored in no particular order once columns were inserted or
+    // deleted; Access shows them by column number.
+    std::stable_sort(
+        table.columns.begin(), table.columns.end(),
+        [](const ColumnDefinition& a, const ColumnDefinition& b) { return a.number < b.number; });
     return table;
 }
 

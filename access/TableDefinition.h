@@ -53,7 +53,7 @@ struct ColumnDefinition {
 struct TableDefinition {
     std::uint32_t page = 0;
     std::uint16_t varColumnCount = 0;       // rows carry a variable-length offset table when > 0
-    std::vector<ColumnDefinition> columns;  // in the table's design order
+    std::vector<ColumnDefinition> columns;  // by column number, as Access shows them
     RowPointer ownedPages;
 };
 

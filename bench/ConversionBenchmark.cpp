@@ -1,6 +1,7 @@
 // Converts the 1,000,000-row benchmark table with velmora-convert in direct mode and, in
 // the same run, times mdb-export's SQL generation of the same table; prints both times,
-// their ratio and the converter's peak memory. Then collects the statements in memory
+// their ratio and the converter's peak memory, then times the verification pass over the
+// converted table. Then collects the statements in memory
 // (per-file preview mode) and prints the statement list's memory against their text.
 //
 //   conversion_benchmark [CORPUS_DIR]
@@ -19,6 +20,9 @@
 #include <iostream>
 
 #include "engine/ConversionRun.h"
+#include "engine/SourceConnection.h"
+#include "engine/TargetNames.h"
+#include "engine/Verification.h"
 
 extern char** environ;
 
@@ -109,6 +113,26 @@ int main(int argc, char** argv) {
                 converted.seconds / exported.seconds);
     std::printf("rows per second: %.0f\n", 1e6 / converted.seconds);
 
+    // The verification pass over the converted table, against the conversion's time.
+    double verifySeconds = 0;
+    bool identical = false;
+    {
+        FixedInputs source;
+        source.sourceFile = mdb;
+        db::Connection access, paradox;
+        access.open(SourceConnectionString({}, {}, source).toStdString());
+        OpenTargetConnection(paradox, target);
+        const QString name = QString::fromStdString(table);
+        QElapsedTimer timer;
+        timer.start();
+        const auto results = VerifyTables({{name, name}}, access, paradox);
+        verifySeconds = timer.nsecsElapsed() / 1e9;
+        identical = results.size() == 1 && results[0].allIdentical();
+        std::printf("verification: %.2f s (%.2f of the conversion's time, target < 1); %s\n",
+                    verifySeconds, verifySeconds / converted.seconds,
+                    VerificationSummary(results).toStdString().c_str());
+    }
+
     // The statement list of a per-file preview, held in memory.
     FixedInputs inputs;
     inputs.targetFolder = work.filePath("preview");
@@ -132,5 +156,5 @@ int main(int argc, char** argv) {
         preview.count, timer.nsecsElapsed() / 1e9, preview.memory / 1048576.0,
         preview.text / 1048576.0,
         preview.text ? static_cast<double>(preview.memory) / preview.text : 0.0);
-    return prompts.reports == 0 && WEXITSTATUS(converted.status) == 0 ? 0 : 1;
+    return prompts.reports == 0 && WEXITSTATUS(converted.status) == 0 && identical ? 0 : 1;
 }

@@ -164,8 +164,8 @@ bool StatementFileReader::fill() {
     }
 }
 
-bool StatementFileReader::next(std::string& statement) {
-    std::string line;
+bool StatementFileReader::readLine(std::string& line) {
+    line.clear();
     bool any = false;
     for (;;) {
         if (at_ == end_ && !fill()) break;
@@ -188,6 +188,14 @@ bool StatementFileReader::next(std::string& statement) {
     if (!any) return false;
     ++line_;
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+}
+
+bool StatementFileReader::next(std::string& statement) {
+    std::string line;
+    do {
+        if (!readLine(line)) return false;
+    } while (line.rfind("--", 0) == 0);  // a comment, as --rejects writes them
     try {
         statement = UnescapeLine(line);
     } catch (const std::runtime_error& e) {

@@ -1,7 +1,8 @@
 #pragma once
 // The statement file of the command-line converter: UTF-8, one statement per line.
 // Inside a statement a backslash is written "\\", a line feed "\n", a carriage
-// return "\r" and a tab "\t", so every line is exactly one statement.
+// return "\r" and a tab "\t", so every line is exactly one statement. Lines starting
+// with "--" are comments.
 
 #include <QString>
 #include <string>
@@ -45,6 +46,8 @@ class StatementFileReader {
 
   private:
     bool fill();
+    // The next line without its line break; false at the end of the file.
+    bool readLine(std::string& line);
     [[noreturn]] void failAt(const std::string& what) const;
 
     std::string path_;

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <cstring>
+#include <fstream>
 #include <iostream>
 
 #include "cli/PasswordSource.h"
@@ -20,6 +21,7 @@
 #include "engine/StatementExecution.h"
 #include "engine/TargetFolder.h"
 #include "engine/TargetNames.h"
+#include "engine/Verification.h"
 
 using namespace velmora;
 
@@ -57,17 +59,28 @@ Tables written from a password-protected or encrypted database are created reada
 writable by their owner only (mode 0600; the folder itself is left as it is); other
 tables follow the umask.
 
-Values are written with the date and time separators of the user's locale (LANG, LC_ALL).
-Exit status: 0 when every statement succeeded, 1 when a statement failed or an error was
-reported, 2 when the run could not start (wrong arguments, unreadable password file,
-missing database or folder).)";
+Lines starting with "--" in a statement file are comments. --rejects writes every
+statement the target refused, each after a comment holding the refusal; fix them and
+run the file with --execute.
+
+After the run a summary lists per table the rows read, written, refused and unreadable.
+--verify then reads every written table back and compares it with the source row by row
+and value by value, and names the first rows that differ.
+
+Values are written with the date and time separators of the user's locale (LANG, LC_ALL)
+where the Paradox driver reads them, "/" and ":" otherwise.
+Exit status: 0 when every statement succeeded (and, with --verify, every row was verified
+identical), 1 when a statement failed, a row differed or an error was reported, 2 when the
+run could not start (wrong arguments, unreadable password file, missing database or
+folder).)";
 
 struct Options {
-    QString source, target, password, passwordFile, sqlFile, typesFile, executeFile;
+    QString source, target, password, passwordFile, sqlFile, typesFile, executeFile, rejectsFile;
     bool passwordGiven = false;
     OverwritePolicy overwrite = OverwritePolicy::Ask;
     bool newFolder = false;
     bool list = false;
+    bool verify = false;
     bool replaceUnmappable = false;
     bool keepBinary = false;
     int jet3CodePage = 0;
@@ -119,8 +132,12 @@ Options parse(const QCoreApplication& app) {
         "The code page of the text in a Jet3 (Access 97) SOURCE, such as 1251 or 936; Jet3 "
         "files hold no reliable one (default: the one their header names).",
         "NUMBER", "0");
+    const QCommandLineOption rejects(
+        "rejects", "Write every statement the target refuses, with its error, to FILE.", "FILE");
+    const QCommandLineOption verify(
+        "verify", "Read every written table back and compare it with the source.");
     parser.addOptions({password, passwordFile, overwrite, sql, types, execute, newFolder, list,
-                       unmappable, keepBinary, jet3CodePage});
+                       unmappable, keepBinary, jet3CodePage, rejects, verify});
     // Every usage error, the parser's too, exits with status 2.
     if (!parser.parse(app.arguments())) fail(parser.errorText());
     parser.process(app);  // --help and --help-all
@@ -146,6 +163,10 @@ Options parse(const QCoreApplication& app) {
         o.replaceUnmappable = true;
     else if (unmappableRows != "refuse")
         fail("--unmappable takes refuse or replace");
+    o.rejectsFile = parser.value(rejects);
+    o.verify = parser.isSet(verify);
+    if (o.verify && !o.sqlFile.isEmpty())
+        fail("--verify needs a run that writes the tables (no --sql)");
     const QString policy = parser.value(overwrite);
     if (policy == "yes")
         o.overwrite = OverwritePolicy::Yes;
@@ -311,14 +332,27 @@ int main(int argc, char** argv) {
              "add --new-folder to start a new folder.");
 
     RunState state;
+    std::ofstream rejects;
+    if (!o.rejectsFile.isEmpty()) {
+        rejects.open(o.rejectsFile.toStdString(), std::ios::binary | std::ios::trunc);
+        if (!rejects) fail("cannot write " + o.rejectsFile);
+        state.onRefused = [&rejects](std::string_view statement, const QString& error) {
+            rejects << "-- " << EscapeLine(error.toStdString()) << '\n'
+                    << EscapeLine(statement) << '\n';
+        };
+    }
     TerminalProgress progress;
     NoPointer pointer;
     // A statement file holds every value, as private as the tables would be.
     StatementFilePreview preview(o.sqlFile, !o.sqlFile.isEmpty() && SourceNeedsPassword(o.source));
     NoEventPump pump;
     RunHost host{inputs, prompts, progress, pointer, preview, pump};
-    ConversionRun run(host, state, QLocale::system(),
-                      RunOptions{o.newFolder, o.replaceUnmappable, o.keepBinary});
+    RunOptions options;
+    options.acceptFolderWithoutTables = o.newFolder;
+    options.replaceUnmappable = o.replaceUnmappable;
+    options.keepBinary = o.keepBinary;
+    options.verify = o.verify;
+    ConversionRun run(host, state, QLocale::system(), options);
     run.start();
     // The copy first, so that the last owner of the buffer overwrites it.
     WipeText(inputs.sourcePassword);
@@ -332,12 +366,47 @@ int main(int argc, char** argv) {
         }
     }
     const RunStatistics& stats = run.statistics();
+    const bool listed = !o.sqlFile.isEmpty();
+    for (const TableStatistics& t : stats.tables) {
+        std::cout << "  " << t.source.toStdString() << " -> " << t.target.toStdString() << ": ";
+        if (!t.read) {
+            std::cout << "not readable, nothing written\n";
+            continue;
+        }
+        std::cout << t.rowsRead << " of " << t.rowsInSource << " rows read, " << t.rowsWritten
+                  << (listed ? " listed" : " written") << ", " << t.rowsRefused << " refused, "
+                  << t.rowsUnreadable << " unreadable\n";
+    }
     std::cout << "Tables: " << stats.tablesProcessed << ", rows "
-              << (o.sqlFile.isEmpty() ? "written: " : "listed: ") << stats.rowsDispatched
+              << (listed ? "listed: " : "written: ") << stats.rowsDispatched
               << ", statements failed: " << state.statementsFailed
               << ", errors reported: " << prompts.reports() << std::endl;
-    if (!o.sqlFile.isEmpty())
-        std::cout << state.statements.count() << " statements written to "
-                  << o.sqlFile.toStdString() << std::endl;
-    return state.statementsFailed == 0 && prompts.reports() == 0 ? 0 : 1;
+    if (listed) {
+        if (preview.written())
+            std::cout << state.statements.count() << " statements written to "
+                      << o.sqlFile.toStdString() << std::endl;
+        else
+            std::cerr << "velmora-convert: the statements were not written to "
+                      << o.sqlFile.toStdString() << std::endl;
+    }
+    if (rejects.is_open()) {
+        rejects.close();
+        if (!rejects) fail("writing " + o.rejectsFile + " failed");
+        if (state.statementsFailed > 0)
+            std::cout << state.statementsFailed << " refused statements written to "
+                      << o.rejectsFile.toStdString() << std::endl;
+    }
+    bool verified = true;
+    if (o.verify) {
+        if (stats.verified)
+            std::cout << "Verification:\n"
+                      << VerificationSummary(stats.verification).toStdString() << std::endl;
+        else
+            std::cerr << "velmora-convert: the tables could not be verified" << std::endl;
+        verified = stats.verified;
+        for (const TableVerification& t : stats.verification)
+            verified = verified && t.allIdentical();
+    }
+    const bool written = !listed || preview.written();
+    return state.statementsFailed == 0 && prompts.reports() == 0 && written && verified ? 0 : 1;
 }

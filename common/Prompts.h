@@ -15,6 +15,13 @@ class Prompts {
     virtual bool askYesNo(const QString& text, const QString& caption = {}) = 0;
     // The "Application Error" report: OK button, warning icon.
     virtual void errorReport(const QString& text) = 0;
+    // The same report for a step that has reported before in this run, offering to
+    // show no further reports of the run; true when the user asks for that. Front
+    // ends without such a choice show the plain report.
+    virtual bool errorReportOfferingQuiet(const QString& text) {
+        errorReport(text);
+        return false;
+    }
 };
 
 }  // namespace velmora

@@ -17,7 +17,8 @@ constexpr const char* kNotFoundText =
 }  // namespace
 
 const Value& Field::value() const {
-    if (owner_->bof_ || owner_->eof_) throw DbError(errc::kNoCurrentRecord, kNoRecordText);
+    if (owner_->bof_ || owner_->eof_ || owner_->rowLost_)
+        throw DbError(errc::kNoCurrentRecord, kNoRecordText);
     return owner_->row_[index_];
 }
 
@@ -47,9 +48,14 @@ void Recordset::open(std::string_view statement, Connection& connection) {
 void Recordset::open(std::unique_ptr<RowCursor> cursor) {
     if (cursor_)
         throw DbError(errc::kObjectOpen, "Operation is not allowed when the object is open.");
+    // Nothing is kept until the first row has been read: a failed open leaves the
+    // record set closed, so it can be opened again over the next table.
+    const auto& columns = cursor->columns();
+    std::vector<Value> row(columns.size());
+    const std::int64_t count = cursor->rowCount();
+    const bool any = cursor->fetch(row);
     cursor_ = std::move(cursor);
-    const auto& columns = cursor_->columns();
-    row_.assign(columns.size(), Value());
+    row_ = std::move(row);
     fields_.fields_.resize(columns.size());
     for (std::size_t i = 0; i < columns.size(); ++i) {
         Field& f = fields_.fields_[i];
@@ -57,8 +63,8 @@ void Recordset::open(std::unique_ptr<RowCursor> cursor) {
         f.info_ = &columns[i];
         f.index_ = i;
     }
-    count_ = cursor_->rowCount();
-    const bool any = cursor_->fetch(row_);
+    count_ = count;
+    rowLost_ = false;
     bof_ = !any;
     eof_ = !any;
 }
@@ -81,7 +87,11 @@ void Recordset::moveNext() {
     requireOpen();
     if (eof_) throw DbError(errc::kNoCurrentRecord, kNoRecordText);
     bof_ = false;
+    // A row that cannot be read is no current row: its fields must not show the
+    // previous row's values. The next MoveNext goes on after it.
+    rowLost_ = true;
     eof_ = !cursor_->fetch(row_);
+    rowLost_ = false;
 }
 
 void Recordset::close() {

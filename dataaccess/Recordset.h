@@ -55,6 +55,8 @@ class Recordset {
     bool isOpen() const { return cursor_ != nullptr; }
     bool eof() const;
     bool bof() const;
+    // When the next row cannot be read, throws and leaves no current row; a further
+    // MoveNext goes on with the row after it.
     void moveNext();
     void close();
     std::int64_t recordCount() const;
@@ -70,6 +72,7 @@ class Recordset {
     std::int64_t count_ = 0;
     bool bof_ = true;
     bool eof_ = true;
+    bool rowLost_ = false;  // the last MoveNext failed to read its row
 };
 
 }  // namespace velmora::db

@@ -1,6 +1,7 @@
 #include "engine/ConversionRun.h"
 
 #include <QDir>
+#include <stdexcept>
 
 #include "common/Helpers.h"
 #include "dataaccess/AdoTypes.h"
@@ -10,6 +11,7 @@
 #include "engine/ColumnProfile.h"
 #include "engine/Dispatch.h"
 #include "engine/RowTransfer.h"
+#include "engine/RunReports.h"
 #include "engine/SourceConnection.h"
 #include "engine/TableDefinition.h"
 #include "engine/TargetFolder.h"
@@ -24,13 +26,10 @@ bool perTableMode(const MainInputs& in) {
     return in.previewEnabled() && in.previewPerTable() && !in.previewPerFile();
 }
 
-// Makes a 22-character target name unique against the table files in the folder.
-QString uniqueTargetName(QString target, const QString& folder) {
-    for (int n = 0; TableFileExists(folder, target); ++n) {
-        target.chop(1);
-        target += QString::number(n);
-    }
-    return target;
+QString renameNote(const QString& sourceName, const QString& cleaned, const QString& target) {
+    return QStringLiteral("The table ") + sourceName + QStringLiteral(" is written as ") + target +
+           QStringLiteral(": the name ") + cleaned +
+           QStringLiteral(" belongs to a table written earlier in this run.");
 }
 
 // DROP TABLE or CREATE TABLE failed (the table is locked, or another program made it):
@@ -48,7 +47,8 @@ void ConversionRun::start() {
     stats_ = {};
     state_.statementsExecuted = state_.statementsFailed = 0;
     MainInputs& in = host_.inputs;
-    Procedure proc(host_.prompts,
+    RunReports reports(host_.prompts, in);
+    Procedure proc(reports,
                    reportLocation(QStringLiteral("Form1"), QStringLiteral("PushButton7_Click")));
 
     proc.step(104, [&] { CopyDB(false, in, host_.prompts); });
@@ -90,6 +90,7 @@ void ConversionRun::start() {
 
     const LiteralWriter literals(locale_);
     bool targetLost = false;
+    QStringList writtenThisRun;
     for (int position = static_cast<int>(state_.sourceTables.size()) - 1; position >= 0;
          --position) {
         // Without a target, statements that go straight to it would each fail in turn;
@@ -103,8 +104,15 @@ void ConversionRun::start() {
         const QString sourceName = state_.sourceTables.at(position);
         QString target = TargetTableName(sourceName);
         const QString folder = in.paradoxFolder();
-        if (target.size() == kTargetNameLength)
-            proc.step(160, [&] { target = uniqueTargetName(target, folder); });
+        // Two tables of this run never share a Paradox table; a table from an earlier
+        // run is the overwrite question's to decide.
+        QString note;
+        if (writtenThisRun.contains(target, Qt::CaseInsensitive)) {
+            const QString cleaned = target;
+            target = UniqueTargetName(target, writtenThisRun);
+            note = renameNote(sourceName, cleaned, target);
+            proc.report(160, std::make_exception_ptr(std::runtime_error(note.toStdString())));
+        }
 
         // Asked for the source name and, since a cleaned name is what the folder holds,
         // for the target name too.
@@ -139,6 +147,7 @@ void ConversionRun::start() {
             });
             // A table that cannot be read gets one report, and no empty table is created.
             // A first pass over its rows tells the definition what the values need.
+            TableStatistics table{sourceName, target, note};
             TableProfile profile;
             const BestFitRows* respelling = nullptr;
             if (!tableDefinitionFailed(failuresBefore, state_) && proc.step(194, [&] {
@@ -153,10 +162,14 @@ void ConversionRun::start() {
                     respelling = rows.get();
                     sourceRows.open(std::move(rows));
                 })) {
+                writtenThisRun << target;
+                table.read = true;
+                table.rowsInSource = sourceRows.recordCount();
                 QString spelled = target;
                 const FieldRoles roles =
                     BuildTableDefinition(sourceName, target, sourceRows, proc, host_, state_,
                                          &profile, &spelled, options_.keepBinary);
+                table.target = spelled;
                 if (!tableDefinitionFailed(failuresBefore, state_)) {
                     const TransferCounts counts =
                         TransferRows(spelled, sourceRows, roles, literals, proc, host_, state_);
@@ -170,9 +183,14 @@ void ConversionRun::start() {
                     stats_.rowsFailed += counts.rowsFailed;
                     ++stats_.tablesProcessed;
                     targetLost = counts.targetLost;
+                    table.rowsRead = counts.rowsDispatched + counts.rowsFailed;
+                    table.rowsWritten = counts.rowsDispatched;
+                    table.rowsRefused = counts.rowsFailed;
+                    table.rowsUnreadable = counts.rowsUnreadable;
                 }
                 proc.step(498, [&] { sourceRows.close(); });
             }
+            stats_.tables.push_back(std::move(table));
             state_.stopAfterPreview = true;
             if (proc.test(502, [&] { return perTableMode(in); })) {
                 proc.step(506, [&] { host_.preview.showPreview(state_); });
@@ -193,11 +211,27 @@ void ConversionRun::start() {
             proc.step(530, [&] { host_.progress.setCaption(QString()); });
         }
     }
+    const bool written = !in.previewEnabled() || (in.previewPerFile() && state_.previewExecuted);
+    if (options_.verify && connectionsOpen && targetOpen && written) {
+        proc.step(532, [&] {
+            std::vector<TablePair> tables;
+            for (const TableStatistics& t : stats_.tables)
+                if (t.read) tables.push_back({t.source, t.target});
+            stats_.verification = VerifyTables(tables, source, *state_.targetConnection);
+            stats_.verified = true;
+        });
+    }
     if (connectionsOpen) {
         proc.step(534, [&] { state_.targetConnection->close(); });
         proc.step(536, [&] { source.close(); });
     }
-    proc.step(538, [&] { host_.prompts.message(QStringLiteral("Done.")); });
+    stats_.unshownReports = reports.unshown();
+    stats_.reportLog = reports.logFile();
+    proc.step(538, [&] {
+        const QString note = reports.finalNote();
+        host_.prompts.message(QStringLiteral("Done.") +
+                              (note.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + note));
+    });
     proc.step(540, [&] { host_.progress.setValue(0); });
     proc.step(542, [&] { host_.progress.setCaption(QString()); });
     proc.step(544, [&] { host_.pointer.setBusy(false); });

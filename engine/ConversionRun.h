@@ -8,14 +8,18 @@
 //     definition (CREATE TABLE, CREATE INDEX, type mappings), then one INSERT per row;
 //  4. every statement goes to the target at once or into the preview's list, which is
 //     shown after each table or once after the last;
-//  5. close both connections and say "Done.".
+//  5. when the tables were written, read them back and compare them with the source;
+//  6. close both connections and say "Done.".
 // Every step reports its own failure through the error report and the run goes on.
 
 #include <QLocale>
+#include <QString>
 #include <cstdint>
+#include <vector>
 
 #include "engine/RunHost.h"
 #include "engine/RunState.h"
+#include "engine/Verification.h"
 
 namespace velmora {
 
@@ -29,12 +33,33 @@ struct RunOptions {
     // Long binary (OLE Object) fields go into BLOB columns with their exact bytes
     // instead of an empty text.
     bool keepBinary = false;
+    // After a run that wrote its tables (direct, or a per-file preview that executed its
+    // statements), read them back and compare them with the source.
+    bool verify = true;
+};
+
+// What became of one source table. In the preview modes "written" means listed.
+struct TableStatistics {
+    QString source;
+    QString target;
+    QString note;       // why the target name is not the cleaned source name
+    bool read = false;  // the source table could be opened
+    std::int64_t rowsInSource = 0;
+    std::int64_t rowsRead = 0;  // rows turned into statements
+    std::int64_t rowsWritten = 0;
+    std::int64_t rowsRefused = 0;     // statements the target refused
+    std::int64_t rowsUnreadable = 0;  // rows the source could not deliver
 };
 
 struct RunStatistics {
     int tablesProcessed = 0;
     std::int64_t rowsDispatched = 0;
     std::int64_t rowsFailed = 0;
+    std::vector<TableStatistics> tables;          // in the order the run processed them
+    bool verified = false;                        // the verification pass ran
+    std::vector<TableVerification> verification;  // per table read, when it ran
+    int unshownReports = 0;                       // reports the user chose not to see
+    QString reportLog;                            // the log file holding them, if any
 };
 
 class ConversionRun {

@@ -1,5 +1,6 @@
 #include "engine/Dispatch.h"
 
+#include "common/ErrorReport.h"
 #include "dataaccess/DbError.h"
 
 namespace velmora {
@@ -16,6 +17,8 @@ void DispatchStatement(std::string_view utf8Statement, const MainInputs& inputs,
         state.targetConnection->execute(utf8Statement);
     } catch (...) {
         ++state.statementsFailed;
+        if (state.onRefused)
+            state.onRefused(utf8Statement, describeException(std::current_exception()));
         throw;
     }
     ++state.statementsExecuted;

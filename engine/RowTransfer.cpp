@@ -4,6 +4,7 @@
 
 #include "dataaccess/DbError.h"
 #include "engine/Dispatch.h"
+#include "engine/RowReport.h"
 #include "engine/TargetNames.h"
 
 namespace velmora {
@@ -94,8 +95,14 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
         statement += ')';
         long endedBy = 0;
         if (proc.step(490, [&] {
-                dispatchRow(statement, targetName, counts.rowsDispatched, rowCount, host, state,
-                            endedBy);
+                try {
+                    dispatchRow(statement, targetName, counts.rowsDispatched, rowCount, host,
+                                state, endedBy);
+                } catch (...) {
+                    if (endedBy != 0) throw;  // the fault that ends the table speaks for itself
+                    RethrowWithContext(QStringLiteral("Refused: ") +
+                                       RowDescription(targetName, rowNumber, sourceRows));
+                }
             }))
             ++counts.rowsDispatched;
         else
@@ -104,8 +111,26 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
             counts.targetLost = endedBy != db::errc::kTargetLocked;
             return counts;
         }
-        proc.step(492, [&] { sourceRows.moveNext(); });
+        // A row that cannot be read is reported and left out; its row number stays
+        // unused, so every written row keeps its place in the source.
+        bool lost = false;
+        while (!proc.step(492, [&] {
+            try {
+                sourceRows.moveNext();
+            } catch (...) {
+                RethrowWithContext(QStringLiteral("Not read and left out: ") +
+                                   RowDescription(targetName, rowNumber + 1, sourceRows));
+            }
+        })) {
+            ++counts.rowsUnreadable;
+            ++rowNumber;
+            if (rowNumber >= rowCount) {  // the reader is stuck: no further row can come
+                lost = true;
+                break;
+            }
+        }
         ++rowNumber;
+        if (lost) break;
     } while (!proc.test(496, [&] { return sourceRows.eof(); }));
     return counts;
 }

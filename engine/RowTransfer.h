@@ -17,6 +17,7 @@ struct TransferCounts {
     std::int64_t rowsFailed = 0;
     // The target failed in a way that ends every later table too (full disk, folder gone).
     bool targetLost = false;
+    std::int64_t rowsUnreadable = 0;  // rows the source could not deliver, left out
 };
 
 // Steps 374 to 496 of the run. Moves the progress bar once per row. A fault of the target

@@ -9,7 +9,9 @@
 // `conversionRunning` keeps a second "Start Converting" out while it yields.
 
 #include <QStringList>
+#include <functional>
 #include <memory>
+#include <string_view>
 
 #include "dataaccess/Connection.h"
 #include "engine/StatementList.h"
@@ -32,6 +34,9 @@ class RunState {
     // Statements sent straight to the target during the current run.
     std::int64_t statementsExecuted = 0;
     std::int64_t statementsFailed = 0;
+
+    // When set, receives every statement the target refuses with the refusal's text.
+    std::function<void(std::string_view statement, const QString& error)> onRefused;
 };
 
 }  // namespace velmora

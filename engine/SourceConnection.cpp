@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include "common/AppInfo.h"
+#include "dataaccess/ConnectionString.h"
 #include "dataaccess/DbError.h"
 #include "dataaccess/ProviderDirectory.h"
 #include "engine/SecretMemory.h"
@@ -19,15 +20,18 @@ QString SourceConnectionString(const QString& file, const QString& password,
     }
     if (!secret.isEmpty()) KeepSecretsOutOfCoreDumps();
     // Only Jet3 files read the code page; it is left out when the header's is wanted. It
-    // comes before the password, which runs to the end.
+    // comes before the password, which runs to the end. The path is quoted when it holds
+    // characters that would end or split its value; the password clause comes last and
+    // runs to the end, so it needs no quotes.
     const QString codePage =
         inputs.jet3CodePage() == 0
             ? QString()
             : QStringLiteral(";Jet OLEDB:Jet3 Code Page=") + QString::number(inputs.jet3CodePage());
+    const QString source = QString::fromStdString(db::ConnectionString::quote(path.toStdString()));
     if (path.right(5).toLower() == QLatin1String("accdb"))
-        return QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=") + path + codePage +
+        return QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=") + source + codePage +
                QStringLiteral(";JET OLEDB:Database Password=") + secret;
-    return QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=") + path + codePage +
+    return QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=") + source + codePage +
            QStringLiteral(";JET OLEDB:Database Password=") + secret;
 }
 

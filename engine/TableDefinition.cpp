@@ -90,14 +90,15 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
         QString column;
         proc.step(218, [&] {
             cleaned = BestFitName(
-                CleanName(QString::fromStdString(sourceRows.fields().item(ordinal).name())),
+                CleanFieldName(QString::fromStdString(sourceRows.fields().item(ordinal).name()),
+                               ordinal),
                 codePage);
-            column = QuoteIdentifier(cleaned.left(25));
+            column = QuoteIdentifier(cleaned.left(kColumnNameLength));
         });
         proc.step(222, [&] {
             // A column name already in the statement, in any letter case, takes a counter.
             for (int counter = 0; statement.contains(column + u' ', Qt::CaseInsensitive); ++counter)
-                column = QuoteIdentifier(cleaned.left(24) + QString::number(counter));
+                column = QuoteIdentifier(CountedColumnName(cleaned, counter));
         });
         QString label;
         proc.step(228, [&] {

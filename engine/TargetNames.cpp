@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "dataaccess/ConnectionString.h"
 #include "paradox/ParadoxDriver.h"
 
 namespace velmora {
@@ -11,6 +12,17 @@ QString QuoteIdentifier(const QString& name) {
     quoted.replace(u'"', QStringLiteral("\"\""));
     return u'"' + quoted + u'"';
 }
+
+namespace {
+
+// The first `length` UTF-16 units, one fewer when the cut would split a surrogate pair.
+QString leftWhole(const QString& text, int length) {
+    if (length <= 0) return QString();
+    if (length < text.size() && text.at(length - 1).isHighSurrogate()) --length;
+    return text.left(length);
+}
+
+}  // namespace
 
 QString CleanName(const QString& name) {
     QString cleaned = name;
@@ -23,11 +35,36 @@ QString TargetTableName(const QString& sourceName) {
     QString name = CleanName(sourceName);
     name.removeIf(
         [](QChar c) { return c.unicode() < 32 || c.unicode() == 127 || kUnfit.contains(c); });
-    return name.left(kTargetNameLength);
+    return leftWhole(name, kTargetNameLength);
+}
+
+QString UniqueTargetName(QString target, const QStringList& taken) {
+    for (int n = 0; taken.contains(target, Qt::CaseInsensitive); ++n)
+        target = leftWhole(target, static_cast<int>(target.size()) - 1) + QString::number(n);
+    return target;
+}
+
+QString CleanFieldName(const QString& fieldName, int ordinal) {
+    static const QString kRefused = QStringLiteral("[]{}\"");
+    QString name;
+    for (const char32_t c :
+         CleanName(fieldName).replace(QStringLiteral("->"), QStringLiteral("-")).toUcs4()) {
+        if (c < 0x20 || c == 0x7F || (c < 0x80 && kRefused.contains(QChar(c)))) continue;
+        name += QString::fromUcs4(&c, 1);
+    }
+    if (name.isEmpty() || name == QLatin1String("#"))
+        return QStringLiteral("Field") + QString::number(ordinal);
+    return name;
+}
+
+QString CountedColumnName(const QString& cleaned, int counter) {
+    const QString digits = QString::number(counter);
+    return cleaned.left(kColumnNameLength - static_cast<int>(digits.size())) + digits;
 }
 
 QString TargetConnectionString(const QString& folder, bool ownerOnly) {
-    const QString dir = folder + QDir::separator();
+    const QString dir = QString::fromStdString(
+        db::ConnectionString::quote((folder + QDir::separator()).toStdString(), '{'));
     return QStringLiteral(
                "Driver={Microsoft Paradox Driver (*.db )};DriverID=538;Fil=Paradox 5.X;"
                "DefaultDir=") +

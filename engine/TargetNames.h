@@ -2,6 +2,7 @@
 // Names the run derives from Access names.
 
 #include <QString>
+#include <QStringList>
 
 #include "dataaccess/Connection.h"
 
@@ -15,8 +16,22 @@ QString QuoteIdentifier(const QString& name);
 QString CleanName(const QString& name);
 
 // The target table name: the cleaned source name without the characters a file name
-// cannot hold (/ \ : * ? " < > | and control characters), cut to 22 characters.
+// cannot hold (/ \ : * ? " < > | and control characters), cut to 22 characters
+// (21 when the 22nd would split a character outside the BMP).
 QString TargetTableName(const QString& sourceName);
+
+// A target name not in `taken` (compared without regard to case): while it is, its
+// last character gives way to a counter 0, 1, 2, ... as for names cut at 22 characters.
+QString UniqueTargetName(QString target, const QStringList& taken);
+
+// A column name the Paradox driver accepts: the cleaned field name without the
+// characters a field name cannot hold ([ ] { } " control characters, "->"); a name left
+// empty (or "#") becomes "Field<ordinal>". The table's code page spells the rest.
+QString CleanFieldName(const QString& fieldName, int ordinal);
+// The column name with duplicate counter `counter`, cut so that both fit the 25
+// characters of a Paradox field name.
+QString CountedColumnName(const QString& cleaned, int counter);
+inline constexpr int kColumnNameLength = 25;
 
 // The Paradox target connection string for `folder`; with `ownerOnly` the driver creates
 // tables readable by their owner only (for data from a protected source).

@@ -4,8 +4,11 @@
 #include <cmath>
 #include <cstdio>
 #include <stdexcept>
+#include <tuple>
+#include <utility>
 
 #include "dataaccess/Calendar.h"
+#include "paradox/DateTimeText.h"
 
 namespace velmora {
 
@@ -16,6 +19,26 @@ QChar separatorOf(const QString& pattern, QChar fallback) {
     for (QChar c : pattern)
         if (!c.isLetter() && !c.isSpace() && c != u'\'') return c;
     return fallback;
+}
+
+// The locale's separators when the driver reads a literal written with them back to
+// the same instant, "/" and ":" otherwise: some locales' patterns carry formatting
+// marks (a right-to-left mark, a combining sign) where the separator would be.
+std::pair<QChar, QChar> acceptedSeparators(QChar date, QChar time) {
+    const auto reads = [](QChar d, QChar t) {
+        const std::string text =
+            (QStringLiteral("03") + d + QStringLiteral("05") + d + QStringLiteral("2021 14") + t +
+             QStringLiteral("05") + t + QStringLiteral("09"))
+                .toStdString();
+        paradox::DateTimeText parsed;
+        const db::CivilDateTime& v = parsed.value;
+        return paradox::parseDateTime(text, parsed).empty() && parsed.hasDate && parsed.hasTime &&
+               v.date.year == 2021 && v.date.month == 3 && v.date.day == 5 && v.hour == 14 &&
+               v.minute == 5 && v.second == 9;
+    };
+    if (!reads(date, u':')) date = u'/';
+    if (!reads(date, time)) time = u':';
+    return {date, time};
 }
 
 template <typename T>
@@ -76,12 +99,13 @@ std::string NumberText(float value) {
     return shortest(value);
 }
 
-LiteralWriter::LiteralWriter(const QLocale& locale)
-    : locale_(locale),
-      dateSeparator_(separatorOf(locale.dateFormat(QLocale::ShortFormat), u'/')),
-      timeSeparator_(separatorOf(locale.timeFormat(QLocale::ShortFormat), u':')),
-      dateSep_(QString(dateSeparator_).toStdString()),
-      timeSep_(QString(timeSeparator_).toStdString()) {}
+LiteralWriter::LiteralWriter(const QLocale& locale) : locale_(locale) {
+    std::tie(dateSeparator_, timeSeparator_) =
+        acceptedSeparators(separatorOf(locale.dateFormat(QLocale::ShortFormat), u'/'),
+                           separatorOf(locale.timeFormat(QLocale::ShortFormat), u':'));
+    dateSep_ = QString(dateSeparator_).toStdString();
+    timeSep_ = QString(timeSeparator_).toStdString();
+}
 
 std::string LiteralWriter::dateLiteral(const db::DateTime& value) const {
     // Access keeps the years 100 to 9999; a damaged value outside them (or not a number)
@@ -97,9 +121,11 @@ std::string LiteralWriter::dateLiteral(const db::DateTime& value) const {
     auto seconds =
         static_cast<std::int64_t>(std::llround(std::fabs(value.serial - whole) * 86400.0));
     auto days = static_cast<std::int64_t>(whole);
+    // Before 1899-12-30 the day counts down while the time of day still counts up, so
+    // rounding up to midnight moves to the next day whatever the sign.
     if (seconds >= 86400) {
         seconds -= 86400;
-        days += value.serial < 0 ? -1 : 1;
+        ++days;
     }
     const db::CivilDate date = db::civilFromDays(days + db::daysFromCivil({1899, 12, 30}));
     std::string text;

@@ -1,7 +1,8 @@
 #pragma once
 // Writes source values as SQL literals ("value pieces", each ending in ", ").
 // Numbers keep every digit and read back to the same value; dates keep four-digit
-// years and their seconds, month first, with the user's date and time separators;
+// years and their seconds, month first, with the user's date and time separators where
+// the driver reads them ("/" and ":" otherwise);
 // text keeps every character, apostrophes doubled.
 
 #include <QLocale>
@@ -25,7 +26,7 @@ class LiteralWriter {
     // Long binary data is not transferred: an empty text literal.
     static void appendBinary(std::string& out) { out += "'', "; }
 
-    // "mm/dd/yyyy" or "mm/dd/yyyy hh:nn:ss" with the user's separators; the long form
+    // "mm/dd/yyyy" or "mm/dd/yyyy hh:nn:ss" with the accepted separators; the long form
     // when the value has a time of day or lies on the zero date (30 December 1899).
     std::string dateLiteral(const db::DateTime& value) const;
 

@@ -1,5 +1,6 @@
 #include "gui/MessagePrompts.h"
 
+#include <QCheckBox>
 #include <QMessageBox>
 
 #include "common/AppInfo.h"
@@ -27,6 +28,15 @@ void MessagePrompts::errorReport(const QString& text) {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Application Error"), text,
                     QMessageBox::Ok, owner_);
     box.exec();
+}
+
+bool MessagePrompts::errorReportOfferingQuiet(const QString& text) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Application Error"), text,
+                    QMessageBox::Ok, owner_);
+    auto* quiet = new QCheckBox(QStringLiteral("Do not show further reports of this run"), &box);
+    box.setCheckBox(quiet);
+    box.exec();
+    return quiet->isChecked();
 }
 
 }  // namespace velmora

@@ -15,6 +15,7 @@ class MessagePrompts final : public Prompts {
     void message(const QString& text, const QString& caption = {}) override;
     bool askYesNo(const QString& text, const QString& caption = {}) override;
     void errorReport(const QString& text) override;
+    bool errorReportOfferingQuiet(const QString& text) override;
 
   private:
     QPointer<QWidget> owner_;

@@ -34,8 +34,9 @@ std::string shownValue(const sql::Literal& literal) {
         case sql::LiteralKind::Text:
             break;
     }
-    std::string shown;
-    sql::appendTextLiteral(literal.raw, shown);
+    std::string raw;
+    sql::appendTextLiteral(literal.raw, raw);
+    std::string shown = text::escapeControls(raw);
     if (shown.size() > kShownLength) {
         std::size_t cut = kShownLength;
         while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) --cut;

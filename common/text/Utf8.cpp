@@ -56,4 +56,27 @@ void appendUtf8(char32_t cp, std::string& out) {
     }
 }
 
+std::string escapeControls(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x20 && u != 0x7F) {
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else {
+            out += "\\u00";
+            out += kHex[u >> 4];
+            out += kHex[u & 15];
+        }
+    }
+    return out;
+}
+
 }  // namespace velmora::text

@@ -94,7 +94,7 @@ std::size_t compareTable(db::Connection& connection, const ExpectedTable& expect
     const db::Fields& fields = rs.fields();
     EXPECT_EQ(fields.count(), expected.columns.size()) << name;
 
-    // Our fields come in design order; match the expected columns by name.
+    // Fields come in the order Access shows them, which is the expected order.
     std::vector<int> ours;
     std::vector<std::string> types;
     for (const auto& column : expected.columns) {
@@ -104,6 +104,7 @@ std::size_t compareTable(db::Connection& connection, const ExpectedTable& expect
         for (int i = 0; i < fields.count(); ++i)
             if (fields[i].name() == columnName) found = i;
         EXPECT_NE(found, -1) << name << ": no column " << columnName;
+        EXPECT_EQ(found, static_cast<int>(ours.size())) << name << ": column order " << columnName;
         ours.push_back(found);
         const QString type = c.value("type").toString();
         types.push_back(type.toStdString());

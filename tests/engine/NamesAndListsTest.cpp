@@ -19,11 +19,25 @@ TEST(TargetNames, CleaningAndCutting) {
     EXPECT_EQ(QuoteIdentifier("a\"b"), "\"a\"\"b\"");
 }
 
+// Cutting at 22 characters and making a name unique never leave half a surrogate pair.
+TEST(TargetNames, CutsKeepSurrogatePairsWhole) {
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
+    EXPECT_EQ(TargetTableName(QString(21, u'a') + emoji + u'b'), QString(21, u'a'));
+    EXPECT_EQ(TargetTableName(QString(20, u'a') + emoji + u'b'), QString(20, u'a') + emoji);
+    const QString withEmoji = QString(20, u'a') + emoji;
+    EXPECT_EQ(UniqueTargetName(withEmoji, {withEmoji.toUpper()}), QString(20, u'a') + u'0');
+    EXPECT_EQ(UniqueTargetName("Orders", {"orders", "Order0"}), "Order1");
+    EXPECT_EQ(UniqueTargetName("Orders", {"Other"}), "Orders");
+}
+
 TEST(TargetNames, ConnectionString) {
     EXPECT_EQ(TargetConnectionString("/data/px"),
               "Driver={Microsoft Paradox Driver (*.db )};DriverID=538;Fil=Paradox "
               "5.X;DefaultDir=/data/px/;"
               "Dbq=/data/px/;CollatingSequence=ASCII;");
+    EXPECT_EQ(TargetConnectionString("/a;b={c}"),
+              "Driver={Microsoft Paradox Driver (*.db )};DriverID=538;Fil=Paradox "
+              "5.X;DefaultDir={/a;b={c}}/};Dbq={/a;b={c}}/};CollatingSequence=ASCII;");
 }
 
 TEST(StatementList, EditsCheckMarksAndMemory) {

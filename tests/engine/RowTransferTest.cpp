@@ -5,7 +5,10 @@
 
 #include "dataaccess/AdoTypes.h"
 #include "dataaccess/Calendar.h"
+#include "engine/RowReport.h"
 #include "engine/RowTransfer.h"
+#include "paradox/DateTimeText.h"
+#include "tests/support/ScratchTargetFolder.h"
 #include "tests/support/TestHosts.h"
 
 using namespace velmora;
@@ -158,4 +161,96 @@ TEST_F(Transfer, SingleRowShowsOneHundredAndEmptyTableWritesNothing) {
     run(QLocale::c(), cols, {}, {{0}, {}});
     EXPECT_EQ(h.state.statements.count(), 0);
     EXPECT_TRUE(h.progress.values.empty());
+}
+
+// A row that cannot be read is reported with its table and number and left out; the
+// rows after it keep their own numbers and no row is written twice.
+TEST_F(Transfer, UnreadableRowIsReportedAndLeftOut) {
+    h.inputs.preview = true;
+    auto rows = std::make_unique<test::MemoryRows>(
+        std::vector<ColumnInfo>{{"N", adInteger, 4}},
+        std::vector<std::vector<Value>>{{Value(10)}, {Value(11)}, {Value(12)}, {Value(13)}});
+    rows->unreadable = {2};
+    Recordset rs;
+    rs.open(std::move(rows));
+    Procedure proc(h.prompts, "in test ");
+    const TransferCounts counts =
+        TransferRows("T", rs, {{0}, {}}, LiteralWriter(QLocale::c()), proc, h.host, h.state);
+    ASSERT_EQ(h.state.statements.count(), 3);
+    EXPECT_EQ(h.state.statements.text(1), "INSERT INTO \"T\" VALUES(1,11)");
+    EXPECT_EQ(h.state.statements.text(2), "INSERT INTO \"T\" VALUES(3,13)");
+    EXPECT_EQ(counts.rowsDispatched, 3);
+    EXPECT_EQ(counts.rowsUnreadable, 1);
+    ASSERT_EQ(h.prompts.reports.size(), 1);
+    EXPECT_TRUE(h.prompts.reports[0].contains("table \"T\", row TVXID 2\r\nin test at line 492"))
+        << h.prompts.reports[0].toStdString();
+}
+
+// An open whose first row cannot be read leaves the record set closed, so the next
+// table can be opened with it.
+TEST(Recordset, FailedOpenLeavesItClosed) {
+    const std::vector<ColumnInfo> cols = {{"N", adInteger, 4}};
+    auto damaged = std::make_unique<test::MemoryRows>(cols, std::vector<std::vector<Value>>{{}});
+    damaged->unreadable = {0};
+    Recordset rs;
+    EXPECT_THROW(rs.open(std::move(damaged)), DbError);
+    EXPECT_FALSE(rs.isOpen());
+    rs.open(std::make_unique<test::MemoryRows>(cols, std::vector<std::vector<Value>>{{Value(1)}}));
+    EXPECT_EQ(rs.fields()[0].value().asInt(), 1);
+}
+
+// Under every locale Qt knows, a date and time literal reads back through the driver's
+// grammar as the same instant: a separator the driver does not take gives way to "/"
+// or ":".
+TEST(LiteralWriter, DateLiteralsReadBackUnderEveryLocale) {
+    const CivilDateTime instant{{2021, 3, 5}, 14, 5, 9, 0};
+    const auto locales =
+        QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+    ASSERT_GT(locales.size(), 300);
+    for (const QLocale& locale : locales) {
+        const std::string text = LiteralWriter(locale).dateLiteral(fromCivil(instant));
+        paradox::DateTimeText parsed;
+        EXPECT_EQ(paradox::parseDateTime(text, parsed), "") << locale.name().toStdString() << text;
+        EXPECT_EQ(parsed.value, instant) << locale.name().toStdString() << " " << text;
+    }
+    EXPECT_EQ(LiteralWriter(QLocale("ar_EG")).dateLiteral(fromCivil(instant)),
+              "03/05/2021 14:05:09");
+}
+
+// Rounding to the second can reach the next midnight; before 1900 too, the instant
+// moves forward to that midnight.
+TEST(LiteralWriter, RoundingToMidnightMovesForwardBefore1900Too) {
+    const LiteralWriter w(QLocale::c());
+    const auto literal = [&](int y, int mo, int d, int h, int mi, int s, int ms) {
+        return w.dateLiteral(fromCivil(CivilDateTime{{y, mo, d}, h, mi, s, ms}));
+    };
+    EXPECT_EQ(literal(1850, 6, 15, 23, 59, 59, 700), "06/16/1850");
+    EXPECT_EQ(literal(1950, 6, 15, 23, 59, 59, 700), "06/16/1950");
+    EXPECT_EQ(literal(1899, 12, 29, 23, 59, 59, 600), "12/30/1899 00:00:00");
+    EXPECT_EQ(literal(1850, 6, 15, 0, 0, 0, 400), "06/15/1850");
+}
+
+// Reports show control characters escaped, so a NUL or a line break in a value cannot
+// cut a report short or break it up; the driver's refusal escapes them too.
+TEST(Reports, ControlCharactersAreEscaped) {
+    EXPECT_EQ(ReportedValue(Value(std::string("a\0b\r\nc", 6))), "'a\\u0000b\\r\\nc'");
+    EXPECT_EQ(ReportedValue(Value(std::string(50, 'x'))), "'" + QString(40, u'x') + "...'");
+    EXPECT_EQ(ReportedValue(Value(Currency{125000})), "12.5");
+    EXPECT_EQ(ReportedValue(Value(Null{})), "NULL");
+
+    test::TargetFolder folder;
+    Connection target;
+    ASSERT_EQ(folder.open(target), "");
+    target.execute("CREATE TABLE \"T\"(\"A\" TEXT(3))");
+    std::string insert = "INSERT INTO \"T\" VALUES('a";
+    insert += '\0';
+    insert += "bcdef')";
+    try {
+        target.execute(insert);
+        ADD_FAILURE() << "the value does not fit";
+    } catch (const DbError& e) {
+        EXPECT_NE(std::string(e.what()).find("'a\\u0000bcdef' does not fit column"),
+                  std::string::npos)
+            << e.what();
+    }
 }

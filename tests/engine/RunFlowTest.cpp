@@ -12,8 +12,11 @@
 
 #include "dataaccess/Recordset.h"
 #include "engine/ConversionRun.h"
+#include "engine/SourceConnection.h"
 #include "engine/TargetNames.h"
 #include "tests/support/FileSizeLimit.h"
+#include "engine/Verification.h"
+#include "tests/support/Corpus.h"
 #include "tests/support/TestHosts.h"
 
 using namespace velmora;
@@ -325,16 +328,164 @@ TEST_F(RunFlow, CleanedTargetNameAlreadyInTheFolderIsAskedFor) {
 
 TEST_F(RunFlow, TargetThatCannotOpenIsReportedOnceNotPerRow) {
     directMode();
-    // A folder name holding ";" splits the target connection string, so the driver looks
-    // for a folder that does not exist although this one holds a table.
-    const QString odd = folder.filePath("x;Fil=Paradox 7");
-    QDir().mkpath(odd);
-    QFile::copy(folder.filePath("Seed.db"), odd + "/Seed.db");
-    h.inputs.targetFolder = odd;
-    run();
+    // The folder goes away once the run has found a table in it (as the busy pointer
+    // comes up), so the target connection cannot open.
+    struct FolderRemover final : BusyPointer {
+        QString folder;
+        void setBusy(bool busy) override {
+            if (busy) QDir(folder).removeRecursively();
+        }
+    } remover;
+    remover.folder = folder.path();
+    RunHost host{h.inputs, h.prompts, h.progress, remover, h.preview, h.pump};
+    ConversionRun(host, h.state, QLocale::c()).start();
     // The failed open, and closing the connection that never opened; no row is tried.
     ASSERT_EQ(h.prompts.reports.size(), 2);
     EXPECT_TRUE(h.prompts.reports[0].contains("PushButton7_Click at line 140"));
     EXPECT_TRUE(h.prompts.reports[1].contains("PushButton7_Click at line 534"));
     EXPECT_EQ(h.prompts.messages, QStringList{"Done."});
+}
+
+// Paths holding the characters of connection strings (";", "=", "{", "}") reach the
+// right file and the right folder, never a sibling whose name is a prefix.
+TEST_F(RunFlow, SourceAndTargetPathsWithConnectionStringCharacters) {
+    directMode();
+    const QString odd = folder.filePath("aa;bb=c}{Fil=Paradox 7");
+    QDir().mkpath(odd);
+    QDir().mkpath(folder.filePath("aa"));
+    QFile::copy(folder.filePath("Seed.db"), odd + "/Seed.db");
+    const QString source = folder.filePath("x;y=z{1}.mdb");
+    QFile::copy(samplePath(), source);
+    h.inputs.targetFolder = odd;
+    h.inputs.sourceFile = source;
+    run();
+    EXPECT_TRUE(onlyRefusedRows(h.prompts.reports)) << h.prompts.reports.join("\n").toStdString();
+    EXPECT_EQ(h.prompts.reports.size(), kRefusedRows);
+    EXPECT_TRUE(QFile::exists(odd + "/Orders.db"));
+    EXPECT_TRUE(QDir(folder.filePath("aa")).isEmpty());
+}
+
+// A copy of the sample whose table Customers is renamed "Orders ()": its cleaned name
+// is that of Orders. Each table gets its own Paradox table and the rename is reported;
+// the summary tells per table what was read, written and refused.
+TEST_F(RunFlow, NamesCollidingInOneRunGetTheirOwnTables) {
+    directMode();
+    QFile sample(samplePath());
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    QByteArray bytes = sample.readAll();
+    const QByteArray from(reinterpret_cast<const char*>(u"Customers"), 18);
+    const QByteArray to(reinterpret_cast<const char*>(u"Orders ()"), 18);
+    ASSERT_EQ(bytes.count(from), 1);
+    bytes.replace(from, to);
+    const QString source = folder.filePath("renamed.mdb");
+    QFile copy(source);
+    ASSERT_TRUE(copy.open(QIODevice::WriteOnly) && copy.write(bytes) == bytes.size());
+    copy.close();
+    h.inputs.sourceFile = source;
+
+    ConversionRun run(h.host, h.state, QLocale::c());
+    run.start();
+    EXPECT_EQ(rowsIn("Orders"), 10 - kRefusedCustomers);  // "Orders ()" comes first
+    EXPECT_EQ(rowsIn("Order0"), 200 - kRefusedOrders);
+    EXPECT_EQ(h.prompts.reports.filter("The table Orders is written as Order0").size(), 1);
+
+    const std::vector<TableStatistics>& tables = run.statistics().tables;
+    ASSERT_EQ(tables.size(), 5u);
+    const TableStatistics& orders = tables[3];
+    EXPECT_EQ(orders.source, "Orders");
+    EXPECT_EQ(orders.target, "Order0");
+    EXPECT_FALSE(orders.note.isEmpty());
+    EXPECT_EQ(orders.rowsInSource, 200);
+    EXPECT_EQ(orders.rowsRead, 200);
+    EXPECT_EQ(orders.rowsWritten, 200 - kRefusedOrders);
+    EXPECT_EQ(orders.rowsRefused, kRefusedOrders);
+    EXPECT_TRUE(tables[2].note.isEmpty());
+}
+
+// Names cut at 22 characters are made unique only within a run: a second run asks
+// whether to overwrite the tables of the first, and writes no further copies.
+TEST_F(RunFlow, TwentyTwoCharacterNamesAreOverwrittenNotCopied) {
+    const auto root = test::corpusRoot();
+    VELMORA_NEED_CORPUS(root, "access corpus");
+    h.inputs.sourceFile = QString::fromStdString(
+        (*root / "access/jackcess/src/test/data/V2000/testIndexPropertiesV2000.mdb").string());
+    directMode();
+    run();
+    const QStringList first = QDir(folder.path()).entryList({"*.db"}, QDir::Files, QDir::Name);
+    EXPECT_TRUE(first.contains("TableIgnoreNulls1_temp.db")) << first.join(' ').toStdString();
+    h.prompts.answers.assign(10, true);
+    run();
+    EXPECT_EQ(QDir(folder.path()).entryList({"*.db"}, QDir::Files, QDir::Name), first);
+    EXPECT_TRUE(h.prompts.questions.filter("TableIgnoreNulls1_temp").size() == 1)
+        << h.prompts.questions.join('\n').toStdString();
+}
+
+// The verification pass reads the written tables back: every arrived row is identical,
+// each refused row is named, and a byte changed in a written record is found.
+TEST_F(RunFlow, VerificationNamesRowsThatDifferOrAreMissing) {
+    directMode();
+    ConversionRun run(h.host, h.state, QLocale::c());
+    run.start();
+    QFile products(folder.filePath("Products.db"));
+    ASSERT_TRUE(products.open(QIODevice::ReadWrite));
+    QByteArray bytes = products.readAll();
+    ASSERT_EQ(bytes.count("Headlamp"), 1);
+    bytes.replace("Headlamp", "Headlimp");
+    products.seek(0);
+    products.write(bytes);
+    products.close();
+
+    // The run verified its tables before the change.
+    ASSERT_TRUE(run.statistics().verified);
+    ASSERT_EQ(run.statistics().verification.size(), 5u);
+    EXPECT_TRUE(run.statistics().verification[1].allIdentical());
+
+    db::Connection source, target;
+    source.open(SourceConnectionString({}, {}, h.inputs).toStdString());
+    OpenTargetConnection(target, folder.path());
+    std::vector<TablePair> tables;
+    for (const TableStatistics& t : run.statistics().tables) tables.push_back({t.source, t.target});
+    const auto results = VerifyTables(tables, source, target);
+    ASSERT_EQ(results.size(), 5u);
+    const QString summary = VerificationSummary(results);
+    EXPECT_TRUE(summary.contains("Sales2020s: 16 of 16 rows verified identical\n"));
+    EXPECT_TRUE(
+        summary.contains("Products: 9 of 10 rows verified identical; first differing "
+                         "rows (TVXID): 3\n"))
+        << summary.toStdString();
+    EXPECT_TRUE(summary.contains("Product Name is 'Headlimp 300lm' instead of 'Headlamp 300lm'"))
+        << summary.toStdString();
+    EXPECT_TRUE(summary.contains("Orders: 184 of 200 rows verified identical"));
+    EXPECT_TRUE(results[1].firstDifference.contains("TVXID 3"));
+    EXPECT_FALSE(results[2].allIdentical());
+    EXPECT_TRUE(results[0].allIdentical());
+}
+
+// Once a step reports again, the report offers quiet; when the user takes it, the
+// further reports of the run go to a log in the Paradox folder that "Done." names.
+TEST_F(RunFlow, FurtherReportsCanGoToALogInsteadOfBoxes) {
+    struct QuietAfterOffer final : test::RecordingPrompts {
+        int offers = 0;
+        bool errorReportOfferingQuiet(const QString& text) override {
+            ++offers;
+            errorReport(text);
+            return true;
+        }
+    } prompts;
+    directMode();
+    RunHost host{h.inputs, prompts, h.progress, h.pointer, h.preview, h.pump};
+    ConversionRun run(host, h.state, QLocale::c());
+    run.start();
+    EXPECT_EQ(prompts.reports.size(), 2);
+    EXPECT_EQ(prompts.offers, 1);
+    EXPECT_EQ(run.statistics().unshownReports, kRefusedRows - 2);
+    const QString log = folder.filePath("velmora-reports.log");
+    EXPECT_EQ(run.statistics().reportLog, log);
+    ASSERT_EQ(prompts.messages.size(), 1);
+    EXPECT_EQ(prompts.messages[0],
+              "Done.\r\n\r\n15 further reports were not shown; they are in " + log + '.');
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(file.readAll()).count("PushButton7_Click at line 490"),
+              kRefusedRows - 2);
 }

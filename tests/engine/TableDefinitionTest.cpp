@@ -2,6 +2,7 @@
 
 #include "dataaccess/AdoTypes.h"
 #include "engine/TableDefinition.h"
+#include "tests/support/ScratchTargetFolder.h"
 #include "tests/support/TestHosts.h"
 
 using namespace velmora;
@@ -72,8 +73,35 @@ TEST_F(Definition, LongNamesAreCutAndCleaned) {
     EXPECT_EQ(statement(0),
               "CREATE TABLE \"T\"(\"TVXID\" INT, \"UnitPriceEUR\" CURRENCY, "
               "\"ABCDEFGHIJKLMNOPQRSTUVWXY\" INT, "
-              "\"ABCDEFGHIJKLMNOPQRSTUVWX0\" INT, \"ONeil\"\"Q\"\"\" TEXT(10));");
+              "\"ABCDEFGHIJKLMNOPQRSTUVWX0\" INT, \"ONeilQ\" TEXT(10));");
     EXPECT_EQ(h.state.typeMappings.at(0).AccessField, "Unit Price (EUR)");
+}
+
+// Names the driver would refuse: twelve fields sharing their first 25 characters,
+// braces, brackets, quotes and a name that cleaning leaves empty. The driver accepts
+// the whole definition.
+TEST_F(Definition, EveryColumnNameIsOneTheDriverAccepts) {
+    std::vector<db::ColumnInfo> columns;
+    for (int i = 1; i <= 12; ++i)
+        columns.push_back({"Customer Satisfaction Score " + std::to_string(i), adInteger, 4});
+    for (const char* name : {"Price {EUR}", "a\"b", "x[y]", "()", "#", "t\tab->c", "\xCE\xA9mega"})
+        columns.push_back({name, adInteger, 4});
+    build("T", "T", columns);
+    const QString create = statement(0);
+    EXPECT_TRUE(
+        create.contains("\"CustomerSatisfactionScore\" INT, \"CustomerSatisfactionScor0\""));
+    EXPECT_TRUE(create.contains("\"CustomerSatisfactionSco10\" INT"));
+    EXPECT_TRUE(create.endsWith(
+        "\"PriceEUR\" INT, \"ab\" INT, \"xy\" INT, \"Field15\" INT, \"Field16\" INT, "
+        "\"tab-c\" INT, \"mega\" INT);"))
+        << create.toStdString();
+    EXPECT_EQ(h.state.typeMappings.at(15).AccessField, "()");
+
+    test::TargetFolder folder;
+    db::Connection target;
+    ASSERT_EQ(folder.open(target), "");
+    target.execute(create.toStdString());
+    target.execute(statement(1).toStdString());
 }
 
 TEST_F(Definition, TableWithoutFields) {

@@ -50,3 +50,25 @@ TEST(ConnectionString, PasswordClauseOnlyCountsAtAKeyStart) {
     EXPECT_EQ(cs.value("Data Source"), "/xJET OLEDB:Database Password=no");
     EXPECT_EQ(cs.value("Jet OLEDB:Database Password"), "yes");
 }
+
+// Paths holding the characters that end, split or quote a value arrive whole, both as
+// the source's "Data Source" and as the target's ODBC folder keys.
+TEST(ConnectionString, QuotedValuesCarryAnyPath) {
+    for (const std::string path :
+         {"/a;b=c/x;y=z.mdb", "/d/{x}.mdb", "/d/\"q\"'s}}.mdb", "/plain/a.mdb", "/e=/;"}) {
+        const auto source =
+            ConnectionString::parse("Provider=P;Data Source=" + ConnectionString::quote(path) +
+                                    ";JET OLEDB:Database Password=a;b");
+        EXPECT_EQ(source.value("Data Source"), path);
+        EXPECT_EQ(source.value("Provider"), "P");
+        EXPECT_EQ(source.value("Jet OLEDB:Database Password"), "a;b");
+        const std::string dir = ConnectionString::quote(path + "/", '{');
+        const auto target = ConnectionString::parse("Driver={Paradox (*.db )};DefaultDir=" + dir +
+                                                    ";Dbq=" + dir + ";CollatingSequence=ASCII;");
+        EXPECT_EQ(target.value("Dbq"), path + "/");
+        EXPECT_EQ(target.value("DefaultDir"), path + "/");
+        EXPECT_EQ(target.value("CollatingSequence"), "ASCII");
+        EXPECT_EQ(target.entries().size(), 4u);
+    }
+    EXPECT_EQ(ConnectionString::quote("/plain/a.mdb"), "/plain/a.mdb");
+}

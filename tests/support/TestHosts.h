@@ -4,8 +4,10 @@
 #include <QStringList>
 #include <deque>
 #include <functional>
+#include <set>
 #include <utility>
 
+#include "dataaccess/DbError.h"
 #include "dataaccess/Provider.h"
 #include "engine/RunHost.h"
 #include "engine/RunState.h"
@@ -66,9 +68,14 @@ class MemoryRows final : public db::RowCursor {
     std::int64_t rowCount() override { return static_cast<std::int64_t>(rows_.size()); }
     bool fetch(std::vector<db::Value>& row) override {
         if (next_ >= rows_.size()) return false;
-        row = rows_[next_++];
+        if (unreadable.count(next_++)) {  // a damaged row: partly read, then refused
+            row.assign(row.size(), db::Value(std::string("partly read")));
+            throw db::DbError(db::errc::kProviderFailure, "the row is damaged");
+        }
+        row = rows_[next_ - 1];
         return true;
     }
+    std::set<std::size_t> unreadable;  // rows whose fetch fails
 
   private:
     std::vector<db::ColumnInfo> columns_;

@@ -1,0 +1,25 @@
+#pragma once
+// What a report about one row says: the table, the row number (its TVXID) and the
+// first columns' source values, so that the user can find the row in Access.
+
+#include <QString>
+#include <cstdint>
+
+#include "dataaccess/Recordset.h"
+#include "dataaccess/Value.h"
+
+namespace velmora {
+
+// A source value as a report shows it: NULL, a number, or a quoted text cut at 40
+// characters with control characters escaped.
+QString ReportedValue(const db::Value& value);
+
+// "table "T", row TVXID n (A=1, B='x', C=NULL)": the first three columns of the
+// current row, or no values when the row cannot be read.
+QString RowDescription(const QString& table, std::int64_t row, const db::Recordset& rows);
+
+// Rethrows the exception in flight as a db::DbError whose description ends with
+// `context` on a line of its own (and keeps its number).
+[[noreturn]] void RethrowWithContext(const QString& context);
+
+}  // namespace velmora

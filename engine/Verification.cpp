@@ -1,0 +1,154 @@
+#include "engine/Verification.h"
+
+#include <QStringList>
+#include <cstdlib>
+
+#include "dataaccess/AdoTypeName.h"
+#include "dataaccess/DbError.h"
+#include "dataaccess/Recordset.h"
+#include "engine/RowReport.h"
+#include "engine/TableDefinition.h"
+#include "engine/TargetNames.h"
+#include "engine/ValueLiterals.h"
+
+namespace velmora {
+
+namespace {
+
+using Role = TypeMapping::Role;
+
+// A number's literal without a sign on zero and without trailing fraction zeros.
+std::string normalNumber(std::string text) {
+    if (text.find_first_of("eE") == std::string::npos && text.find('.') != std::string::npos) {
+        while (text.back() == '0') text.pop_back();
+        if (text.back() == '.') text.pop_back();
+    }
+    if (text == "-0") text = "0";
+    return text;
+}
+
+// The literal the run writes for `value` in a field of `role`, without the ", ".
+std::string literalOf(const db::Value& value, Role role, const LiteralWriter& literals) {
+    std::string out;
+    if (role == Role::Binary) return "''";
+    if (role == Role::Numeric)
+        literals.appendNumeric(out, value);
+    else
+        literals.appendText(out, value);
+    out.resize(out.size() - 2);
+    return out;
+}
+
+bool sameValue(const db::Value& source, const db::Value& target, Role role,
+               const LiteralWriter& literals) {
+    // Equal values give equal literals; most values arrive as they left.
+    if (role != Role::Binary && source == target) return true;
+    const std::string want = literalOf(source, role, literals);
+    if (role == Role::Binary)
+        return target.isNull() || literalOf(target, Role::Text, literals) == "NULL";
+    const std::string got = literalOf(target, role, literals);
+    if (want == got) return true;
+    if (role != Role::Numeric) return false;
+    if (normalNumber(want) == normalNumber(got)) return true;
+    // A floating-point column holds the nearest number to the written literal.
+    using db::ValueKind;
+    if (target.kind() == ValueKind::Double)
+        return std::strtod(want.c_str(), nullptr) == target.asDouble();
+    if (target.kind() == ValueKind::Single)
+        return std::strtof(want.c_str(), nullptr) == target.asSingle();
+    return false;
+}
+
+TableVerification verifyTable(const TablePair& table, db::Connection& sourceConnection,
+                              db::Connection& targetConnection, const LiteralWriter& literals) {
+    TableVerification result{table.source, table.target};
+    db::Recordset source, target;
+    source.open(("SELECT * FROM `" + table.source + u'`').toStdString(), sourceConnection);
+    try {
+        target.open(("SELECT * FROM " + QuoteIdentifier(table.target)).toStdString(),
+                    targetConnection);
+    } catch (const db::DbError& e) {
+        result.targetReadable = false;
+        result.firstDifference = QString::fromUtf8(e.what());
+    }
+    const int fields = source.fields().count();
+    std::vector<Role> roles;
+    for (int i = 0; i < fields; ++i) {
+        const db::Field& f = source.fields()[i];
+        roles.push_back(
+            MapType(AdoTypeName(f.type()).value_or(QString()).toLower(), f.definedSize()).role);
+    }
+    const auto differs = [&](std::int64_t row, const QString& what) {
+        if (result.firstDiffering.size() < kShownDifferences) result.firstDiffering.push_back(row);
+        if (result.firstDifference.isEmpty())
+            result.firstDifference =
+                RowDescription(table.target, row, source) + QStringLiteral(": ") + what;
+    };
+    // Both tables come in TVXID order: the target by its primary index, the source by
+    // its row numbers. A row the source cannot deliver has no number to compare.
+    std::int64_t row = 0;
+    while (!source.eof()) {
+        ++result.sourceRows;
+        if (result.targetReadable) {
+            while (!target.eof() && target.fields()[0].value().asInt() < row) target.moveNext();
+        }
+        if (!result.targetReadable || target.eof() || target.fields()[0].value().asInt() != row) {
+            differs(row, QStringLiteral("the row is missing"));
+        } else if (target.fields().count() != fields + 1) {
+            differs(row, QStringLiteral("the table has other columns"));
+        } else {
+            int column = 0;
+            while (column < fields &&
+                   sameValue(source.fields()[column].value(), target.fields()[column + 1].value(),
+                             roles[static_cast<std::size_t>(column)], literals))
+                ++column;
+            if (column == fields) {
+                ++result.identical;
+            } else {
+                const db::Field& f = source.fields()[column];
+                differs(row, QString::fromStdString(f.name()) + QStringLiteral(" is ") +
+                                 ReportedValue(target.fields()[column + 1].value()) +
+                                 QStringLiteral(" instead of ") + ReportedValue(f.value()));
+            }
+        }
+        for (++row;; ++row) {  // a row that cannot be read was reported by the run
+            try {
+                source.moveNext();
+                break;
+            } catch (const db::DbError&) {
+            }
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
+std::vector<TableVerification> VerifyTables(const std::vector<TablePair>& tables,
+                                            db::Connection& source, db::Connection& target) {
+    const LiteralWriter literals(QLocale::c());
+    std::vector<TableVerification> results;
+    for (const TablePair& table : tables)
+        results.push_back(verifyTable(table, source, target, literals));
+    return results;
+}
+
+QString VerificationSummary(const std::vector<TableVerification>& results) {
+    QStringList lines;
+    for (const TableVerification& t : results) {
+        QString line = t.target + QStringLiteral(": ") + QString::number(t.identical) +
+                       QStringLiteral(" of ") + QString::number(t.sourceRows) +
+                       QStringLiteral(" rows verified identical");
+        if (!t.allIdentical()) {
+            QStringList rows;
+            for (const std::int64_t r : t.firstDiffering) rows << QString::number(r);
+            if (!rows.isEmpty())
+                line += QStringLiteral("; first differing rows (TVXID): ") + rows.join(u", ");
+            line += QStringLiteral("\n  ") + t.firstDifference;
+        }
+        lines << line;
+    }
+    return lines.join(u'\n');
+}
+
+}  // namespace velmora
