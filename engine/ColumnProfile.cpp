@@ -115,6 +115,8 @@ TableProfile ProfileRows(db::Recordset& rows) {
     TableProfile profile;
     const int count = rows.fields().count();
     profile.columns.resize(static_cast<std::size_t>(count));
+    const std::int64_t total = rows.recordCount();
+    std::int64_t unreadable = 0;
     while (!rows.eof() && !rows.bof()) {
         std::uint32_t codePages = text::kAllTableCodePages;
         for (int i = 0; i < count; ++i)
@@ -122,7 +124,16 @@ TableProfile ProfileRows(db::Recordset& rows) {
                       codePages);
         ++profile.rowsByCodePages[codePages];
         ++profile.rows;
-        rows.moveNext();
+        // A row that cannot be read is left to the transfer, which reports it; a reader
+        // that stays stuck ends the pass at the row count.
+        for (;;) {
+            try {
+                rows.moveNext();
+                break;
+            } catch (const std::exception&) {
+                if (profile.rows + ++unreadable >= total) return profile;
+            }
+        }
     }
     return profile;
 }

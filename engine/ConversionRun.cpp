@@ -174,11 +174,12 @@ void ConversionRun::start() {
                     const TransferCounts counts =
                         TransferRows(spelled, sourceRows, roles, literals, proc, host_, state_);
                     if (respelling != nullptr && respelling->rowsRespelled() > 0)
-                        proc.report(494, std::make_exception_ptr(std::runtime_error(
-                                             std::to_string(respelling->rowsRespelled()) +
-                                             " rows of table " + sourceName.toStdString() +
-                                             " hold characters that its code page cannot hold; "
-                                             "they were written with a best-fit spelling and \"?\".")));
+                        proc.report(494,
+                                    std::make_exception_ptr(std::runtime_error(
+                                        std::to_string(respelling->rowsRespelled()) +
+                                        " rows of table " + sourceName.toStdString() +
+                                        " hold characters that its code page cannot hold; "
+                                        "they were written with a best-fit spelling and \"?\".")));
                     stats_.rowsDispatched += counts.rowsDispatched;
                     stats_.rowsFailed += counts.rowsFailed;
                     ++stats_.tablesProcessed;

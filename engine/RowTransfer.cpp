@@ -96,8 +96,8 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
         long endedBy = 0;
         if (proc.step(490, [&] {
                 try {
-                    dispatchRow(statement, targetName, counts.rowsDispatched, rowCount, host,
-                                state, endedBy);
+                    dispatchRow(statement, targetName, counts.rowsDispatched, rowCount, host, state,
+                                endedBy);
                 } catch (...) {
                     if (endedBy != 0) throw;  // the fault that ends the table speaks for itself
                     RethrowWithContext(QStringLiteral("Refused: ") +

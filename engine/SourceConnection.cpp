@@ -29,8 +29,8 @@ QString SourceConnectionString(const QString& file, const QString& password,
             : QStringLiteral(";Jet OLEDB:Jet3 Code Page=") + QString::number(inputs.jet3CodePage());
     const QString source = QString::fromStdString(db::ConnectionString::quote(path.toStdString()));
     if (path.right(5).toLower() == QLatin1String("accdb"))
-        return QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=") + source + codePage +
-               QStringLiteral(";JET OLEDB:Database Password=") + secret;
+        return QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=") + source +
+               codePage + QStringLiteral(";JET OLEDB:Database Password=") + secret;
     return QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=") + source + codePage +
            QStringLiteral(";JET OLEDB:Database Password=") + secret;
 }

@@ -131,7 +131,6 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
     // Without its table the index could only fail too.
     if (!proc.step(358, [&] { DispatchStatement(statement, host.inputs, state); })) return roles;
 
-
     const QString target = QuoteIdentifier(tableName);
     const QString index = QStringLiteral("CREATE INDEX ") + target + QStringLiteral(" ON ") +
                           target + QStringLiteral(" (\"TVXID\") with primary");

@@ -79,7 +79,8 @@ TEST_F(Definition, LongNamesAreCutAndCleaned) {
 
 // Names the driver would refuse: twelve fields sharing their first 25 characters,
 // braces, brackets, quotes and a name that cleaning leaves empty. The driver accepts
-// the whole definition.
+// the whole definition. Without a first pass the table is in code page 1252, which
+// spells the Omega "_".
 TEST_F(Definition, EveryColumnNameIsOneTheDriverAccepts) {
     std::vector<db::ColumnInfo> columns;
     for (int i = 1; i <= 12; ++i)
@@ -93,7 +94,7 @@ TEST_F(Definition, EveryColumnNameIsOneTheDriverAccepts) {
     EXPECT_TRUE(create.contains("\"CustomerSatisfactionSco10\" INT"));
     EXPECT_TRUE(create.endsWith(
         "\"PriceEUR\" INT, \"ab\" INT, \"xy\" INT, \"Field15\" INT, \"Field16\" INT, "
-        "\"tab-c\" INT, \"mega\" INT);"))
+        "\"tab-c\" INT, \"_mega\" INT);"))
         << create.toStdString();
     EXPECT_EQ(h.state.typeMappings.at(15).AccessField, "()");
 
