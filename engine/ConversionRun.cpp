@@ -37,6 +37,9 @@ void ConversionRun::start() {
     state_.conversionRunning = true;
     stats_ = {};
     state_.statementsExecuted = state_.statementsFailed = 0;
+    // A run's preview shows its own statements only, never those an earlier run left.
+    state_.statements.clear();
+    state_.typeMappings.clear();
     MainInputs& in = host_.inputs;
     Procedure proc(host_.prompts,
                    reportLocation(QStringLiteral("Form1"), QStringLiteral("PushButton7_Click")));

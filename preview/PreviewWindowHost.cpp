@@ -5,8 +5,14 @@
 namespace velmora {
 
 void WindowPreviewHost::showPreview(RunState& state) {
-    Form2 window(state, owner_);
-    window.exec();
+    {
+        Form2 window(state, owner_);
+        window.exec();
+    }
+    // However the window closed, its statements are done with: a later preview, of this
+    // run or the next, shows only what was generated for it.
+    state.statements.clear();
+    state.typeMappings.clear();
 }
 
 }  // namespace velmora

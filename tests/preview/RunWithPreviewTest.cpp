@@ -3,9 +3,15 @@
 // the close box steer the rest of the run.
 
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
+#include <QTemporaryDir>
+#include <map>
 
+#include "dataaccess/Recordset.h"
+#include "engine/AccessCatalog.h"
 #include "engine/ConversionRun.h"
+#include "engine/SourceConnection.h"
 #include "gui/MessagePrompts.h"
 #include "gui/WindowSupport.h"
 #include "preview/ExactTextBox.h"
@@ -104,6 +110,26 @@ struct RunWithPreviewTest : ::testing::Test {
         EXPECT_FALSE(state.conversionRunning);
     }
 
+    // Row counts of the source's tables, or of the tables written, by target name.
+    std::map<QString, std::int64_t> rowCounts(bool target) const {
+        db::Connection connection;
+        if (target)
+            folder.open(connection);
+        else
+            connection.open(SourceConnectionString(QString(), QString(), inputs).toStdString());
+        std::map<QString, std::int64_t> counts;
+        for (const QString& table :
+             GetSourceTables(inputs.sourceFile, inputs).value_or(QStringList())) {
+            const QString name = TargetTableName(table);
+            db::Recordset rows;
+            rows.open(("SELECT * FROM " + (target ? u'"' + name + u'"' : u'`' + table + u'`'))
+                          .toStdString(),
+                      connection);
+            counts[name] = rows.recordCount();
+        }
+        return counts;
+    }
+
     QStringList tablesWritten() const {
         QStringList names;
         for (const QString& file : QDir(folder.dir.path()).entryList({"*.db"}, QDir::Files))
@@ -187,6 +213,59 @@ TEST_F(RunWithPreviewTest, PerFileSkipBackAndCloseBoxWriteNothing) {
         EXPECT_EQ(tablesWritten(), QStringList()) << how;
         EXPECT_FALSE(state.targetConnection->isOpen()) << how;
     }
+}
+
+TEST_F(RunWithPreviewTest, EachRunShowsOnlyItsOwnStatements) {
+    // Backed out of, then run again: the second preview holds one run's statements.
+    run(false, {"PushButton5"}, false);
+    run(false, {"PushButton1"});
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].lines, shown[0].lines);
+    EXPECT_EQ(shown[1].creates, kRunOrder);
+    EXPECT_EQ(shown[1].mappedTables.size(), 5);
+    EXPECT_EQ(tablesWritten(), kAllTables);
+
+    // After a successful run, the next one (Yes to each overwrite question) starts with
+    // its own DROP TABLE, not with the last run's CREATE TABLE.
+    run(false, {"PushButton5"}, false);
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[2].firstLine, QStringLiteral("DROP TABLE \"Sales2020s\""));
+    EXPECT_EQ(shown[2].lines, shown[0].lines + 5);
+    EXPECT_EQ(shown[2].creates, kRunOrder);
+
+    // A database that cannot be opened (as with a wrong password) shows an empty preview.
+    QTemporaryDir other;
+    QFile garbage(other.filePath(QStringLiteral("other.mdb")));
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write(QByteArray(4096, 'x'));
+    garbage.close();
+    inputs.sourceFile = garbage.fileName();
+    expectErrors = true;
+    run(false, {"PushButton5"}, false);
+    ASSERT_EQ(shown.size(), 4u);
+    EXPECT_EQ(shown[3].lines, 0);
+    EXPECT_TRUE(shown[3].mappedTables.isEmpty());
+}
+
+TEST_F(RunWithPreviewTest, AfterAFixExecuteSqlGoesOnWhereItStoppedAndFinishesEveryTable) {
+    inputs.perFile = true;
+    QString firstError;
+    bool closed = false;
+    modals.then([&](QWidget* window) {
+        Click(window, "PushButton1");
+        firstError = Child<ExactTextBox>(window, "Text1")->exactText();
+        spellOsakaInLatin(window);
+        Click(window, "PushButton1");
+        closed = !window->isVisible();
+        if (!closed) Click(window, "PushButton5");
+    });
+    ConversionRun(host, state).start();
+    EXPECT_TRUE(firstError.contains(QStringLiteral("Ōsaka"))) << firstError.toStdString();
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(state.previewExecuted);
+    EXPECT_EQ(modals.texts().filter(QStringLiteral("Application Error")), QStringList());
+    EXPECT_EQ(tablesWritten(), kAllTables);
+    EXPECT_EQ(rowCounts(true), rowCounts(false));
 }
 
 }  // namespace
