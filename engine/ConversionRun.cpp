@@ -6,6 +6,7 @@
 #include "dataaccess/AdoTypes.h"
 #include "engine/AccessCatalog.h"
 #include "engine/Dispatch.h"
+#include "engine/FolderTables.h"
 #include "engine/RowTransfer.h"
 #include "engine/SourceConnection.h"
 #include "engine/TableDefinition.h"
@@ -50,12 +51,16 @@ void ConversionRun::start() {
     db::Recordset sourceRows;
     bool connectionsOpen = false;
 
-    const bool noTables = proc.test(118, [&] {
+    FolderTables found = FolderTables::Present;
+    bool noTables = proc.test(118, [&] {
         if (options_.acceptFolderWithoutTables &&
             IsFolder(in.paradoxFolder()) == std::optional(true))
             return false;
-        return !FolderHasDbFiles(in);
+        found = ExamineFolderTables(in.paradoxFolder());
+        return found != FolderTables::Present;
     });
+    if (noTables && options_.askAboutFolderWithoutTables)
+        noTables = !AgreeToNewTables(in.paradoxFolder(), found, host_.prompts);
     if (noTables) {
         state_.conversionRunning = false;
         return;

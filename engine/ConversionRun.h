@@ -20,9 +20,11 @@
 namespace velmora {
 
 struct RunOptions {
-    // The windows end a run silently when the folder holds no table yet; the command
-    // line may accept a new, empty folder instead.
+    // A run ends when the folder holds no Paradox table yet, unless the command line
+    // accepts a new, empty folder.
     bool acceptFolderWithoutTables = false;
+    // The main window asks instead whether to create the tables there.
+    bool askAboutFolderWithoutTables = false;
 };
 
 struct RunStatistics {
