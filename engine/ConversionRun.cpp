@@ -8,6 +8,7 @@
 #include "engine/Dispatch.h"
 #include "engine/FolderTables.h"
 #include "engine/RowTransfer.h"
+#include "engine/RunSummary.h"
 #include "engine/SourceConnection.h"
 #include "engine/TableDefinition.h"
 #include "engine/TargetFolder.h"
@@ -75,6 +76,7 @@ void ConversionRun::start() {
     proc.step(128, [&] {
         FillSourceTableList(state_.sourceTables, in.accessFile(), in, host_.prompts, host_.pump);
     });
+    stats_.tablesInSource = static_cast<int>(state_.sourceTables.size());
     proc.step(130, [&] { source.setCursorLocation(db::ado::adUseClient); });
     proc.step(132, [&] { source.setMode(db::ado::adModeReadWrite); });
     proc.step(134,
@@ -89,7 +91,10 @@ void ConversionRun::start() {
          --position) {
         // Without a target, statements that go straight to it would each fail in turn;
         // the failed open has been reported once, which says it all.
-        if (!targetOpen && !in.previewEnabled()) break;
+        if (!targetOpen && !in.previewEnabled()) {
+            stats_.tablesNotReached << state_.sourceTables.mid(0, position + 1);
+            break;
+        }
         if (proc.test(144, [&] { return perTableMode(in); })) {
             proc.step(146, [&] { state_.statements.clear(); });
             proc.step(148, [&] { state_.typeMappings.clear(); });
@@ -132,9 +137,11 @@ void ConversionRun::start() {
                                           sourceName);
             });
             // A table that cannot be read gets one report, and no empty table is created.
-            if (proc.step(194, [&] {
-                    sourceRows.open(("SELECT * FROM `" + sourceName + u'`').toStdString(), source);
-                })) {
+            const bool read = proc.step(194, [&] {
+                sourceRows.open(("SELECT * FROM `" + sourceName + u'`').toStdString(), source);
+            });
+            if (read) {
+                const std::int64_t executedBefore = state_.statementsExecuted;
                 const FieldRoles roles =
                     BuildTableDefinition(sourceName, target, sourceRows, proc, host_, state_);
                 const TransferCounts counts =
@@ -142,13 +149,30 @@ void ConversionRun::start() {
                 stats_.rowsDispatched += counts.rowsDispatched;
                 stats_.rowsFailed += counts.rowsFailed;
                 ++stats_.tablesProcessed;
+                // Straight to the target, a table none of whose statements went in is not
+                // there at all.
+                if (!in.previewEnabled() && state_.statementsExecuted == executedBefore)
+                    stats_.tablesFailed << sourceName;
+                else if (!perTableMode(in))
+                    stats_.tablesWritten << sourceName;
                 proc.step(498, [&] { sourceRows.close(); });
+            } else {
+                stats_.tablesSkipped << sourceName;
             }
             state_.stopAfterPreview = true;
             if (proc.test(502, [&] { return perTableMode(in); })) {
+                state_.previewExecuted = false;
                 proc.step(506, [&] { host_.preview.showPreview(state_); });
-                if (state_.stopAfterPreview) break;
+                if (read)
+                    (state_.previewExecuted ? stats_.tablesWritten : stats_.tablesSkipped)
+                        << sourceName;
+                if (state_.stopAfterPreview) {
+                    stats_.tablesNotReached << state_.sourceTables.mid(0, position);
+                    break;
+                }
             }
+        } else {
+            stats_.tablesSkipped << sourceName;
         }
         proc.step(510, [&] { host_.progress.setCaption(QString()); });
     }
@@ -157,6 +181,7 @@ void ConversionRun::start() {
         state_.previewExecuted = false;
         proc.step(520, [&] { host_.preview.showPreview(state_); });
         if (!state_.previewExecuted) {
+            stats_.previewNotExecuted = true;
             proc.step(524, [&] { state_.targetConnection->close(); });
             proc.step(526, [&] { source.close(); });
             connectionsOpen = false;
@@ -167,7 +192,7 @@ void ConversionRun::start() {
         proc.step(534, [&] { state_.targetConnection->close(); });
         proc.step(536, [&] { source.close(); });
     }
-    proc.step(538, [&] { host_.prompts.message(QStringLiteral("Done.")); });
+    proc.step(538, [&] { host_.prompts.message(RunSummaryText(stats_, state_.statementsFailed)); });
     proc.step(540, [&] { host_.progress.setValue(0); });
     proc.step(542, [&] { host_.progress.setCaption(QString()); });
     proc.step(544, [&] { host_.pointer.setBusy(false); });

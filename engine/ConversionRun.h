@@ -8,10 +8,11 @@
 //     definition (CREATE TABLE, CREATE INDEX, type mappings), then one INSERT per row;
 //  4. every statement goes to the target at once or into the preview's list, which is
 //     shown after each table or once after the last;
-//  5. close both connections and say "Done.".
+//  5. close both connections and say "Done.", or what the run left out.
 // Every step reports its own failure through the error report and the run goes on.
 
 #include <QLocale>
+#include <QStringList>
 #include <cstdint>
 
 #include "engine/RunHost.h"
@@ -31,6 +32,14 @@ struct RunStatistics {
     int tablesProcessed = 0;
     std::int64_t rowsDispatched = 0;
     std::int64_t rowsFailed = 0;
+    // What the final message names when the run left something out (source names, in
+    // the order the run met them).
+    int tablesInSource = 0;
+    QStringList tablesWritten;        // executed, straight away or from a preview
+    QStringList tablesSkipped;        // kept at the overwrite question, unreadable, or not executed
+    QStringList tablesNotReached;     // after Back in a per-table preview, or without a target
+    QStringList tablesFailed;         // not one statement of the table went in
+    bool previewNotExecuted = false;  // the per-file preview closed without executing
 };
 
 class ConversionRun {

@@ -125,7 +125,7 @@ TEST_F(PreviewWindowTest, EmptyListSaysNoSqlToRunAndChangesNothing) {
     Click(&form, "PushButton1");
     ASSERT_EQ(modals.boxes.size(), 1u);
     EXPECT_EQ(modals.boxes[0].text, QStringLiteral("No SQL to run."));
-    EXPECT_EQ(modals.boxes[0].caption, applicationTitle());
+    EXPECT_EQ(modals.boxes[0].caption, QStringLiteral("Velmora"));
     EXPECT_EQ(modals.boxes[0].icon, QMessageBox::NoIcon);
     EXPECT_TRUE(form.isVisible());
     EXPECT_FALSE(state.previewExecuted);
