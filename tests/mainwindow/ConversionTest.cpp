@@ -184,6 +184,12 @@ void ConversionTest::folderWithoutTablesOffersToCreateThem() {
     QVERIFY(form.load());
     f.button("PushButton4")->click();
     if (f.check1()->isChecked()) f.check1()->click();
+    // An empty folder box is only told about.
+    form.setParadoxFolder(QString());
+    f.button("PushButton7")->click();
+    QCOMPARE(f.answerer.texts(), QStringList{"Please choose the Paradox folder first."});
+    f.answerer.seen.clear();
+
     const QString empty = f.path("empty");
     QDir().mkpath(empty);
     form.setParadoxFolder(empty);
