@@ -162,9 +162,12 @@ void ConversionRun::start() {
             state_.stopAfterPreview = true;
             if (proc.test(502, [&] { return perTableMode(in); })) {
                 state_.previewExecuted = false;
+                state_.previewLinesRun = 0;
                 proc.step(506, [&] { host_.preview.showPreview(state_); });
                 if (read)
-                    (state_.previewExecuted ? stats_.tablesWritten : stats_.tablesSkipped)
+                    (state_.previewExecuted       ? stats_.tablesWritten
+                     : state_.previewLinesRun > 0 ? stats_.tablesPartlyWritten
+                                                  : stats_.tablesSkipped)
                         << sourceName;
                 if (state_.stopAfterPreview) {
                     stats_.tablesNotReached << state_.sourceTables.mid(0, position);
@@ -179,9 +182,12 @@ void ConversionRun::start() {
 
     if (proc.test(516, [&] { return in.previewEnabled() && in.previewPerFile(); })) {
         state_.previewExecuted = false;
+        state_.previewLinesRun = 0;
         proc.step(520, [&] { host_.preview.showPreview(state_); });
         if (!state_.previewExecuted) {
             stats_.previewNotExecuted = true;
+            stats_.previewLinesRun = state_.previewLinesRun;
+            stats_.previewLines = state_.previewLines;
             proc.step(524, [&] { state_.targetConnection->close(); });
             proc.step(526, [&] { source.close(); });
             connectionsOpen = false;

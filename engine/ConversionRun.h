@@ -39,7 +39,10 @@ struct RunStatistics {
     QStringList tablesSkipped;        // kept at the overwrite question, unreadable, or not executed
     QStringList tablesNotReached;     // after Back in a per-table preview, or without a target
     QStringList tablesFailed;         // not one statement of the table went in
-    bool previewNotExecuted = false;  // the per-file preview closed without executing
+    QStringList tablesPartlyWritten;  // a per-table preview closed after some lines ran
+    bool previewNotExecuted = false;  // the per-file preview closed without running to the end
+    int previewLinesRun = 0;          // ... after running this many of its lines
+    int previewLines = 0;
 };
 
 class ConversionRun {

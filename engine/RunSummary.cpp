@@ -13,13 +13,18 @@ QString count(std::int64_t n) {
 QString RunSummaryText(const RunStatistics& stats, std::int64_t statementsFailed) {
     const std::int64_t otherFailures = statementsFailed - stats.rowsFailed;
     const bool complete = !stats.previewNotExecuted && stats.tablesSkipped.isEmpty() &&
-                          stats.tablesFailed.isEmpty() && stats.tablesNotReached.isEmpty() &&
-                          stats.rowsFailed == 0 && otherFailures <= 0 &&
-                          stats.tablesWritten.size() == stats.tablesInSource;
+                          stats.tablesFailed.isEmpty() && stats.tablesPartlyWritten.isEmpty() &&
+                          stats.tablesNotReached.isEmpty() && stats.rowsFailed == 0 &&
+                          otherFailures <= 0 && stats.tablesWritten.size() == stats.tablesInSource;
     if (complete) return QStringLiteral("Done.");
 
     QStringList lines{QStringLiteral("Done, but not everything was copied.")};
-    if (stats.previewNotExecuted)
+    if (stats.previewNotExecuted && stats.previewLinesRun > 0)
+        lines << QStringLiteral(
+                     "The SQL Preview was closed after %1 of its %2 statements had "
+                     "run; what they wrote stays in the folder.")
+                     .arg(count(stats.previewLinesRun), count(stats.previewLines));
+    else if (stats.previewNotExecuted)
         lines << QStringLiteral(
             "The SQL Preview was closed without executing its statements: no table was written.");
     else
@@ -34,6 +39,11 @@ QString RunSummaryText(const RunStatistics& stats, std::int64_t statementsFailed
     if (!stats.tablesFailed.isEmpty())
         lines << QStringLiteral("Tables that could not be created: ") +
                      stats.tablesFailed.join(QStringLiteral(", ")) + u'.';
+    if (!stats.tablesPartlyWritten.isEmpty())
+        lines << QStringLiteral(
+                     "Tables partly written (the SQL Preview was closed after an "
+                     "error): ") +
+                     stats.tablesPartlyWritten.join(QStringLiteral(", ")) + u'.';
     if (!stats.tablesSkipped.isEmpty())
         lines << QStringLiteral("Tables skipped: ") +
                      stats.tablesSkipped.join(QStringLiteral(", ")) + u'.';

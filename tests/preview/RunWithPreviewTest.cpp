@@ -167,7 +167,8 @@ TEST_F(RunWithPreviewTest, PerTableAnSqlErrorThenBackEndsTheRun) {
     expectErrors = true;
     summary = QStringLiteral(
         "Done, but not everything was copied.\r\nTables written: 2 of 5.\r\n"
-        "Tables skipped: Orders.\r\nTables not reached: Customers, Order Details.");
+        "Tables partly written (the SQL Preview was closed after an error): Orders.\r\n"
+        "Tables not reached: Customers, Order Details.");
     run(true, {"PushButton1", "PushButton1", "PushButton1"}, false);
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_TRUE(shown[2].error.contains(QStringLiteral("Ōsaka"))) << shown[2].error.toStdString();
@@ -209,6 +210,17 @@ TEST_F(RunWithPreviewTest, PerFileOnePreviewHoldsEveryTable) {
     EXPECT_TRUE(state.previewExecuted);
     EXPECT_EQ(tablesWritten(), kAllTables);
     EXPECT_FALSE(state.targetConnection->isOpen());
+}
+
+TEST_F(RunWithPreviewTest, PerFileBackAfterAnSqlErrorSaysWhatWasWritten) {
+    expectErrors = true;
+    summary = QStringLiteral(
+        "Done, but not everything was copied.\r\nThe SQL Preview was closed after ");
+    run(false, {"PushButton1"}, false);
+    EXPECT_TRUE(modals.boxes.back().text.endsWith(
+        QStringLiteral(" of its 736 statements had run; what they wrote stays in the folder.")))
+        << modals.boxes.back().text.toStdString();
+    EXPECT_EQ(tablesWritten(), QStringList({"Orders", "Products", "Sales2020s"}));
 }
 
 TEST_F(RunWithPreviewTest, PerFileSkipBackAndCloseBoxWriteNothing) {
