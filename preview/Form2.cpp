@@ -89,18 +89,18 @@ void Form2::buildControls() {
         row->addWidget(right, 1);
         return row;
     };
-    auto* window = new QVBoxLayout(this);
-    window->setContentsMargins(TwipsToPixels(120), TwipsToPixels(120), TwipsToPixels(120),
-                               TwipsToPixels(105));
-    window->setSpacing(TwipsToPixels(95));
-    window->addLayout(pair(backButton, skipButton));
-    window->addWidget(ListView1, 3);
-    window->addWidget(executeButton);
-    window->addLayout(pair(findReplaceButton, copySqlButton));
-    window->addWidget(Frame2, 1);
-    window->addLayout(pair(jumpToErrorButton, copyErrorButton));
-    window->addLayout(pair(emailErrorButton, datatypesButton));
-    window->addWidget(ProgressBar1);
+    auto* rows = new QVBoxLayout(this);
+    rows->setContentsMargins(TwipsToPixels(120), TwipsToPixels(120), TwipsToPixels(120),
+                             TwipsToPixels(105));
+    rows->setSpacing(TwipsToPixels(95));
+    rows->addLayout(pair(backButton, skipButton));
+    rows->addWidget(ListView1, 3);
+    rows->addWidget(executeButton);
+    rows->addLayout(pair(findReplaceButton, copySqlButton));
+    rows->addWidget(Frame2, 1);
+    rows->addLayout(pair(jumpToErrorButton, copyErrorButton));
+    rows->addLayout(pair(emailErrorButton, datatypesButton));
+    rows->addWidget(ProgressBar1);
 
     const QList<QWidget*> tabOrder = {ListView1,
                                       executeButton,

@@ -102,7 +102,7 @@ StatementView::StatementView(QWidget* parent)
     });
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, header_, &QHeaderView::setOffset);
     connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
-        if (index.isValid() && !releaseOnCheckBox_) emit lineClicked(index.row());
+        if (index.isValid() && !noEditOnRelease_) emit lineClicked(index.row());
     });
 }
 
@@ -182,10 +182,10 @@ void StatementView::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     const QModelIndex index = indexAt(at);
     // Shift and Ctrl clicks extend the selection; they do not edit.
-    releaseOnCheckBox_ = (index.isValid() && checkBoxRect(index).contains(at)) ||
-                         (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
+    noEditOnRelease_ = (index.isValid() && checkBoxRect(index).contains(at)) ||
+                       (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
     QListView::mouseReleaseEvent(event);
-    releaseOnCheckBox_ = false;
+    noEditOnRelease_ = false;
 }
 
 void StatementView::keyPressEvent(QKeyEvent* event) {

@@ -48,7 +48,7 @@ class StatementView final : public QListView {
 
     QHeaderView* header_;
     RowDelegate* delegate_;
-    bool releaseOnCheckBox_ = false;
+    bool noEditOnRelease_ = false;
     int chosenWidth_ = 0;
     bool fitting_ = false;
 };
