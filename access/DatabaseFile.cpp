@@ -18,7 +18,10 @@ namespace {
 }  // namespace
 
 DatabaseSettings databaseSettingsFrom(const db::ConnectionString& settings) {
-    return DatabaseSettings{settings.value("Data Source"), settings.value(db::kPasswordKey)};
+    DatabaseSettings database;
+    database.path = settings.value("Data Source");
+    database.password = settings.value(db::kPasswordKey);
+    return database;
 }
 
 void checkDatabaseFile(const std::string& path) {

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "access/crypto/Bytes.h"
 #include "dataaccess/ConnectionString.h"
 
 namespace velmora::access {
@@ -12,6 +13,12 @@ namespace velmora::access {
 struct DatabaseSettings {
     std::string path;      // "Data Source", as given
     std::string password;  // "Jet OLEDB:Database Password", possibly empty
+
+    DatabaseSettings() = default;
+    DatabaseSettings(const DatabaseSettings&) = default;
+    DatabaseSettings& operator=(const DatabaseSettings&) = default;
+    // The password's characters do not outlive the settings in freed memory.
+    ~DatabaseSettings() { crypto::wipeMemory(password.data(), password.size()); }
 };
 
 DatabaseSettings databaseSettingsFrom(const db::ConnectionString& settings);

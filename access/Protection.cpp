@@ -36,15 +36,14 @@ std::vector<std::uint8_t> readStart(std::ifstream& file, const std::string& path
 }
 
 // The whole encrypted file, which becomes the decrypted image in place.
-std::vector<std::uint8_t> readWhole(std::ifstream& file, const std::string& path,
-                                    std::size_t pageSize) {
+crypto::SecretBytes readWhole(std::ifstream& file, const std::string& path, std::size_t pageSize) {
     file.clear();
     file.seekg(0, std::ios::end);
     const std::streamoff size = file.tellg();
     if (size <= 0 || static_cast<std::size_t>(size) % pageSize != 0)
         throw crypto::UnreadableProtection(
             "The encrypted database is damaged (its size is not a whole number of pages).");
-    std::vector<std::uint8_t> image(static_cast<std::size_t>(size));
+    crypto::SecretBytes image(static_cast<std::size_t>(size));
     file.seekg(0);
     if (!file.read(reinterpret_cast<char*>(image.data()), size))
         throw failure("Cannot read the database '" + path + "'.");
@@ -69,7 +68,7 @@ DatabaseImage openProtected(std::ifstream& file, const std::string& path,
     if (!given) throw crypto::WrongPassword();  // malformed UTF-8 cannot be the password
     const std::unique_ptr<crypto::PageDecryptor> decryptor =
         crypto::unlockOfficeEncryption(header, *given);
-    std::vector<std::uint8_t> image = readWhole(file, path, header.pageSize());
+    crypto::SecretBytes image = readWhole(file, path, header.pageSize());
     crypto::decryptPages(image, header.pageSize(), *decryptor);
     crypto::HeaderPage::clearEncodingKey(crypto::MutableBytes(image).first(header.pageSize()));
     return DatabaseImage{path, std::move(image)};

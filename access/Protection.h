@@ -4,15 +4,15 @@
 // encrypted .accdb. The result is what libmdb opens: the file itself, or its
 // decrypted pages held in memory (so no plaintext copy ever lands on disk).
 
-#include <cstdint>
 #include <string>
-#include <vector>
+
+#include "access/crypto/Bytes.h"
 
 namespace velmora::access {
 
 struct DatabaseImage {
-    std::string path;                     // open this file directly when `decrypted` is empty
-    std::vector<std::uint8_t> decrypted;  // otherwise libmdb reads these bytes
+    std::string path;               // open this file directly when `decrypted` is empty
+    crypto::SecretBytes decrypted;  // otherwise libmdb reads these bytes; wiped when freed
 };
 
 // Throws db::DbError with a clear description: not an Access database, a wrong

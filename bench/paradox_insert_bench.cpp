@@ -1,9 +1,13 @@
 // Runs generated INSERT statements (a Long key, Alpha 40, Long, Number, Money, Timestamp
 // and Logical column) into a keyed Paradox table through Connection::execute and prints
-// statements per second, MB/s, memory use and whether the table and its .px are sound.
+// statements per second, MB/s, memory use, the block size the ROWS clause chose, and
+// whether the table and its .px are sound and pxlib reads every record.
 //
 //   paradox_insert_bench [rows] [folder]      (defaults: 1000000, a new folder in /tmp)
 
+extern "C" {
+#include <paradox.h>
+}
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -15,9 +19,11 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "dataaccess/Connection.h"
 #include "dataaccess/Recordset.h"
+#include "paradox/HeaderLayout.h"
 #include "paradox/ParadoxDriver.h"
 #include "paradox/TableCheck.h"
 
@@ -77,6 +83,22 @@ std::size_t statement(char* buffer, long i) {
     return static_cast<std::size_t>(at - buffer);
 }
 
+// Every record as pxlib, a reader we did not write, reads it.
+long rowsReadByPxlib(const std::filesystem::path& dbFile) {
+    pxdoc_t* doc = PX_new();
+    if (PX_open_file(doc, dbFile.c_str()) < 0) {
+        PX_delete(doc);
+        return -1;
+    }
+    std::vector<char> record(static_cast<std::size_t>(PX_get_recordsize(doc)));
+    long read = 0;
+    for (int r = 0; r < PX_get_num_records(doc); ++r)
+        if (PX_get_record(doc, r, record.data())) ++read;
+    PX_close(doc);
+    PX_delete(doc);
+    return read;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -97,7 +119,8 @@ int main(int argc, char** argv) {
         folder.string() + "/;Dbq=" + folder.string() + "/;CollatingSequence=ASCII;");
     connection.execute(
         "CREATE TABLE \"Bench\"(\"ID\" INT, \"Name\" TEXT(40), \"Quantity\" INT, \"Ratio\" FLOAT, "
-        "\"Price\" CURRENCY, \"Stamp\" TIMESTAMP, \"Active\" BIT);");
+        "\"Price\" CURRENCY, \"Stamp\" TIMESTAMP, \"Active\" BIT) ROWS " +
+        std::to_string(rows));
     connection.execute("CREATE INDEX \"Bench\" ON \"Bench\" (\"ID\") with primary");
 
     char buffer[256];
@@ -139,6 +162,13 @@ int main(int argc, char** argv) {
     std::printf("peak resident memory: %ld KB\n", usage.ru_maxrss);
     const auto problems = velmora::paradox::checkTable(folder, "Bench");
     std::printf("rows read back:       %ld\n", counted);
+    std::printf("rows read by pxlib:   %ld\n", rowsReadByPxlib(folder / "Bench.db"));
+    std::ifstream header(folder / "Bench.db", std::ios::binary);
+    char headerStart[0x3A] = {};
+    header.read(headerStart, sizeof headerStart);
+    std::printf("block size, level:    %d KB, version byte 0x%02X\n",
+                static_cast<unsigned char>(headerStart[velmora::paradox::hdr::kMaxTableSize]),
+                static_cast<unsigned char>(headerStart[velmora::paradox::hdr::kVersion]));
     std::printf("table and .px check:  %s\n", problems.empty() ? "valid" : "INVALID");
     for (const auto& problem : problems) std::printf("  %s\n", problem.c_str());
     if (argc <= 2) fs::remove_all(folder);

@@ -1,5 +1,9 @@
 #include "cli/StatementFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <fstream>
 #include <stdexcept>
 
@@ -62,7 +66,16 @@ std::string UnescapeLine(std::string_view line) {
 
 namespace {
 
-std::ofstream openForWriting(const QString& path) {
+std::ofstream openForWriting(const QString& path, bool ownerOnly = false) {
+    if (ownerOnly) {
+        // Made the owner's before the first statement lands in it.
+        const int fd = ::open(path.toStdString().c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0 || fchmod(fd, 0600) != 0) {
+            if (fd >= 0) ::close(fd);
+            throw std::runtime_error("cannot write " + path.toStdString());
+        }
+        ::close(fd);
+    }
     std::ofstream out(path.toStdString(), std::ios::binary | std::ios::trunc);
     if (!out) throw std::runtime_error("cannot write " + path.toStdString());
     return out;
@@ -75,8 +88,8 @@ void finish(std::ofstream& out, const QString& path) {
 
 }  // namespace
 
-void WriteStatementFile(const QString& path, const StatementList& statements) {
-    auto out = openForWriting(path);
+void WriteStatementFile(const QString& path, const StatementList& statements, bool ownerOnly) {
+    auto out = openForWriting(path, ownerOnly);
     for (int i = 0; i < statements.count(); ++i) out << EscapeLine(statements.utf8(i)) << '\n';
     finish(out, path);
 }

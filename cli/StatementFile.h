@@ -16,7 +16,10 @@ std::string EscapeLine(std::string_view text);
 // Throws std::runtime_error naming the problem for a backslash followed by anything else.
 std::string UnescapeLine(std::string_view line);
 
-void WriteStatementFile(const QString& path, const StatementList& statements);
+// With `ownerOnly` (statements holding data from a protected source) the file is made
+// readable by its owner only.
+void WriteStatementFile(const QString& path, const StatementList& statements,
+                        bool ownerOnly = false);
 void ReadStatementFile(const QString& path, StatementList& statements);
 // Four tab-separated columns per record, escaped as above.
 void WriteTypeMappingFile(const QString& path, const TypeMappingList& mappings);

@@ -70,7 +70,7 @@ void TerminalProgress::draw() {
 }
 
 void StatementFilePreview::showPreview(RunState& state) {
-    WriteStatementFile(path_, state.statements);
+    WriteStatementFile(path_, state.statements, ownerOnly_);
     written_ = true;
 }
 

@@ -49,12 +49,14 @@ class NoPointer final : public BusyPointer {
 // nothing, and leaves the run's flags as a window closed without executing would.
 class StatementFilePreview final : public PreviewHost {
   public:
-    explicit StatementFilePreview(QString path) : path_(std::move(path)) {}
+    StatementFilePreview(QString path, bool ownerOnly)
+        : path_(std::move(path)), ownerOnly_(ownerOnly) {}
     void showPreview(RunState& state) override;
     bool written() const { return written_; }
 
   private:
     QString path_;
+    bool ownerOnly_;
     bool written_ = false;
 };
 

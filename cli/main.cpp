@@ -1,17 +1,21 @@
 // velmora-convert: the conversion without windows, on the same engine.
 
+#include <unistd.h>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <cstring>
 #include <iostream>
 
+#include "cli/PasswordSource.h"
 #include "cli/StatementFile.h"
 #include "cli/TerminalHost.h"
 #include "dataaccess/Connection.h"
 #include "dataaccess/Recordset.h"
 #include "engine/AccessCatalog.h"
 #include "engine/ConversionRun.h"
+#include "engine/SecretMemory.h"
 #include "engine/SourceConnection.h"
 #include "engine/StatementExecution.h"
 #include "engine/TargetFolder.h"
@@ -42,11 +46,25 @@ so a memo holding line breaks still takes exactly one line. --types writes one r
 field: Access table, field, Access type label and Paradox type, separated by tabs and
 escaped the same way.
 
+Passwords: --password puts the password on the command line, where every user of this
+computer can read it (ps, /proc), at least until the converter has read and blanked it;
+use it only where that does not matter. --password-file reads the first line of FILE
+(- for standard input) instead; without either, a database that needs a password is
+asked for it at the terminal, without echo. No message shows the password, and the
+process allows no core dump once it holds one.
+
+Tables written from a password-protected or encrypted database are created readable and
+writable by their owner only (mode 0600; the folder itself is left as it is); other
+tables follow the umask.
+
 Values are written with the date and time separators of the user's locale (LANG, LC_ALL).
-The exit status is 0 only when every statement succeeded.)";
+Exit status: 0 when every statement succeeded, 1 when a statement failed or an error was
+reported, 2 when the run could not start (wrong arguments, unreadable password file,
+missing database or folder).)";
 
 struct Options {
-    QString source, target, password, sqlFile, typesFile, executeFile;
+    QString source, target, password, passwordFile, sqlFile, typesFile, executeFile;
+    bool passwordGiven = false;
     OverwritePolicy overwrite = OverwritePolicy::Ask;
     bool newFolder = false;
     bool list = false;
@@ -61,7 +79,14 @@ Options parse(const QCoreApplication& app) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromUtf8(kDescription));
     parser.addHelpOption();
-    const QCommandLineOption password("password", "Database password of SOURCE.", "TEXT");
+    const QCommandLineOption password(
+        "password",
+        "Database password of SOURCE. Visible to every user of this computer (ps); prefer "
+        "--password-file or the prompt.",
+        "TEXT");
+    const QCommandLineOption passwordFile(
+        "password-file",
+        "Read the database password from the first line of FILE (- for standard input).", "FILE");
     const QCommandLineOption overwrite(
         "overwrite", "Answer to \"Would you like to overwrite ...?\": ask (default), yes or no.",
         "ask|yes|no", "ask");
@@ -76,12 +101,18 @@ Options parse(const QCoreApplication& app) {
     const QCommandLineOption list(
         "list",
         "List the tables of SOURCE (an Access file or a Paradox folder) with their row counts.");
-    parser.addOptions({password, overwrite, sql, types, execute, newFolder, list});
-    parser.process(app);
+    parser.addOptions({password, passwordFile, overwrite, sql, types, execute, newFolder, list});
+    // Every usage error, the parser's too, exits with status 2.
+    if (!parser.parse(app.arguments())) fail(parser.errorText());
+    parser.process(app);  // --help and --help-all
 
     Options o;
     const QStringList args = parser.positionalArguments();
     o.password = parser.value(password);
+    o.passwordFile = parser.value(passwordFile);
+    o.passwordGiven = parser.isSet(password) || parser.isSet(passwordFile);
+    if (parser.isSet(password) && parser.isSet(passwordFile))
+        fail("give either --password or --password-file, not both");
     o.sqlFile = parser.value(sql);
     o.typesFile = parser.value(types);
     o.executeFile = parser.value(execute);
@@ -139,12 +170,13 @@ int listTables(const Options& o) {
         const auto names = GetSourceTables(o.source, inputs);
         if (!names) fail("Unable to access the database " + o.source);
         db::Connection connection;
-        connection.open(SourceConnectionString(QString(), QString(), inputs).toStdString());
+        OpenSourceConnection(connection, inputs);
         for (const QString& name : *names) {
             db::Recordset rows;
             rows.open(("SELECT * FROM `" + name + u'`').toStdString(), connection);
             std::cout << name.toStdString() << '\t' << rows.recordCount() << '\n';
         }
+        WipeText(inputs.sourcePassword);
         return 0;
     } catch (const std::exception& e) {
         fail(QString::fromUtf8(e.what()));
@@ -180,15 +212,57 @@ int executeFile(const Options& o, TerminalPrompts& prompts) {
     return prompts.reports() == 0 ? 0 : 1;
 }
 
+// The password from --password-file or, when none was given and the database needs
+// one, from a prompt at the terminal.
+void obtainPassword(Options& o) {
+    if (!o.passwordFile.isEmpty()) {
+        KeepSecretsOutOfCoreDumps();
+        try {
+            o.password = ReadPasswordFile(o.passwordFile);
+        } catch (const std::exception& e) {
+            fail(QString::fromUtf8(e.what()));
+        }
+        return;
+    }
+    if (o.passwordGiven || o.source.isEmpty() || QFileInfo(o.source).isDir() ||
+        !isatty(STDIN_FILENO) || !SourceNeedsPassword(o.source))
+        return;
+    KeepSecretsOutOfCoreDumps();
+    if (auto typed = PromptForPassword("Password for " + QFileInfo(o.source).fileName() + ": "))
+        o.password = *typed;
+}
+
+// Blanks the value of --password in the process's own argument memory, which is what `ps`
+// and /proc/PID/cmdline show, once it has been parsed: it stays visible only meanwhile.
+void HidePasswordArgument(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        char* value = nullptr;
+        if (std::strcmp(argv[i], "--password") == 0 && i + 1 < argc)
+            value = argv[++i];
+        else if (std::strncmp(argv[i], "--password=", 11) == 0)
+            value = argv[i] + 11;
+        if (value) explicit_bzero(value, std::strlen(value));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A password on the command line is in this process's memory from the start.
+    for (int i = 1; i < argc; ++i)
+        if (std::strncmp(argv[i], "--password", 10) == 0) KeepSecretsOutOfCoreDumps();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("velmora-convert");
-    const Options o = parse(app);
+    Options o = parse(app);
+    HidePasswordArgument(argc, argv);
     TerminalPrompts prompts(o.overwrite);
-    if (o.list) return listTables(o);
     if (!o.executeFile.isEmpty()) return executeFile(o, prompts);
+    obtainPassword(o);
+    if (o.list) {
+        const int status = listTables(o);
+        WipeText(o.password);
+        return status;
+    }
 
     if (!QFileInfo::exists(o.source)) fail("Unable to access the database " + o.source);
     if (o.newFolder && !QDir().mkpath(o.target)) fail("cannot create the folder " + o.target);
@@ -208,11 +282,15 @@ int main(int argc, char** argv) {
     RunState state;
     TerminalProgress progress;
     NoPointer pointer;
-    StatementFilePreview preview(o.sqlFile);
+    // A statement file holds every value, as private as the tables would be.
+    StatementFilePreview preview(o.sqlFile, !o.sqlFile.isEmpty() && SourceNeedsPassword(o.source));
     NoEventPump pump;
     RunHost host{inputs, prompts, progress, pointer, preview, pump};
     ConversionRun run(host, state, QLocale::system(), RunOptions{o.newFolder});
     run.start();
+    // The copy first, so that the last owner of the buffer overwrites it.
+    WipeText(inputs.sourcePassword);
+    WipeText(o.password);
 
     if (!o.typesFile.isEmpty()) {
         try {

@@ -11,7 +11,7 @@ namespace velmora {
 std::optional<QStringList> GetSourceTables(const QString& path, const MainInputs& inputs) {
     db::Connection connection;
     if (!FileExists(path)) return std::nullopt;
-    connection.open(SourceConnectionString(QString(), QString(), inputs).toStdString());
+    OpenSourceConnection(connection, inputs);
     auto rows = connection.openSchema(db::ado::adSchemaTables);
     QStringList names;
     while (!rows->eof()) {

@@ -79,12 +79,14 @@ void ConversionRun::start() {
     stats_.tablesInSource = static_cast<int>(state_.sourceTables.size());
     proc.step(130, [&] { source.setCursorLocation(db::ado::adUseClient); });
     proc.step(132, [&] { source.setMode(db::ado::adModeReadWrite); });
-    proc.step(134,
-              [&] { source.open(SourceConnectionString(QString(), QString(), in).toStdString()); });
+    proc.step(134, [&] { OpenSourceConnection(source, in); });
     connectionsOpen = true;
     proc.step(138, [&] { state_.targetConnection->setCursorLocation(db::ado::adUseClient); });
-    const bool targetOpen =
-        proc.step(140, [&] { OpenTargetConnection(*state_.targetConnection, in.paradoxFolder()); });
+    // Tables that hold data from a protected source are readable by their owner only.
+    const bool ownerOnly = SourceNeedsPassword(in.accessFile());
+    const bool targetOpen = proc.step(140, [&] {
+        OpenTargetConnection(*state_.targetConnection, in.paradoxFolder(), ownerOnly);
+    });
 
     const LiteralWriter literals(locale_);
     for (int position = static_cast<int>(state_.sourceTables.size()) - 1; position >= 0;

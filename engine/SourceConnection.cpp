@@ -5,6 +5,7 @@
 #include "common/AppInfo.h"
 #include "dataaccess/DbError.h"
 #include "dataaccess/ProviderDirectory.h"
+#include "engine/SecretMemory.h"
 
 namespace velmora {
 
@@ -16,11 +17,42 @@ QString SourceConnectionString(const QString& file, const QString& password,
         path = inputs.accessFile();
         secret = inputs.accessPassword();
     }
+    if (!secret.isEmpty()) KeepSecretsOutOfCoreDumps();
     if (path.right(5).toLower() == QLatin1String("accdb"))
         return QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=") + path +
                QStringLiteral(";JET OLEDB:Database Password=") + secret;
     return QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=") + path +
            QStringLiteral(";JET OLEDB:Database Password=") + secret;
+}
+
+void OpenSourceConnection(db::Connection& connection, const MainInputs& inputs) {
+    QString text = SourceConnectionString(QString(), QString(), inputs);
+    QByteArray utf8 = text.toUtf8();
+    std::string settings(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    WipeText(text);
+    WipeText(utf8);
+    try {
+        connection.open(settings);
+    } catch (...) {
+        WipeText(settings);
+        throw;
+    }
+    WipeText(settings);
+}
+
+bool SourceNeedsPassword(const QString& file) {
+    // The provider's own words for a password that does not open the database.
+    static const std::string kWrongPassword = "Not a valid password.";
+    const FixedInputs none;
+    try {
+        db::Connection probe;
+        probe.open(SourceConnectionString(file, QString(), none).toStdString());
+        return false;
+    } catch (const db::DbError& error) {
+        return error.description() == kWrongPassword;
+    } catch (...) {
+        return false;
+    }
 }
 
 QString ProviderGuidanceMessage() {

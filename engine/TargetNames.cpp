@@ -26,17 +26,18 @@ QString TargetTableName(const QString& sourceName) {
     return name.left(kTargetNameLength);
 }
 
-QString TargetConnectionString(const QString& folder) {
+QString TargetConnectionString(const QString& folder, bool ownerOnly) {
     const QString dir = folder + QDir::separator();
     return QStringLiteral(
                "Driver={Microsoft Paradox Driver (*.db )};DriverID=538;Fil=Paradox 5.X;"
                "DefaultDir=") +
-           dir + QStringLiteral(";Dbq=") + dir + QStringLiteral(";CollatingSequence=ASCII;");
+           dir + QStringLiteral(";Dbq=") + dir + QStringLiteral(";CollatingSequence=ASCII;") +
+           (ownerOnly ? QStringLiteral("OwnerOnly=1;") : QString());
 }
 
-void OpenTargetConnection(db::Connection& connection, const QString& folder) {
+void OpenTargetConnection(db::Connection& connection, const QString& folder, bool ownerOnly) {
     paradox::registerDriver();
-    connection.open(TargetConnectionString(folder).toStdString());
+    connection.open(TargetConnectionString(folder, ownerOnly).toStdString());
 }
 
 }  // namespace velmora

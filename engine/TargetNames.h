@@ -18,10 +18,12 @@ QString CleanName(const QString& name);
 // cannot hold (/ \ : * ? " < > | and control characters), cut to 22 characters.
 QString TargetTableName(const QString& sourceName);
 
-// The Paradox target connection string for `folder`.
-QString TargetConnectionString(const QString& folder);
+// The Paradox target connection string for `folder`; with `ownerOnly` the driver creates
+// tables readable by their owner only (for data from a protected source).
+QString TargetConnectionString(const QString& folder, bool ownerOnly = false);
 // Opens `connection` on the Paradox folder with the built-in driver.
-void OpenTargetConnection(db::Connection& connection, const QString& folder);
+void OpenTargetConnection(db::Connection& connection, const QString& folder,
+                          bool ownerOnly = false);
 
 inline constexpr int kTargetNameLength = 22;
 

@@ -1,6 +1,7 @@
 #include "paradox/CreateIndex.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -122,9 +123,12 @@ void createPrimaryIndex(const fs::path& folder, const TableFiles& files,
     const fs::path newPx = fs::path(px).concat(".~new");
     ::unlink(newDb.c_str());
     ::unlink(newPx.c_str());
+    // The keyed table and its index are as private as the table was.
+    struct stat old {};
+    const mode_t mode = ::stat(files.db.c_str(), &old) == 0 ? (old.st_mode & 0777) : kTableFileMode;
     try {
-        writeNewFile(newDb, header, name);
-        writeNewFile(newPx, buildIndexHeader(info, px.filename().string()), name);
+        writeNewFile(newDb, header, name, mode);
+        writeNewFile(newPx, buildIndexHeader(info, px.filename().string()), name, mode);
         {
             TableFiles temporary{name, newDb, newPx, files.mb};
             WritableTable table(temporary);

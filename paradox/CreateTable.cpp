@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <iterator>
 
+#include "paradox/BlockSize.h"
 #include "paradox/DriverError.h"
 #include "paradox/HeaderLayout.h"
 #include "paradox/HeaderWriter.h"
@@ -18,8 +19,6 @@ namespace velmora::paradox {
 namespace {
 
 constexpr int kMaxFields = 255;
-constexpr int kBlockSizes[] = {2048, 4096, 16384, 32768};
-constexpr int kRecordsPerBlockWanted = 8;
 
 bool isType(std::string_view word, std::initializer_list<std::string_view> names) {
     for (auto name : names)
@@ -130,21 +129,16 @@ TableInfo defineTable(const sql::Statement& statement, std::string_view text) {
         info.fields.push_back(field);
     }
     info.recordSize = offset;
-    const int largest = kBlockSizes[std::size(kBlockSizes) - 1];
-    if (offset > largest - hdr::kBlockHeaderSize)
-        fail("The record of this table would be " + std::to_string(offset) +
-             " bytes long; a Paradox record holds at most " +
-             std::to_string(largest - hdr::kBlockHeaderSize) + " bytes.");
-    for (int size : kBlockSizes) {
-        info.blockSize = size;
-        if ((size - hdr::kBlockHeaderSize) / offset >= kRecordsPerBlockWanted) break;
-    }
+    const BlockChoice blocks =
+        chooseBlockSize(offset, statement.expectedRows, statement.table.text());
+    info.blockSize = blocks.blockSize;
+    info.version = blocks.version;
     return info;
 }
 
 void writeNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes,
-                  const std::string& label) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+                  const std::string& label, mode_t mode) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0) {
         if (errno == EEXIST)
             fail("The file " + inQuotes(path.filename().string()) + " is in the way of table " +
@@ -171,7 +165,7 @@ void writeNewFile(const std::filesystem::path& path, const std::vector<std::uint
 }
 
 void createTableFiles(const std::filesystem::path& folder, const std::string& name,
-                      const TableInfo& info) {
+                      const TableInfo& info, mode_t mode) {
     checkFolderWritable(folder);
     if (!locateTable(folder, name).db.empty())
         fail("The table " + inQuotes(name) + " already exists.");
@@ -186,10 +180,10 @@ void createTableFiles(const std::filesystem::path& folder, const std::string& na
                  " is still in the folder; remove it before creating the table.");
     }
     const std::filesystem::path db = folder / (name + ".db");
-    writeNewFile(db, buildTableHeader(info, name + ".db"), name);
+    writeNewFile(db, buildTableHeader(info, name + ".db"), name, mode);
     if (hasBlobs) {
         try {
-            writeNewFile(folder / (name + ".mb"), buildBlobHeader(), name);
+            writeNewFile(folder / (name + ".mb"), buildBlobHeader(), name, mode);
         } catch (...) {
             unlinkQuietly(db);
             throw;

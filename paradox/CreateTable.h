@@ -18,8 +18,10 @@
 //   BYTES(n)                                     Bytes n (1..255)
 //   AUTOINCREMENT AUTOINC COUNTER                Autoincrement
 //
-// The block size is the smallest of 2, 4, 16 and 32 KB that holds at least eight records
-// (2 KB, as Borland's level 5 tables use, for records up to 255 bytes).
+// CREATE TABLE "t" (...) ROWS n says how many rows will come; the block size and level
+// follow from the record size and n (paradox/BlockSize.h).
+
+#include <sys/types.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -37,14 +39,19 @@ inline constexpr int kDefaultDecimalScale = 14;
 // fields or a record too long for the largest block.
 TableInfo defineTable(const sql::Statement& statement, std::string_view text);
 
+// Permissions of new table files before the umask: everyone's by default, the owner's
+// only for tables that hold data from a protected source.
+inline constexpr mode_t kTableFileMode = 0666;
+inline constexpr mode_t kOwnerOnlyFileMode = 0600;
+
 // Writes the .db (and the .mb for memo and binary fields) of a table that does not exist
 // yet; leaves no file behind when it fails.
 void createTableFiles(const std::filesystem::path& folder, const std::string& name,
-                      const TableInfo& info);
+                      const TableInfo& info, mode_t mode = kTableFileMode);
 
 // Creates a file that must not exist yet with `bytes` as its content.
 void writeNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes,
-                  const std::string& label);
+                  const std::string& label, mode_t mode = kTableFileMode);
 
 // Throws when the folder cannot take new or changed files.
 void checkFolderWritable(const std::filesystem::path& folder);

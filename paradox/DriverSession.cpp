@@ -18,8 +18,8 @@ namespace {
 constexpr std::size_t kOpenTables = 8;
 }
 
-DriverSession::DriverSession(std::filesystem::path folder)
-    : folder_(std::move(folder)), watch_(folder_) {}
+DriverSession::DriverSession(std::filesystem::path folder, mode_t fileMode)
+    : folder_(std::move(folder)), fileMode_(fileMode), watch_(folder_) {}
 
 DriverSession::~DriverSession() = default;
 
@@ -168,7 +168,7 @@ void DriverSession::createTable(std::string_view text) {
     checkNewTableName(name);
     const TableInfo info = defineTable(statement_, text);
     forget(name);
-    createTableFiles(folder_, name, info);
+    createTableFiles(folder_, name, info, fileMode_);
 }
 
 void DriverSession::createIndex() {

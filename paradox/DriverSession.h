@@ -3,6 +3,8 @@
 // (and locked) between statements, so that a long run of INSERT statements costs no
 // more than parsing, encoding and storing each row.
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -19,7 +21,8 @@ namespace velmora::paradox {
 
 class DriverSession final : public db::Session {
   public:
-    explicit DriverSession(std::filesystem::path folder);
+    // `fileMode`: the permissions of the table files this session creates (before the umask).
+    explicit DriverSession(std::filesystem::path folder, mode_t fileMode);
     ~DriverSession() override;
 
     void execute(std::string_view statement) override;
@@ -43,6 +46,7 @@ class DriverSession final : public db::Session {
     bool stillValid(WritableTable& table, std::uint64_t generation) const;
 
     std::filesystem::path folder_;
+    mode_t fileMode_;
     FolderWatch watch_;
     sql::Statement statement_;
 

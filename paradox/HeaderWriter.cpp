@@ -10,7 +10,20 @@ namespace velmora::paradox {
 namespace {
 
 constexpr std::string_view kSortOrderName = "ascii";
-constexpr std::uint16_t kVersionWord = 0x010B;
+// The word at 0x58 and 0x5A repeats the level, as Borland's tables do.
+std::uint16_t versionWord(std::uint8_t version) {
+    return static_cast<std::uint16_t>(0x0100 | version);
+}
+
+// What this writer writes: level 7 where the table is level 7 (its block size needs it),
+// level 5 for everything older, whose header it brings up to level 5.
+std::uint8_t writtenLevel(std::uint8_t version) {
+    return version >= hdr::kVersionLevel7 ? hdr::kVersionLevel7 : hdr::kVersionLevel5;
+}
+
+int tableNameLength(std::uint8_t version) {
+    return version >= hdr::kVersionLevel7 ? hdr::kTableNameLengthLevel7 : hdr::kTableNameLength;
+}
 
 std::string toCodePage(std::string_view utf8) {
     const text::CodePage& cp = text::CodePage::forNumber(kCodePage1252);
@@ -31,6 +44,7 @@ int roundUpTo(int value, int unit) {
 }  // namespace
 
 std::vector<std::uint8_t> buildTableHeader(const TableInfo& info, std::string_view fileName) {
+    const std::uint8_t level = writtenLevel(info.version);
     const int n = static_cast<int>(info.fields.size());
     std::vector<std::string> names;
     int nameBytes = 0;
@@ -39,7 +53,8 @@ std::vector<std::uint8_t> buildTableHeader(const TableInfo& info, std::string_vi
         nameBytes += static_cast<int>(names.back().size()) + 1;
     }
     const int tableNameAt = hdr::kFieldTableV4 + 6 * n + 4;
-    const int namesAt = tableNameAt + hdr::kTableNameLength;
+    const int nameLength = tableNameLength(level);
+    const int namesAt = tableNameAt + nameLength;
     const int used = namesAt + nameBytes + 2 * n + static_cast<int>(kSortOrderName.size()) + 1;
     const int headerSize = roundUpTo(used, 0x800);
 
@@ -65,23 +80,23 @@ std::vector<std::uint8_t> buildTableHeader(const TableInfo& info, std::string_vi
     // In-memory pointers of the engine that wrote the file; kept relative to a zero base.
     putLe32(p + hdr::kTableNamePtrPtr, static_cast<std::uint32_t>(hdr::kFieldTableV4 + 2 * n));
     putLe32(p + hdr::kFieldInfoPtr, static_cast<std::uint32_t>(hdr::kFieldTableV4));
-    p[hdr::kVersion] = hdr::kVersionLevel5;
+    p[hdr::kVersion] = level;
     putLe16(p + hdr::kMaxBlocks, info.fileBlocks);
     p[hdr::kUnknown3E] = 0x1F;
     p[hdr::kUnknown3E + 1] = 0x0F;
     putLe32(p + hdr::kAutoIncrement, info.autoIncrement);
     putLe16(p + hdr::kRealHeaderSize, static_cast<std::uint16_t>(used));
     p[hdr::kUnknown56] = 0x20;
-    putLe16(p + hdr::kVersionWord1, kVersionWord);
-    putLe16(p + hdr::kVersionWord2, kVersionWord);
+    putLe16(p + hdr::kVersionWord1, versionWord(level));
+    putLe16(p + hdr::kVersionWord2, versionWord(level));
     putLe16(p + hdr::kHighFieldId, static_cast<std::uint16_t>(n + 1));
     putLe16(p + hdr::kHighFieldIdInfo,
-            static_cast<std::uint16_t>(0x20 + 6 * n + 4 + hdr::kTableNameLength + nameBytes));
+            static_cast<std::uint16_t>(0x20 + 6 * n + 4 + nameLength + nameBytes));
     putLe16(p + hdr::kCodePage, kCodePage1252);
     p[hdr::kUnknown6C] = 1;
     p[hdr::kUnknown6C + 1] = 1;
     putLe16(p + hdr::kUnknown6C + 2,
-            static_cast<std::uint16_t>(0x18 + 8 * n + 4 + hdr::kTableNameLength + nameBytes + 8));
+            static_cast<std::uint16_t>(0x18 + 8 * n + 4 + nameLength + nameBytes + 8));
 
     int at = hdr::kFieldTableV4;
     for (const auto& field : info.fields) {
@@ -110,6 +125,7 @@ std::vector<std::uint8_t> buildTableHeader(const TableInfo& info, std::string_vi
 }
 
 std::vector<std::uint8_t> buildIndexHeader(const TableInfo& info, std::string_view fileName) {
+    const std::uint8_t level = writtenLevel(info.version);
     std::vector<std::uint8_t> h(0x800, 0);
     std::uint8_t* p = h.data();
     const int k = info.keyFields;
@@ -123,11 +139,11 @@ std::vector<std::uint8_t> buildIndexHeader(const TableInfo& info, std::string_vi
     p[hdr::kIndexChangeCount] = kChangeCount;
     putLe32(p + hdr::kTableNamePtrPtr, static_cast<std::uint32_t>(hdr::kFieldTableV3 + 2 * k));
     putLe32(p + hdr::kFieldInfoPtr, static_cast<std::uint32_t>(hdr::kFieldTableV3));
-    p[hdr::kVersion] = hdr::kVersionLevel5;
+    p[hdr::kVersion] = level;
     putLe32(p + hdr::kAutoIncrement, 1);
     const int tableNameAt = hdr::kFieldTableV3 + 2 * k + 4;
     putLe16(p + hdr::kRealHeaderSize,
-            static_cast<std::uint16_t>(tableNameAt + hdr::kTableNameLength));
+            static_cast<std::uint16_t>(tableNameAt + tableNameLength(level)));
     int at = hdr::kFieldTableV3;
     for (int i = 0; i < k; ++i, at += 2) {
         const auto& field = info.fields[static_cast<std::size_t>(i)];

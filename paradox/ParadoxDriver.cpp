@@ -6,6 +6,7 @@
 
 #include "dataaccess/DbError.h"
 #include "dataaccess/ProviderDirectory.h"
+#include "paradox/CreateTable.h"
 #include "paradox/DriverSession.h"
 #include "paradox/TableFiles.h"
 
@@ -45,7 +46,9 @@ class Driver final : public db::Provider {
         if (stat(folder.c_str(), &st) != 0)
             refuse("The Paradox folder \"" + folder + "\" does not exist.");
         if (!S_ISDIR(st.st_mode)) refuse("\"" + folder + "\" is not a folder.");
-        return std::make_unique<DriverSession>(folder);
+        const bool ownerOnly = trimmed(settings.value("OwnerOnly")) == "1";
+        return std::make_unique<DriverSession>(folder,
+                                               ownerOnly ? kOwnerOnlyFileMode : kTableFileMode);
     }
 };
 

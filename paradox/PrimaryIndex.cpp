@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "paradox/BlockSize.h"
 #include "paradox/ByteOrder.h"
 #include "paradox/DriverError.h"
 #include "paradox/HeaderLayout.h"
@@ -88,6 +89,12 @@ std::uint16_t PrimaryIndex::childOf(const std::uint8_t* entry) const {
 
 void PrimaryIndex::writeEntry(std::uint8_t* at, const std::uint8_t* key, std::uint16_t child,
                               std::uint16_t count) const {
+    // Other readers take block numbers for signed Shorts: from 32,768 on they read a
+    // blank or a negative block, so no entry may point there (a keyed table stops at
+    // 32,767 data blocks).
+    if (child > kMaxBlocksKeyed)
+        fail("A primary index cannot refer to block " + std::to_string(child) +
+             "; a keyed Paradox table holds at most 32767 blocks.");
     std::memmove(at, key, static_cast<std::size_t>(keyLength_));
     putNumber(at + keyLength_, child);
     putNumber(at + keyLength_ + 2, count);

@@ -147,7 +147,21 @@ class Parser {
             if (!isSymbol(',') && !isSymbol(')')) failExpected("\",\" or \")\"");
         } while (acceptSymbol(','));
         expectSymbol(')');
+        // How many rows the table will take, so that the driver can size its blocks.
+        if (acceptKeyword("ROWS")) out_.expectedRows = rowCount();
         finish();
+    }
+
+    std::int64_t rowCount() {
+        if (token_.kind != TokenKind::Number) failExpected("a number of rows");
+        std::int64_t value = 0;
+        for (char c : token_.text) {
+            if (c < '0' || c > '9' || value > 1'000'000'000'000)
+                failHere("expected a number of rows.");
+            value = value * 10 + (c - '0');
+        }
+        advance();
+        return value;
     }
 
     void createIndex() {
@@ -259,6 +273,7 @@ void parseStatement(std::string_view text, Statement& out) {
     out.definitions.clear();
     out.values.clear();
     out.primary = false;
+    out.expectedRows = 0;
     out.table = Name();
     out.index = Name();
     Parser parser(text, out);

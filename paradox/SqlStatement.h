@@ -3,6 +3,7 @@
 // allocates nothing once the vectors have grown.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,6 +53,7 @@ struct Statement {
     std::vector<ColumnDefinition> definitions;
     std::vector<Literal> values;
     bool primary = false;
+    std::int64_t expectedRows = 0;  // CREATE TABLE ... ROWS n; 0 when not given
 };
 
 // Appends the text of a quoted text literal, with doubled apostrophes made single.

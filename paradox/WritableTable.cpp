@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "paradox/BlockSize.h"
 #include "paradox/ByteOrder.h"
 #include "paradox/DriverError.h"
 #include "paradox/HeaderLayout.h"
@@ -111,6 +112,11 @@ std::uint32_t WritableTable::nextAutoIncrement() const {
 }
 
 void WritableTable::reserveDataBlock() {
+    if (info_.keyed() && physicalBlocks() >= kMaxBlocksKeyed)
+        fail("The table " + inQuotes(files_.name) +
+             " is full: a keyed Paradox table holds at most 32767 blocks of " +
+             std::to_string(info_.blockSize / 1024) +
+             " KB (CREATE TABLE ... ROWS n sizes the blocks for n rows).");
     if (physicalBlocks() >= kMaxBlocks)
         fail("The table " + inQuotes(files_.name) +
              " is full: a Paradox table holds at most 65535 blocks of " +

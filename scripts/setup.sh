@@ -16,3 +16,5 @@ if [ "$(id -u)" -ne 0 ]; then sudo=sudo; else sudo=; fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update
 $sudo apt-get install -y --no-install-recommends "${packages[@]}"
+# The Debian package (scripts/package.sh): dpkg-shlibdeps and file for CPack, lintian to check it.
+$sudo apt-get install -y --no-install-recommends dpkg-dev file lintian

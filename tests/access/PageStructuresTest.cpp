@@ -69,7 +69,8 @@ class SyntheticDatabase : public ::testing::Test {
     void setPages(std::vector<Bytes> pages) {
         Bytes image = headerPage();
         for (const Bytes& p : pages) image.insert(image.end(), p.begin(), p.end());
-        file = std::make_unique<PageFile>(DatabaseImage{"synthetic", std::move(image)});
+        file = std::make_unique<PageFile>(
+            DatabaseImage{"synthetic", crypto::SecretBytes(image.begin(), image.end())});
     }
 
     Bytes readLongValue(const Bytes& header) {
