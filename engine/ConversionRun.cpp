@@ -187,7 +187,7 @@ void ConversionRun::start() {
         state_.previewLinesRun = 0;
         proc.step(520, [&] { host_.preview.showPreview(state_); });
         if (!state_.previewExecuted) {
-            stats_.previewNotExecuted = true;
+            stats_.previewNotExecuted = host_.preview.executes();
             stats_.previewLinesRun = state_.previewLinesRun;
             stats_.previewLines = state_.previewLines;
             proc.step(524, [&] { state_.targetConnection->close(); });
