@@ -18,13 +18,19 @@ QStringList NameFiltersFromDialogFilter(const QString& filter) {
     return filters;
 }
 
+QString StartFolder(const QStringList& candidates) {
+    for (const QString& folder : candidates)
+        if (!folder.isEmpty() && QFileInfo(folder).isDir()) return QDir::cleanPath(folder);
+    return QDir::homePath();
+}
+
 QString SelectFolder(QWidget* owner, const QString& prompt, const QString& startFolder) {
     QFileDialog dialog(owner, prompt);
     dialog.setObjectName(QStringLiteral("SelectFolder"));
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.setLabelText(QFileDialog::LookIn, prompt);
-    if (!startFolder.isEmpty() && QFileInfo(startFolder).isDir()) dialog.setDirectory(startFolder);
+    dialog.setDirectory(StartFolder({startFolder}));
     if (dialog.exec() != QDialog::Accepted) return QString();
     const QString chosen = dialog.selectedFiles().value(0);
     if (chosen.isEmpty() || !QFileInfo(chosen).isDir()) return QString();

@@ -1,6 +1,7 @@
 // The commands of the main window's buttons.
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 
 #include "app/FileDialogs.h"
@@ -8,6 +9,7 @@
 #include "common/AppInfo.h"
 #include "common/ErrorReport.h"
 #include "engine/ConversionRun.h"
+#include "engine/FolderTables.h"
 #include "engine/TargetFolder.h"
 
 namespace velmora {
@@ -30,7 +32,12 @@ void Form1::browseAccessFile() {
     QFileDialog dialog(this);
     dialog.setObjectName(QStringLiteral("CommonDialog1"));
     QString chosen;
-    proc.step(100, [&] { dialog.selectFile(QString()); });
+    proc.step(100, [&] {
+        const QString file = Text5->text();
+        dialog.setDirectory(
+            StartFolder({file.isEmpty() ? QString() : QFileInfo(file).absolutePath()}));
+        dialog.selectFile(QString());
+    });
     // Any name may be typed, as with the common dialog; nothing in the dialog may
     // change the file system.
     proc.step(102, [&] {
@@ -55,8 +62,10 @@ void Form1::browseParadoxFolder() {
     Procedure proc = commandProcedure(prompts_, "PushButton2_Click");
     QString folder;
     proc.step(100, [&] {
-        folder = SelectFolder(this, QStringLiteral("Please select folder:"),
-                              settings_.read(QStringLiteral("LastFolderDot"), QString()));
+        folder =
+            SelectFolder(this, QStringLiteral("Please select folder:"),
+                         StartFolder({Text1->text(),
+                                      settings_.read(QStringLiteral("LastFolderDot"), QString())}));
     });
     if (proc.test(102, [&] { return folder.isEmpty(); })) return;
     proc.step(104, [&] { Text1->setText(folder); });
@@ -67,10 +76,15 @@ void Form1::testConnection() {
     Procedure proc = commandProcedure(prompts_, "PushButton3_Click");
     proc.step(102, [&] { CopyDB(false, *this, prompts_); });
     proc.step(104, [&] { pointer_.setBusy(true); });
-    if (proc.test(106, [&] { return FolderHasDbFiles(*this); }))
-        proc.step(108, [&] { prompts_.message(QStringLiteral("Connection successful.")); });
+    // Success needs a real Paradox table; otherwise the message names what is missing.
+    FolderTables found = FolderTables::None;
+    if (proc.test(106, [&] {
+            found = ExamineFolderTables(paradoxFolder());
+            return found == FolderTables::Present;
+        }))
+        proc.step(108, [&] { prompts_.message(FolderTablesMessage(found)); });
     else
-        proc.step(110, [&] { prompts_.message(QStringLiteral("Could not connect.")); });
+        proc.step(110, [&] { prompts_.message(FolderTablesMessage(found)); });
     proc.step(112, [&] { pointer_.setBusy(false); });
 }
 
@@ -84,12 +98,13 @@ void Form1::loadSampleDatabase() {
 void Form1::showHelp() {
     Procedure proc = commandProcedure(prompts_, "PushButton5_Click");
     proc.step(100, [&] {
-        prompts_.message(
+        MessageWithLink(
+            this,
             QStringLiteral("This software transfers text-based and numeric fields but does not "
                            "handle binary / pictures fields.\r\n\r\n"
                            "Use SQL Preview if your tables contains less than 32767 rows.\r\n\r\n"
-                           "Questions? Please contact Team Tervane at ") +
-            kContactPage);
+                           "Questions? Please contact Team Tervane at "),
+            kContactPage, services_.opener);
     });
 }
 
@@ -101,7 +116,9 @@ void Form1::loadSampleFolder() {
 
 void Form1::startConverting() {
     RunHost host{*this, prompts_, *ProgressBar1, pointer_, *preview_, pump_};
-    ConversionRun(host, state_, QLocale::system()).start();
+    RunOptions options;
+    options.askAboutFolderWithoutTables = true;
+    ConversionRun(host, state_, QLocale::system(), options).start();
 }
 
 }  // namespace velmora

@@ -41,9 +41,7 @@ QPushButton* Form1::addButton(const QString& name, const QString& caption,
 
 void Form1::buildControls() {
     setObjectName(QStringLiteral("Form1"));
-    // Arial is served by Liberation Sans, its metric twin, on Debian.
-    QFont arial(QStringLiteral("Arial"), 9);
-    arial.setStyleHint(QFont::SansSerif);
+    const QFont arial = WindowFont();
     setFont(arial);
 
     Frame1 = named(new QGroupBox(QStringLiteral("Access Database")), QStringLiteral("Frame1"));

@@ -5,6 +5,7 @@
 
 #include "app/Form1.h"
 #include "common/Helpers.h"
+#include "gui/WindowSupport.h"
 #include "preview/PreviewWindowHost.h"
 
 using namespace velmora;
@@ -12,6 +13,8 @@ using namespace velmora;
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velmora"));
+    // Dialogs that Qt builds (file and folder dialogs) in the windows' font too.
+    QApplication::setFont(WindowFont());
     QApplication::setDesktopFileName(QStringLiteral("velmora"));
     QApplication::setWindowIcon(QIcon::fromTheme(
         QStringLiteral("velmora"), QIcon(ProgramFolder() + QStringLiteral("/velmora.png"))));

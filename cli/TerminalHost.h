@@ -52,6 +52,7 @@ class StatementFilePreview final : public PreviewHost {
     StatementFilePreview(QString path, bool ownerOnly)
         : path_(std::move(path)), ownerOnly_(ownerOnly) {}
     void showPreview(RunState& state) override;
+    bool executes() const override { return false; }
     bool written() const { return written_; }
 
   private:

@@ -10,8 +10,10 @@
 #include "engine/CodePageChoice.h"
 #include "engine/ColumnProfile.h"
 #include "engine/Dispatch.h"
+#include "engine/FolderTables.h"
 #include "engine/RowTransfer.h"
 #include "engine/RunReports.h"
+#include "engine/RunSummary.h"
 #include "engine/SourceConnection.h"
 #include "engine/TableDefinition.h"
 #include "engine/TargetFolder.h"
@@ -46,6 +48,9 @@ void ConversionRun::start() {
     state_.conversionRunning = true;
     stats_ = {};
     state_.statementsExecuted = state_.statementsFailed = 0;
+    // A run's preview shows its own statements only, never those an earlier run left.
+    state_.statements.clear();
+    state_.typeMappings.clear();
     MainInputs& in = host_.inputs;
     RunReports reports(host_.prompts, in);
     Procedure proc(reports,
@@ -57,12 +62,16 @@ void ConversionRun::start() {
     db::Recordset sourceRows;
     bool connectionsOpen = false;
 
-    const bool noTables = proc.test(118, [&] {
+    FolderTables found = FolderTables::Present;
+    bool noTables = proc.test(118, [&] {
         if (options_.acceptFolderWithoutTables &&
             IsFolder(in.paradoxFolder()) == std::optional(true))
             return false;
-        return !FolderHasDbFiles(in);
+        found = ExamineFolderTables(in.paradoxFolder());
+        return found != FolderTables::Present;
     });
+    if (noTables && options_.askAboutFolderWithoutTables)
+        noTables = !AgreeToNewTables(in.paradoxFolder(), found, host_.prompts);
     if (noTables) {
         state_.conversionRunning = false;
         return;
@@ -77,6 +86,7 @@ void ConversionRun::start() {
     proc.step(128, [&] {
         FillSourceTableList(state_.sourceTables, in.accessFile(), in, host_.prompts, host_.pump);
     });
+    stats_.tablesInSource = static_cast<int>(state_.sourceTables.size());
     proc.step(130, [&] { source.setCursorLocation(db::ado::adUseClient); });
     proc.step(132, [&] { source.setMode(db::ado::adModeReadWrite); });
     proc.step(134, [&] { OpenSourceConnection(source, in); });
@@ -95,7 +105,10 @@ void ConversionRun::start() {
          --position) {
         // Without a target, statements that go straight to it would each fail in turn;
         // the failed open has been reported once, which says it all.
-        if (!targetOpen && !in.previewEnabled()) break;
+        if (!targetOpen && !in.previewEnabled()) {
+            stats_.tablesNotReached << state_.sourceTables.mid(0, position + 1);
+            break;
+        }
         if (proc.test(144, [&] { return perTableMode(in); })) {
             proc.step(146, [&] { state_.statements.clear(); });
             proc.step(148, [&] { state_.typeMappings.clear(); });
@@ -150,7 +163,8 @@ void ConversionRun::start() {
             TableStatistics table{sourceName, target, note};
             TableProfile profile;
             const BestFitRows* respelling = nullptr;
-            if (!tableDefinitionFailed(failuresBefore, state_) && proc.step(194, [&] {
+            const bool dropFailed = tableDefinitionFailed(failuresBefore, state_);
+            const bool read = !dropFailed && proc.step(194, [&] {
                     const std::string select =
                         ("SELECT * FROM `" + sourceName + u'`').toStdString();
                     db::Recordset firstPass;
@@ -161,8 +175,10 @@ void ConversionRun::start() {
                         source.session().query(select), ChooseCodePage(profile, target, firstPass));
                     respelling = rows.get();
                     sourceRows.open(std::move(rows));
-                })) {
+                });
+            if (read) {
                 writtenThisRun << target;
+                const std::int64_t executedBefore = state_.statementsExecuted;
                 table.read = true;
                 table.rowsInSource = sourceRows.recordCount();
                 QString spelled = target;
@@ -189,23 +205,50 @@ void ConversionRun::start() {
                     table.rowsRefused = counts.rowsFailed;
                     table.rowsUnreadable = counts.rowsUnreadable;
                 }
+                // Straight to the target, a table none of whose statements went in is not
+                // there at all.
+                if (!in.previewEnabled() && state_.statementsExecuted == executedBefore)
+                    stats_.tablesFailed << sourceName;
+                else if (!perTableMode(in))
+                    stats_.tablesWritten << sourceName;
                 proc.step(498, [&] { sourceRows.close(); });
+            } else {
+                (dropFailed ? stats_.tablesFailed : stats_.tablesSkipped) << sourceName;
             }
             stats_.tables.push_back(std::move(table));
             state_.stopAfterPreview = true;
             if (proc.test(502, [&] { return perTableMode(in); })) {
+                state_.previewExecuted = false;
+                state_.previewLinesRun = 0;
                 proc.step(506, [&] { host_.preview.showPreview(state_); });
-                if (state_.stopAfterPreview) break;
+                if (read)
+                    (state_.previewExecuted       ? stats_.tablesWritten
+                     : state_.previewLinesRun > 0 ? stats_.tablesPartlyWritten
+                                                  : stats_.tablesSkipped)
+                        << sourceName;
+                if (state_.stopAfterPreview) {
+                    stats_.tablesNotReached << state_.sourceTables.mid(0, position);
+                    break;
+                }
             }
+        } else {
+            stats_.tablesSkipped << sourceName;
         }
         proc.step(510, [&] { host_.progress.setCaption(QString()); });
-        if (targetLost) break;  // every later table would meet the same fault
+        if (targetLost) {  // every later table would meet the same fault
+            stats_.tablesNotReached << state_.sourceTables.mid(0, position);
+            break;
+        }
     }
 
     if (proc.test(516, [&] { return in.previewEnabled() && in.previewPerFile(); })) {
         state_.previewExecuted = false;
+        state_.previewLinesRun = 0;
         proc.step(520, [&] { host_.preview.showPreview(state_); });
         if (!state_.previewExecuted) {
+            stats_.previewNotExecuted = host_.preview.executes();
+            stats_.previewLinesRun = state_.previewLinesRun;
+            stats_.previewLines = state_.previewLines;
             proc.step(524, [&] { state_.targetConnection->close(); });
             proc.step(526, [&] { source.close(); });
             connectionsOpen = false;
@@ -230,7 +273,7 @@ void ConversionRun::start() {
     stats_.reportLog = reports.logFile();
     proc.step(538, [&] {
         const QString note = reports.finalNote();
-        host_.prompts.message(QStringLiteral("Done.") +
+        host_.prompts.message(RunSummaryText(stats_, state_.statementsFailed) +
                               (note.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + note));
     });
     proc.step(540, [&] { host_.progress.setValue(0); });

@@ -9,11 +9,12 @@
 //  4. every statement goes to the target at once or into the preview's list, which is
 //     shown after each table or once after the last;
 //  5. when the tables were written, read them back and compare them with the source;
-//  6. close both connections and say "Done.".
+//  6. close both connections and say "Done.", or what the run left out.
 // Every step reports its own failure through the error report and the run goes on.
 
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <vector>
 
@@ -24,9 +25,11 @@
 namespace velmora {
 
 struct RunOptions {
-    // The windows end a run silently when the folder holds no table yet; the command
-    // line may accept a new, empty folder instead.
+    // A run ends when the folder holds no Paradox table yet, unless the command line
+    // accepts a new, empty folder.
     bool acceptFolderWithoutTables = false;
+    // The main window asks instead whether to create the tables there.
+    bool askAboutFolderWithoutTables = false;
     // Rows whose text the table's code page cannot hold are written with a best-fit
     // spelling (reported once per table) instead of being refused.
     bool replaceUnmappable = false;
@@ -60,6 +63,17 @@ struct RunStatistics {
     std::vector<TableVerification> verification;  // per table read, when it ran
     int unshownReports = 0;                       // reports the user chose not to see
     QString reportLog;                            // the log file holding them, if any
+    // What the final message names when the run left something out (source names, in
+    // the order the run met them).
+    int tablesInSource = 0;
+    QStringList tablesWritten;        // executed, straight away or from a preview
+    QStringList tablesSkipped;        // kept at the overwrite question, unreadable, or not executed
+    QStringList tablesNotReached;     // after Back in a per-table preview, or without a target
+    QStringList tablesFailed;         // not one statement of the table went in
+    QStringList tablesPartlyWritten;  // a per-table preview closed after some lines ran
+    bool previewNotExecuted = false;  // the per-file preview closed without running to the end
+    int previewLinesRun = 0;          // ... after running this many of its lines
+    int previewLines = 0;
 };
 
 class ConversionRun {

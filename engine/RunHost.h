@@ -21,6 +21,9 @@ class PreviewHost {
     // Shows the SQL Preview window modally over the run's statement list and returns
     // when it closes; the window leaves its outcome in the run state's flags.
     virtual void showPreview(RunState& state) = 0;
+    // False for a host that only collects the statements (into a file): a run that ends
+    // with them unexecuted has then left nothing out.
+    virtual bool executes() const { return true; }
 };
 
 struct RunHost {

@@ -24,6 +24,10 @@ class RunState {
     std::unique_ptr<db::Connection> targetConnection;  // Paradox_conn
     bool previewExecuted = false;   // SQLFormOK: the per-file preview executed its statements
     bool stopAfterPreview = false;  // after a per-table preview: stop, no further table
+    // How far the last preview got when it closed without running to the end: the lines
+    // it executed (they stay applied) out of all its lines.
+    int previewLinesRun = 0;
+    int previewLines = 0;
     bool conversionRunning = false;
 
     StatementList statements;

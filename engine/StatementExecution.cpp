@@ -25,19 +25,24 @@ bool containsInsertInto(std::string_view line) {
 
 }  // namespace
 
-ExecutionOutcome ExecuteStatementList(const StatementList& statements, db::Connection& connection,
+ExecutionOutcome ExecuteStatementList(StatementList& statements, db::Connection& connection,
                                       Procedure& proc, ProgressSink& progress, EventPump& pump) {
     ExecutionOutcome outcome;
     const int count = statements.count();
-    for (int line = 1; line <= count; ++line) {
+    for (int line = statements.firstPending() + 1; line <= count; ++line) {
+        if (statements.isExecuted(line - 1)) continue;
         pump.yield();
         proc.step(114, [&] { progress.setValue(static_cast<double>(line) / count * 100.0); });
         proc.step(116, [&] { progress.setRowCaption(line, count); });
         const std::string_view text = statements.utf8(line - 1);
-        if (isBlank(text)) continue;
+        if (isBlank(text)) {
+            statements.setExecuted(line - 1);
+            continue;
+        }
         const int step = containsInsertInto(text) ? 132 : 134;
         try {
             connection.execute(text);
+            statements.setExecuted(line - 1);
         } catch (...) {
             const QString description = describeException(std::current_exception());
             if (description.contains(QLatin1String("SQLException"), Qt::CaseInsensitive)) {

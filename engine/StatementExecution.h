@@ -1,8 +1,10 @@
 #pragma once
-// Executes a statement list from its first line, as the SQL Preview window's
-// Execute SQL does: one Execute per line, blank lines skipped, progress before every
-// line. An error whose description holds "SQLException" stops at its line; any other
-// error is reported and the next line follows.
+// Executes a statement list as the SQL Preview window's Execute SQL does: one Execute
+// per line, blank lines skipped, progress before every line. Lines that ran (or were
+// blank) are marked executed and passed over next time, so that after a fix execution
+// goes on where it stopped instead of creating a table twice. An error whose
+// description holds "SQLException" stops at its line; any other error is reported and
+// the next line follows.
 
 #include <QString>
 
@@ -19,7 +21,7 @@ struct ExecutionOutcome {
     QString errorText;
 };
 
-ExecutionOutcome ExecuteStatementList(const StatementList& statements, db::Connection& connection,
+ExecutionOutcome ExecuteStatementList(StatementList& statements, db::Connection& connection,
                                       Procedure& proc, ProgressSink& progress, EventPump& pump);
 
 }  // namespace velmora

@@ -1,5 +1,6 @@
 #include "engine/StatementList.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace velmora {
@@ -48,15 +49,23 @@ void StatementList::append(const QString& statement) {
 void StatementList::setText(int index, const QString& text) {
     const QByteArray bytes = text.toUtf8();
     Entry& old = entries_[static_cast<std::size_t>(index)];
-    const std::uint32_t checked = old.checked;
+    const std::uint32_t flags = old.flags & ~kExecuted;
+    const bool wasExecuted = (old.flags & kExecuted) != 0;
     liveBytes_ -= old.length;
     Entry fresh =
         store(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    fresh.checked = checked;
+    fresh.flags = flags;
     entries_[static_cast<std::size_t>(index)] = fresh;
+    if (wasExecuted) {
+        --executed_;
+        firstPending_ = std::min(firstPending_, index);
+    }
     compactIfWasteful();
     const QModelIndex at = this->index(index);
-    emit dataChanged(at, at, {Qt::DisplayRole, Qt::EditRole});
+    if (wasExecuted)
+        emit dataChanged(at, at, {Qt::DisplayRole, Qt::EditRole, ExecutedRole});
+    else
+        emit dataChanged(at, at, {Qt::DisplayRole, Qt::EditRole});
 }
 
 // Replaced texts leave their old bytes behind; once they outweigh the live text,
@@ -69,16 +78,39 @@ void StatementList::compactIfWasteful() {
     storedBytes_ = 0;
     liveBytes_ = 0;
     for (Entry& e : entries_) {
-        const std::uint32_t checked = e.checked;
+        const std::uint32_t flags = e.flags;
         e = store(std::string_view(old[e.block].data.get() + e.offset, e.length));
-        e.checked = checked;
+        e.flags = flags;
     }
 }
 
 void StatementList::setChecked(int index, bool checked) {
-    entries_[static_cast<std::size_t>(index)].checked = checked ? 1 : 0;
+    setChecked(index, index, checked);
+}
+
+void StatementList::setChecked(int first, int last, bool checked) {
+    if (first > last) return;
+    for (int i = first; i <= last; ++i) {
+        std::uint32_t& flags = entries_[static_cast<std::size_t>(i)].flags;
+        flags = checked ? flags | kChecked : flags & ~kChecked;
+    }
+    emit dataChanged(index(first), index(last), {Qt::CheckStateRole});
+}
+
+bool StatementList::anyChecked() const {
+    for (const Entry& e : entries_)
+        if (e.flags & kChecked) return true;
+    return false;
+}
+
+void StatementList::setExecuted(int index) {
+    std::uint32_t& flags = entries_[static_cast<std::size_t>(index)].flags;
+    if (flags & kExecuted) return;
+    flags |= kExecuted;
+    ++executed_;
+    while (firstPending_ < count() && isExecuted(firstPending_)) ++firstPending_;
     const QModelIndex at = this->index(index);
-    emit dataChanged(at, at, {Qt::CheckStateRole});
+    emit dataChanged(at, at, {ExecutedRole});
 }
 
 void StatementList::clear() {
@@ -87,6 +119,7 @@ void StatementList::clear() {
     entries_.shrink_to_fit();
     blocks_.clear();
     liveBytes_ = storedBytes_ = 0;
+    firstPending_ = executed_ = 0;
     endResetModel();
 }
 
@@ -119,6 +152,8 @@ QVariant StatementList::data(const QModelIndex& index, int role) const {
             return text(index.row());
         case Qt::CheckStateRole:
             return isChecked(index.row()) ? Qt::Checked : Qt::Unchecked;
+        case ExecutedRole:
+            return isExecuted(index.row());
         default:
             return {};
     }

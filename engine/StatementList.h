@@ -2,7 +2,8 @@
 // The run's statement list, shown by the SQL Preview window. Statements are kept as
 // UTF-8 in large shared blocks (about 16 bytes of bookkeeping each), so a million
 // statements cost little more than their text. Items are edited in place but never
-// added, removed or reordered by the windows.
+// added, removed or reordered by the windows. Each line remembers whether it was ticked
+// and whether it has been executed; editing a line makes it one to execute again.
 
 #include <QAbstractListModel>
 #include <QString>
@@ -26,9 +27,20 @@ class StatementList final : public QAbstractListModel, public ClipboardTable {
     void append(std::string_view statement);
     void append(const QString& statement);
     void setText(int index, const QString& text);
-    bool isChecked(int index) const { return entries_[static_cast<std::size_t>(index)].checked; }
+    bool isChecked(int index) const { return flag(index, kChecked); }
     void setChecked(int index, bool checked);
+    // Ticks or unticks lines first to last (counted from 0), with one change notice.
+    void setChecked(int first, int last, bool checked);
+    bool anyChecked() const;
+    bool isExecuted(int index) const { return flag(index, kExecuted); }
+    void setExecuted(int index);
+    // The first line not executed yet (counted from 0); count() when every line has run.
+    int firstPending() const { return firstPending_; }
+    int executedCount() const { return executed_; }
     void clear();
+
+    // Tells a view which lines have run (a bool), beside the display and check roles.
+    static constexpr int ExecutedRole = Qt::UserRole + 1;
 
     std::size_t textBytes() const { return liveBytes_; }
     std::size_t memoryBytes() const;
@@ -52,8 +64,13 @@ class StatementList final : public QAbstractListModel, public ClipboardTable {
         std::uint32_t block;
         std::uint32_t offset;
         std::uint32_t length;
-        std::uint32_t checked;
+        std::uint32_t flags;
     };
+    static constexpr std::uint32_t kChecked = 1;
+    static constexpr std::uint32_t kExecuted = 2;
+    bool flag(int index, std::uint32_t which) const {
+        return (entries_[static_cast<std::size_t>(index)].flags & which) != 0;
+    }
     struct Block {
         std::unique_ptr<char[]> data;
         std::size_t size = 0;
@@ -67,6 +84,8 @@ class StatementList final : public QAbstractListModel, public ClipboardTable {
     std::vector<Entry> entries_;
     std::size_t liveBytes_ = 0;
     std::size_t storedBytes_ = 0;
+    int firstPending_ = 0;
+    int executed_ = 0;
 };
 
 }  // namespace velmora

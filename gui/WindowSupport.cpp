@@ -18,6 +18,13 @@
 
 namespace velmora {
 
+QFont WindowFont(bool bold) {
+    QFont font(QStringLiteral("Arial"), 9);
+    font.setStyleHint(QFont::SansSerif);
+    font.setBold(bold);
+    return font;
+}
+
 void ResetFormColors(QWidget* window) {
     const QColor face = window->palette().color(QPalette::Button);
     auto paint = [&face](QWidget* w) {

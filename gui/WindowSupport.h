@@ -5,6 +5,7 @@
 // event pump.
 
 #include <QCursor>
+#include <QFont>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -17,6 +18,10 @@
 #include "common/Progress.h"
 
 namespace velmora {
+
+// The one font of every window and message box: Arial 9 point (served by its metric
+// twin Liberation Sans on Debian), bold where the design says so.
+QFont WindowFont(bool bold = false);
 
 // Window and its option buttons, check boxes, frames and labels take the button-face colour.
 void ResetFormColors(QWidget* window);

@@ -1,5 +1,6 @@
 #include "preview/Form2.h"
 
+#include <QBoxLayout>
 #include <QCloseEvent>
 #include <QKeyEvent>
 
@@ -27,67 +28,79 @@ bool IsBlank(const QString& text) {
     return true;
 }
 
-QFont ArialNine(bool bold) {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSize(9);
-    font.setBold(bold);
-    return font;
-}
-
 }  // namespace
 
 Form2::Form2(RunState& state, QWidget* owner) : QDialog(owner), state_(state), prompts_(this) {
     setObjectName(QStringLiteral("Form2"));
-    MakeFixedWindow(*this, TwipsSize(8040, 8430));
     buildControls();
+    MakeSizableWindow(*this, TwipsSize(8040, 8430));
     pointer_ = new PointerRules(this);
     Form_Load();
 }
 
 void Form2::buildControls() {
-    setFont(ArialNine(true));
-    auto button = [this](QPushButton*& field, const char* name, const QString& caption, int left,
-                         int top, int width) {
+    setFont(WindowFont(true));
+    auto button = [this](QPushButton*& field, const char* name, const QString& caption) {
         field = new QPushButton(caption, this);
         field->setObjectName(QLatin1String(name));
         field->setAutoDefault(false);
-        PlaceInTwips(field, left, top, width, 405);
+        field->setMinimumHeight(TwipsToPixels(405));
     };
     ListView1 = new StatementView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
-    ListView1->setFont(ArialNine(false));
-    ListView1->header()->setFont(ArialNine(true));
+    ListView1->setFont(WindowFont(false));
+    ListView1->header()->setFont(WindowFont(true));
     ListView1->setToolTip(kListTip);
-    PlaceInTwips(ListView1, 120, 630, 7800, 3315);
 
-    button(executeButton, "PushButton1", QStringLiteral("Execute SQL"), 120, 4040, 7800);
-    button(findReplaceButton, "PushButton3", QStringLiteral("Find and Replace"), 120, 4550, 3840);
-    button(copySqlButton, "PushButton2", QStringLiteral("Copy SQL To Clipboard"), 4080, 4550, 3840);
+    button(executeButton, "PushButton1", QStringLiteral("Execute SQL"));
+    button(findReplaceButton, "PushButton3", QStringLiteral("Find and Replace"));
+    button(copySqlButton, "PushButton2", QStringLiteral("Copy SQL To Clipboard"));
 
     Frame2 = new QGroupBox(QStringLiteral("Error:"), this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
-    PlaceInTwips(Frame2, 120, 5010, 7800, 1785);
     Text1 = new ExactTextBox(Frame2);
     Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setFont(ArialNine(false));
+    Text1->setFont(WindowFont(false));
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    PlaceInTwips(Text1, 240, 300, 7320, 1290);
+    // Tab moves on: a tab typed here would become part of a copied or mailed error.
+    Text1->setTabChangesFocus(true);
+    Frame2->setMinimumHeight(TwipsToPixels(1785));
+    auto* frameLayout = new QVBoxLayout(Frame2);
+    frameLayout->addWidget(Text1);
 
-    button(jumpToErrorButton, "PushButton6", QStringLiteral("Jump To Error Line"), 120, 6900, 3840);
-    button(copyErrorButton, "PushButton4", QStringLiteral("Copy Error Message To Clipboard"), 4080,
-           6900, 3840);
-    button(emailErrorButton, "PushButton8", QStringLiteral("Email Error Message To Tervane"), 120,
-           7410, 3840);
-    button(datatypesButton, "PushButton7", QStringLiteral("View Datatype Conversion"), 4080, 7410,
-           3840);
-    button(backButton, "PushButton5", QStringLiteral("< Back"), 120, 120, 3720);
-    button(skipButton, "PushButton9", QStringLiteral("Skip Table / Do Not Execute SQL"), 3960, 120,
-           3960);
+    button(jumpToErrorButton, "PushButton6", QStringLiteral("Jump To Error Line"));
+    button(copyErrorButton, "PushButton4", QStringLiteral("Copy Error Message To Clipboard"));
+    button(emailErrorButton, "PushButton8", QStringLiteral("Email Error Message To Tervane"));
+    button(datatypesButton, "PushButton7", QStringLiteral("View Datatype Conversion"));
+    button(backButton, "PushButton5", QStringLiteral("< Back"));
+    button(skipButton, "PushButton9", QStringLiteral("Skip Table / Do Not Execute SQL"));
 
-    ProgressBar1 = new CaptionedProgressBar(QStringLiteral("Progress Bar"), this);
+    ProgressBar1 = new CaptionedProgressBar(QString(), this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    PlaceInTwips(ProgressBar1, 120, 7920, 7800, 405);
+    ProgressBar1->setMinimumHeight(TwipsToPixels(405));
+
+    // The form design's places, with the list and the error box taking what the window
+    // grows by: the list three parts, the error box one.
+    auto pair = [](QWidget* left, QWidget* right) {
+        auto* row = new QHBoxLayout;
+        row->setSpacing(TwipsToPixels(120));
+        row->addWidget(left, 1);
+        row->addWidget(right, 1);
+        return row;
+    };
+    auto* rows = new QVBoxLayout(this);
+    rows->setContentsMargins(TwipsToPixels(120), TwipsToPixels(120), TwipsToPixels(120),
+                             TwipsToPixels(105));
+    rows->setSpacing(TwipsToPixels(95));
+    rows->addLayout(pair(backButton, skipButton));
+    rows->addWidget(ListView1, 3);
+    rows->addWidget(executeButton);
+    rows->addLayout(pair(findReplaceButton, copySqlButton));
+    rows->addWidget(Frame2, 1);
+    rows->addLayout(pair(jumpToErrorButton, copyErrorButton));
+    rows->addLayout(pair(emailErrorButton, datatypesButton));
+    rows->addWidget(ProgressBar1);
 
     const QList<QWidget*> tabOrder = {ListView1,
                                       executeButton,
@@ -114,6 +127,10 @@ void Form2::buildControls() {
     connect(emailErrorButton, &QPushButton::clicked, this, [this] { emailError(); });
     connect(skipButton, &QPushButton::clicked, this, [this] { skipTable(); });
     connect(ListView1, &StatementView::lineClicked, this, [this](int) { ListView1_Click(); });
+    connect(&state_.statements, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
+                if (roles.contains(StatementList::ExecutedRole)) showResumePoint();
+            });
 }
 
 void Form2::Form_Load() {
@@ -155,7 +172,7 @@ void Form2::executeSql() {
         });
         proc.step(160, [&] { Text1->setExactText(outcome.errorText); });
         proc.step(162, [&] { ProgressBar1->setValue(0.0); });
-        proc.step(164, [&] { ProgressBar1->setCaption(QString()); });
+        proc.step(164, [&] { showResumePoint(); });
         proc.step(166, [&] { pointer_->setBusy(false); });
         proc.step(168, [&] { prompts_.message(QStringLiteral("Error found.")); });
         return;
@@ -168,9 +185,33 @@ void Form2::executeSql() {
     proc.step(148, [&] { accept(); });
 }
 
+// Once some lines have run, the idle bar says where the next Execute SQL begins; an
+// edit of a line that ran moves that place back to it.
+void Form2::showResumePoint() {
+    const StatementList& list = state_.statements;
+    if (executing_) return;
+    if (list.executedCount() == 0 || list.firstPending() >= list.count()) {
+        ProgressBar1->setCaption(QString());
+        return;
+    }
+    ProgressBar1->setCaption(QStringLiteral("%1 of %2 lines done; Execute SQL resumes at line %3")
+                                 .arg(list.executedCount())
+                                 .arg(list.count())
+                                 .arg(list.firstPending() + 1));
+}
+
 void Form2::copySql() {
     Procedure proc(prompts_,
                    reportLocation(QStringLiteral("Form2"), QStringLiteral("PushButton2_Click")));
+    // Copying nothing would only empty the user's clipboard.
+    if (!state_.statements.anyChecked()) {
+        prompts_.message(
+            QStringLiteral("No line is ticked, so nothing was copied.\r\r"
+                           "Tick the lines to copy: click their boxes, or "
+                           "right-click the list for \"Tick all\" "
+                           "(or press Ctrl+A, then Space)."));
+        return;
+    }
     proc.step(106, [&] { CopyListViewToClipboard(state_.statements, clipboard_, pump_); });
     proc.step(108, [&] {
         prompts_.message(QStringLiteral("Results have been copied to the clipboard.") + kPasteHint);

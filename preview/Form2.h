@@ -3,7 +3,8 @@
 // target connection, and leaves its outcome in the run state's flags previewExecuted and
 // stopAfterPreview. An SQL error keeps the window open with the failing line
 // selected and the driver's text in the error box; the user fixes lines (Edit Line,
-// Find and Replace), executes again from line 1, skips the table or backs out.
+// Find and Replace) and executes again, which goes on from the first line that has not
+// run yet (lines that ran are greyed and ticked), or skips the table or backs out.
 // While Execute SQL runs, nothing that would change the list or close the window
 // can start.
 
@@ -51,6 +52,7 @@ class Form2 final : public QDialog {
     void buildControls();
     void Form_Load();
     void setExecuting(bool executing);
+    void showResumePoint();
 
     RunState& state_;
     MessagePrompts prompts_;

@@ -19,9 +19,7 @@ Form3::Form3(StatementList& statements, QWidget* owner, QLocale locale)
 }
 
 void Form3::buildControls() {
-    QFont arial(QStringLiteral("Arial"));
-    arial.setPointSize(9);
-    setFont(arial);
+    setFont(WindowFont());
     Label1 = new QLabel(QStringLiteral("Find what:"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     PlaceInTwips(Label1, 120, 165, 1215, 285);

@@ -18,9 +18,7 @@ Form4::Form4(StatementList& statements, QWidget* owner)
 }
 
 void Form4::buildControls() {
-    QFont arial(QStringLiteral("Arial"));
-    arial.setPointSize(9);
-    setFont(arial);
+    setFont(WindowFont());
     Text1 = new ExactTextBox(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

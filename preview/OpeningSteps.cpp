@@ -16,6 +16,14 @@ void MakeFixedWindow(QDialog& window, QSize clientSize) {
     window.setSizeGripEnabled(false);
 }
 
+void MakeSizableWindow(QDialog& window, QSize clientSize) {
+    window.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                          Qt::WindowCloseButtonHint);
+    window.setSizeGripEnabled(true);
+    window.resize(clientSize.expandedTo(window.minimumSizeHint()));
+}
+
 void RunOpeningSteps(QWidget& window, Procedure& proc, PointerRules& pointer, const QString& name,
                      int colorsStep) {
     proc.step(colorsStep, [&] { ResetFormColors(&window); });

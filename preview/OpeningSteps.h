@@ -15,6 +15,9 @@ namespace velmora {
 
 // A fixed single border: no resizing or maximising, but a minimise button and a close box.
 void MakeFixedWindow(QDialog& window, QSize clientSize);
+// Opens at `clientSize` and can be resized and maximised; it does not shrink below its
+// layout's minimum.
+void MakeSizableWindow(QDialog& window, QSize clientSize);
 
 // `colorsStep` is the step number of the colour reset (100 or 102, as the window numbers it);
 // the icon, caption and cursor are steps 104 to 110 in every window.

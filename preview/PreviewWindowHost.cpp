@@ -5,8 +5,16 @@
 namespace velmora {
 
 void WindowPreviewHost::showPreview(RunState& state) {
-    Form2 window(state, owner_);
-    window.exec();
+    {
+        Form2 window(state, owner_);
+        window.exec();
+    }
+    state.previewLinesRun = state.statements.executedCount();
+    state.previewLines = state.statements.count();
+    // However the window closed, its statements are done with: a later preview, of this
+    // run or the next, shows only what was generated for it.
+    state.statements.clear();
+    state.typeMappings.clear();
 }
 
 }  // namespace velmora

@@ -1,6 +1,7 @@
 #pragma once
 // Shows the SQL Preview window for a conversion run, modally over its owner; a fresh
-// window each time, so the remembered error line starts again at 0.
+// window each time, so the remembered error line starts again at 0. Closing the window
+// empties the statement list and the type list.
 
 #include <QPointer>
 #include <QWidget>

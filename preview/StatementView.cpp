@@ -1,20 +1,54 @@
 #include "preview/StatementView.h"
 
 #include <QAccessible>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
+
+#include "engine/StatementList.h"
 
 namespace velmora {
 
 namespace {
 // Painting a huge statement would lay out all of it just to cut it at the column's edge.
 constexpr qsizetype kShownCharacters = 4096;
+
+QIcon statusIcon(bool tick) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    if (tick) {
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(
+            QPen(QColor(0x2e, 0x7d, 0x32), 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.drawPolyline(QPolygonF({QPointF(3, 8.5), QPointF(6.5, 12), QPointF(13, 4)}));
+    }
+    return QIcon(pixmap);
+}
 }  // namespace
 
 class StatementView::RowDelegate final : public QStyledItemDelegate {
   public:
     using QStyledItemDelegate::QStyledItemDelegate;
     int width = 0;
+
+    // A status place beside the check box, blank until the line has run, then a tick,
+    // with the line's text greyed.
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        static const QIcon tick = statusIcon(true);
+        static const QIcon blank = statusIcon(false);
+        const bool executed = index.data(StatementList::ExecutedRole).toBool();
+        const int side = option->fontMetrics.height();
+        option->features |= QStyleOptionViewItem::HasDecoration;
+        option->decorationSize = QSize(side, side);
+        option->icon = executed ? tick : blank;
+        if (executed)
+            option->palette.setColor(QPalette::Text,
+                                     option->palette.color(QPalette::Disabled, QPalette::Text));
+    }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         // One line of text beside a check box, whatever the statement holds.
@@ -52,7 +86,7 @@ StatementView::StatementView(QWidget* parent)
       delegate_(new RowDelegate(this)) {
     setItemDelegate(delegate_);
     setUniformItemSizes(true);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -62,22 +96,41 @@ StatementView::StatementView(QWidget* parent)
     header_->setStretchLastSection(false);
     header_->setSectionsClickable(false);
     header_->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    connect(header_, &QHeaderView::sectionResized, this, [this] { columnResized(); });
+    connect(header_, &QHeaderView::sectionResized, this, [this](int, int, int size) {
+        if (!fitting_) chosenWidth_ = size;  // dragged by the user
+        columnResized();
+    });
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, header_, &QHeaderView::setOffset);
     connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
-        if (index.isValid() && !releaseOnCheckBox_) emit lineClicked(index.row());
+        if (index.isValid() && !noEditOnRelease_) emit lineClicked(index.row());
     });
 }
 
 void StatementView::setModel(QAbstractItemModel* model) {
     QListView::setModel(model);
     header_->setModel(model);
+    fitColumn();
     columnResized();
 }
 
 void StatementView::setColumnWidth(int pixels) {
-    header_->resizeSection(0, pixels);
+    chosenWidth_ = pixels;
+    fitColumn();
     columnResized();
+}
+
+void StatementView::fitColumn() {
+    if (header_->count() == 0) return;
+    const int width = std::max(chosenWidth_, viewport()->width());
+    if (header_->sectionSize(0) == width) return;
+    fitting_ = true;
+    header_->resizeSection(0, width);
+    fitting_ = false;
+}
+
+void StatementView::resizeEvent(QResizeEvent* event) {
+    QListView::resizeEvent(event);
+    fitColumn();
 }
 
 int StatementView::columnWidth() const {
@@ -113,6 +166,7 @@ void StatementView::updateGeometries() {
     header_->setGeometry(area.left(), area.top() - height, area.width(), height);
     QListView::updateGeometries();
     header_->setOffset(horizontalScrollBar()->value());
+    fitColumn();  // a scroll bar that comes or goes changes the width to fill
 }
 
 QRect StatementView::checkBoxRect(const QModelIndex& index) const {
@@ -127,9 +181,52 @@ QRect StatementView::checkBoxRect(const QModelIndex& index) const {
 void StatementView::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     const QModelIndex index = indexAt(at);
-    releaseOnCheckBox_ = index.isValid() && checkBoxRect(index).contains(at);
+    // Shift and Ctrl clicks extend the selection; they do not edit.
+    noEditOnRelease_ = (index.isValid() && checkBoxRect(index).contains(at)) ||
+                       (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
     QListView::mouseReleaseEvent(event);
-    releaseOnCheckBox_ = false;
+    noEditOnRelease_ = false;
+}
+
+void StatementView::keyPressEvent(QKeyEvent* event) {
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        if (currentIndex().isValid()) emit lineClicked(currentIndex().row());
+        return;
+    }
+    if (plain && event->key() == Qt::Key_Space) {
+        tickSelected();
+        return;
+    }
+    QListView::keyPressEvent(event);
+}
+
+void StatementView::tickAll(bool ticked) {
+    auto* list = qobject_cast<StatementList*>(model());
+    if (list && list->count() > 0) list->setChecked(0, list->count() - 1, ticked);
+}
+
+// All selected lines are ticked, or all unticked when every one of them was ticked.
+void StatementView::tickSelected() {
+    auto* list = qobject_cast<StatementList*>(model());
+    if (!list) return;
+    QItemSelection selection = selectionModel()->selection();
+    if (selection.isEmpty() && currentIndex().isValid())
+        selection.select(currentIndex(), currentIndex());
+    bool allTicked = true;
+    for (const QItemSelectionRange& range : selection)
+        for (int row = range.top(); row <= range.bottom() && allTicked; ++row)
+            allTicked = list->isChecked(row);
+    for (const QItemSelectionRange& range : selection)
+        list->setChecked(range.top(), range.bottom(), !allTicked);
+}
+
+void StatementView::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("TickMenu"));
+    menu.addAction(QStringLiteral("Tick all"), this, [this] { tickAll(true); });
+    menu.addAction(QStringLiteral("Untick all"), this, [this] { tickAll(false); });
+    menu.exec(event->globalPos());
 }
 
 }  // namespace velmora

@@ -3,8 +3,10 @@
 // column under a header, every row one line high and as wide as the column, so that
 // a million statements lay out and scroll at once. Long and multi-line statements are
 // shown on their single line, cut at the column's edge; dragging the header's divider
-// widens the column. A click on a row (not on its check box) asks for the line to be
-// edited.
+// widens the column, which otherwise takes the list's width. Lines that have been
+// executed are greyed, with a tick beside their check box. A click on a row (not on its
+// check box) or Return asks for the line to be edited; the context menu ticks or unticks
+// every line, and Space ticks or unticks the selected lines (Ctrl+A selects all).
 
 #include <QHeaderView>
 #include <QListView>
@@ -19,8 +21,11 @@ class StatementView final : public QListView {
 
     void setModel(QAbstractItemModel* model) override;
     QHeaderView* header() const { return header_; }
+    // The column's width when the list is narrower; wider lists stretch it to their width.
     void setColumnWidth(int pixels);
     int columnWidth() const;
+    void tickAll(bool ticked);
+    void tickSelected();
     // The check box's place on screen in the row of `index`.
     QRect checkBoxRect(const QModelIndex& index) const;
 
@@ -32,14 +37,20 @@ class StatementView final : public QListView {
                      const QList<int>& roles = QList<int>()) override;
     void updateGeometries() override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     class RowDelegate;
     void columnResized();
+    void fitColumn();
 
     QHeaderView* header_;
     RowDelegate* delegate_;
-    bool releaseOnCheckBox_ = false;
+    bool noEditOnRelease_ = false;
+    int chosenWidth_ = 0;
+    bool fitting_ = false;
 };
 
 }  // namespace velmora

@@ -36,6 +36,14 @@ constexpr int kRefusedCustomers = 1;
 constexpr int kRefusedOrders = 16;
 constexpr int kRefusedRows = kRefusedCustomers + kRefusedOrders;
 
+// The run's final message when the sample's refused rows were all it left out.
+const QString kRefusedSummary = QStringLiteral(
+    "Done, but not everything was copied.\r\nTables written: 5 of 5.\r\n"
+    "Rows refused: 17 (each was reported with its table and reason).");
+const QString kNotExecutedSummary = QStringLiteral(
+    "Done, but not everything was copied.\r\nThe SQL Preview was closed without executing its "
+    "statements: no table was written.");
+
 // Every report names step 490 (a refused row) and the character that does not fit.
 bool onlyRefusedRows(const QStringList& reports) {
     for (const QString& r : reports)
@@ -108,7 +116,7 @@ TEST_F(RunFlow, DirectModeCopiesEveryTableLastListedFirst) {
     EXPECT_EQ(h.prompts.reports.size(), kRefusedRows);
     EXPECT_TRUE(onlyRefusedRows(h.prompts.reports))
         << h.prompts.reports.join("\n---\n").toStdString();
-    EXPECT_EQ(h.prompts.messages, QStringList{"Done."});
+    EXPECT_EQ(h.prompts.messages, QStringList{kRefusedSummary});
     EXPECT_EQ(h.state.sourceTables, kSampleTables);
     EXPECT_EQ(rowsIn("Customers"), 10 - kRefusedCustomers);
     EXPECT_EQ(rowsIn("OrderDetails"), 490);
@@ -142,11 +150,16 @@ TEST_F(RunFlow, OverwriteQuestionYesDropsAndRecreatesNoSkips) {
     EXPECT_TRUE(onlyRefusedRows(h.prompts.reports));
     EXPECT_EQ(rowsIn("OrderDetails"), 490);
     EXPECT_EQ(rowsIn("Customers"), 10 - kRefusedCustomers);
-    // A skipped table adds nothing to the type-mapping list.
+    // Each run starts with an empty type-mapping list, and a kept table adds nothing.
     int customerFields = 0;
     for (int i = 0; i < h.state.typeMappings.count(); ++i)
         customerFields += h.state.typeMappings.at(i).AccessTable == "Customers";
-    EXPECT_EQ(customerFields, 10);  // from the first run only
+    EXPECT_EQ(customerFields, 0);
+    EXPECT_GT(h.state.typeMappings.count(), 0);
+    EXPECT_EQ(h.prompts.messages,
+              QStringList{"Done, but not everything was copied.\r\nTables written: 4 of 5.\r\n"
+                          "Rows refused: 16 (each was reported with its table and reason).\r\n"
+                          "Tables skipped: Customers."});
 }
 
 TEST_F(RunFlow, PerTablePreviewShowsOneTableAtATimeSkipGoesOnBackStops) {
@@ -161,7 +174,10 @@ TEST_F(RunFlow, PerTablePreviewShowsOneTableAtATimeSkipGoesOnBackStops) {
     run();
     EXPECT_EQ(seen, (QStringList{"Sales2020s", "Products", "Orders"}));
     EXPECT_EQ(h.preview.shown, 3);
-    EXPECT_EQ(h.prompts.messages, QStringList{"Done."});
+    EXPECT_EQ(h.prompts.messages,
+              QStringList{"Done, but not everything was copied.\r\nTables written: 0 of 5.\r\n"
+                          "Tables skipped: Sales (2020)'s, Products, Orders.\r\n"
+                          "Tables not reached: Customers, Order Details."});
     EXPECT_FALSE(tableExists("Orders"));
 }
 
@@ -204,7 +220,7 @@ TEST_F(RunFlow, PerFilePreviewClosedWithoutExecutingWritesNothing) {
     EXPECT_EQ(h.preview.shown, 1);
     EXPECT_FALSE(tableExists("Orders"));
     EXPECT_EQ(h.prompts.reports, QStringList());
-    EXPECT_EQ(h.prompts.messages, QStringList{"Done."});
+    EXPECT_EQ(h.prompts.messages, QStringList{kNotExecutedSummary});
 }
 
 TEST_F(RunFlow, PreviewTickedWithoutOptionCollectsAndNeverShows) {
@@ -245,7 +261,7 @@ TEST_F(RunFlow, SecondStartWhileRunningDoesNothing) {
     h.preview.onShow = [&](RunState&) { run.start(); };
     run.start();
     EXPECT_EQ(h.preview.shown, 1);
-    EXPECT_EQ(h.prompts.messages, QStringList{"Done."});
+    EXPECT_EQ(h.prompts.messages, QStringList{kNotExecutedSummary});
 }
 
 TEST_F(RunFlow, FailingStatementIsReportedAndTheRunGoesOn) {
@@ -260,7 +276,11 @@ TEST_F(RunFlow, FailingStatementIsReportedAndTheRunGoesOn) {
     EXPECT_EQ(h.prompts.reports.size(), 1 + kRefusedRows);
     EXPECT_EQ(rowsIn("Orders"), 200 - kRefusedOrders);
     EXPECT_EQ(rowsIn("Customers"), 10 - kRefusedCustomers);
-    EXPECT_EQ(h.prompts.messages, QStringList{"Done."});
+    EXPECT_EQ(h.prompts.messages,
+              QStringList{"Done, but not everything was copied.\r\nTables written: 4 of 5.\r\n"
+                          "Rows refused: 27 (each was reported with its table and reason).\r\n"
+                          "Other statements that failed: 2 (each was reported).\r\n"
+                          "Tables that could not be created: Products."});
 }
 
 TEST_F(RunFlow, TableLockedByAnotherWriterKeepsItsRowsAndGetsNoneOfTheRun) {
@@ -343,7 +363,10 @@ TEST_F(RunFlow, TargetThatCannotOpenIsReportedOnceNotPerRow) {
     ASSERT_EQ(h.prompts.reports.size(), 2);
     EXPECT_TRUE(h.prompts.reports[0].contains("PushButton7_Click at line 140"));
     EXPECT_TRUE(h.prompts.reports[1].contains("PushButton7_Click at line 534"));
-    EXPECT_EQ(h.prompts.messages, QStringList{"Done."});
+    EXPECT_EQ(h.prompts.messages,
+              QStringList{"Done, but not everything was copied.\r\nTables written: 0 of 5.\r\n"
+                          "Tables not reached: " +
+                          kSampleTables.join(", ") + "."});
 }
 
 // Paths holding the characters of connection strings (";", "=", "{", "}") reach the

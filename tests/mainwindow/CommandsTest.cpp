@@ -1,6 +1,9 @@
 // The commands of the main window's buttons, their dialogs and the pointer rules.
 
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTextDocumentFragment>
 #include <QtTest>
 
 #include "tests/mainwindow/TestGroups.h"
@@ -23,18 +26,25 @@ class CommandsTest final : public QObject {
     void cancelledDialogsChangeNothing();
     void accessFileDialogPutsChosenFileIntoText5();
     void folderDialogStartsAtLastFolderDot();
+    void dialogsOpenAtTheCurrentFileElseHome();
+    void messageBoxesUseTheWindowsFont();
     void pointerIsHandOverButtonsAndBusyStays();
 };
 
 void CommandsTest::testConnection_data() {
     QTest::addColumn<QStringList>("files");  // "" for an empty box
     QTest::addColumn<QString>("message");
-    QTest::newRow("empty box") << QStringList{"<empty box>"} << "Could not connect.";
+    QTest::newRow("empty box") << QStringList{"<empty box>"}
+                               << "Could not connect: no Paradox folder is given.";
     QTest::newRow("folder with a table")
-        << QStringList{"ORDERS.DB", "notes.txt"} << "Connection successful.";
+        << QStringList{"<table>", "notes.txt"} << "Connection successful.";
     QTest::newRow("folder without tables")
-        << QStringList{"orders.px", "readme.txt"} << "Could not connect.";
-    QTest::newRow("missing folder") << QStringList{"<missing>"} << "Could not connect.";
+        << QStringList{"orders.px", "readme.txt"} << "The folder holds no Paradox table yet.";
+    QTest::newRow("a .db file that is no table")
+        << QStringList{"foo.db"}
+        << "The folder holds no Paradox table yet: its .db files are not Paradox tables.";
+    QTest::newRow("missing folder")
+        << QStringList{"<missing>"} << "Could not connect: the folder does not exist.";
 }
 
 void CommandsTest::testConnection() {
@@ -47,12 +57,16 @@ void CommandsTest::testConnection() {
     if (files.value(0) == "<empty box>") {
         form.setParadoxFolder(QString());
     } else {
+        if (files.value(0) == "<table>") {
+            files.removeFirst();
+            MakeFolderWithTable(folder, "ORDERS.DB");
+        }
         if (files.value(0) != "<missing>") MakeFolderWith(folder, files);
         form.setParadoxFolder(folder);
     }
     f.button("PushButton3")->click();
     QCOMPARE(f.answerer.texts(), QStringList{message});
-    QCOMPARE(f.answerer.seen[0].title, applicationTitle());
+    QCOMPARE(f.answerer.seen[0].title, QStringLiteral("Velmora"));
     QCOMPARE(f.answerer.seen[0].icon, QMessageBox::NoIcon);
     QVERIFY(!form.pointer().busy());
 }
@@ -69,7 +83,7 @@ void CommandsTest::testConnectionOnFolderWithSpaceAsksFirst() {
     Form1& form = f.make();
     QVERIFY(form.load());
     const QString spaced = f.path("my tables");
-    MakeFolderWith(spaced, {"CUSTOMERS.DB"});
+    MakeFolderWithTable(spaced, "CUSTOMERS.DB");
     form.setParadoxFolder(spaced);
     f.answerer.thenClick(yes ? QMessageBox::Yes : QMessageBox::No);
     f.button("PushButton3")->click();
@@ -106,16 +120,40 @@ void CommandsTest::sampleButtonsPointAtProgramFolder() {
 
 void CommandsTest::helpShowsItsText() {
     FormFixture f;
-    QVERIFY(f.make().load());
+    Form1& form = f.make();
+    QVERIFY(form.load());
+    // The address is a link, kept whole on one line, that opens in the user's browser.
+    f.answerer.then([](QWidget* modal) {
+        auto* label = modal->findChild<QLabel*>("qt_msgbox_label");
+        if (label) emit label->linkActivated(kContactPage);
+        modal->close();
+    });
     f.button("PushButton5")->click();
     QCOMPARE(f.answerer.seen.size(), 1);
-    QCOMPARE(f.answerer.seen[0].title, QStringLiteral("Velmora Ledger Table Transfer Toolkit"));
-    QCOMPARE(f.answerer.seen[0].text,
+    QCOMPARE(f.answerer.seen[0].title, QStringLiteral("Velmora"));
+    const QString html = f.answerer.seen[0].text;
+    QCOMPARE(QTextDocumentFragment::fromHtml(html).toPlainText(),
              "This software transfers text-based and numeric fields but does not handle binary / "
-             "pictures fields.\r\n\r\nUse SQL Preview if your tables contains less than 32767 "
-             "rows.\r\n\r\nQuestions? Please contact Team Tervane at " +
+             "pictures fields.\n\nUse SQL Preview if your tables contains less than 32767 "
+             "rows.\n\nQuestions? Please contact Team Tervane at " +
                  kContactPage);
+    QVERIFY2(html.contains("<a href=\"" + kContactPage + "\" style=\"white-space:nowrap\">"),
+             qPrintable(html));
+    QCOMPARE(f.opener.opened, QStringList{kContactPage});
     QVERIFY(kContactPage.endsWith("/contact/"));
+}
+
+void CommandsTest::messageBoxesUseTheWindowsFont() {
+    FormFixture f;
+    Form1& form = f.make();
+    QVERIFY(form.load());
+    QString boxFamily;
+    f.answerer.then([&](QWidget* modal) {
+        boxFamily = QFontInfo(modal->findChild<QLabel*>("qt_msgbox_label")->font()).family();
+        modal->close();
+    });
+    f.button("PushButton3")->click();
+    QCOMPARE(boxFamily, QFontInfo(f.text("Text1")->font()).family());
 }
 
 void CommandsTest::cancelledDialogsChangeNothing() {
@@ -169,6 +207,29 @@ void CommandsTest::folderDialogStartsAtLastFolderDot() {
     QCOMPARE(form.paradoxFolder(), chosen);
     QCOMPARE(f.setting("ParadoxFolder"), chosen);
     QCOMPARE(f.setting("LastFolderDot"), start);  // never written by the program
+}
+
+void CommandsTest::dialogsOpenAtTheCurrentFileElseHome() {
+    FormFixture f;
+    Form1& form = f.make();
+    QVERIFY(form.load());
+    const QString access = f.path("access");
+    const QString tables = f.path("tables");
+    MakeFolderWith(access, {"Orders.mdb"});
+    MakeFolderWith(tables, {});
+    form.findChild<QLineEdit*>("Text5")->setText(access + "/Orders.mdb");
+    form.setParadoxFolder(tables);
+    for (int i = 0; i < 2; ++i) f.answerer.thenCancel();
+    f.button("PushButton1")->click();
+    f.button("PushButton2")->click();
+    // Without a file or folder that exists, both open in the home folder, never in the
+    // program's working folder.
+    form.findChild<QLineEdit*>("Text5")->setText(QString());
+    form.setParadoxFolder(f.path("gone"));
+    for (int i = 0; i < 2; ++i) f.answerer.thenCancel();
+    f.button("PushButton1")->click();
+    f.button("PushButton2")->click();
+    QCOMPARE(f.answerer.texts(), (QStringList{access, tables, f.home(), f.home()}));
 }
 
 void CommandsTest::pointerIsHandOverButtonsAndBusyStays() {

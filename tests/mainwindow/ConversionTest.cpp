@@ -57,6 +57,7 @@ class ConversionTest final : public QObject {
     void sampleConvertsFromTheButton();
     void perFilePreviewShowsEveryStatementOnce();
     void perTablePreviewFollowsTheTablesOnTheProgressBar();
+    void folderWithoutTablesOffersToCreateThem();
 };
 
 void ConversionTest::sampleConvertsFromTheButton() {
@@ -81,11 +82,15 @@ void ConversionTest::sampleConvertsFromTheButton() {
 
     QVERIFY(pressedDuringRun);
     // The sample holds a few texts with characters that Paradox tables (code page 1252)
-    // cannot hold: each such row is reported and left out, the rest goes in, and one
-    // "Done." ends the run.
+    // cannot hold: each such row is reported and left out, the rest goes in, and the
+    // final message says so.
     const RunState& state = form.runState();
     QVERIFY(!f.answerer.seen.isEmpty());
-    QCOMPARE(f.answerer.seen.last().text, QStringLiteral("Done."));
+    QCOMPARE(f.answerer.seen.last().text,
+             QStringLiteral("Done, but not everything was copied.\r\nTables written: %1 of %1.\r\n"
+                            "Rows refused: %2 (each was reported with its table and reason).")
+                 .arg(tables.size())
+                 .arg(state.statementsFailed));
     QCOMPARE(f.answerer.seen.size() - 1, state.statementsFailed);
     for (qsizetype i = 0; i + 1 < f.answerer.seen.size(); ++i) {
         const SeenModal& report = f.answerer.seen[i];
@@ -134,7 +139,10 @@ void ConversionTest::perFilePreviewShowsEveryStatementOnce() {
     std::int64_t rows = 0;
     for (std::int64_t count : tables) rows += count;
     QCOMPARE(statements, rows + 2 * tables.size());
-    QCOMPARE(f.answerer.texts(), QStringList{"Done."});  // collecting fails nowhere
+    // Collecting fails nowhere; the preview closed without executing, which the end says.
+    QCOMPARE(f.answerer.texts(),
+             QStringList{"Done, but not everything was copied.\r\nThe SQL Preview was closed "
+                         "without executing its statements: no table was written."});
     // Nothing was executed: the folder holds only the copied sample tables.
     for (const QString& name : tables.keys())
         QVERIFY(!TableFileExists(form.paradoxFolder(), TargetTableName(name)));
@@ -153,7 +161,8 @@ void ConversionTest::perTablePreviewFollowsTheTablesOnTheProgressBar() {
     f.preview.onShow = [&](RunState& state) {
         captions << bar->text();
         QVERIFY(form.pointer().busy());
-        state.stopAfterPreview = false;  // go on with the next table
+        state.previewExecuted = true;  // as Execute SQL leaves it
+        state.stopAfterPreview = false;
     };
     f.button("PushButton7")->click();
     // Every table is named on the bar while its preview shows.
@@ -166,6 +175,53 @@ void ConversionTest::perTablePreviewFollowsTheTablesOnTheProgressBar() {
     QCOMPARE(f.answerer.texts(), QStringList{"Done."});
     QCOMPARE(bar->text(), QString());
     QVERIFY(!form.pointer().busy());
+}
+
+void ConversionTest::folderWithoutTablesOffersToCreateThem() {
+    const auto tables = sampleTables();
+    FormFixture f;
+    Form1& form = f.make();
+    QVERIFY(form.load());
+    f.button("PushButton4")->click();
+    if (f.check1()->isChecked()) f.check1()->click();
+    // An empty folder box is only told about.
+    form.setParadoxFolder(QString());
+    f.button("PushButton7")->click();
+    QCOMPARE(f.answerer.texts(), QStringList{"Please choose the Paradox folder first."});
+    f.answerer.seen.clear();
+
+    const QString empty = f.path("empty");
+    QDir().mkpath(empty);
+    form.setParadoxFolder(empty);
+
+    // No ends the run and writes nothing.
+    f.answerer.thenClick(QMessageBox::No);
+    f.button("PushButton7")->click();
+    QCOMPARE(f.answerer.texts(), QStringList{"The folder " + empty +
+                                             " holds no Paradox table yet.\r\n\r\n"
+                                             "Create the tables there?"});
+    QCOMPARE(f.answerer.seen[0].title, QStringLiteral("New tables?"));
+    QVERIFY(QDir(empty).isEmpty());
+    QVERIFY(!form.runState().conversionRunning);
+
+    // Yes converts into it as into a folder with tables.
+    f.answerer.seen.clear();
+    f.answerer.thenClick(QMessageBox::Yes);
+    f.button("PushButton7")->click();
+    for (const QString& name : tables.keys())
+        QVERIFY2(TableFileExists(empty, TargetTableName(name)), qPrintable(name));
+    QVERIFY(f.answerer.seen.last().text.startsWith("Done"));
+
+    // A folder that does not exist yet is offered too, and made.
+    const QString fresh = f.path("new/tables");
+    form.setParadoxFolder(fresh);
+    f.answerer.seen.clear();
+    f.answerer.thenClick(QMessageBox::Yes);
+    f.button("PushButton7")->click();
+    QVERIFY2(f.answerer.seen[0].text.contains("does not exist yet"),
+             qPrintable(f.answerer.seen[0].text));
+    for (const QString& name : tables.keys())
+        QVERIFY2(TableFileExists(fresh, TargetTableName(name)), qPrintable(name));
 }
 
 }  // namespace velmora::test

@@ -54,4 +54,9 @@ void MakeFolderWith(const QString& folder, const QStringList& files) {
     }
 }
 
+void MakeFolderWithTable(const QString& folder, const QString& file) {
+    QDir().mkpath(folder);
+    QFile::copy(ProgramFolder() + QStringLiteral("/Samples/Regions.db"), folder + u'/' + file);
+}
+
 }  // namespace velmora::test

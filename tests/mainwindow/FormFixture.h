@@ -53,5 +53,8 @@ class FormFixture {
 
 // Makes a folder (and its parents) holding the given empty files.
 void MakeFolderWith(const QString& folder, const QStringList& files);
+// Makes a folder (and its parents) holding a real Paradox table under the file name
+// `file` (a copy of the program's sample table).
+void MakeFolderWithTable(const QString& folder, const QString& file);
 
 }  // namespace velmora::test

@@ -124,9 +124,8 @@ void ProcessTest::missingProviderEndsBeforeTheWindowShows() {
     QVERIFY2(!outcome.errors.contains("SHOWN\tForm1"), qPrintable(outcome.errors));
     QString guidance = ProviderGuidanceMessage();
     guidance.replace("\r", "\\r").replace("\n", "\\n");
-    QVERIFY2(
-        outcome.errors.contains("MODAL\tVelmora Ledger Table Transfer Toolkit\t" + guidance + "\n"),
-        qPrintable(outcome.errors));
+    QVERIFY2(outcome.errors.contains("MODAL\tVelmora\t" + guidance + "\n"),
+             qPrintable(outcome.errors));
     QCOMPARE(outcome.errors.count("MODAL\t"), 1);
 
     auto openedPages = [&dir] {

@@ -1,6 +1,8 @@
-// mainwindow_screenshot OUTPUT.png: shows the main window with the samples loaded and
-// saves a picture of it, for the README. Run it under a real X server (Xvfb); the
-// settings and home folder are temporary, so the user's own entries stay untouched.
+// mainwindow_screenshot OUTPUT.png: shows the main window with the samples' paths as a
+// user who copied them into a folder of the home folder would see them (not the build
+// folder the program runs from) and saves a picture of it, for the README. Run it under
+// a real X server (Xvfb); the settings and home folder are temporary, so the user's own
+// entries stay untouched.
 
 #include <QApplication>
 #include <QPushButton>
@@ -19,8 +21,9 @@ int main(int argc, char** argv) {
     velmora::test::FormFixture f;
     velmora::Form1& form = f.make();
     if (!form.load()) return 1;
-    f.button("PushButton4")->click();
-    f.button("PushButton6")->click();
+    const QString samples = QStringLiteral("/home/user/Velmora/Samples");
+    f.text("Text5")->setText(samples + QStringLiteral("/sample.mdb"));
+    form.setParadoxFolder(samples);
     f.text("Text6")->setText(QStringLiteral("secret"));
     form.show();
     if (!QTest::qWaitForWindowExposed(&form)) return 1;

@@ -1,7 +1,9 @@
 // The Datatypes Conversion window: four columns of the run's type mappings, shown
 // again at every opening.
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QTest>
 #include <QTreeView>
 
 #include "preview/Form2.h"
@@ -19,23 +21,33 @@ QStringList Row(QTreeView* view, int row) {
     return cells;
 }
 
-TEST(DatatypesView, ShowsTheFourColumnsOfTheRunsMappings) {
+TEST(DatatypesView, ShowsFourWholeHeadingsAndGrowsWithTheWindow) {
     TypeMappingList mappings;
     Form5 empty(mappings, nullptr);
     auto* view = Child<QTreeView>(&empty, "ListView1");
     EXPECT_EQ(
         empty.windowTitle(),
         QStringLiteral("Datatypes Conversion - Velmora Ledger Table Transfer Toolkit Platform"));
-    EXPECT_EQ(empty.size(), QSize(536, 556));
     EXPECT_EQ(view->model()->rowCount(), 0);
     QStringList headings;
-    for (int c = 0; c < 4; ++c) {
-        headings << view->model()->headerData(c, Qt::Horizontal).toString();
-        EXPECT_EQ(view->header()->sectionSize(c), 113);
-    }
+    for (int c = 0; c < 4; ++c) headings << view->model()->headerData(c, Qt::Horizontal).toString();
     EXPECT_EQ(headings, QStringList({"MS Access Table", "MS Access Table Field",
                                      "MS Access Field Datatype", "New Paradox Datatype"}));
-    EXPECT_FALSE(view->header()->stretchLastSection());
+
+    empty.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&empty));
+    EXPECT_EQ(empty.size(), QSize(536, 556));
+    EXPECT_LT(empty.minimumSize().width(), empty.maximumSize().width());
+    // No heading is cut: each column is wider than its caption's text.
+    const QFontMetrics metrics(view->header()->font());
+    for (int c = 0; c < 4; ++c)
+        EXPECT_GT(view->header()->sectionSize(c), metrics.horizontalAdvance(headings[c]) + 6)
+            << headings[c].toStdString() << " " << view->header()->sectionSize(c);
+    const QSize before = view->size();
+    empty.resize(800, 700);
+    QApplication::processEvents();
+    EXPECT_EQ(view->width() - before.width(), 800 - 536);
+    EXPECT_EQ(view->height() - before.height(), 700 - 556);
 }
 
 TEST(DatatypesView, RowsSurviveClosingAndShowAgainAtTheNextOpening) {

@@ -4,6 +4,7 @@
 
 #include <QProgressBar>
 #include <QTest>
+#include <algorithm>
 
 #include "preview/CaptionedProgressBar.h"
 #include "preview/ExactTextBox.h"
@@ -61,7 +62,6 @@ TEST_F(DriverExecutionTest, AnSqlErrorOnTheThirdLineKeepsTheWindowOpenAtThatLine
         << error.toStdString();
     auto* bar = Child<CaptionedProgressBar>(&form, "ProgressBar1");
     EXPECT_EQ(bar->exactValue(), 0.0);
-    EXPECT_EQ(bar->text(), QString());
     EXPECT_TRUE(form.isVisible());
     EXPECT_TRUE(state.stopAfterPreview);
     EXPECT_FALSE(state.previewExecuted);
@@ -72,20 +72,32 @@ TEST_F(DriverExecutionTest, AnSqlErrorOnTheThirdLineKeepsTheWindowOpenAtThatLine
     Click(&form, "PushButton6");
     EXPECT_EQ(list->currentIndex().row(), 2);
 
-    // Executing again starts from line 1, whose table now exists.
-    Click(&form, "PushButton1");
-    EXPECT_EQ(form.ErrorLine, 1);
-    EXPECT_EQ(modals.texts(), QStringList({"Error found.", "Error found."}));
+    // Lines that ran are marked, and the idle bar says where the next run begins.
+    EXPECT_TRUE(state.statements.isExecuted(0));
+    EXPECT_TRUE(state.statements.isExecuted(1));
+    EXPECT_FALSE(state.statements.isExecuted(2));
+    EXPECT_EQ(bar->text(), QStringLiteral("2 of 5 lines done; Execute SQL resumes at line 3"));
 
-    // Lines 1 and 2 emptied, line 3 fixed: the rest runs and the window closes.
-    state.statements.setText(0, QString());
-    state.statements.setText(1, QStringLiteral("   "));
+    // Executing again goes on at line 3, not at line 1, whose table now exists.
+    Click(&form, "PushButton1");
+    EXPECT_EQ(form.ErrorLine, 3);
+    EXPECT_EQ(modals.texts(), QStringList({"Error found.", "Error found."}));
+    EXPECT_EQ(folder.keys("t"), Keys({1}));
+
+    // A line edited after it ran is to run again: execution now resumes there.
+    state.statements.setText(1, Insert(5, "e"));
+    EXPECT_FALSE(state.statements.isExecuted(1));
+    EXPECT_EQ(bar->text(), QStringLiteral("1 of 5 lines done; Execute SQL resumes at line 2"));
+
+    // Line 3 fixed: the rest runs and the window closes.
     state.statements.setText(2, Insert(2, "b"));
     Click(&form, "PushButton1");
     EXPECT_FALSE(form.isVisible());
     EXPECT_TRUE(state.previewExecuted);
     EXPECT_FALSE(state.stopAfterPreview);
-    EXPECT_EQ(folder.keys("t"), Keys({1, 2, 3, 4}));
+    Keys keys = folder.keys("t");
+    std::sort(keys.begin(), keys.end());
+    EXPECT_EQ(keys, Keys({1, 2, 3, 4, 5}));
     EXPECT_EQ(modals.boxes.size(), 2u);
 }
 

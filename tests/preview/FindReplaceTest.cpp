@@ -35,7 +35,7 @@ TEST_F(FindReplaceTest, ReplacesTheFirstOccurrenceInAnyMixOfCases) {
                                         "none here"}));
     ASSERT_EQ(modals.boxes.size(), 1u);
     EXPECT_EQ(modals.boxes[0].text, QStringLiteral("Done."));
-    EXPECT_EQ(modals.boxes[0].caption, applicationTitle());
+    EXPECT_EQ(modals.boxes[0].caption, QStringLiteral("Velmora"));
     EXPECT_EQ(modals.boxes[0].icon, QMessageBox::NoIcon);
 
     // A second pass takes the next occurrence.

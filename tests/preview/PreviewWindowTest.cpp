@@ -2,11 +2,13 @@
 // other than SQL errors, the clipboard and mail commands, Skip and Back, and the
 // guard while Execute SQL runs.
 
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QListView>
+#include <QMenu>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -48,14 +50,13 @@ struct PreviewWindowTest : ::testing::Test {
     }
 };
 
-TEST_F(PreviewWindowTest, LayoutFollowsTheFormDesignInTwips) {
+TEST_F(PreviewWindowTest, OpensAtTheDesignSizeAndGrowsWithTheWindow) {
+    Fill(state.statements, {"CREATE TABLE \"t\"(a INT)"});
     Form2 form(state, nullptr);
     EXPECT_EQ(form.windowTitle(),
               QStringLiteral("SQL Preview - Velmora Ledger Table Transfer Toolkit Platform"));
-    EXPECT_EQ(form.size(), QSize(536, 562));
-    EXPECT_EQ(form.minimumSize(), form.maximumSize());
-    EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_TRUE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
 
     const std::pair<const char*, QString> captions[] = {
         {"PushButton1", QStringLiteral("Execute SQL")},
@@ -70,43 +71,34 @@ TEST_F(PreviewWindowTest, LayoutFollowsTheFormDesignInTwips) {
     };
     for (const auto& [name, caption] : captions)
         EXPECT_EQ(Child<QPushButton>(&form, name)->text(), caption) << name;
-    // Twips at 15 to the pixel: 4040 rounds to 269, 3960 to 264.
-    EXPECT_EQ(Child<QPushButton>(&form, "PushButton1")->geometry(), QRect(8, 269, 520, 27));
-    EXPECT_EQ(Child<QPushButton>(&form, "PushButton9")->geometry(), QRect(264, 8, 264, 27));
-    EXPECT_EQ(Child<QPushButton>(&form, "PushButton4")->geometry(), QRect(272, 460, 256, 27));
     const QFont font = Child<QPushButton>(&form, "PushButton1")->font();
     EXPECT_EQ(font.family(), QStringLiteral("Arial"));
     EXPECT_TRUE(font.bold());
     EXPECT_EQ(font.pointSize(), 9);
     auto* list = Child<StatementView>(&form, "ListView1");
-    EXPECT_EQ(list->geometry(), QRect(8, 42, 520, 221));
-    EXPECT_TRUE(list->uniformItemSizes());
     EXPECT_EQ(list->header()->model()->headerData(0, Qt::Horizontal).toString(),
               QStringLiteral("SQL Preview"));
-    EXPECT_EQ(list->columnWidth(), 467);
     EXPECT_EQ(list->toolTip(), QStringLiteral("Click item to edit it. Move | line to right and "
                                               "out of window to reveal full names."));
-    auto* frame = Child<QGroupBox>(&form, "Frame2");
-    EXPECT_EQ(frame->title(), QStringLiteral("Error:"));
-    EXPECT_EQ(frame->geometry(), QRect(8, 334, 520, 119));
-    EXPECT_EQ(Child<ExactTextBox>(&form, "Text1")->geometry(), QRect(16, 20, 488, 86));
-    auto* bar = Child<CaptionedProgressBar>(&form, "ProgressBar1");
-    EXPECT_EQ(bar->geometry().topLeft(), QPoint(8, 528));
-    EXPECT_EQ(bar->text(), QStringLiteral("Progress Bar"));
+    EXPECT_EQ(Child<QGroupBox>(&form, "Frame2")->title(), QStringLiteral("Error:"));
+    // An idle bar shows no text of its own.
+    EXPECT_EQ(Child<CaptionedProgressBar>(&form, "ProgressBar1")->text(), QString());
 
-    // Tab order over the controls that take the focus (the bar and the frame take none).
-    const QStringList order = {"ListView1",   "PushButton1", "PushButton3", "PushButton2",
-                               "Text1",       "PushButton6", "PushButton4", "PushButton8",
-                               "PushButton5", "PushButton7", "PushButton9"};
-    QStringList chain;
-    QWidget* w = list;
-    do {
-        if ((w->focusPolicy() & Qt::TabFocus) && order.contains(w->objectName()) &&
-            !chain.contains(w->objectName()))
-            chain << w->objectName();
-        w = w->nextInFocusChain();
-    } while (w != list);
-    EXPECT_EQ(chain, order);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    EXPECT_EQ(form.size(), QSize(536, 562));
+    EXPECT_LT(form.minimumSize().width(), form.maximumSize().width());
+    // The statement column takes the list's width, and a larger window a larger list.
+    EXPECT_EQ(list->columnWidth(), list->viewport()->width());
+    const QSize listBefore = list->size();
+    const QSize errorBefore = Child<ExactTextBox>(&form, "Text1")->size();
+    form.resize(900, 800);
+    QApplication::processEvents();
+    EXPECT_EQ(list->width() - listBefore.width(), 900 - 536);
+    EXPECT_GT(list->height(), listBefore.height() + 120);
+    EXPECT_GT(Child<ExactTextBox>(&form, "Text1")->height(), errorBefore.height());
+    EXPECT_EQ(list->columnWidth(), list->viewport()->width());
+    EXPECT_EQ(Child<QPushButton>(&form, "PushButton1")->height(), 27);
 }
 
 TEST_F(PreviewWindowTest, WideningTheColumnRevealsLongStatements) {
@@ -133,7 +125,7 @@ TEST_F(PreviewWindowTest, EmptyListSaysNoSqlToRunAndChangesNothing) {
     Click(&form, "PushButton1");
     ASSERT_EQ(modals.boxes.size(), 1u);
     EXPECT_EQ(modals.boxes[0].text, QStringLiteral("No SQL to run."));
-    EXPECT_EQ(modals.boxes[0].caption, applicationTitle());
+    EXPECT_EQ(modals.boxes[0].caption, QStringLiteral("Velmora"));
     EXPECT_EQ(modals.boxes[0].icon, QMessageBox::NoIcon);
     EXPECT_TRUE(form.isVisible());
     EXPECT_FALSE(state.previewExecuted);
@@ -242,24 +234,24 @@ TEST_F(PreviewWindowTest, CopySqlTakesTheCheckedLinesExactly) {
     Click(&form, "PushButton2");
     EXPECT_EQ(ClipboardText(), QString(40000, u'x') + QStringLiteral("\r\n"));
 
-    state.statements.setChecked(3, false);
-    Click(&form, "PushButton2");
-    EXPECT_EQ(ClipboardText(), QString());
-
-    ASSERT_EQ(modals.boxes.size(), 3u);
+    ASSERT_EQ(modals.boxes.size(), 2u);
     for (const SeenBox& box : modals.boxes) {
         EXPECT_EQ(box.text, confirmation);
         EXPECT_EQ(box.icon, QMessageBox::NoIcon);
     }
 
-    // An empty list leaves the clipboard alone but still confirms.
+    // With no line ticked, or no line at all, the user's clipboard stays as it was.
+    state.statements.setChecked(3, false);
     QGuiApplication::clipboard()->setText(QStringLiteral("keep me"));
+    Click(&form, "PushButton2");
     RunState empty;
     Form2 emptyForm(empty, nullptr);
     Click(&emptyForm, "PushButton2");
     EXPECT_EQ(ClipboardText(), QStringLiteral("keep me"));
     ASSERT_EQ(modals.boxes.size(), 4u);
-    EXPECT_EQ(modals.boxes[3].text, confirmation);
+    for (std::size_t i : {2u, 3u})
+        EXPECT_TRUE(modals.boxes[i].text.startsWith(QStringLiteral("No line is ticked")))
+            << modals.boxes[i].text.toStdString();
 }
 
 TEST_F(PreviewWindowTest, CopyErrorMessageCopiesTheUntrimmedTextOrNothing) {
@@ -353,6 +345,7 @@ TEST_F(PreviewWindowTest, SkipBackAndCloseBoxLeaveTheFlagsForTheRun) {
         state.stopAfterPreview = c.perTable;
         state.previewExecuted = false;
         Fill(state.statements, {"CREATE TABLE \"t\"(a INT)"});
+        state.typeMappings.append({"t", "a", "int", "INT"});
         bool escapeIgnored = false;
         modals.then([&](QWidget* window) {
             QTest::keyClick(window, Qt::Key_Escape);
@@ -366,8 +359,9 @@ TEST_F(PreviewWindowTest, SkipBackAndCloseBoxLeaveTheFlagsForTheRun) {
         EXPECT_TRUE(escapeIgnored) << c.how;
         EXPECT_EQ(state.stopAfterPreview, c.stopAfter) << c.how << " per table " << c.perTable;
         EXPECT_FALSE(state.previewExecuted) << c.how;
-        EXPECT_EQ(state.statements.count(), 1) << "the window never removes lines";
-        state.statements.clear();
+        // However it closed, the window's statements are done with.
+        EXPECT_EQ(state.statements.count(), 0) << c.how;
+        EXPECT_EQ(state.typeMappings.count(), 0) << c.how;
     }
     EXPECT_TRUE(modals.boxes.empty());
 }
@@ -453,6 +447,99 @@ TEST_F(PreviewWindowTest, ClickingALineEditsItButClickingItsCheckBoxOnlyMarksIt)
     EXPECT_EQ(line, 2);
     EXPECT_EQ(shown, QStringLiteral("second"));
     EXPECT_EQ(Texts(state.statements), QStringList({"first", "2nd", "third"}));
+}
+
+TEST_F(PreviewWindowTest, TheKeyboardAloneReachesEveryCommand) {
+    Fill(state.statements, {"first", "second", "third"});
+    Form2 form(state, nullptr);
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    auto* list = Child<StatementView>(&form, "ListView1");
+    auto* error = Child<ExactTextBox>(&form, "Text1");
+    list->setFocus();
+
+    // Tab visits every control in turn, the error box included, and never types a tab
+    // into it; Shift+Tab goes back the same way.
+    const QStringList order = {"ListView1",   "PushButton1", "PushButton3", "PushButton2",
+                               "Text1",       "PushButton6", "PushButton4", "PushButton8",
+                               "PushButton5", "PushButton7", "PushButton9", "ListView1"};
+    QStringList forward, backward;
+    for (int i = 0; i < order.size(); ++i) {
+        forward << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(forward, order);
+    for (int i = 0; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        backward.prepend(QApplication::focusWidget()->objectName());
+    }
+    EXPECT_EQ(backward, order);
+    EXPECT_EQ(error->exactText(), QString());
+
+    // Return on a line edits it; Escape closes Edit Line and Find and Replace.
+    int editedLine = 0;
+    bool editClosed = false, findClosed = false;
+    auto escape = [](QWidget* dialog, bool& closed) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        closed = !dialog->isVisible();
+        if (!closed) dialog->close();
+    };
+    modals.then([&](QWidget* dialog) {
+        editedLine = static_cast<Form4*>(dialog)->ListLine;
+        escape(dialog, editClosed);
+    });
+    list->setFocus();
+    list->setCurrentIndex(state.statements.index(1));
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(editedLine, 2);
+    EXPECT_TRUE(editClosed);
+
+    modals.then([&](QWidget* dialog) { escape(dialog, findClosed); });
+    auto* findButton = Child<QPushButton>(&form, "PushButton3");
+    findButton->setFocus();
+    QTest::keyClick(findButton, Qt::Key_Space);
+    EXPECT_TRUE(findClosed);
+    EXPECT_EQ(Texts(state.statements), QStringList({"first", "second", "third"}));
+    EXPECT_TRUE(form.isVisible());
+}
+
+TEST_F(PreviewWindowTest, EveryLineCanBeTickedAndUntickedAtOnce) {
+    Fill(state.statements, {"a", "b", "c"});
+    Form2 form(state, nullptr);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    auto* list = Child<StatementView>(&form, "ListView1");
+    auto ticked = [&] {
+        QList<bool> marks;
+        for (int i = 0; i < state.statements.count(); ++i) marks << state.statements.isChecked(i);
+        return marks;
+    };
+    // Ctrl+A then Space ticks every line; Space again unticks them.
+    QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(ticked(), QList<bool>({true, true, true}));
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(ticked(), QList<bool>({false, false, false}));
+
+    // The list's context menu does the same.
+    auto choose = [&](const QString& action) {
+        QTimer::singleShot(50, [action] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu) return;
+            for (QAction* a : menu->actions())
+                if (a->text() == action) a->trigger();
+            menu->close();
+        });
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(10, 10));
+        QApplication::sendEvent(list->viewport(), &event);
+    };
+    choose(QStringLiteral("Tick all"));
+    EXPECT_EQ(ticked(), QList<bool>({true, true, true}));
+    Click(&form, "PushButton2");
+    EXPECT_EQ(ClipboardText(), QStringLiteral("a\r\nb\r\nc\r\n"));
+    choose(QStringLiteral("Untick all"));
+    EXPECT_EQ(ticked(), QList<bool>({false, false, false}));
 }
 
 }  // namespace

@@ -3,9 +3,15 @@
 // the close box steer the rest of the run.
 
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
+#include <QTemporaryDir>
+#include <map>
 
+#include "dataaccess/Recordset.h"
+#include "engine/AccessCatalog.h"
 #include "engine/ConversionRun.h"
+#include "engine/SourceConnection.h"
 #include "gui/MessagePrompts.h"
 #include "gui/WindowSupport.h"
 #include "preview/ExactTextBox.h"
@@ -40,6 +46,8 @@ struct RunWithPreviewTest : ::testing::Test {
     ModalHandler modals;
     std::vector<Shown> shown;
     bool expectErrors = false;
+    // How the run's final message begins: "Done." alone when nothing was left out.
+    QString summary = QStringLiteral("Done.");
 
     // What a user does about the sample's "Ōsaka", which code page 1252 cannot hold:
     // Find and Replace twice, since one pass changes the first occurrence per statement.
@@ -100,8 +108,29 @@ struct RunWithPreviewTest : ::testing::Test {
             for (const Shown& s : shown) EXPECT_TRUE(s.error.isEmpty()) << s.error.toStdString();
         EXPECT_EQ(modals.texts().filter(QStringLiteral("Application Error")), QStringList());
         ASSERT_FALSE(modals.boxes.empty());
-        EXPECT_EQ(modals.boxes.back().text, QStringLiteral("Done."));
+        EXPECT_TRUE(modals.boxes.back().text.startsWith(summary))
+            << modals.boxes.back().text.toStdString();
         EXPECT_FALSE(state.conversionRunning);
+    }
+
+    // Row counts of the source's tables, or of the tables written, by target name.
+    std::map<QString, std::int64_t> rowCounts(bool target) const {
+        db::Connection connection;
+        if (target)
+            folder.open(connection);
+        else
+            connection.open(SourceConnectionString(QString(), QString(), inputs).toStdString());
+        std::map<QString, std::int64_t> counts;
+        for (const QString& table :
+             GetSourceTables(inputs.sourceFile, inputs).value_or(QStringList())) {
+            const QString name = TargetTableName(table);
+            db::Recordset rows;
+            rows.open(("SELECT * FROM " + (target ? u'"' + name + u'"' : u'`' + table + u'`'))
+                          .toStdString(),
+                      connection);
+            counts[name] = rows.recordCount();
+        }
+        return counts;
     }
 
     QStringList tablesWritten() const {
@@ -136,6 +165,10 @@ TEST_F(RunWithPreviewTest, PerTableEachPreviewShowsOneTableAndExecutingGoesOn) {
 
 TEST_F(RunWithPreviewTest, PerTableAnSqlErrorThenBackEndsTheRun) {
     expectErrors = true;
+    summary = QStringLiteral(
+        "Done, but not everything was copied.\r\nTables written: 2 of 5.\r\n"
+        "Tables partly written (the SQL Preview was closed after an error): Orders.\r\n"
+        "Tables not reached: Customers, Order Details.");
     run(true, {"PushButton1", "PushButton1", "PushButton1"}, false);
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_TRUE(shown[2].error.contains(QStringLiteral("Ōsaka"))) << shown[2].error.toStdString();
@@ -146,6 +179,9 @@ TEST_F(RunWithPreviewTest, PerTableAnSqlErrorThenBackEndsTheRun) {
 }
 
 TEST_F(RunWithPreviewTest, PerTableSkipGoesOnWithTheNextTable) {
+    summary = QStringLiteral(
+        "Done, but not everything was copied.\r\nTables written: 4 of 5.\r\n"
+        "Tables skipped: Sales (2020)'s.");
     run(true, {"PushButton9", "PushButton1", "PushButton1", "PushButton1", "PushButton1"});
     EXPECT_EQ(shown.size(), 5u);
     EXPECT_EQ(tablesWritten(), QStringList({"Customers", "OrderDetails", "Orders", "Products"}));
@@ -153,6 +189,7 @@ TEST_F(RunWithPreviewTest, PerTableSkipGoesOnWithTheNextTable) {
 }
 
 TEST_F(RunWithPreviewTest, PerTableBackOrTheCloseBoxEndsTheRun) {
+    summary = QStringLiteral("Done, but not everything was copied.");
     run(true, {"PushButton1", "PushButton5"});
     EXPECT_EQ(shown.size(), 2u);
     EXPECT_EQ(tablesWritten(), QStringList({"Sales2020s"}));
@@ -175,7 +212,21 @@ TEST_F(RunWithPreviewTest, PerFileOnePreviewHoldsEveryTable) {
     EXPECT_FALSE(state.targetConnection->isOpen());
 }
 
+TEST_F(RunWithPreviewTest, PerFileBackAfterAnSqlErrorSaysWhatWasWritten) {
+    expectErrors = true;
+    summary = QStringLiteral(
+        "Done, but not everything was copied.\r\nThe SQL Preview was closed after ");
+    run(false, {"PushButton1"}, false);
+    EXPECT_TRUE(modals.boxes.back().text.endsWith(
+        QStringLiteral(" of its 736 statements had run; what they wrote stays in the folder.")))
+        << modals.boxes.back().text.toStdString();
+    EXPECT_EQ(tablesWritten(), QStringList({"Orders", "Products", "Sales2020s"}));
+}
+
 TEST_F(RunWithPreviewTest, PerFileSkipBackAndCloseBoxWriteNothing) {
+    summary = QStringLiteral(
+        "Done, but not everything was copied.\r\nThe SQL Preview was closed without executing "
+        "its statements: no table was written.");
     for (const char* how : {"PushButton9", "PushButton5", "close box"}) {
         shown.clear();
         modals.boxes.clear();
@@ -187,6 +238,62 @@ TEST_F(RunWithPreviewTest, PerFileSkipBackAndCloseBoxWriteNothing) {
         EXPECT_EQ(tablesWritten(), QStringList()) << how;
         EXPECT_FALSE(state.targetConnection->isOpen()) << how;
     }
+}
+
+TEST_F(RunWithPreviewTest, EachRunShowsOnlyItsOwnStatements) {
+    // Backed out of, then run again: the second preview holds one run's statements.
+    summary = QStringLiteral("Done, but");
+    run(false, {"PushButton5"}, false);
+    summary = QStringLiteral("Done.");
+    run(false, {"PushButton1"});
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].lines, shown[0].lines);
+    EXPECT_EQ(shown[1].creates, kRunOrder);
+    EXPECT_EQ(shown[1].mappedTables.size(), 5);
+    EXPECT_EQ(tablesWritten(), kAllTables);
+
+    // After a successful run, the next one (Yes to each overwrite question) starts with
+    // its own DROP TABLE, not with the last run's CREATE TABLE.
+    summary = QStringLiteral("Done, but");
+    run(false, {"PushButton5"}, false);
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[2].firstLine, QStringLiteral("DROP TABLE \"Sales2020s\""));
+    EXPECT_EQ(shown[2].lines, shown[0].lines + 5);
+    EXPECT_EQ(shown[2].creates, kRunOrder);
+
+    // A database that cannot be opened (as with a wrong password) shows an empty preview.
+    QTemporaryDir other;
+    QFile garbage(other.filePath(QStringLiteral("other.mdb")));
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write(QByteArray(4096, 'x'));
+    garbage.close();
+    inputs.sourceFile = garbage.fileName();
+    expectErrors = true;
+    run(false, {"PushButton5"}, false);
+    ASSERT_EQ(shown.size(), 4u);
+    EXPECT_EQ(shown[3].lines, 0);
+    EXPECT_TRUE(shown[3].mappedTables.isEmpty());
+}
+
+TEST_F(RunWithPreviewTest, AfterAFixExecuteSqlGoesOnWhereItStoppedAndFinishesEveryTable) {
+    inputs.perFile = true;
+    QString firstError;
+    bool closed = false;
+    modals.then([&](QWidget* window) {
+        Click(window, "PushButton1");
+        firstError = Child<ExactTextBox>(window, "Text1")->exactText();
+        spellOsakaInLatin(window);
+        Click(window, "PushButton1");
+        closed = !window->isVisible();
+        if (!closed) Click(window, "PushButton5");
+    });
+    ConversionRun(host, state).start();
+    EXPECT_TRUE(firstError.contains(QStringLiteral("Ōsaka"))) << firstError.toStdString();
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(state.previewExecuted);
+    EXPECT_EQ(modals.texts().filter(QStringLiteral("Application Error")), QStringList());
+    EXPECT_EQ(tablesWritten(), kAllTables);
+    EXPECT_EQ(rowCounts(true), rowCounts(false));
 }
 
 }  // namespace

@@ -1,0 +1,33 @@
+#pragma once
+// Whether the Paradox folder holds a Paradox table, and why not: what Test Connection
+// tells and what Start Converting asks about before creating tables in a folder that
+// holds none yet.
+
+#include <QString>
+
+#include "common/Prompts.h"
+
+namespace velmora {
+
+enum class FolderTables {
+    NotGiven,    // the folder box is empty
+    Missing,     // no such folder
+    None,        // a folder without a .db file
+    NotParadox,  // .db files, none of them a Paradox table
+    Present,     // at least one Paradox table
+};
+
+FolderTables ExamineFolderTables(const QString& folder);
+
+// True when the file starts with the header of a Paradox table (an encrypted one too).
+bool IsParadoxTableFile(const QString& path);
+
+// Test Connection's answer for each case.
+QString FolderTablesMessage(FolderTables found);
+
+// For a folder without tables: asks whether to create the tables there (creating the
+// folder itself when it is missing). True when the user agreed and the folder is there;
+// an empty folder box is only told about.
+bool AgreeToNewTables(const QString& folder, FolderTables found, Prompts& prompts);
+
+}  // namespace velmora
