@@ -165,17 +165,16 @@ void ConversionRun::start() {
             const BestFitRows* respelling = nullptr;
             const bool dropFailed = tableDefinitionFailed(failuresBefore, state_);
             const bool read = !dropFailed && proc.step(194, [&] {
-                    const std::string select =
-                        ("SELECT * FROM `" + sourceName + u'`').toStdString();
-                    db::Recordset firstPass;
-                    firstPass.open(select, source);
-                    profile = ProfileRows(firstPass);
-                    if (!options_.replaceUnmappable) return sourceRows.open(select, source);
-                    auto rows = std::make_unique<BestFitRows>(
-                        source.session().query(select), ChooseCodePage(profile, target, firstPass));
-                    respelling = rows.get();
-                    sourceRows.open(std::move(rows));
-                });
+                const std::string select = ("SELECT * FROM `" + sourceName + u'`').toStdString();
+                db::Recordset firstPass;
+                firstPass.open(select, source);
+                profile = ProfileRows(firstPass);
+                if (!options_.replaceUnmappable) return sourceRows.open(select, source);
+                auto rows = std::make_unique<BestFitRows>(
+                    source.session().query(select), ChooseCodePage(profile, target, firstPass));
+                respelling = rows.get();
+                sourceRows.open(std::move(rows));
+            });
             if (read) {
                 writtenThisRun << target;
                 const std::int64_t executedBefore = state_.statementsExecuted;
@@ -256,7 +255,8 @@ void ConversionRun::start() {
         }
     }
     const bool written = !in.previewEnabled() || (in.previewPerFile() && state_.previewExecuted);
-    if (options_.verify && connectionsOpen && targetOpen && written) {
+    // After a fault that ended the run, reading the target back can only fail too.
+    if (options_.verify && connectionsOpen && targetOpen && written && !targetLost) {
         proc.step(532, [&] {
             std::vector<TablePair> tables;
             for (const TableStatistics& t : stats_.tables)

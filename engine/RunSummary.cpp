@@ -15,6 +15,7 @@ std::vector<TableVerification> differingTables(const RunStatistics& stats) {
     std::vector<TableVerification> differing;
     if (!stats.verified) return differing;
     for (const TableVerification& verified : stats.verification) {
+        if (stats.tablesFailed.contains(verified.source)) continue;  // named as not created
         std::int64_t leftOut = 0;
         for (const TableStatistics& table : stats.tables)
             if (table.target == verified.target) leftOut = table.rowsRefused + table.rowsUnreadable;
@@ -34,11 +35,11 @@ QString RunSummaryText(const RunStatistics& stats, std::int64_t statementsFailed
     const bool complete = !stats.previewNotExecuted && stats.tablesSkipped.isEmpty() &&
                           stats.tablesFailed.isEmpty() && stats.tablesPartlyWritten.isEmpty() &&
                           stats.tablesNotReached.isEmpty() && stats.rowsFailed == 0 &&
-                          otherFailures <= 0 && stats.tablesWritten.size() == stats.tablesInSource &&
-                          differing.empty();
-    if (complete) return QStringLiteral("Done.");
+                          otherFailures <= 0 && stats.tablesWritten.size() == stats.tablesInSource;
+    if (complete && differing.empty()) return QStringLiteral("Done.");
 
-    QStringList lines{QStringLiteral("Done, but not everything was copied.")};
+    QStringList lines{complete ? QStringLiteral("Done.")
+                               : QStringLiteral("Done, but not everything was copied.")};
     if (stats.previewNotExecuted && stats.previewLinesRun > 0)
         lines << QStringLiteral(
                      "The SQL Preview was closed after %1 of its %2 statements had "
@@ -47,7 +48,7 @@ QString RunSummaryText(const RunStatistics& stats, std::int64_t statementsFailed
     else if (stats.previewNotExecuted)
         lines << QStringLiteral(
             "The SQL Preview was closed without executing its statements: no table was written.");
-    else
+    else if (!complete)
         lines << QStringLiteral("Tables written: %1 of %2.")
                      .arg(count(stats.tablesWritten.size()), count(stats.tablesInSource));
     if (stats.rowsFailed > 0)
