@@ -53,7 +53,8 @@ KeyOrder::KeyOrder(const TableInfo& info) {
                         : info.codePage == 850 ? text::kCp850
                                                : text::kCp1252;
     for (int b = 0; b < 256; ++b)
-        weight_[static_cast<std::size_t>(b)] = baseLetter(table[static_cast<std::size_t>(b)]);
+        weight_[static_cast<std::size_t>(b)] =
+            baseLetter(text::unicodeOf(table, static_cast<std::uint8_t>(b)));
 }
 
 int KeyOrder::compareByFields(const std::uint8_t* a, const std::uint8_t* b) const {

@@ -40,7 +40,7 @@ std::optional<SecretBytes> utf16leFromUtf8(std::string_view utf8) {
 SecretBytes utf16leFromWindows1252(ByteView text) {
     SecretBytes out;
     out.reserve(text.size() * 2);
-    for (std::uint8_t byte : text) appendUnit(out, text::kCp1252[byte]);
+    for (std::uint8_t byte : text) appendUnit(out, text::unicodeOf(text::kCp1252, byte));
     return out;
 }
 

@@ -8,24 +8,23 @@
 
 namespace velmora::text {
 
-CodePage::CodePage(int number, const std::array<char16_t, 256>& table)
-    : number_(number), table_(table) {
-    for (int b = 0x80; b < 0x100; ++b)
-        reverse_[static_cast<std::size_t>(b - 0x80)] = {table[static_cast<std::size_t>(b)],
-                                                        static_cast<std::uint8_t>(b)};
+CodePage::CodePage(int number, const UpperHalf& upper) : number_(number) {
+    for (int b = 0; b < 0x100; ++b) {
+        const char16_t c = unicodeOf(upper, static_cast<std::uint8_t>(b));
+        table_[static_cast<std::size_t>(b)] = c;
+        if (b >= 0x80)
+            reverse_[static_cast<std::size_t>(b - 0x80)] = {c, static_cast<std::uint8_t>(b)};
+    }
     std::sort(reverse_.begin(), reverse_.end());
 }
 
-namespace {
-const std::array<char16_t, 256> kNoTable = [] {
-    std::array<char16_t, 256> t{};
-    t.fill(0xFFFF);
-    return t;
-}();
-}  // namespace
-
 CodePage::CodePage(int number, std::unique_ptr<DoubleByteTable> table)
-    : number_(number), table_(table ? table->single : kNoTable), doubleByte_(std::move(table)) {}
+    : number_(number), doubleByte_(std::move(table)) {
+    if (doubleByte_)
+        table_ = doubleByte_->single;
+    else
+        table_.fill(kUndefined);
+}
 
 const CodePage* CodePage::find(int number) {
     static const CodePage cp1252(1252, kCp1252);

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <utility>
 
+#include "common/text/CodePageTables.h"
 #include "common/text/DoubleByteTable.h"
 
 namespace velmora::text {
@@ -41,12 +42,12 @@ class CodePage {
 
   private:
     static constexpr char16_t kUndefined = 0xFFFF;  // bytes a code page leaves undefined
-    CodePage(int number, const std::array<char16_t, 256>& table);
+    CodePage(int number, const UpperHalf& upper);
     CodePage(int number, std::unique_ptr<DoubleByteTable> table);
     int encodeHigh(char32_t codePoint) const;
 
     int number_;
-    const std::array<char16_t, 256>& table_;
+    std::array<char16_t, 256> table_;
     std::array<std::pair<char16_t, std::uint8_t>, 128> reverse_;  // sorted by code point
     std::unique_ptr<DoubleByteTable> doubleByte_;
 };
