@@ -1,4 +1,5 @@
 #include "app/Form1.h"
+#include "engine/SecretMemory.h"
 
 #include <unistd.h>
 
@@ -34,6 +35,8 @@ void Form1::connectBehaviours() {
         settings_.write(QStringLiteral("AccessMDBFile"), text);
     });
     connect(Text6, &QLineEdit::textChanged, this, [this](const QString& text) {
+        // A password held by the window, saved or typed, stays out of core dumps.
+        if (!text.isEmpty()) KeepSecretsOutOfCoreDumps();
         settings_.write(QStringLiteral("AccessPassword"), text);
     });
     for (QLineEdit* box : {Text1, Text5, Text6}) box->installEventFilter(this);
