@@ -143,9 +143,27 @@ Converted convert(const QString& source, const QString& target, const QString& p
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
 }
 
+// Every table written follows the level rules: blocks of 2, 4, 16 or 32 KB, and level 7
+// (version byte 0x0C) exactly for the 16 and 32 KB ones.
+void expectLevelsFollowBlockSizes(const QString& folder) {
+    for (const QFileInfo& table :
+         QDir(folder).entryInfoList({QStringLiteral("*.db")}, QDir::Files)) {
+        QFile file(table.filePath());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray header = file.read(0x3A);
+        ASSERT_EQ(header.size(), 0x3A);
+        const int blockKb = static_cast<unsigned char>(header[0x05]);
+        const int version = static_cast<unsigned char>(header[0x39]);
+        EXPECT_TRUE(blockKb == 2 || blockKb == 4 || blockKb == 16 || blockKb == 32)
+            << table.fileName().toStdString() << " " << blockKb;
+        EXPECT_EQ(version, blockKb > 4 ? 0x0C : 0x0B) << table.fileName().toStdString();
+    }
+}
+
 // Compares every table of `source` with its converted table; returns the rows checked.
 std::int64_t compareDatabase(const QString& source, const QString& folder, const QString& errors,
                              const QString& password = {}) {
+    expectLevelsFollowBlockSizes(folder);
     FixedInputs inputs;
     inputs.sourceFile = source;
     inputs.sourcePassword = password;
