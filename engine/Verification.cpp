@@ -61,7 +61,9 @@ bool sameValue(const db::Value& source, const db::Value& target, Role role,
 
 TableVerification verifyTable(const TablePair& table, db::Connection& sourceConnection,
                               db::Connection& targetConnection, const LiteralWriter& literals) {
-    TableVerification result{table.source, table.target};
+    TableVerification result;
+    result.source = table.source;
+    result.target = table.target;
     db::Recordset source, target;
     source.open(("SELECT * FROM `" + table.source + u'`').toStdString(), sourceConnection);
     try {

@@ -56,7 +56,7 @@ Outcome runWithStdin(const QStringList& args, const QByteArray& input) {
     process.write(input);
     process.closeWriteChannel();
     process.waitForFinished(120000);
-    return {process.exitCode(), process.readAll()};
+    return {process.exitCode(), process.readAll(), {}};
 }
 
 // Runs the converter on a pseudo-terminal, types `typed` once the prompt shows, and

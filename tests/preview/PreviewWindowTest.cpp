@@ -531,7 +531,8 @@ TEST_F(PreviewWindowTest, EveryLineCanBeTickedAndUntickedAtOnce) {
                 if (a->text() == action) a->trigger();
             menu->close();
         });
-        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(10, 10));
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(10, 10),
+                                list->viewport()->mapToGlobal(QPoint(10, 10)));
         QApplication::sendEvent(list->viewport(), &event);
     };
     choose(QStringLiteral("Tick all"));
