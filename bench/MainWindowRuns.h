@@ -1,0 +1,23 @@
+#pragma once
+// Drives the main window offscreen as a user would: the Access file typed in, the
+// Paradox folder chosen, "Start Converting" pressed, every message box answered with
+// Yes or OK the moment it shows.
+
+#include <QString>
+
+namespace velmora::bench {
+
+struct WindowRun {
+    double seconds = 0;  // from the press to the final message (or to the preview)
+    int statements = 0;  // per-file preview only: the statements the preview received
+    QString finalMessage;
+};
+
+// A direct conversion of `accessFile` into the new, empty folder `paradoxFolder`.
+WindowRun ConvertInWindow(const QString& accessFile, const QString& paradoxFolder);
+
+// A per-file SQL Preview of `accessFile`: the time until the preview is shown with
+// every statement; the preview is then closed without executing.
+WindowRun BuildPerFilePreviewInWindow(const QString& accessFile, const QString& paradoxFolder);
+
+}  // namespace velmora::bench

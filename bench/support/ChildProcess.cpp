@@ -1,0 +1,43 @@
+#include "bench/support/ChildProcess.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+
+extern char** environ;
+
+namespace velmora::bench {
+
+ChildRun RunChild(const std::vector<std::string>& args, const char* outputFile) {
+    std::vector<char*> argv;
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputFile,
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ChildRun result;
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        std::fprintf(stderr, "cannot start %s\n", args[0].c_str());
+        posix_spawn_file_actions_destroy(&actions);
+        return result;
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    result.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    result.peakKb = usage.ru_maxrss;
+    if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+    posix_spawn_file_actions_destroy(&actions);
+    return result;
+}
+
+}  // namespace velmora::bench

@@ -1,0 +1,18 @@
+#pragma once
+// Runs another program to the end with its standard output sent to a file, measuring
+// its wall time and peak resident memory.
+
+#include <string>
+#include <vector>
+
+namespace velmora::bench {
+
+struct ChildRun {
+    double seconds = 0;
+    long peakKb = 0;
+    int exitCode = -1;  // -1 when it could not start or did not exit normally
+};
+
+ChildRun RunChild(const std::vector<std::string>& args, const char* outputFile = "/dev/null");
+
+}  // namespace velmora::bench
