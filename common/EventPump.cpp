@@ -18,7 +18,9 @@ std::int64_t coarseNowNs() {
 
 }  // namespace
 
-EventPump::EventPump() : lastPassNs_(coarseNowNs()) {}
+EventPump::EventPump() : EventPump(true) {}
+
+EventPump::EventPump(bool repaints) : repaints_(repaints), lastPassNs_(coarseNowNs()) {}
 
 void EventPump::checkClock() {
     if (coarseNowNs() - lastPassNs_ < kIntervalNs) return;

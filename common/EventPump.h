@@ -15,24 +15,30 @@ class EventPump {
     virtual ~EventPump() = default;
 
     void yield() {
-        if ((++calls_ & 3) != 0) return;
+        if (!repaints_ || (++calls_ & 3) != 0) return;
         checkClock();
     }
     // Processes pending events now, whatever the time since the last pass.
     void yieldNow();
 
   protected:
+    // A pump with nothing to repaint skips even the clock.
+    explicit EventPump(bool repaints);
     virtual void processEvents() = 0;
 
   private:
     void checkClock();
 
+    const bool repaints_ = true;
     std::uint32_t calls_ = 0;
     std::int64_t lastPassNs_ = 0;
 };
 
 // For headless runs: nothing to repaint.
 class NoEventPump final : public EventPump {
+  public:
+    NoEventPump() : EventPump(false) {}
+
   protected:
     void processEvents() override {}
 };

@@ -5,23 +5,36 @@
 
 namespace velmora {
 
+void ExecuteOnTarget(std::string_view utf8Statement, db::Connection* target) {
+    if (!target)
+        throw db::DbError(db::errc::kObjectClosed,
+                          "Operation is not allowed when the object is closed.");
+    target->execute(utf8Statement);
+}
+
+void CountAnswer(std::string_view utf8Statement, const std::exception_ptr& failure,
+                 const MainInputs& inputs, RunState& state) {
+    if (inputs.previewEnabled()) return;
+    if (!failure) {
+        ++state.statementsExecuted;
+        return;
+    }
+    ++state.statementsFailed;
+    if (state.onRefused) state.onRefused(utf8Statement, describeException(failure));
+}
+
 void DispatchStatement(std::string_view utf8Statement, const MainInputs& inputs, RunState& state) {
     if (inputs.previewEnabled()) {
         state.statements.append(utf8Statement);
         return;
     }
-    if (!state.targetConnection)
-        throw db::DbError(db::errc::kObjectClosed,
-                          "Operation is not allowed when the object is closed.");
     try {
-        state.targetConnection->execute(utf8Statement);
+        ExecuteOnTarget(utf8Statement, state.targetConnection.get());
     } catch (...) {
-        ++state.statementsFailed;
-        if (state.onRefused)
-            state.onRefused(utf8Statement, describeException(std::current_exception()));
+        CountAnswer(utf8Statement, std::current_exception(), inputs, state);
         throw;
     }
-    ++state.statementsExecuted;
+    CountAnswer(utf8Statement, nullptr, inputs, state);
 }
 
 void DispatchStatement(const QString& statement, const MainInputs& inputs, RunState& state) {

@@ -1,6 +1,7 @@
 #include "engine/RowReport.h"
 
 #include <QStringList>
+#include <algorithm>
 
 #include "common/ErrorReport.h"
 #include "common/text/Utf8.h"
@@ -41,20 +42,46 @@ QString ReportedValue(const db::Value& value) {
     return u'\'' + shown + u'\'';
 }
 
-QString RowDescription(const QString& table, std::int64_t row, const db::Recordset& rows) {
-    QString text = QStringLiteral("table ") + QuoteIdentifier(table) +
-                   QStringLiteral(", row TVXID ") + QString::number(row);
+std::vector<std::string> ShownColumnNames(const db::Recordset& rows) {
+    std::vector<std::string> names;
     try {
         const db::Fields& fields = rows.fields();
-        QStringList values;
         for (int i = 0; i < fields.count() && i < kShownColumns; ++i)
-            values << QString::fromStdString(text::escapeControls(fields[i].name())) + u'=' +
-                          ReportedValue(fields[i].value());
-        if (!values.isEmpty()) text += QStringLiteral(" (") + values.join(u", ") + u')';
+            names.push_back(fields[i].name());
     } catch (const db::DbError&) {
-        // The row could not be read: the row number is all there is.
+        // No columns to show.
     }
+    return names;
+}
+
+void KeepShownValues(const db::Recordset& rows, std::vector<db::Value>& values) {
+    try {
+        const db::Fields& fields = rows.fields();
+        const auto shown = static_cast<std::size_t>(std::min(fields.count(), kShownColumns));
+        values.resize(shown);
+        for (std::size_t i = 0; i < shown; ++i) values[i] = fields[static_cast<int>(i)].value();
+    } catch (const db::DbError&) {
+        values.clear();  // the row could not be read: the row number is all there is
+    }
+}
+
+QString RowDescription(const QString& table, std::int64_t row,
+                       const std::vector<std::string>& names,
+                       const std::vector<db::Value>& values) {
+    QString text = QStringLiteral("table ") + QuoteIdentifier(table) +
+                   QStringLiteral(", row TVXID ") + QString::number(row);
+    QStringList shown;
+    for (std::size_t i = 0; i < names.size() && i < values.size(); ++i)
+        shown << QString::fromStdString(text::escapeControls(names[i])) + u'=' +
+                     ReportedValue(values[i]);
+    if (!shown.isEmpty()) text += QStringLiteral(" (") + shown.join(u", ") + u')';
     return text;
+}
+
+QString RowDescription(const QString& table, std::int64_t row, const db::Recordset& rows) {
+    std::vector<db::Value> values;
+    KeepShownValues(rows, values);
+    return RowDescription(table, row, ShownColumnNames(rows), values);
 }
 
 void RethrowWithContext(const QString& context) {

@@ -4,6 +4,8 @@
 
 #include <QString>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "dataaccess/Recordset.h"
 #include "dataaccess/Value.h"
@@ -17,6 +19,13 @@ QString ReportedValue(const db::Value& value);
 // "table "T", row TVXID n (A=1, B='x', C=NULL)": the first three columns of the
 // current row, or no values when the row cannot be read.
 QString RowDescription(const QString& table, std::int64_t row, const db::Recordset& rows);
+
+// The same from values kept aside, for a row whose statement is answered after the
+// source has moved on: the names and values of the columns a report shows.
+std::vector<std::string> ShownColumnNames(const db::Recordset& rows);
+void KeepShownValues(const db::Recordset& rows, std::vector<db::Value>& values);
+QString RowDescription(const QString& table, std::int64_t row,
+                       const std::vector<std::string>& names, const std::vector<db::Value>& values);
 
 // Rethrows the exception in flight as a db::DbError whose description ends with
 // `context` on a line of its own (and keeps its number).

@@ -4,6 +4,7 @@
 
 #include "dataaccess/DbError.h"
 #include "engine/Dispatch.h"
+#include "engine/InsertPipeline.h"
 #include "engine/RowReport.h"
 #include "engine/TargetNames.h"
 
@@ -27,20 +28,70 @@ bool endsTheTable(long number) {
            number == db::errc::kTargetGone;
 }
 
-// Sends one row's statement; a fault that ends the table is rethrown saying how far it got.
-void dispatchRow(const std::string& statement, const QString& targetName, std::int64_t written,
-                 std::int64_t rowCount, RunHost& host, RunState& state, long& endedBy) {
+// The number and text of a refusal by the driver (0 and no text for any other failure).
+std::pair<long, std::string> refusalOf(const std::exception_ptr& failure) {
     try {
-        DispatchStatement(statement, host.inputs, state);
+        std::rethrow_exception(failure);
     } catch (const db::DbError& e) {
-        if (!endsTheTable(e.number())) throw;
-        endedBy = e.number();
-        throw db::DbError(e.number(),
-                          e.description() + " Table " + QuoteIdentifier(targetName).toStdString() +
-                              " stopped after " + std::to_string(written) + " of " +
-                              std::to_string(rowCount) + " rows; the other rows were not sent.");
+        return {e.number(), e.description()};
+    } catch (...) {
+        return {0, {}};
     }
 }
+
+// The answers of the driver to the table's statements, reported as they come back.
+class AnswerReports {
+  public:
+    AnswerReports(const QString& targetName, const db::Recordset& sourceRows, std::int64_t rowCount,
+                  Procedure& proc, RunHost& host, RunState& state, TransferCounts& counts)
+        : targetName_(targetName),
+          shownNames_(ShownColumnNames(sourceRows)),
+          rowCount_(rowCount),
+          proc_(proc),
+          host_(host),
+          state_(state),
+          counts_(counts) {}
+
+    long endedBy() const { return endedBy_; }
+
+    void operator()(const PendingRow& row, const std::exception_ptr& failure) {
+        CountAnswer(row.statement, failure, host_.inputs, state_);
+        if (!failure) {
+            ++counts_.rowsDispatched;
+            return;
+        }
+        ++counts_.rowsFailed;
+        const auto [number, description] = refusalOf(failure);
+        proc_.step(490, [&] {
+            if (endsTheTable(number)) {
+                // The fault that ends the table speaks for itself, saying how far it got.
+                endedBy_ = number;
+                throw db::DbError(
+                    number, description + " Table " + QuoteIdentifier(targetName_).toStdString() +
+                                " stopped after " + std::to_string(counts_.rowsDispatched) +
+                                " of " + std::to_string(rowCount_) +
+                                " rows; the other rows were not sent.");
+            }
+            try {
+                std::rethrow_exception(failure);
+            } catch (...) {
+                RethrowWithContext(
+                    QStringLiteral("Refused: ") +
+                    RowDescription(targetName_, row.rowNumber, shownNames_, row.shownValues));
+            }
+        });
+    }
+
+  private:
+    const QString& targetName_;
+    const std::vector<std::string> shownNames_;
+    const std::int64_t rowCount_;
+    Procedure& proc_;
+    RunHost& host_;
+    RunState& state_;
+    TransferCounts& counts_;
+    long endedBy_ = 0;
+};
 
 }  // namespace
 
@@ -55,73 +106,92 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
     const std::string prefix =
         (QStringLiteral("INSERT INTO ") + QuoteIdentifier(targetName) + QStringLiteral(" VALUES("))
             .toStdString();
+
+    AnswerReports reports(targetName, sourceRows, rowCount, proc, host, state, counts);
+    const bool preview = host.inputs.previewEnabled();
+    InsertPipeline::Execute execute;
+    if (preview)
+        execute = [&state](std::string_view statement) { state.statements.append(statement); };
+    else
+        execute = [target = state.targetConnection.get()](std::string_view statement) {
+            ExecuteOnTarget(statement, target);
+        };
+    InsertPipeline pipeline(
+        preview ? InsertPipeline::Mode::Inline : InsertPipeline::Mode::Threaded, std::move(execute),
+        [](const std::exception_ptr& failure) { return endsTheTable(refusalOf(failure).first); },
+        [&reports](const PendingRow& row, const std::exception_ptr& failure) {
+            reports(row, failure);
+        },
+        [&host] { host.pump.yieldNow(); });
+    // A report of this thread first waits for the answers to every row sent before, so
+    // reports keep the order of the rows.
+    auto answersFirst = [&pipeline](auto body) {
+        return [&pipeline, body] {
+            try {
+                return body();
+            } catch (...) {
+                pipeline.settle();
+                throw;
+            }
+        };
+    };
+
     std::int32_t rowNumber = 0;
     std::int32_t progress = 0;
-    std::string statement;
     std::vector<FieldKind> kinds;
+    PendingRow row;
     do {
         host.pump.yield();
         ++progress;
-        proc.step(386, [&] {
-            host.progress.setValue((static_cast<double>(progress) + 1.0) /
-                                   (static_cast<double>(rowCount) + 1.0) * 100.0);
-        });
+        proc.step(386, answersFirst([&] {
+                      host.progress.setValue((static_cast<double>(progress) + 1.0) /
+                                             (static_cast<double>(rowCount) + 1.0) * 100.0);
+                  }));
+        std::string& statement = row.statement;
         statement.assign(prefix);
         char number[16];
         statement.append(number, std::to_chars(number, number + sizeof number, rowNumber).ptr);
         statement += ',';
 
         int fieldCount = 0;
-        proc.step(394, [&] { fieldCount = sourceRows.fields().count(); });
+        proc.step(394, answersFirst([&] { fieldCount = sourceRows.fields().count(); }));
         if (static_cast<int>(kinds.size()) != fieldCount) kinds = fieldKinds(fieldCount, roles);
         for (int ordinal = 0; ordinal < fieldCount; ++ordinal) {
             host.pump.yield();
-            proc.step(398, [&] {
-                switch (kinds[static_cast<std::size_t>(ordinal)]) {
-                    case FieldKind::Binary:
-                        LiteralWriter::appendBinary(statement);
-                        break;
-                    case FieldKind::Numeric:
-                        literals.appendNumeric(statement,
-                                               sourceRows.fields().item(ordinal).value());
-                        break;
-                    case FieldKind::Text:
-                        literals.appendText(statement, sourceRows.fields().item(ordinal).value());
-                        break;
-                }
-            });
+            proc.step(398, answersFirst([&] {
+                          switch (kinds[static_cast<std::size_t>(ordinal)]) {
+                              case FieldKind::Binary:
+                                  LiteralWriter::appendBinary(statement);
+                                  break;
+                              case FieldKind::Numeric:
+                                  literals.appendNumeric(statement,
+                                                         sourceRows.fields().item(ordinal).value());
+                                  break;
+                              case FieldKind::Text:
+                                  literals.appendText(statement,
+                                                      sourceRows.fields().item(ordinal).value());
+                                  break;
+                          }
+                      }));
         }
         statement.resize(statement.size() - 2);
         statement += ')';
-        long endedBy = 0;
-        if (proc.step(490, [&] {
-                try {
-                    dispatchRow(statement, targetName, counts.rowsDispatched, rowCount, host, state,
-                                endedBy);
-                } catch (...) {
-                    if (endedBy != 0) throw;  // the fault that ends the table speaks for itself
-                    RethrowWithContext(QStringLiteral("Refused: ") +
-                                       RowDescription(targetName, rowNumber, sourceRows));
-                }
-            }))
-            ++counts.rowsDispatched;
-        else
-            ++counts.rowsFailed;
-        if (endedBy != 0) {
-            counts.targetLost = endedBy != db::errc::kTargetLocked;
-            return counts;
-        }
+        row.rowNumber = rowNumber;
+        KeepShownValues(sourceRows, row.shownValues);
+        pipeline.send(row);
+        if (reports.endedBy() != 0) break;
         // A row that cannot be read is reported and left out; its row number stays
         // unused, so every written row keeps its place in the source.
         bool lost = false;
-        while (!proc.step(492, [&] {
-            try {
-                sourceRows.moveNext();
-            } catch (...) {
-                RethrowWithContext(QStringLiteral("Not read and left out: ") +
-                                   RowDescription(targetName, rowNumber + 1, sourceRows));
-            }
-        })) {
+        while (!proc.step(492, answersFirst([&] {
+                              try {
+                                  sourceRows.moveNext();
+                              } catch (...) {
+                                  RethrowWithContext(
+                                      QStringLiteral("Not read and left out: ") +
+                                      RowDescription(targetName, rowNumber + 1, sourceRows));
+                              }
+                          }))) {
             ++counts.rowsUnreadable;
             ++rowNumber;
             if (rowNumber >= rowCount) {  // the reader is stuck: no further row can come
@@ -130,8 +200,10 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
             }
         }
         ++rowNumber;
-        if (lost) break;
-    } while (!proc.test(496, [&] { return sourceRows.eof(); }));
+        if (lost || reports.endedBy() != 0) break;
+    } while (!proc.test(496, answersFirst([&] { return sourceRows.eof(); })));
+    pipeline.settle();
+    counts.targetLost = reports.endedBy() != 0 && reports.endedBy() != db::errc::kTargetLocked;
     return counts;
 }
 

@@ -5,6 +5,7 @@
 
 #include "dataaccess/AdoTypes.h"
 #include "dataaccess/Calendar.h"
+#include "engine/InsertPipeline.h"
 #include "engine/RowReport.h"
 #include "engine/RowTransfer.h"
 #include "paradox/DateTimeText.h"
@@ -184,6 +185,88 @@ TEST_F(Transfer, UnreadableRowIsReportedAndLeftOut) {
     ASSERT_EQ(h.prompts.reports.size(), 1);
     EXPECT_TRUE(h.prompts.reports[0].contains("table \"T\", row TVXID 2\r\nin test at line 492"))
         << h.prompts.reports[0].toStdString();
+}
+
+// Straight into a table, the driver answers on its own thread; refusals and unreadable
+// rows are still reported in row order, across batches, and every other row arrives.
+TEST_F(Transfer, DirectRowsReportInRowOrderAcrossBatches) {
+    test::TargetFolder folder;
+    h.state.targetConnection = std::make_unique<Connection>();
+    ASSERT_EQ(folder.open(*h.state.targetConnection), "");
+    h.state.targetConnection->execute("CREATE TABLE \"T\" (\"TVXID\" INT, \"S\" TEXT(10))");
+    std::vector<std::vector<Value>> values;
+    for (int i = 0; i < 1000; ++i)
+        values.push_back({Value(std::string(i == 1 || i == 300 || i == 999 ? "\xce\xa9" : "a"))});
+    auto rows = std::make_unique<test::MemoryRows>(std::vector<ColumnInfo>{{"S", adVarWChar, 10}},
+                                                   std::move(values));
+    rows->unreadable = {2, 450};
+    Recordset rs;
+    rs.open(std::move(rows));
+    Procedure proc(h.prompts, "in test ");
+    const TransferCounts counts =
+        TransferRows("T", rs, {{}, {}}, LiteralWriter(QLocale::c()), proc, h.host, h.state);
+
+    EXPECT_EQ(counts.rowsDispatched, 995);
+    EXPECT_EQ(counts.rowsFailed, 3);
+    EXPECT_EQ(counts.rowsUnreadable, 2);
+    EXPECT_EQ(h.state.statementsExecuted, 995);
+    EXPECT_EQ(h.state.statementsFailed, 3);
+    const std::vector<std::pair<const char*, int>> expected = {{"row TVXID 1 ", 490},
+                                                               {"row TVXID 2\r", 492},
+                                                               {"row TVXID 300 ", 490},
+                                                               {"row TVXID 450\r", 492},
+                                                               {"row TVXID 999 ", 490}};
+    ASSERT_EQ(h.prompts.reports.size(), static_cast<qsizetype>(expected.size()));
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const QString& report = h.prompts.reports[static_cast<qsizetype>(i)];
+        EXPECT_TRUE(report.contains(expected[i].first) &&
+                    report.contains(QStringLiteral("at line %1\r").arg(expected[i].second)))
+            << report.toStdString();
+    }
+    EXPECT_TRUE(h.prompts.reports[0].contains("S='\xce\xa9'"));
+    h.state.targetConnection.reset();
+    EXPECT_EQ(folder.keys("T").size(), 995u);
+}
+
+// After a failure that ends the table (a full disk), no later statement reaches the
+// driver and only the statements that ran are answered, in order.
+TEST(InsertPipeline, NothingRunsAfterAFailureThatEndsTheTable) {
+    std::vector<std::string> ran;
+    std::vector<std::pair<std::int64_t, bool>> answers;
+    {
+        InsertPipeline pipeline(
+            InsertPipeline::Mode::Threaded,
+            [&ran](std::string_view statement) {
+                ran.emplace_back(statement);
+                if (statement == "5") throw std::runtime_error("refused");
+                if (statement == "700") throw std::logic_error("full");
+            },
+            [](const std::exception_ptr& failure) {
+                try {
+                    std::rethrow_exception(failure);
+                } catch (const std::logic_error&) {
+                    return true;
+                } catch (...) {
+                    return false;
+                }
+            },
+            [&answers](const PendingRow& row, const std::exception_ptr& failure) {
+                answers.emplace_back(row.rowNumber, failure != nullptr);
+            });
+        PendingRow row;
+        for (int i = 0; i < 2000; ++i) {
+            row.statement = std::to_string(i);
+            row.rowNumber = i;
+            pipeline.send(row);
+        }
+        pipeline.settle();
+    }
+    ASSERT_EQ(ran.size(), 701u);
+    ASSERT_EQ(answers.size(), 701u);
+    for (std::size_t i = 0; i < answers.size(); ++i) {
+        EXPECT_EQ(answers[i].first, static_cast<std::int64_t>(i));
+        EXPECT_EQ(answers[i].second, i == 5 || i == 700) << i;
+    }
 }
 
 // An open whose first row cannot be read leaves the record set closed, so the next

@@ -1,0 +1,93 @@
+#pragma once
+// Sends a table's INSERT statements in batches to a thread of their own, so that the
+// driver parses and writes one batch while the run reads and generates the next (two
+// cores do the work of one conversion). Statements run in the order sent, and their
+// answers come back in that order on the sending thread, so every count and report is
+// what running each statement at once would give. After a statement whose failure ends
+// the table, the rest is dropped. Inline, the pipeline runs each statement as it is sent.
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "dataaccess/Value.h"
+
+namespace velmora {
+
+// One generated row: its statement and what a report about it shows.
+struct PendingRow {
+    std::string statement;
+    std::int64_t rowNumber = 0;
+    std::vector<db::Value> shownValues;  // the first columns of the source row
+};
+
+class InsertPipeline {
+  public:
+    using Execute = std::function<void(std::string_view statement)>;
+    using EndsTable = std::function<bool(const std::exception_ptr& failure)>;
+    // Receives every statement that ran; `failure` is null when it was accepted.
+    using Answer = std::function<void(const PendingRow& row, const std::exception_ptr& failure)>;
+    // Runs about every 16 ms while the sending thread waits for the driver (the windows
+    // repaint meanwhile).
+    using WhileWaiting = std::function<void()>;
+
+    enum class Mode { Inline, Threaded };
+
+    InsertPipeline(Mode mode, Execute execute, EndsTable endsTable, Answer answer,
+                   WhileWaiting whileWaiting = {});
+    ~InsertPipeline();  // statements not answered by then are dropped unrun
+    InsertPipeline(const InsertPipeline&) = delete;
+    InsertPipeline& operator=(const InsertPipeline&) = delete;
+
+    // Takes the row over; `row` comes back as an older row to fill again (its buffers
+    // keep their capacity).
+    void send(PendingRow& row);
+    // Sends what is left, waits for the driver and answers every statement sent.
+    void settle();
+
+  private:
+    struct Batch {
+        std::vector<PendingRow> rows;  // reused: its strings keep their capacity
+        std::size_t filled = 0;
+        std::size_t bytes = 0;
+        std::size_t ran = 0;  // rows run before a failure that ended the table
+        std::vector<std::pair<std::size_t, std::exception_ptr>> failures;
+    };
+
+    void runBatch(Batch& batch);
+    void runOnWorker();
+    void handOver();
+    std::unique_ptr<Batch> takeSpare();
+    // Answers the oldest batch the worker finished; waits for it when `wait` is set.
+    bool answerOne(bool wait);
+    void answer(Batch& batch);
+
+    const Mode mode_;
+    Execute execute_;
+    EndsTable endsTable_;
+    Answer answer_;
+    WhileWaiting whileWaiting_;
+    bool tableEnded_ = false;  // only the thread that runs statements touches it
+
+    // The sending thread's own.
+    std::unique_ptr<Batch> filling_;
+    std::vector<std::unique_ptr<Batch>> spare_;
+    std::size_t inFlight_ = 0;
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::unique_ptr<Batch>> toRun_;  // guarded by mutex_
+    std::deque<std::unique_ptr<Batch>> done_;   // guarded by mutex_
+    bool quit_ = false;                         // guarded by mutex_
+    std::thread worker_;
+};
+
+}  // namespace velmora
