@@ -59,9 +59,10 @@ void SetShortTitle() {
 }
 
 bool ListContains(const QStringList& list, const QString& text) {
-    const QString wanted = text.toLower();
+    // Case folding, not lower case: the folder list holds upper-case names, and a Greek
+    // final sigma lowers from its capital to the ordinary sigma.
     for (const QString& item : list)
-        if (item.toLower() == wanted) return true;
+        if (item.compare(text, Qt::CaseInsensitive) == 0) return true;
     return false;
 }
 

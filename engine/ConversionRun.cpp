@@ -127,12 +127,28 @@ void ConversionRun::start() {
             proc.report(160, std::make_exception_ptr(std::runtime_error(note.toStdString())));
         }
 
+        // A first pass over the rows tells the definition what the values need. The code
+        // page it picks may respell the table's name, and the question and the DROP TABLE
+        // concern the table under that name. A table that cannot be read gets one report,
+        // leaves its earlier copy alone, and no empty table is created.
+        const std::string select = ("SELECT * FROM `" + sourceName + u'`').toStdString();
+        TableProfile profile;
+        int codePage = 1252;
+        const bool profiled = proc.step(194, [&] {
+            db::Recordset firstPass;
+            firstPass.open(select, source);
+            profile = ProfileRows(firstPass);
+            codePage = ChooseCodePage(profile, target, firstPass);
+        });
+        const QString spelledTarget = BestFitName(target, codePage);
+
         // Asked for the source name and, since a cleaned name is what the folder holds,
         // for the target name too.
         enum class Answer { None, Yes, No } answer = Answer::None;
-        if (proc.test(166, [&] {
+        if (profiled && proc.test(166, [&] {
                 return ListContains(state_.targetTables, sourceName) ||
-                       ListContains(state_.targetTables, target);
+                       ListContains(state_.targetTables, target) ||
+                       ListContains(state_.targetTables, spelledTarget);
             })) {
             proc.step(168, [&] {
                 answer = host_.prompts.askYesNo(
@@ -149,29 +165,21 @@ void ConversionRun::start() {
             }
             const int failuresBefore = state_.statementsFailed;
             if (answer == Answer::Yes &&
-                proc.test(182, [&] { return TableFileExists(folder, target); }))
+                proc.test(182, [&] { return TableFileExists(folder, spelledTarget); }))
                 proc.step(188, [&] {
-                    DispatchStatement(QStringLiteral("DROP TABLE ") + QuoteIdentifier(target), in,
-                                      state_);
+                    DispatchStatement(
+                        QStringLiteral("DROP TABLE ") + QuoteIdentifier(spelledTarget), in, state_);
                 });
             proc.step(192, [&] {
                 host_.progress.setCaption(QStringLiteral("Please wait.. Processing table ") +
                                           sourceName);
             });
-            // A table that cannot be read gets one report, and no empty table is created.
-            // A first pass over its rows tells the definition what the values need.
             TableStatistics table{sourceName, target, note};
-            TableProfile profile;
             const BestFitRows* respelling = nullptr;
             const bool dropFailed = tableDefinitionFailed(failuresBefore, state_);
-            const bool read = !dropFailed && proc.step(194, [&] {
-                const std::string select = ("SELECT * FROM `" + sourceName + u'`').toStdString();
-                db::Recordset firstPass;
-                firstPass.open(select, source);
-                profile = ProfileRows(firstPass);
+            const bool read = profiled && !dropFailed && proc.step(196, [&] {
                 if (!options_.replaceUnmappable) return sourceRows.open(select, source);
-                auto rows = std::make_unique<BestFitRows>(
-                    source.session().query(select), ChooseCodePage(profile, target, firstPass));
+                auto rows = std::make_unique<BestFitRows>(source.session().query(select), codePage);
                 respelling = rows.get();
                 sourceRows.open(std::move(rows));
             });

@@ -41,6 +41,17 @@ constexpr MappingRow kMapping[] = {
     {{"bool", nullptr}, " BIT, ", "bool", "BIT", Role::Numeric},
 };
 
+// The names a code page made the run respell, as the type list shows them after the type:
+// ", named "Grusse"" for a column, ", in table "Ubersicht"" for every column of a table.
+QString RespelledNames(const QString& tableBefore, const QString& tableUsed, bool columnRespelled,
+                       const QString& quotedColumnUsed) {
+    QString names;
+    if (columnRespelled) names += QStringLiteral(", named ") + quotedColumnUsed;
+    if (tableUsed != tableBefore)
+        names += QStringLiteral(", in table ") + QuoteIdentifier(tableUsed);
+    return names;
+}
+
 }  // namespace
 
 TypeMapping MapType(const QString& label, long definedSize) {
@@ -86,13 +97,13 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
             entry = state.typeMappings.count() - 1;
         });
         host.pump.yield();
+        QString unspelled;
         QString cleaned;
         QString column;
         proc.step(218, [&] {
-            cleaned = BestFitName(
-                CleanFieldName(QString::fromStdString(sourceRows.fields().item(ordinal).name()),
-                               ordinal),
-                codePage);
+            unspelled = CleanFieldName(
+                QString::fromStdString(sourceRows.fields().item(ordinal).name()), ordinal);
+            cleaned = BestFitName(unspelled, codePage);
             column = QuoteIdentifier(cleaned.left(kColumnNameLength));
         });
         proc.step(222, [&] {
@@ -113,7 +124,10 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
                     profile->columns[static_cast<std::size_t>(ordinal)], codePage, keepBinary);
             statement += column + mapping.columnType;
             if (entry >= 0)
-                state.typeMappings.setTypes(entry, mapping.accessType, mapping.paradoxType);
+                state.typeMappings.setTypes(
+                    entry, mapping.accessType,
+                    mapping.paradoxType +
+                        RespelledNames(targetName, tableName, cleaned != unspelled, column));
             if (mapping.role == Role::Numeric) roles.NumericFields.push_back(ordinal);
             if (mapping.role == Role::Binary) roles.BinaryFields.push_back(ordinal);
         });

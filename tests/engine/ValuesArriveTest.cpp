@@ -167,11 +167,15 @@ TEST_F(Arrival, NumbersWidenOnlyWhereAValueNeedsIt) {
 }
 
 TEST_F(Arrival, TextTakesTheCodePageHoldingTheMostRows) {
-    convert("Städte", {{"Name", adVarWChar, 20}, {"Όνομα", adVarWChar, 20}},
-            {{Value(std::string("Αθήνα")), Value(std::string("ένα"))},
-             {Value(std::string("Θεσσαλονίκη")), Value()},
-             {Value(std::string("Москва")), Value()},
-             {Value(std::string("plain")), Value()}});
+    convert("Städte",
+            {{"Name", adVarWChar, 20}, {"Όνομα", adVarWChar, 20}, {"Größe", adInteger, 4}},
+            {{Value(std::string("Αθήνα")), Value(std::string("ένα")), Value()},
+             {Value(std::string("Θεσσαλονίκη")), Value(), Value()},
+             {Value(std::string("Москва")), Value(), Value()},
+             {Value(std::string("plain")), Value(), Value()}});
+    // The type list names what the code page made of the names.
+    EXPECT_EQ(paradoxType(0), "TEXT, in table \"Stadte\"");
+    EXPECT_EQ(paradoxType(2), "INT, named \"Gro_e\", in table \"Stadte\"");
     ASSERT_EQ(h.state.statementsExecuted, 5);  // definition, index and three rows
     const Rows rows = readBack("Stadte");
     ASSERT_EQ(rows.size(), 3u);

@@ -42,6 +42,8 @@ TEST(Helpers, FileNameOfAndListContains) {
     EXPECT_TRUE(ListContains({"x", "ORDERS"}, "orders"));
     EXPECT_FALSE(ListContains({}, "orders"));
     EXPECT_FALSE(ListContains({"ORDERS2"}, "orders"));
+    // The folder list holds names in capitals; a final sigma still matches.
+    EXPECT_TRUE(ListContains({QString::fromUtf8("ΠΊΝΑΚΑΣ")}, QString::fromUtf8("πίνακας")));
 }
 
 TEST(Helpers, ProgramDriveRootHasNoSpaceAndEndsInSeparator) {
