@@ -17,10 +17,10 @@ TEST(Calendar, OleDatesBeforeAndAfterTheEpoch) {
 }
 
 TEST(Calendar, RoundTripsThroughCivilToTheMillisecond) {
-    for (const CivilDateTime c : {CivilDateTime{{2021, 3, 5}, 14, 5, 9, 0},
-                                  CivilDateTime{{1, 1, 1}, 0, 0, 0, 0},
-                                  CivilDateTime{{1850, 7, 4}, 23, 59, 59, 999},
-                                  CivilDateTime{{9999, 12, 31}, 12, 0, 0, 1}}) {
+    for (const CivilDateTime c :
+         {CivilDateTime{{2021, 3, 5}, 14, 5, 9, 0}, CivilDateTime{{1, 1, 1}, 0, 0, 0, 0},
+          CivilDateTime{{1850, 7, 4}, 23, 59, 59, 999},
+          CivilDateTime{{9999, 12, 31}, 12, 0, 0, 1}}) {
         EXPECT_EQ(toCivil(fromCivil(c)), c);
     }
 }
@@ -38,6 +38,11 @@ TEST(Value, ExactDecimalTexts) {
     EXPECT_EQ(Currency{INT64_MIN}.toString(), "-922337203685477.5808");
     EXPECT_EQ((Decimal{true, 12345, 4, 18}).toString(), "-1.2345");
     EXPECT_EQ((Decimal{false, 5, 3, 18}).toString(), "0.005");
+    // Past 19 digits the inner zeros of each 19-digit group stay.
+    const unsigned __int128 e19 = 10'000'000'000'000'000'000ULL;
+    EXPECT_EQ((Decimal{false, e19, 0, 28}).toString(), "10000000000000000000");
+    EXPECT_EQ((Decimal{true, e19 * 1'000'000'000 + 5, 2, 28}).toString(),
+              "-100000000000000000000000000.05");
     EXPECT_EQ((Decimal{false, 100, 0, 18}).toString(), "100");
     Guid g{{0x78, 0x56, 0x34, 0x12, 0xbc, 0x9a, 0xf0, 0xde, 1, 2, 3, 4, 5, 6, 7, 8}};
     EXPECT_EQ(g.toString(), "{12345678-9ABC-DEF0-0102-030405060708}");
