@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <stdexcept>
 #include <tuple>
 #include <utility>
@@ -133,9 +132,9 @@ std::string LiteralWriter::dateLiteral(const db::DateTime& value) const {
     text += dateSep_;
     appendTwoDigits(text, date.day);
     text += dateSep_;
-    char year[16];
-    std::snprintf(year, sizeof year, "%04d", date.year);
-    text += year;
+    // Years 100 to 9999: four digits, a leading zero below 1000.
+    appendTwoDigits(text, date.year / 100);
+    appendTwoDigits(text, date.year % 100);
     if (seconds != 0 || days == 0) {
         text += ' ';
         appendTwoDigits(text, static_cast<int>(seconds / 3600));
