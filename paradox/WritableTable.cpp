@@ -1,5 +1,6 @@
 #include "paradox/WritableTable.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -63,13 +64,23 @@ void WritableTable::adoptFinishedIndex() {
     if (renamed == 0) files_.px = px;
 }
 
-// A killed CREATE INDEX leaves its unfinished files; whoever can lock them owns them.
+// A killed CREATE INDEX leaves its unfinished files; whoever can lock them owns them. A
+// CREATE TABLE killed just after publishing a file leaves the temporary name as a second
+// link to the finished file, which this writer already holds locked: only the name goes.
 void WritableTable::removeUnfinishedRebuilds() const {
     const std::filesystem::path stem = files_.db.parent_path() / files_.db.stem();
     for (const char* extension : {".db", ".px", ".mb"}) {
+        const std::filesystem::path finished = std::filesystem::path(stem).concat(extension);
         const std::filesystem::path leftover =
-            std::filesystem::path(stem).concat(extension).concat(kUnfinishedSuffix);
-        if (::access(leftover.c_str(), F_OK) != 0) continue;
+            std::filesystem::path(finished).concat(kUnfinishedSuffix);
+        struct stat left {
+        }, done{};
+        if (::lstat(leftover.c_str(), &left) != 0) continue;
+        if (::stat(finished.c_str(), &done) == 0 && left.st_dev == done.st_dev &&
+            left.st_ino == done.st_ino) {
+            ::unlink(leftover.c_str());
+            continue;
+        }
         try {
             const int fd = openLockedForWriting(leftover, files_.name);
             ::unlink(leftover.c_str());

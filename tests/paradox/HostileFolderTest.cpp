@@ -126,6 +126,24 @@ TEST(HostileFolder, UncountedTrailingBlockIsCutBeforeAppending) {
     EXPECT_EQ(readWithPxlib(folder.path() / "T.db").rows.size(), 60u);
 }
 
+// A CREATE TABLE killed after publishing its file under the real name, before removing
+// the temporary one: the next writer removes the second name and keeps the table.
+TEST(HostileFolder, TemporaryNameLeftLinkedToANewTableIsRemoved) {
+    ScratchFolder folder;
+    {
+        Target target(folder.path());
+        target.run(R"(CREATE TABLE "T"("K" INT, "A" TEXT(40), "M" MEMO))");
+        target.run(row("T", 0));
+    }
+    for (const char* file : {"T.db", "T.mb"})
+        fs::create_hard_link(folder.path() / file, folder.path() / (std::string(file) + ".~new"));
+    Target target(folder.path());
+    target.run(row("T", 1));
+    EXPECT_FALSE(fs::exists(folder.path() / "T.db.~new"));
+    EXPECT_FALSE(fs::exists(folder.path() / "T.mb.~new"));
+    EXPECT_EQ(target.count("T"), 2);
+}
+
 // A CREATE INDEX killed between its two renames: the keyed table is in place, its complete
 // index still under the temporary name. The next writer puts it in place.
 TEST(HostileFolder, IndexLeftBesideItsKeyedTableIsAdopted) {
