@@ -45,6 +45,7 @@ class AnswerReports {
     AnswerReports(const QString& targetName, const db::Recordset& sourceRows, std::int64_t rowCount,
                   Procedure& proc, RunHost& host, RunState& state, TransferCounts& counts)
         : targetName_(targetName),
+          sourceRows_(sourceRows),
           shownNames_(ShownColumnNames(sourceRows)),
           rowCount_(rowCount),
           proc_(proc),
@@ -53,6 +54,9 @@ class AnswerReports {
           counts_(counts) {}
 
     long endedBy() const { return endedBy_; }
+    // Rows answered after the source moved on carry their shown values; answered at once,
+    // the source is still on the row.
+    void keepValues() { keptValues_ = true; }
 
     void operator()(const PendingRow& row, const std::exception_ptr& failure) {
         CountAnswer(row.statement, failure, host_.inputs, state_);
@@ -77,13 +81,16 @@ class AnswerReports {
             } catch (...) {
                 RethrowWithContext(
                     QStringLiteral("Refused: ") +
-                    RowDescription(targetName_, row.rowNumber, shownNames_, row.shownValues));
+                    (keptValues_
+                         ? RowDescription(targetName_, row.rowNumber, shownNames_, row.shownValues)
+                         : RowDescription(targetName_, row.rowNumber, sourceRows_)));
             }
         });
     }
 
   private:
     const QString& targetName_;
+    const db::Recordset& sourceRows_;
     const std::vector<std::string> shownNames_;
     const std::int64_t rowCount_;
     Procedure& proc_;
@@ -91,6 +98,7 @@ class AnswerReports {
     RunState& state_;
     TransferCounts& counts_;
     long endedBy_ = 0;
+    bool keptValues_ = false;
 };
 
 }  // namespace
@@ -109,6 +117,7 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
 
     AnswerReports reports(targetName, sourceRows, rowCount, proc, host, state, counts);
     const bool preview = host.inputs.previewEnabled();
+    if (!preview) reports.keepValues();
     InsertPipeline::Execute execute;
     if (preview)
         execute = [&state](std::string_view statement) { state.statements.append(statement); };
@@ -177,7 +186,7 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
         statement.resize(statement.size() - 2);
         statement += ')';
         row.rowNumber = rowNumber;
-        KeepShownValues(sourceRows, row.shownValues);
+        if (!preview) KeepShownValues(sourceRows, row.shownValues);
         pipeline.send(row);
         if (reports.endedBy() != 0) break;
         // A row that cannot be read is reported and left out; its row number stays
