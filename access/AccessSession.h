@@ -18,11 +18,18 @@ class AccessSession final : public db::Session {
     // SELECT * FROM `table` over a table of the database, or of the database beside it
     // that a linked table names; anything else fails.
     std::unique_ptr<db::RowCursor> query(std::string_view statement) override;
-    // Kind 20 (tables) only.
-    std::unique_ptr<db::RowCursor> schema(int kind) override;
+    // Kind 20 (tables) and 12 (indexes; a linked table's are read from its database).
+    std::unique_ptr<db::RowCursor> schema(int kind, std::string_view table) override;
 
   private:
-    std::unique_ptr<db::RowCursor> linkedTable(const CatalogueEntry& link);
+    struct Located {
+        std::shared_ptr<const AccessDatabase> database;
+        const CatalogueEntry* entry = nullptr;
+    };
+    // The table a statement or restriction names, followed through a link.
+    Located locate(const std::string& name);
+    Located linkedTable(const CatalogueEntry& link);
+    std::unique_ptr<db::RowCursor> indexes(std::string_view table);
 
     std::shared_ptr<const AccessDatabase> database_;
 };

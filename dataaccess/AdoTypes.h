@@ -50,7 +50,16 @@ enum : std::int16_t {
 // Connection settings the callers pass before Open.
 constexpr int adUseClient = 3;
 constexpr int adModeReadWrite = 3;
-// OpenSchema kind for the table catalogue.
+// OpenSchema kinds: the table catalogue, and the indexes. The INDEXES rowset has one
+// row per key column of each index, with ADO's column names: TABLE_NAME, INDEX_NAME,
+// PRIMARY_KEY and UNIQUE (booleans), NULLS (adIndexNulls*), ORDINAL_POSITION (from 1),
+// COLUMN_NAME and COLLATION (adCollation*).
+constexpr int adSchemaIndexes = 12;
 constexpr int adSchemaTables = 20;
+constexpr int adIndexNullsAllow = 0;
+constexpr int adIndexNullsDisallow = 1;
+constexpr int adIndexNullsIgnore = 2;
+constexpr int adCollationAscending = 1;
+constexpr int adCollationDescending = 2;
 
 }  // namespace velmora::db::ado

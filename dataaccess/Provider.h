@@ -15,10 +15,15 @@
 
 namespace velmora::db {
 
+// How a column numbers new rows by itself (ADO's ISAUTOINCREMENT, and Access's
+// Replication ID AutoNumber, whose new values are generated GUIDs).
+enum class AutoNumber : std::uint8_t { None, Increment, Guid };
+
 struct ColumnInfo {
     std::string name;
     std::int16_t type = 0;  // ADO data type code
     long definedSize = 0;   // characters for text, bytes otherwise
+    AutoNumber autoNumber = AutoNumber::None;
 };
 
 class RowCursor {
@@ -36,7 +41,9 @@ class Session {
     virtual ~Session() = default;
     virtual void execute(std::string_view statement) = 0;
     virtual std::unique_ptr<RowCursor> query(std::string_view statement) = 0;
-    virtual std::unique_ptr<RowCursor> schema(int kind) = 0;
+    // A schema rowset; `table` (when not empty) restricts it to one table's rows, as
+    // ADO's TABLE_NAME criterion does.
+    virtual std::unique_ptr<RowCursor> schema(int kind, std::string_view table) = 0;
 };
 
 class Provider {

@@ -21,6 +21,7 @@ class Field {
     const std::string& name() const { return info_->name; }
     std::int16_t type() const { return info_->type; }
     long definedSize() const { return info_->definedSize; }
+    AutoNumber autoNumber() const { return info_->autoNumber; }
     // Throws 3021 when the record set has no current row.
     const Value& value() const;
 

@@ -7,6 +7,7 @@
 
 #include "dataaccess/AdoTypes.h"
 #include "dataaccess/DbError.h"
+#include "dataaccess/FixedRowsCursor.h"
 #include "paradox/CreateIndex.h"
 #include "paradox/CreateTable.h"
 #include "paradox/DriverError.h"
@@ -35,8 +36,8 @@ void DriverSession::execute(std::string_view text) {
 std::unique_ptr<db::RowCursor> DriverSession::query(std::string_view text) {
     auto rows = run(text);
     if (!rows)
-        rows = std::make_unique<FixedRowsCursor>(std::vector<db::ColumnInfo>{},
-                                                 std::vector<std::vector<db::Value>>{});
+        rows = std::make_unique<db::FixedRowsCursor>(std::vector<db::ColumnInfo>{},
+                                                     std::vector<std::vector<db::Value>>{});
     return rows;
 }
 
@@ -229,18 +230,19 @@ std::unique_ptr<db::RowCursor> DriverSession::select() {
         return std::make_unique<TableCursor>(files);
     const TableReader reader(files);
     std::vector<std::vector<db::Value>> rows{{db::Value(reader.recordCount())}};
-    return std::make_unique<FixedRowsCursor>(
+    return std::make_unique<db::FixedRowsCursor>(
         std::vector<db::ColumnInfo>{{"COUNT(*)", db::ado::adInteger, 4}}, std::move(rows));
 }
 
-std::unique_ptr<db::RowCursor> DriverSession::schema(int kind) {
+std::unique_ptr<db::RowCursor> DriverSession::schema(int kind, std::string_view table) {
     if (kind != db::ado::adSchemaTables)
         fail("The Paradox driver lists tables only (schema " +
              std::to_string(db::ado::adSchemaTables) + ").");
     std::vector<std::vector<db::Value>> rows;
     for (const auto& name : tableNames(folder_))
-        rows.push_back({db::Value(std::string("TABLE")), db::Value(name)});
-    return std::make_unique<FixedRowsCursor>(
+        if (table.empty() || sameNameIgnoringCase(name, table))
+            rows.push_back({db::Value(std::string("TABLE")), db::Value(name)});
+    return std::make_unique<db::FixedRowsCursor>(
         std::vector<db::ColumnInfo>{{"TABLE_TYPE", db::ado::adVarWChar, 255},
                                     {"TABLE_NAME", db::ado::adVarWChar, 255}},
         std::move(rows));

@@ -27,7 +27,7 @@ class DriverSession final : public db::Session {
 
     void execute(std::string_view statement) override;
     std::unique_ptr<db::RowCursor> query(std::string_view statement) override;
-    std::unique_ptr<db::RowCursor> schema(int kind) override;
+    std::unique_ptr<db::RowCursor> schema(int kind, std::string_view table) override;
 
   private:
     std::unique_ptr<db::RowCursor> run(std::string_view text);
