@@ -13,6 +13,7 @@
 
 #include "dataaccess/Provider.h"
 #include "paradox/FolderWatch.h"
+#include "paradox/KeyedLookup.h"
 #include "paradox/SqlStatement.h"
 #include "paradox/ValueEncoder.h"
 #include "paradox/WritableTable.h"
@@ -35,9 +36,13 @@ class DriverSession final : public db::Session {
     void insert(std::string_view text);
     void createTable(std::string_view text);
     void createIndex();
+    void createSecondaryIndex();
     void dropTable();
     void deleteAll();
     std::unique_ptr<db::RowCursor> select();
+    std::unique_ptr<db::RowCursor> lookUp(const TableFiles& files);
+    std::unique_ptr<db::RowCursor> checkIndex();
+    std::unique_ptr<db::RowCursor> indexRows(std::string_view table);
 
     std::string tableName() const;
     TableFiles existingTable(const std::string& name) const;
@@ -62,6 +67,13 @@ class DriverSession final : public db::Session {
     std::vector<int> valueOfField_;
     std::vector<PendingBlob> blobs_;
     EncodeContext encode_;
+
+    // The table SELECT ... WHERE last looked rows up in, mapped read-only.
+    std::unique_ptr<KeyedLookup> lookup_;
+    std::string lookupName_;
+    std::uint64_t lookupGeneration_ = 0;
+    int lookupBlobs_ = -1;  // its .mb, -1 when it has none
+    std::vector<std::uint8_t> key_;
 };
 
 }  // namespace velmora::paradox
