@@ -1,7 +1,6 @@
 #include "paradox/KeyOrder.h"
 
 #include "common/text/CodePage.h"
-#include "common/text/CodePageTables.h"
 #include "common/text/Utf8.h"
 #include "paradox/TableFiles.h"
 
@@ -79,26 +78,22 @@ KeyOrder::KeyOrder(const TableInfo& info, int fields, const std::vector<bool>& c
         parts_.push_back({field.offset, field.length, text});
         if (text != Text::Bytes) binary_ = false;
     }
-    const auto& table = info.codePage == 437   ? text::kCp437
-                        : info.codePage == 850 ? text::kCp850
-                                               : text::kCp1252;
     const text::CodePage& codePage = text::CodePage::forNumber(info.codePage);
     for (int b = 0; b < 256; ++b) {
         const auto byte = static_cast<std::uint8_t>(b);
-        letter_[byte] = baseLetter(text::unicodeOf(table, byte));
-        int capital = b;
-        if (!codePage.isDoubleByte()) {
+        // A double-byte code page's lead and trail bytes stand for no letter alone.
+        char32_t u = b;
+        if (!codePage.isDoubleByte() && b >= 0x80) {
             std::string utf8;
             codePage.decode(std::string_view(reinterpret_cast<const char*>(&byte), 1), utf8);
             std::size_t at = 0;
-            char32_t u = 0;
-            if (text::nextCodePoint(utf8, at, u)) {
-                const int encoded = codePage.encode(capitalOf(u));
-                if (encoded >= 0 && encoded < 0x100) capital = encoded;
-            }
-        } else if (b >= 'a' && b <= 'z') {  // a double-byte code page's single bytes
-            capital = b - 0x20;
+            if (!text::nextCodePoint(utf8, at, u)) u = b;
         }
+        letter_[byte] = u < 0x10000 ? baseLetter(static_cast<char16_t>(u)) : 0xFFFF;
+        int capital = b;
+        const int encoded = codePage.encode(capitalOf(u));
+        if ((b < 0x80 || !codePage.isDoubleByte()) && encoded >= 0 && encoded < 0x100)
+            capital = encoded;
         capital_[byte] = static_cast<std::uint16_t>(capital);
     }
 }
