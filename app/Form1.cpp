@@ -31,6 +31,8 @@ void Form1::connectBehaviours() {
     connect(Text1, &QLineEdit::textChanged, this, [this](const QString& text) {
         settings_.write(QStringLiteral("ParadoxFolder"), text);
     });
+    connect(accessKeysBox, &QCheckBox::toggled, this,
+            [this](bool on) { settings_.write(QStringLiteral("AccessKeys"), TruthText(on)); });
     connect(Text5, &QLineEdit::textChanged, this, [this](const QString& text) {
         settings_.write(QStringLiteral("AccessMDBFile"), text);
     });

@@ -95,6 +95,7 @@ class Form1 final : public QWidget, public MainInputs {
     QLineEdit* Text6 = nullptr;
     QLineEdit* Text1 = nullptr;
     QCheckBox* Check1 = nullptr;
+    QCheckBox* accessKeysBox = nullptr;  // --keys access
     QRadioButton* Option1 = nullptr;
     QRadioButton* Option2 = nullptr;
     QPushButton* browseAccessButton = nullptr;

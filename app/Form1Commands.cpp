@@ -1,5 +1,6 @@
 // The commands of the main window's buttons.
 
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -118,6 +119,7 @@ void Form1::startConverting() {
     RunHost host{*this, prompts_, *ProgressBar1, pointer_, *preview_, pump_};
     RunOptions options;
     options.askAboutFolderWithoutTables = true;
+    if (accessKeysBox->isChecked()) options.keys = RunOptions::Keys::Access;
     ConversionRun(host, state_, QLocale::system(), options).start();
 }
 

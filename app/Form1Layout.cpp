@@ -68,6 +68,12 @@ void Form1::buildControls() {
     paradoxSampleButton =
         addButton(QStringLiteral("PushButton6"), QStringLiteral("Load Sample/Example Database"),
                   &Form1::loadSampleFolder);
+    accessKeysBox = named(
+        new QCheckBox(QStringLiteral("Key tables on their Access primary keys, with their indexes "
+                                     "and AutoNumber fields")),
+        QStringLiteral("accessKeys"));
+    accessKeysBox->setToolTip(
+        QStringLiteral("Unticked, every table is keyed on an added row number column \"TVXID\"."));
 
     Frame2 = named(new QGroupBox(QStringLiteral("SQL Preview")), QStringLiteral("Frame2"));
     Check1 = named(new QCheckBox(QStringLiteral(
@@ -114,6 +120,7 @@ void Form1::buildControls() {
     paradox->addWidget(browseParadoxButton, 0, 3);
     paradox->addWidget(testConnectionButton, 1, 1, Qt::AlignLeft);
     paradox->addWidget(paradoxSampleButton, 1, 2, 1, 2, Qt::AlignRight);
+    paradox->addWidget(accessKeysBox, 2, 0, 1, 4);
     paradox->setColumnStretch(1, 1);
 
     auto* preview = new QVBoxLayout(Frame2);

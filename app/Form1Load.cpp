@@ -71,6 +71,8 @@ bool Form1::load() {
     proc.step(134, [&] { Text1->setText(settings_.read("ParadoxFolder", QString())); });
     proc.step(136, [&] { Text5->setText(settings_.read("AccessMDBFile", QString())); });
     proc.step(138, [&] { Text6->setText(settings_.read("AccessPassword", QString())); });
+    proc.step(
+        139, [&] { accessKeysBox->setChecked(SettingToTruth(settings_.read("AccessKeys", "0"))); });
     proc.step(140, [&] { Check1_Click(); });
 
     bool providerReady = true;

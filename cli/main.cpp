@@ -83,6 +83,7 @@ struct Options {
     bool verify = false;
     bool replaceUnmappable = false;
     bool keepBinary = false;
+    bool accessKeys = false;
     int jet3CodePage = 0;
 };
 
@@ -127,6 +128,12 @@ Options parse(const QCoreApplication& app) {
         "keep-binary",
         "Write the exact bytes of long binary (OLE Object) fields into BLOB columns instead "
         "of leaving them empty.");
+    const QCommandLineOption keys(
+        "keys",
+        "What each table is keyed on: rownumber (default: an added column \"TVXID\" numbers "
+        "the rows) or access (the table's Access primary key, with its other indexes as "
+        "secondary indexes and AutoNumber fields as autoincrement fields).",
+        "rownumber|access", "rownumber");
     const QCommandLineOption jet3CodePage(
         "jet3-code-page",
         "The code page of the text in a Jet3 (Access 97) SOURCE, such as 1251 or 936; Jet3 "
@@ -137,7 +144,7 @@ Options parse(const QCoreApplication& app) {
     const QCommandLineOption verify(
         "verify", "Read every written table back and compare it with the source.");
     parser.addOptions({password, passwordFile, overwrite, sql, types, execute, newFolder, list,
-                       unmappable, keepBinary, jet3CodePage, rejects, verify});
+                       unmappable, keepBinary, keys, jet3CodePage, rejects, verify});
     // Every usage error, the parser's too, exits with status 2.
     if (!parser.parse(app.arguments())) fail(parser.errorText());
     parser.process(app);  // --help and --help-all
@@ -155,6 +162,11 @@ Options parse(const QCoreApplication& app) {
     o.newFolder = parser.isSet(newFolder);
     o.list = parser.isSet(list);
     o.keepBinary = parser.isSet(keepBinary);
+    const QString keyChoice = parser.value(keys);
+    if (keyChoice == "access")
+        o.accessKeys = true;
+    else if (keyChoice != "rownumber")
+        fail("--keys takes rownumber or access");
     bool number = false;
     o.jet3CodePage = parser.value(jet3CodePage).toInt(&number);
     if (!number || o.jet3CodePage < 0) fail("--jet3-code-page takes a code page number");
@@ -351,6 +363,7 @@ int main(int argc, char** argv) {
     options.acceptFolderWithoutTables = o.newFolder;
     options.replaceUnmappable = o.replaceUnmappable;
     options.keepBinary = o.keepBinary;
+    options.keys = o.accessKeys ? RunOptions::Keys::Access : RunOptions::Keys::RowNumber;
     options.verify = o.verify;
     ConversionRun run(host, state, QLocale::system(), options);
     run.start();
@@ -376,6 +389,19 @@ int main(int argc, char** argv) {
         std::cout << t.rowsRead << " of " << t.rowsInSource << " rows read, " << t.rowsWritten
                   << (listed ? " listed" : " written") << ", " << t.rowsRefused << " refused, "
                   << t.rowsUnreadable << " unreadable\n";
+    }
+    if (o.accessKeys) {
+        int keyed = 0, indexes = 0, notWritten = 0, autoIncrement = 0;
+        for (const TableStatistics& t : stats.tables) {
+            keyed += t.keyedOnAccess;
+            indexes += t.indexesWritten;
+            notWritten += t.indexesNotWritten;
+            autoIncrement += t.autoIncrementFields;
+        }
+        std::cout << "Keys: " << keyed << " tables keyed on their Access primary key, " << indexes
+                  << " indexes " << (listed ? "listed" : "written") << ", " << notWritten
+                  << " not written (reported), " << autoIncrement
+                  << " AutoNumber fields as AUTOINC\n";
     }
     std::cout << "Tables: " << stats.tablesProcessed << ", rows "
               << (listed ? "listed: " : "written: ") << stats.rowsDispatched

@@ -16,6 +16,7 @@
 #include "engine/RunSummary.h"
 #include "engine/SourceConnection.h"
 #include "engine/TableDefinition.h"
+#include "engine/TableKeys.h"
 #include "engine/TargetFolder.h"
 #include "engine/TargetNames.h"
 #include "engine/ValueLiterals.h"
@@ -189,10 +190,29 @@ void ConversionRun::start() {
                 table.read = true;
                 table.rowsInSource = sourceRows.recordCount();
                 QString spelled = target;
-                const FieldRoles roles =
-                    BuildTableDefinition(sourceName, target, sourceRows, proc, host_, state_,
-                                         &profile, &spelled, options_.keepBinary);
+                KeyPlan keys;
+                const bool accessKeys = options_.keys == RunOptions::Keys::Access;
+                if (accessKeys)
+                    proc.step(369, [&] {
+                        keys = PlanKeys(ReadSourceIndexes(source, sourceName, sourceRows),
+                                        sourceRows, &profile);
+                    });
+                const FieldRoles roles = BuildTableDefinition(
+                    sourceName, target, sourceRows, proc, host_, state_, &profile, &spelled,
+                    options_.keepBinary, accessKeys ? &keys : nullptr);
                 table.target = spelled;
+                table.layout = {sourceName, spelled, roles.columnOrder, {}, {}};
+                if (accessKeys) {
+                    table.keyedOnAccess = !roles.rowNumberColumn;
+                    for (const int ordinal : keys.primary) {
+                        table.layout.keyOrdinals.push_back(ordinal);
+                        table.layout.keyColumns << roles.columns[static_cast<std::size_t>(ordinal)];
+                    }
+                    for (std::size_t i = 0; i < roles.paradoxTypes.size(); ++i)
+                        table.autoIncrementFields +=
+                            roles.paradoxTypes[i] == QLatin1String("AUTOINC");
+                    table.indexesNotWritten = keys.indexesNotWritten;
+                }
                 if (!tableDefinitionFailed(failuresBefore, state_)) {
                     const TransferCounts counts =
                         TransferRows(spelled, sourceRows, roles, literals, proc, host_, state_);
@@ -211,6 +231,12 @@ void ConversionRun::start() {
                     table.rowsWritten = counts.rowsDispatched;
                     table.rowsRefused = counts.rowsFailed;
                     table.rowsUnreadable = counts.rowsUnreadable;
+                    if (accessKeys && !targetLost) {
+                        table.indexesWritten =
+                            BuildSecondaryIndexes(keys, roles, spelled, proc, host_, state_);
+                        table.indexesNotWritten +=
+                            static_cast<int>(keys.indexes.size()) - table.indexesWritten;
+                    }
                 }
                 // Straight to the target, a table none of whose statements went in is not
                 // there at all.
@@ -268,7 +294,7 @@ void ConversionRun::start() {
         proc.step(532, [&] {
             std::vector<TablePair> tables;
             for (const TableStatistics& t : stats_.tables)
-                if (t.read) tables.push_back({t.source, t.target});
+                if (t.read) tables.push_back(t.layout);
             stats_.verification = VerifyTables(tables, source, *state_.targetConnection);
             stats_.verified = true;
         });

@@ -39,6 +39,9 @@ struct RunOptions {
     // After a run that wrote its tables (direct, or a per-file preview that executed its
     // statements), read them back and compare them with the source.
     bool verify = true;
+    // What the tables are keyed on: the row number "TVXID" (every table), or each table's
+    // Access primary key, with its indexes and AutoNumber fields (engine/TableKeys.h).
+    enum class Keys { RowNumber, Access } keys = Keys::RowNumber;
 };
 
 // What became of one source table. In the preview modes "written" means listed.
@@ -52,6 +55,12 @@ struct TableStatistics {
     std::int64_t rowsWritten = 0;
     std::int64_t rowsRefused = 0;     // statements the target refused
     std::int64_t rowsUnreadable = 0;  // rows the source could not deliver
+    // With the Access keys: how the table is keyed and what became of its indexes.
+    bool keyedOnAccess = false;
+    int indexesWritten = 0;
+    int indexesNotWritten = 0;    // reported with their reason
+    int autoIncrementFields = 0;  // AutoNumber fields written as AUTOINC
+    TablePair layout;             // what verification needs to find the rows
 };
 
 struct RunStatistics {

@@ -19,7 +19,8 @@ std::vector<TableVerification> differingTables(const RunStatistics& stats) {
         std::int64_t leftOut = 0;
         for (const TableStatistics& table : stats.tables)
             if (table.target == verified.target) leftOut = table.rowsRefused + table.rowsUnreadable;
-        if (!verified.targetReadable || verified.identical + leftOut < verified.sourceRows)
+        if (!verified.targetReadable || verified.identical + leftOut < verified.sourceRows ||
+            !verified.indexProblems.isEmpty())
             differing.push_back(verified);
     }
     return differing;
@@ -32,10 +33,13 @@ QString count(std::int64_t n) {
 QString RunSummaryText(const RunStatistics& stats, std::int64_t statementsFailed) {
     const std::int64_t otherFailures = statementsFailed - stats.rowsFailed;
     const std::vector<TableVerification> differing = differingTables(stats);
-    const bool complete = !stats.previewNotExecuted && stats.tablesSkipped.isEmpty() &&
-                          stats.tablesFailed.isEmpty() && stats.tablesPartlyWritten.isEmpty() &&
-                          stats.tablesNotReached.isEmpty() && stats.rowsFailed == 0 &&
-                          otherFailures <= 0 && stats.tablesWritten.size() == stats.tablesInSource;
+    int indexesNotWritten = 0;
+    for (const TableStatistics& table : stats.tables) indexesNotWritten += table.indexesNotWritten;
+    const bool complete = indexesNotWritten == 0 && !stats.previewNotExecuted &&
+                          stats.tablesSkipped.isEmpty() && stats.tablesFailed.isEmpty() &&
+                          stats.tablesPartlyWritten.isEmpty() && stats.tablesNotReached.isEmpty() &&
+                          stats.rowsFailed == 0 && otherFailures <= 0 &&
+                          stats.tablesWritten.size() == stats.tablesInSource;
     if (complete && differing.empty()) return QStringLiteral("Done.");
 
     QStringList lines{complete ? QStringLiteral("Done.")
@@ -57,6 +61,9 @@ QString RunSummaryText(const RunStatistics& stats, std::int64_t statementsFailed
     if (otherFailures > 0)
         lines << QStringLiteral("Other statements that failed: %1 (each was reported).")
                      .arg(count(otherFailures));
+    if (indexesNotWritten > 0)
+        lines << QStringLiteral("Indexes not written: %1 (each was reported with its reason).")
+                     .arg(count(indexesNotWritten));
     if (!stats.tablesFailed.isEmpty())
         lines << QStringLiteral("Tables that could not be created: ") +
                      stats.tablesFailed.join(QStringLiteral(", ")) + u'.';

@@ -1,10 +1,13 @@
 #include "engine/TableDefinition.h"
 
+#include <algorithm>
 #include <array>
+#include <stdexcept>
 
 #include "dataaccess/AdoTypeName.h"
 #include "engine/CodePageChoice.h"
 #include "engine/Dispatch.h"
+#include "engine/TableKeys.h"
 #include "engine/TargetNames.h"
 #include "engine/TypeChoice.h"
 
@@ -75,18 +78,29 @@ TypeMapping MapType(const QString& label, long definedSize) {
 FieldRoles BuildTableDefinition(const QString& sourceName, const QString& targetName,
                                 const db::Recordset& sourceRows, Procedure& proc, RunHost& host,
                                 RunState& state, const TableProfile* profile, QString* targetUsed,
-                                bool keepBinary) {
+                                bool keepBinary, const KeyPlan* keys) {
     FieldRoles roles;
     int codePage = 1252;
     if (profile != nullptr) codePage = ChooseCodePage(*profile, targetName, sourceRows);
+    roles.codePage = codePage;
     const QString tableName = BestFitName(targetName, codePage);
     if (targetUsed != nullptr) *targetUsed = tableName;
+    const bool accessKey = keys != nullptr && !keys->primary.empty();
     QString statement = QStringLiteral("CREATE TABLE ") + QuoteIdentifier(tableName) + u'(';
-    statement += QStringLiteral("\"TVXID\" INT, ");
+    if (!accessKey) statement += QStringLiteral("\"TVXID\" INT, ");
+    roles.rowNumberColumn = !accessKey;
 
     int fieldCount = 0;
     proc.step(210, [&] { fieldCount = sourceRows.fields().count(); });
-    for (int ordinal = 0; ordinal < fieldCount; ++ordinal) {
+    roles.columns.assign(static_cast<std::size_t>(std::max(fieldCount, 0)), QString());
+    roles.paradoxTypes = roles.columns;
+    roles.mappingEntries.assign(roles.columns.size(), -1);
+    if (keys != nullptr && static_cast<int>(keys->columnOrder.size()) == fieldCount)
+        roles.columnOrder = keys->columnOrder;
+    for (int position = 0; position < fieldCount; ++position) {
+        const int ordinal = roles.columnOrder.empty()
+                                ? position
+                                : roles.columnOrder[static_cast<std::size_t>(position)];
         int entry = -1;
         proc.step(212, [&] {
             state.typeMappings.append(
@@ -95,6 +109,7 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
                  {},
                  {}});
             entry = state.typeMappings.count() - 1;
+            roles.mappingEntries[static_cast<std::size_t>(ordinal)] = entry;
         });
         host.pump.yield();
         QString unspelled;
@@ -122,11 +137,32 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
                 mapping = FitTypeToValues(
                     mapping, label, sourceRows.fields().item(ordinal).definedSize(),
                     profile->columns[static_cast<std::size_t>(ordinal)], codePage, keepBinary);
+            QString accessType = mapping.accessType;
+            QString keyNote;
+            if (keys != nullptr) {
+                const db::AutoNumber autoNumber = sourceRows.fields().item(ordinal).autoNumber();
+                if (autoNumber != db::AutoNumber::None)
+                    accessType += autoNumber == db::AutoNumber::Guid
+                                      ? QStringLiteral(", AutoNumber (GUID)")
+                                      : QStringLiteral(", AutoNumber");
+                if (keys->autoIncrement[static_cast<std::size_t>(ordinal)] &&
+                    mapping.paradoxType == QLatin1String("INT")) {
+                    mapping.columnType = QStringLiteral(" AUTOINC, ");
+                    mapping.paradoxType = QStringLiteral("AUTOINC");
+                }
+                const auto key = std::find(keys->primary.begin(), keys->primary.end(), ordinal);
+                if (key != keys->primary.end())
+                    keyNote = QStringLiteral(", key field ") +
+                              QString::number(key - keys->primary.begin() + 1) +
+                              QStringLiteral(" of ") + QString::number(keys->primary.size());
+            }
             statement += column + mapping.columnType;
+            roles.columns[static_cast<std::size_t>(ordinal)] = column;
+            roles.paradoxTypes[static_cast<std::size_t>(ordinal)] = mapping.paradoxType;
             if (entry >= 0)
                 state.typeMappings.setTypes(
-                    entry, mapping.accessType,
-                    mapping.paradoxType +
+                    entry, accessType,
+                    mapping.paradoxType + keyNote +
                         RespelledNames(targetName, tableName, cleaned != unspelled, column));
             if (mapping.role == Role::Numeric) roles.NumericFields.push_back(ordinal);
             if (mapping.role == Role::Binary) roles.BinaryFields.push_back(ordinal);
@@ -141,15 +177,83 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
     constexpr std::int64_t kRowsAnyBlockSizeHolds = 32767 * 8;
     if (profile != nullptr && profile->rows > kRowsAnyBlockSizeHolds)
         statement += QStringLiteral(" ROWS ") + QString::number(profile->rows);
+    if (keys != nullptr && keys->level7) statement += QStringLiteral(" LEVEL 7");
     statement += u';';
     // Without its table the index could only fail too.
     if (!proc.step(358, [&] { DispatchStatement(statement, host.inputs, state); })) return roles;
 
     const QString target = QuoteIdentifier(tableName);
+    QString keyColumns = QStringLiteral("\"TVXID\"");
+    if (accessKey) {
+        keyColumns.clear();
+        for (const int ordinal : keys->primary)
+            keyColumns += (keyColumns.isEmpty() ? QString() : QStringLiteral(", ")) +
+                          roles.columns[static_cast<std::size_t>(ordinal)];
+    }
     const QString index = QStringLiteral("CREATE INDEX ") + target + QStringLiteral(" ON ") +
-                          target + QStringLiteral(" (\"TVXID\") with primary");
+                          target + QStringLiteral(" (") + keyColumns +
+                          QStringLiteral(") with primary");
     proc.step(368, [&] { DispatchStatement(index, host.inputs, state); });
+    if (keys != nullptr)
+        for (const QString& sentence : keys->notWritten)
+            proc.report(
+                370,
+                std::make_exception_ptr(std::runtime_error(
+                    (sentence + QStringLiteral(" (table ") + sourceName + u')').toStdString())));
     return roles;
+}
+
+int BuildSecondaryIndexes(const KeyPlan& keys, const FieldRoles& roles, const QString& tableName,
+                          Procedure& proc, RunHost& host, RunState& state) {
+    int written = 0;
+    QStringList taken{tableName};  // the primary index goes by the table's name
+    for (const IndexPlan& index : keys.indexes) {
+        QString unindexable;
+        for (const int ordinal : index.fields) {
+            const QString& type = roles.paradoxTypes[static_cast<std::size_t>(ordinal)];
+            if (type == QLatin1String("MEMO") || type == QLatin1String("BLOB") ||
+                type.startsWith(QLatin1String("VARCHAR (left empty)")))
+                unindexable = roles.columns[static_cast<std::size_t>(ordinal)] +
+                              QStringLiteral(" is written as ") + type;
+        }
+        const QString onlyColumn =
+            index.fields.size() == 1
+                ? roles.columns[static_cast<std::size_t>(index.fields[0])].mid(1).chopped(1)
+                : QString();
+        const QString name =
+            ParadoxIndexName(index.accessName, index, onlyColumn, roles.codePage, taken);
+        bool done = false;
+        if (!unindexable.isEmpty()) {
+            proc.report(
+                499,
+                std::make_exception_ptr(std::runtime_error(
+                    ("The index " + index.accessName + " of table " + tableName +
+                     " is not written: " + unindexable + ", which a Paradox index cannot hold.")
+                        .toStdString())));
+        } else {
+            taken << name;
+            done = proc.step(499, [&] {
+                DispatchStatement(
+                    SecondaryIndexStatement(index, name, QuoteIdentifier(tableName), roles.columns),
+                    host.inputs, state);
+            });
+            written += done;
+        }
+        QString note = QStringLiteral(", index ") + QuoteIdentifier(name);
+        if (name != index.accessName)
+            note += QStringLiteral(" (Access: ") + index.accessName + u')';
+        if (index.unique) note += QStringLiteral(" unique");
+        if (index.descending) note += QStringLiteral(" descending");
+        if (index.caseInsensitive) note += QStringLiteral(" case-insensitive");
+        if (!done) note += QStringLiteral(" not written");
+        for (const int ordinal : index.fields) {
+            const int entry = roles.mappingEntries[static_cast<std::size_t>(ordinal)];
+            if (entry >= 0)
+                state.typeMappings.setTypes(entry, state.typeMappings.at(entry).AccessType,
+                                            state.typeMappings.at(entry).ParadoxType + note);
+        }
+    }
+    return written;
 }
 
 }  // namespace velmora

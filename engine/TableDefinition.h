@@ -13,10 +13,19 @@
 namespace velmora {
 
 // Which fields the row transfer writes as numbers and which as (untransferred) long
-// binary data, by ordinal, ascending.
+// binary data, by ordinal, ascending; and what the columns became.
 struct FieldRoles {
     std::vector<int> NumericFields;
     std::vector<int> BinaryFields;
+    // The ordinals in the order of the table's columns (empty: the source's order), and
+    // whether the first column, "TVXID", numbers the rows.
+    std::vector<int> columnOrder;
+    bool rowNumberColumn = true;
+    // By ordinal: the quoted column name, the Paradox type, the type-mapping record.
+    std::vector<QString> columns;
+    std::vector<QString> paradoxTypes;
+    std::vector<int> mappingEntries;
+    int codePage = 1252;
 };
 
 // One row of the type mapping: the first row whose test matches a field's lower-cased
@@ -31,16 +40,25 @@ struct TypeMapping {
 TypeMapping MapType(const QString& typeLabel, long definedSize);
 
 struct TableProfile;
+struct KeyPlan;
 
 // Steps 196 to 368 of the run: appends the table's type-mapping records, dispatches its
 // two statements and returns the field roles. With the profile of the table's values,
 // columns whose values the mapped type cannot hold get a type that does, and a table
 // whose text needs another code page than 1252 is created in that one; `targetUsed`
 // receives the target name as that code page spells it. `keepBinary` gives long binary
-// fields a BLOB column that receives their bytes.
+// fields a BLOB column that receives their bytes. With `keys` (the Access keys, see
+// engine/TableKeys.h) the table is keyed, ordered and typed as the plan says.
 FieldRoles BuildTableDefinition(const QString& sourceName, const QString& targetName,
                                 const db::Recordset& sourceRows, Procedure& proc, RunHost& host,
                                 RunState& state, const TableProfile* profile = nullptr,
-                                QString* targetUsed = nullptr, bool keepBinary = false);
+                                QString* targetUsed = nullptr, bool keepBinary = false,
+                                const KeyPlan* keys = nullptr);
+
+// Step 499: the plan's secondary indexes, after the rows, as `roles` named and typed the
+// columns; an index on a column Paradox cannot index is reported instead. Returns the
+// number of indexes written (listed, in a preview).
+int BuildSecondaryIndexes(const KeyPlan& keys, const FieldRoles& roles, const QString& tableName,
+                          Procedure& proc, RunHost& host, RunState& state);
 
 }  // namespace velmora

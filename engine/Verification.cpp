@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "dataaccess/AdoTypeName.h"
+#include "dataaccess/AdoTypes.h"
 #include "dataaccess/DbError.h"
 #include "dataaccess/Recordset.h"
 #include "engine/RowReport.h"
@@ -59,16 +60,71 @@ bool sameValue(const db::Value& source, const db::Value& target, Role role,
     return false;
 }
 
+// The source row's fields against the target row's columns: the row is identical, or
+// what differs in the first field that does.
+bool compareRow(const db::Fields& source, const db::Fields& target, int firstColumn,
+                const std::vector<int>& columnOrder, const std::vector<Role>& roles,
+                const LiteralWriter& literals, QString& difference) {
+    const int fields = source.count();
+    if (target.count() != fields + firstColumn) {
+        difference = QStringLiteral("the table has other columns");
+        return false;
+    }
+    for (int column = 0; column < fields; ++column) {
+        const int ordinal =
+            columnOrder.empty() ? column : columnOrder[static_cast<std::size_t>(column)];
+        const db::Field& f = source[ordinal];
+        const db::Value& got = target[column + firstColumn].value();
+        if (!sameValue(f.value(), got, roles[static_cast<std::size_t>(ordinal)], literals)) {
+            difference = QString::fromStdString(f.name()) + QStringLiteral(" is ") +
+                         ReportedValue(got) + QStringLiteral(" instead of ") +
+                         ReportedValue(f.value());
+            return false;
+        }
+    }
+    return true;
+}
+
+// Every index of the target finds every row (CHECK INDEX); what an index misses.
+QStringList checkIndexes(const QString& target, db::Connection& connection) {
+    QStringList problems;
+    QStringList names;
+    for (auto rows = connection.openSchema(db::ado::adSchemaIndexes, target.toStdString());
+         !rows->eof(); rows->moveNext()) {
+        const QString name =
+            QString::fromStdString(rows->fields().item("INDEX_NAME").value().asText());
+        if (!names.contains(name)) names << name;
+    }
+    for (const QString& name : names) {
+        db::Recordset check;
+        check.open(("CHECK INDEX " + QuoteIdentifier(name) + " ON " + QuoteIdentifier(target))
+                       .toStdString(),
+                   connection);
+        const std::int64_t rows = check.fields().item("ROWS").value().asInt();
+        const std::int64_t found = check.fields().item("FOUND").value().asInt();
+        const QString missing =
+            QString::fromStdString(check.fields().item("FIRST_MISSING").value().asText());
+        if (found != rows || !missing.isEmpty())
+            problems << QStringLiteral("the index ") + name + QStringLiteral(" finds ") +
+                            QString::number(found) + QStringLiteral(" of ") +
+                            QString::number(rows) + QStringLiteral(" rows") +
+                            (missing.isEmpty() ? QString() : QStringLiteral(" (") + missing + u')');
+    }
+    return problems;
+}
+
 TableVerification verifyTable(const TablePair& table, db::Connection& sourceConnection,
                               db::Connection& targetConnection, const LiteralWriter& literals) {
     TableVerification result;
     result.source = table.source;
     result.target = table.target;
+    const bool byKey = !table.keyOrdinals.empty();
     db::Recordset source, target;
     source.open(("SELECT * FROM `" + table.source + u'`').toStdString(), sourceConnection);
     try {
-        target.open(("SELECT * FROM " + QuoteIdentifier(table.target)).toStdString(),
-                    targetConnection);
+        if (!byKey)
+            target.open(("SELECT * FROM " + QuoteIdentifier(table.target)).toStdString(),
+                        targetConnection);
     } catch (const db::DbError& e) {
         result.targetReadable = false;
         result.firstDifference = QString::fromUtf8(e.what());
@@ -86,32 +142,44 @@ TableVerification verifyTable(const TablePair& table, db::Connection& sourceConn
             result.firstDifference =
                 RowDescription(table.target, row, source) + QStringLiteral(": ") + what;
     };
-    // Both tables come in TVXID order: the target by its primary index, the source by
-    // its row numbers. A row the source cannot deliver has no number to compare.
+    const std::string lookupPrefix =
+        ("SELECT * FROM " + QuoteIdentifier(table.target) + " WHERE ").toStdString();
+    std::string lookup;
+    // Keyed on the row number, both tables come in TVXID order: the target by its primary
+    // index, the source by its row numbers. Keyed on the Access key, each row is looked up
+    // through the primary index. A row the source cannot deliver has no number to compare.
     std::int64_t row = 0;
     while (!source.eof()) {
         ++result.sourceRows;
-        if (result.targetReadable) {
-            while (!target.eof() && target.fields()[0].value().asInt() < row) target.moveNext();
-        }
-        if (!result.targetReadable || target.eof() || target.fields()[0].value().asInt() != row) {
-            differs(row, QStringLiteral("the row is missing"));
-        } else if (target.fields().count() != fields + 1) {
-            differs(row, QStringLiteral("the table has other columns"));
-        } else {
-            int column = 0;
-            while (column < fields &&
-                   sameValue(source.fields()[column].value(), target.fields()[column + 1].value(),
-                             roles[static_cast<std::size_t>(column)], literals))
-                ++column;
-            if (column == fields) {
-                ++result.identical;
-            } else {
-                const db::Field& f = source.fields()[column];
-                differs(row, QString::fromStdString(f.name()) + QStringLiteral(" is ") +
-                                 ReportedValue(target.fields()[column + 1].value()) +
-                                 QStringLiteral(" instead of ") + ReportedValue(f.value()));
+        QString difference;
+        bool found = false;
+        if (byKey && result.targetReadable) {
+            lookup = lookupPrefix;
+            for (std::size_t k = 0; k < table.keyOrdinals.size(); ++k) {
+                const int ordinal = table.keyOrdinals[k];
+                lookup += (k ? " AND " : "") + table.keyColumns[static_cast<int>(k)].toStdString() +
+                          " = " +
+                          literalOf(source.fields()[ordinal].value(),
+                                    roles[static_cast<std::size_t>(ordinal)], literals);
             }
+            try {
+                if (target.isOpen()) target.close();
+                target.open(lookup, targetConnection);
+                found = !target.eof();
+            } catch (const db::DbError& e) {
+                difference = QString::fromUtf8(e.what());
+            }
+        } else if (result.targetReadable) {
+            while (!target.eof() && target.fields()[0].value().asInt() < row) target.moveNext();
+            found = !target.eof() && target.fields()[0].value().asInt() == row;
+        }
+        if (!found) {
+            differs(row, difference.isEmpty() ? QStringLiteral("the row is missing") : difference);
+        } else if (compareRow(source.fields(), target.fields(), byKey ? 0 : 1, table.columnOrder,
+                              roles, literals, difference)) {
+            ++result.identical;
+        } else {
+            differs(row, difference);
         }
         for (++row;; ++row) {  // a row that cannot be read was reported by the run
             try {
@@ -119,6 +187,13 @@ TableVerification verifyTable(const TablePair& table, db::Connection& sourceConn
                 break;
             } catch (const db::DbError&) {
             }
+        }
+    }
+    if (result.targetReadable) {
+        try {
+            result.indexProblems = checkIndexes(table.target, targetConnection);
+        } catch (const db::DbError& e) {
+            result.indexProblems << QString::fromUtf8(e.what());
         }
     }
     return result;
@@ -141,7 +216,8 @@ QString VerificationSummary(const std::vector<TableVerification>& results) {
         QString line = t.target + QStringLiteral(": ") + QString::number(t.identical) +
                        QStringLiteral(" of ") + QString::number(t.sourceRows) +
                        QStringLiteral(" rows verified identical");
-        if (!t.allIdentical()) {
+        if (!t.indexProblems.isEmpty()) line += QStringLiteral("; ") + t.indexProblems.join(u"; ");
+        if (t.identical != t.sourceRows || !t.targetReadable) {
             QStringList rows;
             for (const std::int64_t r : t.firstDiffering) rows << QString::number(r);
             if (!rows.isEmpty())
