@@ -119,12 +119,11 @@ TableVerification verifyTable(const TablePair& table, db::Connection& sourceConn
     result.source = table.source;
     result.target = table.target;
     const bool byKey = !table.keyOrdinals.empty();
-    db::Recordset source, target;
+    db::Recordset source, target, lookedUp;
     source.open(("SELECT * FROM `" + table.source + u'`').toStdString(), sourceConnection);
     try {
-        if (!byKey)
-            target.open(("SELECT * FROM " + QuoteIdentifier(table.target)).toStdString(),
-                        targetConnection);
+        target.open(("SELECT * FROM " + QuoteIdentifier(table.target)).toStdString(),
+                    targetConnection);
     } catch (const db::DbError& e) {
         result.targetReadable = false;
         result.firstDifference = QString::fromUtf8(e.what());
@@ -145,42 +144,59 @@ TableVerification verifyTable(const TablePair& table, db::Connection& sourceConn
     const std::string lookupPrefix =
         ("SELECT * FROM " + QuoteIdentifier(table.target) + " WHERE ").toStdString();
     std::string lookup;
+    std::vector<std::string> key(table.keyOrdinals.size());
     // Keyed on the row number, both tables come in TVXID order: the target by its primary
-    // index, the source by its row numbers. Keyed on the Access key, each row is looked up
-    // through the primary index. A row the source cannot deliver has no number to compare.
+    // index, the source by its row numbers. Keyed on the Access key, the target comes in
+    // key order: a source row with the next key in the target is compared with it, any
+    // other is looked up through the primary index. A row the source cannot deliver has
+    // no number to compare.
     std::int64_t row = 0;
     while (!source.eof()) {
         ++result.sourceRows;
         QString difference;
         bool found = false;
+        const db::Fields* arrived = nullptr;  // the target's row, once found
+        bool inKeyOrder = false;              // found at the target's next row
         if (byKey && result.targetReadable) {
-            lookup = lookupPrefix;
-            for (std::size_t k = 0; k < table.keyOrdinals.size(); ++k) {
-                const int ordinal = table.keyOrdinals[k];
-                lookup += (k ? " AND " : "") + table.keyColumns[static_cast<int>(k)].toStdString() +
-                          " = " +
-                          literalOf(source.fields()[ordinal].value(),
-                                    roles[static_cast<std::size_t>(ordinal)], literals);
+            bool next = !target.eof();
+            for (std::size_t k = 0; k < key.size(); ++k) {
+                const auto ordinal = static_cast<std::size_t>(table.keyOrdinals[k]);
+                key[k] = literalOf(source.fields()[static_cast<int>(ordinal)].value(),
+                                   roles[ordinal], literals);
+                next = next && literalOf(target.fields()[static_cast<int>(k)].value(),
+                                         roles[ordinal], literals) == key[k];
             }
-            try {
-                if (target.isOpen()) target.close();
-                target.open(lookup, targetConnection);
-                found = !target.eof();
-            } catch (const db::DbError& e) {
-                difference = QString::fromUtf8(e.what());
+            if (next) {
+                found = inKeyOrder = true;
+                arrived = &target.fields();
+            } else {
+                lookup = lookupPrefix;
+                for (std::size_t k = 0; k < key.size(); ++k)
+                    lookup += (k ? " AND " : "") +
+                              table.keyColumns[static_cast<int>(k)].toStdString() + " = " + key[k];
+                try {
+                    if (lookedUp.isOpen()) lookedUp.close();
+                    lookedUp.open(lookup, targetConnection);
+                    found = !lookedUp.eof();
+                    arrived = &lookedUp.fields();
+                } catch (const db::DbError& e) {
+                    difference = QString::fromUtf8(e.what());
+                }
             }
         } else if (result.targetReadable) {
             while (!target.eof() && target.fields()[0].value().asInt() < row) target.moveNext();
             found = !target.eof() && target.fields()[0].value().asInt() == row;
+            if (found) arrived = &target.fields();
         }
         if (!found) {
             differs(row, difference.isEmpty() ? QStringLiteral("the row is missing") : difference);
-        } else if (compareRow(source.fields(), target.fields(), byKey ? 0 : 1, table.columnOrder,
-                              roles, literals, difference)) {
+        } else if (compareRow(source.fields(), *arrived, byKey ? 0 : 1, table.columnOrder, roles,
+                              literals, difference)) {
             ++result.identical;
         } else {
             differs(row, difference);
         }
+        if (inKeyOrder) target.moveNext();
         for (++row;; ++row) {  // a row that cannot be read was reported by the run
             try {
                 source.moveNext();
