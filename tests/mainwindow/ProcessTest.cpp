@@ -86,9 +86,8 @@ void ProcessTest::installedProgramFindsItsFiles() {
     QVERIFY(install.waitForFinished(60000));
     QVERIFY2(install.exitCode() == 0, install.readAllStandardError().constData());
     const QString folder = prefix + "/lib/velmora";
-    for (const QString name :
-         {"velmora", "provider/libvelmora-access.so", "HAND-M.CUR", "Samples/sample.mdb",
-          "velmora.png"})
+    for (const QString name : {"velmora", "provider/libvelmora-access.so", "HAND-M.CUR",
+                               "Samples/sample.mdb", "velmora.png"})
         QVERIFY2(QFile::exists(folder + u'/' + name), qPrintable(name));
     QVERIFY(QFile::exists(prefix + "/share/applications/velmora.desktop"));
     QVERIFY(QFile::exists(prefix + "/share/icons/hicolor/64x64/apps/velmora.png"));
