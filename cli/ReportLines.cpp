@@ -51,6 +51,8 @@ TerminalPrompts::TerminalPrompts(OverwritePolicy overwrite, Verbosity verbosity,
       errors_(errors ? *errors : std::cerr) {}
 
 void TerminalPrompts::message(const QString& text, const QString&) {
+    // The run's last word comes after the counts of the reports it did not show.
+    flushHidden();
     if (verbosity_ == Verbosity::Quiet) return;
     if (progress_) progress_->clear();
     messages_ << TerminalText(text).toStdString() << std::endl;
