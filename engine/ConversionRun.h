@@ -16,6 +16,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "engine/RunHost.h"
@@ -42,6 +43,11 @@ struct RunOptions {
     // What the tables are keyed on: the row number "TVXID" (every table), or each table's
     // Access primary key, with its indexes and AutoNumber fields (engine/TableKeys.h).
     enum class Keys { RowNumber, Access } keys = Keys::RowNumber;
+    // Which source tables the run converts (by their Access names); every one when unset.
+    std::function<bool(const QString&)> tableWanted;
+    // The statements are only collected into a file: the Paradox folder is neither opened
+    // nor required to exist or hold tables; it only tells which tables are there already.
+    bool statementsOnly = false;
 };
 
 // What became of one source table. In the preview modes "written" means listed.
@@ -49,6 +55,7 @@ struct TableStatistics {
     QString source;
     QString target;
     QString note;       // why the target name is not the cleaned source name
+    int codePage = 0;   // of the table's text; 0 when no definition was made
     bool read = false;  // the source table could be opened
     std::int64_t rowsInSource = 0;
     std::int64_t rowsRead = 0;  // rows turned into statements

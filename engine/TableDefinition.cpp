@@ -103,11 +103,12 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
                                 : roles.columnOrder[static_cast<std::size_t>(position)];
         int entry = -1;
         proc.step(212, [&] {
-            state.typeMappings.append(
-                {sourceName,
-                 QString::fromStdString(sourceRows.fields().item(ordinal).name()),
-                 {},
-                 {}});
+            const db::Field& field = sourceRows.fields().item(ordinal);
+            state.typeMappings.append({sourceName,
+                                       QString::fromStdString(field.name()),
+                                       {},
+                                       {},
+                                       AccessTypeName(field.type())});
             entry = state.typeMappings.count() - 1;
             roles.mappingEntries[static_cast<std::size_t>(ordinal)] = entry;
         });
