@@ -11,6 +11,7 @@
 
 #include "cli/PasswordSource.h"
 #include "cli/StatementFile.h"
+#include "cli/TableSummary.h"
 #include "cli/TerminalHost.h"
 #include "dataaccess/Connection.h"
 #include "dataaccess/Recordset.h"
@@ -63,7 +64,8 @@ Lines starting with "--" in a statement file are comments. --rejects writes ever
 statement the target refused, each after a comment holding the refusal; fix them and
 run the file with --execute.
 
-After the run a summary lists per table the rows read, written, refused and unreadable.
+After the run a summary says per table what became of it: the rows read, written, refused
+and unreadable, or why it was skipped, not created or not reached.
 --verify then reads every written table back and compares it with the source row by row
 and value by value, and names the first rows that differ.
 
@@ -367,20 +369,11 @@ int main(int argc, char** argv) {
     }
     const RunStatistics& stats = run.statistics();
     const bool listed = !o.sqlFile.isEmpty();
-    for (const TableStatistics& t : stats.tables) {
-        std::cout << "  " << t.source.toStdString() << " -> " << t.target.toStdString() << ": ";
-        if (!t.read) {
-            std::cout << "not readable, nothing written\n";
-            continue;
-        }
-        std::cout << t.rowsRead << " of " << t.rowsInSource << " rows read, " << t.rowsWritten
-                  << (listed ? " listed" : " written") << ", " << t.rowsRefused << " refused, "
-                  << t.rowsUnreadable << " unreadable\n";
-    }
-    std::cout << "Tables: " << stats.tablesProcessed << ", rows "
-              << (listed ? "listed: " : "written: ") << stats.rowsDispatched
-              << ", statements failed: " << state.statementsFailed
-              << ", errors reported: " << prompts.reports() << std::endl;
+    const std::int64_t failed = stats.statementsFailed();
+    std::cout << TableSummary(stats, listed) << "Tables: " << stats.tablesProcessed() << ", rows "
+              << (listed ? "listed: " : "written: ") << stats.rowsWritten()
+              << ", statements failed: " << failed << ", errors reported: " << prompts.reports()
+              << std::endl;
     if (listed) {
         if (preview.written())
             std::cout << state.statements.count() << " statements written to "
@@ -392,21 +385,20 @@ int main(int argc, char** argv) {
     if (rejects.is_open()) {
         rejects.close();
         if (!rejects) fail("writing " + o.rejectsFile + " failed");
-        if (state.statementsFailed > 0)
-            std::cout << state.statementsFailed << " refused statements written to "
+        if (failed > 0)
+            std::cout << failed << " refused statements written to "
                       << o.rejectsFile.toStdString() << std::endl;
     }
     bool verified = true;
     if (o.verify) {
+        const std::vector<TableVerification> results = stats.verification();
         if (stats.verified)
-            std::cout << "Verification:\n"
-                      << VerificationSummary(stats.verification).toStdString() << std::endl;
+            std::cout << "Verification:\n" << VerificationSummary(results).toStdString() << std::endl;
         else
             std::cerr << "velmora-convert: the tables could not be verified" << std::endl;
         verified = stats.verified;
-        for (const TableVerification& t : stats.verification)
-            verified = verified && t.allIdentical();
+        for (const TableVerification& t : results) verified = verified && t.allIdentical();
     }
     const bool written = !listed || preview.written();
-    return state.statementsFailed == 0 && prompts.reports() == 0 && written && verified ? 0 : 1;
+    return failed == 0 && prompts.reports() == 0 && written && verified ? 0 : 1;
 }
