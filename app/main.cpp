@@ -5,12 +5,14 @@
 
 #include "app/Form1.h"
 #include "common/Helpers.h"
+#include "drivers/BuiltInDrivers.h"
 #include "gui/WindowSupport.h"
 #include "preview/PreviewWindowHost.h"
 
 using namespace velmora;
 
 int main(int argc, char** argv) {
+    velmora::RegisterBuiltInDrivers();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velmora"));
     // Dialogs that Qt builds (file and folder dialogs) in the windows' font too.

@@ -15,6 +15,7 @@
 #include "cli/TerminalHost.h"
 #include "dataaccess/Connection.h"
 #include "dataaccess/Recordset.h"
+#include "drivers/BuiltInDrivers.h"
 #include "engine/AccessCatalog.h"
 #include "engine/ConversionRun.h"
 #include "engine/SecretMemory.h"
@@ -301,6 +302,7 @@ void HidePasswordArgument(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    velmora::RegisterBuiltInDrivers();
     // A password on the command line is in this process's memory from the start.
     for (int i = 1; i < argc; ++i)
         if (std::strncmp(argv[i], "--password", 10) == 0) KeepSecretsOutOfCoreDumps();

@@ -1,33 +1,20 @@
 #include "engine/FolderTables.h"
 
 #include <QDir>
-#include <QFile>
-#include <vector>
+#include <QFileInfo>
 
 #include "common/ErrorReport.h"
 #include "common/Helpers.h"
+#include "dataaccess/ProviderDirectory.h"
 #include "engine/FolderListing.h"
-#include "paradox/TableHeader.h"
+#include "engine/TargetNames.h"
 
 namespace velmora {
 
-namespace {
-// Headers of every level fit in this; a table's field list follows the fixed part.
-constexpr qint64 kHeaderRead = 64 * 1024;
-}  // namespace
-
+// The target's driver knows its own tables.
 bool IsParadoxTableFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    const QByteArray head = file.read(kHeaderRead);
-    try {
-        paradox::parseTableHeader(reinterpret_cast<const std::uint8_t*>(head.constData()),
-                                  static_cast<std::size_t>(head.size()), path.toStdString());
-        return true;
-    } catch (const std::exception& e) {
-        // An encrypted table is still a table; the driver says so when it is opened.
-        return QString::fromUtf8(e.what()).contains(QStringLiteral("is encrypted"));
-    }
+    const std::string settings = TargetConnectionString(QFileInfo(path).path()).toStdString();
+    return db::providerFor(db::ConnectionString::parse(settings))->isTableFile(path.toStdString());
 }
 
 FolderTables ExamineFolderTables(const QString& folder) {
