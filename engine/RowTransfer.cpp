@@ -66,7 +66,10 @@ class AnswerReports {
             return;
         }
         ++counts_.rowsFailed;
-        const auto [number, description] = refusalOf(failure);
+        // Named, not bound: clang 14 cannot capture structured bindings in a lambda.
+        const std::pair<long, std::string> refusal = refusalOf(failure);
+        const long number = refusal.first;
+        const std::string& description = refusal.second;
         proc_.step(runstep::kRowAnswer, [&] {
             if (endsTheTable(number)) {
                 // The fault that ends the table speaks for itself, saying how far it got.
