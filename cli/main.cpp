@@ -388,14 +388,15 @@ int main(int argc, char** argv) {
         rejects.close();
         if (!rejects) fail("writing " + o.rejectsFile + " failed");
         if (failed > 0)
-            std::cout << failed << " refused statements written to "
-                      << o.rejectsFile.toStdString() << std::endl;
+            std::cout << failed << " refused statements written to " << o.rejectsFile.toStdString()
+                      << std::endl;
     }
     bool verified = true;
     if (o.verify) {
         const std::vector<TableVerification> results = stats.verification();
         if (stats.verified)
-            std::cout << "Verification:\n" << VerificationSummary(results).toStdString() << std::endl;
+            std::cout << "Verification:\n"
+                      << VerificationSummary(results).toStdString() << std::endl;
         else
             std::cerr << "velmora-convert: the tables could not be verified" << std::endl;
         verified = stats.verified;

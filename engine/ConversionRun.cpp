@@ -48,8 +48,7 @@ void ConversionRun::start() {
 
     const LiteralWriter literals(locale_);
     QStringList writtenThisRun;
-    TableRunContext tables{run.proc,   host_,      state_, options_,
-                           literals,   run.source, writtenThisRun};
+    TableRunContext tables{run.proc, host_, state_, options_, literals, run.source, writtenThisRun};
     for (int position = static_cast<int>(state_.sourceTables.size()) - 1; position >= 0;
          --position) {
         // Without a target, statements that go straight to it would each fail in turn;

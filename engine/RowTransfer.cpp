@@ -5,8 +5,8 @@
 #include "dataaccess/DbError.h"
 #include "engine/Dispatch.h"
 #include "engine/InsertPipeline.h"
-#include "engine/RunSteps.h"
 #include "engine/RowReport.h"
+#include "engine/RunSteps.h"
 #include "engine/TargetNames.h"
 
 namespace velmora {
@@ -111,7 +111,8 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
                             const FieldRoles& roles, const LiteralWriter& literals, Procedure& proc,
                             RunHost& host, RunState& state) {
     TransferCounts counts;
-    if (!proc.test(runstep::kAnyRows, [&] { return !sourceRows.eof() && !sourceRows.bof(); })) return counts;
+    if (!proc.test(runstep::kAnyRows, [&] { return !sourceRows.eof() && !sourceRows.bof(); }))
+        return counts;
 
     std::int64_t rowCount = 0;
     proc.step(runstep::kRowCount, [&] { rowCount = sourceRows.recordCount(); });
@@ -167,7 +168,8 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
         statement += ',';
 
         int fieldCount = 0;
-        proc.step(runstep::kRowFieldCount, answersFirst([&] { fieldCount = sourceRows.fields().count(); }));
+        proc.step(runstep::kRowFieldCount,
+                  answersFirst([&] { fieldCount = sourceRows.fields().count(); }));
         if (static_cast<int>(kinds.size()) != fieldCount) kinds = fieldKinds(fieldCount, roles);
         for (int ordinal = 0; ordinal < fieldCount; ++ordinal) {
             host.pump.yield();

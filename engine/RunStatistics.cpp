@@ -9,18 +9,16 @@ namespace {
 
 std::int64_t sum(const std::vector<TableOutcome>& tables,
                  std::int64_t (*field)(const TableOutcome&)) {
-    return std::accumulate(tables.begin(), tables.end(), std::int64_t{0},
-                           [field](std::int64_t total, const TableOutcome& t) {
-                               return total + field(t);
-                           });
+    return std::accumulate(
+        tables.begin(), tables.end(), std::int64_t{0},
+        [field](std::int64_t total, const TableOutcome& t) { return total + field(t); });
 }
 
 }  // namespace
 
 int RunStatistics::count(TableResult result) const {
-    return static_cast<int>(std::count_if(tables.begin(), tables.end(), [result](const auto& t) {
-        return t.result == result;
-    }));
+    return static_cast<int>(std::count_if(tables.begin(), tables.end(),
+                                          [result](const auto& t) { return t.result == result; }));
 }
 
 int RunStatistics::tablesProcessed() const {

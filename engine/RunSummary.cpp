@@ -45,8 +45,8 @@ QString RunSummaryText(const RunStatistics& stats) {
     const int written = stats.count(TableResult::Written);
     const int listed = static_cast<int>(stats.tables.size());
     const std::vector<TableVerification> differing = differingTables(stats);
-    const bool complete = !stats.previewNotExecuted && written == listed && rowsRefused == 0 &&
-                          otherFailures <= 0;
+    const bool complete =
+        !stats.previewNotExecuted && written == listed && rowsRefused == 0 && otherFailures <= 0;
     if (complete && differing.empty()) return QStringLiteral("Done.");
 
     QStringList lines{complete ? QStringLiteral("Done.")

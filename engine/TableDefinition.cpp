@@ -3,8 +3,8 @@
 #include "dataaccess/AdoTypeName.h"
 #include "engine/CodePageChoice.h"
 #include "engine/Dispatch.h"
-#include "engine/TargetNames.h"
 #include "engine/RunSteps.h"
+#include "engine/TargetNames.h"
 #include "engine/TypeChoice.h"
 #include "engine/TypeMapping.h"
 
@@ -98,7 +98,9 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
         statement += QStringLiteral(" ROWS ") + QString::number(profile->rows);
     statement += u';';
     // Without its table the index could only fail too.
-    if (!proc.step(runstep::kCreateTable, [&] { DispatchStatement(statement, host.inputs, state); })) return roles;
+    if (!proc.step(runstep::kCreateTable,
+                   [&] { DispatchStatement(statement, host.inputs, state); }))
+        return roles;
 
     const QString target = QuoteIdentifier(tableName);
     const QString index = QStringLiteral("CREATE INDEX ") + target + QStringLiteral(" ON ") +

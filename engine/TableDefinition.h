@@ -22,9 +22,9 @@ struct FieldRoles {
 struct TableProfile;
 
 // The run's steps from runstep::kFieldCount to runstep::kCreateIndex: appends the table's
-// type-mapping records, dispatches its two statements and returns the field roles. With the profile of the table's values,
-// columns whose values the mapped type cannot hold get a type that does, and a table
-// whose text needs another code page than 1252 is created in that one; `targetUsed`
+// type-mapping records, dispatches its two statements and returns the field roles. With the profile
+// of the table's values, columns whose values the mapped type cannot hold get a type that does, and
+// a table whose text needs another code page than 1252 is created in that one; `targetUsed`
 // receives the target name as that code page spells it. `keepBinary` gives long binary
 // fields a BLOB column that receives their bytes.
 FieldRoles BuildTableDefinition(const QString& sourceName, const QString& targetName,

@@ -155,9 +155,9 @@ void TableRun::writeRows(db::Recordset& rows, const BestFitRows* respelling,
     table_.read = true;
     table_.rowsInSource = rows.recordCount();
     QString spelled = table_.target;
-    const FieldRoles roles = BuildTableDefinition(table_.source, table_.target, rows, proc_,
-                                                  run_.host, state_, &profile_, &spelled,
-                                                  run_.options.keepBinary);
+    const FieldRoles roles =
+        BuildTableDefinition(table_.source, table_.target, rows, proc_, run_.host, state_,
+                             &profile_, &spelled, run_.options.keepBinary);
     table_.target = spelled;
     if (state_.statementsFailed == failuresBefore) sendRows(rows, roles, respelling);
     // Straight to the target, a table none of whose statements went in is not there at all.
@@ -197,8 +197,8 @@ bool TableRun::showTablePreview() {
     proc_.step(kShowTablePreview, [&] { run_.host.preview.showPreview(state_); });
     if (table_.read)
         table_.result = state_.previewExecuted       ? TableResult::Written
-                         : state_.previewLinesRun > 0 ? TableResult::PartlyWritten
-                                                      : TableResult::NotExecuted;
+                        : state_.previewLinesRun > 0 ? TableResult::PartlyWritten
+                                                     : TableResult::NotExecuted;
     return state_.stopAfterPreview;
 }
 

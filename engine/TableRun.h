@@ -55,8 +55,7 @@ class TableRun {
     Answer askOverwrite();
     void write(Answer answer);
     bool openRows(db::Recordset& rows, const BestFitRows*& respelling);
-    void writeRows(db::Recordset& rows, const BestFitRows* respelling,
-                   std::int64_t failuresBefore);
+    void writeRows(db::Recordset& rows, const BestFitRows* respelling, std::int64_t failuresBefore);
     void sendRows(db::Recordset& rows, const FieldRoles& roles, const BestFitRows* respelling);
     bool showTablePreview();
 

@@ -7,8 +7,8 @@
 #include <limits>
 
 #include "common/text/Utf8.h"
-#include "paradox/ByteOrder.h"
 #include "dataaccess/DateTimeText.h"
+#include "paradox/ByteOrder.h"
 #include "paradox/DecimalNumber.h"
 #include "paradox/DriverError.h"
 #include "paradox/FieldCodec.h"
@@ -267,7 +267,8 @@ void encodeLogical(const sql::Literal& literal, const FieldInfo& field, std::uin
     doesNotFit(literal, field, "a Logical field takes TRUE, FALSE, 1, 0 or -1");
 }
 
-db::DateTimeText dateTime(const sql::Literal& literal, const FieldInfo& field, std::string& scratch) {
+db::DateTimeText dateTime(const sql::Literal& literal, const FieldInfo& field,
+                          std::string& scratch) {
     if (literal.kind != sql::LiteralKind::Text)
         doesNotFit(literal, field, "dates and times are written as quoted text");
     db::DateTimeText parsed;

@@ -55,17 +55,19 @@ std::map<QString, QString> wordsPerTable(const QString& summary) {
 
 TEST(RunSummaries, CommandLineAndFinalMessageNameEachTableWithTheSameOutcome) {
     RunStatistics stats;
-    stats.tables = {table("Orders", TableResult::Written),       table("Regions", TableResult::PartlyWritten),
-                    table("Notes", TableResult::NotExecuted),    table("Customers", TableResult::Declined),
-                    table("Damaged", TableResult::Unreadable),   table("Products", TableResult::Failed),
-                    table("Archive", TableResult::NotReached)};
+    stats.tables = {
+        table("Orders", TableResult::Written),     table("Regions", TableResult::PartlyWritten),
+        table("Notes", TableResult::NotExecuted),  table("Customers", TableResult::Declined),
+        table("Damaged", TableResult::Unreadable), table("Products", TableResult::Failed),
+        table("Archive", TableResult::NotReached)};
     const QString message = RunSummaryText(stats);
     const std::map<QString, QString> headings = headingPerTable(message);
     const std::map<QString, QString> words =
         wordsPerTable(QString::fromStdString(TableSummary(stats, false)));
 
     // The message counts the written table; the command line gives its rows.
-    EXPECT_TRUE(message.contains(QStringLiteral("\r\nTables written: 1 of 7.\r\n"))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("\r\nTables written: 1 of 7.\r\n")))
+        << message.toStdString();
     EXPECT_EQ(headings.count(QStringLiteral("Orders")), 0u);
     EXPECT_EQ(words.at(QStringLiteral("Orders")),
               QStringLiteral("10 of 10 rows read, 10 written, 0 refused, 0 unreadable"));
@@ -90,6 +92,7 @@ TEST(RunSummaries, CommandLineAndFinalMessageNameEachTableWithTheSameOutcome) {
         ASSERT_EQ(headings.count(name), 1u) << n.table << '\n' << message.toStdString();
         ASSERT_EQ(words.count(name), 1u) << n.table;
         EXPECT_EQ(headings.at(name), QString::fromLatin1(n.heading)) << n.table;
-        EXPECT_TRUE(words.at(name).contains(QString::fromLatin1(n.words))) << words.at(name).toStdString();
+        EXPECT_TRUE(words.at(name).contains(QString::fromLatin1(n.words)))
+            << words.at(name).toStdString();
     }
 }

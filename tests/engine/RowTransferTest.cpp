@@ -5,10 +5,10 @@
 
 #include "dataaccess/AdoTypes.h"
 #include "dataaccess/Calendar.h"
+#include "dataaccess/DateTimeText.h"
 #include "engine/InsertPipeline.h"
 #include "engine/RowReport.h"
 #include "engine/RowTransfer.h"
-#include "dataaccess/DateTimeText.h"
 #include "tests/support/ScratchTargetFolder.h"
 #include "tests/support/TestHosts.h"
 

@@ -49,6 +49,6 @@ inline bool corpusRequired() {
 
 // Declares `folder`, the corpus's folder `part` ("paradox"), or ends the test as
 // VELMORA_NEED_CORPUS does.
-#define VELMORA_CORPUS_FOLDER(folder, part)                  \
+#define VELMORA_CORPUS_FOLDER(folder, part)                \
     const auto folder = ::velmora::test::corpusPart(part); \
     VELMORA_NEED_CORPUS(folder, ::velmora::test::corpusFolder() / (part))
