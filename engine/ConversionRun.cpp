@@ -77,6 +77,7 @@ bool ConversionRun::findTargetFolder(Session& run) {
     state_.targetConnection = std::make_unique<db::Connection>();
     FolderTables found = FolderTables::Present;
     bool noTables = run.proc.test(kFolderHoldsNoTable, [&] {
+        if (options_.statementsOnly) return false;
         if (options_.acceptFolderWithoutTables &&
             IsFolder(in.paradoxFolder()) == std::optional(true))
             return false;
@@ -95,10 +96,14 @@ void ConversionRun::openConnections(Session& run) {
     proc.step(kListTargetTables, [&] {
         state_.targetTables.clear();
         state_.sourceTables.clear();
-        FillTargetTableList(state_.targetTables, in, host_.pump);
+        if (!options_.statementsOnly || IsFolder(in.paradoxFolder()) == std::optional(true))
+            FillTargetTableList(state_.targetTables, in, host_.pump);
     });
     proc.step(kListSourceTables, [&] {
         FillSourceTableList(state_.sourceTables, in.accessFile(), in, host_.prompts, host_.pump);
+        if (options_.tableWanted)
+            state_.sourceTables.removeIf(
+                [&](const QString& name) { return !options_.tableWanted(name); });
     });
     proc.step(kSourceCursorLocation, [&] { run.source.setCursorLocation(db::ado::adUseClient); });
     proc.step(kSourceMode, [&] { run.source.setMode(db::ado::adModeReadWrite); });
@@ -108,7 +113,7 @@ void ConversionRun::openConnections(Session& run) {
               [&] { state_.targetConnection->setCursorLocation(db::ado::adUseClient); });
     // Tables that hold data from a protected source are readable by their owner only.
     const bool ownerOnly = SourceNeedsPassword(in.accessFile());
-    run.targetOpen = proc.step(kOpenTarget, [&] {
+    run.targetOpen = !options_.statementsOnly && proc.step(kOpenTarget, [&] {
         OpenTargetConnection(*state_.targetConnection, in.paradoxFolder(), ownerOnly);
     });
 }
@@ -131,7 +136,8 @@ void ConversionRun::finish(Session& run) {
         verify(run);
     Procedure& proc = run.proc;
     if (run.connectionsOpen) {
-        proc.step(kCloseTarget, [&] { state_.targetConnection->close(); });
+        if (!options_.statementsOnly)
+            proc.step(kCloseTarget, [&] { state_.targetConnection->close(); });
         proc.step(kCloseSource, [&] { run.source.close(); });
     }
     stats_.unshownReports = run.reports.unshown();
@@ -158,7 +164,8 @@ void ConversionRun::showFilePreview(Session& run) {
     stats_.previewNotExecuted = host_.preview.executes();
     stats_.previewLinesRun = state_.previewLinesRun;
     stats_.previewLines = state_.previewLines;
-    proc.step(kCloseTargetUnexecuted, [&] { state_.targetConnection->close(); });
+    if (!options_.statementsOnly)
+        proc.step(kCloseTargetUnexecuted, [&] { state_.targetConnection->close(); });
     proc.step(kCloseSourceUnexecuted, [&] { run.source.close(); });
     run.connectionsOpen = false;
     proc.step(kClearCaptionUnexecuted, [&] { host_.progress.setCaption(QString()); });

@@ -1,6 +1,9 @@
 #pragma once
 // The choices a front end makes for a conversion run.
 
+#include <QString>
+#include <functional>
+
 namespace velmora {
 
 struct RunOptions {
@@ -18,6 +21,11 @@ struct RunOptions {
     // After a run that wrote its tables (direct, or a per-file preview that executed its
     // statements), read them back and compare them with the source.
     bool verify = true;
+    // Which source tables the run converts (by their Access names); every one when unset.
+    std::function<bool(const QString&)> tableWanted;
+    // The statements are only collected into a file: the Paradox folder is neither opened
+    // nor required to exist or hold tables; it only tells which tables are there already.
+    bool statementsOnly = false;
 };
 
 }  // namespace velmora

@@ -26,12 +26,20 @@ int RunStatistics::tablesProcessed() const {
         std::count_if(tables.begin(), tables.end(), [](const auto& t) { return t.rowsSent; }));
 }
 
+std::int64_t RunStatistics::rowsRead() const {
+    return sum(tables, [](const TableOutcome& t) { return t.rowsRead; });
+}
+
 std::int64_t RunStatistics::rowsWritten() const {
     return sum(tables, [](const TableOutcome& t) { return t.rowsWritten; });
 }
 
 std::int64_t RunStatistics::rowsRefused() const {
     return sum(tables, [](const TableOutcome& t) { return t.rowsRefused; });
+}
+
+std::int64_t RunStatistics::rowsUnreadable() const {
+    return sum(tables, [](const TableOutcome& t) { return t.rowsUnreadable; });
 }
 
 std::int64_t RunStatistics::statementsFailed() const {

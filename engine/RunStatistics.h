@@ -27,8 +27,10 @@ struct RunStatistics {
     int count(TableResult result) const;
     // Tables whose rows were sent (or listed).
     int tablesProcessed() const;
+    std::int64_t rowsRead() const;
     std::int64_t rowsWritten() const;
     std::int64_t rowsRefused() const;
+    std::int64_t rowsUnreadable() const;
     std::int64_t statementsFailed() const;
     // The verification of each table read back, in the order of the tables.
     std::vector<TableVerification> verification() const;

@@ -25,8 +25,9 @@ enum class TableResult {
 
 struct TableOutcome {
     QString source;
-    QString target;  // as written; empty for a table the run did not reach
-    QString note;    // why the target name is not the cleaned source name
+    QString target;    // as written; empty for a table the run did not reach
+    QString note;      // why the target name is not the cleaned source name
+    int codePage = 0;  // of the table's text; 0 when its rows could not be profiled
     TableResult result = TableResult::NotReached;
     bool read = false;      // the source table was opened for its rows
     bool rowsSent = false;  // its definition went in, and its rows were sent or listed

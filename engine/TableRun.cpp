@@ -89,6 +89,7 @@ bool TableRun::firstPass() {
         codePage_ = ChooseCodePage(profile_, table_.target, firstPass);
     });
     spelledTarget_ = BestFitName(table_.target, codePage_);
+    if (profiled) table_.codePage = codePage_;
     return profiled;
 }
 
@@ -125,7 +126,7 @@ void TableRun::write(Answer answer) {
                               inputs_, state_);
         });
     proc_.step(kTableCaption, [&] {
-        run_.host.progress.setCaption(QStringLiteral("Please wait.. Processing table ") +
+        run_.host.progress.setCaption(QStringLiteral("Please wait... Processing table ") +
                                       table_.source);
     });
     const bool dropFailed = state_.statementsFailed > failuresBefore;

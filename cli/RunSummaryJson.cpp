@@ -1,0 +1,117 @@
+#include "cli/RunSummaryJson.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "common/AppInfo.h"
+
+namespace velmora {
+
+namespace {
+
+QString outcomeOf(const TableOutcome& table, bool listed) {
+    switch (table.result) {
+        case TableResult::Failed:
+            return QStringLiteral("failed");
+        case TableResult::Unreadable:
+            return QStringLiteral("unreadable");
+        case TableResult::Declined:
+            return QStringLiteral("declined");
+        case TableResult::NotReached:
+            return QStringLiteral("not_reached");
+        case TableResult::Written:
+        case TableResult::PartlyWritten:
+        case TableResult::NotExecuted:
+            break;
+    }
+    if (listed) return QStringLiteral("listed");
+    if (table.result == TableResult::Written) return QStringLiteral("written");
+    if (table.result == TableResult::PartlyWritten) return QStringLiteral("partly_written");
+    return QStringLiteral("not_written");
+}
+
+QJsonValue verificationOf(const TableOutcome& table, const RunStatistics& stats) {
+    if (!stats.verified || !table.verification) return QJsonValue::Null;
+    const TableVerification& v = *table.verification;
+    QJsonArray differing;
+    for (const std::int64_t tvxid : v.firstDiffering) differing.append(qint64(tvxid));
+    return QJsonObject{{"target_readable", v.targetReadable},
+                       {"rows_compared", qint64(v.sourceRows)},
+                       {"rows_identical", qint64(v.identical)},
+                       {"all_identical", v.allIdentical()},
+                       {"first_differing_tvxids", differing}};
+}
+
+// A table kept at the overwrite question, or not reached: nothing of it was written.
+bool leftAlone(const TableOutcome& table) {
+    return table.result == TableResult::Declined || table.result == TableResult::NotReached;
+}
+
+QJsonObject tableObject(const TableOutcome& t, const RunStatistics& stats, bool listed) {
+    if (leftAlone(t))
+        return QJsonObject{{"source", t.source},
+                           {"target", QJsonValue::Null},
+                           {"code_page", QJsonValue::Null},
+                           {"outcome", outcomeOf(t, listed)},
+                           {"rows_in_source", QJsonValue::Null},
+                           {"rows_read", 0},
+                           {"rows_written", 0},
+                           {"rows_refused", 0},
+                           {"rows_unreadable", 0},
+                           {"verification", QJsonValue::Null}};
+    return QJsonObject{
+        {"source", t.source},
+        {"target", t.target},
+        {"code_page", t.codePage > 0 ? QJsonValue(t.codePage) : QJsonValue(QJsonValue::Null)},
+        {"outcome", outcomeOf(t, listed)},
+        {"rows_in_source", qint64(t.rowsInSource)},
+        {"rows_read", qint64(t.rowsRead)},
+        {"rows_written", qint64(t.rowsWritten)},
+        {"rows_refused", qint64(t.rowsRefused)},
+        {"rows_unreadable", qint64(t.rowsUnreadable)},
+        {"verification", verificationOf(t, stats)}};
+}
+
+}  // namespace
+
+QString RunSummaryJson(const CommandLine& command, const RunStatistics& stats, int reports,
+                       int exitStatus) {
+    const bool listed = !command.sqlFile.isEmpty();
+    // The tables the run worked on in the order it met them, then those it declined, then
+    // those it did not reach, as the format has always listed them.
+    QJsonArray tables;
+    std::int64_t tablesWritten = 0;
+    for (const TableOutcome& t : stats.tables) {
+        if (leftAlone(t)) continue;
+        const QJsonObject table = tableObject(t, stats, listed);
+        const QString outcome = table.value(QStringLiteral("outcome")).toString();
+        if (outcome == QLatin1String("written") || outcome == QLatin1String("listed"))
+            ++tablesWritten;
+        tables.append(table);
+    }
+    for (const TableResult last : {TableResult::Declined, TableResult::NotReached})
+        for (const TableOutcome& t : stats.tables)
+            if (t.result == last) tables.append(tableObject(t, stats, listed));
+
+    const QJsonObject totals{{"tables", tables.size()},
+                             {"tables_written", qint64(tablesWritten)},
+                             {"rows_read", qint64(stats.rowsRead())},
+                             {"rows_written", qint64(stats.rowsWritten())},
+                             {"rows_refused", qint64(stats.rowsRefused())},
+                             {"rows_unreadable", qint64(stats.rowsUnreadable())},
+                             {"statements_failed", qint64(stats.statementsFailed())},
+                             {"errors_reported", reports}};
+    const QJsonObject summary{{"format_version", kSummaryFormatVersion},
+                              {"program", QStringLiteral("velmora-convert ") + programVersion()},
+                              {"source", command.source},
+                              {"target_folder", command.target},
+                              {"statements_only", listed},
+                              {"tables", tables},
+                              {"totals", totals},
+                              {"verified", stats.verified},
+                              {"exit_status", exitStatus}};
+    return QString::fromUtf8(QJsonDocument(summary).toJson(QJsonDocument::Indented));
+}
+
+}  // namespace velmora
