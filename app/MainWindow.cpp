@@ -1,4 +1,4 @@
-#include "app/Form1.h"
+#include "app/MainWindow.h"
 #include "engine/SecretMemory.h"
 
 #include <unistd.h>
@@ -11,50 +11,49 @@
 
 namespace velmora {
 
-Form1::Form1(Form1Services services, QWidget* parent)
+MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     : QWidget(parent), services_(std::move(services)), prompts_(this), pointer_(this) {
     buildControls();
     connectBehaviours();
     preview_ = services_.makePreview(this);
 }
 
-void Form1::connectBehaviours() {
+void MainWindow::connectBehaviours() {
     // A change of the check box's value, by the user or by start-up, is its click.
-    connect(Check1, &QCheckBox::stateChanged, this, [this] { Check1_Click(); });
+    connect(previewCheck, &QCheckBox::stateChanged, this, [this] { previewCheckClicked(); });
     // An option's click is its becoming selected; the other one is cleared by then.
-    for (QRadioButton* option : {Option1, Option2})
+    for (QRadioButton* option : {perFileOption, perTableOption})
         connect(option, &QRadioButton::toggled, this, [this](bool selected) {
-            if (selected) Option_Click();
+            if (selected) previewOptionClicked();
         });
     // The check box, option and text box behaviours have no error report; a store that
     // cannot be written leaves the entry as typed.
-    connect(Text1, &QLineEdit::textChanged, this, [this](const QString& text) {
-        settings_.write(QStringLiteral("ParadoxFolder"), text);
-    });
-    connect(Text5, &QLineEdit::textChanged, this, [this](const QString& text) {
-        settings_.write(QStringLiteral("AccessMDBFile"), text);
-    });
-    connect(Text6, &QLineEdit::textChanged, this, [this](const QString& text) {
+    connect(paradoxFolderBox, &QLineEdit::textChanged, this,
+            [this](const QString& text) { settings_.write(settingKey::kParadoxFolder, text); });
+    connect(accessFileBox, &QLineEdit::textChanged, this,
+            [this](const QString& text) { settings_.write(settingKey::kAccessFile, text); });
+    connect(passwordBox, &QLineEdit::textChanged, this, [this](const QString& text) {
         // A password held by the window, saved or typed, stays out of core dumps.
         if (!text.isEmpty()) KeepSecretsOutOfCoreDumps();
-        settings_.write(QStringLiteral("AccessPassword"), text);
+        settings_.write(settingKey::kAccessPassword, text);
     });
-    for (QLineEdit* box : {Text1, Text5, Text6}) box->installEventFilter(this);
+    for (QLineEdit* box : {paradoxFolderBox, accessFileBox, passwordBox})
+        box->installEventFilter(this);
 }
 
-void Form1::Check1_Click() {
-    const bool on = Check1->checkState() == Qt::Checked;
-    Option1->setEnabled(on);
-    Option2->setEnabled(on);
-    settings_.write(QStringLiteral("Check1"), on ? QStringLiteral("1") : QStringLiteral("0"));
+void MainWindow::previewCheckClicked() {
+    const bool on = previewCheck->checkState() == Qt::Checked;
+    perFileOption->setEnabled(on);
+    perTableOption->setEnabled(on);
+    settings_.write(settingKey::kPreviewEnabled, on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-void Form1::Option_Click() {
-    settings_.write(QStringLiteral("Option1"), TruthText(Option1->isChecked()));
-    settings_.write(QStringLiteral("Option2"), TruthText(Option2->isChecked()));
+void MainWindow::previewOptionClicked() {
+    settings_.write(settingKey::kPreviewPerFile, TruthText(perFileOption->isChecked()));
+    settings_.write(settingKey::kPreviewPerTable, TruthText(perTableOption->isChecked()));
 }
 
-bool Form1::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // The whole text is selected once the focus has arrived, after the mouse press that
     // brought it has placed the cursor, so that typing replaces it.
     if (event->type() == QEvent::FocusIn)
@@ -63,7 +62,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void Form1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     // Closing the main window ends the program at once. A run yields to this event loop
     // from inside its button's click, between two statements; nothing would return to
     // the main loop before the run ends, so the process ends here.
@@ -71,34 +70,33 @@ void Form1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-QString Form1::paradoxFolder() const {
-    return Text1->text();
+QString MainWindow::paradoxFolder() const {
+    return paradoxFolderBox->text();
 }
-void Form1::setParadoxFolder(const QString& folder) {
-    Text1->setText(folder);
+void MainWindow::setParadoxFolder(const QString& folder) {
+    paradoxFolderBox->setText(folder);
 }
-QString Form1::accessFile() const {
-    return Text5->text();
+QString MainWindow::accessFile() const {
+    return accessFileBox->text();
 }
-QString Form1::accessPassword() const {
-    return Text6->text();
+QString MainWindow::accessPassword() const {
+    return passwordBox->text();
 }
-int Form1::jet3CodePage() const {
+int MainWindow::jet3CodePage() const {
     try {
-        return SettingToInteger(
-            settings_.read(QStringLiteral("Jet3CodePage"), QStringLiteral("0")));
+        return SettingToInteger(settings_.read(settingKey::kJet3CodePage, QStringLiteral("0")));
     } catch (...) {
         return 0;  // an unreadable setting keeps the header's code page
     }
 }
-bool Form1::previewEnabled() const {
-    return Check1->checkState() == Qt::Checked;
+bool MainWindow::previewEnabled() const {
+    return previewCheck->checkState() == Qt::Checked;
 }
-bool Form1::previewPerFile() const {
-    return Option1->isChecked();
+bool MainWindow::previewPerFile() const {
+    return perFileOption->isChecked();
 }
-bool Form1::previewPerTable() const {
-    return Option2->isChecked();
+bool MainWindow::previewPerTable() const {
+    return perTableOption->isChecked();
 }
 
 }  // namespace velmora

@@ -5,9 +5,10 @@
 #include <QLineEdit>
 
 #include "app/FileDialogs.h"
-#include "app/Form1.h"
+#include "app/MainWindow.h"
 #include "common/AppInfo.h"
 #include "common/ErrorReport.h"
+#include "common/UiNames.h"
 #include "engine/ConversionRun.h"
 #include "engine/FolderTables.h"
 #include "engine/TargetFolder.h"
@@ -16,88 +17,122 @@ namespace velmora {
 
 namespace {
 
-Procedure commandProcedure(Prompts& prompts, const char* procedure) {
-    return Procedure(prompts,
-                     reportLocation(QStringLiteral("Form1"), QString::fromLatin1(procedure)));
-}
+namespace names = ui::mainWindow;
 
 const QString kAccessFilter = QStringLiteral(
     "All Microsoft Databases (*.mdb,*.accdb)|*.*db|Microsoft Database (*.mdb)|*.mdb|"
     "Microsoft 2007 Database (*.accdb)|*.accdb|");
 
+// The steps of each command as its reports number them.
+namespace browseAccessStep {
+constexpr int kStartFolder = 100;
+constexpr int kDialogMode = 102;
+constexpr int kDialogTitle = 104;
+constexpr int kFilters = 106;
+constexpr int kShowDialog = 108;
+constexpr int kChosen = 110;
+constexpr int kTakeFile = 112;
+}  // namespace browseAccessStep
+namespace browseParadoxStep {
+constexpr int kChooseFolder = 100;
+constexpr int kCancelled = 102;
+constexpr int kTakeFolder = 104;
+constexpr int kCheckFolder = 106;
+}  // namespace browseParadoxStep
+namespace testConnectionStep {
+constexpr int kCheckFolder = 102;
+constexpr int kBusy = 104;
+constexpr int kExamineTables = 106;
+constexpr int kTablesFound = 108;
+constexpr int kNoTables = 110;
+constexpr int kIdle = 112;
+}  // namespace testConnectionStep
+namespace sampleDatabaseStep {
+constexpr int kTakeSample = 100;
+}  // namespace sampleDatabaseStep
+namespace helpStep {
+constexpr int kShowHelp = 100;
+}  // namespace helpStep
+namespace sampleFolderStep {
+constexpr int kTakeSample = 100;
+constexpr int kCheckFolder = 102;
+}  // namespace sampleFolderStep
+
 }  // namespace
 
-void Form1::browseAccessFile() {
-    Procedure proc = commandProcedure(prompts_, "PushButton1_Click");
+void MainWindow::browseAccessFile() {
+    Procedure proc(prompts_, names::kBrowseAccessClick);
     QFileDialog dialog(this);
-    dialog.setObjectName(QStringLiteral("CommonDialog1"));
+    dialog.setObjectName(names::kAccessFileDialog);
     QString chosen;
-    proc.step(100, [&] {
-        const QString file = Text5->text();
+    proc.step(browseAccessStep::kStartFolder, [&] {
+        const QString file = accessFileBox->text();
         dialog.setDirectory(
             StartFolder({file.isEmpty() ? QString() : QFileInfo(file).absolutePath()}));
         dialog.selectFile(QString());
     });
     // Any name may be typed, as with the common dialog; nothing in the dialog may
     // change the file system.
-    proc.step(102, [&] {
+    proc.step(browseAccessStep::kDialogMode, [&] {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setOptions(QFileDialog::ReadOnly | QFileDialog::HideNameFilterDetails);
     });
-    proc.step(104, [&] { dialog.setWindowTitle(QStringLiteral("Select Access Database")); });
-    proc.step(106, [&] {
+    proc.step(browseAccessStep::kDialogTitle,
+              [&] { dialog.setWindowTitle(QStringLiteral("Select Access Database")); });
+    proc.step(browseAccessStep::kFilters, [&] {
         const QStringList filters = NameFiltersFromDialogFilter(kAccessFilter);
         dialog.setNameFilters(filters);
         dialog.selectNameFilter(filters.value(0));
     });
-    proc.step(108, [&] {
+    proc.step(browseAccessStep::kShowDialog, [&] {
         if (dialog.exec() == QDialog::Accepted) chosen = dialog.selectedFiles().value(0);
     });
-    if (proc.test(110, [&] { return !chosen.isEmpty(); }))
-        proc.step(112, [&] { Text5->setText(chosen); });
+    if (proc.test(browseAccessStep::kChosen, [&] { return !chosen.isEmpty(); }))
+        proc.step(browseAccessStep::kTakeFile, [&] { accessFileBox->setText(chosen); });
 }
 
-void Form1::browseParadoxFolder() {
-    Procedure proc = commandProcedure(prompts_, "PushButton2_Click");
+void MainWindow::browseParadoxFolder() {
+    Procedure proc(prompts_, names::kBrowseParadoxClick);
     QString folder;
-    proc.step(100, [&] {
-        folder =
-            SelectFolder(this, QStringLiteral("Please select folder:"),
-                         StartFolder({Text1->text(),
-                                      settings_.read(QStringLiteral("LastFolderDot"), QString())}));
+    proc.step(browseParadoxStep::kChooseFolder, [&] {
+        folder = SelectFolder(this, QStringLiteral("Please select folder:"),
+                              StartFolder({paradoxFolderBox->text(),
+                                           settings_.read(settingKey::kLastFolder, QString())}));
     });
-    if (proc.test(102, [&] { return folder.isEmpty(); })) return;
-    proc.step(104, [&] { Text1->setText(folder); });
-    proc.step(106, [&] { CopyDB(false, *this, prompts_); });
+    if (proc.test(browseParadoxStep::kCancelled, [&] { return folder.isEmpty(); })) return;
+    proc.step(browseParadoxStep::kTakeFolder, [&] { paradoxFolderBox->setText(folder); });
+    proc.step(browseParadoxStep::kCheckFolder, [&] { CopyDB(false, *this, prompts_); });
 }
 
-void Form1::testConnection() {
-    Procedure proc = commandProcedure(prompts_, "PushButton3_Click");
-    proc.step(102, [&] { CopyDB(false, *this, prompts_); });
-    proc.step(104, [&] { pointer_.setBusy(true); });
+void MainWindow::testConnection() {
+    Procedure proc(prompts_, names::kTestConnectionClick);
+    proc.step(testConnectionStep::kCheckFolder, [&] { CopyDB(false, *this, prompts_); });
+    proc.step(testConnectionStep::kBusy, [&] { pointer_.setBusy(true); });
     // Success needs a real Paradox table; otherwise the message names what is missing.
     FolderTables found = FolderTables::None;
-    if (proc.test(106, [&] {
+    if (proc.test(testConnectionStep::kExamineTables, [&] {
             found = ExamineFolderTables(paradoxFolder());
             return found == FolderTables::Present;
         }))
-        proc.step(108, [&] { prompts_.message(FolderTablesMessage(found)); });
+        proc.step(testConnectionStep::kTablesFound,
+                  [&] { prompts_.message(FolderTablesMessage(found)); });
     else
-        proc.step(110, [&] { prompts_.message(FolderTablesMessage(found)); });
-    proc.step(112, [&] { pointer_.setBusy(false); });
+        proc.step(testConnectionStep::kNoTables,
+                  [&] { prompts_.message(FolderTablesMessage(found)); });
+    proc.step(testConnectionStep::kIdle, [&] { pointer_.setBusy(false); });
 }
 
-void Form1::loadSampleDatabase() {
-    Procedure proc = commandProcedure(prompts_, "PushButton4_Click");
-    proc.step(100, [&] {
-        Text5->setText(services_.programFolder + QStringLiteral("/Samples/sample.mdb"));
+void MainWindow::loadSampleDatabase() {
+    Procedure proc(prompts_, names::kAccessSampleClick);
+    proc.step(sampleDatabaseStep::kTakeSample, [&] {
+        accessFileBox->setText(services_.programFolder + QStringLiteral("/Samples/sample.mdb"));
     });
 }
 
-void Form1::showHelp() {
-    Procedure proc = commandProcedure(prompts_, "PushButton5_Click");
-    proc.step(100, [&] {
+void MainWindow::showHelp() {
+    Procedure proc(prompts_, names::kHelpClick);
+    proc.step(helpStep::kShowHelp, [&] {
         MessageWithLink(
             this,
             QStringLiteral("This software transfers text-based and numeric fields but does not "
@@ -108,14 +143,16 @@ void Form1::showHelp() {
     });
 }
 
-void Form1::loadSampleFolder() {
-    Procedure proc = commandProcedure(prompts_, "PushButton6_Click");
-    proc.step(100, [&] { Text1->setText(services_.programFolder + QStringLiteral("/Samples")); });
-    proc.step(102, [&] { CopyDB(true, *this, prompts_); });
+void MainWindow::loadSampleFolder() {
+    Procedure proc(prompts_, names::kParadoxSampleClick);
+    proc.step(sampleFolderStep::kTakeSample, [&] {
+        paradoxFolderBox->setText(services_.programFolder + QStringLiteral("/Samples"));
+    });
+    proc.step(sampleFolderStep::kCheckFolder, [&] { CopyDB(true, *this, prompts_); });
 }
 
-void Form1::startConverting() {
-    RunHost host{*this, prompts_, *ProgressBar1, pointer_, *preview_, pump_};
+void MainWindow::startConverting() {
+    RunHost host{*this, prompts_, *progressBar, pointer_, *preview_, pump_};
     RunOptions options;
     options.askAboutFolderWithoutTables = true;
     ConversionRun(host, state_, QLocale::system(), options).start();
