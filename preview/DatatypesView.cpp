@@ -1,4 +1,4 @@
-#include "preview/Form5.h"
+#include "preview/DatatypesView.h"
 
 #include <QBoxLayout>
 #include <QFontMetrics>
@@ -6,58 +6,75 @@
 #include <QStyle>
 #include <algorithm>
 
+#include "common/UiNames.h"
 #include "preview/OpeningSteps.h"
 #include "preview/Twips.h"
 
 namespace velmora {
 
-Form5::Form5(TypeMappingList& mappings, QWidget* owner)
+namespace {
+namespace names = ui::datatypes;
+
+// The steps of each procedure as its reports number them.
+namespace loadStep {
+constexpr int kColors = 100;
+constexpr int kShowMappings = 112;
+// The width of column c (from 0) is step kFirstColumnWidth + 2 * c.
+constexpr int kFirstColumnWidth = 120;
+}  // namespace loadStep
+namespace backStep {
+constexpr int kClose = 100;
+}  // namespace backStep
+}  // namespace
+
+DatatypesView::DatatypesView(TypeMappingList& mappings, QWidget* owner)
     : QDialog(owner), mappings_(mappings), prompts_(this) {
-    setObjectName(QStringLiteral("Form5"));
+    setObjectName(names::kWindow);
     buildControls();
     MakeSizableWindow(*this, TwipsSize(8040, 8340));
     pointer_ = new PointerRules(this);
-    Form_Load();
+    load();
 }
 
-void Form5::buildControls() {
+void DatatypesView::buildControls() {
     setFont(WindowFont(true));
-    ListView1 = new QTreeView(this);
-    ListView1->setObjectName(QStringLiteral("ListView1"));
-    ListView1->setToolTip(QStringLiteral(
+    mappingList = new QTreeView(this);
+    mappingList->setObjectName(names::kMappingList);
+    mappingList->setToolTip(QStringLiteral(
         "Click item to edit it. Move | line to right and out of window to reveal full names."));
-    ListView1->setRootIsDecorated(false);
-    ListView1->setItemsExpandable(false);
-    ListView1->setUniformRowHeights(true);
-    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListView1->header()->setStretchLastSection(true);
-    ListView1->header()->setSectionsMovable(false);
-    ListView1->header()->setSectionResizeMode(QHeaderView::Interactive);
-    PushButton5 = new QPushButton(QStringLiteral("< Back"), this);
-    PushButton5->setObjectName(QStringLiteral("PushButton5"));
-    PushButton5->setAutoDefault(false);
-    PushButton5->setMinimumHeight(TwipsToPixels(405));
+    mappingList->setRootIsDecorated(false);
+    mappingList->setItemsExpandable(false);
+    mappingList->setUniformRowHeights(true);
+    mappingList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    mappingList->setSelectionMode(QAbstractItemView::SingleSelection);
+    mappingList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    mappingList->header()->setStretchLastSection(true);
+    mappingList->header()->setSectionsMovable(false);
+    mappingList->header()->setSectionResizeMode(QHeaderView::Interactive);
+    backButton = new QPushButton(QStringLiteral("< Back"), this);
+    backButton->setObjectName(names::kBackButton);
+    backButton->setAutoDefault(false);
+    backButton->setMinimumHeight(TwipsToPixels(405));
     auto* window = new QVBoxLayout(this);
     window->setContentsMargins(TwipsToPixels(120), TwipsToPixels(120), TwipsToPixels(120),
                                TwipsToPixels(105));
     window->setSpacing(TwipsToPixels(105));
-    window->addWidget(PushButton5);
-    window->addWidget(ListView1, 1);
-    setTabOrder(ListView1, PushButton5);
-    connect(PushButton5, &QPushButton::clicked, this, [this] { PushButton5_Click(); });
+    window->addWidget(backButton);
+    window->addWidget(mappingList, 1);
+    setTabOrder(mappingList, backButton);
+    connect(backButton, &QPushButton::clicked, this, [this] { goBack(); });
 }
 
-void Form5::Form_Load() {
-    Procedure proc(prompts_, reportLocation(QStringLiteral("Form5"), QStringLiteral("Form_Load")));
-    RunOpeningSteps(*this, proc, *pointer_, QStringLiteral("Datatypes Conversion"), 100);
+void DatatypesView::load() {
+    Procedure proc(prompts_, names::kLoad);
+    RunOpeningSteps(*this, proc, *pointer_, QStringLiteral("Datatypes Conversion"),
+                    loadStep::kColors);
     // The four headings are the list's own ("MS Access Table" to "New Paradox Datatype").
-    proc.step(112, [&] { ListView1->setModel(&mappings_); });
+    proc.step(loadStep::kShowMappings, [&] { mappingList->setModel(&mappings_); });
     // Each column at least as wide as its whole heading.
     for (int column = 0; column < 4; ++column)
-        proc.step(120 + 2 * column, [&] {
-            QHeaderView* header = ListView1->header();
+        proc.step(loadStep::kFirstColumnWidth + 2 * column, [&] {
+            QHeaderView* header = mappingList->header();
             const int margin =
                 header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
             const QString caption =
@@ -67,10 +84,9 @@ void Form5::Form_Load() {
         });
 }
 
-void Form5::PushButton5_Click() {
-    Procedure proc(prompts_,
-                   reportLocation(QStringLiteral("Form5"), QStringLiteral("PushButton5_Click")));
-    proc.step(100, [&] { accept(); });
+void DatatypesView::goBack() {
+    Procedure proc(prompts_, names::kBackClick);
+    proc.step(backStep::kClose, [&] { accept(); });
 }
 
 }  // namespace velmora

@@ -1,76 +1,91 @@
-#include "preview/Form4.h"
+#include "preview/EditLineDialog.h"
 
 #include <QEvent>
 #include <stdexcept>
 
+#include "common/UiNames.h"
 #include "preview/OpeningSteps.h"
 #include "preview/Twips.h"
 
 namespace velmora {
 
-Form4::Form4(StatementList& statements, QWidget* owner)
+namespace {
+namespace names = ui::editLine;
+
+// The steps of each procedure as its reports number them.
+namespace loadStep {
+constexpr int kColors = 102;
+}  // namespace loadStep
+namespace cancelStep {
+constexpr int kClose = 100;
+}  // namespace cancelStep
+namespace okStep {
+constexpr int kWriteBack = 100;
+constexpr int kClose = 102;
+}  // namespace okStep
+}  // namespace
+
+EditLineDialog::EditLineDialog(StatementList& statements, QWidget* owner)
     : QDialog(owner), statements_(statements), prompts_(this) {
-    setObjectName(QStringLiteral("Form4"));
+    setObjectName(names::kWindow);
     MakeFixedWindow(*this, TwipsSize(8040, 2580));
     buildControls();
     pointer_ = new PointerRules(this);
-    Form_Load();
+    load();
 }
 
-void Form4::buildControls() {
+void EditLineDialog::buildControls() {
     setFont(WindowFont());
-    Text1 = new ExactTextBox(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Text1->setTabChangesFocus(true);
-    Text1->installEventFilter(this);
-    PlaceInTwips(Text1, 120, 120, 7800, 1905);
+    statementBox = new ExactTextBox(this);
+    statementBox->setObjectName(names::kStatementBox);
+    statementBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    statementBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    statementBox->setTabChangesFocus(true);
+    statementBox->installEventFilter(this);
+    PlaceInTwips(statementBox, 120, 120, 7800, 1905);
     okButton = new QPushButton(QStringLiteral("OK"), this);
-    okButton->setObjectName(QStringLiteral("PushButton2"));
+    okButton->setObjectName(names::kOkButton);
     PlaceInTwips(okButton, 120, 2130, 3840, 405);
     cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    cancelButton->setObjectName(QStringLiteral("PushButton1"));
+    cancelButton->setObjectName(names::kCancelButton);
     PlaceInTwips(cancelButton, 4080, 2130, 3840, 405);
 
-    setTabOrder(Text1, okButton);
+    setTabOrder(statementBox, okButton);
     setTabOrder(okButton, cancelButton);
-    Text1->setFocus();
+    statementBox->setFocus();
 
     connect(okButton, &QPushButton::clicked, this, [this] { applyEdit(); });
     connect(cancelButton, &QPushButton::clicked, this, [this] { cancel(); });
 }
 
-void Form4::Form_Load() {
-    Procedure proc(prompts_, reportLocation(QStringLiteral("Form4"), QStringLiteral("Form_Load")));
-    RunOpeningSteps(*this, proc, *pointer_, QStringLiteral("Edit Line"), 102);
+void EditLineDialog::load() {
+    Procedure proc(prompts_, names::kLoad);
+    RunOpeningSteps(*this, proc, *pointer_, QStringLiteral("Edit Line"), loadStep::kColors);
 }
 
-void Form4::setStatement(int line, const QString& text) {
-    ListLine = line;
-    Text1->setExactText(text);
+void EditLineDialog::setStatement(int line, const QString& text) {
+    editedLine = line;
+    statementBox->setExactText(text);
 }
 
-void Form4::cancel() {
-    Procedure proc(prompts_,
-                   reportLocation(QStringLiteral("Form4"), QStringLiteral("PushButton1_Click")));
-    proc.step(100, [&] { reject(); });
+void EditLineDialog::cancel() {
+    Procedure proc(prompts_, names::kCancelClick);
+    proc.step(cancelStep::kClose, [&] { reject(); });
 }
 
-void Form4::applyEdit() {
-    Procedure proc(prompts_,
-                   reportLocation(QStringLiteral("Form4"), QStringLiteral("PushButton2_Click")));
-    proc.step(100, [&] {
-        if (ListLine < 1 || ListLine > statements_.count())
+void EditLineDialog::applyEdit() {
+    Procedure proc(prompts_, names::kOkClick);
+    proc.step(okStep::kWriteBack, [&] {
+        if (editedLine < 1 || editedLine > statements_.count())
             throw std::out_of_range("Index out of bounds");
-        statements_.setText(ListLine - 1, Text1->exactText());
+        statements_.setText(editedLine - 1, statementBox->exactText());
     });
-    proc.step(102, [&] { accept(); });
+    proc.step(okStep::kClose, [&] { accept(); });
 }
 
 // The whole statement is selected whenever the box gets the focus, so typing replaces it.
-bool Form4::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Text1 && event->type() == QEvent::FocusIn) Text1->selectAll();
+bool EditLineDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == statementBox && event->type() == QEvent::FocusIn) statementBox->selectAll();
     return QDialog::eventFilter(watched, event);
 }
 
