@@ -18,8 +18,10 @@
 
 #include "common/AppInfo.h"
 #include "preview/CaptionedProgressBar.h"
+#include "preview/DatatypesView.h"
 #include "preview/EditLineDialog.h"
 #include "preview/ExactTextBox.h"
+#include "preview/FindReplaceDialog.h"
 #include "preview/PreviewWindow.h"
 #include "preview/PreviewWindowHost.h"
 #include "preview/StatementView.h"
@@ -49,6 +51,32 @@ struct PreviewWindowTest : ::testing::Test {
         state.targetConnection = std::make_unique<db::Connection>();
     }
 };
+
+// Users' scripts find the windows and their controls by these names: each window has
+// exactly these, whatever its C++ members are called.
+TEST_F(PreviewWindowTest, EveryWindowKeepsItsObjectNames) {
+    PreviewWindow preview(state, nullptr);
+    FindReplaceDialog findReplace(state.statements, nullptr);
+    EditLineDialog editLine(state.statements, nullptr);
+    DatatypesView datatypes(state.typeMappings, nullptr);
+    const std::vector<std::pair<QWidget*, QStringList>> windows = {
+        {&preview,
+         {"Form2", "Frame2", "ListView1", "ProgressBar1", "PushButton1", "PushButton2",
+          "PushButton3", "PushButton4", "PushButton5", "PushButton6", "PushButton7", "PushButton8",
+          "PushButton9", "Text1"}},
+        {&findReplace,
+         {"Form3", "Label1", "Label2", "PushButton1", "PushButton2", "Text1", "Text2"}},
+        {&editLine, {"Form4", "PushButton1", "PushButton2", "Text1"}},
+        {&datatypes, {"Form5", "ListView1", "PushButton5"}}};
+    for (const auto& [window, expected] : windows) {
+        QStringList names = {window->objectName()};
+        for (const QObject* child : window->findChildren<QObject*>())
+            if (!child->objectName().isEmpty() && !child->objectName().startsWith("qt_"))
+                names << child->objectName();
+        names.sort();
+        EXPECT_EQ(names, expected);
+    }
+}
 
 TEST_F(PreviewWindowTest, OpensAtTheDesignSizeAndGrowsWithTheWindow) {
     Fill(state.statements, {"CREATE TABLE \"t\"(a INT)"});
