@@ -3,7 +3,8 @@
 // the C++ around them is called: the windows' Qt object names (what findChild and
 // accessibility tools find) and the places error reports name ("in
 // Kestrune2021/08/31.Form1.PushButton7_Click at line 490"). Change none of them: stored
-// scripts and reports filed by users rely on them.
+// scripts and reports filed by users rely on them. The step numbers ("at line 490") are
+// named beside the procedure that runs the steps.
 
 #include "common/ErrorReport.h"
 
