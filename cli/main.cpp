@@ -12,6 +12,7 @@
 #include "cli/PasswordSource.h"
 #include "cli/StatementFile.h"
 #include "cli/TerminalHost.h"
+#include "common/UiNames.h"
 #include "dataaccess/Connection.h"
 #include "dataaccess/Recordset.h"
 #include "engine/AccessCatalog.h"
@@ -242,7 +243,7 @@ int executeFile(const Options& o, TerminalPrompts& prompts) {
     }
     TerminalProgress progress;
     NoEventPump pump;
-    Procedure proc(prompts, reportLocation("Form2", "PushButton1_Click"));
+    Procedure proc(prompts, ui::preview::kExecuteClick);
     int count = 0;
     std::string failed;
     ExecutionOutcome outcome;
