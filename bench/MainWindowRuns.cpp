@@ -13,7 +13,6 @@
 #include "app/MainWindow.h"
 #include "common/DesktopOpener.h"
 #include "common/Helpers.h"
-#include "common/UiNames.h"
 #include "preview/PreviewWindowHost.h"
 
 namespace velmora::bench {
@@ -77,11 +76,11 @@ WindowRun runInWindow(const QString& accessFile, const QString& paradoxFolder, b
         [&](QWidget* owner) { return std::make_unique<TimedPreview>(clock, run, owner); }, opener,
         ProgramFolder()});
     if (!form.load()) return run;
-    form.findChild<QLineEdit*>(ui::mainWindow::kAccessFileBox)->setText(accessFile);
+    form.findChild<QLineEdit*>(QStringLiteral("Text5"))->setText(accessFile);
     form.setParadoxFolder(paradoxFolder);
-    auto* check = form.findChild<QCheckBox*>(ui::mainWindow::kPreviewCheck);
+    auto* check = form.findChild<QCheckBox*>(QStringLiteral("Check1"));
     if (check->isChecked() != preview) check->click();
-    if (preview) form.findChild<QRadioButton*>(ui::mainWindow::kPerFileOption)->click();
+    if (preview) form.findChild<QRadioButton*>(QStringLiteral("Option1"))->click();
     form.show();
     QApplication::processEvents();
     BoxAnswerer answerer(clock, run);

@@ -9,13 +9,13 @@ namespace velmora {
 class MainInputs {
   public:
     virtual ~MainInputs() = default;
-    virtual QString paradoxFolder() const = 0;
+    virtual QString paradoxFolder() const = 0;  // Text1
     virtual void setParadoxFolder(const QString& folder) = 0;
-    virtual QString accessFile() const = 0;
-    virtual QString accessPassword() const = 0;
-    virtual bool previewEnabled() const = 0;   // "Enable SQL Preview mode..." ticked
-    virtual bool previewPerFile() const = 0;   // "Show SQL Preview For Each File" selected
-    virtual bool previewPerTable() const = 0;  // "Show SQL Preview For Each Table" selected
+    virtual QString accessFile() const = 0;      // Text5
+    virtual QString accessPassword() const = 0;  // Text6
+    virtual bool previewEnabled() const = 0;     // Check1 ticked
+    virtual bool previewPerFile() const = 0;     // Option1 selected
+    virtual bool previewPerTable() const = 0;    // Option2 selected
     // The code page of the text in Jet3 (Access 97) files, which hold no reliable one;
     // 0 keeps the one their header names.
     virtual int jet3CodePage() const { return 0; }

@@ -4,8 +4,8 @@
 #include <QFile>
 #include <vector>
 
+#include "common/ErrorReport.h"
 #include "common/Helpers.h"
-#include "common/UiNames.h"
 #include "engine/FolderListing.h"
 #include "paradox/TableHeader.h"
 
@@ -71,7 +71,8 @@ bool AgreeToNewTables(const QString& folder, FolderTables found, Prompts& prompt
                                                      "Create it and the tables in it?"),
                                   caption))
                 return false;
-            Procedure proc(prompts, ui::paradoxFolder::kAgreeToNewTables);
+            Procedure proc(prompts, reportLocation(QStringLiteral("Paradox"),
+                                                   QStringLiteral("AgreeToNewTables")));
             proc.step(100, [&] {
                 if (!QDir().mkpath(folder))
                     throw std::runtime_error("Cannot create the folder " + folder.toStdString());

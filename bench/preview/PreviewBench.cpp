@@ -17,7 +17,6 @@
 #include <functional>
 #include <optional>
 
-#include "common/UiNames.h"
 #include "engine/RunState.h"
 #include "engine/TargetNames.h"
 #include "preview/FindReplaceDialog.h"
@@ -205,12 +204,12 @@ int main(int argc, char** argv) {
                     Figure(watch.read()).toUtf8().constData());
 
         answerer.onDialog = [&watch](QWidget* dialog) {
-            dialog->findChild<QLineEdit*>(ui::findReplace::kFindBox)
+            dialog->findChild<QLineEdit*>(QStringLiteral("Text1"))
                 ->setText(QStringLiteral("'03/05/2021 14:05:09'"));
-            dialog->findChild<QLineEdit*>(ui::findReplace::kReplaceBox)
+            dialog->findChild<QLineEdit*>(QStringLiteral("Text2"))
                 ->setText(QStringLiteral("'04/05/2021 09:30:00'"));
             watch.restart();
-            dialog->findChild<QPushButton*>(ui::findReplace::kReplaceButton)->click();
+            dialog->findChild<QPushButton*>(QStringLiteral("PushButton2"))->click();
         };
         form.findAndReplace();
         std::printf("find and replace:      %s over %d statements, %s (target under 2 s)\n",
