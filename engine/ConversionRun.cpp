@@ -1,6 +1,7 @@
 #include "engine/ConversionRun.h"
 
 #include "common/Helpers.h"
+#include "common/UiNames.h"
 #include "dataaccess/AdoTypes.h"
 #include "engine/AccessCatalog.h"
 #include "engine/FolderTables.h"
@@ -19,9 +20,7 @@ using namespace runstep;
 // What one start() holds from its first step to its last.
 struct ConversionRun::Session {
     explicit Session(RunHost& host)
-        : reports(host.prompts, host.inputs),
-          proc(reports,
-               reportLocation(QString::fromLatin1(kModule), QString::fromLatin1(kProcedure))) {}
+        : reports(host.prompts, host.inputs), proc(reports, ui::mainWindow::kStartClick) {}
 
     RunReports reports;
     Procedure proc;

@@ -5,6 +5,7 @@
 
 #include "common/ErrorReport.h"
 #include "common/Helpers.h"
+#include "common/UiNames.h"
 #include "dataaccess/ProviderDirectory.h"
 #include "engine/FolderListing.h"
 #include "engine/TargetNames.h"
@@ -58,9 +59,9 @@ bool AgreeToNewTables(const QString& folder, FolderTables found, Prompts& prompt
                                                      "Create it and the tables in it?"),
                                   caption))
                 return false;
-            Procedure proc(prompts, reportLocation(QStringLiteral("Paradox"),
-                                                   QStringLiteral("AgreeToNewTables")));
-            proc.step(100, [&] {
+            Procedure proc(prompts, ui::paradoxFolder::kAgreeToNewTables);
+            constexpr int kCreateFolderStep = 100;  // as its reports number it
+            proc.step(kCreateFolderStep, [&] {
                 if (!QDir().mkpath(folder))
                     throw std::runtime_error("Cannot create the folder " + folder.toStdString());
             });

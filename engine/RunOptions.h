@@ -22,7 +22,7 @@ struct RunOptions {
     // statements), read them back and compare them with the source.
     bool verify = true;
     // Which source tables the run converts (by their Access names); every one when unset.
-    std::function<bool(const QString&)> tableWanted;
+    std::function<bool(const QString&)> tableWanted = {};
     // The statements are only collected into a file: the Paradox folder is neither opened
     // nor required to exist or hold tables; it only tells which tables are there already.
     bool statementsOnly = false;

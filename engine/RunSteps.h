@@ -1,14 +1,10 @@
 #pragma once
 // The steps of a conversion run as its reports number them: a report names the run's
-// procedure and the step that failed ("in ...Form1.PushButton7_Click at line 490"). Users
-// and their support quote these numbers, so each keeps its value whatever the code around
-// it becomes.
+// place (ui::mainWindow::kStartClick) and the step that failed ("in
+// ...Form1.PushButton7_Click at line 490"). Users and their support quote these numbers,
+// so each keeps its value whatever the code around it becomes.
 
 namespace velmora::runstep {
-
-// Where the run's reports say they come from.
-inline constexpr const char* kModule = "Form1";
-inline constexpr const char* kProcedure = "PushButton7_Click";
 
 // Before the first table: the folder, the two table lists and both connections.
 inline constexpr int kOfferFolderCopy = 104;
