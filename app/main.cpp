@@ -6,9 +6,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/Form1.h"
+#include "app/MainWindow.h"
 #include "common/AppInfo.h"
 #include "common/Helpers.h"
+#include "drivers/BuiltInDrivers.h"
 #include "gui/WindowSupport.h"
 #include "preview/PreviewWindowHost.h"
 
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+    velmora::RegisterBuiltInDrivers();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velmora"));
     QApplication::setApplicationVersion(programVersion());
@@ -50,8 +52,8 @@ int main(int argc, char** argv) {
         QStringLiteral("velmora"), QIcon(ProgramFolder() + QStringLiteral("/velmora.png"))));
 
     XdgOpener opener;
-    Form1 window({[](QWidget* owner) { return std::make_unique<WindowPreviewHost>(owner); }, opener,
-                  ProgramFolder()});
+    MainWindow window({[](QWidget* owner) { return std::make_unique<WindowPreviewHost>(owner); },
+                       opener, ProgramFolder()});
     if (!window.load()) return 0;
     window.show();
     return app.exec();

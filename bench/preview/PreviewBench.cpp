@@ -17,10 +17,11 @@
 #include <functional>
 #include <optional>
 
+#include "drivers/BuiltInDrivers.h"
 #include "engine/RunState.h"
 #include "engine/TargetNames.h"
-#include "preview/Form2.h"
-#include "preview/Form3.h"
+#include "preview/FindReplaceDialog.h"
+#include "preview/PreviewWindow.h"
 
 using namespace velmora;
 
@@ -127,7 +128,7 @@ std::optional<Timing> ExecuteInWindow(RunState& state) {
         return std::nullopt;
     }
     state.previewExecuted = false;
-    Form2 form(state, nullptr);
+    PreviewWindow form(state, nullptr);
     form.show();
     QApplication::processEvents();
     const Stopwatch watch;
@@ -135,7 +136,7 @@ std::optional<Timing> ExecuteInWindow(RunState& state) {
     const Timing timing = watch.read();
     state.targetConnection.reset();
     if (!state.previewExecuted) {
-        std::printf("execute sql:           the window stopped at line %d\n", form.ErrorLine);
+        std::printf("execute sql:           the window stopped at line %d\n", form.errorLine);
         return std::nullopt;
     }
     return timing;
@@ -178,6 +179,7 @@ void CompareExecution(RunState& state) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    velmora::RegisterBuiltInDrivers();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     RunState state;
@@ -196,7 +198,7 @@ int main(int argc, char** argv) {
     Answerer answerer;
     {
         Stopwatch watch;
-        Form2 form(state, nullptr);
+        PreviewWindow form(state, nullptr);
         form.show();
         QApplication::processEvents();
         form.grab();  // lays out the list and paints every control once

@@ -86,10 +86,10 @@ TEST(AccessKeys, KeyFirstAutoincrementIndexesAfterTheRowsAndWhatCannotBeHeld) {
     EXPECT_EQ(plan.indexesNotWritten, 1);  // the memo's is found after the types
 
     // The type list shows the key, the AutoNumber field and the indexes.
-    EXPECT_EQ(h.state.typeMappings.at(0),
-              (TypeMappingEntry{"T", "Code", "har", "TEXT, key field 1 of 2"}));
-    EXPECT_EQ(h.state.typeMappings.at(1),
-              (TypeMappingEntry{"T", "ID", "int, AutoNumber", "AUTOINC, key field 2 of 2"}));
+    EXPECT_EQ(h.state.typeMappings.at(0).AccessField, "Code");
+    EXPECT_EQ(h.state.typeMappings.at(0).ParadoxType, "TEXT, key field 1 of 2");
+    EXPECT_EQ(h.state.typeMappings.at(1).AccessType, "int, AutoNumber");
+    EXPECT_EQ(h.state.typeMappings.at(1).ParadoxType, "AUTOINC, key field 2 of 2");
     EXPECT_EQ(h.state.typeMappings.at(2).ParadoxType,
               "TEXT, index \"Name_ci\" (Access: Name) case-insensitive");
     EXPECT_EQ(h.state.typeMappings.at(4).ParadoxType,

@@ -10,16 +10,18 @@
 #include <QtTest>
 #include <cstdio>
 
+#include "drivers/BuiltInDrivers.h"
 #include "tests/mainwindow/FormFixture.h"
 
 int main(int argc, char** argv) {
+    velmora::RegisterBuiltInDrivers();
     QApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: mainwindow_screenshot OUTPUT.png\n");
         return 2;
     }
     velmora::test::FormFixture f;
-    velmora::Form1& form = f.make();
+    velmora::MainWindow& form = f.make();
     if (!form.load()) return 1;
     const QString samples = QStringLiteral("/home/user/Velmora/Samples");
     f.text("Text5")->setText(samples + QStringLiteral("/sample.mdb"));

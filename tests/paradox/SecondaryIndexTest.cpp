@@ -124,8 +124,7 @@ const CorpusIndex kCorpusIndexes[] = {
 }  // namespace
 
 TEST(SecondaryIndexes, CorpusIndexesRebuiltFromTheirTablesMatchTheDesktopEngines) {
-    const auto root = corpus();
-    VELMORA_NEED_CORPUS(root, velmora::test::corpusFolder() / "paradox");
+    VELMORA_CORPUS_FOLDER(root, "paradox");
     for (const CorpusIndex& c : kCorpusIndexes) {
         SCOPED_TRACE(c.data);
         const fs::path source = *root / "paradoxdriver-tests" / c.folder;
@@ -270,8 +269,7 @@ TEST(SecondaryIndexes, KeptCurrentOnEveryInsertAndEveryRowFoundThroughEachIndex)
 }
 
 TEST(SecondaryIndexes, DesktopIndexesKeptAnIndexLeftUnfinishedRebuiltAUniqueOneRefusesDuplicates) {
-    const auto root = corpus();
-    VELMORA_NEED_CORPUS(root, velmora::test::corpusFolder() / "paradox");
+    VELMORA_CORPUS_FOLDER(root, "paradox");
     ScratchFolder folder;
     copyFromCorpus(*root / "paradoxdriver-tests" / "db", "CUSTOMER.DB", folder.path());
     copyFromCorpus(*root / "paradoxdriver-tests" / "db", "AREACODES.DB", folder.path());
