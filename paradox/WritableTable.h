@@ -72,6 +72,7 @@ class WritableTable {
     std::uint16_t addDataBlock();
     void storeBlobs(std::uint8_t* record, const std::vector<PendingBlob>& blobs);
     void finishStatement(std::uint32_t autoIncrement);
+    void countChange();
     void resetToEmpty();
     void adoptFinishedIndex();
     void removeUnfinishedRebuilds() const;
