@@ -193,6 +193,7 @@ void ConversionRun::start() {
                     BuildTableDefinition(sourceName, target, sourceRows, proc, host_, state_,
                                          &profile, &spelled, options_.keepBinary);
                 table.target = spelled;
+                table.columns = roles.columns;
                 if (!tableDefinitionFailed(failuresBefore, state_)) {
                     const TransferCounts counts =
                         TransferRows(spelled, sourceRows, roles, literals, proc, host_, state_);
@@ -268,7 +269,7 @@ void ConversionRun::start() {
         proc.step(532, [&] {
             std::vector<TablePair> tables;
             for (const TableStatistics& t : stats_.tables)
-                if (t.read) tables.push_back({t.source, t.target});
+                if (t.read) tables.push_back({t.source, t.target, t.columns});
             stats_.verification = VerifyTables(tables, source, *state_.targetConnection);
             stats_.verified = true;
         });

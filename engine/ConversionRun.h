@@ -50,8 +50,9 @@ struct TableStatistics {
     std::int64_t rowsInSource = 0;
     std::int64_t rowsRead = 0;  // rows turned into statements
     std::int64_t rowsWritten = 0;
-    std::int64_t rowsRefused = 0;     // statements the target refused
-    std::int64_t rowsUnreadable = 0;  // rows the source could not deliver
+    std::int64_t rowsRefused = 0;        // statements the target refused
+    std::int64_t rowsUnreadable = 0;     // rows the source could not deliver
+    std::vector<DefinedColumn> columns;  // as the definition wrote them, for verification
 };
 
 struct RunStatistics {

@@ -19,7 +19,8 @@ std::vector<TableVerification> differingTables(const RunStatistics& stats) {
         std::int64_t leftOut = 0;
         for (const TableStatistics& table : stats.tables)
             if (table.target == verified.target) leftOut = table.rowsRefused + table.rowsUnreadable;
-        if (!verified.targetReadable || verified.identical + leftOut < verified.sourceRows)
+        if (!verified.targetReadable || verified.identical + leftOut < verified.sourceRows ||
+            !verified.structureDifference.isEmpty())
             differing.push_back(verified);
     }
     return differing;

@@ -1,6 +1,7 @@
 #include "engine/TableDefinition.h"
 
 #include <array>
+#include <stdexcept>
 
 #include "dataaccess/AdoTypeName.h"
 #include "engine/CodePageChoice.h"
@@ -83,6 +84,7 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
     if (targetUsed != nullptr) *targetUsed = tableName;
     QString statement = QStringLiteral("CREATE TABLE ") + QuoteIdentifier(tableName) + u'(';
     statement += QStringLiteral("\"TVXID\" INT, ");
+    roles.columns.push_back({{}, QStringLiteral("TVXID"), QStringLiteral("INT")});
 
     int fieldCount = 0;
     proc.step(210, [&] { fieldCount = sourceRows.fields().count(); });
@@ -115,6 +117,17 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
         proc.step(228, [&] {
             label =
                 AdoTypeName(sourceRows.fields().item(ordinal).type()).value_or(QString()).toLower();
+            // Values of a kind the reader does not know arrive as the text of their bytes,
+            // which is exact but not what Access shows: said once per table.
+            const std::string& unknown = sourceRows.fields().item(ordinal).unknownKind();
+            if (!unknown.empty())
+                throw std::runtime_error("The field " + sourceRows.fields().item(ordinal).name() +
+                                         " of table " + sourceName.toStdString() +
+                                         " holds values of a kind the Access reader does "
+                                         "not know (" +
+                                         unknown +
+                                         "); they arrive as the hexadecimal text of their "
+                                         "bytes.");
         });
         proc.step(230, [&] {
             TypeMapping mapping = MapType(label, sourceRows.fields().item(ordinal).definedSize());
@@ -123,6 +136,12 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
                     mapping, label, sourceRows.fields().item(ordinal).definedSize(),
                     profile->columns[static_cast<std::size_t>(ordinal)], codePage, keepBinary);
             statement += column + mapping.columnType;
+            const QString type = mapping.columnType.trimmed();
+            roles.columns.push_back(
+                {QString::fromStdString(sourceRows.fields().item(ordinal).name()),
+                 column.mid(1, column.size() - 2)
+                     .replace(QStringLiteral("\"\""), QStringLiteral("\"")),
+                 type.endsWith(u',') ? type.chopped(1) : type});
             if (entry >= 0)
                 state.typeMappings.setTypes(
                     entry, mapping.accessType,
