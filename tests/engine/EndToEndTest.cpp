@@ -160,6 +160,39 @@ void expectLevelsFollowBlockSizes(const QString& folder) {
     }
 }
 
+// The code page a written table declares (0x6A of its header).
+int codePageOf(const QString& folder, const QString& table) {
+    QFile file(QDir(folder).filePath(table + ".db"));
+    if (!file.open(QIODevice::ReadOnly)) return 0;
+    const QByteArray header = file.read(0x6C);
+    if (header.size() < 0x6C) return 0;
+    return static_cast<unsigned char>(header[0x6A]) | static_cast<unsigned char>(header[0x6B]) << 8;
+}
+
+// The written table's field names against the source's: "TVXID", then each field as Access
+// names it wherever the table's code page holds the name and Paradox takes it as it is;
+// only the others take the documented spelling (cleaned, best fit, counter).
+void expectFieldNames(const Recordset& src, const Recordset& dst, int codePage,
+                      const std::string& where) {
+    EXPECT_EQ(dst.fields().count(), src.fields().count() + 1) << where;
+    if (dst.fields().count() != src.fields().count() + 1) return;
+    EXPECT_EQ(dst.fields()[0].name(), "TVXID") << where;
+    QStringList taken{QStringLiteral("TVXID")};
+    for (int i = 0; i < src.fields().count(); ++i) {
+        const QString name = QString::fromStdString(src.fields()[i].name());
+        const QString spelled = BestFitName(CleanFieldName(name, i), codePage);
+        QString expected = spelled.left(kColumnNameLength);
+        for (int counter = 0; taken.contains(expected, Qt::CaseInsensitive); ++counter)
+            expected = CountedColumnName(spelled, counter);
+        const bool unchanged = !taken.contains(name, Qt::CaseInsensitive) &&
+                               CodePageHolds(codePage, name.toStdString()) &&
+                               CleanFieldName(name, i) == name && name.size() <= kColumnNameLength;
+        taken << expected;
+        const QString written = QString::fromStdString(dst.fields()[i + 1].name());
+        EXPECT_EQ(written, unchanged ? name : expected) << where << " field " << i;
+    }
+}
+
 // Compares every table of `source` with its converted table; returns the rows checked.
 std::int64_t compareDatabase(const QString& source, const QString& folder, const QString& errors,
                              const QString& password = {}) {
@@ -188,11 +221,11 @@ std::int64_t compareDatabase(const QString& source, const QString& folder, const
             continue;
         }
         // A name its code page cannot hold is spelled as that code page can.
+        QString written;
         for (const int codePage : text::kTableCodePages) {
             try {
-                dst.open(("SELECT * FROM " + QuoteIdentifier(BestFitName(target, codePage)))
-                             .toStdString(),
-                         paradox);
+                written = BestFitName(target, codePage);
+                dst.open(("SELECT * FROM " + QuoteIdentifier(written)).toStdString(), paradox);
                 break;
             } catch (const DbError&) {
             }
@@ -201,6 +234,8 @@ std::int64_t compareDatabase(const QString& source, const QString& folder, const
             ADD_FAILURE() << "table " << target.toStdString() << " missing";
             continue;
         }
+        expectFieldNames(src, dst, codePageOf(folder, written),
+                         source.toStdString() + " " + table.toStdString());
         std::map<std::int64_t, std::vector<Value>> arrived;
         while (!dst.eof()) {
             std::vector<Value> row;
