@@ -1,6 +1,7 @@
 #include "engine/ConversionRun.h"
 
 #include <QDir>
+#include <algorithm>
 #include <stdexcept>
 
 #include "common/Helpers.h"
@@ -84,7 +85,8 @@ void ConversionRun::start() {
         FillTargetTableList(state_.targetTables, in, host_.pump);
     });
     proc.step(128, [&] {
-        FillSourceTableList(state_.sourceTables, in.accessFile(), in, host_.prompts, host_.pump);
+        FillSourceTableList(state_.sourceTables, in.accessFile(), in, host_.prompts, host_.pump,
+                            &stats_.tablesLeftOut);
     });
     stats_.tablesInSource = static_cast<int>(state_.sourceTables.size());
     proc.step(130, [&] { source.setCursorLocation(db::ado::adUseClient); });
@@ -194,6 +196,13 @@ void ConversionRun::start() {
                                          &profile, &spelled, options_.keepBinary);
                 table.target = spelled;
                 table.columns = roles.columns;
+                for (std::size_t i = 0; i < profile.columns.size(); ++i) {
+                    table.datesRounded += profile.columns[i].roundedDateTimes;
+                    // Long binary data left out altogether is not written blank by choice.
+                    if (!std::binary_search(roles.BinaryFields.begin(), roles.BinaryFields.end(),
+                                            static_cast<int>(i)))
+                        table.emptyBinaryValues += profile.columns[i].emptyBinaryValues;
+                }
                 if (!tableDefinitionFailed(failuresBefore, state_)) {
                     const TransferCounts counts =
                         TransferRows(spelled, sourceRows, roles, literals, proc, host_, state_);

@@ -53,6 +53,8 @@ struct TableStatistics {
     std::int64_t rowsRefused = 0;        // statements the target refused
     std::int64_t rowsUnreadable = 0;     // rows the source could not deliver
     std::vector<DefinedColumn> columns;  // as the definition wrote them, for verification
+    std::int64_t datesRounded = 0;       // values with digits finer than a millisecond
+    std::int64_t emptyBinaryValues = 0;  // zero-length binary values, written blank
 };
 
 struct RunStatistics {
@@ -72,6 +74,7 @@ struct RunStatistics {
     QStringList tablesNotReached;     // after Back in a per-table preview, or without a target
     QStringList tablesFailed;         // not one statement of the table went in
     QStringList tablesPartlyWritten;  // a per-table preview closed after some lines ran
+    QStringList tablesLeftOut;        // Access's own tables that hold rows (MSysCompactError)
     bool previewNotExecuted = false;  // the per-file preview closed without running to the end
     int previewLinesRun = 0;          // ... after running this many of its lines
     int previewLines = 0;

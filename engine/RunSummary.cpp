@@ -28,6 +28,36 @@ std::vector<TableVerification> differingTables(const RunStatistics& stats) {
 QString count(std::int64_t n) {
     return QLocale::c().toString(static_cast<qlonglong>(n));
 }
+
+// "Dates rounded to the millisecond: 5 (Orders 3, Staff 2)." for the tables with any.
+QString perTable(const RunStatistics& stats, const QString& what,
+                 std::int64_t TableStatistics::*member) {
+    std::int64_t total = 0;
+    QStringList tables;
+    for (const TableStatistics& table : stats.tables)
+        if (table.*member > 0) {
+            total += table.*member;
+            tables << table.target + u' ' + count(table.*member);
+        }
+    if (total == 0) return {};
+    return what + QStringLiteral(": ") + count(total) + QStringLiteral(" (") +
+           tables.join(QStringLiteral(", ")) + QStringLiteral(").");
+}
+
+// What the run did as documented but did not leave as it found it: tables it leaves out,
+// values it rounded or wrote blank.
+QStringList notes(const RunStatistics& stats) {
+    QStringList lines;
+    if (!stats.tablesLeftOut.isEmpty())
+        lines << QStringLiteral("Tables left out (Access's own, not a user's): ") +
+                     stats.tablesLeftOut.join(QStringLiteral(", ")) + u'.';
+    for (const QString& line : {perTable(stats, QStringLiteral("Dates rounded to the millisecond"),
+                                         &TableStatistics::datesRounded),
+                                perTable(stats, QStringLiteral("Empty binary values written blank"),
+                                         &TableStatistics::emptyBinaryValues)})
+        if (!line.isEmpty()) lines << line;
+    return lines;
+}
 }  // namespace
 
 QString RunSummaryText(const RunStatistics& stats, std::int64_t statementsFailed) {
@@ -37,7 +67,8 @@ QString RunSummaryText(const RunStatistics& stats, std::int64_t statementsFailed
                           stats.tablesFailed.isEmpty() && stats.tablesPartlyWritten.isEmpty() &&
                           stats.tablesNotReached.isEmpty() && stats.rowsFailed == 0 &&
                           otherFailures <= 0 && stats.tablesWritten.size() == stats.tablesInSource;
-    if (complete && differing.empty()) return QStringLiteral("Done.");
+    if (complete && differing.empty())
+        return (QStringList{QStringLiteral("Done.")} + notes(stats)).join(QStringLiteral("\r\n"));
 
     QStringList lines{complete ? QStringLiteral("Done.")
                                : QStringLiteral("Done, but not everything was copied.")};
@@ -75,6 +106,7 @@ QString RunSummaryText(const RunStatistics& stats, std::int64_t statementsFailed
     if (!differing.empty())
         lines << QStringLiteral("Read back, these tables differ from the source:")
               << VerificationSummary(differing).replace(u'\n', QStringLiteral("\r\n"));
+    lines << notes(stats);
     return lines.join(QStringLiteral("\r\n"));
 }
 

@@ -458,3 +458,49 @@ TEST(EndToEnd, UnmappableRowsAreKeptOnRequest) {
     rows.open("SELECT * FROM \"AllTypes\"", paradox);
     EXPECT_EQ(rows.recordCount(), 2000);
 }
+
+// Date/Time Extended values arrive to the millisecond and the summary counts the ones
+// with finer digits; a table of Access's own that holds rows is named as left out; a
+// column of a kind the reader does not know is reported once, its values kept as hex.
+TEST(EndToEnd, RoundedDatesTablesLeftOutAndUnknownKindsAreNamed) {
+    const QString dates =
+        corpusDir() + "/access/jackcess/src/test/data/V2019/extDateTestV2019.accdb";
+    const QString compacted = corpusDir() + "/access/jackcess/src/test/data/V2007/test2V2007.accdb";
+    VELMORA_NEED_CORPUS(QFile::exists(dates) && QFile::exists(compacted), dates.toStdString());
+    QTemporaryDir work;
+    int exitCode = -1;
+    QString output =
+        runConverter({"--new-folder", "--verify", dates, work.filePath("dates")}, &exitCode);
+    EXPECT_EQ(exitCode, 0) << output.toStdString();
+    EXPECT_TRUE(output.startsWith("Done.") &&
+                output.contains("Dates rounded to the millisecond: 2 (Table1 2)."))
+        << output.toStdString();
+    Connection paradox;
+    OpenTargetConnection(paradox, work.filePath("dates"));
+    Recordset rows;
+    rows.open("SELECT * FROM \"Table1\"", paradox);
+    std::vector<CivilDateTime> extended;
+    for (; !rows.eof(); rows.moveNext())
+        if (!rows.fields()[3].value().isNull())
+            extended.push_back(toCivil(rows.fields()[3].value().asDateTime()));
+    ASSERT_EQ(extended.size(), 8u);
+    EXPECT_EQ(extended[4], (CivilDateTime{{2021, 6, 14}, 22, 45, 12, 346}));  // 12.3456789
+    EXPECT_EQ(extended[6], (CivilDateTime{{100, 6, 14}, 12, 45, 0, 123}));    // 00.1234567
+
+    output = runConverter({"--new-folder", compacted, work.filePath("compacted")}, &exitCode);
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_TRUE(output.contains("Tables left out (Access's own, not a user's): MSysCompactError."))
+        << output.toStdString();
+
+    const QString unknown =
+        corpusDir() + "/access/jackcess/src/test/data/V2007/unsupportedFieldsTestV2007.accdb";
+    const Converted result = convert(unknown, work.filePath("unknown"));
+    for (const char* kind : {"UnknownVar of table Test holds values of a kind the Access reader "
+                             "does not know (type 0x46)",
+                             "UnknownFix of table Test holds values of a kind the Access reader "
+                             "does not know (type 0x47)",
+                             "UnknownComplex of table Test holds values of a kind the Access "
+                             "reader does not know (complex values of type 0x48)"})
+        EXPECT_EQ(result.errors.count(QString::fromLatin1(kind)), 1) << result.errors.toStdString();
+    compareDatabase(unknown, work.filePath("unknown"), result.errors);
+}
