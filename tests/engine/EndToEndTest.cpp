@@ -95,8 +95,9 @@ bool isEmpty(const Value& v) {
         case ValueKind::DateTime: {
             if (target.kind() != ValueKind::DateTime)
                 return ::testing::AssertionFailure() << "not a date";
-            // Written to the second.
-            if (std::fabs(source.asDateTime().serial - target.asDateTime().serial) < 1.0 / 86400)
+            // Written to the nearest millisecond.
+            if (std::fabs(source.asDateTime().serial - target.asDateTime().serial) <
+                0.5001 / 86400000)
                 return ::testing::AssertionSuccess();
             return ::testing::AssertionFailure() << "date " << source.asDateTime().serial
                                                  << " became " << target.asDateTime().serial;
