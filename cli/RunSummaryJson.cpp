@@ -30,7 +30,10 @@ QJsonValue verificationOf(const QString& source, const RunStatistics& stats) {
                            {"rows_compared", qint64(v.sourceRows)},
                            {"rows_identical", qint64(v.identical)},
                            {"all_identical", v.allIdentical()},
-                           {"first_differing_tvxids", differing}};
+                           {"first_differing_tvxids", differing},
+                           {"field_difference", v.structureDifference.isEmpty()
+                                                    ? QJsonValue(QJsonValue::Null)
+                                                    : QJsonValue(v.structureDifference)}};
     }
     return QJsonValue::Null;
 }
@@ -47,6 +50,8 @@ QJsonObject unrecordedTable(const QString& source, const QString& outcome) {
                        {"rows_written", 0},
                        {"rows_refused", 0},
                        {"rows_unreadable", 0},
+                       {"dates_rounded", 0},
+                       {"empty_binary_values", 0},
                        {"verification", QJsonValue::Null}};
 }
 
@@ -77,6 +82,8 @@ QString RunSummaryJson(const CommandLine& command, const RunStatistics& stats,
             {"rows_written", qint64(t.rowsWritten)},
             {"rows_refused", qint64(t.rowsRefused)},
             {"rows_unreadable", qint64(t.rowsUnreadable)},
+            {"dates_rounded", qint64(t.datesRounded)},
+            {"empty_binary_values", qint64(t.emptyBinaryValues)},
             {"verification", verificationOf(t.source, stats)}});
     }
     for (const QString& name : stats.tablesSkipped)
@@ -84,6 +91,8 @@ QString RunSummaryJson(const CommandLine& command, const RunStatistics& stats,
             tables.append(unrecordedTable(name, QStringLiteral("declined")));
     for (const QString& name : stats.tablesNotReached)
         tables.append(unrecordedTable(name, QStringLiteral("not_reached")));
+    for (const QString& name : stats.tablesLeftOut)
+        tables.append(unrecordedTable(name, QStringLiteral("left_out")));
 
     const QJsonObject totals{{"tables", tables.size()},
                              {"tables_written", qint64(tablesWritten)},

@@ -490,10 +490,17 @@ TEST(EndToEnd, RoundedDatesTablesLeftOutAndUnknownKindsAreNamed) {
     EXPECT_EQ(extended[4], (CivilDateTime{{2021, 6, 14}, 22, 45, 12, 346}));  // 12.3456789
     EXPECT_EQ(extended[6], (CivilDateTime{{100, 6, 14}, 12, 45, 0, 123}));    // 00.1234567
 
-    output = runConverter({"--new-folder", compacted, work.filePath("compacted")}, &exitCode);
+    output = runConverter({"--new-folder", "--summary-file", work.filePath("summary.json"),
+                           compacted, work.filePath("compacted")},
+                          &exitCode);
     EXPECT_EQ(exitCode, 0);
     EXPECT_TRUE(output.contains("Tables left out (Access's own, not a user's): MSysCompactError."))
         << output.toStdString();
+    QFile summary(work.filePath("summary.json"));
+    ASSERT_TRUE(summary.open(QIODevice::ReadOnly));
+    const QByteArray json = summary.readAll();
+    EXPECT_TRUE(json.contains("\"outcome\": \"left_out\"") && json.contains("MSysCompactError"))
+        << json.toStdString();
 
     const QString unknown =
         corpusDir() + "/access/jackcess/src/test/data/V2007/unsupportedFieldsTestV2007.accdb";
