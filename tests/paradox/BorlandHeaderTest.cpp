@@ -45,8 +45,7 @@ std::string text(const std::vector<unsigned char>& bytes, std::size_t at) {
 // AREACODES.DB: level 7, 16 KB blocks, code page 1252 under DBWINUS0, keyed on its first
 // of three Alpha fields, 370 rows in four blocks.
 TEST(BorlandHeader, SameShapeGivesBorlandsHeader) {
-    const auto corpus = paradox::test::corpus();
-    VELMORA_NEED_CORPUS(corpus, velmora::test::corpusFolder() / "paradox");
+    VELMORA_CORPUS_FOLDER(corpus, "paradox");
     const auto borland = *corpus / "paradoxdriver-tests" / "db";
     ScratchFolder source;
     copyFromCorpus(borland, "AREACODES.DB", source.path());
