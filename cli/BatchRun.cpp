@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -219,7 +220,10 @@ class Batch {
         const int logFd =
             ::open(QFile::encodeName(log).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
                    child->withPassword ? 0600 : 0666);
-        if (logFd >= 0) ::close(logFd);
+        if (logFd >= 0) {
+            if (child->withPassword) ::fchmod(logFd, 0600);  // also a log an earlier run left
+            ::close(logFd);
+        }
 
         // The password goes through a pipe that becomes the run's standard input: never
         // on a command line, and never in a buffer of ours that is not wiped.
@@ -242,12 +246,14 @@ class Batch {
         if (!password) process->setStandardInputFile(QProcess::nullDevice());
         const pid_t parent = ::getpid();
         const int passwordInput = input[0];
-        // In the new process before it starts: the password on standard input, a process
-        // group of its own (a terminal's ^C reaches the batch, which passes it on once),
-        // and an end when the batch is killed.
+        // In the new process before it starts: the password on standard input; a session
+        // of its own, without a terminal (a terminal's ^C reaches the batch, which passes
+        // it on once, and the scheduler shares the processor out to each run as to a job
+        // of its own, so that -j N gets N shares where other sessions keep it busy); and
+        // an end when the batch is killed.
         process->setChildProcessModifier([parent, passwordInput] {
             if (passwordInput >= 0) ::dup2(passwordInput, STDIN_FILENO);
-            ::setpgid(0, 0);
+            ::setsid();
             ::prctl(PR_SET_PDEATHSIG, SIGTERM);
             if (::getppid() != parent) ::_exit(128 + SIGTERM);
         });
