@@ -143,7 +143,6 @@ class Batch {
         return records;
     }
     int interruptedBy() const { return interruptedBy_; }
-    bool manifestFailed() const { return manifestFailed_; }
 
   private:
     QString folderOf(std::size_t i) const { return c_.into + u'/' + plan_[i].name; }
