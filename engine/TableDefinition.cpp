@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include <stdexcept>
+
 #include "dataaccess/AdoTypeName.h"
 #include "engine/CodePageChoice.h"
 #include "engine/Dispatch.h"
@@ -43,14 +45,17 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
     if (targetUsed != nullptr) *targetUsed = tableName;
     const bool accessKey = keys != nullptr && !keys->primary.empty();
     QString statement = QStringLiteral("CREATE TABLE ") + QuoteIdentifier(tableName) + u'(';
-    if (!accessKey) statement += QStringLiteral("\"TVXID\" INT, ");
+    if (!accessKey) {
+        statement += QStringLiteral("\"TVXID\" INT, ");
+        roles.columns.push_back({{}, QStringLiteral("TVXID"), QStringLiteral("INT")});
+    }
     roles.rowNumberColumn = !accessKey;
 
     int fieldCount = 0;
     proc.step(runstep::kFieldCount, [&] { fieldCount = sourceRows.fields().count(); });
-    roles.columns.assign(static_cast<std::size_t>(std::max(fieldCount, 0)), QString());
-    roles.paradoxTypes = roles.columns;
-    roles.mappingEntries.assign(roles.columns.size(), -1);
+    roles.columnNames.assign(static_cast<std::size_t>(std::max(fieldCount, 0)), QString());
+    roles.paradoxTypes = roles.columnNames;
+    roles.mappingEntries.assign(roles.columnNames.size(), -1);
     if (keys != nullptr && static_cast<int>(keys->columnOrder.size()) == fieldCount)
         roles.columnOrder = keys->columnOrder;
     for (int position = 0; position < fieldCount; ++position) {
@@ -87,6 +92,17 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
         proc.step(runstep::kTypeLabel, [&] {
             label =
                 AdoTypeName(sourceRows.fields().item(ordinal).type()).value_or(QString()).toLower();
+            // Values of a kind the reader does not know arrive as the text of their bytes,
+            // which is exact but not what Access shows: said once per table.
+            const std::string& unknown = sourceRows.fields().item(ordinal).unknownKind();
+            if (!unknown.empty())
+                throw std::runtime_error("The field " + sourceRows.fields().item(ordinal).name() +
+                                         " of table " + sourceName.toStdString() +
+                                         " holds values of a kind the Access reader does "
+                                         "not know (" +
+                                         unknown +
+                                         "); they arrive as the hexadecimal text of their "
+                                         "bytes.");
         });
         proc.step(runstep::kColumnType, [&] {
             TypeMapping mapping = MapType(label, sourceRows.fields().item(ordinal).definedSize());
@@ -114,8 +130,14 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
                               QStringLiteral(" of ") + QString::number(keys->primary.size());
             }
             statement += column + mapping.columnType;
-            roles.columns[static_cast<std::size_t>(ordinal)] = column;
+            roles.columnNames[static_cast<std::size_t>(ordinal)] = column;
             roles.paradoxTypes[static_cast<std::size_t>(ordinal)] = mapping.paradoxType;
+            const QString type = mapping.columnType.trimmed();
+            roles.columns.push_back(
+                {QString::fromStdString(sourceRows.fields().item(ordinal).name()),
+                 column.mid(1, column.size() - 2)
+                     .replace(QStringLiteral("\"\""), QStringLiteral("\"")),
+                 type.endsWith(u',') ? type.chopped(1) : type});
             if (entry >= 0)
                 state.typeMappings.setTypes(
                     entry, accessType,
@@ -147,7 +169,7 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
         keyColumns.clear();
         for (const int ordinal : keys->primary)
             keyColumns += (keyColumns.isEmpty() ? QString() : QStringLiteral(", ")) +
-                          roles.columns[static_cast<std::size_t>(ordinal)];
+                          roles.columnNames[static_cast<std::size_t>(ordinal)];
     }
     const QString index = QStringLiteral("CREATE INDEX ") + target + QStringLiteral(" ON ") +
                           target + QStringLiteral(" (") + keyColumns +
@@ -172,12 +194,12 @@ int BuildSecondaryIndexes(const KeyPlan& keys, const FieldRoles& roles, const QS
             const QString& type = roles.paradoxTypes[static_cast<std::size_t>(ordinal)];
             if (type == QLatin1String("MEMO") || type == QLatin1String("BLOB") ||
                 type.startsWith(QLatin1String("VARCHAR (left empty)")))
-                unindexable = roles.columns[static_cast<std::size_t>(ordinal)] +
+                unindexable = roles.columnNames[static_cast<std::size_t>(ordinal)] +
                               QStringLiteral(" is written as ") + type;
         }
         const QString onlyColumn =
             index.fields.size() == 1
-                ? roles.columns[static_cast<std::size_t>(index.fields[0])].mid(1).chopped(1)
+                ? roles.columnNames[static_cast<std::size_t>(index.fields[0])].mid(1).chopped(1)
                 : QString();
         const QString name =
             ParadoxIndexName(index.accessName, index, onlyColumn, roles.codePage, taken);
@@ -192,9 +214,9 @@ int BuildSecondaryIndexes(const KeyPlan& keys, const FieldRoles& roles, const QS
         } else {
             taken << name;
             done = proc.step(runstep::kSecondaryIndexes, [&] {
-                DispatchStatement(
-                    SecondaryIndexStatement(index, name, QuoteIdentifier(tableName), roles.columns),
-                    host.inputs, state);
+                DispatchStatement(SecondaryIndexStatement(index, name, QuoteIdentifier(tableName),
+                                                          roles.columnNames),
+                                  host.inputs, state);
             });
             written += done;
         }

@@ -12,17 +12,26 @@
 
 namespace velmora {
 
+// A column as the definition wrote it, for verification to compare with the table.
+struct DefinedColumn {
+    QString sourceName;  // the field's Access name ("TVXID" has none)
+    QString name;        // its name in the table
+    QString type;        // its type in the statement: "TEXT(50)", "INT", "DECIMAL(19,0)"
+};
+
 // Which fields the row transfer writes as numbers and which as (untransferred) long
-// binary data, by ordinal, ascending; and what the columns became.
+// binary data, by ordinal, ascending; and the columns of the definition, "TVXID" first.
 struct FieldRoles {
     std::vector<int> NumericFields;
     std::vector<int> BinaryFields;
+    std::vector<DefinedColumn> columns;
     // The ordinals in the order of the table's columns (empty: the source's order), and
-    // whether the first column, "TVXID", numbers the rows.
+    // whether the first column, "TVXID", numbers the rows (not for a table keyed on its
+    // Access primary key).
     std::vector<int> columnOrder;
     bool rowNumberColumn = true;
     // By ordinal: the quoted column name, the Paradox type, the type-mapping record.
-    std::vector<QString> columns;
+    std::vector<QString> columnNames;
     std::vector<QString> paradoxTypes;
     std::vector<int> mappingEntries;
     int codePage = 1252;

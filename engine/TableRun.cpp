@@ -1,5 +1,6 @@
 #include "engine/TableRun.h"
 
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 
@@ -167,16 +168,24 @@ void TableRun::writeRows(db::Recordset& rows, const BestFitRows* respelling,
         table_.source, table_.target, rows, proc_, run_.host, state_, &profile_, &spelled,
         run_.options.keepBinary, accessKeys ? &keys : nullptr);
     table_.target = spelled;
-    table_.layout = {table_.source, spelled, roles.columnOrder, {}, {}};
+    table_.columns = roles.columns;
+    table_.columnOrder = roles.columnOrder;
     if (accessKeys) {
         table_.keyedOnAccess = !roles.rowNumberColumn;
         for (const int ordinal : keys.primary) {
-            table_.layout.keyOrdinals.push_back(ordinal);
-            table_.layout.keyColumns << roles.columns[static_cast<std::size_t>(ordinal)];
+            table_.keyOrdinals.push_back(ordinal);
+            table_.keyColumns << roles.columnNames[static_cast<std::size_t>(ordinal)];
         }
         for (const QString& type : roles.paradoxTypes)
             table_.autoIncrementFields += type == QLatin1String("AUTOINC");
         table_.indexesNotWritten = keys.indexesNotWritten;
+    }
+    for (std::size_t i = 0; i < profile_.columns.size(); ++i) {
+        table_.datesRounded += profile_.columns[i].roundedDateTimes;
+        // Long binary data left out altogether is not written blank by choice.
+        if (!std::binary_search(roles.BinaryFields.begin(), roles.BinaryFields.end(),
+                                static_cast<int>(i)))
+            table_.emptyBinaryValues += profile_.columns[i].emptyBinaryValues;
     }
     if (state_.statementsFailed == failuresBefore) {
         sendRows(rows, roles, respelling);

@@ -1,11 +1,13 @@
 #pragma once
 // Proof that a run's tables arrived: each written table is read back through the
-// driver and compared with its source row by row (matched by TVXID, or looked up through
-// the primary index when the table is keyed on its Access primary key) and value by
-// value, as the conversion writes them: both values are turned into the literal the run
-// would write for the field, so text, dates to the second, numbers as their shortest
-// exact text and long binary data (left out by design) compare as documented. Then
-// every row is looked up through each index of the table (CHECK INDEX) and must be found.
+// driver; its fields (names, types, sizes) are compared with the run's definition and,
+// where the definition kept a field's Access name, with the source's name; its rows are
+// compared with the source row by row (matched by TVXID, or by the key of a table keyed on
+// its Access primary key, found through the primary index where it is out of key order)
+// and value by value, as the
+// conversion writes them: both values are turned into the literal the run would write
+// for the field, so text, dates to the millisecond, numbers as their shortest exact text
+// and long binary data (left out by design) compare as documented.
 
 #include <QString>
 #include <QStringList>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "dataaccess/Connection.h"
+#include "engine/TableDefinition.h"
 
 namespace velmora {
 
@@ -24,9 +27,11 @@ struct TableVerification {
     std::int64_t identical = 0;
     std::vector<std::int64_t> firstDiffering;  // TVXIDs, at most kShownDifferences
     QString firstDifference;                   // what differs in the first of them
+    QString structureDifference;               // the first field that differs from the definition
     QStringList indexProblems;                 // indexes of the target that do not find every row
     bool allIdentical() const {
-        return targetReadable && identical == sourceRows && indexProblems.isEmpty();
+        return targetReadable && identical == sourceRows && structureDifference.isEmpty() &&
+               indexProblems.isEmpty();
     }
 };
 
@@ -35,12 +40,13 @@ inline constexpr std::size_t kShownDifferences = 5;
 struct TablePair {
     QString source;
     QString target;
+    std::vector<DefinedColumn> columns = {};  // the run's definition; empty: not compared
     // The source ordinals in the order of the target's columns (empty: the source's order
     // after "TVXID"). A table keyed on its Access primary key names its key (ordinals and
-    // quoted target columns): its rows are looked up through the key instead.
-    std::vector<int> columnOrder;
-    std::vector<int> keyOrdinals;
-    QStringList keyColumns;
+    // quoted target columns): its rows are found by the key instead.
+    std::vector<int> columnOrder = {};
+    std::vector<int> keyOrdinals = {};
+    QStringList keyColumns = {};
 };
 
 // Verifies each source table against its target table.
@@ -48,7 +54,7 @@ std::vector<TableVerification> VerifyTables(const std::vector<TablePair>& tables
                                             db::Connection& source, db::Connection& target);
 
 // One line per table: "Orders: 184 of 200 rows verified identical; first differing rows
-// (TVXID): 39, 41 (...)".
+// (TVXID): 39, 41 (...)", and what differs in its fields.
 QString VerificationSummary(const std::vector<TableVerification>& results);
 
 }  // namespace velmora

@@ -29,23 +29,28 @@ TEST(AccessKeys, KeyFirstAutoincrementIndexesAfterTheRowsAndWhatCannotBeHeld) {
     test::Harness h;
     h.inputs.preview = true;
     Recordset rows;
-    rows.open(rowsOf({{"Name", adVarWChar, 40},
-                      {"ID", adInteger, 4, AutoNumber::Increment},
-                      {"Code", adVarWChar, 10},
-                      {"Notes", adLongVarWChar, 536870910},
-                      {"Rank", adSmallInt, 2},
-                      {"Seq", adInteger, 4, AutoNumber::Increment}},
-                     {{Value(std::string("a")), Value(3), Value(std::string("c")),
-                       Value(std::string("n")), Value(1), Value(-5)}}));
+    rows.open(rowsOf(
+        {{"Name", adVarWChar, 40},
+         {.name = "ID", .type = adInteger, .definedSize = 4, .autoNumber = AutoNumber::Increment},
+         {"Code", adVarWChar, 10},
+         {"Notes", adLongVarWChar, 536870910},
+         {"Rank", adSmallInt, 2},
+         {.name = "Seq", .type = adInteger, .definedSize = 4, .autoNumber = AutoNumber::Increment}},
+        {{Value(std::string("a")), Value(3), Value(std::string("c")), Value(std::string("n")),
+          Value(1), Value(-5)}}));
     TableProfile profile = ProfileRows(rows);
     profile.columns[3].longestText = 1000;  // a memo: no index can hold it
     rows.close();
-    rows.open(rowsOf({{"Name", adVarWChar, 40},
-                      {"ID", adInteger, 4, AutoNumber::Increment},
-                      {"Code", adVarWChar, 10},
-                      {"Notes", adLongVarWChar, 536870910},
-                      {"Rank", adSmallInt, 2},
-                      {"Seq", adInteger, 4, AutoNumber::Increment}}));
+    rows.open(rowsOf(
+        {{"Name", adVarWChar, 40},
+         {.name = "ID", .type = adInteger, .definedSize = 4, .autoNumber = AutoNumber::Increment},
+         {"Code", adVarWChar, 10},
+         {"Notes", adLongVarWChar, 536870910},
+         {"Rank", adSmallInt, 2},
+         {.name = "Seq",
+          .type = adInteger,
+          .definedSize = 4,
+          .autoNumber = AutoNumber::Increment}}));
     const std::vector<SourceIndex> indexes = {
         {"PrimaryKey", {2, 1}, {false, false}, true, true},
         {"Name", {0}, {false}, false, false},

@@ -446,7 +446,8 @@ TEST_F(RunFlow, TwentyTwoCharacterNamesAreOverwrittenNotCopied) {
 }
 
 // The verification pass reads the written tables back: every arrived row is identical,
-// each refused row is named, and a byte changed in a written record is found.
+// each refused row is named, and a byte changed in a written record is found, as is a
+// field name changed in a header.
 TEST_F(RunFlow, VerificationNamesRowsThatDifferOrAreMissing) {
     directMode();
     ConversionRun run(h.host, h.state, QLocale::c());
@@ -455,7 +456,9 @@ TEST_F(RunFlow, VerificationNamesRowsThatDifferOrAreMissing) {
     ASSERT_TRUE(products.open(QIODevice::ReadWrite));
     QByteArray bytes = products.readAll();
     ASSERT_EQ(bytes.count("Headlamp"), 1);
+    ASSERT_EQ(bytes.count("UnitPrice"), 1);
     bytes.replace("Headlamp", "Headlimp");
+    bytes.replace("UnitPrice", "UnitPrize");  // a field name planted in the header
     products.seek(0);
     products.write(bytes);
     products.close();
@@ -469,7 +472,8 @@ TEST_F(RunFlow, VerificationNamesRowsThatDifferOrAreMissing) {
     source.open(SourceConnectionString({}, {}, h.inputs).toStdString());
     OpenTargetConnection(target, folder.path());
     std::vector<TablePair> tables;
-    for (const TableOutcome& t : run.statistics().tables) tables.push_back({t.source, t.target});
+    for (const TableOutcome& t : run.statistics().tables)
+        tables.push_back({t.source, t.target, t.columns});
     const auto results = VerifyTables(tables, source, target);
     ASSERT_EQ(results.size(), 5u);
     const QString summary = VerificationSummary(results);
@@ -479,6 +483,10 @@ TEST_F(RunFlow, VerificationNamesRowsThatDifferOrAreMissing) {
                          "rows (TVXID): 3\n"))
         << summary.toStdString();
     EXPECT_TRUE(summary.contains("Product Name is 'Headlimp 300lm' instead of 'Headlamp 300lm'"))
+        << summary.toStdString();
+    EXPECT_TRUE(
+        summary.contains("\n  Its fields differ from the definition: field 4 is named "
+                         "\"UnitPrizeEUR\" instead of \"UnitPriceEUR\""))
         << summary.toStdString();
     EXPECT_TRUE(summary.contains("Orders: 184 of 200 rows verified identical"));
     EXPECT_TRUE(results[1].firstDifference.contains("TVXID 3"));
