@@ -456,9 +456,9 @@ TEST_F(RunFlow, VerificationNamesRowsThatDifferOrAreMissing) {
     ASSERT_TRUE(products.open(QIODevice::ReadWrite));
     QByteArray bytes = products.readAll();
     ASSERT_EQ(bytes.count("Headlamp"), 1);
-    ASSERT_EQ(bytes.count("UnitPrice"), 1);
+    ASSERT_EQ(bytes.count("Unit Price"), 1);
     bytes.replace("Headlamp", "Headlimp");
-    bytes.replace("UnitPrice", "UnitPrize");  // a field name planted in the header
+    bytes.replace("Unit Price", "Unit Prize");  // a field name planted in the header
     products.seek(0);
     products.write(bytes);
     products.close();
@@ -486,7 +486,7 @@ TEST_F(RunFlow, VerificationNamesRowsThatDifferOrAreMissing) {
         << summary.toStdString();
     EXPECT_TRUE(
         summary.contains("\n  Its fields differ from the definition: field 4 is named "
-                         "\"UnitPrizeEUR\" instead of \"UnitPriceEUR\""))
+                         "\"Unit Prize EUR\" instead of \"Unit Price EUR\""))
         << summary.toStdString();
     EXPECT_TRUE(summary.contains("Orders: 184 of 200 rows verified identical"));
     EXPECT_TRUE(results[1].firstDifference.contains("TVXID 3"));
