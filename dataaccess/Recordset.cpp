@@ -64,6 +64,7 @@ void Recordset::open(std::unique_ptr<RowCursor> cursor) {
         f.index_ = i;
     }
     count_ = count;
+    delivered_ = any ? 1 : 0;
     rowLost_ = false;
     bof_ = !any;
     eof_ = !any;
@@ -91,6 +92,7 @@ void Recordset::moveNext() {
     // previous row's values. The next MoveNext goes on after it.
     rowLost_ = true;
     eof_ = !cursor_->fetch(row_);
+    if (!eof_) ++delivered_;
     rowLost_ = false;
 }
 
@@ -105,6 +107,17 @@ void Recordset::close() {
 std::int64_t Recordset::recordCount() const {
     requireOpen();
     return count_;
+}
+
+std::int64_t Recordset::rowNumber() const {
+    requireOpen();
+    if (bof_ || eof_ || rowLost_) throw DbError(errc::kNoCurrentRecord, kNoRecordText);
+    return cursor_->position().value_or(delivered_ - 1);
+}
+
+std::vector<LostRows> Recordset::lostRows() const {
+    requireOpen();
+    return cursor_->lostRows();
 }
 
 const Fields& Recordset::fields() const {
