@@ -22,6 +22,7 @@ struct JetFormat {
     std::size_t dataRowOffsets() const { return dataRowCount + 2; }
 
     // Table definition block (offsets from the start of the first tdef page).
+    std::size_t tdefRowCount = 16;
     std::size_t tdefVarColumns = 43;
     std::size_t tdefColumnCount = 45;
     std::size_t tdefRealIndexCount = 51;
