@@ -12,14 +12,23 @@ constexpr std::uint32_t kFirstTablePage = 2;
 
 enum class SlotState { Empty, Row, Damaged };
 
-// A slot whose offsets leave the page still holds a row: it keeps its place, lost.
-SlotState slotState(ByteSpan page, const JetFormat& format, unsigned index, RowSlot& slot) {
+// A slot whose offsets leave the page, or the part of it the file holds, still holds a
+// row: it keeps its place, lost.
+SlotState slotState(ByteSpan page, const JetFormat& format, unsigned index, std::size_t held,
+                    RowSlot& slot) {
     try {
         slot = rowSlot(page, format, index);
     } catch (const FormatError&) {
         return SlotState::Damaged;
     }
-    return slot.deleted || slot.end <= slot.start ? SlotState::Empty : SlotState::Row;
+    if (slot.deleted || slot.end <= slot.start) return SlotState::Empty;
+    return slot.end > held ? SlotState::Damaged : SlotState::Row;
+}
+
+// The rows of a page of a cut-short file need its row table, at least.
+bool holdsRowTable(ByteSpan page, const JetFormat& format, std::size_t held) {
+    return held >= format.dataRowOffsets() &&
+           held >= format.dataRowOffsets() + 2 * std::size_t{page.u16(format.dataRowCount)};
 }
 
 }  // namespace
@@ -34,13 +43,17 @@ RowScanner::RowScanner(const PageFile& file, const TableDefinition& table, bool 
 RowScanner::PlannedPage RowScanner::check(std::uint32_t number, std::string& detail) {
     PlannedPage planned;
     planned.number = number;
-    if (number >= file_.pageCount()) {
+    if (number >= file_.pagesHeld()) {
         planned.fault = Fault::PastEnd;
         return planned;
     }
     try {
-        file_.read(number, page_);
+        const std::size_t held = file_.readHeld(number, page_);
         const ByteSpan bytes(page_.data(), page_.size());
+        if (held < bytes.size() && !holdsRowTable(bytes, file_.format(), held)) {
+            planned.fault = Fault::PastEnd;
+            return planned;
+        }
         if (bytes.u8(0) != page_type::kData || bytes.u32(4) != tablePage_) {
             planned.fault = Fault::Foreign;
             return planned;
@@ -48,7 +61,7 @@ RowScanner::PlannedPage RowScanner::check(std::uint32_t number, std::string& det
         const std::uint16_t slots = rowSlotCount(bytes, file_.format());
         RowSlot slot;
         for (unsigned i = 0; i < slots; ++i)
-            if (slotState(bytes, file_.format(), i, slot) != SlotState::Empty) ++planned.rows;
+            if (slotState(bytes, file_.format(), i, held, slot) != SlotState::Empty) ++planned.rows;
     } catch (const FormatError& e) {
         planned.fault = Fault::Damaged;
         detail = e.what();
@@ -279,7 +292,7 @@ bool RowScanner::loadNextPage() {
         }
         if (p.fault != Fault::None || p.rows == 0) continue;
         try {
-            file_.read(p.number, page_);
+            held_ = file_.readHeld(p.number, page_);
             slotCount_ = rowSlotCount(ByteSpan(page_.data(), page_.size()), file_.format());
         } catch (const FormatError& e) {  // the file changed since the walk was planned
             db::LostRows loss;
@@ -325,11 +338,13 @@ bool RowScanner::next() {
         while (current_ != nullptr && slot_ < slotCount_ && rowOnPage_ < current_->rows) {
             const ByteSpan page(page_.data(), page_.size());
             RowSlot slot;
-            const SlotState state = slotState(page, file_.format(), slot_++, slot);
+            const SlotState state = slotState(page, file_.format(), slot_++, held_, slot);
             if (state == SlotState::Empty) continue;
             position_ = current_->first + rowOnPage_++;
             if (state == SlotState::Damaged) {
-                loseRow("the row's offsets lie outside the page");
+                loseRow(slot.end > held_ && slot.start <= slot.end && slot.end <= page.size()
+                            ? "the row lies past the end of the file"
+                            : "the row's offsets lie outside the page");
                 continue;
             }
             if (!slot.overflow) {

@@ -78,6 +78,7 @@ class RowScanner {
     std::size_t nextPlanned_ = 0;
     const PlannedPage* current_ = nullptr;
     std::vector<std::uint8_t> page_;
+    std::size_t held_ = 0;  // bytes of page_ the file holds
     std::vector<std::uint8_t> overflowPage_;
     std::uint16_t slotCount_ = 0;
     unsigned slot_ = 0;
