@@ -4,6 +4,7 @@
 #include <set>
 
 #include "access/NameFolding.h"
+#include "access/OwnedPages.h"
 #include "access/RowLayout.h"
 #include "access/RowScanner.h"
 #include "access/TableDefinition.h"
@@ -152,8 +153,10 @@ void Catalogue::recoverTables(const PageFile& file, const TextDecoder& text) {
     std::set<std::uint32_t> named{kCataloguePage};
     for (const CatalogueEntry& e : entries_)
         if (e.definitionPage != 0) named.insert(e.definitionPage);
+    // The definitions of dropped tables stay in the file, on pages it lists as free.
+    const auto free = freePages(file).value_or(std::unordered_set<std::uint32_t>{});
     for (const std::uint32_t page : tableDefinitionPages(file)) {
-        if (named.count(page) > 0) continue;
+        if (named.count(page) > 0 || free.count(page) > 0) continue;
         try {
             const TableDefinition table = readTableDefinition(file, text, page);
             if (table.columns.empty() || isSystemTable(table)) continue;

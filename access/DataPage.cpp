@@ -34,4 +34,17 @@ RowSlot rowSlot(ByteSpan page, const JetFormat& format, unsigned row) {
     return slot;
 }
 
+void checkRowTable(ByteSpan page, const JetFormat& format) {
+    const std::size_t table = format.dataRowOffsets();
+    const std::uint16_t count = rowSlotCount(page, format);
+    const std::size_t rowArea = table + 2 * std::size_t{count};
+    std::size_t previous = page.size();
+    for (unsigned row = 0; row < count; ++row) {
+        const std::size_t start = page.u16(table + 2 * row) & kOffsetMask;
+        if (start < rowArea || start > previous)
+            throw FormatError("its row table is damaged at row " + std::to_string(row));
+        previous = start;
+    }
+}
+
 }  // namespace velmora::access

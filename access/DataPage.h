@@ -23,4 +23,9 @@ std::uint16_t rowSlotCount(ByteSpan page, const JetFormat& format);
 // Slot `row` (< rowSlotCount). Live slots are checked to lie inside the row area.
 RowSlot rowSlot(ByteSpan page, const JetFormat& format, unsigned row);
 
+// Throws FormatError unless every slot, deleted ones too, starts inside the row area and no
+// later than the slot before it, as Access keeps them: in a row table that does not, no
+// row's bounds can be trusted.
+void checkRowTable(ByteSpan page, const JetFormat& format);
+
 }  // namespace velmora::access

@@ -104,4 +104,16 @@ bool OwnedPages::next(std::uint32_t& page) {
     }
 }
 
+std::optional<std::unordered_set<std::uint32_t>> freePages(const PageFile& file) {
+    constexpr RowPointer kGlobalMap{1, 0};
+    OwnedPages map(file, kGlobalMap);
+    std::unordered_set<std::uint32_t> pages;
+    for (std::uint32_t page = 0; map.next(page);) {
+        if (!map.damage().empty()) return std::nullopt;
+        pages.insert(page);
+    }
+    if (!map.damage().empty()) return std::nullopt;
+    return pages;
+}
+
 }  // namespace velmora::access

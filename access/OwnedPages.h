@@ -9,7 +9,9 @@
 // pages that say they are the table's data pages, as the map would have named them.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "access/PageFile.h"
@@ -46,5 +48,11 @@ class OwnedPages {
     bool searched_ = false;
     std::string damage_;
 };
+
+// The pages the database has freed, from its global usage map (row 0 of page 1): a table
+// gives its emptied pages back there, and they keep their bytes, so a page found by a
+// search that is listed there holds nothing of a table any more. Nothing when the map
+// cannot be read whole.
+std::optional<std::unordered_set<std::uint32_t>> freePages(const PageFile& file);
 
 }  // namespace velmora::access

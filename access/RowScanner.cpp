@@ -59,6 +59,7 @@ RowScanner::PlannedPage RowScanner::check(std::uint32_t number, std::string& det
             return planned;
         }
         const std::uint16_t slots = rowSlotCount(bytes, file_.format());
+        checkRowTable(bytes, file_.format());
         RowSlot slot;
         for (unsigned i = 0; i < slots; ++i)
             if (slotState(bytes, file_.format(), i, held, slot) != SlotState::Empty) ++planned.rows;
@@ -77,9 +78,11 @@ void RowScanner::plan() {
     bool suspect = false;              // the map names a page that is not the table's
     std::uint32_t number = 0;
     while (pages.next(number)) {
+        // A search meets every page of the file; only the table's own are kept, and not
+        // those it gave back.
+        if (pages.searched() && isFree(number)) continue;
         std::string detail;
         PlannedPage planned = check(number, detail);
-        // A search meets every page of the file; only the table's own are kept.
         if (planned.fault == Fault::Foreign && pages.searched()) continue;
         suspect = suspect || planned.fault == Fault::Foreign;
         if (planned.fault == Fault::Damaged) details.push_back(std::move(detail));
@@ -104,8 +107,8 @@ void RowScanner::searchUnnamedPages() {
     for (const PlannedPage& p : plan_) named.push_back(p.number);
     std::sort(named.begin(), named.end());
     std::vector<PlannedPage> found;
-    for (std::uint32_t number = kFirstTablePage; number < file_.pageCount(); ++number) {
-        if (std::binary_search(named.begin(), named.end(), number)) continue;
+    for (std::uint32_t number = kFirstTablePage; number < file_.pagesHeld(); ++number) {
+        if (std::binary_search(named.begin(), named.end(), number) || isFree(number)) continue;
         std::string detail;
         const PlannedPage planned = check(number, detail);
         if (planned.fault == Fault::None && planned.rows > 0) found.push_back(planned);
@@ -253,6 +256,11 @@ void RowScanner::countLostPages(const std::vector<std::string>& details) {
     rowCount_ = place;
 }
 
+bool RowScanner::isFree(std::uint32_t page) {
+    if (!freePages_) freePages_ = freePages(file_).value_or(std::unordered_set<std::uint32_t>{});
+    return freePages_->count(page) > 0;
+}
+
 std::int64_t RowScanner::rowCount() {
     plan();
     return rowCount_;
@@ -323,6 +331,7 @@ ByteSpan RowScanner::resolveOverflow(RowSlot slot) {
         if (page.u8(0) != page_type::kData || row >= rowSlotCount(page, file_.format()))
             throw FormatError("a moved row points to page " + std::to_string(target) +
                               ", which does not hold it");
+        checkRowTable(page, file_.format());
         slot = rowSlot(page, file_.format(), row);
         slot.deleted = false;  // moved rows are flagged deleted so that scans skip them
         if (slot.start > slot.end || slot.end > page.size())

@@ -13,7 +13,9 @@
 // read, or that its reader cannot decode (loseRow), is lost alone.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "access/ByteSpan.h"
@@ -56,6 +58,7 @@ class RowScanner {
     };
 
     void plan();
+    bool isFree(std::uint32_t page);
     PlannedPage check(std::uint32_t number, std::string& detail);
     void searchUnnamedPages();
     void countLostPages(const std::vector<std::string>& details);
@@ -74,6 +77,7 @@ class RowScanner {
     std::vector<db::LostRows> losses_;    // of the pages that are not read, with their places
     std::vector<db::LostRows> tailLoss_;  // rows counted that no page was found to hold
     std::int64_t rowCount_ = 0;
+    std::optional<std::unordered_set<std::uint32_t>> freePages_;  // read when first needed
 
     std::size_t nextPlanned_ = 0;
     const PlannedPage* current_ = nullptr;

@@ -11,7 +11,7 @@ seed=${2:-1}
 build=build
 [ "${VELMORA_SANITIZED:-0}" = 1 ] && build=build-asan
 cmake --build "$build" --target access_salvage_evaluation velmora-access -j2 > /dev/null
-exec "$build"/bin/access_salvage_evaluation --mutants "$mutants" --seed "$seed" \
+exec "$build"/bin/access_salvage_evaluation --mutants "$mutants" --seed "$seed" ${VELMORA_EVALUATION_FLAGS:-} \
   generated/alltypes_2k_v2000.mdb \
   generated/alltypes_2k_v2007.accdb \
   generated/alltypes_2k_v2016.accdb \

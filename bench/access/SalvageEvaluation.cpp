@@ -2,7 +2,7 @@
 // Mutants.h) and compares what it reads from each with the undamaged original, and with
 // what mdbtools reads from the same mutant. Not a test: it prints figures.
 //
-//   access_salvage_evaluation [--mutants N] [--seed S] FILE...
+//   access_salvage_evaluation [--mutants N] [--seed S] [--without-mdbtools] FILE...
 //   access_salvage_evaluation --write SEED FILE COPY    (writes one mutant, to replay it)
 //
 // FILE is a corpus file (relative to the corpus's access folder) or a path. Each file gets
@@ -282,12 +282,19 @@ struct Figures {
     long mutants = 0, crashes = 0, hangs = 0, refusedAtOpen = 0;
     long originalRows = 0, exact = 0, changedOwn = 0, changedDefinition = 0, changedCatalogue = 0,
          silent = 0, lost = 0, unaccounted = 0;
-    long tables = 0, tablesRefused = 0, readableRefused = 0;
+    long tables = 0, tablesRefused = 0, tablesMissing = 0, readableRefused = 0;
     long catalogueMutants = 0, catalogueTablesListed = 0, catalogueTablesMissing = 0;
     long recovered = 0;
     long comparedWithMdbExport = 0, behindMdbExport = 0;
     long ourRowsThere = 0, theirRowsThere = 0;
     std::vector<std::string> badSeeds;
+
+    // Says it at once too: a long run shows what went wrong as it goes.
+    void bad(const std::string& line) {
+        std::printf("    %s\n", line.c_str());
+        std::fflush(stdout);
+        badSeeds.push_back(line);
+    }
 
     void add(const Figures& f) {
         mutants += f.mutants, crashes += f.crashes, hangs += f.hangs;
@@ -295,6 +302,7 @@ struct Figures {
         changedOwn += f.changedOwn, changedDefinition += f.changedDefinition;
         changedCatalogue += f.changedCatalogue, silent += f.silent, lost += f.lost;
         unaccounted += f.unaccounted, tables += f.tables, tablesRefused += f.tablesRefused;
+        tablesMissing += f.tablesMissing;
         readableRefused += f.readableRefused, catalogueMutants += f.catalogueMutants;
         catalogueTablesListed += f.catalogueTablesListed;
         catalogueTablesMissing += f.catalogueTablesMissing, recovered += f.recovered;
@@ -315,9 +323,10 @@ struct Figures {
             "to the catalogue %ld; changed silently %ld\n",
             changedOwn, changedDefinition, changedCatalogue, silent);
         std::printf(
-            "  tables %ld: refused whole %ld, of them exported unchanged by mdb-export %ld;"
-            " found from their definitions %ld\n",
-            tables, tablesRefused, readableRefused, recovered);
+            "  tables %ld: not given %ld (not listed %ld, refused whole %ld), of them exported "
+            "unchanged by mdb-export %ld; found from their definitions %ld\n",
+            tables, tablesRefused + tablesMissing, tablesMissing, tablesRefused, readableRefused,
+            recovered);
         std::printf(
             "  catalogue damaged in %ld mutants: tables mdb-tables lists %ld, not given %ld\n",
             catalogueMutants, catalogueTablesListed, catalogueTablesMissing);
@@ -328,14 +337,17 @@ struct Figures {
     }
 };
 
+bool withMdbtools = true;  // off for a quick look at the provider alone
+
 Figures evaluate(const fs::path& file, int mutants, std::uint64_t firstSeed,
                  const fs::path& scratch) {
     Figures f;
     const DatabaseContents original = readDatabase(file);
     const DatabaseSources sources = sourcesOf(file);
     std::map<std::string, Export> originalExports;
-    for (const auto& [name, table] : original.tables)
-        originalExports[name] = exportTable(file, name, scratch);
+    if (withMdbtools)
+        for (const auto& [name, table] : original.tables)
+            originalExports[name] = exportTable(file, name, scratch);
     const std::vector<char> bytes = contentsOf(file);
     const fs::path copy = scratch / file.filename();
 
@@ -349,7 +361,7 @@ Figures evaluate(const fs::path& file, int mutants, std::uint64_t firstSeed,
         const MutantOutcome outcome = readInChild(copy, original, sources, mutant);
         if (outcome.result == "crash" || outcome.result == "hang") {
             ++(outcome.result == "crash" ? f.crashes : f.hangs);
-            f.badSeeds.push_back(outcome.result + ": " + label);
+            f.bad(outcome.result + ": " + label);
             continue;
         }
         if (outcome.result == "refused") ++f.refusedAtOpen;
@@ -359,9 +371,9 @@ Figures evaluate(const fs::path& file, int mutants, std::uint64_t firstSeed,
         std::vector<std::string> listed;
         if (catalogueDamaged) {
             ++f.catalogueMutants;
-            listed = listTables(copy, scratch);
+            if (withMdbtools) listed = listTables(copy, scratch);
         }
-        bool allExported = true;
+        bool allExported = withMdbtools;
         long ours = 0, theirs = 0;
         for (const auto& [name, whole] : original.tables) {
             ++f.tables;
@@ -375,26 +387,23 @@ Figures evaluate(const fs::path& file, int mutants, std::uint64_t firstSeed,
             const bool given = t.status == "named" || t.status == "recovered";
             if (given) f.unaccounted += static_cast<long>(whole.rows.size()) - t.delivered - t.lost;
             if (t.silent > 0)
-                f.badSeeds.push_back("changed silently: " + label + ", table " + name + ", " +
-                                     t.firstSilent);
-            const Export e = exportTable(copy, name, scratch);
+                f.bad("changed silently: " + label + ", table " + name + ", " + t.firstSilent);
+            const Export e = withMdbtools ? exportTable(copy, name, scratch) : Export{};
             allExported = allExported && e.complete;
-            theirs += common(e, originalExports.at(name));
+            if (withMdbtools) theirs += common(e, originalExports.at(name));
             ours += t.exact;
             if (!given) {
-                ++f.tablesRefused;
-                if (e.complete && e.rows == originalExports.at(name).rows) {
+                ++(t.status == "refused" ? f.tablesRefused : f.tablesMissing);
+                if (withMdbtools && e.complete && e.rows == originalExports.at(name).rows) {
                     ++f.readableRefused;
-                    f.badSeeds.push_back("readable table " + t.status + ": " + label + ", table " +
-                                         name);
+                    f.bad("readable table " + t.status + ": " + label + ", table " + name);
                 }
             }
             if (catalogueDamaged && std::find(listed.begin(), listed.end(), name) != listed.end()) {
                 ++f.catalogueTablesListed;
                 if (!given && t.status != "refused") {
                     ++f.catalogueTablesMissing;
-                    f.badSeeds.push_back("listed by mdb-tables, not given: " + label + ", table " +
-                                         name);
+                    f.bad("listed by mdb-tables, not given: " + label + ", table " + name);
                 }
             }
         }
@@ -403,8 +412,8 @@ Figures evaluate(const fs::path& file, int mutants, std::uint64_t firstSeed,
             f.ourRowsThere += ours, f.theirRowsThere += theirs;
             if (theirs > ours) {
                 ++f.behindMdbExport;
-                f.badSeeds.push_back("mdb-export recovered more (" + std::to_string(theirs) +
-                                     " against " + std::to_string(ours) + "): " + label);
+                f.bad("mdb-export recovered more (" + std::to_string(theirs) + " against " +
+                      std::to_string(ours) + "): " + label);
             }
         }
     }
@@ -431,6 +440,8 @@ int main(int argc, char** argv) {
             mutants = std::atoi(argv[++i]);
         else if (arg == "--seed" && i + 1 < argc)
             seed = std::strtoull(argv[++i], nullptr, 10);
+        else if (arg == "--without-mdbtools")
+            withMdbtools = false;
         else
             files.push_back(arg);
     }
@@ -450,6 +461,7 @@ int main(int argc, char** argv) {
         all.add(f);
     }
     all.print("All files");
+    std::printf("Mutants behind the figures above:\n");
     for (const std::string& line : all.badSeeds) std::printf("  %s\n", line.c_str());
     return 0;
 }
