@@ -31,6 +31,8 @@ const JetFormat& jet3Format() {
         f.columnLength = 16;
         f.nameLengthSize = 1;
         f.rowColumnCountSize = 1;
+        f.leafEntryMap = 0x16;
+        f.leafEntries = 0xf8;
         return f;
     }();
     return format;

@@ -10,6 +10,7 @@ namespace velmora::access {
 namespace page_type {
 constexpr std::uint8_t kData = 0x01;
 constexpr std::uint8_t kTableDefinition = 0x02;
+constexpr std::uint8_t kIndexLeaf = 0x04;
 constexpr std::uint8_t kUsageMap = 0x05;
 }  // namespace page_type
 
@@ -44,6 +45,13 @@ struct JetFormat {
 
     // Rows: the column count field in front of the fixed-length data.
     std::size_t rowColumnCountSize = 2;
+
+    // Index leaf pages: the previous and next leaf, a bitmap marking where each entry
+    // ends, then the entries.
+    std::size_t leafPrevious = 0x08;
+    std::size_t leafNext = 0x0c;
+    std::size_t leafEntryMap = 0x1b;
+    std::size_t leafEntries = 0x1e0;
 };
 
 const JetFormat& jet3Format();
