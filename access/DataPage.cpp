@@ -34,17 +34,22 @@ RowSlot rowSlot(ByteSpan page, const JetFormat& format, unsigned row) {
     return slot;
 }
 
-void checkRowTable(ByteSpan page, const JetFormat& format) {
+bool rowBoundsTrusted(ByteSpan page, const JetFormat& format, unsigned row) {
     const std::size_t table = format.dataRowOffsets();
-    const std::uint16_t count = rowSlotCount(page, format);
+    const unsigned count = rowSlotCount(page, format);
     const std::size_t rowArea = table + 2 * std::size_t{count};
-    std::size_t previous = page.size();
-    for (unsigned row = 0; row < count; ++row) {
-        const std::size_t start = page.u16(table + 2 * row) & kOffsetMask;
-        if (start < rowArea || start > previous)
-            throw FormatError("its row table is damaged at row " + std::to_string(row));
-        previous = start;
-    }
+    const auto start = [&](long slot) -> std::size_t {
+        if (slot < 0) return page.size();
+        if (slot >= static_cast<long>(count)) return rowArea;
+        return page.u16(table + 2 * static_cast<std::size_t>(slot)) & kOffsetMask;
+    };
+    // Slot i is in order when rowArea <= start(i+1) <= start(i) <= start(i-1) <= page end.
+    const auto inOrder = [&](long slot) {
+        const std::size_t s = start(slot);
+        return s >= rowArea && s <= start(slot - 1) && start(slot + 1) <= s;
+    };
+    const long r = static_cast<long>(row);
+    return inOrder(r) && (r == 0 || inOrder(r - 1));
 }
 
 }  // namespace velmora::access

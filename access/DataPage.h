@@ -23,9 +23,9 @@ std::uint16_t rowSlotCount(ByteSpan page, const JetFormat& format);
 // Slot `row` (< rowSlotCount). Live slots are checked to lie inside the row area.
 RowSlot rowSlot(ByteSpan page, const JetFormat& format, unsigned row);
 
-// Throws FormatError unless every slot, deleted ones too, starts inside the row area and no
-// later than the slot before it, as Access keeps them: in a row table that does not, no
-// row's bounds can be trusted.
-void checkRowTable(ByteSpan page, const JetFormat& format);
+// Whether the bounds of row `row` can be trusted: Access keeps every slot, deleted ones
+// too, inside the row area and no later than the slot before it, so a slot that breaks
+// that order with a neighbour is damaged, and so are the rows it starts or ends.
+bool rowBoundsTrusted(ByteSpan page, const JetFormat& format, unsigned row);
 
 }  // namespace velmora::access

@@ -13,6 +13,9 @@ constexpr std::uint32_t kFirstTablePage = 2;
 // An index is trusted when it disagrees with at most this many of the table's readable
 // pages (the damaged ones), and agrees with four times as many.
 constexpr std::size_t kMostDisagreements = 2;
+// One damaged slot leaves at most four rows without trusted bounds (see DataPage.h); more
+// mean the row table itself is damaged (its row count, say), and no slot of it is a row.
+constexpr unsigned kMostUntrustedSlots = 4;
 
 enum class Fault : std::uint8_t { None, PastEnd, Damaged, Foreign };
 
@@ -94,11 +97,18 @@ class Planner {
                 return checked;
             }
             const std::uint16_t slots = rowSlotCount(bytes, file_.format());
-            checkRowTable(bytes, file_.format());
             RowSlot slot;
-            for (unsigned i = 0; i < slots; ++i)
-                if (slotState(bytes, file_.format(), i, held, slot) != SlotState::Empty)
-                    ++checked.page.rows;
+            unsigned untrusted = 0;
+            for (unsigned i = 0; i < slots; ++i) {
+                const SlotState state = slotState(bytes, file_.format(), i, held, slot);
+                checked.page.rows += state != SlotState::Empty;
+                untrusted += state == SlotState::Damaged && slot.end <= held;
+            }
+            if (untrusted > kMostUntrustedSlots)
+                throw FormatError("its row table is damaged (" + std::to_string(untrusted) +
+                                  " of its " + std::to_string(slots) +
+                                  " rows have bounds that "
+                                  "contradict the others)");
         } catch (const FormatError& e) {
             checked.fault = Fault::Damaged;
             details_[number] = e.what();
@@ -106,18 +116,15 @@ class Planner {
         return checked;
     }
 
-    // The slots of a readable page that hold rows; nothing when one lies beyond what an
-    // index can name.
-    std::optional<std::vector<std::uint8_t>> rowSlots(std::uint32_t number) {
+    // The slots of a readable page that hold rows.
+    std::vector<std::uint16_t> rowSlots(std::uint32_t number) {
         const std::size_t held = file_.readHeld(number, buffer_);
         const ByteSpan bytes(buffer_.data(), buffer_.size());
-        std::vector<std::uint8_t> slots;
+        std::vector<std::uint16_t> slots;
         RowSlot slot;
-        for (unsigned i = 0; i < rowSlotCount(bytes, file_.format()); ++i) {
-            if (slotState(bytes, file_.format(), i, held, slot) == SlotState::Empty) continue;
-            if (i > 0xff) return std::nullopt;
-            slots.push_back(static_cast<std::uint8_t>(i));
-        }
+        for (unsigned i = 0; i < rowSlotCount(bytes, file_.format()); ++i)
+            if (slotState(bytes, file_.format(), i, held, slot) != SlotState::Empty)
+                slots.push_back(static_cast<std::uint16_t>(i));
         return slots;
     }
 
@@ -145,26 +152,26 @@ class Planner {
     bool countByIndex() {
         const std::vector<IndexRows> indexes = indexes_->indexesOf(tablePage_);
         if (indexes.empty()) return false;
-        std::map<std::uint32_t, std::vector<std::uint8_t>> found;  // readable pages' row slots
+        std::map<std::uint32_t, std::vector<std::uint16_t>> found;  // readable pages' row slots
         try {
-            for (const Checked& c : pages_) {
-                if (c.fault != Fault::None) continue;
-                auto slots = rowSlots(c.page.number);
-                if (!slots) return false;
-                found[c.page.number] = std::move(*slots);
-            }
+            for (const Checked& c : pages_)
+                if (c.fault == Fault::None) found[c.page.number] = rowSlots(c.page.number);
         } catch (const FormatError&) {
             return false;  // the file changed since its pages were checked
         }
+        const auto same = [](const std::vector<std::uint16_t>& a,
+                             const std::vector<std::uint8_t>& b) {
+            return std::equal(a.begin(), a.end(), b.begin(), b.end());
+        };
         const IndexRows* best = nullptr;
         std::size_t fewest = kMostDisagreements + 1;
         for (const IndexRows& index : indexes) {
             std::size_t agree = 0, disagree = 0;
             for (const auto& [number, slots] : found) {
                 const auto listed = index.slots.find(number);
-                const bool same =
-                    listed == index.slots.end() ? slots.empty() : listed->second == slots;
-                if (!same)
+                const bool agrees =
+                    listed == index.slots.end() ? slots.empty() : same(slots, listed->second);
+                if (!agrees)
                     ++disagree;
                 else if (!slots.empty())
                     ++agree;
@@ -183,11 +190,7 @@ class Planner {
         for (const auto& [number, slots] : best->slots)
             if (!std::binary_search(named.begin(), named.end(), number)) {
                 Checked checked = check(number);
-                if (checked.fault == Fault::None) {
-                    auto rows = rowSlots(number);
-                    if (!rows) return false;
-                    found[number] = std::move(*rows);
-                }
+                if (checked.fault == Fault::None) found[number] = rowSlots(number);
                 pages_.push_back(std::move(checked));
             }
         sortPages();
@@ -202,14 +205,14 @@ class Planner {
                 c.counted = true;
                 continue;
             }
-            const std::vector<std::uint8_t>& rows = found.at(c.page.number);
-            if (rows == slots) continue;
+            const std::vector<std::uint16_t>& rows = found.at(c.page.number);
+            if (same(rows, slots)) continue;
             // Slots the index lists are the page's rows; what it does not list is none.
             const std::size_t size = std::max(rows.empty() ? 0 : rows.back() + 1u,
                                               slots.empty() ? 0 : slots.back() + 1u);
             std::vector<SlotUse> uses(size, SlotUse::Skip);
             for (const std::uint8_t s : slots) uses[s] = SlotUse::Lost;
-            for (const std::uint8_t s : rows)
+            for (const std::uint16_t s : rows)
                 if (uses[s] == SlotUse::Lost) uses[s] = SlotUse::Row;
             plan_.slotUses[c.page.number] = std::move(uses);
         }
@@ -365,7 +368,9 @@ SlotState slotState(ByteSpan page, const JetFormat& format, unsigned index, std:
     } catch (const FormatError&) {
         return SlotState::Damaged;
     }
-    if (slot.deleted || slot.end <= slot.start) return SlotState::Empty;
+    if (slot.deleted) return SlotState::Empty;
+    if (!rowBoundsTrusted(page, format, index)) return SlotState::Damaged;
+    if (slot.end <= slot.start) return SlotState::Empty;
     return slot.end > held ? SlotState::Damaged : SlotState::Row;
 }
 

@@ -91,8 +91,10 @@ ByteSpan RowScanner::resolveOverflow(RowSlot slot) {
         if (page.u8(0) != page_type::kData || row >= rowSlotCount(page, file_.format()))
             throw FormatError("a moved row points to page " + std::to_string(target) +
                               ", which does not hold it");
-        checkRowTable(page, file_.format());
         slot = rowSlot(page, file_.format(), row);
+        if (!rowBoundsTrusted(page, file_.format(), row))
+            throw FormatError("a moved row on page " + std::to_string(target) +
+                              " has damaged bounds");
         slot.deleted = false;  // moved rows are flagged deleted so that scans skip them
         if (slot.start > slot.end || slot.end > page.size())
             throw FormatError("a moved row on page " + std::to_string(target) + " is damaged");
@@ -123,9 +125,10 @@ bool RowScanner::next() {
                 continue;
             }
             if (state == SlotState::Damaged) {
-                loseRow(slot.end > held_ && slot.start <= slot.end && slot.end <= page.size()
+                loseRow(slot.end > held_ && slot.start <= slot.end && slot.end <= page.size() &&
+                                rowBoundsTrusted(page, file_.format(), index)
                             ? "the row lies past the end of the file"
-                            : "the row's offsets lie outside the page");
+                            : "the row's place in the page's row table is damaged");
                 continue;
             }
             if (!slot.overflow) {
