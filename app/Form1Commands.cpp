@@ -100,10 +100,13 @@ void Form1::showHelp() {
     proc.step(100, [&] {
         MessageWithLink(
             this,
-            QStringLiteral("This software transfers text-based and numeric fields but does not "
-                           "handle binary / pictures fields.\r\n\r\n"
-                           "Use SQL Preview if your tables contains less than 32767 rows.\r\n\r\n"
-                           "Questions? Please contact Team Tervane at "),
+            kProductTitle + QStringLiteral(", version ") + programVersion() +
+                QStringLiteral(
+                    ".\r\n\r\n"
+                    "This software transfers text-based and numeric fields but does not "
+                    "handle binary / pictures fields.\r\n\r\n"
+                    "Use SQL Preview if your tables contains less than 32767 rows.\r\n\r\n"
+                    "Questions? Please contact Team Tervane at "),
             kContactPage, services_.opener);
     });
 }

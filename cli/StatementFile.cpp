@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 #include <stdexcept>
 
 namespace velmora {
@@ -66,9 +67,8 @@ std::string UnescapeLine(std::string_view line) {
     return text;
 }
 
-namespace {
-
-std::ofstream openForWriting(const QString& path, bool ownerOnly = false) {
+OutputFile::OutputFile(const QString& path, bool ownerOnly) : path_(path) {
+    if (path == QLatin1String("-")) return;
     if (ownerOnly) {
         // Made the owner's before the first statement lands in it.
         const int fd = ::open(path.toStdString().c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
@@ -78,22 +78,27 @@ std::ofstream openForWriting(const QString& path, bool ownerOnly = false) {
         }
         ::close(fd);
     }
-    std::ofstream out(path.toStdString(), std::ios::binary | std::ios::trunc);
-    if (!out) throw std::runtime_error("cannot write " + path.toStdString());
-    return out;
+    file_.open(path.toStdString(), std::ios::binary | std::ios::trunc);
+    if (!file_) throw std::runtime_error("cannot write " + path.toStdString());
 }
 
-void finish(std::ofstream& out, const QString& path) {
+std::ostream& OutputFile::stream() {
+    return file_.is_open() ? static_cast<std::ostream&>(file_) : std::cout;
+}
+
+void OutputFile::finish() {
+    std::ostream& out = stream();
     out.flush();
-    if (!out) throw std::runtime_error("writing " + path.toStdString() + " failed");
+    if (!out)
+        throw std::runtime_error(
+            "writing " + (file_.is_open() ? path_.toStdString() : "standard output") + " failed");
 }
-
-}  // namespace
 
 void WriteStatementFile(const QString& path, const StatementList& statements, bool ownerOnly) {
-    auto out = openForWriting(path, ownerOnly);
+    OutputFile file(path, ownerOnly);
+    std::ostream& out = file.stream();
     for (int i = 0; i < statements.count(); ++i) out << EscapeLine(statements.utf8(i)) << '\n';
-    finish(out, path);
+    file.finish();
 }
 
 void ReadStatementFile(const QString& path, StatementList& statements) {
@@ -252,15 +257,17 @@ ExecutionOutcome ExecuteStatementFile(const QString& path, db::Connection& conne
 }
 
 void WriteTypeMappingFile(const QString& path, const TypeMappingList& mappings) {
-    auto out = openForWriting(path);
+    OutputFile file(path);
+    std::ostream& out = file.stream();
+    out << "table\tfield\taccess_type\tparadox_type\n";
     for (int i = 0; i < mappings.count(); ++i) {
         const TypeMappingEntry& e = mappings.at(i);
         out << EscapeLine(e.AccessTable.toStdString()) << '\t'
             << EscapeLine(e.AccessField.toStdString()) << '\t'
-            << EscapeLine(e.AccessType.toStdString()) << '\t'
+            << EscapeLine(e.AccessTypeName.toStdString()) << '\t'
             << EscapeLine(e.ParadoxType.toStdString()) << '\n';
     }
-    finish(out, path);
+    file.finish();
 }
 
 }  // namespace velmora

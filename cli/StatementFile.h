@@ -5,6 +5,7 @@
 // with "--" are comments.
 
 #include <QString>
+#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,21 @@
 #include "engine/TypeMappingList.h"
 
 namespace velmora {
+
+// An output file of the command line, or standard output for "-". With `ownerOnly` a file
+// is made readable by its owner only before anything is written to it. Throws
+// std::runtime_error naming the file when it cannot be written.
+class OutputFile {
+  public:
+    explicit OutputFile(const QString& path, bool ownerOnly = false);
+    std::ostream& stream();
+    // Flushes; throws when anything failed to be written.
+    void finish();
+
+  private:
+    QString path_;
+    std::ofstream file_;
+};
 
 std::string EscapeLine(std::string_view text);
 // Throws std::runtime_error naming the problem for a backslash followed by anything else.
@@ -69,7 +85,8 @@ std::string ShownStatement(std::string_view statement);
 ExecutionOutcome ExecuteStatementFile(const QString& path, db::Connection& connection,
                                       Procedure& proc, ProgressSink& progress, EventPump& pump,
                                       int& statements, std::string& errorStatement);
-// Four tab-separated columns per record, escaped as above.
+// A header line, then four tab-separated columns per record, escaped as above: the Access
+// table, the field, its type as Access names it, and the Paradox type.
 void WriteTypeMappingFile(const QString& path, const TypeMappingList& mappings);
 
 }  // namespace velmora

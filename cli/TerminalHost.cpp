@@ -1,8 +1,10 @@
 #include "cli/TerminalHost.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <iostream>
+#include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "cli/StatementFile.h"
@@ -10,61 +12,69 @@
 
 namespace velmora {
 
+namespace {
+
+// A terminal redraws a line far faster than anyone reads it; a million rows need not.
+constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
+constexpr int kBarWidth = 30;
+
+int terminalColumns() {
+    winsize size{};
+    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+    return 80;
+}
+
+}  // namespace
+
 QString TerminalText(const QString& text) {
     QString plain = text;
     plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
     return plain;
 }
 
-void TerminalPrompts::message(const QString& text, const QString&) {
-    std::cout << TerminalText(text).toStdString() << std::endl;
-}
-
-bool TerminalPrompts::askYesNo(const QString& text, const QString& caption) {
-    if (caption == QLatin1String("Overwrite?") && overwrite_ != OverwritePolicy::Ask)
-        return overwrite_ == OverwritePolicy::Yes;
-    std::cerr << '\n' << TerminalText(text).toStdString() << " [y/N] " << std::flush;
-    if (!isatty(STDIN_FILENO)) {
-        std::cerr << "n (no terminal to answer)" << std::endl;
-        return false;
-    }
-    std::string answer;
-    std::getline(std::cin, answer);
-    return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
-}
-
-void TerminalPrompts::errorReport(const QString& text) {
-    ++reports_;
-    std::cerr << "\nApplication Error\n" << TerminalText(text).toStdString() << std::endl;
-}
-
-TerminalProgress::TerminalProgress() : enabled_(isatty(STDERR_FILENO) != 0) {}
+TerminalProgress::TerminalProgress(bool wanted) : enabled_(wanted && isatty(STDERR_FILENO) != 0) {}
 
 TerminalProgress::~TerminalProgress() {
-    if (drawn_) std::fputc('\n', stderr);
+    clear();
 }
 
 void TerminalProgress::setValue(double percent) {
-    const int whole = static_cast<int>(percent);
+    const int whole = std::clamp(static_cast<int>(percent), 0, 100);
     if (whole == percent_) return;
     percent_ = whole;
-    draw();
+    draw(false);
 }
 
 void TerminalProgress::setCaption(const QString& text) {
     if (text == caption_) return;
     caption_ = text;
-    draw();
+    if (caption_.isEmpty())
+        clear();
+    else
+        draw(true);
 }
 
-void TerminalProgress::draw() {
-    if (!enabled_) return;
-    constexpr int kWidth = 30;
-    const int filled = std::clamp(percent_, 0, 100) * kWidth / 100;
-    std::string bar(static_cast<std::size_t>(filled), '#');
-    bar.resize(kWidth, ' ');
-    std::fprintf(stderr, "\r\033[K[%s] %3d%% %s", bar.c_str(), std::max(percent_, 0),
-                 caption_.left(60).toStdString().c_str());
+void TerminalProgress::clear() {
+    if (!drawn_) return;
+    std::fputs("\r\033[K", stderr);
+    std::fflush(stderr);
+    drawn_ = false;
+}
+
+void TerminalProgress::draw(bool always) {
+    if (!enabled_ || caption_.isEmpty()) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (!always && drawn_ && now - lastDrawn_ < kRedrawInterval) return;
+    lastDrawn_ = now;
+    std::string bar(static_cast<std::size_t>(percent_ * kBarWidth / 100), '#');
+    bar.resize(kBarWidth, ' ');
+    // Kept to one line of the terminal, or "\r" would not reach the line's start.
+    const int room = std::max(terminalColumns() - kBarWidth - 9, 0);
+    QString caption = TerminalText(caption_).replace(u'\n', u' ');
+    if (caption.size() > room)
+        caption = caption.left(std::max(room - 3, 0)) + QStringLiteral("...");
+    std::fprintf(stderr, "\r\033[K[%s] %3d%% %s", bar.c_str(), percent_,
+                 caption.toStdString().c_str());
     std::fflush(stderr);
     drawn_ = true;
 }

@@ -1,43 +1,32 @@
 #pragma once
-// The command-line converter's side of a run: questions answered by policy or at the
-// terminal, messages on standard output, error reports on standard error, and a
-// progress bar when standard error is a terminal.
+// The rest of the command line's side of a run: the progress bar on a terminal, no busy
+// pointer, and the preview of a --sql run.
 
 #include <QString>
-#include <cstdio>
+#include <chrono>
 
 #include "engine/RunHost.h"
 
 namespace velmora {
 
-enum class OverwritePolicy { Ask, Yes, No };
-
-class TerminalPrompts final : public Prompts {
-  public:
-    explicit TerminalPrompts(OverwritePolicy overwrite) : overwrite_(overwrite) {}
-    void message(const QString& text, const QString& caption) override;
-    bool askYesNo(const QString& text, const QString& caption) override;
-    void errorReport(const QString& text) override;
-    int reports() const { return reports_; }
-
-  private:
-    OverwritePolicy overwrite_;
-    int reports_ = 0;
-};
-
+// A one-line bar on standard error, drawn only when standard error is a terminal and
+// only while there is a caption: an idle bar is no line at all. Whatever prints on the
+// terminal calls clear() first, and the bar leaves no trace when the run ends.
 class TerminalProgress final : public ProgressSink {
   public:
-    TerminalProgress();
+    explicit TerminalProgress(bool wanted = true);
     ~TerminalProgress() override;
     void setValue(double percent) override;
     void setCaption(const QString& text) override;
+    void clear();
 
   private:
-    void draw();
+    void draw(bool always);
     bool enabled_;
-    int percent_ = -1;
+    int percent_ = 0;
     QString caption_;
     bool drawn_ = false;
+    std::chrono::steady_clock::time_point lastDrawn_{};
 };
 
 class NoPointer final : public BusyPointer {
@@ -45,8 +34,9 @@ class NoPointer final : public BusyPointer {
     void setBusy(bool) override {}
 };
 
-// The preview of a --sql run: writes the collected statements to a file, executes
-// nothing, and leaves the run's flags as a window closed without executing would.
+// The preview of a --sql run: writes the collected statements to a file (or standard
+// output), executes nothing, and leaves the run's flags as a window closed without
+// executing would.
 class StatementFilePreview final : public PreviewHost {
   public:
     StatementFilePreview(QString path, bool ownerOnly)

@@ -1,15 +1,19 @@
 // velmora-convert: the conversion without windows, on the same engine.
 
 #include <unistd.h>
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <iostream>
+#include <memory>
 
+#include "cli/CommandLine.h"
 #include "cli/PasswordSource.h"
+#include "cli/ReportLines.h"
+#include "cli/RunSummaryJson.h"
 #include "cli/StatementFile.h"
 #include "cli/TerminalHost.h"
 #include "dataaccess/Connection.h"
@@ -27,168 +31,32 @@ using namespace velmora;
 
 namespace {
 
-constexpr const char* kDescription =
-    R"(Copies every user table of an Access database into Paradox tables.
-
-  velmora-convert [options] SOURCE TARGET_FOLDER
-      Converts SOURCE (.mdb or .accdb) into TARGET_FOLDER. The folder must already hold
-      at least one Paradox table (.db), as in the program's windows; --new-folder accepts
-      a new or empty folder and creates it.
-  velmora-convert --execute FILE TARGET_FOLDER
-      Executes a statement file (as written by --sql, perhaps edited) against
-      TARGET_FOLDER in order. Blank lines are skipped; the first SQL error stops the run
-      and is printed with its line number and statement.
-  velmora-convert --list SOURCE
-      Lists the user tables of SOURCE with their row counts; SOURCE may also be a
-      folder of Paradox tables.
-
-Statement files (--sql, --execute) are UTF-8 with one statement per line. Inside a
-statement a backslash is written \\, a line feed \n, a carriage return \r and a tab \t,
-so a memo holding line breaks still takes exactly one line. --types writes one record per
-field: Access table, field, Access type label and Paradox type, separated by tabs and
-escaped the same way.
-
-Passwords: --password puts the password on the command line, where every user of this
-computer can read it (ps, /proc), at least until the converter has read and blanked it;
-use it only where that does not matter. --password-file reads the first line of FILE
-(- for standard input) instead; without either, a database that needs a password is
-asked for it at the terminal, without echo. No message shows the password, and the
-process allows no core dump once it holds one.
-
-Tables written from a password-protected or encrypted database are created readable and
-writable by their owner only (mode 0600; the folder itself is left as it is); other
-tables follow the umask.
-
-Lines starting with "--" in a statement file are comments. --rejects writes every
-statement the target refused, each after a comment holding the refusal; fix them and
-run the file with --execute.
-
-After the run a summary lists per table the rows read, written, refused and unreadable.
---verify then reads every written table back and compares it with the source row by row
-and value by value, and names the first rows that differ.
-
-Values are written with the date and time separators of the user's locale (LANG, LC_ALL)
-where the Paradox driver reads them, "/" and ":" otherwise.
-Exit status: 0 when every statement succeeded (and, with --verify, every row was verified
-identical), 1 when a statement failed, a row differed or an error was reported, 2 when the
-run could not start (wrong arguments, unreadable password file, missing database or
-folder).)";
-
-struct Options {
-    QString source, target, password, passwordFile, sqlFile, typesFile, executeFile, rejectsFile;
-    bool passwordGiven = false;
-    OverwritePolicy overwrite = OverwritePolicy::Ask;
-    bool newFolder = false;
-    bool list = false;
-    bool verify = false;
-    bool replaceUnmappable = false;
-    bool keepBinary = false;
-    int jet3CodePage = 0;
-};
-
 [[noreturn]] void fail(const QString& text) {
     std::cerr << "velmora-convert: " << text.toStdString() << std::endl;
     std::exit(2);
 }
 
-Options parse(const QCoreApplication& app) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromUtf8(kDescription));
-    parser.addHelpOption();
-    const QCommandLineOption password(
-        "password",
-        "Database password of SOURCE. Visible to every user of this computer (ps); prefer "
-        "--password-file or the prompt.",
-        "TEXT");
-    const QCommandLineOption passwordFile(
-        "password-file",
-        "Read the database password from the first line of FILE (- for standard input).", "FILE");
-    const QCommandLineOption overwrite(
-        "overwrite", "Answer to \"Would you like to overwrite ...?\": ask (default), yes or no.",
-        "ask|yes|no", "ask");
-    const QCommandLineOption sql(
-        "sql", "Collect the statements (one file preview) and write them to FILE; execute nothing.",
-        "FILE");
-    const QCommandLineOption types("types", "Write the type-mapping records to FILE.", "FILE");
-    const QCommandLineOption execute(
-        "execute", "Execute the statement file FILE against TARGET_FOLDER.", "FILE");
-    const QCommandLineOption newFolder(
-        "new-folder", "Accept a new or empty TARGET_FOLDER (created when missing).");
-    const QCommandLineOption list(
-        "list",
-        "List the tables of SOURCE (an Access file or a Paradox folder) with their row counts.");
-    const QCommandLineOption unmappable(
-        "unmappable",
-        "Rows whose text the table's code page cannot hold: refuse them (default, each "
-        "reported) or replace the missing characters by a best-fit spelling or \"?\" "
-        "(reported once per table).",
-        "refuse|replace", "refuse");
-    const QCommandLineOption keepBinary(
-        "keep-binary",
-        "Write the exact bytes of long binary (OLE Object) fields into BLOB columns instead "
-        "of leaving them empty.");
-    const QCommandLineOption jet3CodePage(
-        "jet3-code-page",
-        "The code page of the text in a Jet3 (Access 97) SOURCE, such as 1251 or 936; Jet3 "
-        "files hold no reliable one (default: the one their header names).",
-        "NUMBER", "0");
-    const QCommandLineOption rejects(
-        "rejects", "Write every statement the target refuses, with its error, to FILE.", "FILE");
-    const QCommandLineOption verify(
-        "verify", "Read every written table back and compare it with the source.");
-    parser.addOptions({password, passwordFile, overwrite, sql, types, execute, newFolder, list,
-                       unmappable, keepBinary, jet3CodePage, rejects, verify});
-    // Every usage error, the parser's too, exits with status 2.
-    if (!parser.parse(app.arguments())) fail(parser.errorText());
-    parser.process(app);  // --help and --help-all
-
-    Options o;
-    const QStringList args = parser.positionalArguments();
-    o.password = parser.value(password);
-    o.passwordFile = parser.value(passwordFile);
-    o.passwordGiven = parser.isSet(password) || parser.isSet(passwordFile);
-    if (parser.isSet(password) && parser.isSet(passwordFile))
-        fail("give either --password or --password-file, not both");
-    o.sqlFile = parser.value(sql);
-    o.typesFile = parser.value(types);
-    o.executeFile = parser.value(execute);
-    o.newFolder = parser.isSet(newFolder);
-    o.list = parser.isSet(list);
-    o.keepBinary = parser.isSet(keepBinary);
-    bool number = false;
-    o.jet3CodePage = parser.value(jet3CodePage).toInt(&number);
-    if (!number || o.jet3CodePage < 0) fail("--jet3-code-page takes a code page number");
-    const QString unmappableRows = parser.value(unmappable);
-    if (unmappableRows == "replace")
-        o.replaceUnmappable = true;
-    else if (unmappableRows != "refuse")
-        fail("--unmappable takes refuse or replace");
-    o.rejectsFile = parser.value(rejects);
-    o.verify = parser.isSet(verify);
-    if (o.verify && !o.sqlFile.isEmpty())
-        fail("--verify needs a run that writes the tables (no --sql)");
-    const QString policy = parser.value(overwrite);
-    if (policy == "yes")
-        o.overwrite = OverwritePolicy::Yes;
-    else if (policy == "no")
-        o.overwrite = OverwritePolicy::No;
-    else if (policy != "ask")
-        fail("--overwrite takes ask, yes or no");
-
-    if (o.list) {
-        if (args.size() != 1) fail("--list takes exactly one SOURCE (see --help)");
-        o.source = args[0];
-    } else if (!o.executeFile.isEmpty()) {
-        if (args.size() != 1) fail("--execute takes exactly one TARGET_FOLDER (see --help)");
-        o.target = args[0];
-    } else {
-        if (args.size() != 2) fail("expected SOURCE and TARGET_FOLDER (see --help)");
-        o.source = args[0];
-        o.target = args[1];
+CommandLine parse(const QStringList& arguments) {
+    const ParsedCommandLine parsed = ParseCommandLine(arguments);
+    if (std::holds_alternative<HelpRequested>(parsed)) {
+        std::cout << HelpText().toStdString();
+        std::exit(0);
     }
-    // The program works with folder paths without a trailing separator.
-    while (o.target.size() > 1 && o.target.endsWith(u'/')) o.target.chop(1);
-    return o;
+    if (std::holds_alternative<VersionRequested>(parsed)) {
+        std::cout << VersionText().toStdString();
+        std::exit(0);
+    }
+    if (const auto* error = std::get_if<UsageError>(&parsed)) {
+        std::cerr << "velmora-convert: " << error->text.toStdString()
+                  << "\nTry 'velmora-convert --help' for more information." << std::endl;
+        std::exit(2);
+    }
+    return std::get<CommandLine>(parsed);
+}
+
+// Tab-separated, after a header line, as --types writes them.
+void printListLine(const QString& table, std::int64_t rows) {
+    std::cout << EscapeLine(table.toStdString()) << '\t' << rows << '\n';
 }
 
 // The Paradox tables of a folder with their row counts.
@@ -198,11 +66,12 @@ int listParadoxFolder(const QString& folder) {
         OpenTargetConnection(connection, folder);
         QStringList names =
             QDir(folder).entryList({"*.db"}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+        std::cout << "table\trows\n";
         for (const QString& file : names) {
             const QString table = file.left(file.size() - 3);
             db::Recordset rows;
             rows.open(("SELECT * FROM " + QuoteIdentifier(table)).toStdString(), connection);
-            std::cout << table.toStdString() << '\t' << rows.recordCount() << '\n';
+            printListLine(table, rows.recordCount());
         }
         return 0;
     } catch (const std::exception& e) {
@@ -210,21 +79,22 @@ int listParadoxFolder(const QString& folder) {
     }
 }
 
-int listTables(const Options& o) {
-    if (QFileInfo(o.source).isDir()) return listParadoxFolder(o.source);
+int listTables(const CommandLine& c) {
+    if (QFileInfo(c.source).isDir()) return listParadoxFolder(c.source);
     FixedInputs inputs;
-    inputs.sourceFile = o.source;
-    inputs.sourcePassword = o.password;
-    inputs.sourceCodePage = o.jet3CodePage;
+    inputs.sourceFile = c.source;
+    inputs.sourcePassword = c.password;
+    inputs.sourceCodePage = c.jet3CodePage;
     try {
-        const auto names = GetSourceTables(o.source, inputs);
-        if (!names) fail("Unable to access the database " + o.source);
+        const auto names = GetSourceTables(c.source, inputs);
+        if (!names) fail("Unable to access the database " + c.source);
         db::Connection connection;
         OpenSourceConnection(connection, inputs);
+        std::cout << "table\trows\n";
         for (const QString& name : *names) {
             db::Recordset rows;
             rows.open(("SELECT * FROM `" + name + u'`').toStdString(), connection);
-            std::cout << name.toStdString() << '\t' << rows.recordCount() << '\n';
+            printListLine(name, rows.recordCount());
         }
         WipeText(inputs.sourcePassword);
         return 0;
@@ -233,54 +103,57 @@ int listTables(const Options& o) {
     }
 }
 
-int executeFile(const Options& o, TerminalPrompts& prompts) {
+int executeFile(const CommandLine& c) {
     db::Connection target;
     try {
-        OpenTargetConnection(target, o.target);
+        OpenTargetConnection(target, c.target);
     } catch (const std::exception& e) {
         fail(QString::fromUtf8(e.what()));
     }
-    TerminalProgress progress;
+    TerminalProgress progress(c.verbosity != Verbosity::Quiet);
+    TerminalPrompts prompts(c.overwrite, c.verbosity, std::cout, &progress);
     NoEventPump pump;
     Procedure proc(prompts, reportLocation("Form2", "PushButton1_Click"));
     int count = 0;
     std::string failed;
     ExecutionOutcome outcome;
     try {
-        outcome = ExecuteStatementFile(o.executeFile, target, proc, progress, pump, count, failed);
+        outcome = ExecuteStatementFile(c.executeFile, target, proc, progress, pump, count, failed);
     } catch (const std::exception& e) {
-        progress.setCaption(QString());
+        progress.clear();
         fail(QString::fromUtf8(e.what()));
     }
-    progress.setCaption(QString());
+    progress.clear();
     if (outcome.stoppedBySqlError) {
-        std::cerr << "\nError found.\nStatement " << outcome.errorLine << ": "
-                  << ShownStatement(failed) << '\n'
-                  << TerminalText(outcome.errorText).toStdString() << std::endl;
+        std::cerr << "velmora-convert: " << c.executeFile.toStdString() << ": Statement "
+                  << outcome.errorLine << ": " << ShownStatement(failed) << '\n'
+                  << "velmora-convert: "
+                  << TerminalText(outcome.errorText).replace(u'\n', u' ').toStdString()
+                  << std::endl;
         return 1;
     }
-    std::cout << count << " lines executed." << std::endl;
+    if (c.verbosity != Verbosity::Quiet) std::cout << count << " lines executed." << std::endl;
     return prompts.reports() == 0 ? 0 : 1;
 }
 
 // The password from --password-file or, when none was given and the database needs
 // one, from a prompt at the terminal.
-void obtainPassword(Options& o) {
-    if (!o.passwordFile.isEmpty()) {
+void obtainPassword(CommandLine& c) {
+    if (!c.passwordFile.isEmpty()) {
         KeepSecretsOutOfCoreDumps();
         try {
-            o.password = ReadPasswordFile(o.passwordFile);
+            c.password = ReadPasswordFile(c.passwordFile);
         } catch (const std::exception& e) {
             fail(QString::fromUtf8(e.what()));
         }
         return;
     }
-    if (o.passwordGiven || o.source.isEmpty() || QFileInfo(o.source).isDir() ||
-        !isatty(STDIN_FILENO) || !SourceNeedsPassword(o.source))
+    if (c.passwordGiven || c.source.isEmpty() || QFileInfo(c.source).isDir() ||
+        !isatty(STDIN_FILENO) || !SourceNeedsPassword(c.source))
         return;
     KeepSecretsOutOfCoreDumps();
-    if (auto typed = PromptForPassword("Password for " + QFileInfo(o.source).fileName() + ": "))
-        o.password = *typed;
+    if (auto typed = PromptForPassword("Password for " + QFileInfo(c.source).fileName() + ": "))
+        c.password = *typed;
 }
 
 // Blanks the value of --password in the process's own argument memory, which is what `ps`
@@ -296,6 +169,66 @@ void HidePasswordArgument(int argc, char** argv) {
     }
 }
 
+// Every table that -t names must be in the source, before any table is converted.
+void checkTableNames(const CommandLine& c, const FixedInputs& inputs) {
+    if (c.tables.isEmpty()) return;
+    std::optional<QStringList> names;
+    try {
+        names = GetSourceTables(c.source, inputs);
+    } catch (const std::exception&) {
+        return;  // the run reports why the source cannot be read
+    }
+    if (!names) return;
+    for (const QString& wanted : c.tables)
+        if (!names->contains(wanted, Qt::CaseInsensitive))
+            fail("no table \"" + wanted + "\" in " + c.source + " (--list shows its tables)");
+}
+
+// A folder the run writes into is one it can write into, or one error before any table.
+// A file is tried, not the mode: root passes every mode check but not a read-only mount.
+void checkTargetFolder(const CommandLine& c) {
+    if (!c.sqlFile.isEmpty()) return;  // nothing is written there
+    if (c.newFolder) {
+        if (!QDir().mkpath(c.target)) fail("cannot create the folder " + c.target);
+    } else if (!QFileInfo(c.target).isDir()) {
+        fail(c.target + " is not a folder (--new-folder creates it)");
+    }
+    QByteArray probe = QFile::encodeName(c.target + QStringLiteral("/.velmora-write-check-XXXXXX"));
+    const int fd = mkstemp(probe.data());
+    if (fd < 0)
+        fail("cannot write into " + c.target + ": " + QString::fromLocal8Bit(std::strerror(errno)));
+    ::close(fd);
+    ::unlink(probe.constData());
+}
+
+std::function<bool(const QString&)> tableFilter(const CommandLine& c) {
+    if (c.tables.isEmpty() && c.excludedTables.isEmpty()) return {};
+    return [only = c.tables, excluded = c.excludedTables](const QString& name) {
+        return (only.isEmpty() || only.contains(name, Qt::CaseInsensitive)) &&
+               !excluded.contains(name, Qt::CaseInsensitive);
+    };
+}
+
+void printTextSummary(std::ostream& out, const RunStatistics& stats, const RunState& state,
+                      int reports, bool listed) {
+    for (const TableStatistics& t : stats.tables) {
+        out << "  " << t.source.toStdString() << " -> " << t.target.toStdString() << ": ";
+        if (!t.read) {
+            out << "not readable, nothing written\n";
+            continue;
+        }
+        out << t.rowsRead << " of " << t.rowsInSource << " rows read, " << t.rowsWritten
+            << (listed ? " listed" : " written") << ", " << t.rowsRefused << " refused, "
+            << t.rowsUnreadable << " unreadable\n";
+    }
+    out << "Tables: " << stats.tablesProcessed << ", rows " << (listed ? "listed: " : "written: ")
+        << stats.rowsDispatched << ", statements failed: " << state.statementsFailed
+        << ", errors reported: " << reports << std::endl;
+    if (stats.verified)
+        out << "Verification:\n"
+            << VerificationSummary(stats.verification).toStdString() << std::endl;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -304,109 +237,133 @@ int main(int argc, char** argv) {
         if (std::strncmp(argv[i], "--password", 10) == 0) KeepSecretsOutOfCoreDumps();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("velmora-convert");
-    Options o = parse(app);
+    CommandLine c = parse(app.arguments().mid(1));
     HidePasswordArgument(argc, argv);
-    TerminalPrompts prompts(o.overwrite);
-    if (!o.executeFile.isEmpty()) return executeFile(o, prompts);
-    obtainPassword(o);
-    if (o.list) {
-        const int status = listTables(o);
-        WipeText(o.password);
+    if (!c.executeFile.isEmpty()) return executeFile(c);
+    obtainPassword(c);
+    if (c.list) {
+        const int status = listTables(c);
+        WipeText(c.password);
         return status;
     }
 
-    if (!QFileInfo::exists(o.source)) fail("Unable to access the database " + o.source);
-    if (o.newFolder && !QDir().mkpath(o.target)) fail("cannot create the folder " + o.target);
-
+    if (!QFileInfo::exists(c.source)) fail("Unable to access the database " + c.source);
+    const bool listed = !c.sqlFile.isEmpty();
     FixedInputs inputs;
-    inputs.targetFolder = o.target;
-    inputs.sourceFile = o.source;
-    inputs.sourcePassword = o.password;
-    inputs.sourceCodePage = o.jet3CodePage;
-    inputs.preview = !o.sqlFile.isEmpty();
+    inputs.targetFolder = c.target;
+    inputs.sourceFile = c.source;
+    inputs.sourcePassword = c.password;
+    inputs.sourceCodePage = c.jet3CodePage;
+    inputs.preview = listed;
     inputs.perFile = true;
     inputs.perTable = false;
-    if (!o.newFolder && !FolderHasDbFiles(inputs))
-        fail(o.target +
+    checkTableNames(c, inputs);
+    checkTargetFolder(c);
+    if (!listed && !c.newFolder && !FolderHasDbFiles(inputs))
+        fail(c.target +
              " holds no Paradox table (.db) yet. Pick a folder that holds one, or "
              "add --new-folder to start a new folder.");
 
+    // Whatever takes standard output, the text for people goes to standard error.
+    const bool jsonOnStandardOutput =
+        c.jsonSummary && (c.summaryFile.isEmpty() || IsStandardStream(c.summaryFile));
+    const bool outputTaken = IsStandardStream(c.sqlFile) || IsStandardStream(c.typesFile) ||
+                             IsStandardStream(c.rejectsFile) || jsonOnStandardOutput;
+    std::ostream& text = outputTaken ? std::cerr : std::cout;
+    TerminalProgress progress(c.verbosity != Verbosity::Quiet);
+    TerminalPrompts prompts(c.overwrite, c.verbosity, text, &progress);
+
     RunState state;
-    std::ofstream rejects;
-    if (!o.rejectsFile.isEmpty()) {
-        rejects.open(o.rejectsFile.toStdString(), std::ios::binary | std::ios::trunc);
-        if (!rejects) fail("cannot write " + o.rejectsFile);
-        state.onRefused = [&rejects](std::string_view statement, const QString& error) {
-            rejects << "-- " << EscapeLine(error.toStdString()) << '\n'
-                    << EscapeLine(statement) << '\n';
+    std::unique_ptr<OutputFile> rejects;
+    if (!c.rejectsFile.isEmpty()) {
+        try {
+            rejects = std::make_unique<OutputFile>(c.rejectsFile);
+        } catch (const std::exception& e) {
+            fail(QString::fromUtf8(e.what()));
+        }
+        state.onRefused = [out = &rejects->stream()](std::string_view statement,
+                                                     const QString& error) {
+            *out << "-- " << EscapeLine(error.toStdString()) << '\n'
+                 << EscapeLine(statement) << '\n';
         };
+        prompts.setHiddenReportsHint(
+            IsStandardStream(c.rejectsFile)
+                ? QStringLiteral(" (every refused statement went to standard output)")
+                : QStringLiteral(" (every refused statement is in ") + c.rejectsFile + u')');
+    } else {
+        prompts.setHiddenReportsHint(
+            QStringLiteral(" (--verbose shows them, --rejects FILE keeps the refused statements)"));
     }
-    TerminalProgress progress;
     NoPointer pointer;
     // A statement file holds every value, as private as the tables would be.
-    StatementFilePreview preview(o.sqlFile, !o.sqlFile.isEmpty() && SourceNeedsPassword(o.source));
+    StatementFilePreview preview(c.sqlFile, listed && SourceNeedsPassword(c.source));
     NoEventPump pump;
     RunHost host{inputs, prompts, progress, pointer, preview, pump};
     RunOptions options;
-    options.acceptFolderWithoutTables = o.newFolder;
-    options.replaceUnmappable = o.replaceUnmappable;
-    options.keepBinary = o.keepBinary;
-    options.verify = o.verify;
+    options.acceptFolderWithoutTables = c.newFolder;
+    options.replaceUnmappable = c.replaceUnmappable;
+    options.keepBinary = c.keepBinary;
+    options.verify = c.verify;
+    options.tableWanted = tableFilter(c);
+    options.statementsOnly = listed;
     ConversionRun run(host, state, QLocale::system(), options);
     run.start();
+    progress.clear();
+    prompts.finish();
     // The copy first, so that the last owner of the buffer overwrites it.
     WipeText(inputs.sourcePassword);
-    WipeText(o.password);
+    WipeText(c.password);
 
-    if (!o.typesFile.isEmpty()) {
+    if (!c.typesFile.isEmpty()) {
         try {
-            WriteTypeMappingFile(o.typesFile, state.typeMappings);
+            WriteTypeMappingFile(c.typesFile, state.typeMappings);
         } catch (const std::exception& e) {
             fail(QString::fromUtf8(e.what()));
         }
     }
     const RunStatistics& stats = run.statistics();
-    const bool listed = !o.sqlFile.isEmpty();
-    for (const TableStatistics& t : stats.tables) {
-        std::cout << "  " << t.source.toStdString() << " -> " << t.target.toStdString() << ": ";
-        if (!t.read) {
-            std::cout << "not readable, nothing written\n";
-            continue;
-        }
-        std::cout << t.rowsRead << " of " << t.rowsInSource << " rows read, " << t.rowsWritten
-                  << (listed ? " listed" : " written") << ", " << t.rowsRefused << " refused, "
-                  << t.rowsUnreadable << " unreadable\n";
-    }
-    std::cout << "Tables: " << stats.tablesProcessed << ", rows "
-              << (listed ? "listed: " : "written: ") << stats.rowsDispatched
-              << ", statements failed: " << state.statementsFailed
-              << ", errors reported: " << prompts.reports() << std::endl;
+    const bool quiet = c.verbosity == Verbosity::Quiet;
+    // The JSON document on standard output takes the text summary's place.
+    if (!quiet && !jsonOnStandardOutput)
+        printTextSummary(text, stats, state, prompts.reports(), listed);
     if (listed) {
-        if (preview.written())
-            std::cout << state.statements.count() << " statements written to "
-                      << o.sqlFile.toStdString() << std::endl;
-        else
+        if (!preview.written())
             std::cerr << "velmora-convert: the statements were not written to "
-                      << o.sqlFile.toStdString() << std::endl;
+                      << c.sqlFile.toStdString() << std::endl;
+        else if (!quiet && !IsStandardStream(c.sqlFile))
+            text << state.statements.count() << " statements written to " << c.sqlFile.toStdString()
+                 << std::endl;
     }
-    if (rejects.is_open()) {
-        rejects.close();
-        if (!rejects) fail("writing " + o.rejectsFile + " failed");
-        if (state.statementsFailed > 0)
-            std::cout << state.statementsFailed << " refused statements written to "
-                      << o.rejectsFile.toStdString() << std::endl;
+    if (rejects) {
+        try {
+            rejects->finish();
+        } catch (const std::exception& e) {
+            fail(QString::fromUtf8(e.what()));
+        }
+        if (state.statementsFailed > 0 && !quiet && !IsStandardStream(c.rejectsFile))
+            text << state.statementsFailed << " refused statements written to "
+                 << c.rejectsFile.toStdString() << std::endl;
     }
     bool verified = true;
-    if (o.verify) {
-        if (stats.verified)
-            std::cout << "Verification:\n"
-                      << VerificationSummary(stats.verification).toStdString() << std::endl;
-        else
+    if (c.verify) {
+        if (!stats.verified)
             std::cerr << "velmora-convert: the tables could not be verified" << std::endl;
         verified = stats.verified;
         for (const TableVerification& t : stats.verification)
             verified = verified && t.allIdentical();
     }
     const bool written = !listed || preview.written();
-    return state.statementsFailed == 0 && prompts.reports() == 0 && written && verified ? 0 : 1;
+    const int status =
+        state.statementsFailed == 0 && prompts.reports() == 0 && written && verified ? 0 : 1;
+    if (c.jsonSummary) {
+        try {
+            OutputFile summary(c.summaryFile.isEmpty() ? QStringLiteral("-") : c.summaryFile);
+            summary.stream()
+                << RunSummaryJson(c, stats, state, prompts.reports(), status).toStdString();
+            summary.finish();
+        } catch (const std::exception& e) {
+            fail(QString::fromUtf8(e.what()));
+        }
+    }
+    return status;
 }

@@ -12,6 +12,9 @@ inline const QString kContactPage = QStringLiteral("https://www.tervane.example/
 inline const QString kDownloadHost = QStringLiteral("https://www.microsoft.com");
 inline const QString kSettingsApplication = QStringLiteral("Tervane");
 
+// The release, "1.0.0", as --version and the windows' Help show it.
+QString programVersion();
+
 // The application title that message boxes without a caption of their own show.
 QString applicationTitle();
 void setApplicationTitle(const QString& title);

@@ -10,6 +10,19 @@ QString composeErrorReport(const QString& description, const QString& location, 
            QStringLiteral("\r\rPlease email screenshot of this message to ") + kSupportEmail;
 }
 
+std::optional<ErrorReportParts> splitErrorReport(const QString& report) {
+    const qsizetype mail = report.lastIndexOf(QStringLiteral("\r\rPlease email screenshot"));
+    if (mail < 0) return std::nullopt;
+    const qsizetype at = report.lastIndexOf(QStringLiteral("at line "), mail);
+    const qsizetype locationStart = report.lastIndexOf(QStringLiteral("\r\n"), at);
+    if (at < 0 || locationStart < 0) return std::nullopt;
+    bool number = false;
+    const int step = report.mid(at + 8, mail - at - 8).toInt(&number);
+    if (!number) return std::nullopt;
+    return ErrorReportParts{report.left(locationStart),
+                            report.mid(locationStart + 2, at - locationStart - 2), step};
+}
+
 QString describeException(std::exception_ptr error) {
     try {
         std::rethrow_exception(error);

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <exception>
+#include <optional>
 #include <utility>
 
 #include "common/Prompts.h"
@@ -13,6 +14,15 @@
 namespace velmora {
 
 QString composeErrorReport(const QString& description, const QString& location, int step);
+
+// A composed report taken apart again, for front ends that show it in their own form (the
+// command line's one line); nothing for a text that is not a composed report.
+struct ErrorReportParts {
+    QString description;
+    QString location;  // "in Kestrune2021/08/31.Form1.PushButton7_Click "
+    int step = 0;
+};
+std::optional<ErrorReportParts> splitErrorReport(const QString& report);
 QString describeException(std::exception_ptr error);
 // The report location of a procedure: "in Kestrune2021/08/31.<module>.<procedure> ".
 QString reportLocation(const QString& module, const QString& procedure,

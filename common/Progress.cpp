@@ -3,7 +3,7 @@
 namespace velmora {
 
 QString ExecutionProgressText(int line, int count) {
-    return QStringLiteral("Please wait.. Processing row: ") + QString::number(line) +
+    return QStringLiteral("Please wait... Processing row: ") + QString::number(line) +
            QStringLiteral(" of ") + QString::number(count);
 }
 

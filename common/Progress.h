@@ -6,7 +6,7 @@
 
 namespace velmora {
 
-// "Please wait.. Processing row: <line> of <count>".
+// "Please wait... Processing row: <line> of <count>".
 QString ExecutionProgressText(int line, int count);
 
 class ProgressSink {
@@ -14,7 +14,7 @@ class ProgressSink {
     virtual ~ProgressSink() = default;
     virtual void setValue(double percent) = 0;  // 0 to 100
     virtual void setCaption(const QString& text) = 0;
-    // Execute SQL's caption for one line, "Please wait.. Processing row: <line> of <count>".
+    // Execute SQL's caption for one line, "Please wait... Processing row: <line> of <count>".
     // A bar that shows it only when it repaints may keep the numbers and build the text then.
     virtual void setRowCaption(int line, int count);
 };

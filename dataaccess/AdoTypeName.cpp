@@ -4,6 +4,8 @@
 #include <array>
 #include <utility>
 
+#include "dataaccess/AdoTypes.h"
+
 namespace velmora {
 
 std::optional<QString> AdoTypeName(std::int16_t code) {
@@ -52,6 +54,47 @@ std::optional<QString> AdoTypeName(std::int16_t code) {
                                   [code](const auto& entry) { return entry.first == code; });
     if (it == kNames.end()) return std::nullopt;
     return QString::fromLatin1(it->second);
+}
+
+QString AccessTypeName(std::int16_t code) {
+    using namespace db::ado;
+    switch (code) {
+        case adWChar:
+        case adVarWChar:
+            return QStringLiteral("Short Text");
+        case adLongVarWChar:
+            return QStringLiteral("Long Text");
+        case adUnsignedTinyInt:
+            return QStringLiteral("Number (Byte)");
+        case adSmallInt:
+            return QStringLiteral("Number (Integer)");
+        case adInteger:
+            return QStringLiteral("Number (Long Integer)");
+        case adBigInt:
+            return QStringLiteral("Large Number");
+        case adSingle:
+            return QStringLiteral("Number (Single)");
+        case adDouble:
+            return QStringLiteral("Number (Double)");
+        case adNumeric:
+        case adDecimal:
+            return QStringLiteral("Number (Decimal)");
+        case adGUID:
+            return QStringLiteral("Number (Replication ID)");
+        case adCurrency:
+            return QStringLiteral("Currency");
+        case adDate:
+            return QStringLiteral("Date/Time");
+        case adBoolean:
+            return QStringLiteral("Yes/No");
+        case adLongVarBinary:
+            return QStringLiteral("OLE Object");
+        case adBinary:
+        case adVarBinary:
+            return QStringLiteral("Binary");
+        default:
+            return AdoTypeName(code).value_or(QStringLiteral("type ") + QString::number(code));
+    }
 }
 
 }  // namespace velmora

@@ -14,6 +14,9 @@
 #ifndef VELMORA_MODULE_RELDIR
 #define VELMORA_MODULE_RELDIR "../lib/velmora"
 #endif
+#ifndef VELMORA_PROVIDER_SUBDIR
+#define VELMORA_PROVIDER_SUBDIR "provider"
+#endif
 
 namespace velmora::db {
 
@@ -71,8 +74,11 @@ void registerBuiltInDriver(std::string keyword,
 std::filesystem::path accessProviderModulePath() {
     const auto folder = executableFolder();
     if (folder.empty()) return {};
+    // Beside the executable in the build tree; installed, below the windowed program's own
+    // folder, and reached from the binary folder for the command line.
     for (const auto& candidate :
-         {folder / kModuleName, folder / VELMORA_MODULE_RELDIR / kModuleName}) {
+         {folder / kModuleName, folder / VELMORA_PROVIDER_SUBDIR / kModuleName,
+          folder / VELMORA_MODULE_RELDIR / VELMORA_PROVIDER_SUBDIR / kModuleName}) {
         std::error_code ec;
         if (std::filesystem::is_regular_file(candidate, ec)) return candidate;
     }

@@ -23,7 +23,7 @@ void registerBuiltInDriver(std::string keyword, std::function<std::shared_ptr<Pr
 std::shared_ptr<Provider> accessProvider();
 
 // Where the Access provider module is looked for: beside the executable (build tree),
-// then the installed module folder.
+// then the installed provider folder.
 std::filesystem::path accessProviderModulePath();
 
 }  // namespace velmora::db

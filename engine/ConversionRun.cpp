@@ -64,6 +64,7 @@ void ConversionRun::start() {
 
     FolderTables found = FolderTables::Present;
     bool noTables = proc.test(118, [&] {
+        if (options_.statementsOnly) return false;
         if (options_.acceptFolderWithoutTables &&
             IsFolder(in.paradoxFolder()) == std::optional(true))
             return false;
@@ -81,10 +82,14 @@ void ConversionRun::start() {
     proc.step(126, [&] {
         state_.targetTables.clear();
         state_.sourceTables.clear();
-        FillTargetTableList(state_.targetTables, in, host_.pump);
+        if (!options_.statementsOnly || IsFolder(in.paradoxFolder()) == std::optional(true))
+            FillTargetTableList(state_.targetTables, in, host_.pump);
     });
     proc.step(128, [&] {
         FillSourceTableList(state_.sourceTables, in.accessFile(), in, host_.prompts, host_.pump);
+        if (options_.tableWanted)
+            state_.sourceTables.removeIf(
+                [&](const QString& name) { return !options_.tableWanted(name); });
     });
     stats_.tablesInSource = static_cast<int>(state_.sourceTables.size());
     proc.step(130, [&] { source.setCursorLocation(db::ado::adUseClient); });
@@ -94,7 +99,7 @@ void ConversionRun::start() {
     proc.step(138, [&] { state_.targetConnection->setCursorLocation(db::ado::adUseClient); });
     // Tables that hold data from a protected source are readable by their owner only.
     const bool ownerOnly = SourceNeedsPassword(in.accessFile());
-    const bool targetOpen = proc.step(140, [&] {
+    const bool targetOpen = !options_.statementsOnly && proc.step(140, [&] {
         OpenTargetConnection(*state_.targetConnection, in.paradoxFolder(), ownerOnly);
     });
 
@@ -171,10 +176,11 @@ void ConversionRun::start() {
                         QStringLiteral("DROP TABLE ") + QuoteIdentifier(spelledTarget), in, state_);
                 });
             proc.step(192, [&] {
-                host_.progress.setCaption(QStringLiteral("Please wait.. Processing table ") +
+                host_.progress.setCaption(QStringLiteral("Please wait... Processing table ") +
                                           sourceName);
             });
             TableStatistics table{sourceName, target, note};
+            if (profiled) table.codePage = codePage;
             const BestFitRows* respelling = nullptr;
             const bool dropFailed = tableDefinitionFailed(failuresBefore, state_);
             const bool read = profiled && !dropFailed && proc.step(196, [&] {
@@ -256,7 +262,7 @@ void ConversionRun::start() {
             stats_.previewNotExecuted = host_.preview.executes();
             stats_.previewLinesRun = state_.previewLinesRun;
             stats_.previewLines = state_.previewLines;
-            proc.step(524, [&] { state_.targetConnection->close(); });
+            if (!options_.statementsOnly) proc.step(524, [&] { state_.targetConnection->close(); });
             proc.step(526, [&] { source.close(); });
             connectionsOpen = false;
             proc.step(530, [&] { host_.progress.setCaption(QString()); });
@@ -274,7 +280,7 @@ void ConversionRun::start() {
         });
     }
     if (connectionsOpen) {
-        proc.step(534, [&] { state_.targetConnection->close(); });
+        if (!options_.statementsOnly) proc.step(534, [&] { state_.targetConnection->close(); });
         proc.step(536, [&] { source.close(); });
     }
     stats_.unshownReports = reports.unshown();

@@ -16,6 +16,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "engine/RunHost.h"
@@ -39,6 +40,11 @@ struct RunOptions {
     // After a run that wrote its tables (direct, or a per-file preview that executed its
     // statements), read them back and compare them with the source.
     bool verify = true;
+    // Which source tables the run converts (by their Access names); every one when unset.
+    std::function<bool(const QString&)> tableWanted;
+    // The statements are only collected into a file: the Paradox folder is neither opened
+    // nor required to exist or hold tables; it only tells which tables are there already.
+    bool statementsOnly = false;
 };
 
 // What became of one source table. In the preview modes "written" means listed.
@@ -46,6 +52,7 @@ struct TableStatistics {
     QString source;
     QString target;
     QString note;       // why the target name is not the cleaned source name
+    int codePage = 0;   // of the table's text; 0 when no definition was made
     bool read = false;  // the source table could be opened
     std::int64_t rowsInSource = 0;
     std::int64_t rowsRead = 0;  // rows turned into statements

@@ -1,5 +1,6 @@
 #include "engine/RowReport.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
 
@@ -82,6 +83,46 @@ QString RowDescription(const QString& table, std::int64_t row, const db::Records
     std::vector<db::Value> values;
     KeepShownValues(rows, values);
     return RowDescription(table, row, ShownColumnNames(rows), values);
+}
+
+std::optional<ReportedRow> ReportedRowOf(const QString& description) {
+    const qsizetype lineStart = description.lastIndexOf(QStringLiteral("\r\n"));
+    if (lineStart < 0) return std::nullopt;
+    const QString line = description.mid(lineStart + 2);
+    const qsizetype tableAt = line.indexOf(QStringLiteral(": table \""));
+    if (tableAt <= 0) return std::nullopt;
+    ReportedRow row;
+    row.verdict = line.left(tableAt);
+    // The quoted name, its double quotes doubled.
+    qsizetype at = tableAt + 9;
+    for (;; ++at) {
+        if (at >= line.size()) return std::nullopt;
+        if (line.at(at) != u'"') {
+            row.table += line.at(at);
+        } else if (at + 1 < line.size() && line.at(at + 1) == u'"') {
+            row.table += u'"';
+            ++at;
+        } else {
+            break;
+        }
+    }
+    const QString rowWord = QStringLiteral("\", row TVXID ");
+    if (line.mid(at, rowWord.size()) != rowWord) return std::nullopt;
+    at += rowWord.size();
+    const qsizetype digits = at;
+    while (at < line.size() && line.at(at).isDigit()) ++at;
+    bool number = false;
+    row.tvxid = line.mid(digits, at - digits).toLongLong(&number);
+    if (!number) return std::nullopt;
+    if (at < line.size()) {
+        if (!line.mid(at).startsWith(QStringLiteral(" (")) || !line.endsWith(u')'))
+            return std::nullopt;
+        row.values = line.mid(at + 2, line.size() - at - 3);
+    }
+    row.reason = description.left(lineStart)
+                     .split(QRegularExpression(QStringLiteral("[\r\n]+")), Qt::SkipEmptyParts)
+                     .join(u' ');
+    return row;
 }
 
 void RethrowWithContext(const QString& context) {

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,18 @@ std::vector<std::string> ShownColumnNames(const db::Recordset& rows);
 void KeepShownValues(const db::Recordset& rows, std::vector<db::Value>& values);
 QString RowDescription(const QString& table, std::int64_t row,
                        const std::vector<std::string>& names, const std::vector<db::Value>& values);
+
+// A report's row read back from its description, whose last line is a row description
+// after a verdict ("Refused: table "T", row TVXID 17 (A=1)"), for front ends that show
+// reports in their own form.
+struct ReportedRow {
+    QString verdict;  // "Refused", "Not read and left out"
+    QString table;
+    std::int64_t tvxid = 0;
+    QString values;  // "A=1, B='x'"; empty when none were shown
+    QString reason;  // the description's other lines, joined by blanks
+};
+std::optional<ReportedRow> ReportedRowOf(const QString& description);
 
 // Rethrows the exception in flight as a db::DbError whose description ends with
 // `context` on a line of its own (and keeps its number).

@@ -89,11 +89,12 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
     for (int ordinal = 0; ordinal < fieldCount; ++ordinal) {
         int entry = -1;
         proc.step(212, [&] {
-            state.typeMappings.append(
-                {sourceName,
-                 QString::fromStdString(sourceRows.fields().item(ordinal).name()),
-                 {},
-                 {}});
+            const db::Field& field = sourceRows.fields().item(ordinal);
+            state.typeMappings.append({sourceName,
+                                       QString::fromStdString(field.name()),
+                                       {},
+                                       {},
+                                       AccessTypeName(field.type())});
             entry = state.typeMappings.count() - 1;
         });
         host.pump.yield();

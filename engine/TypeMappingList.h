@@ -16,6 +16,8 @@ struct TypeMappingEntry {
     QString AccessField;
     QString AccessType;
     QString ParadoxType;
+    // The source field's type as Access's table design names it, for --types.
+    QString AccessTypeName = {};
     bool operator==(const TypeMappingEntry&) const = default;
 };
 

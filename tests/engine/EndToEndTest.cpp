@@ -136,7 +136,9 @@ struct Converted {
 Converted convert(const QString& source, const QString& target, const QString& password = {},
                   const QStringList& options = {}) {
     QProcess process;
-    QStringList args = options + QStringList{"--new-folder", "--overwrite", "yes", source, target};
+    // --verbose: every report, each naming the step that made it, as the counts below need.
+    QStringList args =
+        options + QStringList{"--verbose", "--new-folder", "--overwrite", "yes", source, target};
     if (!password.isEmpty()) args.prepend(password), args.prepend("--password");
     process.start(QStringLiteral(VELMORA_BIN_DIR "/velmora-convert"), args);
     process.waitForFinished(600000);

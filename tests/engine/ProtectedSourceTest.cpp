@@ -253,7 +253,8 @@ int convertAndWatchDumpable() {
         h.inputs.targetFolder = folder;
         RunHost host{h.inputs, h.prompts, probe, h.pointer, h.preview, h.pump};
         QDir().mkpath(folder);
-        ConversionRun(host, h.state, QLocale::c(), RunOptions{true}).start();
+        ConversionRun(host, h.state, QLocale::c(), RunOptions{.acceptFolderWithoutTables = true})
+            .start();
         return probe.seen;
     };
     const auto plain =

@@ -127,9 +127,9 @@ TEST_F(RunFlow, DirectModeCopiesEveryTableLastListedFirst) {
     EXPECT_EQ(h.pointer.states, (std::vector<bool>{true, false}));
     ASSERT_FALSE(h.progress.values.empty());
     EXPECT_EQ(h.progress.values.back(), 0.0);
-    EXPECT_TRUE(h.progress.captions.contains("Please wait.. Processing table Sales (2020)'s"));
-    EXPECT_LT(h.progress.captions.indexOf("Please wait.. Processing table Sales (2020)'s"),
-              h.progress.captions.indexOf("Please wait.. Processing table Customers"));
+    EXPECT_TRUE(h.progress.captions.contains("Please wait... Processing table Sales (2020)'s"));
+    EXPECT_LT(h.progress.captions.indexOf("Please wait... Processing table Sales (2020)'s"),
+              h.progress.captions.indexOf("Please wait... Processing table Customers"));
 }
 
 TEST_F(RunFlow, OverwriteQuestionYesDropsAndRecreatesNoSkips) {

@@ -132,11 +132,14 @@ void CommandsTest::helpShowsItsText() {
     QCOMPARE(f.answerer.seen.size(), 1);
     QCOMPARE(f.answerer.seen[0].title, QStringLiteral("Velmora"));
     const QString html = f.answerer.seen[0].text;
-    QCOMPARE(QTextDocumentFragment::fromHtml(html).toPlainText(),
-             "This software transfers text-based and numeric fields but does not handle binary / "
-             "pictures fields.\n\nUse SQL Preview if your tables contains less than 32767 "
-             "rows.\n\nQuestions? Please contact Team Tervane at " +
-                 kContactPage);
+    QCOMPARE(
+        QTextDocumentFragment::fromHtml(html).toPlainText(),
+        kProductTitle + ", version " + programVersion() +
+            ".\n\n"
+            "This software transfers text-based and numeric fields but does not handle binary / "
+            "pictures fields.\n\nUse SQL Preview if your tables contains less than 32767 "
+            "rows.\n\nQuestions? Please contact Team Tervane at " +
+            kContactPage);
     QVERIFY2(html.contains("<a href=\"" + kContactPage + "\" style=\"white-space:nowrap\">"),
              qPrintable(html));
     QCOMPARE(f.opener.opened, QStringList{kContactPage});

@@ -167,7 +167,7 @@ void ConversionTest::perTablePreviewFollowsTheTablesOnTheProgressBar() {
     f.button("PushButton7")->click();
     // Every table is named on the bar while its preview shows.
     QStringList expected;
-    for (const QString& name : tables.keys()) expected << "Please wait.. Processing table " + name;
+    for (const QString& name : tables.keys()) expected << "Please wait... Processing table " + name;
     QCOMPARE(captions.size(), tables.size());
     captions.sort();
     expected.sort();

@@ -86,8 +86,8 @@ void ProcessTest::installedProgramFindsItsFiles() {
     QVERIFY(install.waitForFinished(60000));
     QVERIFY2(install.exitCode() == 0, install.readAllStandardError().constData());
     const QString folder = prefix + "/lib/velmora";
-    for (const QString name :
-         {"velmora", "libvelmora-access.so", "HAND-M.CUR", "Samples/sample.mdb", "velmora.png"})
+    for (const QString name : {"velmora", "provider/libvelmora-access.so", "HAND-M.CUR",
+                               "Samples/sample.mdb", "velmora.png"})
         QVERIFY2(QFile::exists(folder + u'/' + name), qPrintable(name));
     QVERIFY(QFile::exists(prefix + "/share/applications/velmora.desktop"));
     QVERIFY(QFile::exists(prefix + "/share/icons/hicolor/64x64/apps/velmora.png"));
@@ -98,6 +98,11 @@ void ProcessTest::installedProgramFindsItsFiles() {
     QVERIFY2(outcome.errors.contains("SHOWN\tForm1\n"), qPrintable(outcome.errors));
     QVERIFY2(!outcome.errors.contains("MODAL\t"), qPrintable(outcome.errors));
     QCOMPARE(outcome.exitCode, 0);
+    // The command line in the binary folder finds the same provider.
+    QProcess list;
+    list.start(prefix + "/bin/velmora-convert", {"--list", folder + "/Samples/sample.mdb"});
+    QVERIFY(list.waitForFinished(60000));
+    QVERIFY2(list.exitCode() == 0, list.readAllStandardError().constData());
 }
 
 void ProcessTest::missingProviderEndsBeforeTheWindowShows_data() {

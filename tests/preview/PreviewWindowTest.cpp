@@ -162,8 +162,8 @@ TEST_F(PreviewWindowTest, TheProgressBarShowsTheLineBeingExecuted) {
     ASSERT_TRUE(seen.count(175));
     EXPECT_EQ(seen[175].first, 17.5);  // line 7 of 40
     ASSERT_TRUE(seen.count(200));
-    EXPECT_EQ(seen[200].second, QStringLiteral("Please wait.. Processing row: 7 of 40"));
-    EXPECT_EQ(seen[1000].second, QStringLiteral("Please wait.. Processing row: 39 of 40"));
+    EXPECT_EQ(seen[200].second, QStringLiteral("Please wait... Processing row: 7 of 40"));
+    EXPECT_EQ(seen[1000].second, QStringLiteral("Please wait... Processing row: 39 of 40"));
     EXPECT_EQ(bar->text(), QString());  // cleared after the last line
 }
 
