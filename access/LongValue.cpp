@@ -20,11 +20,15 @@ constexpr std::size_t kPointerSize = 4;
 ByteSpan LongValueReader::rowOf(std::uint32_t page, unsigned row) {
     file_.read(page, page_);
     const ByteSpan bytes(page_.data(), page_.size());
-    if (bytes.u8(0) != page_type::kData || row >= rowSlotCount(bytes, file_.format()))
+    if (bytes.u8(0) != page_type::kData)
         throw FormatError("a memo or OLE value points to page " + std::to_string(page) +
                           ", which does not hold it");
-    RowSlot slot = rowSlot(bytes, file_.format(), row);
-    if (!rowBoundsTrusted(bytes, file_.format(), row))
+    const RowTable rows(bytes, file_.format());
+    if (rows.countDamaged() || row >= rows.count())
+        throw FormatError("a memo or OLE value points to page " + std::to_string(page) +
+                          ", which does not hold it");
+    RowSlot slot = rows.slot(row);
+    if (!rows.boundsTrusted(row))
         throw FormatError("the place of a memo or OLE value on page " + std::to_string(page) +
                           " is damaged");
     if (slot.start > slot.end || slot.end > bytes.size())

@@ -18,9 +18,10 @@ std::vector<std::uint8_t> mapRecord(const PageFile& file, RowPointer map) {
     const ByteSpan bytes(page.data(), page.size());
     if (bytes.u8(0) != page_type::kData)
         throw FormatError("it is not on a data page (page " + std::to_string(map.page) + ")");
-    if (map.row >= rowSlotCount(bytes, file.format()))
+    const RowTable rows(bytes, file.format());
+    if (rows.countDamaged() || map.row >= rows.count())
         throw FormatError("it names a missing row of page " + std::to_string(map.page));
-    const RowSlot slot = rowSlot(bytes, file.format(), map.row);
+    const RowSlot slot = rows.slot(map.row);
     const ByteSpan record = bytes.sub(slot.start, slot.end - slot.start);
     if (record.empty() || (record.u8(0) != kInlineMap && record.u8(0) != kReferenceMap))
         throw FormatError("it is of an unknown kind");

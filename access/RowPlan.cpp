@@ -22,7 +22,8 @@ enum class Fault : std::uint8_t { None, PastEnd, Damaged, Foreign };
 struct Checked {
     RowPlan::Page page;
     Fault fault = Fault::None;
-    bool counted = false;  // a page not read, whose rows an index counted
+    bool counted = false;     // a page not read, whose rows an index counted
+    unsigned soundCount = 0;  // for a damaged row count: the slots it most likely stands for
 };
 
 // The rows of a page of a cut-short file need its row table, at least.
@@ -96,13 +97,18 @@ class Planner {
                 checked.fault = Fault::Foreign;
                 return checked;
             }
-            const std::uint16_t slots = rowSlotCount(bytes, file_.format());
+            const RowTable rows(bytes, file_.format());
+            if (rows.countDamaged()) {
+                checked.soundCount = rows.soundCount();
+                throw FormatError("its row count (" + std::to_string(rows.statedCount()) +
+                                  ") is damaged");
+            }
+            const unsigned slots = rows.count();
             RowSlot slot;
             unsigned untrusted = 0;
             for (unsigned i = 0; i < slots; ++i) {
-                const SlotState state = slotState(bytes, file_.format(), i, held, slot);
-                checked.page.rows += state != SlotState::Empty;
-                untrusted += state == SlotState::Damaged && slot.end <= held;
+                checked.page.rows += slotState(rows, i, held, slot) != SlotState::Empty;
+                untrusted += !rows.boundsTrusted(i);  // deleted slots too: their flag is as damaged
             }
             if (untrusted > kMostUntrustedSlots)
                 throw FormatError("its row table is damaged (" + std::to_string(untrusted) +
@@ -116,14 +122,16 @@ class Planner {
         return checked;
     }
 
-    // The slots of a readable page that hold rows.
-    std::vector<std::uint16_t> rowSlots(std::uint32_t number) {
+    // The slots of a readable page that hold rows (`count` of them, when given).
+    std::vector<std::uint16_t> rowSlots(std::uint32_t number,
+                                        std::optional<unsigned> count = std::nullopt) {
         const std::size_t held = file_.readHeld(number, buffer_);
         const ByteSpan bytes(buffer_.data(), buffer_.size());
+        const RowTable rows(bytes, file_.format(), count);
         std::vector<std::uint16_t> slots;
         RowSlot slot;
-        for (unsigned i = 0; i < rowSlotCount(bytes, file_.format()); ++i)
-            if (slotState(bytes, file_.format(), i, held, slot) != SlotState::Empty)
+        for (unsigned i = 0; i < rows.count(); ++i)
+            if (slotState(rows, i, held, slot) != SlotState::Empty)
                 slots.push_back(static_cast<std::uint16_t>(i));
         return slots;
     }
@@ -182,6 +190,23 @@ class Planner {
             }
         }
         if (best == nullptr) return false;
+
+        // A page whose row count is damaged is read with the count it most likely stands
+        // for, where the index lists those very rows.
+        for (Checked& c : pages_) {
+            if (c.fault != Fault::Damaged || c.soundCount == 0) continue;
+            const auto listed = best->slots.find(c.page.number);
+            if (listed == best->slots.end()) continue;
+            try {
+                std::vector<std::uint16_t> rows = rowSlots(c.page.number, c.soundCount);
+                if (!same(rows, listed->second)) continue;
+                found[c.page.number] = std::move(rows);
+            } catch (const FormatError&) {
+                continue;
+            }
+            c.fault = Fault::None;
+            plan_.slotCounts[c.page.number] = c.soundCount;
+        }
 
         // Pages the index names that the map does not: the map lost them.
         std::vector<std::uint32_t> named;
@@ -361,15 +386,14 @@ class Planner {
 
 }  // namespace
 
-SlotState slotState(ByteSpan page, const JetFormat& format, unsigned index, std::size_t held,
-                    RowSlot& slot) {
+SlotState slotState(const RowTable& rows, unsigned index, std::size_t held, RowSlot& slot) {
     try {
-        slot = rowSlot(page, format, index);
+        slot = rows.slot(index);
     } catch (const FormatError&) {
         return SlotState::Damaged;
     }
     if (slot.deleted) return SlotState::Empty;
-    if (!rowBoundsTrusted(page, format, index)) return SlotState::Damaged;
+    if (!rows.boundsTrusted(index)) return SlotState::Damaged;
     if (slot.end <= slot.start) return SlotState::Empty;
     return slot.end > held ? SlotState::Damaged : SlotState::Row;
 }

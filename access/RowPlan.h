@@ -43,6 +43,7 @@ struct RowPlan {
     std::vector<db::LostRows> losses;
     std::vector<db::LostRows> tailLoss;  // rows counted that no page was found to hold
     std::map<std::uint32_t, std::vector<SlotUse>> slotUses;  // by page, where an index corrected it
+    std::map<std::uint32_t, unsigned> slotCounts;  // by page, where an index told a damaged count
     std::int64_t rowCount = 0;
 
     // `indexes`: the leaves of the database's indexes, for a user table, whose indexes and
@@ -55,7 +56,6 @@ struct RowPlan {
 // Which slots of a page hold a row, and which of those cannot be read: their offsets leave
 // the page or the part of it the file holds (they keep their places, lost).
 enum class SlotState { Empty, Row, Damaged };
-SlotState slotState(ByteSpan page, const JetFormat& format, unsigned index, std::size_t held,
-                    RowSlot& slot);
+SlotState slotState(const RowTable& rows, unsigned index, std::size_t held, RowSlot& slot);
 
 }  // namespace velmora::access

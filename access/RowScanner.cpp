@@ -58,7 +58,11 @@ bool RowScanner::loadNextPage() {
         std::size_t slots = 0;
         try {
             held_ = file_.readHeld(p.number, page_);
-            slots = rowSlotCount(ByteSpan(page_.data(), page_.size()), file_.format());
+            const auto count = plan_->slotCounts.find(p.number);
+            rows_.emplace(
+                ByteSpan(page_.data(), page_.size()), file_.format(),
+                count == plan_->slotCounts.end() ? std::nullopt : std::optional(count->second));
+            slots = rows_->count();
         } catch (const FormatError& e) {  // the file changed since the walk was planned
             db::LostRows loss;
             loss.first = p.first;
@@ -88,11 +92,15 @@ ByteSpan RowScanner::resolveOverflow(RowSlot slot) {
         const std::uint32_t target = pointer.u24(1);
         file_.read(target, overflowPage_);
         page = ByteSpan(overflowPage_.data(), overflowPage_.size());
-        if (page.u8(0) != page_type::kData || row >= rowSlotCount(page, file_.format()))
+        if (page.u8(0) != page_type::kData)
             throw FormatError("a moved row points to page " + std::to_string(target) +
                               ", which does not hold it");
-        slot = rowSlot(page, file_.format(), row);
-        if (!rowBoundsTrusted(page, file_.format(), row))
+        const RowTable rows(page, file_.format());
+        if (rows.countDamaged() || row >= rows.count())
+            throw FormatError("a moved row points to page " + std::to_string(target) +
+                              ", which does not hold it");
+        slot = rows.slot(row);
+        if (!rows.boundsTrusted(row))
             throw FormatError("a moved row on page " + std::to_string(target) +
                               " has damaged bounds");
         slot.deleted = false;  // moved rows are flagged deleted so that scans skip them
@@ -114,9 +122,8 @@ bool RowScanner::next() {
                                                         : SlotUse::Skip;
             if (use == SlotUse::Skip) continue;
             RowSlot slot;
-            const SlotState state = index < rowSlotCount(page, file_.format())
-                                        ? slotState(page, file_.format(), index, held_, slot)
-                                        : SlotState::Empty;
+            const SlotState state =
+                index < rows_->count() ? slotState(*rows_, index, held_, slot) : SlotState::Empty;
             if (use == SlotUse::Row && state == SlotState::Empty) continue;
             position_ = current_->first + rowOnPage_++;
             if (use == SlotUse::Lost) {
@@ -126,7 +133,7 @@ bool RowScanner::next() {
             }
             if (state == SlotState::Damaged) {
                 loseRow(slot.end > held_ && slot.start <= slot.end && slot.end <= page.size() &&
-                                rowBoundsTrusted(page, file_.format(), index)
+                                rows_->boundsTrusted(index)
                             ? "the row lies past the end of the file"
                             : "the row's place in the page's row table is damaged");
                 continue;

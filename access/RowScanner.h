@@ -57,7 +57,8 @@ class RowScanner {
     const RowPlan::Page* current_ = nullptr;
     const std::vector<SlotUse>* uses_ = nullptr;  // of the current page, when an index corrected it
     std::vector<std::uint8_t> page_;
-    std::size_t held_ = 0;  // bytes of page_ the file holds
+    std::size_t held_ = 0;          // bytes of page_ the file holds
+    std::optional<RowTable> rows_;  // page_'s row table
     std::vector<std::uint8_t> overflowPage_;
     unsigned slots_ = 0;  // slots of the current page to walk
     unsigned slot_ = 0;

@@ -34,7 +34,7 @@ class SourceWalk {
     PageSet usageMap(RowPointer map) {
         PageSet pages{map.page};
         const ByteSpan bytes = page(map.page);
-        const RowSlot slot = rowSlot(bytes, db_.file().format(), map.row);
+        const RowSlot slot = RowTable(bytes, db_.file().format()).slot(map.row);
         const ByteSpan record = bytes.sub(slot.start, slot.end - slot.start);
         if (record.u8(0) == 1)
             for (std::size_t at = 1; at + 4 <= record.size(); at += 4)
@@ -53,7 +53,7 @@ class SourceWalk {
             pages.insert(number);
             if (word & kSinglePage) return;
             const ByteSpan bytes = page(number);
-            const RowSlot slot = rowSlot(bytes, db_.file().format(), row);
+            const RowSlot slot = RowTable(bytes, db_.file().format()).slot(row);
             const ByteSpan link = bytes.sub(slot.start, slot.end - slot.start);
             row = link.u8(0);
             number = link.u24(1);
@@ -71,8 +71,9 @@ class SourceWalk {
             db_.file().read(number, data);
             const ByteSpan bytes(data.data(), data.size());
             if (bytes.u8(0) != page_type::kData || bytes.u32(4) != table.page) continue;
-            for (unsigned i = 0; i < rowSlotCount(bytes, format); ++i) {
-                RowSlot slot = rowSlot(bytes, format, i);
+            const RowTable slots(bytes, format);
+            for (unsigned i = 0; i < slots.count(); ++i) {
+                RowSlot slot = slots.slot(i);
                 if (slot.deleted || slot.end <= slot.start) continue;
                 PageSet& pages = rows.emplace_back(PageSet{number});
                 ByteSpan row = bytes.sub(slot.start, slot.end - slot.start);
@@ -81,7 +82,7 @@ class SourceWalk {
                     const unsigned at = row.u8(0);
                     pages.insert(target);
                     const ByteSpan moved = page(target);
-                    slot = rowSlot(moved, format, at);
+                    slot = RowTable(moved, format).slot(at);
                     moved_.assign(moved.data() + slot.start, moved.data() + slot.end);
                     row = ByteSpan(moved_.data(), moved_.size());
                 }
