@@ -91,6 +91,14 @@ int Form1::jet3CodePage() const {
         return 0;  // an unreadable setting keeps the header's code page
     }
 }
+bool Form1::strictReading() const {
+    try {
+        return SettingToTruth(
+            settings_.read(QStringLiteral("StrictReading"), QStringLiteral("False")));
+    } catch (...) {
+        return false;  // an unreadable setting keeps the default: every readable row
+    }
+}
 bool Form1::previewEnabled() const {
     return Check1->checkState() == Qt::Checked;
 }

@@ -121,6 +121,7 @@ void Form1::startConverting() {
     RunHost host{*this, prompts_, *ProgressBar1, pointer_, *preview_, pump_};
     RunOptions options;
     options.askAboutFolderWithoutTables = true;
+    options.strict = strictReading();
     ConversionRun(host, state_, QLocale::system(), options).start();
 }
 

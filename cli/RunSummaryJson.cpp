@@ -47,7 +47,16 @@ QJsonObject unrecordedTable(const QString& source, const QString& outcome) {
                        {"rows_written", 0},
                        {"rows_refused", 0},
                        {"rows_unreadable", 0},
+                       {"rows_lost", 0},
+                       {"pages_missing", 0},
                        {"verification", QJsonValue::Null}};
+}
+
+// Null when the source's catalogue of tables was read whole.
+QJsonValue sourceDamageOf(const RunStatistics& stats) {
+    if (stats.catalogueDamage.isEmpty()) return QJsonValue::Null;
+    return QJsonObject{{"catalogue", stats.catalogueDamage},
+                       {"recovered_tables", QJsonArray::fromStringList(stats.recoveredTables)}};
 }
 
 }  // namespace
@@ -57,7 +66,7 @@ QString RunSummaryJson(const CommandLine& command, const RunStatistics& stats,
     const bool listed = !command.sqlFile.isEmpty();
     QJsonArray tables;
     QStringList recorded;
-    std::int64_t read = 0, written = 0, refused = 0, unreadable = 0, tablesWritten = 0;
+    std::int64_t read = 0, written = 0, refused = 0, unreadable = 0, lost = 0, tablesWritten = 0;
     for (const TableStatistics& t : stats.tables) {
         const QString outcome = outcomeOf(t, stats, listed);
         recorded << t.source;
@@ -65,6 +74,7 @@ QString RunSummaryJson(const CommandLine& command, const RunStatistics& stats,
         written += t.rowsWritten;
         refused += t.rowsRefused;
         unreadable += t.rowsUnreadable;
+        lost += t.rowsLost;
         if (outcome == QLatin1String("written") || outcome == QLatin1String("listed"))
             ++tablesWritten;
         tables.append(QJsonObject{
@@ -77,6 +87,9 @@ QString RunSummaryJson(const CommandLine& command, const RunStatistics& stats,
             {"rows_written", qint64(t.rowsWritten)},
             {"rows_refused", qint64(t.rowsRefused)},
             {"rows_unreadable", qint64(t.rowsUnreadable)},
+            // Null when the damaged source could not tell how many rows it lost.
+            {"rows_lost", t.rowsLostKnown ? QJsonValue(qint64(t.rowsLost)) : QJsonValue::Null},
+            {"pages_missing", qint64(t.pagesMissing)},
             {"verification", verificationOf(t.source, stats)}});
     }
     for (const QString& name : stats.tablesSkipped)
@@ -85,20 +98,19 @@ QString RunSummaryJson(const CommandLine& command, const RunStatistics& stats,
     for (const QString& name : stats.tablesNotReached)
         tables.append(unrecordedTable(name, QStringLiteral("not_reached")));
 
-    const QJsonObject totals{{"tables", tables.size()},
-                             {"tables_written", qint64(tablesWritten)},
-                             {"rows_read", qint64(read)},
-                             {"rows_written", qint64(written)},
-                             {"rows_refused", qint64(refused)},
-                             {"rows_unreadable", qint64(unreadable)},
-                             {"statements_failed", qint64(state.statementsFailed)},
-                             {"errors_reported", reports}};
+    const QJsonObject totals{
+        {"tables", tables.size()},         {"tables_written", qint64(tablesWritten)},
+        {"rows_read", qint64(read)},       {"rows_written", qint64(written)},
+        {"rows_refused", qint64(refused)}, {"rows_unreadable", qint64(unreadable)},
+        {"rows_lost", qint64(lost)},       {"statements_failed", qint64(state.statementsFailed)},
+        {"errors_reported", reports}};
     const QJsonObject summary{{"format_version", kSummaryFormatVersion},
                               {"program", QStringLiteral("velmora-convert ") + programVersion()},
                               {"source", command.source},
                               {"target_folder", command.target},
                               {"statements_only", listed},
                               {"tables", tables},
+                              {"source_damage", sourceDamageOf(stats)},
                               {"totals", totals},
                               {"verified", stats.verified},
                               {"exit_status", exitStatus}};

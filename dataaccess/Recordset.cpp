@@ -64,7 +64,7 @@ void Recordset::open(std::unique_ptr<RowCursor> cursor) {
         f.index_ = i;
     }
     count_ = count;
-    delivered_ = any ? 1 : 0;
+    place_ = 0;
     rowLost_ = false;
     bof_ = !any;
     eof_ = !any;
@@ -91,8 +91,8 @@ void Recordset::moveNext() {
     // A row that cannot be read is no current row: its fields must not show the
     // previous row's values. The next MoveNext goes on after it.
     rowLost_ = true;
+    ++place_;  // a row that cannot be read keeps its place too
     eof_ = !cursor_->fetch(row_);
-    if (!eof_) ++delivered_;
     rowLost_ = false;
 }
 
@@ -112,7 +112,7 @@ std::int64_t Recordset::recordCount() const {
 std::int64_t Recordset::rowNumber() const {
     requireOpen();
     if (bof_ || eof_ || rowLost_) throw DbError(errc::kNoCurrentRecord, kNoRecordText);
-    return cursor_->position().value_or(delivered_ - 1);
+    return cursor_->position().value_or(place_);
 }
 
 std::vector<LostRows> Recordset::lostRows() const {

@@ -75,7 +75,7 @@ class Recordset {
     std::vector<Value> row_;
     Fields fields_;
     std::int64_t count_ = 0;
-    std::int64_t delivered_ = 0;  // rows fetched, the current one included
+    std::int64_t place_ = 0;  // of the current row, when the cursor does not say it
     bool bof_ = true;
     bool eof_ = true;
     bool rowLost_ = false;  // the last MoveNext failed to read its row

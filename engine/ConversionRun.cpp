@@ -5,6 +5,7 @@
 
 #include "common/Helpers.h"
 #include "dataaccess/AdoTypes.h"
+#include "dataaccess/DbError.h"
 #include "engine/AccessCatalog.h"
 #include "engine/BestFitRows.h"
 #include "engine/CodePageChoice.h"
@@ -15,6 +16,7 @@
 #include "engine/RunReports.h"
 #include "engine/RunSummary.h"
 #include "engine/SourceConnection.h"
+#include "engine/SourceLosses.h"
 #include "engine/TableDefinition.h"
 #include "engine/TargetFolder.h"
 #include "engine/TargetNames.h"
@@ -96,6 +98,17 @@ void ConversionRun::start() {
     proc.step(132, [&] { source.setMode(db::ado::adModeReadWrite); });
     proc.step(134, [&] { OpenSourceConnection(source, in); });
     connectionsOpen = true;
+    // A damaged catalogue is told once; the tables it lost were found from their definitions.
+    if (source.isOpen()) {
+        const db::SourceDamage damage = source.damage();
+        if (!damage.catalogue.empty()) {
+            stats_.catalogueDamage = QString::fromStdString(damage.catalogue);
+            for (const std::string& name : damage.recoveredTables)
+                stats_.recoveredTables << QString::fromStdString(name);
+            proc.report(134, std::make_exception_ptr(std::runtime_error(
+                                 CatalogueDamageReport(in.accessFile(), damage).toStdString())));
+        }
+    }
     proc.step(138, [&] { state_.targetConnection->setCursorLocation(db::ado::adUseClient); });
     // Tables that hold data from a protected source are readable by their owner only.
     const bool ownerOnly = SourceNeedsPassword(in.accessFile());
@@ -144,6 +157,12 @@ void ConversionRun::start() {
             firstPass.open(select, source);
             profile = ProfileRows(firstPass);
             codePage = ChooseCodePage(profile, target, firstPass);
+            const bool recovered = stats_.recoveredTables.contains(sourceName);
+            const TableLosses losses = SummarizeLosses(firstPass.lostRows());
+            if (options_.strict && (recovered || losses.any()))
+                throw db::DbError(
+                    db::errc::kProviderFailure,
+                    StrictRefusal(sourceName, in.accessFile(), losses, recovered).toStdString());
         });
         const QString spelledTarget = BestFitName(target, codePage);
 
@@ -217,6 +236,21 @@ void ConversionRun::start() {
                     table.rowsWritten = counts.rowsDispatched;
                     table.rowsRefused = counts.rowsFailed;
                     table.rowsUnreadable = counts.rowsUnreadable;
+                    // What the damaged source left out of the table, told once now that the
+                    // walk has met all of it.
+                    const TableLosses losses = SummarizeLosses(sourceRows.lostRows());
+                    if (losses.any()) {
+                        table.rowsLost = losses.rows;
+                        table.rowsLostKnown = losses.countKnown;
+                        table.pagesMissing = losses.pagesMissing;
+                        proc.report(
+                            496,
+                            std::make_exception_ptr(std::runtime_error(
+                                LossReport(sourceName, table.rowsInSource, losses).toStdString())));
+                        if (state_.onRowsLost)
+                            for (const QString& range : losses.ranges)
+                                state_.onRowsLost(sourceName, range);
+                    }
                 }
                 // Straight to the target, a table none of whose statements went in is not
                 // there at all.

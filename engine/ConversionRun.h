@@ -45,6 +45,9 @@ struct RunOptions {
     // The statements are only collected into a file: the Paradox folder is neither opened
     // nor required to exist or hold tables; it only tells which tables are there already.
     bool statementsOnly = false;
+    // A table of a damaged source is refused whole, with one report, instead of giving the
+    // rows that can still be read: for users who want nothing from a damaged table.
+    bool strict = false;
 };
 
 // What became of one source table. In the preview modes "written" means listed.
@@ -59,6 +62,11 @@ struct TableStatistics {
     std::int64_t rowsWritten = 0;
     std::int64_t rowsRefused = 0;     // statements the target refused
     std::int64_t rowsUnreadable = 0;  // rows the source could not deliver
+    // Rows a damaged source left out (its pages or values could not be read), and whether
+    // that is all of them; pages of a cut-short file it needed that lie past its end.
+    std::int64_t rowsLost = 0;
+    bool rowsLostKnown = true;
+    std::int64_t pagesMissing = 0;
 };
 
 struct RunStatistics {
@@ -73,6 +81,10 @@ struct RunStatistics {
     // What the final message names when the run left something out (source names, in
     // the order the run met them).
     int tablesInSource = 0;
+    // Why the source's catalogue of tables could not be read whole (empty when it could),
+    // and the tables found from their definitions instead.
+    QString catalogueDamage;
+    QStringList recoveredTables;
     QStringList tablesWritten;        // executed, straight away or from a preview
     QStringList tablesSkipped;        // kept at the overwrite question, unreadable, or not executed
     QStringList tablesNotReached;     // after Back in a per-table preview, or without a target

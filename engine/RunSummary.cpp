@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <vector>
 
+#include "engine/SourceLosses.h"
 #include "engine/Verification.h"
 
 namespace velmora {
@@ -32,10 +33,22 @@ QString count(std::int64_t n) {
 QString RunSummaryText(const RunStatistics& stats, std::int64_t statementsFailed) {
     const std::int64_t otherFailures = statementsFailed - stats.rowsFailed;
     const std::vector<TableVerification> differing = differingTables(stats);
+    std::int64_t rowsLost = 0, pagesMissing = 0;
+    bool lostCountKnown = true;
+    QStringList tablesWithLosses;
+    for (const TableStatistics& table : stats.tables) {
+        if (table.rowsLost == 0 && table.rowsLostKnown) continue;
+        rowsLost += table.rowsLost;
+        lostCountKnown = lostCountKnown && table.rowsLostKnown;
+        pagesMissing += table.pagesMissing;
+        tablesWithLosses << table.source;
+    }
     const bool complete = !stats.previewNotExecuted && stats.tablesSkipped.isEmpty() &&
                           stats.tablesFailed.isEmpty() && stats.tablesPartlyWritten.isEmpty() &&
                           stats.tablesNotReached.isEmpty() && stats.rowsFailed == 0 &&
-                          otherFailures <= 0 && stats.tablesWritten.size() == stats.tablesInSource;
+                          otherFailures <= 0 &&
+                          stats.tablesWritten.size() == stats.tablesInSource &&
+                          tablesWithLosses.isEmpty() && stats.catalogueDamage.isEmpty();
     if (complete && differing.empty()) return QStringLiteral("Done.");
 
     QStringList lines{complete ? QStringLiteral("Done.")
@@ -54,6 +67,23 @@ QString RunSummaryText(const RunStatistics& stats, std::int64_t statementsFailed
     if (stats.rowsFailed > 0)
         lines << QStringLiteral("Rows refused: %1 (each was reported with its table and reason).")
                      .arg(count(stats.rowsFailed));
+    if (!tablesWithLosses.isEmpty())
+        lines << QStringLiteral(
+                     "Rows left out because the source is damaged: %1%2 in %3 (each table's "
+                     "report names them).")
+                     .arg(lostCountKnown ? QString() : QStringLiteral("at least "),
+                          GroupedCount(rowsLost), tablesWithLosses.join(QStringLiteral(", ")));
+    if (pagesMissing > 0)
+        lines << QStringLiteral(
+                     "The source file is cut short: %1 pages its tables use lie past "
+                     "its end.")
+                     .arg(GroupedCount(pagesMissing));
+    if (!stats.catalogueDamage.isEmpty())
+        lines << QStringLiteral("The source's catalogue of tables is damaged; ") +
+                     (stats.recoveredTables.isEmpty()
+                          ? QStringLiteral("no table was found beyond those it still names.")
+                          : QStringLiteral("these tables were found from their definitions: ") +
+                                stats.recoveredTables.join(QStringLiteral(", ")) + u'.');
     if (otherFailures > 0)
         lines << QStringLiteral("Other statements that failed: %1 (each was reported).")
                      .arg(count(otherFailures));
