@@ -32,10 +32,6 @@ bool holdsRowTable(ByteSpan page, const JetFormat& format, std::size_t held) {
            held >= format.dataRowOffsets() + 2 * std::size_t{page.u16(format.dataRowCount)};
 }
 
-std::string pageText(std::uint32_t page) {
-    return std::to_string(page);
-}
-
 class Planner {
   public:
     Planner(const PageFile& file, const TableDefinition& table, const IndexLeaves* indexes)
@@ -245,7 +241,7 @@ class Planner {
     }
 
     std::string firstText(const Checked& c) {
-        const std::string page = pageText(c.page.number);
+        const std::string page = std::to_string(c.page.number);
         switch (c.fault) {
             case Fault::PastEnd:
                 return "data page " + page + " lies past the end of the file";
@@ -320,8 +316,8 @@ class Planner {
                 loss.countKnown = false;
             }
             loss.pagesMissing = run.pastEnd;
-            const std::string span =
-                " (pages " + pageText(run.lowest) + " to " + pageText(run.highest) + ")";
+            const std::string span = " (pages " + std::to_string(run.lowest) + " to " +
+                                     std::to_string(run.highest) + ")";
             if (run.pastEnd == run.pages && run.pages > 1)
                 loss.reason =
                     std::to_string(run.pages) + " data pages lie past the end of the file" + span;

@@ -1,6 +1,7 @@
 #pragma once
 // A forward cursor over one table. It streams: it holds one data page (plus the page of
-// a long value or moved row being read) and the current row, never the table.
+// a long value or moved row being read) and the current row, never the table's rows (its
+// first pass keeps a list of the table's pages).
 //
 // A damaged table gives every row that can be read exactly; each row keeps its place
 // (position), and the rows it cannot read are counted as lost (lostRows): a page that
