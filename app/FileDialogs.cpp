@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include "common/UiNames.h"
+
 namespace velmora {
 
 QStringList NameFiltersFromDialogFilter(const QString& filter) {
@@ -26,7 +28,7 @@ QString StartFolder(const QStringList& candidates) {
 
 QString SelectFolder(QWidget* owner, const QString& prompt, const QString& startFolder) {
     QFileDialog dialog(owner, prompt);
-    dialog.setObjectName(QStringLiteral("SelectFolder"));
+    dialog.setObjectName(ui::mainWindow::kFolderDialog);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.setLabelText(QFileDialog::LookIn, prompt);

@@ -5,9 +5,24 @@
 // writing at exit. The file holds the Access password in plain text, so it is kept
 // readable by its owner only.
 
+#include <QLatin1StringView>
 #include <QString>
 
 namespace velmora {
+
+// The keys of the saved entries, as stored files have them: the SQL Preview choices are
+// kept under their controls' designer names.
+namespace settingKey {
+inline constexpr QLatin1StringView kPreviewEnabled{"Check1"};
+inline constexpr QLatin1StringView kPreviewPerFile{"Option1"};
+inline constexpr QLatin1StringView kPreviewPerTable{"Option2"};
+inline constexpr QLatin1StringView kParadoxFolder{"ParadoxFolder"};
+inline constexpr QLatin1StringView kAccessFile{"AccessMDBFile"};
+inline constexpr QLatin1StringView kAccessPassword{"AccessPassword"};
+inline constexpr QLatin1StringView kLastFolder{"LastFolderDot"};
+inline constexpr QLatin1StringView kJet3CodePage{"Jet3CodePage"};
+inline constexpr QLatin1StringView kStrictReading{"StrictReading"};
+}  // namespace settingKey
 
 class SettingsStore {
   public:

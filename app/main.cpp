@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/Form1.h"
+#include "app/MainWindow.h"
 #include "common/AppInfo.h"
 #include "common/Helpers.h"
 #include "gui/WindowSupport.h"
@@ -50,8 +50,8 @@ int main(int argc, char** argv) {
         QStringLiteral("velmora"), QIcon(ProgramFolder() + QStringLiteral("/velmora.png"))));
 
     XdgOpener opener;
-    Form1 window({[](QWidget* owner) { return std::make_unique<WindowPreviewHost>(owner); }, opener,
-                  ProgramFolder()});
+    MainWindow window({[](QWidget* owner) { return std::make_unique<WindowPreviewHost>(owner); },
+                       opener, ProgramFolder()});
     if (!window.load()) return 0;
     window.show();
     return app.exec();

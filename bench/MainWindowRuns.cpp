@@ -10,7 +10,7 @@
 #include <QRadioButton>
 #include <QTimer>
 
-#include "app/Form1.h"
+#include "app/MainWindow.h"
 #include "common/DesktopOpener.h"
 #include "common/Helpers.h"
 #include "preview/PreviewWindowHost.h"
@@ -72,7 +72,7 @@ WindowRun runInWindow(const QString& accessFile, const QString& paradoxFolder, b
     WindowRun run;
     QElapsedTimer clock;
     NoOpener opener;
-    Form1 form(Form1Services{
+    MainWindow form(MainWindowServices{
         [&](QWidget* owner) { return std::make_unique<TimedPreview>(clock, run, owner); }, opener,
         ProgramFolder()});
     if (!form.load()) return run;

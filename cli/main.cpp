@@ -16,6 +16,7 @@
 #include "cli/RunSummaryJson.h"
 #include "cli/StatementFile.h"
 #include "cli/TerminalHost.h"
+#include "common/UiNames.h"
 #include "dataaccess/Connection.h"
 #include "dataaccess/Recordset.h"
 #include "engine/AccessCatalog.h"
@@ -113,7 +114,7 @@ int executeFile(const CommandLine& c) {
     TerminalProgress progress(c.verbosity != Verbosity::Quiet);
     TerminalPrompts prompts(c.overwrite, c.verbosity, std::cout, &progress);
     NoEventPump pump;
-    Procedure proc(prompts, reportLocation("Form2", "PushButton1_Click"));
+    Procedure proc(prompts, ui::preview::kExecuteClick);
     int count = 0;
     std::string failed;
     ExecutionOutcome outcome;

@@ -4,6 +4,7 @@
 // next step. A failing decision test counts as true, so the run continues into the
 // branch the test guards.
 
+#include <QLatin1StringView>
 #include <QString>
 #include <exception>
 #include <optional>
@@ -28,10 +29,18 @@ QString describeException(std::exception_ptr error);
 QString reportLocation(const QString& module, const QString& procedure,
                        const QString& project = QStringLiteral("Kestrune"));
 
+// A procedure's place in the program's reports, "<module>.<procedure>" (see common/UiNames.h).
+struct ReportPlace {
+    QLatin1StringView module;
+    QLatin1StringView procedure;
+};
+
 class Procedure {
   public:
     Procedure(Prompts& prompts, QString location)
         : prompts_(prompts), location_(std::move(location)) {}
+    Procedure(Prompts& prompts, const ReportPlace& place)
+        : Procedure(prompts, reportLocation(place.module, place.procedure)) {}
 
     const QString& location() const { return location_; }
 

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "common/ErrorReport.h"
 #include "common/Helpers.h"
+#include "common/UiNames.h"
 #include "engine/FolderListing.h"
 
 namespace velmora {
@@ -31,7 +31,7 @@ void FillTargetTableList(QStringList& list, const MainInputs& inputs, EventPump&
 }
 
 void CopyDB(bool sample, MainInputs& inputs, Prompts& prompts) {
-    Procedure proc(prompts, reportLocation(QStringLiteral("Paradox"), QStringLiteral("CopyDB")));
+    Procedure proc(prompts, ui::paradoxFolder::kCopyDb);
     const QString folder = inputs.paradoxFolder();
     // The sample tables of an installed program lie in a folder the user cannot write to;
     // they are offered the same copy as a folder with spaces.

@@ -8,6 +8,16 @@
 
 namespace velmora {
 
+namespace {
+// The steps after the colour reset, numbered alike in every window.
+namespace step {
+constexpr int kIcon = 104;
+constexpr int kCaption = 106;
+constexpr int kHandCursorThere = 108;
+constexpr int kHandCursor = 110;
+}  // namespace step
+}  // namespace
+
 void MakeFixedWindow(QDialog& window, QSize clientSize) {
     window.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -27,11 +37,12 @@ void MakeSizableWindow(QDialog& window, QSize clientSize) {
 void RunOpeningSteps(QWidget& window, Procedure& proc, PointerRules& pointer, const QString& name,
                      int colorsStep) {
     proc.step(colorsStep, [&] { ResetFormColors(&window); });
-    proc.step(104, [&] { window.setWindowIcon(QApplication::windowIcon()); });
-    proc.step(106, [&] { window.setWindowTitle(name + QStringLiteral(" - ") + kProductTitle); });
+    proc.step(step::kIcon, [&] { window.setWindowIcon(QApplication::windowIcon()); });
+    proc.step(step::kCaption,
+              [&] { window.setWindowTitle(name + QStringLiteral(" - ") + kProductTitle); });
     const QString cursorPath = HandCursorPath();
-    if (proc.test(108, [&] { return FileExists(cursorPath); })) {
-        proc.step(110, [&] {
+    if (proc.test(step::kHandCursorThere, [&] { return FileExists(cursorPath); })) {
+        proc.step(step::kHandCursor, [&] {
             const auto cursor = LoadCursorFile(cursorPath);
             if (!cursor) throw std::runtime_error("Invalid picture");
             pointer.setHandCursor(*cursor);

@@ -2,7 +2,7 @@
 // What every secondary window does when it loads: the button-face colours, the
 // application icon, its caption ("<name> - " and the product title) and the hand
 // cursor when HAND-M.CUR is there. Failing steps are reported under the window's
-// Form_Load location.
+// load place (its Form_Load).
 
 #include <QDialog>
 #include <QSize>

@@ -1,12 +1,12 @@
 #include "preview/PreviewWindowHost.h"
 
-#include "preview/Form2.h"
+#include "preview/PreviewWindow.h"
 
 namespace velmora {
 
 void WindowPreviewHost::showPreview(RunState& state) {
     {
-        Form2 window(state, owner_);
+        PreviewWindow window(state, owner_);
         window.exec();
     }
     state.previewLinesRun = state.statements.executedCount();

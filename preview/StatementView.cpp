@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include "common/UiNames.h"
 #include "engine/StatementList.h"
 
 namespace velmora {
@@ -223,7 +224,7 @@ void StatementView::tickSelected() {
 
 void StatementView::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
-    menu.setObjectName(QStringLiteral("TickMenu"));
+    menu.setObjectName(ui::preview::kStatementMenu);
     menu.addAction(QStringLiteral("Tick all"), this, [this] { tickAll(true); });
     menu.addAction(QStringLiteral("Untick all"), this, [this] { tickAll(false); });
     menu.exec(event->globalPos());

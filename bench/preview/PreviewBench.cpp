@@ -19,8 +19,8 @@
 
 #include "engine/RunState.h"
 #include "engine/TargetNames.h"
-#include "preview/Form2.h"
-#include "preview/Form3.h"
+#include "preview/FindReplaceDialog.h"
+#include "preview/PreviewWindow.h"
 
 using namespace velmora;
 
@@ -127,7 +127,7 @@ std::optional<Timing> ExecuteInWindow(RunState& state) {
         return std::nullopt;
     }
     state.previewExecuted = false;
-    Form2 form(state, nullptr);
+    PreviewWindow form(state, nullptr);
     form.show();
     QApplication::processEvents();
     const Stopwatch watch;
@@ -135,7 +135,7 @@ std::optional<Timing> ExecuteInWindow(RunState& state) {
     const Timing timing = watch.read();
     state.targetConnection.reset();
     if (!state.previewExecuted) {
-        std::printf("execute sql:           the window stopped at line %d\n", form.ErrorLine);
+        std::printf("execute sql:           the window stopped at line %d\n", form.errorLine);
         return std::nullopt;
     }
     return timing;
@@ -196,7 +196,7 @@ int main(int argc, char** argv) {
     Answerer answerer;
     {
         Stopwatch watch;
-        Form2 form(state, nullptr);
+        PreviewWindow form(state, nullptr);
         form.show();
         QApplication::processEvents();
         form.grab();  // lays out the list and paints every control once

@@ -51,7 +51,7 @@ void CommandsTest::testConnection() {
     QFETCH(QStringList, files);
     QFETCH(QString, message);
     FormFixture f;
-    Form1& form = f.make();
+    MainWindow& form = f.make();
     QVERIFY(form.load());
     const QString folder = f.path("paradox");
     if (files.value(0) == "<empty box>") {
@@ -80,7 +80,7 @@ void CommandsTest::testConnectionOnFolderWithSpaceAsksFirst_data() {
 void CommandsTest::testConnectionOnFolderWithSpaceAsksFirst() {
     QFETCH(bool, yes);
     FormFixture f;
-    Form1& form = f.make();
+    MainWindow& form = f.make();
     QVERIFY(form.load());
     const QString spaced = f.path("my tables");
     MakeFolderWithTable(spaced, "CUSTOMERS.DB");
@@ -101,7 +101,7 @@ void CommandsTest::testConnectionOnFolderWithSpaceAsksFirst() {
 
 void CommandsTest::sampleButtonsPointAtProgramFolder() {
     FormFixture f;
-    Form1& form = f.make();
+    MainWindow& form = f.make();
     QVERIFY(form.load());
     f.button("PushButton4")->click();
     const QString sampleMdb = ProgramFolder() + "/Samples/sample.mdb";
@@ -120,7 +120,7 @@ void CommandsTest::sampleButtonsPointAtProgramFolder() {
 
 void CommandsTest::helpShowsItsText() {
     FormFixture f;
-    Form1& form = f.make();
+    MainWindow& form = f.make();
     QVERIFY(form.load());
     // The address is a link, kept whole on one line, that opens in the user's browser.
     f.answerer.then([](QWidget* modal) {
@@ -148,7 +148,7 @@ void CommandsTest::helpShowsItsText() {
 
 void CommandsTest::messageBoxesUseTheWindowsFont() {
     FormFixture f;
-    Form1& form = f.make();
+    MainWindow& form = f.make();
     QVERIFY(form.load());
     QString boxFamily;
     f.answerer.then([&](QWidget* modal) {
@@ -163,7 +163,7 @@ void CommandsTest::cancelledDialogsChangeNothing() {
     FormFixture f;
     f.store("ParadoxFolder", "/srv/with space");  // a Paradox browse would ask CopyDB's question
     f.store("AccessMDBFile", "/data/a.mdb");
-    Form1& form = f.make();
+    MainWindow& form = f.make();
     QVERIFY(form.load());
     f.answerer.thenCancel();
     f.button("PushButton1")->click();
@@ -178,7 +178,7 @@ void CommandsTest::cancelledDialogsChangeNothing() {
 
 void CommandsTest::accessFileDialogPutsChosenFileIntoText5() {
     FormFixture f;
-    Form1& form = f.make();
+    MainWindow& form = f.make();
     QVERIFY(form.load());
     const QString folder = f.path("access");
     MakeFolderWith(folder, {"Orders.MDB"});
@@ -200,7 +200,7 @@ void CommandsTest::folderDialogStartsAtLastFolderDot() {
     const QString chosen = start + "/tables";
     MakeFolderWith(chosen, {"A.db"});
     f.store("LastFolderDot", start);
-    Form1& form = f.make();
+    MainWindow& form = f.make();
     QVERIFY(form.load());
     f.answerer.thenChoose(chosen);
     f.button("PushButton2")->click();
@@ -214,7 +214,7 @@ void CommandsTest::folderDialogStartsAtLastFolderDot() {
 
 void CommandsTest::dialogsOpenAtTheCurrentFileElseHome() {
     FormFixture f;
-    Form1& form = f.make();
+    MainWindow& form = f.make();
     QVERIFY(form.load());
     const QString access = f.path("access");
     const QString tables = f.path("tables");
@@ -237,7 +237,7 @@ void CommandsTest::dialogsOpenAtTheCurrentFileElseHome() {
 
 void CommandsTest::pointerIsHandOverButtonsAndBusyStays() {
     FormFixture f;
-    Form1& form = f.make();
+    MainWindow& form = f.make();
     QVERIFY(form.load());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));

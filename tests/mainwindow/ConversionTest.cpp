@@ -64,11 +64,11 @@ void ConversionTest::sampleConvertsFromTheButton() {
     const auto tables = sampleTables();
     QVERIFY(tables.size() >= 5);
     FormFixture f;
-    Form1& form = f.make();
+    MainWindow& form = f.make();
     QVERIFY(form.load());
     f.button("PushButton4")->click();
     form.setParadoxFolder(copySampleTables(f.path("paradox")));
-    if (f.check1()->isChecked()) f.check1()->click();  // straight into the tables
+    if (f.previewCheck()->isChecked()) f.previewCheck()->click();  // straight into the tables
     form.show();
 
     // A second press while the run yields is ignored; it proves the window's events are
@@ -123,11 +123,11 @@ void ConversionTest::sampleConvertsFromTheButton() {
 void ConversionTest::perFilePreviewShowsEveryStatementOnce() {
     const auto tables = sampleTables();
     FormFixture f;
-    Form1& form = f.make();
+    MainWindow& form = f.make();
     QVERIFY(form.load());
     f.button("PushButton4")->click();
     form.setParadoxFolder(copySampleTables(f.path("paradox")));
-    QVERIFY(f.check1()->isChecked());
+    QVERIFY(f.previewCheck()->isChecked());
     f.option("Option1")->click();
     int statements = 0;
     f.preview.onShow = [&](RunState& state) {
@@ -151,7 +151,7 @@ void ConversionTest::perFilePreviewShowsEveryStatementOnce() {
 void ConversionTest::perTablePreviewFollowsTheTablesOnTheProgressBar() {
     const auto tables = sampleTables();
     FormFixture f;
-    Form1& form = f.make();
+    MainWindow& form = f.make();
     QVERIFY(form.load());
     f.button("PushButton4")->click();
     form.setParadoxFolder(copySampleTables(f.path("paradox")));
@@ -180,10 +180,10 @@ void ConversionTest::perTablePreviewFollowsTheTablesOnTheProgressBar() {
 void ConversionTest::folderWithoutTablesOffersToCreateThem() {
     const auto tables = sampleTables();
     FormFixture f;
-    Form1& form = f.make();
+    MainWindow& form = f.make();
     QVERIFY(form.load());
     f.button("PushButton4")->click();
-    if (f.check1()->isChecked()) f.check1()->click();
+    if (f.previewCheck()->isChecked()) f.previewCheck()->click();
     // An empty folder box is only told about.
     form.setParadoxFolder(QString());
     f.button("PushButton7")->click();

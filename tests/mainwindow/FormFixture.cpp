@@ -31,10 +31,10 @@ FormFixture::~FormFixture() {
     qputenv("HOME", oldHome_);
 }
 
-Form1& FormFixture::make(const QString& programFolder) {
-    form_ = std::make_unique<Form1>(
-        Form1Services{[this](QWidget*) { return std::make_unique<PreviewRef>(preview); }, opener,
-                      programFolder.isEmpty() ? ProgramFolder() : programFolder});
+MainWindow& FormFixture::make(const QString& programFolder) {
+    form_ = std::make_unique<MainWindow>(
+        MainWindowServices{[this](QWidget*) { return std::make_unique<PreviewRef>(preview); },
+                           opener, programFolder.isEmpty() ? ProgramFolder() : programFolder});
     return *form_;
 }
 

@@ -10,7 +10,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/Form1.h"
+#include "app/MainWindow.h"
 #include "tests/mainwindow/ModalAnswerer.h"
 #include "tests/support/TestHosts.h"
 
@@ -28,8 +28,8 @@ class FormFixture {
 
     // A main window whose program folder is `programFolder` (the test program's own
     // folder, which holds the built hand cursor and samples, by default).
-    Form1& make(const QString& programFolder = QString());
-    Form1& form() { return *form_; }
+    MainWindow& make(const QString& programFolder = QString());
+    MainWindow& form() { return *form_; }
 
     QString setting(const QString& key) const;  // "<missing>" when absent
     void store(const QString& key, const QString& value);
@@ -38,7 +38,7 @@ class FormFixture {
 
     QLineEdit* text(const char* name) const { return form_->findChild<QLineEdit*>(name); }
     QPushButton* button(const char* name) const { return form_->findChild<QPushButton*>(name); }
-    QCheckBox* check1() const { return form_->findChild<QCheckBox*>("Check1"); }
+    QCheckBox* previewCheck() const { return form_->findChild<QCheckBox*>("Check1"); }
     QRadioButton* option(const char* name) const { return form_->findChild<QRadioButton*>(name); }
 
     ModalAnswerer answerer;
@@ -48,7 +48,7 @@ class FormFixture {
   private:
     QTemporaryDir dir_;
     QByteArray oldHome_;
-    std::unique_ptr<Form1> form_;
+    std::unique_ptr<MainWindow> form_;
 };
 
 // Makes a folder (and its parents) holding the given empty files.

@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     velmora::test::FormFixture f;
-    velmora::Form1& form = f.make();
+    velmora::MainWindow& form = f.make();
     if (!form.load()) return 1;
     const QString samples = QStringLiteral("/home/user/Velmora/Samples");
     f.text("Text5")->setText(samples + QStringLiteral("/sample.mdb"));

@@ -81,13 +81,13 @@ void SettingsTest::check1TogglesOptionsAndKeepsTheirSelection() {
     f.store("Option1", "False");
     QVERIFY(f.make().load());
     QVERIFY(f.option("Option2")->isChecked());
-    f.check1()->click();  // off
+    f.previewCheck()->click();  // off
     QVERIFY(!f.option("Option1")->isEnabled());
     QVERIFY(!f.option("Option2")->isEnabled());
     QVERIFY(f.option("Option2")->isChecked());
     QCOMPARE(f.setting("Check1"), QStringLiteral("0"));
     QCOMPARE(f.setting("Option2"), QStringLiteral("True"));
-    f.check1()->click();  // on again
+    f.previewCheck()->click();  // on again
     QVERIFY(f.option("Option1")->isEnabled());
     QVERIFY(f.option("Option2")->isEnabled());
     QVERIFY(f.option("Option2")->isChecked());
@@ -97,7 +97,7 @@ void SettingsTest::check1TogglesOptionsAndKeepsTheirSelection() {
 
 void SettingsTest::optionClicksWriteBothKeys() {
     FormFixture f;
-    Form1& form = f.make();
+    MainWindow& form = f.make();
     QVERIFY(form.load());
     f.option("Option2")->click();
     QCOMPARE(f.setting("Option1"), QStringLiteral("False"));
@@ -111,7 +111,7 @@ void SettingsTest::optionClicksWriteBothKeys() {
 
 void SettingsTest::everyKeystrokeIsStored() {
     FormFixture f;
-    Form1& form = f.make();
+    MainWindow& form = f.make();
     QVERIFY(form.load());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -133,7 +133,7 @@ void SettingsTest::everyKeystrokeIsStored() {
 void SettingsTest::focusSelectsTheWholeText() {
     FormFixture f;
     f.store("AccessMDBFile", "/data/orders.mdb");
-    Form1& form = f.make();
+    MainWindow& form = f.make();
     QVERIFY(form.load());
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -147,15 +147,15 @@ void SettingsTest::focusSelectsTheWholeText() {
 void SettingsTest::entriesSurviveARestart() {
     FormFixture f;
     {
-        Form1& form = f.make();
+        MainWindow& form = f.make();
         QVERIFY(form.load());
         f.text("Text1")->setText("/srv/paradox");
         f.text("Text5")->setText("/data/a.accdb");
         f.text("Text6")->setText("pw");
         f.option("Option2")->click();
-        f.check1()->click();
+        f.previewCheck()->click();
     }
-    Form1& again = f.make();
+    MainWindow& again = f.make();
     QVERIFY(again.load());
     QCOMPARE(again.paradoxFolder(), QStringLiteral("/srv/paradox"));
     QCOMPARE(again.accessFile(), QStringLiteral("/data/a.accdb"));

@@ -37,9 +37,9 @@ class StartUpTest final : public QObject {
 
 void StartUpTest::firstStartUsesDefaultsAndWritesCheck1() {
     FormFixture f;
-    Form1& form = f.make();
+    MainWindow& form = f.make();
     QVERIFY(form.load());
-    QCOMPARE(f.check1()->checkState(), Qt::Checked);
+    QCOMPARE(f.previewCheck()->checkState(), Qt::Checked);
     QVERIFY(f.option("Option1")->isChecked());
     QVERIFY(f.option("Option1")->isEnabled());
     QVERIFY(!f.option("Option2")->isChecked());
@@ -89,7 +89,7 @@ void StartUpTest::restoresSavedEntries() {
     prctl(PR_SET_DUMPABLE, 1);
     QVERIFY(f.make().load());
     QCOMPARE(prctl(PR_GET_DUMPABLE), 0);  // the saved password keeps core dumps out
-    QCOMPARE(f.check1()->isChecked(), optionsEnabled);
+    QCOMPARE(f.previewCheck()->isChecked(), optionsEnabled);
     QCOMPARE(f.option("Option1")->isEnabled(), optionsEnabled);
     QCOMPARE(f.option("Option2")->isEnabled(), optionsEnabled);
     QCOMPARE(f.option("Option2")->isChecked(), option2Selected);
@@ -155,7 +155,7 @@ void StartUpTest::withoutSkinOrCursorNothingChanges() {
     FormFixture f;
     const QString folder = f.path("program");
     MakeFolderWith(folder, {});
-    Form1& form = f.make(folder);
+    MainWindow& form = f.make(folder);
     const QPalette before = form.palette();
     QVERIFY(form.load());
     QCOMPARE(form.styleSheet(), QString());
@@ -174,7 +174,7 @@ void StartUpTest::skinAndCursorFromProgramFolder() {
     skin.write("QPushButton#PushButton7 { color: rgb(1, 2, 3); }\n");
     skin.close();
     QVERIFY(QFile::copy(ProgramFolder() + "/HAND-M.CUR", folder + "/HAND-M.CUR"));
-    Form1& form = f.make(folder);
+    MainWindow& form = f.make(folder);
     QVERIFY(form.load());
     QVERIFY(f.answerer.seen.isEmpty());
     auto* start = f.button("PushButton7");
@@ -193,7 +193,7 @@ void StartUpTest::damagedSkinAndCursorAreReported() {
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("\xff\xfe\x00\x01 not a skin, not a cursor", 30);
     }
-    Form1& form = f.make(folder);
+    MainWindow& form = f.make(folder);
     QVERIFY(form.load());
     QCOMPARE(f.answerer.seen.size(), 2);
     QVERIFY(f.answerer.seen[0].text.contains("Form_Load at line 100\r"));
@@ -216,7 +216,7 @@ void StartUpTest::builtHandCursorHasItsHotspotAtTheFingertip() {
 
 void StartUpTest::controlsCarryTheirNamesAndCaptions() {
     FormFixture f;
-    Form1& form = f.make();
+    MainWindow& form = f.make();
     QVERIFY(form.load());
     const QList<std::pair<const char*, QString>> buttons = {
         {"PushButton1", "..."},

@@ -6,8 +6,8 @@
 #include <QTest>
 #include <QTreeView>
 
-#include "preview/Form2.h"
-#include "preview/Form5.h"
+#include "preview/DatatypesView.h"
+#include "preview/PreviewWindow.h"
 #include "tests/preview/ModalHandler.h"
 #include "tests/preview/PreviewFixtures.h"
 
@@ -23,7 +23,7 @@ QStringList Row(QTreeView* view, int row) {
 
 TEST(DatatypesView, ShowsFourWholeHeadingsAndGrowsWithTheWindow) {
     TypeMappingList mappings;
-    Form5 empty(mappings, nullptr);
+    DatatypesView empty(mappings, nullptr);
     auto* view = Child<QTreeView>(&empty, "ListView1");
     EXPECT_EQ(
         empty.windowTitle(),
@@ -61,7 +61,7 @@ TEST(DatatypesView, RowsSurviveClosingAndShowAgainAtTheNextOpening) {
         for (int r = 0; r < view->model()->rowCount(); ++r) seen.push_back(Row(view, r));
         Click(window, "PushButton5");
     };
-    Form2 preview(state, nullptr);
+    PreviewWindow preview(state, nullptr);
     preview.show();
     modals.then(look);
     Click(&preview, "PushButton7");

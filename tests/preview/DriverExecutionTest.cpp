@@ -8,7 +8,7 @@
 
 #include "preview/CaptionedProgressBar.h"
 #include "preview/ExactTextBox.h"
-#include "preview/Form2.h"
+#include "preview/PreviewWindow.h"
 #include "preview/StatementView.h"
 #include "tests/preview/ModalHandler.h"
 #include "tests/preview/PreviewFixtures.h"
@@ -38,7 +38,7 @@ struct DriverExecutionTest : ::testing::Test {
         state.previewExecuted = false;
     }
 
-    bool lineVisible(Form2& form, int line) {
+    bool lineVisible(PreviewWindow& form, int line) {
         auto* list = Child<StatementView>(&form, "ListView1");
         return list->viewport()->rect().intersects(
             list->visualRect(state.statements.index(line - 1)));
@@ -48,12 +48,12 @@ struct DriverExecutionTest : ::testing::Test {
 TEST_F(DriverExecutionTest, AnSqlErrorOnTheThirdLineKeepsTheWindowOpenAtThatLine) {
     Fill(state.statements, {kCreate, Insert(1, "a"), Insert(2, "far too long for ten"),
                             Insert(3, "c"), Insert(4, "d")});
-    Form2 form(state, nullptr);
+    PreviewWindow form(state, nullptr);
     form.show();
     Click(&form, "PushButton1");
 
     ASSERT_EQ(modals.texts(), QStringList({"Error found."}));
-    EXPECT_EQ(form.ErrorLine, 3);
+    EXPECT_EQ(form.errorLine, 3);
     auto* list = Child<StatementView>(&form, "ListView1");
     EXPECT_EQ(list->currentIndex().row(), 2);
     EXPECT_TRUE(list->selectionModel()->isRowSelected(2));
@@ -80,7 +80,7 @@ TEST_F(DriverExecutionTest, AnSqlErrorOnTheThirdLineKeepsTheWindowOpenAtThatLine
 
     // Executing again goes on at line 3, not at line 1, whose table now exists.
     Click(&form, "PushButton1");
-    EXPECT_EQ(form.ErrorLine, 3);
+    EXPECT_EQ(form.errorLine, 3);
     EXPECT_EQ(modals.texts(), QStringList({"Error found.", "Error found."}));
     EXPECT_EQ(folder.keys("t"), Keys({1}));
 
@@ -105,12 +105,12 @@ TEST_F(DriverExecutionTest, TheFailingLineIsScrolledIntoView) {
     QStringList lines = {kCreate};
     for (int key = 1; key < 300; ++key) lines << Insert(key, key == 250 ? "eleven char" : "x");
     Fill(state.statements, lines);
-    Form2 form(state, nullptr);
+    PreviewWindow form(state, nullptr);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     ASSERT_FALSE(lineVisible(form, 251));
     Click(&form, "PushButton1");
-    EXPECT_EQ(form.ErrorLine, 251);
+    EXPECT_EQ(form.errorLine, 251);
     EXPECT_TRUE(lineVisible(form, 251));
 
     auto* list = Child<StatementView>(&form, "ListView1");
@@ -123,7 +123,7 @@ TEST_F(DriverExecutionTest, TheFailingLineIsScrolledIntoView) {
 TEST_F(DriverExecutionTest, AnotherErrorOnTheThirdLineIsReportedAndTheRestStillRuns) {
     Fill(state.statements,
          {kCreate, Insert(1, "a"), Insert(2, "b"), Insert(3, "c"), Insert(4, "d")});
-    Form2 form(state, nullptr);
+    PreviewWindow form(state, nullptr);
     form.show();
     // The target goes away just before line 3 and is back for line 4.
     auto* bar = Child<QProgressBar>(&form, "ProgressBar1");
@@ -137,7 +137,7 @@ TEST_F(DriverExecutionTest, AnotherErrorOnTheThirdLineIsReportedAndTheRestStillR
         QStringLiteral("Operation is not allowed when the object is closed.\r\nin "
                        "Kestrune2021/08/31.Form2.PushButton1_Click at line 132\r\r")));
     EXPECT_EQ(modals.boxes[0].caption, QStringLiteral("Application Error"));
-    EXPECT_EQ(form.ErrorLine, 0);
+    EXPECT_EQ(form.errorLine, 0);
     EXPECT_FALSE(form.isVisible());
     EXPECT_TRUE(state.previewExecuted);
     EXPECT_FALSE(state.stopAfterPreview);
@@ -147,7 +147,7 @@ TEST_F(DriverExecutionTest, AnotherErrorOnTheThirdLineIsReportedAndTheRestStillR
 TEST_F(DriverExecutionTest, SpacesAroundAStatementGoToTheDriverAsTheyAre) {
     Fill(state.statements, {QStringLiteral("  ") + kCreate + QStringLiteral("  "), "",
                             QStringLiteral(" ") + Insert(7, "g") + QStringLiteral("   ")});
-    Form2 form(state, nullptr);
+    PreviewWindow form(state, nullptr);
     form.show();
     Click(&form, "PushButton1");
     EXPECT_TRUE(modals.boxes.empty()) << modals.texts().join(u'|').toStdString();

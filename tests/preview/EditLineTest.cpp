@@ -3,8 +3,8 @@
 
 #include <QTest>
 
+#include "preview/EditLineDialog.h"
 #include "preview/ExactTextBox.h"
-#include "preview/Form4.h"
 #include "tests/preview/ModalHandler.h"
 #include "tests/preview/PreviewFixtures.h"
 
@@ -18,7 +18,7 @@ struct EditLineTest : ::testing::Test {
 };
 
 TEST_F(EditLineTest, OkWithoutChangesWritesTheSameTextBack) {
-    Form4 dialog(list, nullptr);
+    EditLineDialog dialog(list, nullptr);
     dialog.setStatement(2, list.text(1));
     dialog.show();
     Click(&dialog, "PushButton2");
@@ -28,7 +28,7 @@ TEST_F(EditLineTest, OkWithoutChangesWritesTheSameTextBack) {
 }
 
 TEST_F(EditLineTest, TypedTextReplacesTheStatementWithItsLineBreaks) {
-    Form4 dialog(list, nullptr);
+    EditLineDialog dialog(list, nullptr);
     dialog.setStatement(1, list.text(0));
     dialog.show();
     QApplication::setActiveWindow(&dialog);
@@ -44,7 +44,7 @@ TEST_F(EditLineTest, TypedTextReplacesTheStatementWithItsLineBreaks) {
                                         QStringLiteral("a\r\nb\u00a0c\td  "), "third"}));
 
     // An emptied box empties the statement.
-    Form4 again(list, nullptr);
+    EditLineDialog again(list, nullptr);
     again.setStatement(3, list.text(2));
     Child<ExactTextBox>(&again, "Text1")->selectAll();
     Child<ExactTextBox>(&again, "Text1")->textCursor().removeSelectedText();
@@ -53,7 +53,7 @@ TEST_F(EditLineTest, TypedTextReplacesTheStatementWithItsLineBreaks) {
 }
 
 TEST_F(EditLineTest, FocusComingBackSelectsTheWholeStatementAgain) {
-    Form4 dialog(list, nullptr);
+    EditLineDialog dialog(list, nullptr);
     dialog.setStatement(1, QStringLiteral("SELECT * FROM \"t\""));
     dialog.show();
     QApplication::setActiveWindow(&dialog);
@@ -71,7 +71,7 @@ TEST_F(EditLineTest, FocusComingBackSelectsTheWholeStatementAgain) {
 }
 
 TEST_F(EditLineTest, CancelLeavesTheStatementAsItWas) {
-    Form4 dialog(list, nullptr);
+    EditLineDialog dialog(list, nullptr);
     dialog.setStatement(1, list.text(0));
     dialog.show();
     QTest::keyClicks(Child<ExactTextBox>(&dialog, "Text1"), QStringLiteral("changed"));
@@ -81,7 +81,7 @@ TEST_F(EditLineTest, CancelLeavesTheStatementAsItWas) {
 }
 
 TEST_F(EditLineTest, ALineThatIsNoLongerThereIsReportedAndTheDialogStillCloses) {
-    Form4 dialog(list, nullptr);
+    EditLineDialog dialog(list, nullptr);
     dialog.setStatement(4, QStringLiteral("x"));
     dialog.show();
     Click(&dialog, "PushButton2");

@@ -5,7 +5,7 @@
 #include <QTest>
 
 #include "common/AppInfo.h"
-#include "preview/Form3.h"
+#include "preview/FindReplaceDialog.h"
 #include "preview/LocaleFind.h"
 #include "tests/preview/ModalHandler.h"
 #include "tests/preview/PreviewFixtures.h"
@@ -19,7 +19,7 @@ struct FindReplaceTest : ::testing::Test {
 
     // Runs one pass with the dialog as the user fills it; true when the dialog closed.
     bool replace(const QString& find, const QString& with, QLocale locale = QLocale::c()) {
-        Form3 dialog(list, nullptr, std::move(locale));
+        FindReplaceDialog dialog(list, nullptr, std::move(locale));
         dialog.show();
         Child<QLineEdit>(&dialog, "Text1")->setText(find);
         Child<QLineEdit>(&dialog, "Text2")->setText(with);
@@ -64,7 +64,7 @@ TEST_F(FindReplaceTest, TextFoundNowhereChangesNothingButStillEnds) {
 TEST_F(FindReplaceTest, RefusalsLeaveTheDialogOpenAndTheListAlone) {
     {
         StatementList empty;
-        Form3 dialog(empty, nullptr);
+        FindReplaceDialog dialog(empty, nullptr);
         dialog.show();
         Child<QLineEdit>(&dialog, "Text1")->setText(QStringLiteral("a"));
         Click(&dialog, "PushButton2");
@@ -79,7 +79,7 @@ TEST_F(FindReplaceTest, RefusalsLeaveTheDialogOpenAndTheListAlone) {
     EXPECT_EQ(modals.boxes[2].text,
               QStringLiteral("Please type the text to find in \"Find what:\"."));
 
-    Form3 dialog(list, nullptr);
+    FindReplaceDialog dialog(list, nullptr);
     dialog.show();
     Child<QLineEdit>(&dialog, "Text1")->setText(QStringLiteral("abc"));
     Child<QLineEdit>(&dialog, "Text2")->setText(QStringLiteral("x"));
@@ -90,7 +90,7 @@ TEST_F(FindReplaceTest, RefusalsLeaveTheDialogOpenAndTheListAlone) {
 }
 
 TEST_F(FindReplaceTest, OpensEmptyWithTheFocusInFindWhat) {
-    Form3 dialog(list, nullptr);
+    FindReplaceDialog dialog(list, nullptr);
     EXPECT_EQ(dialog.windowTitle(),
               QStringLiteral("Find and Replace - Velmora Ledger Table Transfer Toolkit Platform"));
     EXPECT_EQ(dialog.size(), QSize(536, 100));

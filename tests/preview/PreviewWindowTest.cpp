@@ -18,9 +18,11 @@
 
 #include "common/AppInfo.h"
 #include "preview/CaptionedProgressBar.h"
+#include "preview/DatatypesView.h"
+#include "preview/EditLineDialog.h"
 #include "preview/ExactTextBox.h"
-#include "preview/Form2.h"
-#include "preview/Form4.h"
+#include "preview/FindReplaceDialog.h"
+#include "preview/PreviewWindow.h"
 #include "preview/PreviewWindowHost.h"
 #include "preview/StatementView.h"
 #include "tests/preview/ModalHandler.h"
@@ -50,9 +52,35 @@ struct PreviewWindowTest : ::testing::Test {
     }
 };
 
+// Users' scripts find the windows and their controls by these names: each window has
+// exactly these, whatever its C++ members are called.
+TEST_F(PreviewWindowTest, EveryWindowKeepsItsObjectNames) {
+    PreviewWindow preview(state, nullptr);
+    FindReplaceDialog findReplace(state.statements, nullptr);
+    EditLineDialog editLine(state.statements, nullptr);
+    DatatypesView datatypes(state.typeMappings, nullptr);
+    const std::vector<std::pair<QWidget*, QStringList>> windows = {
+        {&preview,
+         {"Form2", "Frame2", "ListView1", "ProgressBar1", "PushButton1", "PushButton2",
+          "PushButton3", "PushButton4", "PushButton5", "PushButton6", "PushButton7", "PushButton8",
+          "PushButton9", "Text1"}},
+        {&findReplace,
+         {"Form3", "Label1", "Label2", "PushButton1", "PushButton2", "Text1", "Text2"}},
+        {&editLine, {"Form4", "PushButton1", "PushButton2", "Text1"}},
+        {&datatypes, {"Form5", "ListView1", "PushButton5"}}};
+    for (const auto& [window, expected] : windows) {
+        QStringList names = {window->objectName()};
+        for (const QObject* child : window->findChildren<QObject*>())
+            if (!child->objectName().isEmpty() && !child->objectName().startsWith("qt_"))
+                names << child->objectName();
+        names.sort();
+        EXPECT_EQ(names, expected);
+    }
+}
+
 TEST_F(PreviewWindowTest, OpensAtTheDesignSizeAndGrowsWithTheWindow) {
     Fill(state.statements, {"CREATE TABLE \"t\"(a INT)"});
-    Form2 form(state, nullptr);
+    PreviewWindow form(state, nullptr);
     EXPECT_EQ(form.windowTitle(),
               QStringLiteral("SQL Preview - Velmora Ledger Table Transfer Toolkit Platform"));
     EXPECT_TRUE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
@@ -103,7 +131,7 @@ TEST_F(PreviewWindowTest, OpensAtTheDesignSizeAndGrowsWithTheWindow) {
 
 TEST_F(PreviewWindowTest, WideningTheColumnRevealsLongStatements) {
     Fill(state.statements, {QString(300, u'x'), QStringLiteral("short")});
-    Form2 form(state, nullptr);
+    PreviewWindow form(state, nullptr);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     auto* list = Child<StatementView>(&form, "ListView1");
@@ -120,7 +148,7 @@ TEST_F(PreviewWindowTest, WideningTheColumnRevealsLongStatements) {
 TEST_F(PreviewWindowTest, EmptyListSaysNoSqlToRunAndChangesNothing) {
     state.previewExecuted = false;
     state.stopAfterPreview = true;
-    Form2 form(state, nullptr);
+    PreviewWindow form(state, nullptr);
     form.show();
     Click(&form, "PushButton1");
     ASSERT_EQ(modals.boxes.size(), 1u);
@@ -135,7 +163,7 @@ TEST_F(PreviewWindowTest, EmptyListSaysNoSqlToRunAndChangesNothing) {
 TEST_F(PreviewWindowTest, BlankAndSpaceOnlyLinesAreSkippedAndTheRunGoesOn) {
     Fill(state.statements, {"", "   ", " "});
     state.stopAfterPreview = true;
-    Form2 form(state, nullptr);
+    PreviewWindow form(state, nullptr);
     form.show();
     Click(&form, "PushButton1");
     EXPECT_TRUE(modals.boxes.empty()) << modals.texts().join(u'|').toStdString();
@@ -150,7 +178,7 @@ TEST_F(PreviewWindowTest, BlankAndSpaceOnlyLinesAreSkippedAndTheRunGoesOn) {
 
 TEST_F(PreviewWindowTest, TheProgressBarShowsTheLineBeingExecuted) {
     Fill(state.statements, QStringList(40, QStringLiteral(" ")));
-    Form2 form(state, nullptr);
+    PreviewWindow form(state, nullptr);
     form.show();
     auto* bar = Child<CaptionedProgressBar>(&form, "ProgressBar1");
     // The value of line x is set just before its caption, so each change still shows x - 1.
@@ -170,7 +198,7 @@ TEST_F(PreviewWindowTest, TheProgressBarShowsTheLineBeingExecuted) {
 TEST_F(PreviewWindowTest, TabsAreNotBlankAndOtherErrorsAreReportedLineByLine) {
     Fill(state.statements, {" ", "\t", "CREATE TABLE \"t\"(a INT)", "",
                             "Insert Into \"t\" VALUES(1)", "DROP TABLE \"t\""});
-    Form2 form(state, nullptr);
+    PreviewWindow form(state, nullptr);
     form.show();
     Click(&form, "PushButton1");
     ASSERT_EQ(modals.boxes.size(), 4u);
@@ -183,7 +211,7 @@ TEST_F(PreviewWindowTest, TabsAreNotBlankAndOtherErrorsAreReportedLineByLine) {
         EXPECT_EQ(box.icon, QMessageBox::Warning);
     }
     // Not an SQL error: no error line, no error text, and the window ends as after success.
-    EXPECT_EQ(form.ErrorLine, 0);
+    EXPECT_EQ(form.errorLine, 0);
     EXPECT_EQ(Child<ExactTextBox>(&form, "Text1")->exactText(), QString());
     EXPECT_TRUE(state.previewExecuted);
     EXPECT_FALSE(state.stopAfterPreview);
@@ -192,25 +220,25 @@ TEST_F(PreviewWindowTest, TabsAreNotBlankAndOtherErrorsAreReportedLineByLine) {
 
 TEST_F(PreviewWindowTest, JumpToErrorLineBeforeAnyErrorDoesNothing) {
     Fill(state.statements, {"a", "b", "c"});
-    Form2 form(state, nullptr);
+    PreviewWindow form(state, nullptr);
     form.show();
     auto* list = Child<StatementView>(&form, "ListView1");
     list->setCurrentIndex(state.statements.index(1));
     Click(&form, "PushButton6");
     EXPECT_EQ(list->currentIndex().row(), 1);
     // A remembered line beyond the list is ignored too.
-    form.ErrorLine = 9;
+    form.errorLine = 9;
     Click(&form, "PushButton6");
     EXPECT_EQ(list->currentIndex().row(), 1);
-    form.ErrorLine = 3;
+    form.errorLine = 3;
     Click(&form, "PushButton6");
     EXPECT_EQ(list->currentIndex().row(), 2);
     EXPECT_TRUE(list->selectionModel()->isRowSelected(2));
     EXPECT_TRUE(modals.boxes.empty());
 
     RunState empty;
-    Form2 emptyForm(empty, nullptr);
-    emptyForm.ErrorLine = 1;
+    PreviewWindow emptyForm(empty, nullptr);
+    emptyForm.errorLine = 1;
     Click(&emptyForm, "PushButton6");
     EXPECT_TRUE(modals.boxes.empty());
 }
@@ -220,7 +248,7 @@ TEST_F(PreviewWindowTest, CopySqlTakesTheCheckedLinesExactly) {
         QStringLiteral("Results have been copied to the clipboard.") + kPasteHint;
     const QString longLine = QString(40000, u'x') + QStringLiteral("  ");
     Fill(state.statements, {"A  ", "not me", "B", longLine});
-    Form2 form(state, nullptr);
+    PreviewWindow form(state, nullptr);
     form.show();
 
     state.statements.setChecked(0, true);
@@ -245,7 +273,7 @@ TEST_F(PreviewWindowTest, CopySqlTakesTheCheckedLinesExactly) {
     QGuiApplication::clipboard()->setText(QStringLiteral("keep me"));
     Click(&form, "PushButton2");
     RunState empty;
-    Form2 emptyForm(empty, nullptr);
+    PreviewWindow emptyForm(empty, nullptr);
     Click(&emptyForm, "PushButton2");
     EXPECT_EQ(ClipboardText(), QStringLiteral("keep me"));
     ASSERT_EQ(modals.boxes.size(), 4u);
@@ -255,7 +283,7 @@ TEST_F(PreviewWindowTest, CopySqlTakesTheCheckedLinesExactly) {
 }
 
 TEST_F(PreviewWindowTest, CopyErrorMessageCopiesTheUntrimmedTextOrNothing) {
-    Form2 form(state, nullptr);
+    PreviewWindow form(state, nullptr);
     auto* text = Child<ExactTextBox>(&form, "Text1");
     QGuiApplication::clipboard()->setText(QStringLiteral("keep me"));
     for (const QString& blank : {QString(), QStringLiteral("   ")}) {
@@ -308,13 +336,13 @@ class FakeOpener {
 TEST_F(PreviewWindowTest, EmailErrorMessageHandsTheRawMailLinkToTheOpener) {
     {
         FakeOpener opener;
-        Form2 form(state, nullptr);
+        PreviewWindow form(state, nullptr);
         Child<ExactTextBox>(&form, "Text1")->setExactText(QStringLiteral("  "));
         Click(&form, "PushButton8");
         EXPECT_FALSE(opener.argument(1).has_value());
     }
     FakeOpener opener;
-    Form2 form(state, nullptr);
+    PreviewWindow form(state, nullptr);
     const QString error = QStringLiteral("SQLException: 50% of \"a b\" & c=d?\nsecond line é ");
     Child<ExactTextBox>(&form, "Text1")->setExactText(error);
     Click(&form, "PushButton8");
@@ -371,7 +399,7 @@ TEST_F(PreviewWindowTest, CommandsThatChangeTheListOrCloseTheWindowWaitWhileExec
     for (int i = 0; i < 10; ++i) lines << QStringLiteral("  ");
     Fill(state.statements, lines);
     state.stopAfterPreview = true;
-    Form2 form(state, nullptr);
+    PreviewWindow form(state, nullptr);
     form.show();
     auto* bar = Child<QProgressBar>(&form, "ProgressBar1");
     int starts = 0;
@@ -391,7 +419,7 @@ TEST_F(PreviewWindowTest, CommandsThatChangeTheListOrCloseTheWindowWaitWhileExec
         form.goBack();
         form.skipTable();
         Child<QListView>(&form, "ListView1")->setCurrentIndex(state.statements.index(0));
-        form.ListView1_Click();
+        form.editSelectedLine();
         EXPECT_TRUE(form.isVisible());
     });
     // Should Find and Replace or Edit Line open anyway, this closes it and tells.
@@ -413,7 +441,7 @@ TEST_F(PreviewWindowTest, CommandsThatChangeTheListOrCloseTheWindowWaitWhileExec
 
 TEST_F(PreviewWindowTest, ClickingALineEditsItButClickingItsCheckBoxOnlyMarksIt) {
     Fill(state.statements, {"first", "second", "third"});
-    Form2 form(state, nullptr);
+    PreviewWindow form(state, nullptr);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     auto* list = Child<StatementView>(&form, "ListView1");
@@ -436,7 +464,7 @@ TEST_F(PreviewWindowTest, ClickingALineEditsItButClickingItsCheckBoxOnlyMarksIt)
     QString shown;
     modals.then([&](QWidget* dialog) {
         EXPECT_EQ(dialog->objectName(), QStringLiteral("Form4"));
-        line = static_cast<Form4*>(dialog)->ListLine;
+        line = static_cast<EditLineDialog*>(dialog)->editedLine;
         shown = Child<ExactTextBox>(dialog, "Text1")->exactText();
         Child<ExactTextBox>(dialog, "Text1")->setExactText(QStringLiteral("2nd"));
         Click(dialog, "PushButton2");
@@ -451,7 +479,7 @@ TEST_F(PreviewWindowTest, ClickingALineEditsItButClickingItsCheckBoxOnlyMarksIt)
 
 TEST_F(PreviewWindowTest, TheKeyboardAloneReachesEveryCommand) {
     Fill(state.statements, {"first", "second", "third"});
-    Form2 form(state, nullptr);
+    PreviewWindow form(state, nullptr);
     form.show();
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
@@ -486,7 +514,7 @@ TEST_F(PreviewWindowTest, TheKeyboardAloneReachesEveryCommand) {
         if (!closed) dialog->close();
     };
     modals.then([&](QWidget* dialog) {
-        editedLine = static_cast<Form4*>(dialog)->ListLine;
+        editedLine = static_cast<EditLineDialog*>(dialog)->editedLine;
         escape(dialog, editClosed);
     });
     list->setFocus();
@@ -506,7 +534,7 @@ TEST_F(PreviewWindowTest, TheKeyboardAloneReachesEveryCommand) {
 
 TEST_F(PreviewWindowTest, EveryLineCanBeTickedAndUntickedAtOnce) {
     Fill(state.statements, {"a", "b", "c"});
-    Form2 form(state, nullptr);
+    PreviewWindow form(state, nullptr);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     auto* list = Child<StatementView>(&form, "ListView1");

@@ -12,23 +12,23 @@
 
 namespace velmora {
 
-class Form5 final : public QDialog {
+class DatatypesView final : public QDialog {
     Q_OBJECT
   public:
-    Form5(TypeMappingList& mappings, QWidget* owner);
+    DatatypesView(TypeMappingList& mappings, QWidget* owner);
 
-    void PushButton5_Click();  // < Back
+    void goBack();  // < Back
 
   private:
     void buildControls();
-    void Form_Load();
+    void load();
 
     TypeMappingList& mappings_;
     MessagePrompts prompts_;
     PointerRules* pointer_ = nullptr;
 
-    QTreeView* ListView1 = nullptr;
-    QPushButton* PushButton5 = nullptr;
+    QTreeView* mappingList = nullptr;
+    QPushButton* backButton = nullptr;
 };
 
 }  // namespace velmora

@@ -17,13 +17,13 @@
 
 namespace velmora {
 
-class Form3 final : public QDialog {
+class FindReplaceDialog final : public QDialog {
     Q_OBJECT
   public:
-    Form3(StatementList& statements, QWidget* owner, QLocale locale = QLocale());
+    FindReplaceDialog(StatementList& statements, QWidget* owner, QLocale locale = QLocale());
 
-    void cancel();   // PushButton1, Cancel
-    void replace();  // PushButton2, Replace
+    void cancel();   // Cancel
+    void replace();  // Replace
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -31,7 +31,7 @@ class Form3 final : public QDialog {
 
   private:
     void buildControls();
-    void Form_Load();
+    void load();
     void replaceAll(Procedure& proc, const QString& find, const QString& replacement);
 
     StatementList& statements_;
@@ -41,10 +41,10 @@ class Form3 final : public QDialog {
     PointerRules* pointer_ = nullptr;
     bool replacing_ = false;
 
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QLineEdit* Text2 = nullptr;
+    QLabel* findLabel = nullptr;
+    QLabel* replaceLabel = nullptr;
+    QLineEdit* findBox = nullptr;
+    QLineEdit* replaceBox = nullptr;
     QPushButton* replaceButton = nullptr;
     QPushButton* cancelButton = nullptr;
 };

@@ -10,10 +10,11 @@
 #include <QStringDecoder>
 #include <stdexcept>
 
-#include "app/Form1.h"
+#include "app/MainWindow.h"
 #include "common/AppInfo.h"
 #include "common/ErrorReport.h"
 #include "common/Helpers.h"
+#include "common/UiNames.h"
 #include "engine/SourceConnection.h"
 
 namespace velmora {
@@ -38,43 +39,71 @@ Qt::CheckState checkValue(int value) {
     throw std::runtime_error("Invalid property value");
 }
 
+// The steps of start-up as its reports number them.
+namespace step {
+constexpr int kSkin = 100;
+constexpr int kHandCursorThere = 104;
+constexpr int kHandCursor = 106;
+constexpr int kTitleAndIcon = 126;
+constexpr int kPreviewCheck = 128;
+constexpr int kPerFileOption = 130;
+constexpr int kPerTableOption = 132;
+constexpr int kParadoxFolder = 134;
+constexpr int kAccessFile = 136;
+constexpr int kPassword = 138;
+constexpr int kPreviewChoice = 140;
+constexpr int kProviderCheck = 142;
+}  // namespace step
+
 }  // namespace
 
-bool Form1::load() {
-    Procedure proc(prompts_, reportLocation(QStringLiteral("Form1"), QStringLiteral("Form_Load")));
+bool MainWindow::load() {
+    Procedure proc(prompts_, ui::mainWindow::kLoad);
     const QString skin = services_.programFolder + QStringLiteral("/x/o.cjs");
-    proc.step(100, [&] {
+    proc.step(step::kSkin, [&] {
         if (!FileExists(skin)) return;
         ResetFormColors(this);
         setStyleSheet(readSkin(skin));
     });
 
     const QString cursor = services_.programFolder + QStringLiteral("/HAND-M.CUR");
-    if (proc.test(104, [&] { return FileExists(cursor); })) {
-        proc.step(106, [&] {
+    if (proc.test(step::kHandCursorThere, [&] { return FileExists(cursor); })) {
+        proc.step(step::kHandCursor, [&] {
             const auto hand = LoadCursorFile(cursor);
             if (!hand) throw std::runtime_error("Invalid picture: " + cursor.toStdString());
             pointer_.setHandCursor(*hand);
         });
     }
 
-    proc.step(126, [&] {
+    proc.step(step::kTitleAndIcon, [&] {
         setWindowTitle(kProductTitle);
         setWindowIcon(QApplication::windowIcon());
         SetShortTitle();
     });
-    proc.step(128, [&] {
-        Check1->setCheckState(checkValue(SettingToInteger(settings_.read("Check1", "1"))));
+    proc.step(step::kPreviewCheck, [&] {
+        previewCheck->setCheckState(
+            checkValue(SettingToInteger(settings_.read(settingKey::kPreviewEnabled, "1"))));
     });
-    proc.step(130, [&] { Option1->setChecked(SettingToTruth(settings_.read("Option1", "1"))); });
-    proc.step(132, [&] { Option2->setChecked(SettingToTruth(settings_.read("Option2", "0"))); });
-    proc.step(134, [&] { Text1->setText(settings_.read("ParadoxFolder", QString())); });
-    proc.step(136, [&] { Text5->setText(settings_.read("AccessMDBFile", QString())); });
-    proc.step(138, [&] { Text6->setText(settings_.read("AccessPassword", QString())); });
-    proc.step(140, [&] { Check1_Click(); });
+    proc.step(step::kPerFileOption, [&] {
+        perFileOption->setChecked(SettingToTruth(settings_.read(settingKey::kPreviewPerFile, "1")));
+    });
+    proc.step(step::kPerTableOption, [&] {
+        perTableOption->setChecked(
+            SettingToTruth(settings_.read(settingKey::kPreviewPerTable, "0")));
+    });
+    proc.step(step::kParadoxFolder, [&] {
+        paradoxFolderBox->setText(settings_.read(settingKey::kParadoxFolder, QString()));
+    });
+    proc.step(step::kAccessFile,
+              [&] { accessFileBox->setText(settings_.read(settingKey::kAccessFile, QString())); });
+    proc.step(step::kPassword, [&] {
+        passwordBox->setText(settings_.read(settingKey::kAccessPassword, QString()));
+    });
+    proc.step(step::kPreviewChoice, [&] { previewCheckClicked(); });
 
     bool providerReady = true;
-    proc.step(142, [&] { providerReady = CheckProvider(prompts_, services_.opener); });
+    proc.step(step::kProviderCheck,
+              [&] { providerReady = CheckProvider(prompts_, services_.opener); });
     return providerReady;
 }
 

@@ -12,31 +12,31 @@
 
 namespace velmora {
 
-class Form4 final : public QDialog {
+class EditLineDialog final : public QDialog {
     Q_OBJECT
   public:
-    Form4(StatementList& statements, QWidget* owner);
+    EditLineDialog(StatementList& statements, QWidget* owner);
 
     // The statement being edited, counted from 1.
-    int ListLine = 0;
+    int editedLine = 0;
     // What the opener does before showing the dialog: the line and its text.
     void setStatement(int line, const QString& text);
 
-    void cancel();     // PushButton1, Cancel
-    void applyEdit();  // PushButton2, OK
+    void cancel();     // Cancel
+    void applyEdit();  // OK
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void buildControls();
-    void Form_Load();
+    void load();
 
     StatementList& statements_;
     MessagePrompts prompts_;
     PointerRules* pointer_ = nullptr;
 
-    ExactTextBox* Text1 = nullptr;
+    ExactTextBox* statementBox = nullptr;
     QPushButton* okButton = nullptr;
     QPushButton* cancelButton = nullptr;
 };

@@ -2,7 +2,7 @@
 // The main window: the Access database, the Paradox folder, the SQL Preview choices,
 // "Start Converting" and the progress bar. It is the conversion run's host: the run
 // reads its entries, asks and reports through its message boxes, shows progress and
-// its caption on ProgressBar1 and yields to its event loop. Every entry mirrors the
+// its caption on the progress bar and yields to its event loop. Every entry mirrors the
 // settings store.
 
 #include <QString>
@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/SettingsStore.h"
+#include "common/UiNames.h"
 #include "engine/RunHost.h"
 #include "engine/RunState.h"
 #include "gui/MessagePrompts.h"
@@ -26,17 +27,17 @@ class QRadioButton;
 
 namespace velmora {
 
-struct Form1Services {
+struct MainWindowServices {
     // The SQL Preview window, owned by the main window that it is made for.
     std::function<std::unique_ptr<PreviewHost>(QWidget* owner)> makePreview;
     DesktopOpener& opener;  // opens the download pages when the provider is missing
     QString programFolder;  // holds the skin, the hand cursor and the samples
 };
 
-class Form1 final : public QWidget, public MainInputs {
+class MainWindow final : public QWidget, public MainInputs {
     Q_OBJECT
   public:
-    explicit Form1(Form1Services services, QWidget* parent = nullptr);
+    explicit MainWindow(MainWindowServices services, QWidget* parent = nullptr);
 
     // Start-up: skin, hand cursor, captions, the saved entries and the provider check.
     // False when the program must end without showing the window.
@@ -59,15 +60,14 @@ class Form1 final : public QWidget, public MainInputs {
     RunState& runState() { return state_; }
     PointerRules& pointer() { return pointer_; }
 
-    // The commands, as their buttons run them. The buttons keep their designer names
-    // (PushButton1 to PushButton7) as object names and in report locations.
-    void browseAccessFile();     // PushButton1
-    void browseParadoxFolder();  // PushButton2
-    void testConnection();       // PushButton3
-    void loadSampleDatabase();   // PushButton4
-    void showHelp();             // PushButton5
-    void loadSampleFolder();     // PushButton6
-    void startConverting();      // PushButton7
+    // The commands, as their buttons run them (object names in common/UiNames.h).
+    void browseAccessFile();
+    void browseParadoxFolder();
+    void testConnection();
+    void loadSampleDatabase();
+    void showHelp();
+    void loadSampleFolder();
+    void startConverting();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -76,11 +76,11 @@ class Form1 final : public QWidget, public MainInputs {
   private:
     void buildControls();
     void connectBehaviours();
-    void Check1_Click();
-    void Option_Click();
-    QPushButton* addButton(const QString& name, const QString& caption, void (Form1::*command)());
+    void previewCheckClicked();
+    void previewOptionClicked();
+    QPushButton* addButton(UiName name, const QString& caption, void (MainWindow::*command)());
 
-    Form1Services services_;
+    MainWindowServices services_;
     SettingsStore settings_;
     MessagePrompts prompts_;
     PointerRules pointer_;
@@ -88,18 +88,18 @@ class Form1 final : public QWidget, public MainInputs {
     RunState state_;
     std::unique_ptr<PreviewHost> preview_;
 
-    QGroupBox* Frame1 = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QGroupBox* Frame3 = nullptr;
-    QLabel* Label5 = nullptr;
-    QLabel* lblPassword = nullptr;
-    QLabel* Label1 = nullptr;
-    QLineEdit* Text5 = nullptr;
-    QLineEdit* Text6 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QCheckBox* Check1 = nullptr;
-    QRadioButton* Option1 = nullptr;
-    QRadioButton* Option2 = nullptr;
+    QGroupBox* accessFrame = nullptr;
+    QGroupBox* previewFrame = nullptr;
+    QGroupBox* paradoxFrame = nullptr;
+    QLabel* accessFileLabel = nullptr;
+    QLabel* passwordLabel = nullptr;
+    QLabel* paradoxFolderLabel = nullptr;
+    QLineEdit* accessFileBox = nullptr;
+    QLineEdit* passwordBox = nullptr;
+    QLineEdit* paradoxFolderBox = nullptr;
+    QCheckBox* previewCheck = nullptr;
+    QRadioButton* perFileOption = nullptr;
+    QRadioButton* perTableOption = nullptr;
     QPushButton* browseAccessButton = nullptr;
     QPushButton* browseParadoxButton = nullptr;
     QPushButton* testConnectionButton = nullptr;
@@ -107,7 +107,7 @@ class Form1 final : public QWidget, public MainInputs {
     QPushButton* helpButton = nullptr;
     QPushButton* paradoxSampleButton = nullptr;
     QPushButton* startButton = nullptr;
-    CaptionedProgressBar* ProgressBar1 = nullptr;
+    CaptionedProgressBar* progressBar = nullptr;
 };
 
 }  // namespace velmora

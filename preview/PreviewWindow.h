@@ -21,28 +21,27 @@
 
 namespace velmora {
 
-class Form2 final : public QDialog {
+class PreviewWindow final : public QDialog {
     Q_OBJECT
   public:
-    Form2(RunState& state, QWidget* owner);
+    PreviewWindow(RunState& state, QWidget* owner);
 
     // The line (counted from 1) whose execution last failed with an SQL error; 0 for none.
-    int ErrorLine = 0;
+    int errorLine = 0;
 
     bool executing() const { return executing_; }
 
-    // The buttons keep their designer names (PushButton1 to PushButton9) as object names
-    // and in report locations.
-    void executeSql();       // PushButton1, Execute SQL
-    void copySql();          // PushButton2, Copy SQL To Clipboard
-    void findAndReplace();   // PushButton3, Find and Replace
-    void copyError();        // PushButton4, Copy Error Message To Clipboard
-    void goBack();           // PushButton5, < Back
-    void jumpToErrorLine();  // PushButton6, Jump To Error Line
-    void viewDatatypes();    // PushButton7, View Datatype Conversion
-    void emailError();       // PushButton8, Email Error Message
-    void skipTable();        // PushButton9, Skip Table / Do Not Execute SQL
-    void ListView1_Click();  // edits the selected line
+    // The commands, as their buttons run them (object names in common/UiNames.h).
+    void executeSql();        // Execute SQL
+    void copySql();           // Copy SQL To Clipboard
+    void findAndReplace();    // Find and Replace
+    void copyError();         // Copy Error Message To Clipboard
+    void goBack();            // < Back
+    void jumpToErrorLine();   // Jump To Error Line
+    void viewDatatypes();     // View Datatype Conversion
+    void emailError();        // Email Error Message
+    void skipTable();         // Skip Table / Do Not Execute SQL
+    void editSelectedLine();  // a click on a line of the statement list
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -50,7 +49,7 @@ class Form2 final : public QDialog {
 
   private:
     void buildControls();
-    void Form_Load();
+    void load();
     void setExecuting(bool executing);
     void showResumePoint();
 
@@ -62,7 +61,7 @@ class Form2 final : public QDialog {
     PointerRules* pointer_ = nullptr;
     bool executing_ = false;
 
-    StatementView* ListView1 = nullptr;
+    StatementView* statementList = nullptr;
     QPushButton* executeButton = nullptr;
     QPushButton* copySqlButton = nullptr;
     QPushButton* findReplaceButton = nullptr;
@@ -72,9 +71,9 @@ class Form2 final : public QDialog {
     QPushButton* datatypesButton = nullptr;
     QPushButton* emailErrorButton = nullptr;
     QPushButton* skipButton = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    ExactTextBox* Text1 = nullptr;
-    CaptionedProgressBar* ProgressBar1 = nullptr;
+    QGroupBox* errorFrame = nullptr;
+    ExactTextBox* errorBox = nullptr;
+    CaptionedProgressBar* progressBar = nullptr;
 };
 
 }  // namespace velmora
