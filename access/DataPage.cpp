@@ -27,10 +27,10 @@ RowTable::RowTable(ByteSpan page, const JetFormat& format, std::optional<unsigne
         const std::size_t at = offset(i, limit);
         plausible += at >= table_ + 2 * std::size_t{stated_} && at <= page.size();
     }
-    countDamaged_ = stated_ > fit ||
-                    (sound_ > 0 && sound_ < stated_ &&
-                     (table_ + 2 * std::size_t{stated_} > offset(sound_ - 1, limit) ||
-                      2 * plausible <= stated_ - sound_));
+    countDamaged_ =
+        stated_ > fit || (sound_ > 0 && sound_ < stated_ &&
+                          (table_ + 2 * std::size_t{stated_} > offset(sound_ - 1, limit) ||
+                           2 * plausible <= stated_ - sound_));
     count_ = count ? std::min(*count, fit) : countDamaged_ ? 0 : stated_;
 }
 
@@ -56,17 +56,20 @@ RowSlot RowTable::slot(unsigned row) const {
     return slot;
 }
 
-// Slot i is in order when the row area's start <= offset(i+1) <= offset(i) <= offset(i-1)
-// <= the page's end.
-bool RowTable::inOrder(long slot, unsigned count) const {
-    const std::size_t at = offset(slot, count);
-    return at >= table_ + 2 * std::size_t{count} && at <= offset(slot - 1, count) &&
-           offset(slot + 1, count) <= at;
+// A slot is damaged when it lies outside the row area, or breaks the order with a
+// neighbour and is the one to blame: the one whose removal restores the order. Where either
+// of the two would do, both are.
+bool RowTable::damaged(long slot, unsigned count) const {
+    const auto at = [&](long i) { return offset(i, count); };
+    const std::size_t start = at(slot);
+    if (start < table_ + 2 * std::size_t{count} || start > page_.size()) return true;
+    if (at(slot - 1) < start && (at(slot - 1) >= at(slot + 1) || at(slot - 2) < start)) return true;
+    return start < at(slot + 1) && (at(slot - 1) >= at(slot + 1) || start < at(slot + 2));
 }
 
 bool RowTable::boundsTrusted(unsigned row) const {
     const long r = static_cast<long>(row);
-    return inOrder(r, count_) && (r == 0 || inOrder(r - 1, count_));
+    return !damaged(r, count_) && (r == 0 || !damaged(r - 1, count_));
 }
 
 }  // namespace velmora::access

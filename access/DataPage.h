@@ -4,9 +4,9 @@
 // starts. The top bits of an offset flag a deleted row and an overflow pointer.
 //
 // Access keeps every offset, deleted ones too, inside the row area and no later than the
-// one before it. That order tells damage apart: a slot out of order with a neighbour has
-// bounds that cannot be trusted, and a row count whose table would reach into the rows
-// its own first slots bound is itself damaged.
+// one before it. That order tells damage apart: a slot out of order with its neighbours
+// is damaged, and so are the bounds of the rows it starts and ends; a row count whose
+// table would reach into the rows its own first slots bound is itself damaged.
 
 #include <cstdint>
 #include <optional>
@@ -46,7 +46,7 @@ class RowTable {
 
   private:
     std::size_t offset(long slot, unsigned count) const;
-    bool inOrder(long slot, unsigned count) const;
+    bool damaged(long slot, unsigned count) const;
 
     ByteSpan page_;
     std::size_t table_;  // where the offsets start

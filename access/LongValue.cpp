@@ -15,12 +15,15 @@ constexpr std::uint32_t kInline = 0x80000000;
 constexpr std::uint32_t kSinglePage = 0x40000000;
 constexpr std::uint32_t kLengthMask = 0x3FFFFFFF;
 constexpr std::size_t kPointerSize = 4;
+constexpr std::uint32_t kLongValueOwner = 0x4C41564C;  // "LVAL"
 }  // namespace
 
 ByteSpan LongValueReader::rowOf(std::uint32_t page, unsigned row) {
     file_.read(page, page_);
     const ByteSpan bytes(page_.data(), page_.size());
-    if (bytes.u8(0) != page_type::kData)
+    // Pages of long values say "LVAL" where other data pages name their table; that still
+    // tells one whose page type was damaged.
+    if (bytes.u8(0) != page_type::kData && bytes.u32(4) != kLongValueOwner)
         throw FormatError("a memo or OLE value points to page " + std::to_string(page) +
                           ", which does not hold it");
     const RowTable rows(bytes, file_.format());

@@ -159,8 +159,8 @@ TEST(DataPageSlots, RowsRunToThePreviousRowStart) {
 }
 
 // A slot out of order with its neighbours makes the bounds it gives untrusted, and only
-// those; a row count whose table would reach into the rows is damaged, and the slots in
-// front of the rows are what it most likely stands for.
+// those (both slots', where either could be the damaged one); a row count whose table would reach
+// into the rows is damaged, and the slots in front of the rows are what it most likely stands for.
 TEST(DataPageSlots, DamagedSlotsAndCountsAreTold) {
     Bytes page = dataPage({3000, 3500});  // second row would end before it starts
     EXPECT_THROW(RowTable(ByteSpan(page.data(), page.size()), jet4Format()).slot(1), FormatError);
@@ -171,10 +171,16 @@ TEST(DataPageSlots, DamagedSlotsAndCountsAreTold) {
     const RowTable damaged(ByteSpan(page.data(), page.size()), jet4Format());
     ASSERT_EQ(damaged.count(), 5u);
     EXPECT_TRUE(damaged.boundsTrusted(0));
-    EXPECT_FALSE(damaged.boundsTrusted(1));  // its neighbour is out of order
+    EXPECT_TRUE(damaged.boundsTrusted(1));
     EXPECT_FALSE(damaged.boundsTrusted(2));  // starts at the damaged slot
     EXPECT_FALSE(damaged.boundsTrusted(3));  // ends there
     EXPECT_TRUE(damaged.boundsTrusted(4));
+    page = dataPage({4000, 3900, 3700, 3800, 3600});  // 2 or 3 is out of place: both are
+    const RowTable ambiguous(ByteSpan(page.data(), page.size()), jet4Format());
+    EXPECT_TRUE(ambiguous.boundsTrusted(1));
+    EXPECT_FALSE(ambiguous.boundsTrusted(2));
+    EXPECT_FALSE(ambiguous.boundsTrusted(3));
+    EXPECT_FALSE(ambiguous.boundsTrusted(4));
 
     page = dataPage({4000, 3900, 3800});
     page[12] = 200;  // the table would run past the rows' starts, over the free space
