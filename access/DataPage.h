@@ -35,7 +35,7 @@ class RowTable {
     bool countDamaged() const { return countDamaged_; }
     unsigned statedCount() const { return stated_; }
     // The first slots that are in order and end before the rows they bound: the table a
-    // damaged count most likely stands for (for an index to confirm).
+    // damaged count most likely stands for.
     unsigned soundCount() const { return sound_; }
 
     // Slot `row` (< count). Live slots are checked to lie inside the row area.

@@ -26,8 +26,12 @@ ByteSpan LongValueReader::rowOf(std::uint32_t page, unsigned row) {
     if (bytes.u8(0) != page_type::kData && bytes.u32(4) != kLongValueOwner)
         throw FormatError("a memo or OLE value points to page " + std::to_string(page) +
                           ", which does not hold it");
-    const RowTable rows(bytes, file_.format());
-    if (rows.countDamaged() || row >= rows.count())
+    // A damaged row count leaves the first slots that are in order: the row pointed to is
+    // read if it is one of them.
+    const RowTable stated(bytes, file_.format());
+    const RowTable rows =
+        stated.countDamaged() ? RowTable(bytes, file_.format(), stated.soundCount()) : stated;
+    if (row >= rows.count())
         throw FormatError("a memo or OLE value points to page " + std::to_string(page) +
                           ", which does not hold it");
     RowSlot slot = rows.slot(row);

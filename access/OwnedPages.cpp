@@ -35,14 +35,14 @@ OwnedPages::OwnedPages(const PageFile& file, RowPointer map) : file_(file) {
     try {
         record = mapRecord(file, map);
     } catch (const FormatError& e) {
-        search(kFirstTablePage, file.pageCount(),
+        search(kFirstTablePage, file.pagesHeld(),
                std::string("the table's usage map cannot be read: ") + e.what());
         return;
     }
     const ByteSpan bytes(record.data(), record.size());
     if (bytes.u8(0) == kInlineMap) {
         if (bytes.size() < 5) {
-            search(kFirstTablePage, file.pageCount(), "the table's usage map is cut short");
+            search(kFirstTablePage, file.pagesHeld(), "the table's usage map is cut short");
             return;
         }
         base_ = bytes.u32(1);
@@ -55,7 +55,7 @@ OwnedPages::OwnedPages(const PageFile& file, RowPointer map) : file_(file) {
 
 void OwnedPages::search(std::uint64_t first, std::uint64_t end, const std::string& why) {
     searchNext_ = std::max(first, kFirstTablePage);
-    searchEnd_ = std::min<std::uint64_t>(end, file_.pageCount());
+    searchEnd_ = std::min<std::uint64_t>(end, file_.pagesHeld());
     if (damage_.empty()) damage_ = why;
 }
 

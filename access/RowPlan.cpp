@@ -22,8 +22,8 @@ enum class Fault : std::uint8_t { None, PastEnd, Damaged, Foreign };
 struct Checked {
     RowPlan::Page page;
     Fault fault = Fault::None;
-    bool counted = false;     // a page not read, whose rows an index counted
-    unsigned soundCount = 0;  // for a damaged row count: the slots it most likely stands for
+    bool counted = false;       // a page not read, whose rows an index counted
+    bool countDamaged = false;  // its row count is damaged (an index may tell its rows)
 };
 
 // The rows of a page of a cut-short file need its row table, at least.
@@ -95,7 +95,7 @@ class Planner {
             }
             const RowTable rows(bytes, file_.format());
             if (rows.countDamaged()) {
-                checked.soundCount = rows.soundCount();
+                checked.countDamaged = true;
                 throw FormatError("its row count (" + std::to_string(rows.statedCount()) +
                                   ") is damaged");
             }
@@ -187,21 +187,20 @@ class Planner {
         }
         if (best == nullptr) return false;
 
-        // A page whose row count is damaged is read with the count it most likely stands
-        // for, where the index lists those very rows.
+        // A page whose row count is damaged has as many slots as its last row the index
+        // lists needs; its slots are then read as any page's, against the index.
         for (Checked& c : pages_) {
-            if (c.fault != Fault::Damaged || c.soundCount == 0) continue;
+            if (c.fault != Fault::Damaged || !c.countDamaged) continue;
             const auto listed = best->slots.find(c.page.number);
             if (listed == best->slots.end()) continue;
+            const unsigned count = listed->second.back() + 1u;
             try {
-                std::vector<std::uint16_t> rows = rowSlots(c.page.number, c.soundCount);
-                if (!same(rows, listed->second)) continue;
-                found[c.page.number] = std::move(rows);
+                found[c.page.number] = rowSlots(c.page.number, count);
             } catch (const FormatError&) {
                 continue;
             }
             c.fault = Fault::None;
-            plan_.slotCounts[c.page.number] = c.soundCount;
+            plan_.slotCounts[c.page.number] = count;
         }
 
         // Pages the index names that the map does not: the map lost them.

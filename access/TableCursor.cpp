@@ -25,6 +25,8 @@ TableCursor::TableCursor(std::shared_ptr<const AccessDatabase> database,
         decoder_.emplace(file, database_->text());
         try {
             complex_.emplace(*database_, entry, table_);
+            for (const auto& [index, kind] : complex_->unknownKinds())
+                columns_[index].unknownKind = kind;
         } catch (const FormatError& e) {
             if (valuesUnreadable_.empty()) valuesUnreadable_ = e.what();
         }

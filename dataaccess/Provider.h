@@ -21,6 +21,11 @@ struct ColumnInfo {
     std::string name;
     std::int16_t type = 0;  // ADO data type code
     long definedSize = 0;   // characters for text, bytes otherwise
+    int numericScale = 0;   // decimals of an adNumeric column
+    // What the provider does not know about the column's values, which it delivers as
+    // their stored bytes (or their text): e.g. "complex values of type 0x48". Empty for
+    // every column it reads as what it is.
+    std::string unknownKind;
 };
 
 class RowCursor {
@@ -54,10 +59,13 @@ class Provider {
   public:
     virtual ~Provider() = default;
     virtual std::unique_ptr<Session> connect(const ConnectionString& settings) = 0;
+    // Whether the file at `path` is one of this provider's tables (an encrypted or damaged
+    // one too), for a provider that keeps one file per table.
+    virtual bool isTableFile(const std::string& path) { return false; }
 };
 
 // Entry points of a provider that lives in a loadable module.
-inline constexpr int kProviderAbiVersion = 1;
+inline constexpr int kProviderAbiVersion = 3;
 using ProviderAbiFunction = int (*)();
 using ProviderCreateFunction = Provider* (*)();
 inline constexpr const char* kProviderAbiSymbol = "velmora_provider_abi";

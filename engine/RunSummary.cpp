@@ -1,10 +1,11 @@
 #include "engine/RunSummary.h"
 
 #include <QLocale>
+#include <QStringList>
+#include <initializer_list>
 #include <vector>
 
 #include "engine/SourceLosses.h"
-#include "engine/Verification.h"
 
 namespace velmora {
 
@@ -15,41 +16,107 @@ namespace {
 std::vector<TableVerification> differingTables(const RunStatistics& stats) {
     std::vector<TableVerification> differing;
     if (!stats.verified) return differing;
-    for (const TableVerification& verified : stats.verification) {
-        if (stats.tablesFailed.contains(verified.source)) continue;  // named as not created
-        std::int64_t leftOut = 0;
-        for (const TableStatistics& table : stats.tables)
-            if (table.target == verified.target) leftOut = table.rowsRefused + table.rowsUnreadable;
-        if (!verified.targetReadable || verified.identical + leftOut < verified.sourceRows)
+    for (const TableOutcome& table : stats.tables) {
+        if (!table.verification || table.result == TableResult::Failed) continue;  // not created
+        const TableVerification& verified = *table.verification;
+        const std::int64_t leftOut = table.rowsRefused + table.rowsUnreadable;
+        if (!verified.targetReadable || verified.identical + leftOut < verified.sourceRows ||
+            !verified.structureDifference.isEmpty())
             differing.push_back(verified);
     }
     return differing;
 }
+
+// The source names of the tables with one of `results`, in the order of the records.
+QStringList tablesWith(const RunStatistics& stats, std::initializer_list<TableResult> results) {
+    QStringList names;
+    for (const TableOutcome& table : stats.tables)
+        for (const TableResult result : results)
+            if (table.result == result) names << table.source;
+    return names;
+}
+
 QString count(std::int64_t n) {
     return QLocale::c().toString(static_cast<qlonglong>(n));
 }
-}  // namespace
 
-QString RunSummaryText(const RunStatistics& stats, std::int64_t statementsFailed) {
-    const std::int64_t otherFailures = statementsFailed - stats.rowsFailed;
-    const std::vector<TableVerification> differing = differingTables(stats);
-    std::int64_t rowsLost = 0, pagesMissing = 0;
+// "Dates rounded to the millisecond: 5 (Orders 3, Staff 2)." for the tables with any.
+QString perTable(const RunStatistics& stats, const QString& what,
+                 std::int64_t TableOutcome::*member) {
+    std::int64_t total = 0;
+    QStringList tables;
+    for (const TableOutcome& table : stats.tables)
+        if (table.*member > 0) {
+            total += table.*member;
+            tables << table.target + u' ' + count(table.*member);
+        }
+    if (total == 0) return {};
+    return what + QStringLiteral(": ") + count(total) + QStringLiteral(" (") +
+           tables.join(QStringLiteral(", ")) + QStringLiteral(").");
+}
+
+// What the run did as documented but did not leave as it found it: tables it leaves out,
+// values it rounded or wrote blank.
+QStringList notes(const RunStatistics& stats) {
+    QStringList lines;
+    const QStringList leftOut = tablesWith(stats, {TableResult::LeftOut});
+    if (!leftOut.isEmpty())
+        lines << QStringLiteral("Tables left out (Access's own, not a user's): ") +
+                     leftOut.join(QStringLiteral(", ")) + u'.';
+    for (const QString& line : {perTable(stats, QStringLiteral("Dates rounded to the millisecond"),
+                                         &TableOutcome::datesRounded),
+                                perTable(stats, QStringLiteral("Empty binary values written blank"),
+                                         &TableOutcome::emptyBinaryValues)})
+        if (!line.isEmpty()) lines << line;
+    return lines;
+}
+
+// What a damaged source could not give: the rows left out, the pages a cut-short file
+// lacks, a damaged catalogue of tables.
+QStringList sourceDamage(const RunStatistics& stats) {
+    std::int64_t pagesMissing = 0;
     bool lostCountKnown = true;
-    QStringList tablesWithLosses;
-    for (const TableStatistics& table : stats.tables) {
+    QStringList tables;
+    for (const TableOutcome& table : stats.tables) {
         if (table.rowsLost == 0 && table.rowsLostKnown) continue;
-        rowsLost += table.rowsLost;
         lostCountKnown = lostCountKnown && table.rowsLostKnown;
         pagesMissing += table.pagesMissing;
-        tablesWithLosses << table.source;
+        tables << table.source;
     }
-    const bool complete = !stats.previewNotExecuted && stats.tablesSkipped.isEmpty() &&
-                          stats.tablesFailed.isEmpty() && stats.tablesPartlyWritten.isEmpty() &&
-                          stats.tablesNotReached.isEmpty() && stats.rowsFailed == 0 &&
-                          otherFailures <= 0 &&
-                          stats.tablesWritten.size() == stats.tablesInSource &&
-                          tablesWithLosses.isEmpty() && stats.catalogueDamage.isEmpty();
-    if (complete && differing.empty()) return QStringLiteral("Done.");
+    QStringList lines;
+    if (!tables.isEmpty())
+        lines << QStringLiteral(
+                     "Rows left out because the source is damaged: %1%2 in %3 (each table's "
+                     "report names them).")
+                     .arg(lostCountKnown ? QString() : QStringLiteral("at least "),
+                          GroupedCount(stats.rowsLost()), tables.join(QStringLiteral(", ")));
+    if (pagesMissing > 0)
+        lines << QStringLiteral(
+                     "The source file is cut short: %1 pages its tables use lie past its end.")
+                     .arg(GroupedCount(pagesMissing));
+    if (!stats.catalogueDamage.isEmpty())
+        lines << QStringLiteral("The source's catalogue of tables is damaged; ") +
+                     (stats.recoveredTables.isEmpty()
+                          ? QStringLiteral("no table was found beyond those it still names.")
+                          : QStringLiteral("these tables were found from their definitions: ") +
+                                stats.recoveredTables.join(QStringLiteral(", ")) + u'.');
+    return lines;
+}
+
+}  // namespace
+
+QString RunSummaryText(const RunStatistics& stats) {
+    const std::int64_t rowsRefused = stats.rowsRefused();
+    const std::int64_t otherFailures = stats.statementsFailed() - rowsRefused;
+    const int written = stats.count(TableResult::Written);
+    // Tables of Access's own are not the user's to copy: named below, not counted.
+    const int listed = static_cast<int>(stats.tables.size()) - stats.count(TableResult::LeftOut);
+    const std::vector<TableVerification> differing = differingTables(stats);
+    const QStringList damage = sourceDamage(stats);
+    const bool complete = !stats.previewNotExecuted && written == listed && rowsRefused == 0 &&
+                          otherFailures <= 0 && damage.isEmpty();
+    if (complete && differing.empty())
+        return (QStringList{QStringLiteral("Done.")} + notes(stats)).join(QStringLiteral("\r\n"));
 
     QStringList lines{complete ? QStringLiteral("Done.")
                                : QStringLiteral("Done, but not everything was copied.")};
@@ -62,48 +129,28 @@ QString RunSummaryText(const RunStatistics& stats, std::int64_t statementsFailed
         lines << QStringLiteral(
             "The SQL Preview was closed without executing its statements: no table was written.");
     else if (!complete)
-        lines << QStringLiteral("Tables written: %1 of %2.")
-                     .arg(count(stats.tablesWritten.size()), count(stats.tablesInSource));
-    if (stats.rowsFailed > 0)
+        lines << QStringLiteral("Tables written: %1 of %2.").arg(count(written), count(listed));
+    if (rowsRefused > 0)
         lines << QStringLiteral("Rows refused: %1 (each was reported with its table and reason).")
-                     .arg(count(stats.rowsFailed));
-    if (!tablesWithLosses.isEmpty())
-        lines << QStringLiteral(
-                     "Rows left out because the source is damaged: %1%2 in %3 (each table's "
-                     "report names them).")
-                     .arg(lostCountKnown ? QString() : QStringLiteral("at least "),
-                          GroupedCount(rowsLost), tablesWithLosses.join(QStringLiteral(", ")));
-    if (pagesMissing > 0)
-        lines << QStringLiteral(
-                     "The source file is cut short: %1 pages its tables use lie past "
-                     "its end.")
-                     .arg(GroupedCount(pagesMissing));
-    if (!stats.catalogueDamage.isEmpty())
-        lines << QStringLiteral("The source's catalogue of tables is damaged; ") +
-                     (stats.recoveredTables.isEmpty()
-                          ? QStringLiteral("no table was found beyond those it still names.")
-                          : QStringLiteral("these tables were found from their definitions: ") +
-                                stats.recoveredTables.join(QStringLiteral(", ")) + u'.');
+                     .arg(count(rowsRefused));
     if (otherFailures > 0)
         lines << QStringLiteral("Other statements that failed: %1 (each was reported).")
                      .arg(count(otherFailures));
-    if (!stats.tablesFailed.isEmpty())
-        lines << QStringLiteral("Tables that could not be created: ") +
-                     stats.tablesFailed.join(QStringLiteral(", ")) + u'.';
-    if (!stats.tablesPartlyWritten.isEmpty())
-        lines << QStringLiteral(
-                     "Tables partly written (the SQL Preview was closed after an "
-                     "error): ") +
-                     stats.tablesPartlyWritten.join(QStringLiteral(", ")) + u'.';
-    if (!stats.tablesSkipped.isEmpty())
-        lines << QStringLiteral("Tables skipped: ") +
-                     stats.tablesSkipped.join(QStringLiteral(", ")) + u'.';
-    if (!stats.tablesNotReached.isEmpty())
-        lines << QStringLiteral("Tables not reached: ") +
-                     stats.tablesNotReached.join(QStringLiteral(", ")) + u'.';
+    lines << damage;
+    const auto name = [&](const QString& heading, std::initializer_list<TableResult> results) {
+        const QStringList tables = tablesWith(stats, results);
+        if (!tables.isEmpty()) lines << heading + tables.join(QStringLiteral(", ")) + u'.';
+    };
+    name(QStringLiteral("Tables that could not be created: "), {TableResult::Failed});
+    name(QStringLiteral("Tables partly written (the SQL Preview was closed after an error): "),
+         {TableResult::PartlyWritten});
+    name(QStringLiteral("Tables skipped: "),
+         {TableResult::Declined, TableResult::Unreadable, TableResult::NotExecuted});
+    name(QStringLiteral("Tables not reached: "), {TableResult::NotReached});
     if (!differing.empty())
         lines << QStringLiteral("Read back, these tables differ from the source:")
               << VerificationSummary(differing).replace(u'\n', QStringLiteral("\r\n"));
+    lines << notes(stats);
     return lines.join(QStringLiteral("\r\n"));
 }
 

@@ -1,45 +1,20 @@
 #include "engine/TableDefinition.h"
 
-#include <array>
+#include <stdexcept>
 
 #include "dataaccess/AdoTypeName.h"
 #include "engine/CodePageChoice.h"
 #include "engine/Dispatch.h"
+#include "engine/RunSteps.h"
 #include "engine/TargetNames.h"
 #include "engine/TypeChoice.h"
+#include "engine/TypeMapping.h"
 
 namespace velmora {
 
 namespace {
 
-struct MappingRow {
-    std::array<const char*, 2> tests;
-    const char* columnType;
-    const char* accessType;
-    const char* paradoxType;
-    TypeMapping::Role role;
-};
-
 using Role = TypeMapping::Role;
-
-// Tried from the top; the first row whose test the label contains wins. Single maps to
-// FLOAT (INT would cut 3.75 to 3) and Access's date-time (adDate) to TIMESTAMP (a
-// Paradox Date holds no time of day); both keep every value whole.
-constexpr MappingRow kMapping[] = {
-    {{"char", nullptr}, " TEXT(", "har", "TEXT", Role::Text},
-    {{"adlongvarbinary", nullptr}, " VARCHAR, ", "adlongvarbinary", "VARCHAR", Role::Binary},
-    {{"longvar", nullptr}, " VARCHAR, ", "longvar", "VARCHAR", Role::Text},
-    {{"double", nullptr}, " FLOAT, ", "double", "FLOAT", Role::Numeric},
-    {{"single", nullptr}, " FLOAT, ", "single", "FLOAT", Role::Numeric},
-    {{"smallint", "tinyint"}, " SMALLINT, ", "smallint", "SMALLINT", Role::Numeric},
-    {{"int", nullptr}, " INT, ", "int", "INT", Role::Numeric},
-    {{"currency", "numeric"}, " CURRENCY, ", "currency", "CURRENCY", Role::Numeric},
-    {{"decimal", nullptr}, " DECIMAL, ", "decimal", "DECIMAL", Role::Numeric},
-    {{"addate", nullptr}, " TIMESTAMP, ", "date", "TIMESTAMP", Role::Text},
-    {{"date", nullptr}, " DATE, ", "date", "DATE", Role::Text},
-    {{"timestamp", nullptr}, " TIMESTAMP, ", "date", "TIMESTAMP", Role::Text},
-    {{"bool", nullptr}, " BIT, ", "bool", "BIT", Role::Numeric},
-};
 
 // The names a code page made the run respell, as the type list shows them after the type:
 // ", named "Grusse"" for a column, ", in table "Ubersicht"" for every column of a table.
@@ -54,24 +29,6 @@ QString RespelledNames(const QString& tableBefore, const QString& tableUsed, boo
 
 }  // namespace
 
-TypeMapping MapType(const QString& label, long definedSize) {
-    for (const MappingRow& row : kMapping) {
-        const bool matches =
-            label.contains(QLatin1String(row.tests[0])) ||
-            (row.tests[1] != nullptr && label.contains(QLatin1String(row.tests[1])));
-        if (!matches) continue;
-        TypeMapping mapping{QString::fromLatin1(row.columnType),
-                            QString::fromLatin1(row.accessType),
-                            QString::fromLatin1(row.paradoxType), row.role};
-        if (mapping.paradoxType == QLatin1String("TEXT"))
-            mapping.columnType +=
-                QString::number(definedSize < 256 ? definedSize : 255) + QStringLiteral("), ");
-        return mapping;
-    }
-    return TypeMapping{QStringLiteral(" VARCHAR, "), QStringLiteral("OTHER TYPES"),
-                       QStringLiteral("VARCHAR"), Role::Text};
-}
-
 FieldRoles BuildTableDefinition(const QString& sourceName, const QString& targetName,
                                 const db::Recordset& sourceRows, Procedure& proc, RunHost& host,
                                 RunState& state, const TableProfile* profile, QString* targetUsed,
@@ -83,12 +40,13 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
     if (targetUsed != nullptr) *targetUsed = tableName;
     QString statement = QStringLiteral("CREATE TABLE ") + QuoteIdentifier(tableName) + u'(';
     statement += QStringLiteral("\"TVXID\" INT, ");
+    roles.columns.push_back({{}, QStringLiteral("TVXID"), QStringLiteral("INT")});
 
     int fieldCount = 0;
-    proc.step(210, [&] { fieldCount = sourceRows.fields().count(); });
+    proc.step(runstep::kFieldCount, [&] { fieldCount = sourceRows.fields().count(); });
     for (int ordinal = 0; ordinal < fieldCount; ++ordinal) {
         int entry = -1;
-        proc.step(212, [&] {
+        proc.step(runstep::kTypeMappingRecord, [&] {
             const db::Field& field = sourceRows.fields().item(ordinal);
             state.typeMappings.append({sourceName,
                                        QString::fromStdString(field.name()),
@@ -101,29 +59,46 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
         QString unspelled;
         QString cleaned;
         QString column;
-        proc.step(218, [&] {
+        proc.step(runstep::kColumnName, [&] {
             unspelled = CleanFieldName(
                 QString::fromStdString(sourceRows.fields().item(ordinal).name()), ordinal);
             cleaned = BestFitName(unspelled, codePage);
             column = QuoteIdentifier(cleaned.left(kColumnNameLength));
         });
-        proc.step(222, [&] {
+        proc.step(runstep::kUniqueColumnName, [&] {
             // A column name already in the statement, in any letter case, takes a counter.
             for (int counter = 0; statement.contains(column + u' ', Qt::CaseInsensitive); ++counter)
                 column = QuoteIdentifier(CountedColumnName(cleaned, counter));
         });
         QString label;
-        proc.step(228, [&] {
+        proc.step(runstep::kTypeLabel, [&] {
             label =
                 AdoTypeName(sourceRows.fields().item(ordinal).type()).value_or(QString()).toLower();
+            // Values of a kind the reader does not know arrive as the text of their bytes,
+            // which is exact but not what Access shows: said once per table.
+            const std::string& unknown = sourceRows.fields().item(ordinal).unknownKind();
+            if (!unknown.empty())
+                throw std::runtime_error("The field " + sourceRows.fields().item(ordinal).name() +
+                                         " of table " + sourceName.toStdString() +
+                                         " holds values of a kind the Access reader does "
+                                         "not know (" +
+                                         unknown +
+                                         "); they arrive as the hexadecimal text of their "
+                                         "bytes.");
         });
-        proc.step(230, [&] {
+        proc.step(runstep::kColumnType, [&] {
             TypeMapping mapping = MapType(label, sourceRows.fields().item(ordinal).definedSize());
             if (profile != nullptr)
                 mapping = FitTypeToValues(
                     mapping, label, sourceRows.fields().item(ordinal).definedSize(),
                     profile->columns[static_cast<std::size_t>(ordinal)], codePage, keepBinary);
             statement += column + mapping.columnType;
+            const QString type = mapping.columnType.trimmed();
+            roles.columns.push_back(
+                {QString::fromStdString(sourceRows.fields().item(ordinal).name()),
+                 column.mid(1, column.size() - 2)
+                     .replace(QStringLiteral("\"\""), QStringLiteral("\"")),
+                 type.endsWith(u',') ? type.chopped(1) : type});
             if (entry >= 0)
                 state.typeMappings.setTypes(
                     entry, mapping.accessType,
@@ -144,12 +119,14 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
         statement += QStringLiteral(" ROWS ") + QString::number(profile->rows);
     statement += u';';
     // Without its table the index could only fail too.
-    if (!proc.step(358, [&] { DispatchStatement(statement, host.inputs, state); })) return roles;
+    if (!proc.step(runstep::kCreateTable,
+                   [&] { DispatchStatement(statement, host.inputs, state); }))
+        return roles;
 
     const QString target = QuoteIdentifier(tableName);
     const QString index = QStringLiteral("CREATE INDEX ") + target + QStringLiteral(" ON ") +
                           target + QStringLiteral(" (\"TVXID\") with primary");
-    proc.step(368, [&] { DispatchStatement(index, host.inputs, state); });
+    proc.step(runstep::kCreateIndex, [&] { DispatchStatement(index, host.inputs, state); });
     return roles;
 }
 

@@ -414,9 +414,9 @@ TEST_F(RunFlow, NamesCollidingInOneRunGetTheirOwnTables) {
     EXPECT_EQ(rowsIn("Order0"), 200 - kRefusedOrders);
     EXPECT_EQ(h.prompts.reports.filter("The table Orders is written as Order0").size(), 1);
 
-    const std::vector<TableStatistics>& tables = run.statistics().tables;
+    const std::vector<TableOutcome>& tables = run.statistics().tables;
     ASSERT_EQ(tables.size(), 5u);
-    const TableStatistics& orders = tables[3];
+    const TableOutcome& orders = tables[3];
     EXPECT_EQ(orders.source, "Orders");
     EXPECT_EQ(orders.target, "Order0");
     EXPECT_FALSE(orders.note.isEmpty());
@@ -446,7 +446,8 @@ TEST_F(RunFlow, TwentyTwoCharacterNamesAreOverwrittenNotCopied) {
 }
 
 // The verification pass reads the written tables back: every arrived row is identical,
-// each refused row is named, and a byte changed in a written record is found.
+// each refused row is named, and a byte changed in a written record is found, as is a
+// field name changed in a header.
 TEST_F(RunFlow, VerificationNamesRowsThatDifferOrAreMissing) {
     directMode();
     ConversionRun run(h.host, h.state, QLocale::c());
@@ -455,21 +456,24 @@ TEST_F(RunFlow, VerificationNamesRowsThatDifferOrAreMissing) {
     ASSERT_TRUE(products.open(QIODevice::ReadWrite));
     QByteArray bytes = products.readAll();
     ASSERT_EQ(bytes.count("Headlamp"), 1);
+    ASSERT_EQ(bytes.count("UnitPrice"), 1);
     bytes.replace("Headlamp", "Headlimp");
+    bytes.replace("UnitPrice", "UnitPrize");  // a field name planted in the header
     products.seek(0);
     products.write(bytes);
     products.close();
 
     // The run verified its tables before the change.
     ASSERT_TRUE(run.statistics().verified);
-    ASSERT_EQ(run.statistics().verification.size(), 5u);
-    EXPECT_TRUE(run.statistics().verification[1].allIdentical());
+    ASSERT_EQ(run.statistics().verification().size(), 5u);
+    EXPECT_TRUE(run.statistics().verification()[1].allIdentical());
 
     db::Connection source, target;
     source.open(SourceConnectionString({}, {}, h.inputs).toStdString());
     OpenTargetConnection(target, folder.path());
     std::vector<TablePair> tables;
-    for (const TableStatistics& t : run.statistics().tables) tables.push_back({t.source, t.target});
+    for (const TableOutcome& t : run.statistics().tables)
+        tables.push_back({t.source, t.target, t.columns});
     const auto results = VerifyTables(tables, source, target);
     ASSERT_EQ(results.size(), 5u);
     const QString summary = VerificationSummary(results);
@@ -479,6 +483,10 @@ TEST_F(RunFlow, VerificationNamesRowsThatDifferOrAreMissing) {
                          "rows (TVXID): 3\n"))
         << summary.toStdString();
     EXPECT_TRUE(summary.contains("Product Name is 'Headlimp 300lm' instead of 'Headlamp 300lm'"))
+        << summary.toStdString();
+    EXPECT_TRUE(
+        summary.contains("\n  Its fields differ from the definition: field 4 is named "
+                         "\"UnitPrizeEUR\" instead of \"UnitPriceEUR\""))
         << summary.toStdString();
     EXPECT_TRUE(summary.contains("Orders: 184 of 200 rows verified identical"));
     EXPECT_TRUE(results[1].firstDifference.contains("TVXID 3"));
@@ -547,10 +555,10 @@ TEST_F(RunFlow, DamagedSourceGivesItsReadableRowsAndTellsWhatItLostOnce) {
     ASSERT_EQ(lossReports.size(), 1);
     EXPECT_TRUE(lossReports[0].contains("Table \"Orders\": 72 of its 200 rows could not be read"));
     EXPECT_TRUE(lossReports[0].contains(range)) << lossReports[0].toStdString();
-    EXPECT_TRUE(lossReports[0].contains("PushButton7_Click at line 496"));
+    EXPECT_TRUE(lossReports[0].contains("PushButton7_Click at line 497"));
     EXPECT_TRUE(h.prompts.messages.last().contains(
         "Rows left out because the source is damaged: 72 in Orders"));
-    const TableStatistics& orders = run.statistics().tables[2];
+    const TableOutcome& orders = run.statistics().tables[2];
     EXPECT_EQ(orders.source, "Orders");
     EXPECT_EQ(orders.rowsInSource, 200);
     EXPECT_EQ(orders.rowsLost, 72);
@@ -575,10 +583,9 @@ TEST_F(RunFlow, DamagedSourceGivesItsReadableRowsAndTellsWhatItLostOnce) {
     }
     EXPECT_EQ(rows, orders.rowsWritten);
     EXPECT_EQ(orders.rowsWritten + orders.rowsRefused, 128);  // refused: rows naming Ōsaka
-    ASSERT_TRUE(run.statistics().verified);
-    const TableVerification& verified = run.statistics().verification[2];
-    EXPECT_EQ(verified.sourceRows, 128);
-    EXPECT_EQ(verified.identical, rows);
+    ASSERT_TRUE(run.statistics().verified && orders.verification);
+    EXPECT_EQ(orders.verification->sourceRows, 128);
+    EXPECT_EQ(orders.verification->identical, rows);
 
     // Strict reading: the damaged table is refused whole, the others still arrive.
     QTemporaryDir strictFolder;
@@ -614,5 +621,5 @@ TEST_F(RunFlow, DamagedSourceGivesItsReadableRowsAndTellsWhatItLostOnce) {
     EXPECT_TRUE(recovered.prompts.messages.last().contains(
         "The source's catalogue of tables is damaged; these tables were found from their "
         "definitions: Recovered_"));
-    EXPECT_EQ(run2.statistics().tablesWritten.size(), 5);
+    EXPECT_EQ(run2.statistics().count(TableResult::Written), 5);
 }
