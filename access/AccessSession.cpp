@@ -77,7 +77,7 @@ std::unique_ptr<db::RowCursor> AccessSession::schema(int kind, std::string_view 
 }
 
 std::unique_ptr<db::RowCursor> AccessSession::indexes(std::string_view restriction) {
-    IndexRows rows;
+    IndexSchemaRows rows;
     const auto addTable = [&rows](const Located& table, const std::string& listedAs) {
         const AccessDatabase& database = *table.database;
         const std::string what = "the indexes of table '" + listedAs + "'";

@@ -20,6 +20,7 @@ class AccessSession final : public db::Session {
     std::unique_ptr<db::RowCursor> query(std::string_view statement) override;
     // Kind 20 (tables) and 12 (indexes; a linked table's are read from its database).
     std::unique_ptr<db::RowCursor> schema(int kind, std::string_view table) override;
+    db::SourceDamage damage() const override { return database_->catalogue().damage(); }
 
   private:
     struct Located {

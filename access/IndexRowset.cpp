@@ -9,7 +9,7 @@ namespace {
 constexpr long kNameSize = 128;
 }
 
-void IndexRows::add(const std::string& tableName, const TableDefinition& table) {
+void IndexSchemaRows::add(const std::string& tableName, const TableDefinition& table) {
     using namespace db::ado;
     for (const IndexDefinition& index : table.indexes) {
         const int nulls = index.primaryKey || index.required ? adIndexNullsDisallow
@@ -25,7 +25,7 @@ void IndexRows::add(const std::string& tableName, const TableDefinition& table) 
     }
 }
 
-std::unique_ptr<db::RowCursor> IndexRows::cursor() {
+std::unique_ptr<db::RowCursor> IndexSchemaRows::cursor() {
     using namespace db::ado;
     return std::make_unique<db::FixedRowsCursor>(
         std::vector<db::ColumnInfo>{{"TABLE_NAME", adVarWChar, kNameSize},

@@ -12,7 +12,7 @@
 
 namespace velmora::access {
 
-class IndexRows {
+class IndexSchemaRows {
   public:
     // Adds the rows of `table`, listed under `tableName`.
     void add(const std::string& tableName, const TableDefinition& table);

@@ -24,27 +24,48 @@ constexpr std::uint32_t kMaxColumns = 4096;
 constexpr std::uint32_t kMaxIndexes = 1024;
 constexpr std::size_t kMaxDefinitionPages = 4096;
 
-// The definition continues on further pages; each continuation skips its 8-byte header.
-std::vector<std::uint8_t> readChain(const PageFile& file, std::uint32_t first) {
-    const std::size_t pageSize = file.format().pageSize;
-    std::vector<std::uint8_t> all;
-    std::vector<std::uint8_t> page;
-    std::unordered_set<std::uint32_t> seen;
-    for (std::uint32_t number = first; number != 0;) {
-        if (!seen.insert(number).second || seen.size() > kMaxDefinitionPages)
-            throw FormatError("the definition of the table at page " + std::to_string(first) +
-                              " loops back on itself");
-        file.read(number, page);
-        if (page[0] != page_type::kTableDefinition)
-            throw FormatError("page " + std::to_string(number) + " is not a table definition page");
-        all.insert(all.end(), page.begin() + (all.empty() ? 0 : 8), page.end());
-        number = ByteSpan(page.data(), pageSize).u32(4);
+// The bytes of a definition, which continues on further pages; each continuation skips
+// its 8-byte header. Pages are read as the parse reaches them, so damage past the columns
+// (in the index definitions, or a link to a page they do not need) does not matter.
+class DefinitionBytes {
+  public:
+    DefinitionBytes(const PageFile& file, std::uint32_t first) : file_(file), first_(first) {
+        readPage(first);
     }
-    return all;
-}
+
+    // The bytes read so far, at least `size` of them; throws FormatError when the chain
+    // ends sooner.
+    ByteSpan need(std::size_t size) {
+        while (bytes_.size() < size) {
+            const std::uint32_t next = ByteSpan(page_.data(), page_.size()).u32(4);
+            if (next == 0)
+                throw FormatError("the definition of the table at page " + std::to_string(first_) +
+                                  " ends before its columns do");
+            readPage(next);
+        }
+        return ByteSpan(bytes_.data(), bytes_.size());
+    }
+
+  private:
+    void readPage(std::uint32_t number) {
+        if (!seen_.insert(number).second || seen_.size() > kMaxDefinitionPages)
+            throw FormatError("the definition of the table at page " + std::to_string(first_) +
+                              " loops back on itself");
+        file_.read(number, page_);
+        if (page_[0] != page_type::kTableDefinition)
+            throw FormatError("page " + std::to_string(number) + " is not a table definition page");
+        bytes_.insert(bytes_.end(), page_.begin() + (bytes_.empty() ? 0 : 8), page_.end());
+    }
+
+    const PageFile& file_;
+    const std::uint32_t first_;
+    std::vector<std::uint8_t> page_;
+    std::vector<std::uint8_t> bytes_;
+    std::unordered_set<std::uint32_t> seen_;
+};
 
 // The logical indexes, from the index area that follows the column names at `at`.
-std::vector<IndexDefinition> readIndexes(const JetFormat& f, const ByteSpan& tdef,
+std::vector<IndexDefinition> readIndexes(const JetFormat& f, DefinitionBytes& bytes,
                                          const TextDecoder& text, std::size_t at,
                                          std::uint32_t realCount, std::uint32_t logicalCount,
                                          const std::vector<ColumnDefinition>& columns) {
@@ -54,7 +75,8 @@ std::vector<IndexDefinition> readIndexes(const JetFormat& f, const ByteSpan& tde
     };
     std::vector<RealIndex> real(realCount);
     for (std::uint32_t i = 0; i < realCount; ++i) {
-        const ByteSpan d = tdef.sub(at + i * f.realIndexSize, f.realIndexSize);
+        const std::size_t entry = at + i * f.realIndexSize;
+        const ByteSpan d = bytes.need(entry + f.realIndexSize).sub(entry, f.realIndexSize);
         for (std::size_t slot = 0; slot < kIndexColumnSlots; ++slot) {
             const std::uint16_t number = d.u16(f.realIndexColumns + slot * 3);
             if (number == kUnusedSlot) continue;
@@ -75,7 +97,8 @@ std::vector<IndexDefinition> readIndexes(const JetFormat& f, const ByteSpan& tde
     std::vector<IndexDefinition> logical(logicalCount);
     std::vector<bool> listed(logicalCount);
     for (std::uint32_t i = 0; i < logicalCount; ++i) {
-        const ByteSpan d = tdef.sub(at + i * f.logicalIndexSize, f.logicalIndexSize);
+        const std::size_t entry = at + i * f.logicalIndexSize;
+        const ByteSpan d = bytes.need(entry + f.logicalIndexSize).sub(entry, f.logicalIndexSize);
         const std::uint32_t data = d.u32(f.logicalIndexData);
         const std::uint8_t type = d.u8(f.logicalIndexType);
         if (type == kForeignKeyIndex) continue;
@@ -93,10 +116,11 @@ std::vector<IndexDefinition> readIndexes(const JetFormat& f, const ByteSpan& tde
 
     std::vector<IndexDefinition> indexes;
     for (std::uint32_t i = 0; i < logicalCount; ++i) {
-        const std::size_t length = f.nameLengthSize == 1 ? tdef.u8(at) : tdef.u16(at);
+        const ByteSpan lengthAt = bytes.need(at + f.nameLengthSize);
+        const std::size_t length = f.nameLengthSize == 1 ? lengthAt.u8(at) : lengthAt.u16(at);
         at += f.nameLengthSize;
         if (listed[i]) {
-            logical[i].name = text.decodeName(tdef.sub(at, length));
+            logical[i].name = text.decodeName(bytes.need(at + length).sub(at, length));
             indexes.push_back(std::move(logical[i]));
         }
         at += length;
@@ -109,11 +133,12 @@ std::vector<IndexDefinition> readIndexes(const JetFormat& f, const ByteSpan& tde
 TableDefinition readTableDefinition(const PageFile& file, const TextDecoder& text,
                                     std::uint32_t page) {
     const JetFormat& f = file.format();
-    const std::vector<std::uint8_t> bytes = readChain(file, page);
-    const ByteSpan tdef(bytes.data(), bytes.size());
+    DefinitionBytes bytes(file, page);
+    ByteSpan tdef = bytes.need(f.tdefRealIndexStart);
 
     TableDefinition table;
     table.page = page;
+    table.storedRowCount = tdef.u32(f.tdefRowCount);
     table.varColumnCount = tdef.u16(f.tdefVarColumns);
     const std::uint32_t columnCount = tdef.u16(f.tdefColumnCount);
     const std::uint32_t realIndexCount = tdef.u32(f.tdefRealIndexCount);
@@ -125,6 +150,7 @@ TableDefinition readTableDefinition(const PageFile& file, const TextDecoder& tex
 
     const std::size_t descriptors = f.tdefRealIndexStart + realIndexCount * f.realIndexEntrySize;
     std::size_t nameAt = descriptors + columnCount * f.columnEntrySize;
+    tdef = bytes.need(nameAt);
     table.columns.resize(columnCount);
     for (std::uint32_t i = 0; i < columnCount; ++i) {
         const ByteSpan d = tdef.sub(descriptors + i * f.columnEntrySize, f.columnEntrySize);
@@ -143,8 +169,10 @@ TableDefinition readTableDefinition(const PageFile& file, const TextDecoder& tex
         c.fixedOffset = d.u16(f.columnFixedOffset);
         c.length = d.u16(f.columnLength);
 
+        tdef = bytes.need(nameAt + f.nameLengthSize);
         const std::size_t nameLength = f.nameLengthSize == 1 ? tdef.u8(nameAt) : tdef.u16(nameAt);
         nameAt += f.nameLengthSize;
+        tdef = bytes.need(nameAt + nameLength);
         c.name = text.decodeName(tdef.sub(nameAt, nameLength));
         nameAt += nameLength;
     }
@@ -156,7 +184,7 @@ TableDefinition readTableDefinition(const PageFile& file, const TextDecoder& tex
     // The rows stay readable when only the index area is damaged.
     try {
         table.indexes =
-            readIndexes(f, tdef, text, nameAt, realIndexCount, indexCount, table.columns);
+            readIndexes(f, bytes, text, nameAt, realIndexCount, indexCount, table.columns);
     } catch (const FormatError& e) {
         table.indexError = e.what();
     }

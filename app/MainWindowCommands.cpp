@@ -160,6 +160,7 @@ void MainWindow::startConverting() {
     RunOptions options;
     options.askAboutFolderWithoutTables = true;
     if (accessKeysCheck->isChecked()) options.keys = RunOptions::Keys::Access;
+    options.strict = strictReading();
     ConversionRun(host, state_, QLocale::system(), options).start();
 }
 

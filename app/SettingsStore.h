@@ -22,6 +22,7 @@ inline constexpr QLatin1StringView kAccessPassword{"AccessPassword"};
 inline constexpr QLatin1StringView kLastFolder{"LastFolderDot"};
 inline constexpr QLatin1StringView kJet3CodePage{"Jet3CodePage"};
 inline constexpr QLatin1StringView kAccessKeys{"AccessKeys"};  // tables keyed on Access keys
+inline constexpr QLatin1StringView kStrictReading{"StrictReading"};
 }  // namespace settingKey
 
 class SettingsStore {

@@ -65,6 +65,11 @@ const std::vector<OptionText>& optionTexts() {
          "what each table is keyed on: an added row number column \"TVXID\" (default), or "
          "its Access primary key, with its other indexes as secondary indexes and AutoNumber "
          "fields as autoincrement fields"},
+        {nullptr,
+         {"strict"},
+         nullptr,
+         "refuse every table of a damaged SOURCE that has any damage, whole (default: give "
+         "every row that can still be read and report the rest)"},
         {"Checking and output",
          {"verify"},
          nullptr,
@@ -72,7 +77,8 @@ const std::vector<OptionText>& optionTexts() {
         {nullptr,
          {"rejects"},
          "FILE",
-         "write every refused statement, after a comment with its error, to FILE"},
+         "write every refused statement, after a comment with its error, to FILE; the rows "
+         "a damaged SOURCE left out become comments there too"},
         {nullptr,
          {"sql"},
          "FILE",
@@ -246,6 +252,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     c.list = isSet("list");
     c.verify = isSet("verify");
     c.keepBinary = isSet("keep-binary");
+    c.strict = isSet("strict");
 
     if (isSet("quiet") && isSet("verbose"))
         return UsageError{QStringLiteral("give either --quiet or --verbose, not both")};

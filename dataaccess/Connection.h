@@ -33,6 +33,8 @@ class Connection {
     std::unique_ptr<Recordset> openSchema(int kind, std::string_view table = {});
     void close();
     bool isOpen() const { return session_ != nullptr; }
+    // What the source could not read of its list of tables.
+    SourceDamage damage();
 
     // For Recordset::open.
     Session& session();

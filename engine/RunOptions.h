@@ -29,6 +29,9 @@ struct RunOptions {
     // What the tables are keyed on: the row number "TVXID" (every table), or each table's
     // Access primary key, with its indexes and AutoNumber fields (engine/TableKeys.h).
     enum class Keys { RowNumber, Access } keys = Keys::RowNumber;
+    // A table of a damaged source is refused whole, with one report, instead of giving the
+    // rows that can still be read: for users who want nothing from a damaged table.
+    bool strict = false;
 };
 
 }  // namespace velmora

@@ -57,6 +57,7 @@ inline constexpr int kRowAnswer = 490;
 inline constexpr int kNextRow = 492;
 inline constexpr int kRespelledRows = 494;
 inline constexpr int kLastRow = 496;
+inline constexpr int kRowsLost = 497;  // what a damaged source left out, told once
 inline constexpr int kCloseSourceRows = 498;
 inline constexpr int kSecondaryIndexes = 499;  // after the rows, with the Access keys
 inline constexpr int kPerTablePreview = 502;

@@ -251,8 +251,8 @@ TableVerification verifyTable(const TablePair& table, db::Connection& sourceConn
     // key order: a source row with the next key in the target is compared with it, any
     // other is looked up through the primary index. A row the source cannot deliver has
     // no number to compare.
-    std::int64_t row = 0;
     while (!source.eof()) {
+        const std::int64_t row = source.rowNumber();
         ++result.sourceRows;
         QString difference;
         bool found = false;
@@ -298,7 +298,7 @@ TableVerification verifyTable(const TablePair& table, db::Connection& sourceConn
             differs(row, difference);
         }
         if (inKeyOrder) target.moveNext();
-        for (++row;; ++row) {  // a row that cannot be read was reported by the run
+        for (;;) {  // a row that cannot be read was reported by the run
             try {
                 source.moveNext();
                 break;
