@@ -178,11 +178,12 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
                           QStringLiteral(") with primary");
     proc.step(runstep::kCreateIndex, [&] { DispatchStatement(index, host.inputs, state); });
     if (keys != nullptr)
-        for (const QString& sentence : keys->notWritten)
-            proc.report(
-                runstep::kKeysNotKept,
-                std::make_exception_ptr(std::runtime_error(
-                    (sentence + QStringLiteral(" (table ") + sourceName + u')').toStdString())));
+        for (const NotKept& sentence : keys->notWritten)
+            proc.report(runstep::kKeysNotKept,
+                        std::make_exception_ptr(
+                            std::runtime_error((sentence.subject + QStringLiteral(" of table ") +
+                                                sourceName + u' ' + sentence.rest)
+                                                   .toStdString())));
     return roles;
 }
 

@@ -67,10 +67,10 @@ KeyPlan PlanKeys(const std::vector<SourceIndex>& indexes, const db::Recordset& r
         if (!index.primary || !plan.primary.empty() || !plan.primaryName.isEmpty()) continue;
         plan.primaryName = index.name;
         if (static_cast<int>(index.fields.size()) > kMaxIndexFields)
-            plan.notWritten << QStringLiteral("The primary key ") + index.name +
-                                   QStringLiteral(
-                                       " has more than 16 fields, which a Paradox key "
-                                       "cannot hold; the table is keyed on TVXID.");
+            plan.notWritten.push_back({QStringLiteral("The primary key ") + index.name,
+                                       QStringLiteral("has more than 16 fields, which a Paradox "
+                                                      "key cannot hold; the table is keyed on "
+                                                      "TVXID.")});
         else
             plan.primary = index.fields;
     }
@@ -85,12 +85,12 @@ KeyPlan PlanKeys(const std::vector<SourceIndex>& indexes, const db::Recordset& r
         const ColumnProfile* values =
             profile != nullptr ? &profile->columns[static_cast<std::size_t>(ordinal)] : nullptr;
         if (values != nullptr && values->hasInteger && values->smallestInteger < 1)
-            plan.notWritten << QStringLiteral("The AutoNumber field ") + fieldName(ordinal) +
-                                   QStringLiteral(" holds numbers below 1 (") +
-                                   QString::number(values->smallestInteger) +
-                                   QStringLiteral(
-                                       "), which a Paradox autoincrement field "
-                                       "cannot hold; it is written as INT.");
+            plan.notWritten.push_back(
+                {QStringLiteral("The AutoNumber field ") + fieldName(ordinal),
+                 QStringLiteral("holds numbers below 1 (") +
+                     QString::number(values->smallestInteger) +
+                     QStringLiteral("), which a Paradox autoincrement field cannot hold; it is "
+                                    "written as INT.")});
         else
             plan.autoIncrement[static_cast<std::size_t>(ordinal)] = true;
     }
@@ -98,8 +98,8 @@ KeyPlan PlanKeys(const std::vector<SourceIndex>& indexes, const db::Recordset& r
     for (const SourceIndex& index : indexes) {
         if (index.primary && index.name == plan.primaryName) continue;
         const auto reported = [&](const QString& why) {
-            plan.notWritten << QStringLiteral("The index ") + index.name +
-                                   QStringLiteral(" is not written: ") + why;
+            plan.notWritten.push_back({QStringLiteral("The index ") + index.name,
+                                       QStringLiteral("is not written: ") + why});
             ++plan.indexesNotWritten;
         };
         if (static_cast<int>(index.fields.size()) > kMaxIndexFields) {

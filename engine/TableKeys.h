@@ -46,13 +46,19 @@ struct IndexPlan {
     bool caseInsensitive = false;
 };
 
+// What could not be kept: "The index X" + " of table T" + " is not written: ...".
+struct NotKept {
+    QString subject;
+    QString rest;
+};
+
 struct KeyPlan {
     std::vector<int> primary;         // ordinals in key order; empty: keyed on "TVXID"
     QString primaryName;              // the Access primary key's name
     std::vector<int> columnOrder;     // ordinals in the order of the table's columns
     std::vector<bool> autoIncrement;  // per ordinal: written as AUTOINC
     std::vector<IndexPlan> indexes;   // written after the rows
-    QStringList notWritten;           // what could not be kept, one sentence each
+    std::vector<NotKept> notWritten;  // what could not be kept, one sentence each
     int indexesNotWritten = 0;        // the indexes among them
     bool level7 = false;              // a descending index needs a level 7 table
 };

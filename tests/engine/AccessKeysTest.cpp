@@ -81,10 +81,11 @@ TEST(AccessKeys, KeyFirstAutoincrementIndexesAfterTheRowsAndWhatCannotBeHeld) {
     // One report each: AutoNumber values below 1, two directions, a memo.
     ASSERT_EQ(h.prompts.reports.size(), 3);
     EXPECT_TRUE(
-        h.prompts.reports[0].contains("The AutoNumber field Seq holds numbers below 1 (-5)"));
-    EXPECT_TRUE(
-        h.prompts.reports[1].contains("The index Mixed is not written: its fields are sorted "
-                                      "in different directions"));
+        h.prompts.reports[0].contains("The AutoNumber field Seq of table T holds numbers below 1 "
+                                      "(-5)"));
+    EXPECT_TRUE(h.prompts.reports[1].contains(
+        "The index Mixed of table T is not written: its fields are sorted in different "
+        "directions"));
     EXPECT_TRUE(
         h.prompts.reports[2].contains("The index ByNotes of table T is not written: \"Notes\" "
                                       "is written as MEMO"));
