@@ -35,6 +35,18 @@ std::unique_ptr<Recordset> Connection::openSchema(int kind) {
     return rows;
 }
 
+void Connection::beginTrans() {
+    session().beginTrans();
+}
+
+void Connection::commitTrans() {
+    session().commitTrans();
+}
+
+void Connection::rollbackTrans() {
+    session().rollbackTrans();
+}
+
 void Connection::close() {
     if (!session_) throw DbError(errc::kObjectClosed, kClosedText);
     session_.reset();

@@ -37,6 +37,13 @@ class Session {
     virtual void execute(std::string_view statement) = 0;
     virtual std::unique_ptr<RowCursor> query(std::string_view statement) = 0;
     virtual std::unique_ptr<RowCursor> schema(int kind) = 0;
+    // Between beginTrans and commitTrans, tables that are dropped and created again (or
+    // created anew) take their new form only at commitTrans, all at once; rollbackTrans,
+    // or a session that ends without commitTrans, leaves them as they were. A provider
+    // that writes nothing has nothing to keep apart.
+    virtual void beginTrans() {}
+    virtual void commitTrans() {}
+    virtual void rollbackTrans() {}
 };
 
 class Provider {
@@ -49,7 +56,7 @@ class Provider {
 };
 
 // Entry points of a provider that lives in a loadable module.
-inline constexpr int kProviderAbiVersion = 2;
+inline constexpr int kProviderAbiVersion = 3;
 using ProviderAbiFunction = int (*)();
 using ProviderCreateFunction = Provider* (*)();
 inline constexpr const char* kProviderAbiSymbol = "velmora_provider_abi";
