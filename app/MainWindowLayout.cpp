@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -87,6 +88,9 @@ void MainWindow::buildControls() {
     helpButton = addButton(names::kHelpButton, QStringLiteral("Help"), &MainWindow::showHelp);
     startButton = addButton(names::kStartButton, QStringLiteral("Start Converting"),
                             &MainWindow::startConverting);
+    cancelButton = addButton(names::kCancelButton, QStringLiteral("Cancel"), &MainWindow::cancelRun);
+    cancelButton->setShortcut(QKeySequence(Qt::Key_Escape));
+    cancelButton->hide();
     progressBar = named(new CaptionedProgressBar(QString()), names::kProgressBar);
 
     // The labels of both frames share one width so that the boxes line up.
@@ -136,6 +140,7 @@ void MainWindow::buildControls() {
     commands->addWidget(helpButton);
     commands->addStretch(1);
     commands->addWidget(startButton);
+    commands->addWidget(cancelButton);
 
     auto* window = new QVBoxLayout(this);
     window->setContentsMargins(12, 12, 12, 12);

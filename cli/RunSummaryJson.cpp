@@ -20,6 +20,8 @@ QString outcomeOf(const TableOutcome& table, bool listed) {
             return QStringLiteral("declined");
         case TableResult::NotReached:
             return QStringLiteral("not_reached");
+        case TableResult::Cancelled:
+            return QStringLiteral("cancelled");
         case TableResult::Written:
         case TableResult::PartlyWritten:
         case TableResult::NotExecuted:
@@ -70,6 +72,7 @@ QJsonObject tableObject(const TableOutcome& t, const RunStatistics& stats, bool 
         {"rows_written", qint64(t.rowsWritten)},
         {"rows_refused", qint64(t.rowsRefused)},
         {"rows_unreadable", qint64(t.rowsUnreadable)},
+        {"rows_respelled", qint64(t.rowsRespelled)},
         {"verification", verificationOf(t, stats)}};
 }
 
@@ -100,6 +103,7 @@ QString RunSummaryJson(const CommandLine& command, const RunStatistics& stats, i
                              {"rows_written", qint64(stats.rowsWritten())},
                              {"rows_refused", qint64(stats.rowsRefused())},
                              {"rows_unreadable", qint64(stats.rowsUnreadable())},
+                             {"rows_respelled", qint64(stats.rowsRespelled())},
                              {"statements_failed", qint64(stats.statementsFailed())},
                              {"errors_reported", reports}};
     const QJsonObject summary{{"format_version", kSummaryFormatVersion},
@@ -110,6 +114,7 @@ QString RunSummaryJson(const CommandLine& command, const RunStatistics& stats, i
                               {"tables", tables},
                               {"totals", totals},
                               {"verified", stats.verified},
+                              {"cancelled", stats.cancelled},
                               {"exit_status", exitStatus}};
     return QString::fromUtf8(QJsonDocument(summary).toJson(QJsonDocument::Indented));
 }

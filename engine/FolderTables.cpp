@@ -1,6 +1,7 @@
 #include "engine/FolderTables.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include "common/ErrorReport.h"
@@ -18,13 +19,26 @@ bool IsParadoxTableFile(const QString& path) {
     return db::providerFor(db::ConnectionString::parse(settings))->isTableFile(path.toStdString());
 }
 
+QString WhyNotAParadoxTable(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isSymLink())
+        return QStringLiteral("it is a symbolic link, and tables are never read or written "
+                              "through one");
+    if (!info.isFile()) return QStringLiteral("it is not a regular file");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("it cannot be read (") + file.errorString() + u')';
+    if (!IsParadoxTableFile(path)) return QStringLiteral("it is not a Paradox table");
+    return QString();
+}
+
 FolderTables ExamineFolderTables(const QString& folder) {
     if (folder.isEmpty()) return FolderTables::NotGiven;
     if (IsFolder(folder) != std::optional(true)) return FolderTables::Missing;
     const QStringList files = ListFiles(folder, QStringLiteral("*.db"));
     if (files.isEmpty()) return FolderTables::None;
     for (const QString& name : files)
-        if (IsParadoxTableFile(folder + u'/' + name)) return FolderTables::Present;
+        if (WhyNotAParadoxTable(folder + u'/' + name).isEmpty()) return FolderTables::Present;
     return FolderTables::NotParadox;
 }
 

@@ -23,6 +23,10 @@ FolderTables ExamineFolderTables(const QString& folder);
 // tells.
 bool IsParadoxTableFile(const QString& path);
 
+// Why the file is no Paradox table the driver would use (a link, not a regular file,
+// unreadable, another kind of file); empty when it is one. Never reads through a link.
+QString WhyNotAParadoxTable(const QString& path);
+
 // Test Connection's answer for each case.
 QString FolderTablesMessage(FolderTables found);
 

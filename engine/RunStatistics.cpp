@@ -42,6 +42,16 @@ std::int64_t RunStatistics::rowsUnreadable() const {
     return sum(tables, [](const TableOutcome& t) { return t.rowsUnreadable; });
 }
 
+std::int64_t RunStatistics::rowsRespelled() const {
+    return sum(tables, [](const TableOutcome& t) { return t.rowsRespelled; });
+}
+
+bool RunStatistics::complete() const {
+    return startFailure.isEmpty() && !cancelled && !previewNotExecuted &&
+           statementsFailed() == 0 &&
+           std::all_of(tables.begin(), tables.end(), [](const auto& t) { return t.complete(); });
+}
+
 std::int64_t RunStatistics::statementsFailed() const {
     return sum(tables, [](const TableOutcome& t) { return t.statementsFailed; });
 }

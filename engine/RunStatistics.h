@@ -23,6 +23,13 @@ struct RunStatistics {
     int previewLines = 0;
     int unshownReports = 0;  // reports the user chose not to see
     QString reportLog;       // the log file holding them, if any
+    // Why the run could not start (the source cannot be opened, the folder not created):
+    // it then wrote nothing and created nothing.
+    QString startFailure;
+    bool cancelled = false;  // the run was cancelled
+
+    // Every table written with every row, nothing failed: the run may say "Done.".
+    bool complete() const;
 
     int count(TableResult result) const;
     // Tables whose rows were sent (or listed).
@@ -31,6 +38,7 @@ struct RunStatistics {
     std::int64_t rowsWritten() const;
     std::int64_t rowsRefused() const;
     std::int64_t rowsUnreadable() const;
+    std::int64_t rowsRespelled() const;
     std::int64_t statementsFailed() const;
     // The verification of each table read back, in the order of the tables.
     std::vector<TableVerification> verification() const;

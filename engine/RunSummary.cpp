@@ -5,6 +5,8 @@
 #include <initializer_list>
 #include <vector>
 
+#include "common/Helpers.h"
+
 namespace velmora {
 
 namespace {
@@ -29,7 +31,7 @@ QStringList tablesWith(const RunStatistics& stats, std::initializer_list<TableRe
     QStringList names;
     for (const TableOutcome& table : stats.tables)
         for (const TableResult result : results)
-            if (table.result == result) names << table.source;
+            if (table.result == result) names << ShownName(table.source);
     return names;
 }
 
@@ -40,21 +42,33 @@ QString count(std::int64_t n) {
 }  // namespace
 
 QString RunSummaryText(const RunStatistics& stats) {
+    if (!stats.startFailure.isEmpty()) return stats.startFailure;
     const std::int64_t rowsRefused = stats.rowsRefused();
     const std::int64_t otherFailures = stats.statementsFailed() - rowsRefused;
+    const std::int64_t rowsUnreadable = stats.rowsUnreadable();
+    const std::int64_t rowsRespelled = stats.rowsRespelled();
     const int written = stats.count(TableResult::Written);
     const int listed = static_cast<int>(stats.tables.size());
     const std::vector<TableVerification> differing = differingTables(stats);
-    const bool complete =
-        !stats.previewNotExecuted && written == listed && rowsRefused == 0 && otherFailures <= 0;
-    if (complete && differing.empty()) return QStringLiteral("Done.");
+    const bool complete = stats.complete();
+    const auto respelledLine = [&] {
+        return QStringLiteral(
+                   "Rows written with a best-fit spelling: %1 (characters the table's code page "
+                   "cannot hold became their nearest letters or \"?\").")
+            .arg(count(rowsRespelled));
+    };
+    if (complete && differing.empty())
+        return rowsRespelled > 0 ? QStringLiteral("Done.\r\n") + respelledLine()
+                                 : QStringLiteral("Done.");
 
-    QStringList lines{complete ? QStringLiteral("Done.")
-                               : QStringLiteral("Done, but not everything was copied.")};
+    QStringList lines{complete          ? QStringLiteral("Done.")
+                      : stats.cancelled ? QStringLiteral("Cancelled: not everything was copied.")
+                                        : QStringLiteral("Done, but not everything was copied.")};
     if (stats.previewNotExecuted && stats.previewLinesRun > 0)
         lines << QStringLiteral(
                      "The SQL Preview was closed after %1 of its %2 statements had "
-                     "run; what they wrote stays in the folder.")
+                     "run; the tables it completed stay in the folder, the others are as they "
+                     "were.")
                      .arg(count(stats.previewLinesRun), count(stats.previewLines));
     else if (stats.previewNotExecuted)
         lines << QStringLiteral(
@@ -64,6 +78,10 @@ QString RunSummaryText(const RunStatistics& stats) {
     if (rowsRefused > 0)
         lines << QStringLiteral("Rows refused: %1 (each was reported with its table and reason).")
                      .arg(count(rowsRefused));
+    if (rowsUnreadable > 0)
+        lines << QStringLiteral("Rows that could not be read from the source: %1 (each was reported).")
+                     .arg(count(rowsUnreadable));
+    if (rowsRespelled > 0) lines << respelledLine();
     if (otherFailures > 0)
         lines << QStringLiteral("Other statements that failed: %1 (each was reported).")
                      .arg(count(otherFailures));
@@ -71,12 +89,19 @@ QString RunSummaryText(const RunStatistics& stats) {
         const QStringList tables = tablesWith(stats, results);
         if (!tables.isEmpty()) lines << heading + tables.join(QStringLiteral(", ")) + u'.';
     };
-    name(QStringLiteral("Tables that could not be created: "), {TableResult::Failed});
+    name(QStringLiteral("Tables that could not be written (each is as it was): "),
+         {TableResult::Failed});
     name(QStringLiteral("Tables partly written (the SQL Preview was closed after an error): "),
          {TableResult::PartlyWritten});
     name(QStringLiteral("Tables skipped: "),
          {TableResult::Declined, TableResult::Unreadable, TableResult::NotExecuted});
-    name(QStringLiteral("Tables not reached: "), {TableResult::NotReached});
+    if (stats.cancelled)
+        name(QStringLiteral("Tables left as they were: "),
+             {TableResult::Cancelled, TableResult::NotReached});
+    else
+        name(QStringLiteral("Tables not reached: "), {TableResult::NotReached});
+    if (written == 0 && listed > 0 && stats.count(TableResult::Declined) == listed)
+        lines << QStringLiteral("Every table was kept at the overwrite question.");
     if (!differing.empty())
         lines << QStringLiteral("Read back, these tables differ from the source:")
               << VerificationSummary(differing).replace(u'\n', QStringLiteral("\r\n"));

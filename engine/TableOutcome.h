@@ -19,8 +19,11 @@ enum class TableResult {
     NotExecuted,    // its preview per table was closed without running a line
     Declined,       // kept as it was at the overwrite question
     Unreadable,     // the source table could not be read; an earlier copy stays as it was
-    Failed,         // not one of its statements went in (DROP TABLE or CREATE TABLE failed)
+    // Not written: DROP TABLE or CREATE TABLE failed, or the target failed part way (disk
+    // full, folder or file gone) and the table was left as it was.
+    Failed,
     NotReached,     // the run ended before it: Back in a preview, or the target lost or shut
+    Cancelled,      // the run was cancelled while it was being written; left as it was
 };
 
 struct TableOutcome {
@@ -35,11 +38,20 @@ struct TableOutcome {
     std::int64_t rowsRead = 0;  // rows turned into statements
     std::int64_t rowsWritten = 0;
     std::int64_t rowsRefused = 0;     // row statements the target refused
-    std::int64_t rowsUnreadable = 0;  // rows the source could not deliver
+    // Rows the source could not deliver: reported one by one, or, when the source ended
+    // before its row count, all at once.
+    std::int64_t rowsUnreadable = 0;
+    std::int64_t rowsRespelled = 0;  // written with a best-fit spelling (--unmappable replace)
     // Every statement of the table that the target refused: its rows, and DROP TABLE,
     // CREATE TABLE or CREATE INDEX.
     std::int64_t statementsFailed = 0;
     std::optional<TableVerification> verification;  // when the verification pass read it back
+
+    // Written with every row of the source.
+    bool complete() const {
+        return result == TableResult::Written && rowsRefused == 0 && rowsUnreadable == 0 &&
+               rowsRead >= rowsInSource;
+    }
 };
 
 }  // namespace velmora

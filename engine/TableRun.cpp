@@ -22,8 +22,8 @@ bool perTableMode(const MainInputs& in) {
 }
 
 QString renameNote(const QString& sourceName, const QString& cleaned, const QString& target) {
-    return QStringLiteral("The table ") + sourceName + QStringLiteral(" is written as ") + target +
-           QStringLiteral(": the name ") + cleaned +
+    return QStringLiteral("The table ") + ShownName(sourceName) + QStringLiteral(" is written as ") +
+           ShownName(target) + QStringLiteral(": the name ") + ShownName(cleaned) +
            QStringLiteral(" belongs to a table written earlier in this run.");
 }
 
@@ -44,6 +44,10 @@ TableOutcome TableRun::run() {
     folder_ = inputs_.paradoxFolder();
     nameTarget();
     profiled_ = firstPass();
+    if (state_.cancelled()) {
+        table_.result = TableResult::Cancelled;
+        return table_;
+    }
     const Answer answer = profiled_ ? askOverwrite() : Answer::None;
     if (answer == Answer::No) {
         table_.result = TableResult::Declined;
@@ -85,7 +89,10 @@ bool TableRun::firstPass() {
     const bool profiled = proc_.step(kFirstPass, [&] {
         db::Recordset firstPass;
         firstPass.open(select_, run_.source);
-        profile_ = ProfileRows(firstPass);
+        profile_ = ProfileRows(firstPass, [this] {
+            run_.host.pump.yield();
+            return !state_.cancelled();
+        });
         codePage_ = ChooseCodePage(profile_, table_.target, firstPass);
     });
     spelledTarget_ = BestFitName(table_.target, codePage_);
@@ -104,7 +111,8 @@ TableRun::Answer TableRun::askOverwrite() {
         })) {
         proc_.step(kAskOverwrite, [&] {
             answer = run_.host.prompts.askYesNo(
-                         QStringLiteral("Would you like to overwrite ") + table_.source + u'?',
+                         QStringLiteral("Would you like to overwrite ") + ShownName(table_.source) +
+                             u'?',
                          QStringLiteral("Overwrite?"))
                          ? Answer::Yes
                          : Answer::No;
@@ -119,6 +127,7 @@ TableRun::Answer TableRun::askOverwrite() {
 void TableRun::write(Answer answer) {
     clearPerTablePreview(kPerTablePreviewAgain, kClearStatementsAgain, kClearTypeMappingsAgain);
     const std::int64_t failuresBefore = state_.statementsFailed;
+    beginReplacement();
     if (answer == Answer::Yes &&
         proc_.test(kTableFileExists, [&] { return TableFileExists(folder_, spelledTarget_); }))
         proc_.step(kDropTable, [&] {
@@ -127,7 +136,7 @@ void TableRun::write(Answer answer) {
         });
     proc_.step(kTableCaption, [&] {
         run_.host.progress.setCaption(QStringLiteral("Please wait... Processing table ") +
-                                      table_.source);
+                                      ShownName(table_.source));
     });
     const bool dropFailed = state_.statementsFailed > failuresBefore;
     db::Recordset rows;
@@ -137,6 +146,48 @@ void TableRun::write(Answer answer) {
     else
         table_.result = dropFailed ? TableResult::Failed : TableResult::Unreadable;
     table_.statementsFailed = state_.statementsFailed - failuresBefore;
+    endReplacement();
+}
+
+void TableRun::beginReplacement() {
+    if (inputs_.previewEnabled() || !state_.targetConnection) return;
+    try {
+        state_.targetConnection->beginTrans();
+        inTransaction_ = true;
+    } catch (...) {
+        // A closed target: every statement fails and says why.
+    }
+}
+
+// The new table takes the old one's place only when all of it went in; otherwise the
+// folder keeps the old table, and a table new to the folder does not appear at all: half a
+// table under the real name would pass for the whole one with whoever opens it next.
+void TableRun::endReplacement() {
+    if (!inTransaction_) return;
+    inTransaction_ = false;
+    db::Connection& target = *state_.targetConnection;
+    if (state_.cancelled() || targetLost_ || tableLost_ || table_.result != TableResult::Written) {
+        try {
+            target.rollbackTrans();
+        } catch (...) {
+            // The folder is gone: nothing is left to roll back.
+        }
+        if (state_.cancelled())
+            leftAsItWas(TableResult::Cancelled);
+        else if (table_.result == TableResult::Written)
+            leftAsItWas(TableResult::Failed);
+        return;
+    }
+    if (!proc_.step(kCommitTable, [&] { target.commitTrans(); })) {
+        targetLost_ = true;
+        leftAsItWas(TableResult::Failed);
+    }
+}
+
+// What the table's rows did is undone: the folder holds what it held before.
+void TableRun::leftAsItWas(TableResult result) {
+    table_.result = result;
+    table_.rowsWritten = 0;
 }
 
 bool TableRun::openRows(db::Recordset& rows, const BestFitRows*& respelling) {
@@ -174,19 +225,27 @@ void TableRun::sendRows(db::Recordset& rows, const FieldRoles& roles,
                         const BestFitRows* respelling) {
     const TransferCounts counts =
         TransferRows(table_.target, rows, roles, run_.literals, proc_, run_.host, state_);
-    if (respelling != nullptr && respelling->rowsRespelled() > 0)
-        proc_.report(kRespelledRows,
-                     std::make_exception_ptr(std::runtime_error(
-                         std::to_string(respelling->rowsRespelled()) + " rows of table " +
-                         table_.source.toStdString() +
-                         " hold characters that its code page cannot hold; they were written "
-                         "with a best-fit spelling and \"?\".")));
+    // A choice the user made (--unmappable replace) is counted, not reported.
+    if (respelling != nullptr) table_.rowsRespelled = respelling->rowsRespelled();
     targetLost_ = counts.targetLost;
+    tableLost_ = counts.tableEnded;
     table_.rowsSent = true;
     table_.rowsRead = counts.rowsDispatched + counts.rowsFailed;
     table_.rowsWritten = counts.rowsDispatched;
     table_.rowsRefused = counts.rowsFailed;
     table_.rowsUnreadable = counts.rowsUnreadable;
+    // A source that ends before its row count (a file cut short) is named once, and the
+    // rows it did not deliver count as unreadable.
+    const std::int64_t missing = table_.rowsInSource - table_.rowsRead - table_.rowsUnreadable;
+    if (missing > 0 && !counts.cancelled && !counts.tableEnded)
+        proc_.report(kSourceEndedEarly,
+                     std::make_exception_ptr(std::runtime_error(
+                         "The source table " + ShownName(table_.source).toStdString() +
+                         " ended after " +
+                         std::to_string(table_.rowsRead + table_.rowsUnreadable) + " of its " +
+                         std::to_string(table_.rowsInSource) + " rows; the other " +
+                         std::to_string(missing) + " rows could not be read.")));
+    if (missing > 0 && !counts.cancelled) table_.rowsUnreadable += missing;
 }
 
 // True when the user left the preview with Back (or closed it): the run stops here.

@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <cstdlib>
 
+#include "common/Helpers.h"
 #include "dataaccess/AdoTypeName.h"
 #include "dataaccess/DbError.h"
 #include "dataaccess/Recordset.h"
@@ -60,7 +61,8 @@ bool sameValue(const db::Value& source, const db::Value& target, Role role,
 }
 
 TableVerification verifyTable(const TablePair& table, db::Connection& sourceConnection,
-                              db::Connection& targetConnection, const LiteralWriter& literals) {
+                              db::Connection& targetConnection, const LiteralWriter& literals,
+                              const std::function<bool()>& goOn) {
     TableVerification result;
     result.source = table.source;
     result.target = table.target;
@@ -90,6 +92,7 @@ TableVerification verifyTable(const TablePair& table, db::Connection& sourceConn
     // its row numbers. A row the source cannot deliver has no number to compare.
     std::int64_t row = 0;
     while (!source.eof()) {
+        if (goOn && !goOn()) break;
         ++result.sourceRows;
         if (result.targetReadable) {
             while (!target.eof() && target.fields()[0].value().asInt() < row) target.moveNext();
@@ -127,18 +130,19 @@ TableVerification verifyTable(const TablePair& table, db::Connection& sourceConn
 }  // namespace
 
 std::vector<TableVerification> VerifyTables(const std::vector<TablePair>& tables,
-                                            db::Connection& source, db::Connection& target) {
+                                            db::Connection& source, db::Connection& target,
+                                            const std::function<bool()>& goOn) {
     const LiteralWriter literals(QLocale::c());
     std::vector<TableVerification> results;
     for (const TablePair& table : tables)
-        results.push_back(verifyTable(table, source, target, literals));
+        results.push_back(verifyTable(table, source, target, literals, goOn));
     return results;
 }
 
 QString VerificationSummary(const std::vector<TableVerification>& results) {
     QStringList lines;
     for (const TableVerification& t : results) {
-        QString line = t.target + QStringLiteral(": ") + QString::number(t.identical) +
+        QString line = ShownName(t.target) + QStringLiteral(": ") + QString::number(t.identical) +
                        QStringLiteral(" of ") + QString::number(t.sourceRows) +
                        QStringLiteral(" rows verified identical");
         if (!t.allIdentical()) {
