@@ -47,7 +47,9 @@ std::string TableSummary(const RunStatistics& stats, bool listed) {
                 out << "not written, left as it was";
                 break;
             case TableResult::Cancelled:
-                out << "cancelled, left as it was";
+                out << "cancelled";
+                if (t.rowsSent) out << " after " << t.rowsRead << " of " << t.rowsInSource << " rows";
+                out << ", left as it was";
                 break;
             case TableResult::NotReached:
                 break;
