@@ -4,9 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "common/ErrorReport.h"
 #include "common/Helpers.h"
-#include "common/UiNames.h"
 #include "dataaccess/ProviderDirectory.h"
 #include "engine/FolderListing.h"
 #include "engine/TargetNames.h"
@@ -67,20 +65,12 @@ bool AgreeToNewTables(const QString& folder, FolderTables found, Prompts& prompt
         case FolderTables::NotGiven:
             prompts.message(QStringLiteral("Please choose the Paradox folder first."));
             return false;
-        case FolderTables::Missing: {
-            if (!prompts.askYesNo(QStringLiteral("The folder ") + folder +
-                                      QStringLiteral(" does not exist yet.\r\n\r\n"
-                                                     "Create it and the tables in it?"),
-                                  caption))
-                return false;
-            Procedure proc(prompts, ui::paradoxFolder::kAgreeToNewTables);
-            constexpr int kCreateFolderStep = 100;  // as its reports number it
-            proc.step(kCreateFolderStep, [&] {
-                if (!QDir().mkpath(folder))
-                    throw std::runtime_error("Cannot create the folder " + folder.toStdString());
-            });
-            return IsFolder(folder) == std::optional(true);
-        }
+        case FolderTables::Missing:
+            // The run creates it once the database has opened.
+            return prompts.askYesNo(QStringLiteral("The folder ") + folder +
+                                        QStringLiteral(" does not exist yet.\r\n\r\n"
+                                                       "Create it and the tables in it?"),
+                                    caption);
         case FolderTables::None:
         case FolderTables::NotParadox:
             break;

@@ -274,6 +274,11 @@ void DriverSession::createTable(std::string_view text) {
         if (!locateTable(folder_, name).db.empty())
             fail("The table " + inQuotes(name) + " already exists.");
         checkNoLeftovers(folder_, name);
+        // What stands under the table's name (a folder, a link) would stop the commit.
+        struct stat st {};
+        if (::lstat((folder_ / (name + ".db")).c_str(), &st) == 0)
+            fail("The file " + inQuotes(name + ".db") + " is in the way of table " +
+                 inQuotes(name) + ".");
     } else if (table->created) {
         fail("The table " + inQuotes(name) + " already exists.");
     }

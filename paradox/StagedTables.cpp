@@ -148,6 +148,12 @@ void StagingFolder::publish(const std::string& name) {
         journal.coming.push_back(fileName);
     }
     std::stable_partition(journal.coming.begin(), journal.coming.end(), isDb);
+    // A move that cannot happen must be found before the journal promises it.
+    for (const auto& file : journal.coming) {
+        struct stat st {};
+        if (::lstat((folder_ / file).c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+            fail("The file " + inQuotes(file) + " is in the way of table " + inQuotes(name) + ".");
+    }
     for (const auto& file : familyFiles(folder_, name))
         journal.going.push_back(file.filename().string());
     const fs::path journalFile = journalPath(staging, name);
