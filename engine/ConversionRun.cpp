@@ -1,7 +1,9 @@
 #include "engine/ConversionRun.h"
 
-#include <QDir>
+#include <QFile>
+#include <filesystem>
 #include <stdexcept>
+#include <system_error>
 
 #include "common/Helpers.h"
 #include "common/UiNames.h"
@@ -124,11 +126,16 @@ bool ConversionRun::openSource(Session& run) {
 bool ConversionRun::openTarget(Session& run) {
     MainInputs& in = host_.inputs;
     Procedure& proc = run.proc;
-    if (run.createFolder && !QDir().mkpath(in.paradoxFolder())) {
+    std::error_code created;
+    if (run.createFolder)
+        std::filesystem::create_directories(QFile::encodeName(in.paradoxFolder()).toStdString(),
+                                            created);
+    if (created) {
         run.source.close();
         run.connectionsOpen = false;
         notStarted(run, QStringLiteral("The folder ") + ShownName(in.paradoxFolder()) +
-                            QStringLiteral(" cannot be created."));
+                            QStringLiteral(" cannot be created: ") +
+                            QString::fromStdString(created.message()) + u'.');
         return false;
     }
     proc.step(kListTargetTables, [&] {

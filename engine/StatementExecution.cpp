@@ -170,6 +170,15 @@ ExecutionOutcome ExecuteStatementList(StatementList& statements, db::Connection&
                 return outcome;
             }
             proc.report(step, std::current_exception());
+            // Inside a table's statements the table cannot be whole any more: it is left as
+            // it was, and execution stops there as at an SQL error.
+            if (!transaction.table.isEmpty()) {
+                RollBackTable(statements, connection, transaction);
+                outcome.stoppedBySqlError = true;
+                outcome.errorLine = line;
+                outcome.errorText = description;
+                return outcome;
+            }
         }
     }
     if (endsList) commitTable(statements, connection, transaction, proc, count - 1);

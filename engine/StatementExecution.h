@@ -4,7 +4,7 @@
 // blank) are marked executed and passed over next time, so that after a fix execution
 // goes on where it stopped instead of creating a table twice. An error whose
 // description holds "SQLException" stops at its line; any other error is reported and
-// the next line follows.
+// the next line follows, except inside a table's statements, where it stops too.
 //
 // The statements of one table, from its DROP TABLE or CREATE TABLE to the last statement
 // about it, run in one transaction of the target: the table takes its new form only when

@@ -118,7 +118,8 @@ TEST(Converter, FolderThatCannotBeWrittenIsOneErrorFirst) {
         const Outcome run = converter(QStringList{kSample} + target);
         EXPECT_EQ(run.exitCode, 2);
         ASSERT_EQ(run.errorLines().size(), 1) << run.errors.toStdString();
-        EXPECT_TRUE(run.errors.startsWith("velmora-convert: cannot ")) << run.errors.toStdString();
+        EXPECT_TRUE(run.errors.startsWith("velmora-convert: ") && run.errors.contains("cannot "))
+            << run.errors.toStdString();
         EXPECT_TRUE(run.out.isEmpty());
     }
 }
