@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMetaObject>
 #include <QRadioButton>
@@ -58,6 +59,16 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         if (auto* box = qobject_cast<QLineEdit*>(watched))
             QMetaObject::invokeMethod(box, &QLineEdit::selectAll, Qt::QueuedConnection);
     return QWidget::eventFilter(watched, event);
+}
+
+// Escape during a run is Cancel; otherwise it does nothing in this window.
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && state_.conversionRunning) {
+        cancelRun();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

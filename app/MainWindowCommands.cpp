@@ -2,8 +2,8 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QMetaObject>
 #include <QPushButton>
 
@@ -174,13 +174,15 @@ void MainWindow::cancelRun() {
 }
 
 void MainWindow::setRunning(bool running) {
-    for (QWidget* control : {static_cast<QWidget*>(accessFrame), static_cast<QWidget*>(paradoxFrame),
-                             static_cast<QWidget*>(previewFrame), static_cast<QWidget*>(helpButton),
-                             static_cast<QWidget*>(startButton)})
+    for (QWidget* control :
+         {static_cast<QWidget*>(accessFrame), static_cast<QWidget*>(paradoxFrame),
+          static_cast<QWidget*>(previewFrame), static_cast<QWidget*>(helpButton),
+          static_cast<QWidget*>(startButton)})
         control->setEnabled(!running);
     startButton->setVisible(!running);
     cancelButton->setVisible(running);
     cancelButton->setEnabled(running);
+    if (running) cancelButton->setFocus();  // Escape and Space reach it
 }
 
 }  // namespace velmora

@@ -5,7 +5,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -88,8 +87,8 @@ void MainWindow::buildControls() {
     helpButton = addButton(names::kHelpButton, QStringLiteral("Help"), &MainWindow::showHelp);
     startButton = addButton(names::kStartButton, QStringLiteral("Start Converting"),
                             &MainWindow::startConverting);
-    cancelButton = addButton(names::kCancelButton, QStringLiteral("Cancel"), &MainWindow::cancelRun);
-    cancelButton->setShortcut(QKeySequence(Qt::Key_Escape));
+    cancelButton =
+        addButton(names::kCancelButton, QStringLiteral("Cancel"), &MainWindow::cancelRun);
     cancelButton->hide();
     progressBar = named(new CaptionedProgressBar(QString()), names::kProgressBar);
 

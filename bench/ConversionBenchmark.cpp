@@ -158,9 +158,10 @@ int main(int argc, char** argv) {
                 cliVerify.exitCode);
     std::printf("window (direct, verifies): %.2f s; \"%s\"\n", window.seconds,
                 window.finalMessage.left(40).toUtf8().constData());
-    std::printf("window Cancel at 50%% of the rows: final message %.3f s after the press "
-                "(target <= 0.5 s); \"%s\"\n",
-                cancelled.seconds, cancelled.finalMessage.left(40).toUtf8().constData());
+    std::printf(
+        "window Cancel at 50%% of the rows: final message %.3f s after the press "
+        "(target <= 0.5 s); \"%s\"\n",
+        cancelled.seconds, cancelled.finalMessage.left(40).toUtf8().constData());
     std::printf(
         "window per-file preview:  %d statements built and shown in %.2f s (target <= 2 s)\n",
         preview.statements, preview.seconds);

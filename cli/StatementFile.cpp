@@ -72,7 +72,8 @@ std::string UnescapeLine(std::string_view line) {
             case 'x':
                 if (i + 3 < line.size() && std::isxdigit(static_cast<unsigned char>(line[i + 2])) &&
                     std::isxdigit(static_cast<unsigned char>(line[i + 3]))) {
-                    text += static_cast<char>(std::stoi(std::string(line.substr(i + 2, 2)), nullptr, 16));
+                    text += static_cast<char>(
+                        std::stoi(std::string(line.substr(i + 2, 2)), nullptr, 16));
                     i += 2;
                     break;
                 }
@@ -268,8 +269,8 @@ ExecutionOutcome ExecuteStatementFile(const QString& path, db::Connection& conne
             throw std::runtime_error(path.toStdString() + " changed while it was executed");
         batchProgress.startBatch(done, batch.count());
         ExecutionOutcome outcome =
-            ExecuteStatementList(batch, connection, proc, batchProgress, pump, transaction,
-                                 nullptr, done + batch.count() >= statements);
+            ExecuteStatementList(batch, connection, proc, batchProgress, pump, transaction, nullptr,
+                                 done + batch.count() >= statements);
         if (outcome.stoppedBySqlError) {
             // The table the error stopped stays as it was.
             RollBackTable(batch, connection, transaction);

@@ -48,7 +48,8 @@ std::string TableSummary(const RunStatistics& stats, bool listed) {
                 break;
             case TableResult::Cancelled:
                 out << "cancelled";
-                if (t.rowsSent) out << " after " << t.rowsRead << " of " << t.rowsInSource << " rows";
+                if (t.rowsSent)
+                    out << " after " << t.rowsRead << " of " << t.rowsInSource << " rows";
                 out << ", left as it was";
                 break;
             case TableResult::NotReached:

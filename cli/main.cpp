@@ -94,8 +94,8 @@ int listParadoxFolder(const QString& folder) {
     } catch (const std::exception& e) {
         fail(QString::fromUtf8(e.what()));
     }
-    const QStringList names = QDir(folder).entryList({"*.db"}, QDir::Files | QDir::System,
-                                                     QDir::Name | QDir::IgnoreCase);
+    const QStringList names =
+        QDir(folder).entryList({"*.db"}, QDir::Files | QDir::System, QDir::Name | QDir::IgnoreCase);
     std::cout << "table\trows\n";
     for (const QString& file : names) {
         const QString path = folder + u'/' + file;
@@ -247,8 +247,8 @@ void checkTargetFolder(const CommandLine& c) {
 
 // A folder without a Paradox table, named with every .db file in it and why none is one.
 void checkFolderHoldsATable(const QString& folder) {
-    const QStringList files = QDir(folder).entryList({"*.db"}, QDir::Files | QDir::System,
-                                                     QDir::Name | QDir::IgnoreCase);
+    const QStringList files =
+        QDir(folder).entryList({"*.db"}, QDir::Files | QDir::System, QDir::Name | QDir::IgnoreCase);
     QStringList reasons;
     for (const QString& file : files) {
         const QString why = WhyNotAParadoxTable(folder + u'/' + file);
@@ -258,7 +258,8 @@ void checkFolderHoldsATable(const QString& folder) {
     }
     const QString advice = QStringLiteral(
         " Pick a folder that holds one, or add --new-folder to create the tables there.");
-    if (reasons.isEmpty()) fail(folder + QStringLiteral(" holds no Paradox table (.db) yet.") + advice);
+    if (reasons.isEmpty())
+        fail(folder + QStringLiteral(" holds no Paradox table (.db) yet.") + advice);
     fail(folder + QStringLiteral(" holds no Paradox table: ") + reasons.join(QStringLiteral("; ")) +
          u'.' + advice);
 }

@@ -118,7 +118,8 @@ bool ConversionRun::openSource(Session& run) {
         return false;
     }
     if (options_.tableWanted)
-        state_.sourceTables.removeIf([&](const QString& name) { return !options_.tableWanted(name); });
+        state_.sourceTables.removeIf(
+            [&](const QString& name) { return !options_.tableWanted(name); });
     run.connectionsOpen = true;
     return true;
 }

@@ -20,8 +20,9 @@ bool IsParadoxTableFile(const QString& path) {
 QString WhyNotAParadoxTable(const QString& path) {
     const QFileInfo info(path);
     if (info.isSymLink())
-        return QStringLiteral("it is a symbolic link, and tables are never read or written "
-                              "through one");
+        return QStringLiteral(
+            "it is a symbolic link, and tables are never read or written "
+            "through one");
     if (!info.isFile()) return QStringLiteral("it is not a regular file");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))

@@ -20,7 +20,7 @@ struct TransferCounts {
     // The target failed in a way that ends this table (those above, a lock, the table's
     // file removed).
     bool tableEnded = false;
-    bool cancelled = false;  // the run was cancelled before the last row
+    bool cancelled = false;           // the run was cancelled before the last row
     std::int64_t rowsUnreadable = 0;  // rows the source could not deliver, left out
 };
 

@@ -79,7 +79,8 @@ QString RunSummaryText(const RunStatistics& stats) {
         lines << QStringLiteral("Rows refused: %1 (each was reported with its table and reason).")
                      .arg(count(rowsRefused));
     if (rowsUnreadable > 0)
-        lines << QStringLiteral("Rows that could not be read from the source: %1 (each was reported).")
+        lines << QStringLiteral(
+                     "Rows that could not be read from the source: %1 (each was reported).")
                      .arg(count(rowsUnreadable));
     if (rowsRespelled > 0) lines << respelledLine();
     if (otherFailures > 0)

@@ -22,8 +22,8 @@ enum class TableResult {
     // Not written: DROP TABLE or CREATE TABLE failed, or the target failed part way (disk
     // full, folder or file gone) and the table was left as it was.
     Failed,
-    NotReached,     // the run ended before it: Back in a preview, or the target lost or shut
-    Cancelled,      // the run was cancelled while it was being written; left as it was
+    NotReached,  // the run ended before it: Back in a preview, or the target lost or shut
+    Cancelled,   // the run was cancelled while it was being written; left as it was
 };
 
 struct TableOutcome {
@@ -37,7 +37,7 @@ struct TableOutcome {
     std::int64_t rowsInSource = 0;
     std::int64_t rowsRead = 0;  // rows turned into statements
     std::int64_t rowsWritten = 0;
-    std::int64_t rowsRefused = 0;     // row statements the target refused
+    std::int64_t rowsRefused = 0;  // row statements the target refused
     // Rows the source could not deliver: reported one by one, or, when the source ended
     // before its row count, all at once.
     std::int64_t rowsUnreadable = 0;

@@ -22,9 +22,9 @@ bool perTableMode(const MainInputs& in) {
 }
 
 QString renameNote(const QString& sourceName, const QString& cleaned, const QString& target) {
-    return QStringLiteral("The table ") + ShownName(sourceName) + QStringLiteral(" is written as ") +
-           ShownName(target) + QStringLiteral(": the name ") + ShownName(cleaned) +
-           QStringLiteral(" belongs to a table written earlier in this run.");
+    return QStringLiteral("The table ") + ShownName(sourceName) +
+           QStringLiteral(" is written as ") + ShownName(target) + QStringLiteral(": the name ") +
+           ShownName(cleaned) + QStringLiteral(" belongs to a table written earlier in this run.");
 }
 
 }  // namespace
@@ -110,10 +110,9 @@ TableRun::Answer TableRun::askOverwrite() {
                    ListContains(present, spelledTarget_);
         })) {
         proc_.step(kAskOverwrite, [&] {
-            answer = run_.host.prompts.askYesNo(
-                         QStringLiteral("Would you like to overwrite ") + ShownName(table_.source) +
-                             u'?',
-                         QStringLiteral("Overwrite?"))
+            answer = run_.host.prompts.askYesNo(QStringLiteral("Would you like to overwrite ") +
+                                                    ShownName(table_.source) + u'?',
+                                                QStringLiteral("Overwrite?"))
                          ? Answer::Yes
                          : Answer::No;
         });
@@ -241,9 +240,8 @@ void TableRun::sendRows(db::Recordset& rows, const FieldRoles& roles,
         proc_.report(kSourceEndedEarly,
                      std::make_exception_ptr(std::runtime_error(
                          "The source table " + ShownName(table_.source).toStdString() +
-                         " ended after " +
-                         std::to_string(table_.rowsRead + table_.rowsUnreadable) + " of its " +
-                         std::to_string(table_.rowsInSource) + " rows; the other " +
+                         " ended after " + std::to_string(table_.rowsRead + table_.rowsUnreadable) +
+                         " of its " + std::to_string(table_.rowsInSource) + " rows; the other " +
                          std::to_string(missing) + " rows could not be read.")));
     if (missing > 0 && !counts.cancelled) table_.rowsUnreadable += missing;
 }

@@ -182,8 +182,9 @@ TEST(ProtectedSource, PasswordFromFileStandardInputAndPrompt) {
     // Without a terminal there is no prompt: the message says how to give the password.
     const Outcome none = runWithStdin(args(work.filePath("none"), {}), QByteArray(kPassword));
     EXPECT_FALSE(none.output.contains("Password for"));
-    EXPECT_TRUE(none.output.contains("needs a password, and there is no terminal to ask for one: "
-                                     "give it with --password-file FILE"))
+    EXPECT_TRUE(
+        none.output.contains("needs a password, and there is no terminal to ask for one: "
+                             "give it with --password-file FILE"))
         << none.output.toStdString();
     EXPECT_EQ(none.exitCode, 2);
     EXPECT_FALSE(QFileInfo::exists(work.filePath("none")));

@@ -248,8 +248,8 @@ TEST_F(RunFlow, SourceThatCannotBeOpenedIsOneMessageAndChangesNothing) {
         h.inputs.sourceFile = source;
         run();
         ASSERT_EQ(h.prompts.messages.size(), 1);
-        EXPECT_TRUE(h.prompts.messages[0].startsWith("The database " + source +
-                                                     " cannot be opened: "))
+        EXPECT_TRUE(
+            h.prompts.messages[0].startsWith("The database " + source + " cannot be opened: "))
             << h.prompts.messages[0].toStdString();
         EXPECT_TRUE(h.prompts.reports.isEmpty());
         EXPECT_EQ(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
@@ -292,14 +292,15 @@ TEST_F(RunFlow, CancelInTheMiddleOfATableLeavesItAsItWas) {
     EXPECT_EQ(bytes("Orders.db"), orders);
     EXPECT_EQ(rowsIn("Orders"), 200 - kRefusedOrders);
     ASSERT_EQ(h.prompts.messages.size(), 1);
-    EXPECT_TRUE(h.prompts.messages[0].startsWith("Cancelled: not everything was copied.\r\n"
-                                                 "Tables written: 2 of 5.\r\n"))
+    EXPECT_TRUE(
+        h.prompts.messages[0].startsWith("Cancelled: not everything was copied.\r\n"
+                                         "Tables written: 2 of 5.\r\n"))
         << h.prompts.messages[0].toStdString();
     EXPECT_TRUE(h.prompts.messages[0].endsWith(
         "Tables left as they were: Orders, Customers, Order Details."))
         << h.prompts.messages[0].toStdString();
-    for (const QFileInfo& entry : QDir(folder.path()).entryInfoList(QDir::Dirs | QDir::Hidden |
-                                                                     QDir::NoDotAndDotDot))
+    for (const QFileInfo& entry :
+         QDir(folder.path()).entryInfoList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
         ADD_FAILURE() << "left behind: " << entry.fileName().toStdString();
 }
 

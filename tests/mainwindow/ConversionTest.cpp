@@ -283,8 +283,9 @@ void ConversionTest::escapeOrClosingDuringARunLeavesTheTableAsItWas() {
         QVERIFY(orders.open(QIODevice::ReadOnly));
         QCOMPARE(orders.readAll(), before);
         orders.close();
-        QCOMPARE(QDir(form.paradoxFolder()).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList());
+        QCOMPARE(
+            QDir(form.paradoxFolder()).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList());
         QVERIFY(f.button("PushButton7")->isEnabled() && !f.button("CancelRun")->isVisible());
         QCoreApplication::processEvents();
         QCOMPARE(form.isVisible(), !closing);

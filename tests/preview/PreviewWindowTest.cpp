@@ -62,9 +62,8 @@ TEST_F(PreviewWindowTest, EveryWindowKeepsItsObjectNames) {
     const std::vector<std::pair<QWidget*, QStringList>> windows = {
         {&preview,
          {"CancelExecute", "Form2", "Frame2", "ListView1", "ProgressBar1", "PushButton1",
-          "PushButton2",
-          "PushButton3", "PushButton4", "PushButton5", "PushButton6", "PushButton7", "PushButton8",
-          "PushButton9", "Text1"}},
+          "PushButton2", "PushButton3", "PushButton4", "PushButton5", "PushButton6", "PushButton7",
+          "PushButton8", "PushButton9", "Text1"}},
         {&findReplace,
          {"Form3", "Label1", "Label2", "PushButton1", "PushButton2", "Text1", "Text2"}},
         {&editLine, {"Form4", "PushButton1", "PushButton2", "Text1"}},

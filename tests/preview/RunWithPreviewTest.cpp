@@ -213,8 +213,8 @@ TEST_F(RunWithPreviewTest, PerFileOnePreviewHoldsEveryTable) {
 
 TEST_F(RunWithPreviewTest, PerFileBackAfterAnSqlErrorSaysWhatWasWritten) {
     expectErrors = true;
-    summary = QStringLiteral(
-        "Done, but not everything was copied.\r\nThe SQL Preview was closed after ");
+    summary =
+        QStringLiteral("Done, but not everything was copied.\r\nThe SQL Preview was closed after ");
     run(false, {"PushButton1"}, false);
     EXPECT_TRUE(modals.boxes.back().text.endsWith(
         QStringLiteral(" of its 736 statements had run; the tables it completed stay in the "
