@@ -25,6 +25,10 @@ std::string TableSummary(const RunStatistics& stats, bool listed) {
             out << ": not reached\n";
             continue;
         }
+        if (t.result == TableResult::LeftOut) {
+            out << ": left out, a table of Access's own\n";
+            continue;
+        }
         out << " -> " << ShownName(t.target).toStdString() << ": ";
         switch (t.result) {
             case TableResult::Written:
@@ -53,6 +57,7 @@ std::string TableSummary(const RunStatistics& stats, bool listed) {
                 out << ", left as it was";
                 break;
             case TableResult::NotReached:
+            case TableResult::LeftOut:
                 break;
         }
         out << '\n';

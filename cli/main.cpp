@@ -12,6 +12,7 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/BatchRun.h"
 #include "cli/CommandLine.h"
 #include "cli/PasswordSource.h"
 #include "cli/ReportLines.h"
@@ -191,10 +192,8 @@ void obtainPassword(CommandLine& c) {
     if (c.passwordGiven || c.source.isEmpty() || QFileInfo(c.source).isDir() ||
         !SourceNeedsPassword(c.source))
         return;
-    if (!isatty(STDIN_FILENO))
-        fail(SourceFailureText(c.source, QStringLiteral("it needs a password, and there is no "
-                                                        "terminal to ask for one: give it with "
-                                                        "--password-file FILE")));
+    // Without a terminal nobody can answer: one error before anything is written.
+    if (!isatty(STDIN_FILENO)) fail(PasswordNeededText(c.source));
     KeepSecretsOutOfCoreDumps();
     if (auto typed = PromptForPassword("Password for " + QFileInfo(c.source).fileName() + ": "))
         c.password = *typed;
@@ -293,6 +292,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName("velmora-convert");
     CommandLine c = parse(app.arguments().mid(1));
     HidePasswordArgument(argc, argv);
+    if (c.batch) return RunBatch(c);
     if (!c.executeFile.isEmpty()) return executeFile(c);
     obtainPassword(c);
     if (c.list) {

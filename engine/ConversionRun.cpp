@@ -41,6 +41,7 @@ void ConversionRun::start() {
     state_.conversionRunning = true;
     state_.cancelRequested = false;
     stats_ = {};
+    leftOut_.clear();
     state_.statementsExecuted = state_.statementsFailed = 0;
     // A run's preview shows its own statements only, never those an earlier run left.
     state_.statements.clear();
@@ -77,6 +78,12 @@ void ConversionRun::convertTables(Session& run) {
         }
     }
     stats_.cancelled = state_.cancelled();
+    for (const QString& name : leftOut_) {
+        TableOutcome table;
+        table.source = name;
+        table.result = TableResult::LeftOut;
+        stats_.tables.push_back(std::move(table));
+    }
 }
 
 // False when the run ends before it began: the folder holds no Paradox table and none
@@ -109,7 +116,7 @@ bool ConversionRun::openSource(Session& run) {
     state_.sourceTables.clear();
     try {
         if (!FileExists(file)) throw std::runtime_error("the file does not exist.");
-        FillSourceTableList(state_.sourceTables, file, in, host_.prompts, host_.pump);
+        FillSourceTableList(state_.sourceTables, file, in, host_.prompts, host_.pump, &leftOut_);
         run.source.setCursorLocation(db::ado::adUseClient);
         run.source.setMode(db::ado::adModeReadWrite);
         OpenSourceConnection(run.source, in);
@@ -222,7 +229,7 @@ void ConversionRun::verify(Session& run) {
         for (TableOutcome& t : stats_.tables) {
             if (!t.read || t.result == TableResult::Cancelled || t.result == TableResult::Failed)
                 continue;
-            pairs.push_back({t.source, t.target});
+            pairs.push_back({t.source, t.target, t.columns});
             read.push_back(&t);
         }
         std::vector<TableVerification> results =

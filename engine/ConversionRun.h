@@ -19,6 +19,7 @@
 // left as it was, and the final message names every table left so.
 
 #include <QLocale>
+#include <QStringList>
 
 #include "engine/RunHost.h"
 #include "engine/RunOptions.h"
@@ -58,6 +59,7 @@ class ConversionRun {
     QLocale locale_;
     RunOptions options_;
     RunStatistics stats_;
+    QStringList leftOut_;  // tables of Access's own that hold rows, which no run converts
 };
 
 }  // namespace velmora

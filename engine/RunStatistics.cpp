@@ -48,7 +48,9 @@ std::int64_t RunStatistics::rowsRespelled() const {
 
 bool RunStatistics::complete() const {
     return startFailure.isEmpty() && !cancelled && !previewNotExecuted && statementsFailed() == 0 &&
-           std::all_of(tables.begin(), tables.end(), [](const auto& t) { return t.complete(); });
+           std::all_of(tables.begin(), tables.end(), [](const auto& t) {
+               return t.result == TableResult::LeftOut || t.complete();
+           });
 }
 
 std::int64_t RunStatistics::statementsFailed() const {

@@ -20,7 +20,8 @@ std::vector<TableVerification> differingTables(const RunStatistics& stats) {
         if (!table.verification || table.result == TableResult::Failed) continue;  // not created
         const TableVerification& verified = *table.verification;
         const std::int64_t leftOut = table.rowsRefused + table.rowsUnreadable;
-        if (!verified.targetReadable || verified.identical + leftOut < verified.sourceRows)
+        if (!verified.targetReadable || verified.identical + leftOut < verified.sourceRows ||
+            !verified.structureDifference.isEmpty())
             differing.push_back(verified);
     }
     return differing;
@@ -39,6 +40,43 @@ QString count(std::int64_t n) {
     return QLocale::c().toString(static_cast<qlonglong>(n));
 }
 
+// "Dates rounded to the millisecond: 5 (Orders 3, Staff 2)." for the tables with any.
+QString perTable(const RunStatistics& stats, const QString& what,
+                 std::int64_t TableOutcome::*member) {
+    std::int64_t total = 0;
+    QStringList tables;
+    for (const TableOutcome& table : stats.tables)
+        if (table.*member > 0) {
+            total += table.*member;
+            tables << table.target + u' ' + count(table.*member);
+        }
+    if (total == 0) return {};
+    return what + QStringLiteral(": ") + count(total) + QStringLiteral(" (") +
+           tables.join(QStringLiteral(", ")) + QStringLiteral(").");
+}
+
+// What the run did as documented but did not leave as it found it: tables it leaves out,
+// values it rounded or wrote blank.
+QStringList notes(const RunStatistics& stats) {
+    QStringList lines;
+    // The user's own choice (--unmappable replace), counted but no failure.
+    if (const std::int64_t respelled = stats.rowsRespelled(); respelled > 0)
+        lines << QStringLiteral(
+                     "Rows written with a best-fit spelling: %1 (characters the table's code page "
+                     "cannot hold became their nearest letters or \"?\").")
+                     .arg(count(respelled));
+    const QStringList leftOut = tablesWith(stats, {TableResult::LeftOut});
+    if (!leftOut.isEmpty())
+        lines << QStringLiteral("Tables left out (Access's own, not a user's): ") +
+                     leftOut.join(QStringLiteral(", ")) + u'.';
+    for (const QString& line : {perTable(stats, QStringLiteral("Dates rounded to the millisecond"),
+                                         &TableOutcome::datesRounded),
+                                perTable(stats, QStringLiteral("Empty binary values written blank"),
+                                         &TableOutcome::emptyBinaryValues)})
+        if (!line.isEmpty()) lines << line;
+    return lines;
+}
+
 }  // namespace
 
 QString RunSummaryText(const RunStatistics& stats) {
@@ -46,20 +84,13 @@ QString RunSummaryText(const RunStatistics& stats) {
     const std::int64_t rowsRefused = stats.rowsRefused();
     const std::int64_t otherFailures = stats.statementsFailed() - rowsRefused;
     const std::int64_t rowsUnreadable = stats.rowsUnreadable();
-    const std::int64_t rowsRespelled = stats.rowsRespelled();
     const int written = stats.count(TableResult::Written);
-    const int listed = static_cast<int>(stats.tables.size());
+    // Tables of Access's own are not the user's to copy: named below, not counted.
+    const int listed = static_cast<int>(stats.tables.size()) - stats.count(TableResult::LeftOut);
     const std::vector<TableVerification> differing = differingTables(stats);
     const bool complete = stats.complete();
-    const auto respelledLine = [&] {
-        return QStringLiteral(
-                   "Rows written with a best-fit spelling: %1 (characters the table's code page "
-                   "cannot hold became their nearest letters or \"?\").")
-            .arg(count(rowsRespelled));
-    };
     if (complete && differing.empty())
-        return rowsRespelled > 0 ? QStringLiteral("Done.\r\n") + respelledLine()
-                                 : QStringLiteral("Done.");
+        return (QStringList{QStringLiteral("Done.")} + notes(stats)).join(QStringLiteral("\r\n"));
 
     QStringList lines{complete          ? QStringLiteral("Done.")
                       : stats.cancelled ? QStringLiteral("Cancelled: not everything was copied.")
@@ -82,7 +113,6 @@ QString RunSummaryText(const RunStatistics& stats) {
         lines << QStringLiteral(
                      "Rows that could not be read from the source: %1 (each was reported).")
                      .arg(count(rowsUnreadable));
-    if (rowsRespelled > 0) lines << respelledLine();
     if (otherFailures > 0)
         lines << QStringLiteral("Other statements that failed: %1 (each was reported).")
                      .arg(count(otherFailures));
@@ -106,6 +136,7 @@ QString RunSummaryText(const RunStatistics& stats) {
     if (!differing.empty())
         lines << QStringLiteral("Read back, these tables differ from the source:")
               << VerificationSummary(differing).replace(u'\n', QStringLiteral("\r\n"));
+    lines << notes(stats);
     return lines.join(QStringLiteral("\r\n"));
 }
 
