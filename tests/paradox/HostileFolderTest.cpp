@@ -313,7 +313,7 @@ int versionReadByPxlib(const fs::path& folder) {
 // A table replaced inside a transaction and killed at any moment, its commit included,
 // reads back as one whole version, with pxlib before any writer came back and with its
 // memo values once the next session finished what the journal says.
-TEST(HostileFolder, ReplacementKilledAtAnyMomentLeavesTheOldOrTheNewTable) {
+TEST(HostileFolder, WriterKilledDuringAReplacementLeavesTheOldOrTheNewTable) {
     ScratchFolder folder;
     {
         Target first(folder.path());
