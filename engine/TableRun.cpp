@@ -243,16 +243,20 @@ void TableRun::sendRows(db::Recordset& rows, const FieldRoles& roles,
     table_.rowsRefused = counts.rowsFailed;
     table_.rowsUnreadable = counts.rowsUnreadable;
     // A source that ends before its row count (a file cut short) is named once, and the
-    // rows it did not deliver count as unreadable.
-    const std::int64_t missing = table_.rowsInSource - table_.rowsRead - table_.rowsUnreadable;
-    if (missing > 0 && !counts.cancelled && !counts.tableEnded)
+    // rows it did not deliver count as unreadable; rows left unsent by a cancel or by a
+    // target that ended the table are not the source's.
+    const std::int64_t missing =
+        counts.cancelled || counts.tableEnded
+            ? 0
+            : table_.rowsInSource - table_.rowsRead - table_.rowsUnreadable;
+    if (missing > 0)
         proc_.report(kSourceEndedEarly,
                      std::make_exception_ptr(std::runtime_error(
                          "The source table " + ShownName(table_.source).toStdString() +
                          " ended after " + std::to_string(table_.rowsRead + table_.rowsUnreadable) +
                          " of its " + std::to_string(table_.rowsInSource) + " rows; the other " +
                          std::to_string(missing) + " rows could not be read.")));
-    if (missing > 0 && !counts.cancelled) table_.rowsUnreadable += missing;
+    if (missing > 0) table_.rowsUnreadable += missing;
 }
 
 // True when the user left the preview with Back (or closed it): the run stops here.

@@ -431,6 +431,30 @@ TEST_F(RunFlow, TargetThatCannotOpenIsReportedOnceNotPerRow) {
               QStringList{"Done, but not everything was copied.\r\nTables written: 0 of 5.\r\n"
                           "Tables not reached: " +
                           kSampleTables.join(", ") + "."});
+
+    // Gone half way through Orders: one report, and the rows not sent are not counted as
+    // rows the source could not give.
+    QDir().mkpath(folder.path());
+    seedTable("Seed");
+    h.prompts.reports.clear();
+    h.prompts.messages.clear();
+    struct RemovingProgress final : ProgressSink {
+        QString folder, caption;
+        void setValue(double percent) override {
+            if (caption.endsWith("Orders") && percent > 50) QDir(folder).removeRecursively();
+        }
+        void setCaption(const QString& text) override { caption = text; }
+    } progress;
+    progress.folder = folder.path();
+    RunHost midTable{h.inputs, h.prompts, progress, h.pointer, h.preview, h.pump};
+    ConversionRun run(midTable, h.state, QLocale::c());
+    run.start();
+    EXPECT_EQ(run.statistics().rowsUnreadable(), 0);
+    ASSERT_EQ(h.prompts.messages.size(), 1);
+    EXPECT_FALSE(h.prompts.messages[0].contains("could not be read"))
+        << h.prompts.messages[0].toStdString();
+    EXPECT_EQ(h.prompts.reports.filter("no longer exists").size(), 1)
+        << h.prompts.reports.join("\n").toStdString();
 }
 
 // Paths holding the characters of connection strings (";", "=", "{", "}") reach the
