@@ -162,6 +162,7 @@ void MainWindow::startConverting() {
     RunHost host{*this, prompts_, *progressBar, pointer_, *preview_, pump_};
     RunOptions options;
     options.askAboutFolderWithoutTables = true;
+    options.strict = strictReading();
     setRunning(true);
     ConversionRun(host, state_, QLocale::system(), options).start();
     setRunning(false);

@@ -13,6 +13,9 @@ void writeRows(std::ostream& out, const TableOutcome& t, bool listed) {
         << (listed ? " listed" : " written") << ", " << t.rowsRefused << " refused, "
         << t.rowsUnreadable << " unreadable";
     if (t.rowsRespelled > 0) out << ", " << t.rowsRespelled << " with a best-fit spelling";
+    if (t.rowsLost > 0 || !t.rowsLostKnown)
+        out << ", " << (t.rowsLostKnown ? "" : "at least ") << t.rowsLost
+            << " lost to damage in the source";
 }
 
 }  // namespace

@@ -35,6 +35,10 @@ std::unique_ptr<Recordset> Connection::openSchema(int kind) {
     return rows;
 }
 
+SourceDamage Connection::damage() {
+    return session().damage();
+}
+
 void Connection::beginTrans() {
     session().beginTrans();
 }

@@ -14,6 +14,7 @@
 #include "engine/RunSteps.h"
 #include "engine/RunSummary.h"
 #include "engine/SourceConnection.h"
+#include "engine/SourceLosses.h"
 #include "engine/TableRun.h"
 #include "engine/TargetFolder.h"
 #include "engine/TargetNames.h"
@@ -60,7 +61,8 @@ void ConversionRun::start() {
 void ConversionRun::convertTables(Session& run) {
     const LiteralWriter literals(locale_);
     QStringList writtenThisRun;
-    TableRunContext tables{run.proc, host_, state_, options_, literals, run.source, writtenThisRun};
+    TableRunContext tables{run.proc, host_,      state_,         options_,
+                           literals, run.source, writtenThisRun, stats_.recoveredTables};
     for (int position = static_cast<int>(state_.sourceTables.size()) - 1; position >= 0;
          --position) {
         // Without a target, statements that go straight to it would each fail in turn;
@@ -124,10 +126,21 @@ bool ConversionRun::openSource(Session& run) {
         notStarted(run, SourceFailureText(file, describeException(std::current_exception())));
         return false;
     }
-    if (options_.tableWanted)
-        state_.sourceTables.removeIf(
-            [&](const QString& name) { return !options_.tableWanted(name); });
+    if (options_.tableWanted) {
+        const auto unwanted = [&](const QString& name) { return !options_.tableWanted(name); };
+        state_.sourceTables.removeIf(unwanted);
+        leftOut_.removeIf(unwanted);
+    }
     run.connectionsOpen = true;
+    // A damaged catalogue is told once; the tables it lost were found from their definitions.
+    const db::SourceDamage damage = run.source.damage();
+    if (!damage.catalogue.empty()) {
+        stats_.catalogueDamage = QString::fromStdString(damage.catalogue);
+        for (const std::string& name : damage.recoveredTables)
+            stats_.recoveredTables << QString::fromStdString(name);
+        run.proc.report(kOpenSource, std::make_exception_ptr(std::runtime_error(
+                                         CatalogueDamageReport(file, damage).toStdString())));
+    }
     return true;
 }
 

@@ -44,6 +44,11 @@ struct TableOutcome {
     // before its row count, all at once.
     std::int64_t rowsUnreadable = 0;
     std::int64_t rowsRespelled = 0;  // written with a best-fit spelling (--unmappable replace)
+    // Rows a damaged source left out (its pages or values could not be read), and whether
+    // that is all of them; pages of a cut-short file it needed that lie past its end.
+    std::int64_t rowsLost = 0;
+    bool rowsLostKnown = true;
+    std::int64_t pagesMissing = 0;
     // Every statement of the table that the target refused: its rows, and DROP TABLE,
     // CREATE TABLE or CREATE INDEX.
     std::int64_t statementsFailed = 0;
@@ -55,7 +60,7 @@ struct TableOutcome {
     // Written with every row of the source.
     bool complete() const {
         return result == TableResult::Written && rowsRefused == 0 && rowsUnreadable == 0 &&
-               rowsRead >= rowsInSource;
+               rowsLost == 0 && rowsLostKnown && pagesMissing == 0 && rowsRead >= rowsInSource;
     }
 };
 

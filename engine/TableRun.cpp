@@ -5,10 +5,12 @@
 #include <stdexcept>
 
 #include "common/Helpers.h"
+#include "dataaccess/DbError.h"
 #include "engine/CodePageChoice.h"
 #include "engine/Dispatch.h"
 #include "engine/RowTransfer.h"
 #include "engine/RunSteps.h"
+#include "engine/SourceLosses.h"
 #include "engine/TargetFolder.h"
 #include "engine/TargetNames.h"
 
@@ -95,6 +97,12 @@ bool TableRun::firstPass() {
             return !state_.cancelled();
         });
         codePage_ = ChooseCodePage(profile_, table_.target, firstPass);
+        const bool recovered = run_.recoveredTables.contains(table_.source);
+        const TableLosses losses = SummarizeLosses(firstPass.lostRows());
+        if (run_.options.strict && (recovered || losses.any()))
+            throw db::DbError(db::errc::kProviderFailure,
+                              StrictRefusal(table_.source, inputs_.accessFile(), losses, recovered)
+                                  .toStdString());
     });
     spelledTarget_ = BestFitName(table_.target, codePage_);
     if (profiled) table_.codePage = codePage_;
@@ -242,21 +250,35 @@ void TableRun::sendRows(db::Recordset& rows, const FieldRoles& roles,
     table_.rowsWritten = counts.rowsDispatched;
     table_.rowsRefused = counts.rowsFailed;
     table_.rowsUnreadable = counts.rowsUnreadable;
-    // A source that ends before its row count (a file cut short) is named once, and the
-    // rows it did not deliver count as unreadable; rows left unsent by a cancel or by a
-    // target that ended the table are not the source's.
+    // What the damaged source left out of the table, told once now that the walk has met
+    // all of it.
+    const TableLosses losses = SummarizeLosses(rows.lostRows());
+    // A source that ends before its row count without telling what it lost (a file cut
+    // short during the run) is named once, and the rows it did not deliver count as
+    // unreadable; rows left unsent by a cancel or by a target that ended the table are not
+    // the source's.
     const std::int64_t missing =
-        counts.cancelled || counts.tableEnded
+        counts.cancelled || counts.tableEnded || losses.any()
             ? 0
             : table_.rowsInSource - table_.rowsRead - table_.rowsUnreadable;
-    if (missing > 0)
+    if (missing > 0) {
         proc_.report(kSourceEndedEarly,
                      std::make_exception_ptr(std::runtime_error(
                          "The source table " + ShownName(table_.source).toStdString() +
                          " ended after " + std::to_string(table_.rowsRead + table_.rowsUnreadable) +
                          " of its " + std::to_string(table_.rowsInSource) + " rows; the other " +
                          std::to_string(missing) + " rows could not be read.")));
-    if (missing > 0) table_.rowsUnreadable += missing;
+        table_.rowsUnreadable += missing;
+    }
+    if (!losses.any()) return;
+    table_.rowsLost = losses.rows;
+    table_.rowsLostKnown = losses.countKnown;
+    table_.pagesMissing = losses.pagesMissing;
+    proc_.report(kRowsLost,
+                 std::make_exception_ptr(std::runtime_error(
+                     LossReport(table_.source, table_.rowsInSource, losses).toStdString())));
+    if (state_.onRowsLost)
+        for (const QString& range : losses.ranges) state_.onRowsLost(table_.source, range);
 }
 
 // True when the user left the preview with Back (or closed it): the run stops here.
