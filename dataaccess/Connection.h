@@ -1,5 +1,6 @@
 #pragma once
-// ADO-shaped connection: settings before Open, then Execute, OpenSchema and Close.
+// ADO-shaped connection: settings before Open, then Execute, OpenSchema, the transaction
+// calls and Close.
 // The provider is chosen from the connection string when it opens.
 
 #include <memory>
@@ -31,6 +32,10 @@ class Connection {
     // rowset (kind 12, see AdoTypes.h) where the provider has one. `table` restricts the
     // rows to one table.
     std::unique_ptr<Recordset> openSchema(int kind, std::string_view table = {});
+    // ADO's transactions, as the provider keeps them (dataaccess/Provider.h).
+    void beginTrans();
+    void commitTrans();
+    void rollbackTrans();
     void close();
     bool isOpen() const { return session_ != nullptr; }
     // What the source could not read of its list of tables.
