@@ -69,6 +69,9 @@ std::unique_ptr<db::RowCursor> DriverSession::runParsed(std::string_view text) {
         case sql::StatementKind::DropTable:
             dropTable();
             return nullptr;
+        case sql::StatementKind::AddForeignKey:
+            addForeignKey();
+            return nullptr;
         case sql::StatementKind::DeleteAll:
             deleteAll();
             return nullptr;
@@ -123,7 +126,9 @@ WritableTable& DriverSession::writableTable() {
     }
     if (open_.empty() || !sameNameIgnoringCase(open_.back()->name(), wanted)) {
         lastRaw_.clear();
-        auto table = std::make_unique<WritableTable>(existingTable(wanted));
+        const TableFiles files = existingTable(wanted);
+        auto table = std::make_unique<WritableTable>(files);
+        table->rules = readValidityFile(files);
         table->checkedGeneration = generation;
         if (open_.size() >= kOpenTables) open_.erase(open_.begin());
         open_.push_back(std::move(table));
@@ -179,6 +184,14 @@ void DriverSession::insert(std::string_view text) {
     if (!statement_.columns.empty())
         for (std::size_t f = 0; f < fieldCount; ++f)
             if (valueOfField_[f] < 0) encodeOmitted(info.fields[f], record_.data(), encode_);
+    if (table.rules) {
+        given_.assign(fieldCount, true);
+        if (!statement_.columns.empty())
+            for (std::size_t f = 0; f < fieldCount; ++f) given_[f] = valueOfField_[f] >= 0;
+        applyDefaults(*table.rules, info, given_, record_.data());
+        checkFieldRules(*table.rules, info, table.name(), record_.data());
+        parentKeys_.checkReferences(folder_, *table.rules, info, table.name(), record_.data());
+    }
     table.insert(record_.data(), blobs_, encode_.autoIncrement);
 }
 
@@ -186,6 +199,7 @@ void DriverSession::insert(std::string_view text) {
 // second writer cannot drop it or add rows in between.
 void DriverSession::keepOpen(std::unique_ptr<WritableTable> table) {
     table->checkedGeneration = watch_.generation();
+    table->rules = readValidityFile(locateTable(folder_, table->name()));
     if (open_.size() >= kOpenTables) open_.erase(open_.begin());
     open_.push_back(std::move(table));
     lastRaw_.clear();
@@ -195,8 +209,17 @@ void DriverSession::createTable(std::string_view text) {
     const std::string name = tableName();
     checkNewTableName(name, statement_.codePage != 0 ? statement_.codePage : 1252);
     const TableInfo info = defineTable(statement_, text);
+    const std::optional<ValidityFile> checks = checksOfNewTable(statement_, info, name);
     forget(name);
     createTableFiles(folder_, name, info, fileMode_);
+    if (checks) {
+        try {
+            writeValidityFile(folder_, name, *checks, fileMode_);
+        } catch (...) {
+            paradox::dropTable(folder_, name);
+            throw;
+        }
+    }
     keepOpen(std::make_unique<WritableTable>(existingTable(name)));
 }
 
@@ -209,6 +232,10 @@ void DriverSession::createIndex() {
     std::vector<std::string> columns;
     for (const auto& column : statement_.columns) columns.push_back(column.text());
     std::unique_ptr<WritableTable> keyed = createPrimaryIndex(folder_, files, columns);
+    if (auto rules = readValidityFile(files)) {
+        rules->keyFieldCount = keyed->info().keyFields;
+        writeValidityFile(folder_, name, *rules, fileMode_);
+    }
     forget(name);
     keepOpen(std::move(keyed));
 }
@@ -216,7 +243,15 @@ void DriverSession::createIndex() {
 void DriverSession::dropTable() {
     const std::string name = tableName();
     forget(name);
+    if (const TableFiles files = locateTable(folder_, name); !files.db.empty())
+        forgetReferences(folder_, files, fileMode_);
     paradox::dropTable(folder_, name);
+}
+
+void DriverSession::addForeignKey() {
+    paradox::addForeignKey(folder_, statement_, fileMode_);
+    // The tables this session holds open take up their new rules.
+    for (auto& table : open_) table->rules = readValidityFile(locateTable(folder_, table->name()));
 }
 
 void DriverSession::deleteAll() {

@@ -14,6 +14,7 @@
 #include "dataaccess/Provider.h"
 #include "paradox/FolderWatch.h"
 #include "paradox/SqlStatement.h"
+#include "paradox/TableRules.h"
 #include "paradox/ValueEncoder.h"
 #include "paradox/WritableTable.h"
 
@@ -36,6 +37,7 @@ class DriverSession final : public db::Session {
     void createTable(std::string_view text);
     void createIndex();
     void dropTable();
+    void addForeignKey();
     void deleteAll();
     std::unique_ptr<db::RowCursor> select();
 
@@ -62,6 +64,8 @@ class DriverSession final : public db::Session {
     std::vector<int> valueOfField_;
     std::vector<PendingBlob> blobs_;
     EncodeContext encode_;
+    std::vector<bool> given_;
+    ParentKeys parentKeys_;
 };
 
 }  // namespace velmora::paradox
