@@ -126,7 +126,7 @@ TEST(Rules, ProviderAgreesWithMdbSchemaOverTheCorpus) {
     const auto root = corpusRoot();
     VELMORA_NEED_CORPUS(root, test::corpusFolder() / "access");
     int files = 0, required = 0, defaults = 0, relationships = 0, enforced = 0, cascades = 0;
-    int views = 0;
+    int views = 0, validationRules = 0, checkedRules = 0;
     for (const auto& entry : fs::recursive_directory_iterator(*root / "access")) {
         const std::string extension = lower(entry.path().extension().string());
         if (extension != ".mdb" && extension != ".accdb") continue;
@@ -153,6 +153,21 @@ TEST(Rules, ProviderAgreesWithMdbSchemaOverTheCorpus) {
         EXPECT_EQ(ours.required, theirs.required);
         EXPECT_EQ(ours.defaults, theirs.defaults);
         EXPECT_EQ(ours.relationships, theirs.relationships);
+        // Validation rules as mdb-prop lists them under the table's objects.
+        for (auto rows = connection.openSchema(db::ado::adSchemaColumns); !rows->eof();
+             rows->moveNext()) {
+            const std::string rule = text(*rows, "VALIDATION_RULE");
+            if (rule.empty()) continue;
+            ++validationRules;
+            // mdb-prop reads the first object of the name, which may be a form of it.
+            const std::string props = run("mdb-prop '" + entry.path().string() + "' '" +
+                                          text(*rows, "TABLE_NAME") + "' 2>/dev/null");
+            if (props.find("name: " + text(*rows, "COLUMN_NAME") + "\n") == std::string::npos)
+                continue;
+            ++checkedRules;
+            EXPECT_NE(props.find("ValidationRule: " + rule), std::string::npos)
+                << text(*rows, "TABLE_NAME") << "." << text(*rows, "COLUMN_NAME") << ": " << rule;
+        }
         for (auto rows = connection.openSchema(db::ado::adSchemaViews); !rows->eof();
              rows->moveNext())
             ++views;
@@ -163,7 +178,9 @@ TEST(Rules, ProviderAgreesWithMdbSchemaOverTheCorpus) {
     }
     std::printf(
         "rules in %d files: %d required, %d defaults, %d relationships (%d enforced, %d "
-        "with cascades), %d saved queries\n",
-        files, required, defaults, relationships, enforced, cascades, views);
+        "with cascades), %d saved queries, %d validation rules (%d found by mdb-prop)\n",
+        files, required, defaults, relationships, enforced, cascades, views, validationRules,
+        checkedRules);
     EXPECT_GT(files, 50);
+    EXPECT_GT(checkedRules, 0);
 }
