@@ -1,5 +1,6 @@
 // The commands of the main window's buttons.
 
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -158,6 +159,7 @@ void MainWindow::startConverting() {
     RunHost host{*this, prompts_, *progressBar, pointer_, *preview_, pump_};
     RunOptions options;
     options.askAboutFolderWithoutTables = true;
+    options.accessRules = accessRulesCheck->isChecked();
     options.strict = strictReading();
     ConversionRun(host, state_, QLocale::system(), options).start();
 }
