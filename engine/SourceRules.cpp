@@ -6,6 +6,7 @@
 #include "dataaccess/AdoTypes.h"
 #include "dataaccess/DbError.h"
 #include "dataaccess/Recordset.h"
+#include "engine/ColumnProfile.h"
 
 namespace velmora {
 
@@ -183,11 +184,17 @@ const ColumnRules* SourceRules::column(const QString& table, const QString& name
 }
 
 QString RuleClauses(const ColumnRules& rules, const QString& quotedColumn, const QString& type,
-                    QStringList& leftBehind) {
+                    QStringList& leftBehind, const ColumnProfile* values) {
     const Kind kind = kindOf(type);
     const QString at = where(rules);
     QString clauses;
-    if (rules.required) clauses += QStringLiteral(" NOT NULL");
+    if (rules.required && values != nullptr && values->nulls > 0)
+        leftBehind << at + QStringLiteral(
+                               ": Required not carried: %1 rows have no value, which "
+                               "Paradox would refuse.")
+                               .arg(values->nulls);
+    else if (rules.required)
+        clauses += QStringLiteral(" NOT NULL");
     if (!rules.defaultValue.isEmpty()) {
         const QString value = constant(rules.defaultValue, kind);
         const QString bare = rules.defaultValue.trimmed().remove(u'=').trimmed().toLower();
@@ -205,7 +212,19 @@ QString RuleClauses(const ColumnRules& rules, const QString& quotedColumn, const
                                    .arg(rules.defaultValue, type);
     }
     if (!rules.validationRule.isEmpty()) {
-        if (const auto range = simpleRange(rules.validationRule, kind)) {
+        auto range = simpleRange(rules.validationRule, kind);
+        const bool broken =
+            range && values != nullptr && values->hasNumber &&
+            ((!range->minimum.isEmpty() && values->smallestNumber < range->minimum.toDouble()) ||
+             (!range->maximum.isEmpty() && values->largestNumber > range->maximum.toDouble()));
+        if (broken) {
+            leftBehind << at + QStringLiteral(
+                                   ": Validation Rule \"%1\" not carried: rows hold "
+                                   "values outside it (%2 to %3).")
+                                   .arg(rules.validationRule)
+                                   .arg(values->smallestNumber)
+                                   .arg(values->largestNumber);
+        } else if (range) {
             if (!range->minimum.isEmpty() && !range->maximum.isEmpty())
                 clauses += QStringLiteral(" CHECK (%1 BETWEEN %2 AND %3)")
                                .arg(quotedColumn, range->minimum, range->maximum);

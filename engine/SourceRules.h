@@ -10,6 +10,8 @@
 
 namespace velmora {
 
+struct ColumnProfile;
+
 struct ColumnRules {
     QString table;
     QString column;  // empty for the table's own rule
@@ -48,8 +50,10 @@ struct SourceRules {
 // The clauses a CREATE TABLE column carries for its rules (" NOT NULL DEFAULT 0 CHECK
 // ("qty" BETWEEN 1 AND 99)"), for a column of `type` ("INT", "TEXT(50)", ...).
 // `leftBehind` receives one line per rule Paradox cannot hold, with the reason.
+// With the profile of the column's values, a rule that rows already break is listed
+// instead, so that no row is refused for it.
 QString RuleClauses(const ColumnRules& rules, const QString& quotedColumn, const QString& type,
-                    QStringList& leftBehind);
+                    QStringList& leftBehind, const ColumnProfile* values = nullptr);
 
 // The schema report's lines for the rules that no table statement carries: the tables'
 // own rules, the relationships, the saved queries.

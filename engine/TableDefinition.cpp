@@ -4,6 +4,7 @@
 
 #include "dataaccess/AdoTypeName.h"
 #include "engine/CodePageChoice.h"
+#include "engine/ColumnProfile.h"
 #include "engine/Dispatch.h"
 #include "engine/RunSteps.h"
 #include "engine/SourceRules.h"
@@ -99,13 +100,15 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
                 QString::fromStdString(sourceRows.fields().item(ordinal).name());
             const ColumnRules* columnRules =
                 rules != nullptr ? rules->column(sourceName, sourceColumn) : nullptr;
-            if (columnRules != nullptr && leftBehind != nullptr)
-                statement +=
-                    column + u' ' + (type.endsWith(u',') ? type.chopped(1) : type) +
-                    RuleClauses(*columnRules, column, type.endsWith(u',') ? type.chopped(1) : type,
-                                *leftBehind) +
-                    QStringLiteral(", ");
-            else
+            if (columnRules != nullptr && leftBehind != nullptr) {
+                const QString bare = type.endsWith(u',') ? type.chopped(1) : type;
+                const ColumnProfile* values =
+                    profile != nullptr ? &profile->columns[static_cast<std::size_t>(ordinal)]
+                                       : nullptr;
+                statement += column + u' ' + bare +
+                             RuleClauses(*columnRules, column, bare, *leftBehind, values) +
+                             QStringLiteral(", ");
+            } else
                 statement += column + mapping.columnType;
             const QString written = column.mid(1, column.size() - 2)
                                         .replace(QStringLiteral("\"\""), QStringLiteral("\""));

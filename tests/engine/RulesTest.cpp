@@ -11,6 +11,7 @@
 #include "dataaccess/Connection.h"
 #include "dataaccess/DbError.h"
 #include "dataaccess/Recordset.h"
+#include "engine/ColumnProfile.h"
 #include "engine/SourceRules.h"
 #include "engine/TargetNames.h"
 #include "tests/support/Corpus.h"
@@ -76,6 +77,20 @@ TEST(Rules, ClausesCarryConstantsAndListTheRest) {
     EXPECT_EQ(RuleClauses(today, "\"Today\"", "TIMESTAMP", left), "");
     const ColumnRules note = rulesOf("Note", false, "\"x\"");
     EXPECT_EQ(RuleClauses(note, "\"Note\"", "MEMO", left), "");
+
+    // Rules the rows already break are listed, so that no row is refused for them.
+    ColumnProfile values;
+    values.nulls = 2;
+    values.hasNumber = true;
+    values.smallestNumber = 0;
+    values.largestNumber = 120;
+    EXPECT_EQ(RuleClauses(qty, "\"Qty\"", "SMALLINT", left, &values), " DEFAULT 1");
+    EXPECT_TRUE(
+        left.contains("\"T\".\"Qty\": Required not carried: 2 rows have no value, "
+                      "which Paradox would refuse."));
+    EXPECT_TRUE(left.last().contains("rows hold values outside it (0 to 120)"));
+    left.removeLast();
+    left.removeLast();
 
     const QString report = left.join(u'\n');
     for (const char* item :
