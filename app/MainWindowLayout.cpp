@@ -93,6 +93,9 @@ void MainWindow::buildControls() {
     helpButton = addButton(names::kHelpButton, QStringLiteral("Help"), &MainWindow::showHelp);
     startButton = addButton(names::kStartButton, QStringLiteral("Start Converting"),
                             &MainWindow::startConverting);
+    cancelButton =
+        addButton(names::kCancelButton, QStringLiteral("Cancel"), &MainWindow::cancelRun);
+    cancelButton->hide();
     progressBar = named(new CaptionedProgressBar(QString()), names::kProgressBar);
 
     // The labels of both frames share one width so that the boxes line up.
@@ -143,6 +146,7 @@ void MainWindow::buildControls() {
     commands->addWidget(helpButton);
     commands->addStretch(1);
     commands->addWidget(startButton);
+    commands->addWidget(cancelButton);
 
     auto* window = new QVBoxLayout(this);
     window->setContentsMargins(12, 12, 12, 12);

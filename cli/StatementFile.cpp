@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -29,8 +30,18 @@ std::string EscapeLine(std::string_view text) {
             case '\t':
                 line += "\\t";
                 break;
-            default:
-                line += c;
+            default: {
+                // Other control characters would act on a terminal that shows the line.
+                const auto u = static_cast<unsigned char>(c);
+                if (u < 0x20 || u == 0x7F) {
+                    static constexpr char kHex[] = "0123456789abcdef";
+                    line += "\\x";
+                    line += kHex[u >> 4];
+                    line += kHex[u & 15];
+                } else {
+                    line += c;
+                }
+            }
         }
     }
     return line;
@@ -58,9 +69,20 @@ std::string UnescapeLine(std::string_view line) {
             case 't':
                 text += '\t';
                 break;
+            case 'x':
+                if (i + 3 < line.size() && std::isxdigit(static_cast<unsigned char>(line[i + 2])) &&
+                    std::isxdigit(static_cast<unsigned char>(line[i + 3]))) {
+                    text += static_cast<char>(
+                        std::stoi(std::string(line.substr(i + 2, 2)), nullptr, 16));
+                    i += 2;
+                    break;
+                }
+                [[fallthrough]];
             default:
-                throw std::runtime_error("a backslash must be followed by \\, n, r or t (column " +
-                                         std::to_string(i + 1) + ")");
+                throw std::runtime_error(
+                    "a backslash must be followed by \\, n, r, t or x and two hex digits "
+                    "(column " +
+                    std::to_string(i + 1) + ")");
         }
         ++i;
     }
@@ -234,6 +256,8 @@ ExecutionOutcome ExecuteStatementFile(const QString& path, db::Connection& conne
     StatementList batch;
     std::string statement;
     int done = 0;
+    // A table's statements may span batches; its transaction goes on from one to the next.
+    TableTransaction transaction;
     while (done < statements) {
         batch.clear();
         std::size_t bytes = 0;
@@ -245,8 +269,11 @@ ExecutionOutcome ExecuteStatementFile(const QString& path, db::Connection& conne
             throw std::runtime_error(path.toStdString() + " changed while it was executed");
         batchProgress.startBatch(done, batch.count());
         ExecutionOutcome outcome =
-            ExecuteStatementList(batch, connection, proc, batchProgress, pump);
+            ExecuteStatementList(batch, connection, proc, batchProgress, pump, transaction, nullptr,
+                                 done + batch.count() >= statements);
         if (outcome.stoppedBySqlError) {
+            // The table the error stopped stays as it was.
+            RollBackTable(batch, connection, transaction);
             errorStatement.assign(batch.utf8(outcome.errorLine - 1));
             outcome.errorLine += done;
             return outcome;
@@ -256,8 +283,8 @@ ExecutionOutcome ExecuteStatementFile(const QString& path, db::Connection& conne
     return {};
 }
 
-void WriteTypeMappingFile(const QString& path, const TypeMappingList& mappings) {
-    OutputFile file(path);
+void WriteTypeMappingFile(const QString& path, const TypeMappingList& mappings, bool ownerOnly) {
+    OutputFile file(path, ownerOnly);
     std::ostream& out = file.stream();
     out << "table\tfield\taccess_type\tparadox_type\n";
     for (int i = 0; i < mappings.count(); ++i) {
