@@ -267,6 +267,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     c.accessRules = rules == QLatin1String("access");
     if (!c.schemaReportFile.isEmpty() && !c.accessRules)
         return UsageError{QStringLiteral("--schema-report goes with --rules access")};
+    if (!c.schemaReportFile.isEmpty() && isSet("batch"))
+        return UsageError{QStringLiteral("--schema-report is for one database, not --batch")};
 
     if (isSet("quiet") && isSet("verbose"))
         return UsageError{QStringLiteral("give either --quiet or --verbose, not both")};
