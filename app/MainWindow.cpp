@@ -29,6 +29,8 @@ void MainWindow::connectBehaviours() {
     // cannot be written leaves the entry as typed.
     connect(paradoxFolderBox, &QLineEdit::textChanged, this,
             [this](const QString& text) { settings_.write(settingKey::kParadoxFolder, text); });
+    connect(accessRulesCheck, &QCheckBox::toggled, this,
+            [this](bool on) { settings_.write(settingKey::kAccessRules, TruthText(on)); });
     connect(accessFileBox, &QLineEdit::textChanged, this,
             [this](const QString& text) { settings_.write(settingKey::kAccessFile, text); });
     connect(passwordBox, &QLineEdit::textChanged, this, [this](const QString& text) {

@@ -104,6 +104,7 @@ class MainWindow final : public QWidget, public MainInputs {
     QLineEdit* passwordBox = nullptr;
     QLineEdit* paradoxFolderBox = nullptr;
     QCheckBox* previewCheck = nullptr;
+    QCheckBox* accessRulesCheck = nullptr;  // the rules choice: Access's field rules
     QRadioButton* perFileOption = nullptr;
     QRadioButton* perTableOption = nullptr;
     QPushButton* browseAccessButton = nullptr;

@@ -1,5 +1,6 @@
 // The commands of the main window's buttons.
 
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -162,6 +163,7 @@ void MainWindow::startConverting() {
     RunHost host{*this, prompts_, *progressBar, pointer_, *preview_, pump_};
     RunOptions options;
     options.askAboutFolderWithoutTables = true;
+    options.accessRules = accessRulesCheck->isChecked();
     options.strict = strictReading();
     setRunning(true);
     ConversionRun(host, state_, QLocale::system(), options).start();

@@ -75,6 +75,12 @@ void MainWindow::buildControls() {
         addButton(names::kParadoxSampleButton, QStringLiteral("Load Sample/Example Database"),
                   &MainWindow::loadSampleFolder);
 
+    accessRulesCheck =
+        named(new QCheckBox(QStringLiteral("Carry the fields' required, default and range rules")),
+              names::kAccessRulesCheck);
+    accessRulesCheck->setToolTip(QStringLiteral(
+        "Into each table's .VAL file; the summary lists the rules Paradox cannot hold."));
+
     previewFrame = named(new QGroupBox(QStringLiteral("SQL Preview")), names::kPreviewFrame);
     previewCheck = named(new QCheckBox(QStringLiteral(
                              "Enable SQL Preview mode to see SQL commands or check for errors")),
@@ -124,6 +130,7 @@ void MainWindow::buildControls() {
     paradox->addWidget(browseParadoxButton, 0, 3);
     paradox->addWidget(testConnectionButton, 1, 1, Qt::AlignLeft);
     paradox->addWidget(paradoxSampleButton, 1, 2, 1, 2, Qt::AlignRight);
+    paradox->addWidget(accessRulesCheck, 3, 0, 1, 4);
     paradox->setColumnStretch(1, 1);
 
     auto* preview = new QVBoxLayout(previewFrame);

@@ -215,9 +215,9 @@ void TableRun::writeRows(db::Recordset& rows, const BestFitRows* respelling,
     table_.read = true;
     table_.rowsInSource = rows.recordCount();
     QString spelled = table_.target;
-    const FieldRoles roles =
-        BuildTableDefinition(table_.source, table_.target, rows, proc_, run_.host, state_,
-                             &profile_, &spelled, run_.options.keepBinary);
+    const FieldRoles roles = BuildTableDefinition(
+        table_.source, table_.target, rows, proc_, run_.host, state_, &profile_, &spelled,
+        run_.options.keepBinary, run_.rules, run_.schemaReport);
     table_.target = spelled;
     table_.columns = roles.columns;
     for (std::size_t i = 0; i < profile_.columns.size(); ++i) {

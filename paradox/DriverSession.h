@@ -17,6 +17,7 @@
 #include "paradox/FolderWatch.h"
 #include "paradox/SqlStatement.h"
 #include "paradox/StagedTables.h"
+#include "paradox/TableRules.h"
 #include "paradox/ValueEncoder.h"
 #include "paradox/WritableTable.h"
 
@@ -54,6 +55,7 @@ class DriverSession final : public db::Session {
     void createTable(std::string_view text);
     void createIndex();
     void dropTable();
+    void addForeignKey();
     void deleteAll();
     std::unique_ptr<db::RowCursor> select();
 
@@ -83,6 +85,8 @@ class DriverSession final : public db::Session {
     std::vector<int> valueOfField_;
     std::vector<PendingBlob> blobs_;
     EncodeContext encode_;
+    std::vector<bool> given_;
+    ParentKeys parentKeys_;
 };
 
 }  // namespace velmora::paradox
