@@ -4,6 +4,7 @@
 
 #include "access/IndexRowset.h"
 #include "access/NameFolding.h"
+#include "access/RulesRowsets.h"
 #include "access/SchemaCursor.h"
 #include "access/Statement.h"
 #include "access/TableCursor.h"
@@ -69,7 +70,19 @@ AccessSession::Located AccessSession::linkedTable(const CatalogueEntry& link) {
 }
 
 std::unique_ptr<db::RowCursor> AccessSession::schema(int kind, std::string_view table) {
-    if (kind == db::ado::adSchemaIndexes) return indexes(table);
+    switch (kind) {
+        case db::ado::adSchemaIndexes:
+            return indexes(table);
+        case db::ado::adSchemaColumns:
+            return columnRulesRowset(*database_, table);
+        case db::ado::adSchemaForeignKeys:
+            return readingGuarded(*database_, "the relationships",
+                                  [&] { return foreignKeysRowset(database_, table); });
+        case db::ado::adSchemaViews:
+            return viewsRowset(*database_, table);
+        default:
+            break;
+    }
     if (kind != db::ado::adSchemaTables)
         fail("Object or provider is not capable of performing requested operation (schema kind " +
              std::to_string(kind) + " is not supported).");

@@ -18,7 +18,8 @@ class AccessSession final : public db::Session {
     // SELECT * FROM `table` over a table of the database, or of the database beside it
     // that a linked table names; anything else fails.
     std::unique_ptr<db::RowCursor> query(std::string_view statement) override;
-    // Kind 20 (tables) and 12 (indexes; a linked table's are read from its database).
+    // Kinds 20 (tables), 12 (indexes; a linked table's are read from its database),
+    // 4 (column rules), 27 (relationships) and 23 (saved queries).
     std::unique_ptr<db::RowCursor> schema(int kind, std::string_view table) override;
     db::SourceDamage damage() const override { return database_->catalogue().damage(); }
 

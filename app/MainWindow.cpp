@@ -31,6 +31,8 @@ void MainWindow::connectBehaviours() {
             [this](const QString& text) { settings_.write(settingKey::kParadoxFolder, text); });
     connect(accessKeysCheck, &QCheckBox::toggled, this,
             [this](bool on) { settings_.write(settingKey::kAccessKeys, TruthText(on)); });
+    connect(accessRulesCheck, &QCheckBox::toggled, this,
+            [this](bool on) { settings_.write(settingKey::kAccessRules, TruthText(on)); });
     connect(accessFileBox, &QLineEdit::textChanged, this,
             [this](const QString& text) { settings_.write(settingKey::kAccessFile, text); });
     connect(passwordBox, &QLineEdit::textChanged, this, [this](const QString& text) {

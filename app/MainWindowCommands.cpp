@@ -164,6 +164,7 @@ void MainWindow::startConverting() {
     RunOptions options;
     options.askAboutFolderWithoutTables = true;
     if (accessKeysCheck->isChecked()) options.keys = RunOptions::Keys::Access;
+    options.accessRules = accessRulesCheck->isChecked();
     options.strict = strictReading();
     setRunning(true);
     ConversionRun(host, state_, QLocale::system(), options).start();

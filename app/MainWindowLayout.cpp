@@ -81,6 +81,11 @@ void MainWindow::buildControls() {
         names::kAccessKeysCheck);
     accessKeysCheck->setToolTip(
         QStringLiteral("Unticked, every table is keyed on an added row number column \"TVXID\"."));
+    accessRulesCheck =
+        named(new QCheckBox(QStringLiteral("Carry the fields' required, default and range rules")),
+              names::kAccessRulesCheck);
+    accessRulesCheck->setToolTip(QStringLiteral(
+        "Into each table's .VAL file; the summary lists the rules Paradox cannot hold."));
 
     previewFrame = named(new QGroupBox(QStringLiteral("SQL Preview")), names::kPreviewFrame);
     previewCheck = named(new QCheckBox(QStringLiteral(
@@ -132,6 +137,7 @@ void MainWindow::buildControls() {
     paradox->addWidget(testConnectionButton, 1, 1, Qt::AlignLeft);
     paradox->addWidget(paradoxSampleButton, 1, 2, 1, 2, Qt::AlignRight);
     paradox->addWidget(accessKeysCheck, 2, 0, 1, 4);
+    paradox->addWidget(accessRulesCheck, 3, 0, 1, 4);
     paradox->setColumnStretch(1, 1);
 
     auto* preview = new QVBoxLayout(previewFrame);

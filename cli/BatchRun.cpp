@@ -75,6 +75,9 @@ QStringList tableOptions(const CommandLine& c) {
     if (c.accessKeys)
         options << "--keys"
                 << "access";
+    if (c.accessRules)
+        options << "--rules"
+                << "access";
     if (c.verify) options << "--verify";
     if (c.jet3CodePage > 0) options << "--jet3-code-page" << QString::number(c.jet3CodePage);
     return options;

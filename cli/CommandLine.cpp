@@ -66,6 +66,15 @@ const std::vector<OptionText>& optionTexts() {
          "its Access primary key, with its other indexes as secondary indexes and AutoNumber "
          "fields as autoincrement fields"},
         {nullptr,
+         {"rules"},
+         "access|none",
+         "carry each field's required, default and simple range rules into the tables "
+         "(access) or not (none, the default); what Paradox cannot hold is listed"},
+        {nullptr,
+         {"schema-report"},
+         "FILE",
+         "write the rules, relationships and saved queries not carried, one a line, to FILE"},
+        {nullptr,
          {"strict"},
          nullptr,
          "refuse every table of a damaged SOURCE that has any damage, whole (default: give "
@@ -257,6 +266,15 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     c.verify = isSet("verify");
     c.keepBinary = isSet("keep-binary");
     c.strict = isSet("strict");
+    c.schemaReportFile = value("schema-report");
+    const QString rules = value("rules");
+    if (isSet("rules") && rules != QLatin1String("access") && rules != QLatin1String("none"))
+        return UsageError{QStringLiteral("--rules takes access or none")};
+    c.accessRules = rules == QLatin1String("access");
+    if (!c.schemaReportFile.isEmpty() && !c.accessRules)
+        return UsageError{QStringLiteral("--schema-report goes with --rules access")};
+    if (!c.schemaReportFile.isEmpty() && isSet("batch"))
+        return UsageError{QStringLiteral("--schema-report is for one database, not --batch")};
 
     if (isSet("quiet") && isSet("verbose"))
         return UsageError{QStringLiteral("give either --quiet or --verbose, not both")};
@@ -314,7 +332,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
 
     // At most one output takes standard output; the summary text then goes to standard error.
     int onStandardOutput = 0;
-    for (const QString& file : {c.sqlFile, c.typesFile, c.rejectsFile, c.summaryFile})
+    for (const QString& file :
+         {c.sqlFile, c.typesFile, c.rejectsFile, c.summaryFile, c.schemaReportFile})
         onStandardOutput += IsStandardStream(file) ? 1 : 0;
     if (c.jsonSummary && c.summaryFile.isEmpty()) ++onStandardOutput;
     if (onStandardOutput > 1)

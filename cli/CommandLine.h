@@ -26,8 +26,10 @@ struct CommandLine {
     bool verify = false;
     bool replaceUnmappable = false;
     bool keepBinary = false;
-    bool accessKeys = false;  // --keys access
-    bool strict = false;      // refuse a damaged table whole instead of salvaging its rows
+    bool accessKeys = false;   // --keys access
+    bool accessRules = false;  // --rules access
+    QString schemaReportFile;
+    bool strict = false;  // refuse a damaged table whole instead of salvaging its rows
     int jet3CodePage = 0;
 
     // --batch: every database of `sources` (files, folders searched for .mdb and .accdb,

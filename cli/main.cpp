@@ -379,6 +379,7 @@ int main(int argc, char** argv) {
     options.tableWanted = tableFilter(c);
     options.statementsOnly = listed;
     options.strict = c.strict;
+    options.accessRules = c.accessRules;
     cancelRunOnSignals(state.cancelRequested);
     ConversionRun run(host, state, QLocale::system(), options);
     run.start();
@@ -439,6 +440,16 @@ int main(int argc, char** argv) {
         verified = stats.verified;
         for (const TableVerification& t : stats.verification())
             verified = verified && t.allIdentical();
+    }
+    if (!c.schemaReportFile.isEmpty()) {
+        try {
+            OutputFile report(c.schemaReportFile);
+            for (const QString& line : stats.schemaReport)
+                report.stream() << line.toStdString() << '\n';
+            report.finish();
+        } catch (const std::exception& e) {
+            fail(QString::fromUtf8(e.what()));
+        }
     }
     const bool written = !listed || preview.written();
     int status = stats.complete() && prompts.reports() == 0 && written && verified ? 0 : 1;

@@ -79,7 +79,7 @@ class Provider {
 };
 
 // Entry points of a provider that lives in a loadable module.
-inline constexpr int kProviderAbiVersion = 4;
+inline constexpr int kProviderAbiVersion = 5;
 using ProviderAbiFunction = int (*)();
 using ProviderCreateFunction = Provider* (*)();
 inline constexpr const char* kProviderAbiSymbol = "velmora_provider_abi";

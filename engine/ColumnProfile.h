@@ -32,6 +32,12 @@ struct ColumnProfile {
     std::int64_t roundedDateTimes = 0;
     // Zero-length binary values: a Paradox field holds none, so they are written blank.
     std::int64_t emptyBinaryValues = 0;
+    // For the rules a column can carry: rows without a value, and the range of the
+    // numbers (integers, doubles, singles and currency; close enough to test a bound).
+    std::int64_t nulls = 0;
+    bool hasNumber = false;
+    double smallestNumber = 0;
+    double largestNumber = 0;
 };
 
 struct TableProfile {

@@ -63,6 +63,12 @@ void ConversionRun::convertTables(Session& run) {
     QStringList writtenThisRun;
     TableRunContext tables{run.proc, host_,      state_,         options_,
                            literals, run.source, writtenThisRun, stats_.recoveredTables};
+    SourceRules rules;
+    if (options_.accessRules && run.source.isOpen()) {
+        rules = SourceRules::read(run.source);
+        tables.rules = &rules;
+        tables.schemaReport = &stats_.schemaReport;
+    }
     for (int position = static_cast<int>(state_.sourceTables.size()) - 1; position >= 0;
          --position) {
         // Without a target, statements that go straight to it would each fail in turn;
@@ -78,6 +84,12 @@ void ConversionRun::convertTables(Session& run) {
             notReached(position);
             break;
         }
+    }
+    if (tables.rules != nullptr) {
+        QStringList converted;
+        for (const TableOutcome& table : stats_.tables)
+            if (table.result == TableResult::Written) converted << table.source;
+        stats_.schemaReport += RunLevelLeftBehind(rules, converted);
     }
     stats_.cancelled = state_.cancelled();
     for (const QString& name : leftOut_) {

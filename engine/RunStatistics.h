@@ -35,6 +35,9 @@ struct RunStatistics {
     // and the tables found from their definitions instead.
     QString catalogueDamage;
     QStringList recoveredTables;
+    // The source's rules that no statement carries, one line each with the reason (empty
+    // unless the run carries rules).
+    QStringList schemaReport;
 
     int count(TableResult result) const;
     // Tables whose rows were sent (or listed).

@@ -75,6 +75,15 @@ QStringList notes(const RunStatistics& stats) {
                                 perTable(stats, QStringLiteral("Empty binary values written blank"),
                                          &TableOutcome::emptyBinaryValues)})
         if (!line.isEmpty()) lines << line;
+    if (!stats.schemaReport.isEmpty()) {
+        constexpr int kShown = 10;
+        lines << QStringLiteral("Rules not carried to Paradox: %1 (the schema report lists each):")
+                     .arg(count(static_cast<std::int64_t>(stats.schemaReport.size())));
+        lines << stats.schemaReport.mid(0, kShown);
+        if (stats.schemaReport.size() > kShown)
+            lines << QStringLiteral("... and %1 more.")
+                         .arg(count(static_cast<std::int64_t>(stats.schemaReport.size() - kShown)));
+    }
     return lines;
 }
 

@@ -39,6 +39,7 @@ struct FieldRoles {
 
 struct TableProfile;
 struct KeyPlan;
+struct SourceRules;
 
 // The run's steps from runstep::kFieldCount to runstep::kCreateIndex: appends the table's
 // type-mapping records, dispatches its two statements and returns the field roles. With the profile
@@ -46,12 +47,15 @@ struct KeyPlan;
 // a table whose text needs another code page than 1252 is created in that one; `targetUsed`
 // receives the target name as that code page spells it. `keepBinary` gives long binary
 // fields a BLOB column that receives their bytes. With `keys` (the Access keys, see
-// engine/TableKeys.h) the table is keyed, ordered and typed as the plan says.
+// engine/TableKeys.h) the table is keyed, ordered and typed as the plan says. With the
+// source's `rules`, each column carries its required, default and range clauses and
+// `leftBehind` receives what it cannot.
 FieldRoles BuildTableDefinition(const QString& sourceName, const QString& targetName,
                                 const db::Recordset& sourceRows, Procedure& proc, RunHost& host,
                                 RunState& state, const TableProfile* profile = nullptr,
                                 QString* targetUsed = nullptr, bool keepBinary = false,
-                                const KeyPlan* keys = nullptr);
+                                const KeyPlan* keys = nullptr, const SourceRules* rules = nullptr,
+                                QStringList* leftBehind = nullptr);
 
 // Step 499: the plan's secondary indexes, after the rows, as `roles` named and typed the
 // columns; an index on a column Paradox cannot index is reported instead. Returns the

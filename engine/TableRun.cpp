@@ -224,7 +224,7 @@ void TableRun::writeRows(db::Recordset& rows, const BestFitRows* respelling,
         });
     const FieldRoles roles = BuildTableDefinition(
         table_.source, table_.target, rows, proc_, run_.host, state_, &profile_, &spelled,
-        run_.options.keepBinary, accessKeys ? &keys : nullptr);
+        run_.options.keepBinary, accessKeys ? &keys : nullptr, run_.rules, run_.schemaReport);
     table_.target = spelled;
     table_.columns = roles.columns;
     table_.columnOrder = roles.columnOrder;

@@ -17,6 +17,7 @@
 #include "engine/RunHost.h"
 #include "engine/RunOptions.h"
 #include "engine/RunState.h"
+#include "engine/SourceRules.h"
 #include "engine/TableDefinition.h"
 #include "engine/TableOutcome.h"
 #include "engine/ValueLiterals.h"
@@ -34,6 +35,9 @@ struct TableRunContext {
     QStringList& writtenThisRun;  // the target names of the tables written so far
     // Tables of a source whose catalogue is damaged that were found from their definitions.
     const QStringList& recoveredTables;
+    // The source's rules when the run carries them, and where the ones left behind go.
+    const SourceRules* rules = nullptr;
+    QStringList* schemaReport = nullptr;
 };
 
 class TableRun {

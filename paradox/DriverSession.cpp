@@ -129,6 +129,9 @@ std::unique_ptr<db::RowCursor> DriverSession::runParsed(std::string_view text) {
         case sql::StatementKind::DropTable:
             dropTable();
             return nullptr;
+        case sql::StatementKind::AddForeignKey:
+            addForeignKey();
+            return nullptr;
         case sql::StatementKind::DeleteAll:
             deleteAll();
             return nullptr;
@@ -203,7 +206,9 @@ WritableTable& DriverSession::writableTable() {
         if (changed && locateTable(folder_, wanted).db.empty() && !replacement(wanted))
             fail(db::errc::kTableGone,
                  "The table " + inQuotes(wanted) + " was removed while it was being written.");
-        auto table = std::make_unique<WritableTable>(existingTable(wanted));
+        const TableFiles files = existingTable(wanted);
+        auto table = std::make_unique<WritableTable>(files);
+        table->rules = readValidityFile(files);
         table->checkedGeneration = generation;
         if (open_.size() >= kOpenTables) open_.erase(open_.begin());
         open_.push_back(std::move(table));
@@ -259,6 +264,14 @@ void DriverSession::insert(std::string_view text) {
     if (!statement_.columns.empty())
         for (std::size_t f = 0; f < fieldCount; ++f)
             if (valueOfField_[f] < 0) encodeOmitted(info.fields[f], record_.data(), encode_);
+    if (table.rules) {
+        given_.assign(fieldCount, true);
+        if (!statement_.columns.empty())
+            for (std::size_t f = 0; f < fieldCount; ++f) given_[f] = valueOfField_[f] >= 0;
+        applyDefaults(*table.rules, info, given_, record_.data());
+        checkFieldRules(*table.rules, info, table.name(), record_.data());
+        parentKeys_.checkReferences(folder_, *table.rules, info, table.name(), record_.data());
+    }
     table.insert(record_.data(), blobs_, encode_.autoIncrement);
 }
 
@@ -266,6 +279,7 @@ void DriverSession::insert(std::string_view text) {
 // second writer cannot drop it or add rows in between.
 void DriverSession::keepOpen(std::unique_ptr<WritableTable> table) {
     table->checkedGeneration = watch_.generation();
+    table->rules = readValidityFile(existingTable(table->name()));
     if (open_.size() >= kOpenTables) open_.erase(open_.begin());
     open_.push_back(std::move(table));
     lastRaw_.clear();
@@ -275,9 +289,21 @@ void DriverSession::createTable(std::string_view text) {
     const std::string name = tableName();
     checkNewTableName(name, statement_.codePage != 0 ? statement_.codePage : 1252);
     const TableInfo info = defineTable(statement_, text);
+    const std::optional<ValidityFile> checks = checksOfNewTable(statement_, info, name);
     forget(name);
+    // The table's checks go beside its files; without them the table goes too.
+    const auto writeChecks = [&](const std::filesystem::path& where, auto&& undo) {
+        if (!checks) return;
+        try {
+            writeValidityFile(where, name, *checks, fileMode_);
+        } catch (...) {
+            undo();
+            throw;
+        }
+    };
     if (!inTransaction_) {
         createTableFiles(folder_, name, info, fileMode_);
+        writeChecks(folder_, [&] { paradox::dropTable(folder_, name); });
         keepOpen(std::make_unique<WritableTable>(existingTable(name)));
         return;
     }
@@ -296,6 +322,7 @@ void DriverSession::createTable(std::string_view text) {
     }
     checkFolderWritable(folder_);
     createTableFiles(staging_.path(), name, info, fileMode_);
+    writeChecks(staging_.path(), [&] { staging_.discard(name); });
     if (table == nullptr) table = &pending_[lowerCase(name)];
     table->name = name;
     table->created = true;
@@ -310,6 +337,10 @@ void DriverSession::createIndex() {
     std::vector<std::string> columns;
     for (const auto& column : statement_.columns) columns.push_back(column.text());
     std::unique_ptr<WritableTable> keyed = createPrimaryIndex(folder_, files, columns);
+    if (auto rules = readValidityFile(files)) {
+        rules->keyFieldCount = keyed->info().keyFields;
+        writeValidityFile(files.db.parent_path(), name, *rules, fileMode_);
+    }
     forget(name);
     keepOpen(std::move(keyed));
 }
@@ -369,6 +400,8 @@ void DriverSession::dropTable() {
     const std::string name = tableName();
     forget(name);
     if (!inTransaction_) {
+        if (const TableFiles files = locateTable(folder_, name); !files.db.empty())
+            forgetReferences(folder_, files, fileMode_);
         paradox::dropTable(folder_, name);
         return;
     }
@@ -380,6 +413,15 @@ void DriverSession::dropTable() {
         return;
     }
     pending_[lowerCase(name)] = Replacement{name, holdForDrop(folder_, name), false};
+}
+
+void DriverSession::addForeignKey() {
+    // Both tables' .VAL files change at once, outside what a transaction stages.
+    if (inTransaction_)
+        fail("ALTER TABLE ... ADD FOREIGN KEY runs outside a transaction: commit first.");
+    paradox::addForeignKey(folder_, statement_, fileMode_);
+    // The tables this session holds open take up their new rules.
+    for (auto& table : open_) table->rules = readValidityFile(locateTable(folder_, table->name()));
 }
 
 void DriverSession::deleteAll() {

@@ -18,6 +18,7 @@
 #include "paradox/KeyedLookup.h"
 #include "paradox/SqlStatement.h"
 #include "paradox/StagedTables.h"
+#include "paradox/TableRules.h"
 #include "paradox/ValueEncoder.h"
 #include "paradox/WritableTable.h"
 
@@ -56,6 +57,7 @@ class DriverSession final : public db::Session {
     void createIndex();
     void createSecondaryIndex();
     void dropTable();
+    void addForeignKey();
     void deleteAll();
     std::unique_ptr<db::RowCursor> select();
     std::unique_ptr<db::RowCursor> lookUp(const TableFiles& files);
@@ -88,6 +90,8 @@ class DriverSession final : public db::Session {
     std::vector<int> valueOfField_;
     std::vector<PendingBlob> blobs_;
     EncodeContext encode_;
+    std::vector<bool> given_;
+    ParentKeys parentKeys_;
 
     // The table SELECT ... WHERE last looked rows up in, mapped read-only.
     std::unique_ptr<KeyedLookup> lookup_;

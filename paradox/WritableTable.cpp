@@ -97,7 +97,7 @@ void WritableTable::openSecondary(Secondary& secondary) {
     bool damaged = false;
     try {
         secondary.data = std::make_unique<WritableTable>(
-            TableFiles{files_.name, secondary.files.data, secondary.files.index, {}},
+            TableFiles{files_.name, secondary.files.data, secondary.files.index, {}, {}},
             Kind::IndexData);
     } catch (const db::DbError& e) {
         // Locked or write-protected files are not ours to rebuild; damaged ones are.
@@ -136,7 +136,8 @@ void WritableTable::rebuildSecondary(Secondary& secondary) {
         ::stat(secondary.files.data.c_str(), &st) == 0 ? (st.st_mode & 0777) : kTableFileMode;
     writeSecondaryIndex(files_, data, secondary.files, false, mode);
     secondary.data = std::make_unique<WritableTable>(
-        TableFiles{files_.name, secondary.files.data, secondary.files.index, {}}, Kind::IndexData);
+        TableFiles{files_.name, secondary.files.data, secondary.files.index, {}, {}},
+        Kind::IndexData);
     secondary.layout.emplace(info_, secondary.data->info(), label);
 }
 
