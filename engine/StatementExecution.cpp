@@ -30,7 +30,7 @@ ExecutionOutcome ExecuteStatementList(StatementList& statements, db::Connection&
     ExecutionOutcome outcome;
     const int count = statements.count();
     for (int line = statements.firstPending() + 1; line <= count; ++line) {
-        if (statements.isExecuted(line - 1)) continue;
+        if (!statements.isPending(line - 1)) continue;
         pump.yield();
         proc.step(114, [&] { progress.setValue(static_cast<double>(line) / count * 100.0); });
         proc.step(116, [&] { progress.setRowCaption(line, count); });
