@@ -284,8 +284,7 @@ int main(int argc, char** argv) {
         }
         state.onRefused = [out = &rejects->stream()](std::string_view statement,
                                                      const QString& error) {
-            *out << "-- " << EscapeLine(error.toStdString()) << '\n'
-                 << EscapeLine(statement) << '\n';
+            WriteRefusedStatement(*out, statement, error);
         };
         prompts.setHiddenReportsHint(
             IsStandardStream(c.rejectsFile)

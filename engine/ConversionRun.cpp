@@ -11,7 +11,9 @@
 #include "engine/ColumnProfile.h"
 #include "engine/Dispatch.h"
 #include "engine/FolderTables.h"
+#include "engine/RejectsFile.h"
 #include "engine/RowTransfer.h"
+#include "engine/RunProgress.h"
 #include "engine/RunReports.h"
 #include "engine/RunSummary.h"
 #include "engine/SourceConnection.h"
@@ -48,6 +50,7 @@ void ConversionRun::start() {
     state_.conversionRunning = true;
     stats_ = {};
     state_.statementsExecuted = state_.statementsFailed = 0;
+    state_.previewLinesSkipped = 0;
     // A run's preview shows its own statements only, never those an earlier run left.
     state_.statements.clear();
     state_.typeMappings.clear();
@@ -92,6 +95,7 @@ void ConversionRun::start() {
                 [&](const QString& name) { return !options_.tableWanted(name); });
     });
     stats_.tablesInSource = static_cast<int>(state_.sourceTables.size());
+    RunProgress progress(host_.progress, stats_.tablesInSource);
     proc.step(130, [&] { source.setCursorLocation(db::ado::adUseClient); });
     proc.step(132, [&] { source.setMode(db::ado::adModeReadWrite); });
     proc.step(134, [&] { OpenSourceConnection(source, in); });
@@ -99,6 +103,17 @@ void ConversionRun::start() {
     proc.step(138, [&] { state_.targetConnection->setCursorLocation(db::ado::adUseClient); });
     // Tables that hold data from a protected source are readable by their owner only.
     const bool ownerOnly = SourceNeedsPassword(in.accessFile());
+    std::optional<RejectsFile> rejects;
+    const auto refusedBefore = state_.onRefused;
+    if (options_.rejectsBesideTables && !options_.statementsOnly) {
+        rejects.emplace(QDir(in.paradoxFolder()).filePath(QString::fromLatin1(kRejectsFileName)),
+                        ownerOnly);
+        state_.onRefused = [&rejects, refusedBefore](std::string_view statement,
+                                                     const QString& error) {
+            rejects->add(statement, error);
+            if (refusedBefore) refusedBefore(statement, error);
+        };
+    }
     const bool targetOpen = !options_.statementsOnly && proc.step(140, [&] {
         OpenTargetConnection(*state_.targetConnection, in.paradoxFolder(), ownerOnly);
     });
@@ -156,9 +171,9 @@ void ConversionRun::start() {
                        ListContains(state_.targetTables, spelledTarget);
             })) {
             proc.step(168, [&] {
-                answer = host_.prompts.askYesNo(
-                             QStringLiteral("Would you like to overwrite ") + sourceName + u'?',
-                             QStringLiteral("Overwrite?"))
+                const OverwriteAnswer given = reports.askOverwrite(
+                    QStringLiteral("Would you like to overwrite ") + sourceName + u'?');
+                answer = given == OverwriteAnswer::Yes || given == OverwriteAnswer::YesToAll
                              ? Answer::Yes
                              : Answer::No;
             });
@@ -200,8 +215,13 @@ void ConversionRun::start() {
                                          &profile, &spelled, options_.keepBinary);
                 table.target = spelled;
                 if (!tableDefinitionFailed(failuresBefore, state_)) {
+                    progress.startTable(TableProgress::Phase::Converting,
+                                        stats_.tablesInSource - position, sourceName);
                     const TransferCounts counts =
-                        TransferRows(spelled, sourceRows, roles, literals, proc, host_, state_);
+                        TransferRows(spelled, sourceRows, roles, literals, proc, host_, state_,
+                                     [&progress](std::int64_t row, std::int64_t rows) {
+                                         progress.row(row, rows);
+                                     });
                     if (respelling != nullptr && respelling->rowsRespelled() > 0)
                         proc.report(494,
                                     std::make_exception_ptr(std::runtime_error(
@@ -275,7 +295,22 @@ void ConversionRun::start() {
             std::vector<TablePair> tables;
             for (const TableStatistics& t : stats_.tables)
                 if (t.read) tables.push_back({t.source, t.target});
-            stats_.verification = VerifyTables(tables, source, *state_.targetConnection);
+            // A phase of its own on the bar, table by table, so that the window repaints.
+            RunProgress readBack(host_.progress, static_cast<int>(tables.size()));
+            std::size_t shown = tables.size();
+            stats_.verification = VerifyTables(
+                tables, source, *state_.targetConnection,
+                [&](std::size_t table, std::int64_t done, std::int64_t rows) {
+                    if (table != shown) {
+                        shown = table;
+                        readBack.startTable(TableProgress::Phase::ReadingBack,
+                                            static_cast<int>(table) + 1, tables[table].source);
+                    }
+                    host_.progress.setValue(rows > 0 ? static_cast<double>(done) / rows * 100.0
+                                                     : 0.0);
+                    readBack.row(done + 1, rows);
+                    host_.pump.yield();
+                });
             stats_.verified = true;
         });
     }
@@ -285,10 +320,31 @@ void ConversionRun::start() {
     }
     stats_.unshownReports = reports.unshown();
     stats_.reportLog = reports.logFile();
+    stats_.previewLinesSkipped = state_.previewLinesSkipped;
+    if (rejects) {
+        rejects->finish();
+        if (rejects->written()) stats_.rejectsFile = rejects->path();
+        stats_.rejectsFileFailed = rejects->failed();
+        state_.onRefused = refusedBefore;
+    }
     proc.step(538, [&] {
-        const QString note = reports.finalNote();
-        host_.prompts.message(RunSummaryText(stats_, state_.statementsFailed) +
-                              (note.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + note));
+        QStringList notes{reports.finalNote()};
+        QStringList files{stats_.reportLog};
+        if (!stats_.rejectsFile.isEmpty())
+            notes << QStringLiteral("The refused statements are in ") + stats_.rejectsFile +
+                         QStringLiteral(": fix them there and run the file.");
+        else if (stats_.rejectsFileFailed)
+            notes << QStringLiteral("The rejects file could not be written in ") +
+                         in.paradoxFolder() + u'.';
+        if (stats_.rowsFailed > 0 && !options_.replaceUnmappable) notes << options_.refusedRowsHint;
+        files << stats_.rejectsFile;
+        notes.removeAll(QString());
+        files.removeAll(QString());
+        reports.finalMessage(RunSummaryText(stats_, state_.statementsFailed) +
+                                 (notes.isEmpty() ? QString()
+                                                  : QStringLiteral("\r\n\r\n") +
+                                                        notes.join(QStringLiteral("\r\n\r\n"))),
+                             in.paradoxFolder(), files);
     });
     proc.step(540, [&] { host_.progress.setValue(0); });
     proc.step(542, [&] { host_.progress.setCaption(QString()); });

@@ -45,6 +45,12 @@ struct RunOptions {
     // The statements are only collected into a file: the Paradox folder is neither opened
     // nor required to exist or hold tables; it only tells which tables are there already.
     bool statementsOnly = false;
+    // Every statement the target refuses also goes to the rejects file in the Paradox
+    // folder (engine/RejectsFile.h), which the final message then names.
+    bool rejectsBesideTables = false;
+    // Added to the final message when rows were refused: how this front end keeps rows
+    // whose text their table's code page cannot hold.
+    QString refusedRowsHint;
 };
 
 // What became of one source table. In the preview modes "written" means listed.
@@ -81,6 +87,9 @@ struct RunStatistics {
     bool previewNotExecuted = false;  // the per-file preview closed without running to the end
     int previewLinesRun = 0;          // ... after running this many of its lines
     int previewLines = 0;
+    int previewLinesSkipped = 0;  // lines the user skipped in the SQL Preview (they never ran)
+    QString rejectsFile;          // where the refused statements went, if anywhere
+    bool rejectsFileFailed = false;
 };
 
 class ConversionRun {

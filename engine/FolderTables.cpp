@@ -58,7 +58,6 @@ QString FolderTablesMessage(FolderTables found) {
 }
 
 bool AgreeToNewTables(const QString& folder, FolderTables found, Prompts& prompts) {
-    const QString caption = QStringLiteral("New tables?");
     switch (found) {
         case FolderTables::Present:
             return true;
@@ -67,9 +66,8 @@ bool AgreeToNewTables(const QString& folder, FolderTables found, Prompts& prompt
             return false;
         case FolderTables::Missing: {
             if (!prompts.askYesNo(QStringLiteral("The folder ") + folder +
-                                      QStringLiteral(" does not exist yet.\r\n\r\n"
-                                                     "Create it and the tables in it?"),
-                                  caption))
+                                  QStringLiteral(" does not exist yet.\r\n\r\n"
+                                                 "Create it and the tables in it?")))
                 return false;
             Procedure proc(prompts, reportLocation(QStringLiteral("Paradox"),
                                                    QStringLiteral("AgreeToNewTables")));
@@ -84,9 +82,8 @@ bool AgreeToNewTables(const QString& folder, FolderTables found, Prompts& prompt
             break;
     }
     return prompts.askYesNo(QStringLiteral("The folder ") + folder +
-                                QStringLiteral(" holds no Paradox table yet.\r\n\r\n"
-                                               "Create the tables there?"),
-                            caption);
+                            QStringLiteral(" holds no Paradox table yet.\r\n\r\n"
+                                           "Create the tables there?"));
 }
 
 }  // namespace velmora

@@ -105,7 +105,8 @@ class AnswerReports {
 
 TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows,
                             const FieldRoles& roles, const LiteralWriter& literals, Procedure& proc,
-                            RunHost& host, RunState& state) {
+                            RunHost& host, RunState& state,
+                            const std::function<void(std::int64_t, std::int64_t)>& onRow) {
     TransferCounts counts;
     if (!proc.test(374, [&] { return !sourceRows.eof() && !sourceRows.bof(); })) return counts;
 
@@ -155,6 +156,7 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
         proc.step(386, answersFirst([&] {
                       host.progress.setValue((static_cast<double>(progress) + 1.0) /
                                              (static_cast<double>(rowCount) + 1.0) * 100.0);
+                      if (onRow) onRow(progress, rowCount);
                   }));
         std::string& statement = row.statement;
         statement.assign(prefix);

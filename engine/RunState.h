@@ -28,6 +28,8 @@ class RunState {
     // it executed (they stay applied) out of all its lines.
     int previewLinesRun = 0;
     int previewLines = 0;
+    // Lines skipped in the previews of the current run: they were passed over unrun.
+    int previewLinesSkipped = 0;
     bool conversionRunning = false;
 
     StatementList statements;

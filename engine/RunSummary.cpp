@@ -35,25 +35,32 @@ QString RunSummaryText(const RunStatistics& stats, std::int64_t statementsFailed
     const bool complete = !stats.previewNotExecuted && stats.tablesSkipped.isEmpty() &&
                           stats.tablesFailed.isEmpty() && stats.tablesPartlyWritten.isEmpty() &&
                           stats.tablesNotReached.isEmpty() && stats.rowsFailed == 0 &&
-                          otherFailures <= 0 && stats.tablesWritten.size() == stats.tablesInSource;
+                          otherFailures <= 0 && stats.previewLinesSkipped == 0 &&
+                          stats.tablesWritten.size() == stats.tablesInSource;
     if (complete && differing.empty()) return QStringLiteral("Done.");
 
-    QStringList lines{complete ? QStringLiteral("Done.")
-                               : QStringLiteral("Done, but not everything was copied.")};
+    const bool nothingWritten = stats.previewNotExecuted && stats.previewLinesRun == 0 &&
+                                stats.tablesWritten.isEmpty() &&
+                                stats.tablesPartlyWritten.isEmpty();
+    QStringList lines{complete         ? QStringLiteral("Done.")
+                      : nothingWritten ? QStringLiteral("Nothing was copied.")
+                                       : QStringLiteral("Done, but not everything was copied.")};
     if (stats.previewNotExecuted && stats.previewLinesRun > 0)
         lines << QStringLiteral(
                      "The SQL Preview was closed after %1 of its %2 statements had "
                      "run; what they wrote stays in the folder.")
                      .arg(count(stats.previewLinesRun), count(stats.previewLines));
     else if (stats.previewNotExecuted)
-        lines << QStringLiteral(
-            "The SQL Preview was closed without executing its statements: no table was written.");
+        lines << QStringLiteral("The SQL Preview was closed without executing its statements.");
     else if (!complete)
         lines << QStringLiteral("Tables written: %1 of %2.")
                      .arg(count(stats.tablesWritten.size()), count(stats.tablesInSource));
     if (stats.rowsFailed > 0)
         lines << QStringLiteral("Rows refused: %1 (each was reported with its table and reason).")
                      .arg(count(stats.rowsFailed));
+    if (stats.previewLinesSkipped > 0)
+        lines << QStringLiteral("Statements skipped in the SQL Preview (not run): %1.")
+                     .arg(count(stats.previewLinesSkipped));
     if (otherFailures > 0)
         lines << QStringLiteral("Other statements that failed: %1 (each was reported).")
                      .arg(count(otherFailures));

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <cstdlib>
+#include <functional>
 
 #include "dataaccess/AdoTypeName.h"
 #include "dataaccess/DbError.h"
@@ -60,7 +61,8 @@ bool sameValue(const db::Value& source, const db::Value& target, Role role,
 }
 
 TableVerification verifyTable(const TablePair& table, db::Connection& sourceConnection,
-                              db::Connection& targetConnection, const LiteralWriter& literals) {
+                              db::Connection& targetConnection, const LiteralWriter& literals,
+                              const std::function<void(std::int64_t, std::int64_t)>& onRow) {
     TableVerification result;
     result.source = table.source;
     result.target = table.target;
@@ -89,7 +91,9 @@ TableVerification verifyTable(const TablePair& table, db::Connection& sourceConn
     // Both tables come in TVXID order: the target by its primary index, the source by
     // its row numbers. A row the source cannot deliver has no number to compare.
     std::int64_t row = 0;
+    const std::int64_t rows = source.recordCount();
     while (!source.eof()) {
+        if (onRow) onRow(row, rows);
         ++result.sourceRows;
         if (result.targetReadable) {
             while (!target.eof() && target.fields()[0].value().asInt() < row) target.moveNext();
@@ -127,11 +131,15 @@ TableVerification verifyTable(const TablePair& table, db::Connection& sourceConn
 }  // namespace
 
 std::vector<TableVerification> VerifyTables(const std::vector<TablePair>& tables,
-                                            db::Connection& source, db::Connection& target) {
+                                            db::Connection& source, db::Connection& target,
+                                            const VerificationProgress& onRow) {
     const LiteralWriter literals(QLocale::c());
     std::vector<TableVerification> results;
-    for (const TablePair& table : tables)
-        results.push_back(verifyTable(table, source, target, literals));
+    for (std::size_t i = 0; i < tables.size(); ++i)
+        results.push_back(verifyTable(tables[i], source, target, literals,
+                                      [&](std::int64_t done, std::int64_t rows) {
+                                          if (onRow) onRow(i, done, rows);
+                                      }));
     return results;
 }
 

@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "dataaccess/Connection.h"
@@ -31,9 +32,15 @@ struct TablePair {
     QString target;
 };
 
+// Told before each row is compared: the table's place in the list, the rows compared so
+// far and the rows the source table holds.
+using VerificationProgress =
+    std::function<void(std::size_t table, std::int64_t rowsDone, std::int64_t rows)>;
+
 // Verifies each source table against its target table.
 std::vector<TableVerification> VerifyTables(const std::vector<TablePair>& tables,
-                                            db::Connection& source, db::Connection& target);
+                                            db::Connection& source, db::Connection& target,
+                                            const VerificationProgress& onRow = {});
 
 // One line per table: "Orders: 184 of 200 rows verified identical; first differing rows
 // (TVXID): 39, 41 (...)".

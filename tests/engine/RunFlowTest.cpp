@@ -41,8 +41,7 @@ const QString kRefusedSummary = QStringLiteral(
     "Done, but not everything was copied.\r\nTables written: 5 of 5.\r\n"
     "Rows refused: 17 (each was reported with its table and reason).");
 const QString kNotExecutedSummary = QStringLiteral(
-    "Done, but not everything was copied.\r\nThe SQL Preview was closed without executing its "
-    "statements: no table was written.");
+    "Nothing was copied.\r\nThe SQL Preview was closed without executing its statements.");
 
 // Every report names step 490 (a refused row) and the character that does not fit.
 bool onlyRefusedRows(const QStringList& reports) {
