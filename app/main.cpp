@@ -9,6 +9,7 @@
 #include "app/MainWindow.h"
 #include "common/AppInfo.h"
 #include "common/Helpers.h"
+#include "drivers/BuiltInDrivers.h"
 #include "gui/WindowSupport.h"
 #include "preview/PreviewWindowHost.h"
 
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+    velmora::RegisterBuiltInDrivers();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velmora"));
     QApplication::setApplicationVersion(programVersion());

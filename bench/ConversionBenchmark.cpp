@@ -20,6 +20,7 @@
 
 #include "bench/MainWindowRuns.h"
 #include "bench/support/ChildProcess.h"
+#include "drivers/BuiltInDrivers.h"
 #include "engine/ConversionRun.h"
 #include "engine/SourceConnection.h"
 #include "engine/TargetNames.h"
@@ -108,6 +109,7 @@ void printFile(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    velmora::RegisterBuiltInDrivers();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QString corpus = argc > 1 ? argv[1] : QStringLiteral(VELMORA_CORPUS_DEFAULT);

@@ -11,6 +11,7 @@
 
 #include "dataaccess/Connection.h"
 #include "dataaccess/Recordset.h"
+#include "drivers/BuiltInDrivers.h"
 #include "engine/AccessCatalog.h"
 #include "engine/ColumnProfile.h"
 #include "engine/SourceConnection.h"
@@ -18,6 +19,7 @@
 using namespace velmora;
 
 int main(int argc, char** argv) {
+    velmora::RegisterBuiltInDrivers();
     QCoreApplication app(argc, argv);
     const QString corpus = argc > 1 ? argv[1] : QStringLiteral(VELMORA_CORPUS_DEFAULT);
     const QString packed = corpus + "/access/generated/bench_1m_v2003.mdb.xz";

@@ -23,8 +23,8 @@ extern "C" {
 
 #include "dataaccess/Connection.h"
 #include "dataaccess/Recordset.h"
+#include "drivers/BuiltInDrivers.h"
 #include "paradox/HeaderLayout.h"
-#include "paradox/ParadoxDriver.h"
 #include "paradox/TableCheck.h"
 
 namespace {
@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
 
     velmora::db::Connection connection;
     connection.setCursorLocation(3);
-    velmora::paradox::registerDriver();
+    velmora::RegisterBuiltInDrivers();
     connection.open(
         "Driver={Microsoft Paradox Driver (*.db )};DriverID=538;Fil=Paradox 5.X;DefaultDir=" +
         folder.string() + "/;Dbq=" + folder.string() + "/;CollatingSequence=ASCII;");

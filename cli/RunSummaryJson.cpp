@@ -5,93 +5,102 @@
 #include <QJsonObject>
 
 #include "common/AppInfo.h"
-#include "engine/RunState.h"
 
 namespace velmora {
 
 namespace {
 
-QString outcomeOf(const TableStatistics& table, const RunStatistics& stats, bool listed) {
-    if (stats.tablesFailed.contains(table.source)) return QStringLiteral("failed");
-    if (!table.read) return QStringLiteral("unreadable");
+QString outcomeOf(const TableOutcome& table, bool listed) {
+    switch (table.result) {
+        case TableResult::Failed:
+            return QStringLiteral("failed");
+        case TableResult::Unreadable:
+            return QStringLiteral("unreadable");
+        case TableResult::Declined:
+            return QStringLiteral("declined");
+        case TableResult::NotReached:
+            return QStringLiteral("not_reached");
+        case TableResult::Written:
+        case TableResult::PartlyWritten:
+        case TableResult::NotExecuted:
+            break;
+    }
     if (listed) return QStringLiteral("listed");
-    if (stats.tablesWritten.contains(table.source)) return QStringLiteral("written");
-    if (stats.tablesPartlyWritten.contains(table.source)) return QStringLiteral("partly_written");
+    if (table.result == TableResult::Written) return QStringLiteral("written");
+    if (table.result == TableResult::PartlyWritten) return QStringLiteral("partly_written");
     return QStringLiteral("not_written");
 }
 
-QJsonValue verificationOf(const QString& source, const RunStatistics& stats) {
-    if (!stats.verified) return QJsonValue::Null;
-    for (const TableVerification& v : stats.verification) {
-        if (v.source != source) continue;
-        QJsonArray differing;
-        for (const std::int64_t tvxid : v.firstDiffering) differing.append(qint64(tvxid));
-        return QJsonObject{{"target_readable", v.targetReadable},
-                           {"rows_compared", qint64(v.sourceRows)},
-                           {"rows_identical", qint64(v.identical)},
-                           {"all_identical", v.allIdentical()},
-                           {"first_differing_tvxids", differing}};
-    }
-    return QJsonValue::Null;
+QJsonValue verificationOf(const TableOutcome& table, const RunStatistics& stats) {
+    if (!stats.verified || !table.verification) return QJsonValue::Null;
+    const TableVerification& v = *table.verification;
+    QJsonArray differing;
+    for (const std::int64_t tvxid : v.firstDiffering) differing.append(qint64(tvxid));
+    return QJsonObject{{"target_readable", v.targetReadable},
+                       {"rows_compared", qint64(v.sourceRows)},
+                       {"rows_identical", qint64(v.identical)},
+                       {"all_identical", v.allIdentical()},
+                       {"first_differing_tvxids", differing}};
 }
 
-// A table the run met but made no record of: kept at the overwrite question, or not
-// reached.
-QJsonObject unrecordedTable(const QString& source, const QString& outcome) {
-    return QJsonObject{{"source", source},
-                       {"target", QJsonValue::Null},
-                       {"code_page", QJsonValue::Null},
-                       {"outcome", outcome},
-                       {"rows_in_source", QJsonValue::Null},
-                       {"rows_read", 0},
-                       {"rows_written", 0},
-                       {"rows_refused", 0},
-                       {"rows_unreadable", 0},
-                       {"verification", QJsonValue::Null}};
+// A table kept at the overwrite question, or not reached: nothing of it was written.
+bool leftAlone(const TableOutcome& table) {
+    return table.result == TableResult::Declined || table.result == TableResult::NotReached;
+}
+
+QJsonObject tableObject(const TableOutcome& t, const RunStatistics& stats, bool listed) {
+    if (leftAlone(t))
+        return QJsonObject{{"source", t.source},
+                           {"target", QJsonValue::Null},
+                           {"code_page", QJsonValue::Null},
+                           {"outcome", outcomeOf(t, listed)},
+                           {"rows_in_source", QJsonValue::Null},
+                           {"rows_read", 0},
+                           {"rows_written", 0},
+                           {"rows_refused", 0},
+                           {"rows_unreadable", 0},
+                           {"verification", QJsonValue::Null}};
+    return QJsonObject{
+        {"source", t.source},
+        {"target", t.target},
+        {"code_page", t.codePage > 0 ? QJsonValue(t.codePage) : QJsonValue(QJsonValue::Null)},
+        {"outcome", outcomeOf(t, listed)},
+        {"rows_in_source", qint64(t.rowsInSource)},
+        {"rows_read", qint64(t.rowsRead)},
+        {"rows_written", qint64(t.rowsWritten)},
+        {"rows_refused", qint64(t.rowsRefused)},
+        {"rows_unreadable", qint64(t.rowsUnreadable)},
+        {"verification", verificationOf(t, stats)}};
 }
 
 }  // namespace
 
-QString RunSummaryJson(const CommandLine& command, const RunStatistics& stats,
-                       const RunState& state, int reports, int exitStatus) {
+QString RunSummaryJson(const CommandLine& command, const RunStatistics& stats, int reports,
+                       int exitStatus) {
     const bool listed = !command.sqlFile.isEmpty();
+    // The tables the run worked on in the order it met them, then those it declined, then
+    // those it did not reach, as the format has always listed them.
     QJsonArray tables;
-    QStringList recorded;
-    std::int64_t read = 0, written = 0, refused = 0, unreadable = 0, tablesWritten = 0;
-    for (const TableStatistics& t : stats.tables) {
-        const QString outcome = outcomeOf(t, stats, listed);
-        recorded << t.source;
-        read += t.rowsRead;
-        written += t.rowsWritten;
-        refused += t.rowsRefused;
-        unreadable += t.rowsUnreadable;
+    std::int64_t tablesWritten = 0;
+    for (const TableOutcome& t : stats.tables) {
+        if (leftAlone(t)) continue;
+        const QJsonObject table = tableObject(t, stats, listed);
+        const QString outcome = table.value(QStringLiteral("outcome")).toString();
         if (outcome == QLatin1String("written") || outcome == QLatin1String("listed"))
             ++tablesWritten;
-        tables.append(QJsonObject{
-            {"source", t.source},
-            {"target", t.target},
-            {"code_page", t.codePage > 0 ? QJsonValue(t.codePage) : QJsonValue(QJsonValue::Null)},
-            {"outcome", outcome},
-            {"rows_in_source", qint64(t.rowsInSource)},
-            {"rows_read", qint64(t.rowsRead)},
-            {"rows_written", qint64(t.rowsWritten)},
-            {"rows_refused", qint64(t.rowsRefused)},
-            {"rows_unreadable", qint64(t.rowsUnreadable)},
-            {"verification", verificationOf(t.source, stats)}});
+        tables.append(table);
     }
-    for (const QString& name : stats.tablesSkipped)
-        if (!recorded.contains(name))
-            tables.append(unrecordedTable(name, QStringLiteral("declined")));
-    for (const QString& name : stats.tablesNotReached)
-        tables.append(unrecordedTable(name, QStringLiteral("not_reached")));
+    for (const TableResult last : {TableResult::Declined, TableResult::NotReached})
+        for (const TableOutcome& t : stats.tables)
+            if (t.result == last) tables.append(tableObject(t, stats, listed));
 
     const QJsonObject totals{{"tables", tables.size()},
                              {"tables_written", qint64(tablesWritten)},
-                             {"rows_read", qint64(read)},
-                             {"rows_written", qint64(written)},
-                             {"rows_refused", qint64(refused)},
-                             {"rows_unreadable", qint64(unreadable)},
-                             {"statements_failed", qint64(state.statementsFailed)},
+                             {"rows_read", qint64(stats.rowsRead())},
+                             {"rows_written", qint64(stats.rowsWritten())},
+                             {"rows_refused", qint64(stats.rowsRefused())},
+                             {"rows_unreadable", qint64(stats.rowsUnreadable())},
+                             {"statements_failed", qint64(stats.statementsFailed())},
                              {"errors_reported", reports}};
     const QJsonObject summary{{"format_version", kSummaryFormatVersion},
                               {"program", QStringLiteral("velmora-convert ") + programVersion()},

@@ -6,13 +6,13 @@
 #include <QString>
 
 #include "cli/CommandLine.h"
-#include "engine/ConversionRun.h"
+#include "engine/RunStatistics.h"
 
 namespace velmora {
 
 inline constexpr int kSummaryFormatVersion = 1;
 
-QString RunSummaryJson(const CommandLine& command, const RunStatistics& stats,
-                       const RunState& state, int reports, int exitStatus);
+QString RunSummaryJson(const CommandLine& command, const RunStatistics& stats, int reports,
+                       int exitStatus);
 
 }  // namespace velmora

@@ -15,10 +15,12 @@
 #include "cli/ReportLines.h"
 #include "cli/RunSummaryJson.h"
 #include "cli/StatementFile.h"
+#include "cli/TableSummary.h"
 #include "cli/TerminalHost.h"
 #include "common/UiNames.h"
 #include "dataaccess/Connection.h"
 #include "dataaccess/Recordset.h"
+#include "drivers/BuiltInDrivers.h"
 #include "engine/AccessCatalog.h"
 #include "engine/ConversionRun.h"
 #include "engine/SecretMemory.h"
@@ -210,29 +212,20 @@ std::function<bool(const QString&)> tableFilter(const CommandLine& c) {
     };
 }
 
-void printTextSummary(std::ostream& out, const RunStatistics& stats, const RunState& state,
-                      int reports, bool listed) {
-    for (const TableStatistics& t : stats.tables) {
-        out << "  " << t.source.toStdString() << " -> " << t.target.toStdString() << ": ";
-        if (!t.read) {
-            out << "not readable, nothing written\n";
-            continue;
-        }
-        out << t.rowsRead << " of " << t.rowsInSource << " rows read, " << t.rowsWritten
-            << (listed ? " listed" : " written") << ", " << t.rowsRefused << " refused, "
-            << t.rowsUnreadable << " unreadable\n";
-    }
-    out << "Tables: " << stats.tablesProcessed << ", rows " << (listed ? "listed: " : "written: ")
-        << stats.rowsDispatched << ", statements failed: " << state.statementsFailed
-        << ", errors reported: " << reports << std::endl;
+void printTextSummary(std::ostream& out, const RunStatistics& stats, int reports, bool listed) {
+    out << TableSummary(stats, listed) << "Tables: " << stats.tablesProcessed() << ", rows "
+        << (listed ? "listed: " : "written: ") << stats.rowsWritten()
+        << ", statements failed: " << stats.statementsFailed() << ", errors reported: " << reports
+        << std::endl;
     if (stats.verified)
         out << "Verification:\n"
-            << VerificationSummary(stats.verification).toStdString() << std::endl;
+            << VerificationSummary(stats.verification()).toStdString() << std::endl;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    RegisterBuiltInDrivers();
     // A password on the command line is in this process's memory from the start.
     for (int i = 1; i < argc; ++i)
         if (std::strncmp(argv[i], "--password", 10) == 0) KeepSecretsOutOfCoreDumps();
@@ -322,10 +315,10 @@ int main(int argc, char** argv) {
         }
     }
     const RunStatistics& stats = run.statistics();
+    const std::int64_t failed = stats.statementsFailed();
     const bool quiet = c.verbosity == Verbosity::Quiet;
     // The JSON document on standard output takes the text summary's place.
-    if (!quiet && !jsonOnStandardOutput)
-        printTextSummary(text, stats, state, prompts.reports(), listed);
+    if (!quiet && !jsonOnStandardOutput) printTextSummary(text, stats, prompts.reports(), listed);
     if (listed) {
         if (!preview.written())
             std::cerr << "velmora-convert: the statements were not written to "
@@ -340,26 +333,24 @@ int main(int argc, char** argv) {
         } catch (const std::exception& e) {
             fail(QString::fromUtf8(e.what()));
         }
-        if (state.statementsFailed > 0 && !quiet && !IsStandardStream(c.rejectsFile))
-            text << state.statementsFailed << " refused statements written to "
-                 << c.rejectsFile.toStdString() << std::endl;
+        if (failed > 0 && !quiet && !IsStandardStream(c.rejectsFile))
+            text << failed << " refused statements written to " << c.rejectsFile.toStdString()
+                 << std::endl;
     }
     bool verified = true;
     if (c.verify) {
         if (!stats.verified)
             std::cerr << "velmora-convert: the tables could not be verified" << std::endl;
         verified = stats.verified;
-        for (const TableVerification& t : stats.verification)
+        for (const TableVerification& t : stats.verification())
             verified = verified && t.allIdentical();
     }
     const bool written = !listed || preview.written();
-    const int status =
-        state.statementsFailed == 0 && prompts.reports() == 0 && written && verified ? 0 : 1;
+    const int status = failed == 0 && prompts.reports() == 0 && written && verified ? 0 : 1;
     if (c.jsonSummary) {
         try {
             OutputFile summary(c.summaryFile.isEmpty() ? QStringLiteral("-") : c.summaryFile);
-            summary.stream()
-                << RunSummaryJson(c, stats, state, prompts.reports(), status).toStdString();
+            summary.stream() << RunSummaryJson(c, stats, prompts.reports(), status).toStdString();
             summary.finish();
         } catch (const std::exception& e) {
             fail(QString::fromUtf8(e.what()));

@@ -9,13 +9,13 @@ namespace velmora {
 class MainInputs {
   public:
     virtual ~MainInputs() = default;
-    virtual QString paradoxFolder() const = 0;  // Text1
+    virtual QString paradoxFolder() const = 0;  // the Paradox folder box
     virtual void setParadoxFolder(const QString& folder) = 0;
-    virtual QString accessFile() const = 0;      // Text5
-    virtual QString accessPassword() const = 0;  // Text6
-    virtual bool previewEnabled() const = 0;     // Check1 ticked
-    virtual bool previewPerFile() const = 0;     // Option1 selected
-    virtual bool previewPerTable() const = 0;    // Option2 selected
+    virtual QString accessFile() const = 0;      // the Access database box
+    virtual QString accessPassword() const = 0;  // the password box
+    virtual bool previewEnabled() const = 0;     // the SQL Preview box ticked
+    virtual bool previewPerFile() const = 0;     // one preview for the whole file
+    virtual bool previewPerTable() const = 0;    // one preview after each table
     // The code page of the text in Jet3 (Access 97) files, which hold no reliable one;
     // 0 keeps the one their header names.
     virtual int jet3CodePage() const { return 0; }

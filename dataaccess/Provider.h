@@ -43,10 +43,13 @@ class Provider {
   public:
     virtual ~Provider() = default;
     virtual std::unique_ptr<Session> connect(const ConnectionString& settings) = 0;
+    // Whether the file at `path` is one of this provider's tables (an encrypted or damaged
+    // one too), for a provider that keeps one file per table.
+    virtual bool isTableFile(const std::string& path) { return false; }
 };
 
 // Entry points of a provider that lives in a loadable module.
-inline constexpr int kProviderAbiVersion = 1;
+inline constexpr int kProviderAbiVersion = 2;
 using ProviderAbiFunction = int (*)();
 using ProviderCreateFunction = Provider* (*)();
 inline constexpr const char* kProviderAbiSymbol = "velmora_provider_abi";

@@ -1,33 +1,21 @@
 #include "engine/FolderTables.h"
 
 #include <QDir>
-#include <QFile>
-#include <vector>
+#include <QFileInfo>
 
 #include "common/ErrorReport.h"
 #include "common/Helpers.h"
+#include "common/UiNames.h"
+#include "dataaccess/ProviderDirectory.h"
 #include "engine/FolderListing.h"
-#include "paradox/TableHeader.h"
+#include "engine/TargetNames.h"
 
 namespace velmora {
 
-namespace {
-// Headers of every level fit in this; a table's field list follows the fixed part.
-constexpr qint64 kHeaderRead = 64 * 1024;
-}  // namespace
-
+// The target's driver knows its own tables.
 bool IsParadoxTableFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    const QByteArray head = file.read(kHeaderRead);
-    try {
-        paradox::parseTableHeader(reinterpret_cast<const std::uint8_t*>(head.constData()),
-                                  static_cast<std::size_t>(head.size()), path.toStdString());
-        return true;
-    } catch (const std::exception& e) {
-        // An encrypted table is still a table; the driver says so when it is opened.
-        return QString::fromUtf8(e.what()).contains(QStringLiteral("is encrypted"));
-    }
+    const std::string settings = TargetConnectionString(QFileInfo(path).path()).toStdString();
+    return db::providerFor(db::ConnectionString::parse(settings))->isTableFile(path.toStdString());
 }
 
 FolderTables ExamineFolderTables(const QString& folder) {
@@ -69,9 +57,9 @@ bool AgreeToNewTables(const QString& folder, FolderTables found, Prompts& prompt
                                   QStringLiteral(" does not exist yet.\r\n\r\n"
                                                  "Create it and the tables in it?")))
                 return false;
-            Procedure proc(prompts, reportLocation(QStringLiteral("Paradox"),
-                                                   QStringLiteral("AgreeToNewTables")));
-            proc.step(100, [&] {
+            Procedure proc(prompts, ui::paradoxFolder::kAgreeToNewTables);
+            constexpr int kCreateFolderStep = 100;  // as its reports number it
+            proc.step(kCreateFolderStep, [&] {
                 if (!QDir().mkpath(folder))
                     throw std::runtime_error("Cannot create the folder " + folder.toStdString());
             });

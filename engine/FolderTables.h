@@ -19,7 +19,8 @@ enum class FolderTables {
 
 FolderTables ExamineFolderTables(const QString& folder);
 
-// True when the file starts with the header of a Paradox table (an encrypted one too).
+// True when the file holds a Paradox table (an encrypted one too), as the target's driver
+// tells.
 bool IsParadoxTableFile(const QString& path);
 
 // Test Connection's answer for each case.

@@ -26,7 +26,7 @@ InsertPipeline::InsertPipeline(Mode mode, Execute execute, EndsTable endsTable, 
 InsertPipeline::~InsertPipeline() {
     if (!worker_.joinable()) return;
     {
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         quit_ = true;
     }
     changed_.notify_all();
@@ -73,15 +73,15 @@ void InsertPipeline::runOnWorker() {
     for (;;) {
         std::unique_ptr<Batch> batch;
         {
-            std::unique_lock lock(mutex_);
-            changed_.wait(lock, [this] { return quit_ || !toRun_.empty(); });
+            MutexLock lock(mutex_);
+            while (!quit_ && toRun_.empty()) changed_.wait(lock.waitable());
             if (quit_) return;
             batch = std::move(toRun_.front());
             toRun_.pop_front();
         }
         runBatch(*batch);
         {
-            std::lock_guard lock(mutex_);
+            MutexLock lock(mutex_);
             done_.push_back(std::move(batch));
         }
         changed_.notify_all();
@@ -90,7 +90,7 @@ void InsertPipeline::runOnWorker() {
 
 void InsertPipeline::handOver() {
     {
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         toRun_.push_back(std::move(filling_));
     }
     changed_.notify_all();
@@ -108,9 +108,9 @@ std::unique_ptr<InsertPipeline::Batch> InsertPipeline::takeSpare() {
 bool InsertPipeline::answerOne(bool wait) {
     std::unique_ptr<Batch> batch;
     {
-        std::unique_lock lock(mutex_);
+        MutexLock lock(mutex_);
         while (wait && done_.empty()) {
-            if (changed_.wait_for(lock, kRepaintInterval) == std::cv_status::timeout &&
+            if (changed_.wait_for(lock.waitable(), kRepaintInterval) == std::cv_status::timeout &&
                 whileWaiting_) {
                 lock.unlock();
                 whileWaiting_();

@@ -12,12 +12,12 @@
 #include <exception>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <vector>
 
+#include "common/ThreadSafety.h"
 #include "dataaccess/Value.h"
 
 namespace velmora {
@@ -63,11 +63,11 @@ class InsertPipeline {
     };
 
     void runBatch(Batch& batch);
-    void runOnWorker();
-    void handOver();
-    std::unique_ptr<Batch> takeSpare();
+    void runOnWorker() EXCLUDES(mutex_);
+    void handOver() EXCLUDES(mutex_);
+    std::unique_ptr<Batch> takeSpare() EXCLUDES(mutex_);
     // Answers the oldest batch the worker finished; waits for it when `wait` is set.
-    bool answerOne(bool wait);
+    bool answerOne(bool wait) EXCLUDES(mutex_);
     void answer(Batch& batch);
 
     const Mode mode_;
@@ -82,11 +82,12 @@ class InsertPipeline {
     std::vector<std::unique_ptr<Batch>> spare_;
     std::size_t inFlight_ = 0;
 
-    std::mutex mutex_;
+    // Shared by both threads.
+    Mutex mutex_;
     std::condition_variable changed_;
-    std::deque<std::unique_ptr<Batch>> toRun_;  // guarded by mutex_
-    std::deque<std::unique_ptr<Batch>> done_;   // guarded by mutex_
-    bool quit_ = false;                         // guarded by mutex_
+    std::deque<std::unique_ptr<Batch>> toRun_ GUARDED_BY(mutex_);
+    std::deque<std::unique_ptr<Batch>> done_ GUARDED_BY(mutex_);
+    bool quit_ GUARDED_BY(mutex_) = false;
     std::thread worker_;
 };
 

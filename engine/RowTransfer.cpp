@@ -6,6 +6,7 @@
 #include "engine/Dispatch.h"
 #include "engine/InsertPipeline.h"
 #include "engine/RowReport.h"
+#include "engine/RunSteps.h"
 #include "engine/TargetNames.h"
 
 namespace velmora {
@@ -65,8 +66,11 @@ class AnswerReports {
             return;
         }
         ++counts_.rowsFailed;
-        const auto [number, description] = refusalOf(failure);
-        proc_.step(490, [&] {
+        // Named, not bound: clang 14 cannot capture structured bindings in a lambda.
+        const std::pair<long, std::string> refusal = refusalOf(failure);
+        const long number = refusal.first;
+        const std::string& description = refusal.second;
+        proc_.step(runstep::kRowAnswer, [&] {
             if (endsTheTable(number)) {
                 // The fault that ends the table speaks for itself, saying how far it got.
                 endedBy_ = number;
@@ -108,10 +112,11 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
                             RunHost& host, RunState& state,
                             const std::function<void(std::int64_t, std::int64_t)>& onRow) {
     TransferCounts counts;
-    if (!proc.test(374, [&] { return !sourceRows.eof() && !sourceRows.bof(); })) return counts;
+    if (!proc.test(runstep::kAnyRows, [&] { return !sourceRows.eof() && !sourceRows.bof(); }))
+        return counts;
 
     std::int64_t rowCount = 0;
-    proc.step(376, [&] { rowCount = sourceRows.recordCount(); });
+    proc.step(runstep::kRowCount, [&] { rowCount = sourceRows.recordCount(); });
     const std::string prefix =
         (QStringLiteral("INSERT INTO ") + QuoteIdentifier(targetName) + QStringLiteral(" VALUES("))
             .toStdString();
@@ -153,7 +158,7 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
     do {
         host.pump.yield();
         ++progress;
-        proc.step(386, answersFirst([&] {
+        proc.step(runstep::kRowProgress, answersFirst([&] {
                       host.progress.setValue((static_cast<double>(progress) + 1.0) /
                                              (static_cast<double>(rowCount) + 1.0) * 100.0);
                       if (onRow) onRow(progress, rowCount);
@@ -165,11 +170,12 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
         statement += ',';
 
         int fieldCount = 0;
-        proc.step(394, answersFirst([&] { fieldCount = sourceRows.fields().count(); }));
+        proc.step(runstep::kRowFieldCount,
+                  answersFirst([&] { fieldCount = sourceRows.fields().count(); }));
         if (static_cast<int>(kinds.size()) != fieldCount) kinds = fieldKinds(fieldCount, roles);
         for (int ordinal = 0; ordinal < fieldCount; ++ordinal) {
             host.pump.yield();
-            proc.step(398, answersFirst([&] {
+            proc.step(runstep::kFieldLiteral, answersFirst([&] {
                           switch (kinds[static_cast<std::size_t>(ordinal)]) {
                               case FieldKind::Binary:
                                   LiteralWriter::appendBinary(statement);
@@ -194,7 +200,7 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
         // A row that cannot be read is reported and left out; its row number stays
         // unused, so every written row keeps its place in the source.
         bool lost = false;
-        while (!proc.step(492, answersFirst([&] {
+        while (!proc.step(runstep::kNextRow, answersFirst([&] {
                               try {
                                   sourceRows.moveNext();
                               } catch (...) {
@@ -212,7 +218,7 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
         }
         ++rowNumber;
         if (lost || reports.endedBy() != 0) break;
-    } while (!proc.test(496, answersFirst([&] { return sourceRows.eof(); })));
+    } while (!proc.test(runstep::kLastRow, answersFirst([&] { return sourceRows.eof(); })));
     pipeline.settle();
     counts.targetLost = reports.endedBy() != 0 && reports.endedBy() != db::errc::kTargetLocked;
     return counts;

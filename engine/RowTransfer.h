@@ -21,10 +21,11 @@ struct TransferCounts {
     std::int64_t rowsUnreadable = 0;  // rows the source could not deliver, left out
 };
 
-// Steps 374 to 496 of the run. Moves the progress bar once per row. A fault of the target
-// that ends the table (full disk, folder gone, table held by another program) is reported
-// once, saying how far the table got, and its remaining rows are not sent. `onRow` hears
-// of each row as it starts: its number (counted from 1) and the rows of the table.
+// The run's steps from runstep::kAnyRows to runstep::kLastRow. Moves the progress bar once
+// per row. A fault of the target that ends the table (full disk, folder gone, table held
+// by another program) is reported once, saying how far the table got, and its remaining
+// rows are not sent. `onRow` hears of each row as it starts: its number (counted from 1)
+// and the rows of the table.
 TransferCounts TransferRows(
     const QString& targetName, db::Recordset& sourceRows, const FieldRoles& roles,
     const LiteralWriter& literals, Procedure& proc, RunHost& host, RunState& state,

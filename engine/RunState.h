@@ -21,8 +21,8 @@ namespace velmora {
 
 class RunState {
   public:
-    std::unique_ptr<db::Connection> targetConnection;  // Paradox_conn
-    bool previewExecuted = false;   // SQLFormOK: the per-file preview executed its statements
+    std::unique_ptr<db::Connection> targetConnection;  // the Paradox folder
+    bool previewExecuted = false;   // the last preview executed all its statements
     bool stopAfterPreview = false;  // after a per-table preview: stop, no further table
     // How far the last preview got when it closed without running to the end: the lines
     // it executed (they stay applied) out of all its lines.
@@ -34,10 +34,11 @@ class RunState {
 
     StatementList statements;
     TypeMappingList typeMappings;
-    QStringList targetTables;  // List1: table names already in the Paradox folder
-    QStringList sourceTables;  // List2: the source's user tables
+    QStringList targetTables;  // table names already in the Paradox folder
+    QStringList sourceTables;  // the source's user tables
 
-    // Statements sent straight to the target during the current run.
+    // The target's answers to the statements sent straight to it during the current run,
+    // as they come; each table's share goes into its TableOutcome.
     std::int64_t statementsExecuted = 0;
     std::int64_t statementsFailed = 0;
 

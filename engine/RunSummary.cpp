@@ -1,9 +1,9 @@
 #include "engine/RunSummary.h"
 
 #include <QLocale>
+#include <QStringList>
+#include <initializer_list>
 #include <vector>
-
-#include "engine/Verification.h"
 
 namespace velmora {
 
@@ -14,34 +14,43 @@ namespace {
 std::vector<TableVerification> differingTables(const RunStatistics& stats) {
     std::vector<TableVerification> differing;
     if (!stats.verified) return differing;
-    for (const TableVerification& verified : stats.verification) {
-        if (stats.tablesFailed.contains(verified.source)) continue;  // named as not created
-        std::int64_t leftOut = 0;
-        for (const TableStatistics& table : stats.tables)
-            if (table.target == verified.target) leftOut = table.rowsRefused + table.rowsUnreadable;
+    for (const TableOutcome& table : stats.tables) {
+        if (!table.verification || table.result == TableResult::Failed) continue;  // not created
+        const TableVerification& verified = *table.verification;
+        const std::int64_t leftOut = table.rowsRefused + table.rowsUnreadable;
         if (!verified.targetReadable || verified.identical + leftOut < verified.sourceRows)
             differing.push_back(verified);
     }
     return differing;
 }
+
+// The source names of the tables with one of `results`, in the order of the records.
+QStringList tablesWith(const RunStatistics& stats, std::initializer_list<TableResult> results) {
+    QStringList names;
+    for (const TableOutcome& table : stats.tables)
+        for (const TableResult result : results)
+            if (table.result == result) names << table.source;
+    return names;
+}
+
 QString count(std::int64_t n) {
     return QLocale::c().toString(static_cast<qlonglong>(n));
 }
+
 }  // namespace
 
-QString RunSummaryText(const RunStatistics& stats, std::int64_t statementsFailed) {
-    const std::int64_t otherFailures = statementsFailed - stats.rowsFailed;
+QString RunSummaryText(const RunStatistics& stats) {
+    const std::int64_t rowsRefused = stats.rowsRefused();
+    const std::int64_t otherFailures = stats.statementsFailed() - rowsRefused;
+    const int written = stats.count(TableResult::Written);
+    const int listed = static_cast<int>(stats.tables.size());
     const std::vector<TableVerification> differing = differingTables(stats);
-    const bool complete = !stats.previewNotExecuted && stats.tablesSkipped.isEmpty() &&
-                          stats.tablesFailed.isEmpty() && stats.tablesPartlyWritten.isEmpty() &&
-                          stats.tablesNotReached.isEmpty() && stats.rowsFailed == 0 &&
-                          otherFailures <= 0 && stats.previewLinesSkipped == 0 &&
-                          stats.tablesWritten.size() == stats.tablesInSource;
+    const bool complete = !stats.previewNotExecuted && written == listed && rowsRefused == 0 &&
+                          otherFailures <= 0 && stats.previewLinesSkipped == 0;
     if (complete && differing.empty()) return QStringLiteral("Done.");
 
-    const bool nothingWritten = stats.previewNotExecuted && stats.previewLinesRun == 0 &&
-                                stats.tablesWritten.isEmpty() &&
-                                stats.tablesPartlyWritten.isEmpty();
+    // A preview per file closed before its first line: not one statement went in.
+    const bool nothingWritten = stats.previewNotExecuted && stats.previewLinesRun == 0;
     QStringList lines{complete         ? QStringLiteral("Done.")
                       : nothingWritten ? QStringLiteral("Nothing was copied.")
                                        : QStringLiteral("Done, but not everything was copied.")};
@@ -53,31 +62,26 @@ QString RunSummaryText(const RunStatistics& stats, std::int64_t statementsFailed
     else if (stats.previewNotExecuted)
         lines << QStringLiteral("The SQL Preview was closed without executing its statements.");
     else if (!complete)
-        lines << QStringLiteral("Tables written: %1 of %2.")
-                     .arg(count(stats.tablesWritten.size()), count(stats.tablesInSource));
-    if (stats.rowsFailed > 0)
+        lines << QStringLiteral("Tables written: %1 of %2.").arg(count(written), count(listed));
+    if (rowsRefused > 0)
         lines << QStringLiteral("Rows refused: %1 (each was reported with its table and reason).")
-                     .arg(count(stats.rowsFailed));
+                     .arg(count(rowsRefused));
     if (stats.previewLinesSkipped > 0)
         lines << QStringLiteral("Statements skipped in the SQL Preview (not run): %1.")
                      .arg(count(stats.previewLinesSkipped));
     if (otherFailures > 0)
         lines << QStringLiteral("Other statements that failed: %1 (each was reported).")
                      .arg(count(otherFailures));
-    if (!stats.tablesFailed.isEmpty())
-        lines << QStringLiteral("Tables that could not be created: ") +
-                     stats.tablesFailed.join(QStringLiteral(", ")) + u'.';
-    if (!stats.tablesPartlyWritten.isEmpty())
-        lines << QStringLiteral(
-                     "Tables partly written (the SQL Preview was closed after an "
-                     "error): ") +
-                     stats.tablesPartlyWritten.join(QStringLiteral(", ")) + u'.';
-    if (!stats.tablesSkipped.isEmpty())
-        lines << QStringLiteral("Tables skipped: ") +
-                     stats.tablesSkipped.join(QStringLiteral(", ")) + u'.';
-    if (!stats.tablesNotReached.isEmpty())
-        lines << QStringLiteral("Tables not reached: ") +
-                     stats.tablesNotReached.join(QStringLiteral(", ")) + u'.';
+    const auto name = [&](const QString& heading, std::initializer_list<TableResult> results) {
+        const QStringList tables = tablesWith(stats, results);
+        if (!tables.isEmpty()) lines << heading + tables.join(QStringLiteral(", ")) + u'.';
+    };
+    name(QStringLiteral("Tables that could not be created: "), {TableResult::Failed});
+    name(QStringLiteral("Tables partly written (the SQL Preview was closed after an error): "),
+         {TableResult::PartlyWritten});
+    name(QStringLiteral("Tables skipped: "),
+         {TableResult::Declined, TableResult::Unreadable, TableResult::NotExecuted});
+    name(QStringLiteral("Tables not reached: "), {TableResult::NotReached});
     if (!differing.empty())
         lines << QStringLiteral("Read back, these tables differ from the source:")
               << VerificationSummary(differing).replace(u'\n', QStringLiteral("\r\n"));

@@ -3,14 +3,11 @@
 // every row, otherwise what was left out.
 
 #include <QString>
-#include <cstdint>
 
-#include "engine/ConversionRun.h"
+#include "engine/RunStatistics.h"
 
 namespace velmora {
 
-// `statementsFailed` counts every statement that failed on its way straight to the
-// target, refused rows included.
-QString RunSummaryText(const RunStatistics& stats, std::int64_t statementsFailed);
+QString RunSummaryText(const RunStatistics& stats);
 
 }  // namespace velmora

@@ -4,6 +4,14 @@ namespace velmora {
 
 namespace {
 
+// The steps of Execute SQL that run each statement, as its reports number them.
+namespace executeStep {
+constexpr int kProgress = 114;
+constexpr int kCaption = 116;
+constexpr int kInsert = 132;
+constexpr int kOtherStatement = 134;
+}  // namespace executeStep
+
 bool isBlank(std::string_view line) {
     for (const char c : line)
         if (c != ' ') return false;
@@ -32,14 +40,16 @@ ExecutionOutcome ExecuteStatementList(StatementList& statements, db::Connection&
     for (int line = statements.firstPending() + 1; line <= count; ++line) {
         if (!statements.isPending(line - 1)) continue;
         pump.yield();
-        proc.step(114, [&] { progress.setValue(static_cast<double>(line) / count * 100.0); });
-        proc.step(116, [&] { progress.setRowCaption(line, count); });
+        proc.step(executeStep::kProgress,
+                  [&] { progress.setValue(static_cast<double>(line) / count * 100.0); });
+        proc.step(executeStep::kCaption, [&] { progress.setRowCaption(line, count); });
         const std::string_view text = statements.utf8(line - 1);
         if (isBlank(text)) {
             statements.setExecuted(line - 1);
             continue;
         }
-        const int step = containsInsertInto(text) ? 132 : 134;
+        const int step =
+            containsInsertInto(text) ? executeStep::kInsert : executeStep::kOtherStatement;
         try {
             connection.execute(text);
             statements.setExecuted(line - 1);

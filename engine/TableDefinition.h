@@ -19,23 +19,12 @@ struct FieldRoles {
     std::vector<int> BinaryFields;
 };
 
-// One row of the type mapping: the first row whose test matches a field's lower-cased
-// ADO type name decides its column type.
-struct TypeMapping {
-    QString columnType;  // appended after the column name; TEXT carries its size
-    QString accessType;
-    QString paradoxType;
-    enum class Role { Text, Numeric, Binary } role = Role::Text;
-};
-
-TypeMapping MapType(const QString& typeLabel, long definedSize);
-
 struct TableProfile;
 
-// Steps 196 to 368 of the run: appends the table's type-mapping records, dispatches its
-// two statements and returns the field roles. With the profile of the table's values,
-// columns whose values the mapped type cannot hold get a type that does, and a table
-// whose text needs another code page than 1252 is created in that one; `targetUsed`
+// The run's steps from runstep::kFieldCount to runstep::kCreateIndex: appends the table's
+// type-mapping records, dispatches its two statements and returns the field roles. With the profile
+// of the table's values, columns whose values the mapped type cannot hold get a type that does, and
+// a table whose text needs another code page than 1252 is created in that one; `targetUsed`
 // receives the target name as that code page spells it. `keepBinary` gives long binary
 // fields a BLOB column that receives their bytes.
 FieldRoles BuildTableDefinition(const QString& sourceName, const QString& targetName,

@@ -30,6 +30,14 @@ void FillTargetTableList(QStringList& list, const MainInputs& inputs, EventPump&
     }
 }
 
+// The steps of CopyDB, as its reports number them.
+namespace copyStep {
+constexpr int kCreateFolder = 112;
+constexpr int kFolderThere = 118;
+constexpr int kCopyTables = 120;
+constexpr int kUseCopy = 122;
+}  // namespace copyStep
+
 void CopyDB(bool sample, MainInputs& inputs, Prompts& prompts) {
     Procedure proc(prompts, ui::paradoxFolder::kCopyDb);
     const QString folder = inputs.paradoxFolder();
@@ -47,16 +55,16 @@ void CopyDB(bool sample, MainInputs& inputs, Prompts& prompts) {
     if (!agreed) return;
     namespace fs = std::filesystem;
     const fs::path to(target.toStdString());
-    proc.step(112, [&] {
+    proc.step(copyStep::kCreateFolder, [&] {
         if (!FileExists(target)) fs::create_directories(to);
     });
-    if (proc.test(118, [&] { return FileExists(target); })) {
-        proc.step(120, [&] {
+    if (proc.test(copyStep::kFolderThere, [&] { return FileExists(target); })) {
+        proc.step(copyStep::kCopyTables, [&] {
             fs::copy(fs::path(inputs.paradoxFolder().toStdString()), to,
                      fs::copy_options::recursive | fs::copy_options::overwrite_existing |
                          fs::copy_options::copy_symlinks);
         });
-        proc.step(122, [&] { inputs.setParadoxFolder(target); });
+        proc.step(copyStep::kUseCopy, [&] { inputs.setParadoxFolder(target); });
     }
 }
 

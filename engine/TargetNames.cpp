@@ -3,7 +3,6 @@
 #include <QDir>
 
 #include "dataaccess/ConnectionString.h"
-#include "paradox/ParadoxDriver.h"
 
 namespace velmora {
 
@@ -73,7 +72,6 @@ QString TargetConnectionString(const QString& folder, bool ownerOnly) {
 }
 
 void OpenTargetConnection(db::Connection& connection, const QString& folder, bool ownerOnly) {
-    paradox::registerDriver();
     connection.open(TargetConnectionString(folder, ownerOnly).toStdString());
 }
 

@@ -5,7 +5,7 @@
 #include <QString>
 
 #include "engine/ColumnProfile.h"
-#include "engine/TableDefinition.h"
+#include "engine/TypeMapping.h"
 
 namespace velmora {
 

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "dataaccess/Calendar.h"
-#include "paradox/DateTimeText.h"
+#include "dataaccess/DateTimeText.h"
 
 namespace velmora {
 
@@ -29,9 +29,9 @@ std::pair<QChar, QChar> acceptedSeparators(QChar date, QChar time) {
             (QStringLiteral("03") + d + QStringLiteral("05") + d + QStringLiteral("2021 14") + t +
              QStringLiteral("05") + t + QStringLiteral("09"))
                 .toStdString();
-        paradox::DateTimeText parsed;
+        db::DateTimeText parsed;
         const db::CivilDateTime& v = parsed.value;
-        return paradox::parseDateTime(text, parsed).empty() && parsed.hasDate && parsed.hasTime &&
+        return db::parseDateTime(text, parsed).empty() && parsed.hasDate && parsed.hasTime &&
                v.date.year == 2021 && v.date.month == 3 && v.date.day == 5 && v.hour == 14 &&
                v.minute == 5 && v.second == 9;
     };

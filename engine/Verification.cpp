@@ -8,8 +8,8 @@
 #include "dataaccess/DbError.h"
 #include "dataaccess/Recordset.h"
 #include "engine/RowReport.h"
-#include "engine/TableDefinition.h"
 #include "engine/TargetNames.h"
+#include "engine/TypeMapping.h"
 #include "engine/ValueLiterals.h"
 
 namespace velmora {

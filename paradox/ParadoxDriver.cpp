@@ -2,13 +2,16 @@
 
 #include <sys/stat.h>
 
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "dataaccess/DbError.h"
 #include "dataaccess/ProviderDirectory.h"
 #include "paradox/CreateTable.h"
 #include "paradox/DriverSession.h"
 #include "paradox/TableFiles.h"
+#include "paradox/TableHeader.h"
 
 namespace velmora::paradox {
 
@@ -24,8 +27,28 @@ std::string trimmed(std::string text) {
     return text;
 }
 
+// Headers of every level fit in this; a table's field list follows the fixed part.
+constexpr std::streamsize kHeaderRead = 64 * 1024;
+
+bool isParadoxTable(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return false;
+    std::vector<char> head(kHeaderRead);
+    file.read(head.data(), kHeaderRead);
+    head.resize(static_cast<std::size_t>(file.gcount()));
+    try {
+        parseTableHeader(reinterpret_cast<const std::uint8_t*>(head.data()), head.size(), path);
+        return true;
+    } catch (const std::exception& e) {
+        // An encrypted table is still a table; the driver says so when it is opened.
+        return std::string_view(e.what()).find("is encrypted") != std::string_view::npos;
+    }
+}
+
 class Driver final : public db::Provider {
   public:
+    bool isTableFile(const std::string& path) override { return isParadoxTable(path); }
+
     std::unique_ptr<db::Session> connect(const db::ConnectionString& settings) override {
         std::string folder = settings.value("Dbq");
         if (folder.empty()) folder = settings.value("DefaultDir");

@@ -7,8 +7,8 @@
 #include <limits>
 
 #include "common/text/Utf8.h"
+#include "dataaccess/DateTimeText.h"
 #include "paradox/ByteOrder.h"
-#include "paradox/DateTimeText.h"
 #include "paradox/DecimalNumber.h"
 #include "paradox/DriverError.h"
 #include "paradox/FieldCodec.h"
@@ -267,11 +267,12 @@ void encodeLogical(const sql::Literal& literal, const FieldInfo& field, std::uin
     doesNotFit(literal, field, "a Logical field takes TRUE, FALSE, 1, 0 or -1");
 }
 
-DateTimeText dateTime(const sql::Literal& literal, const FieldInfo& field, std::string& scratch) {
+db::DateTimeText dateTime(const sql::Literal& literal, const FieldInfo& field,
+                          std::string& scratch) {
     if (literal.kind != sql::LiteralKind::Text)
         doesNotFit(literal, field, "dates and times are written as quoted text");
-    DateTimeText parsed;
-    const std::string_view problem = parseDateTime(literalText(literal, scratch), parsed);
+    db::DateTimeText parsed;
+    const std::string_view problem = db::parseDateTime(literalText(literal, scratch), parsed);
     if (!problem.empty()) doesNotFit(literal, field, std::string(problem));
     return parsed;
 }
@@ -282,7 +283,7 @@ std::int64_t millisecondOfDay(const db::CivilDateTime& v) {
 
 void encodeTemporal(const sql::Literal& literal, const FieldInfo& field, std::uint8_t* p,
                     std::string& scratch) {
-    const DateTimeText parsed = dateTime(literal, field, scratch);
+    const db::DateTimeText parsed = dateTime(literal, field, scratch);
     const db::CivilDateTime& v = parsed.value;
     const std::int64_t day = paradoxDayNumber(v.date);
     const std::int64_t ms = millisecondOfDay(v);

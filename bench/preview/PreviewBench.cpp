@@ -17,6 +17,7 @@
 #include <functional>
 #include <optional>
 
+#include "drivers/BuiltInDrivers.h"
 #include "engine/RunState.h"
 #include "engine/TargetNames.h"
 #include "preview/FindReplaceDialog.h"
@@ -178,6 +179,7 @@ void CompareExecution(RunState& state) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    velmora::RegisterBuiltInDrivers();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     RunState state;

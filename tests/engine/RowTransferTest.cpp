@@ -5,10 +5,10 @@
 
 #include "dataaccess/AdoTypes.h"
 #include "dataaccess/Calendar.h"
+#include "dataaccess/DateTimeText.h"
 #include "engine/InsertPipeline.h"
 #include "engine/RowReport.h"
 #include "engine/RowTransfer.h"
-#include "paradox/DateTimeText.h"
 #include "tests/support/ScratchTargetFolder.h"
 #include "tests/support/TestHosts.h"
 
@@ -292,8 +292,8 @@ TEST(LiteralWriter, DateLiteralsReadBackUnderEveryLocale) {
     ASSERT_GT(locales.size(), 300);
     for (const QLocale& locale : locales) {
         const std::string text = LiteralWriter(locale).dateLiteral(fromCivil(instant));
-        paradox::DateTimeText parsed;
-        EXPECT_EQ(paradox::parseDateTime(text, parsed), "") << locale.name().toStdString() << text;
+        db::DateTimeText parsed;
+        EXPECT_EQ(db::parseDateTime(text, parsed), "") << locale.name().toStdString() << text;
         EXPECT_EQ(parsed.value, instant) << locale.name().toStdString() << " " << text;
     }
     EXPECT_EQ(LiteralWriter(QLocale("ar_EG")).dateLiteral(fromCivil(instant)),

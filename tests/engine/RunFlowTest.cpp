@@ -413,9 +413,9 @@ TEST_F(RunFlow, NamesCollidingInOneRunGetTheirOwnTables) {
     EXPECT_EQ(rowsIn("Order0"), 200 - kRefusedOrders);
     EXPECT_EQ(h.prompts.reports.filter("The table Orders is written as Order0").size(), 1);
 
-    const std::vector<TableStatistics>& tables = run.statistics().tables;
+    const std::vector<TableOutcome>& tables = run.statistics().tables;
     ASSERT_EQ(tables.size(), 5u);
-    const TableStatistics& orders = tables[3];
+    const TableOutcome& orders = tables[3];
     EXPECT_EQ(orders.source, "Orders");
     EXPECT_EQ(orders.target, "Order0");
     EXPECT_FALSE(orders.note.isEmpty());
@@ -461,14 +461,14 @@ TEST_F(RunFlow, VerificationNamesRowsThatDifferOrAreMissing) {
 
     // The run verified its tables before the change.
     ASSERT_TRUE(run.statistics().verified);
-    ASSERT_EQ(run.statistics().verification.size(), 5u);
-    EXPECT_TRUE(run.statistics().verification[1].allIdentical());
+    ASSERT_EQ(run.statistics().verification().size(), 5u);
+    EXPECT_TRUE(run.statistics().verification()[1].allIdentical());
 
     db::Connection source, target;
     source.open(SourceConnectionString({}, {}, h.inputs).toStdString());
     OpenTargetConnection(target, folder.path());
     std::vector<TablePair> tables;
-    for (const TableStatistics& t : run.statistics().tables) tables.push_back({t.source, t.target});
+    for (const TableOutcome& t : run.statistics().tables) tables.push_back({t.source, t.target});
     const auto results = VerifyTables(tables, source, target);
     ASSERT_EQ(results.size(), 5u);
     const QString summary = VerificationSummary(results);

@@ -2,6 +2,7 @@
 
 #include "dataaccess/AdoTypes.h"
 #include "engine/TableDefinition.h"
+#include "engine/TypeMapping.h"
 #include "tests/support/ScratchTargetFolder.h"
 #include "tests/support/TestHosts.h"
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "dataaccess/Calendar.h"
+#include "dataaccess/DateTimeText.h"
 #include "dataaccess/Value.h"
 
 using namespace velmora::db;
@@ -46,4 +47,42 @@ TEST(Value, ExactDecimalTexts) {
     EXPECT_EQ((Decimal{false, 100, 0, 18}).toString(), "100");
     Guid g{{0x78, 0x56, 0x34, 0x12, 0xbc, 0x9a, 0xf0, 0xde, 1, 2, 3, 4, 5, 6, 7, 8}};
     EXPECT_EQ(g.toString(), "{12345678-9ABC-DEF0-0102-030405060708}");
+}
+
+TEST(DateTimeText, MonthFirstWithAnySeparator) {
+    struct Case {
+        const char* text;
+        int year, month, day, hour, minute, second, ms;
+        bool hasTime;
+    };
+    const Case cases[] = {
+        {"03/05/2021", 2021, 3, 5, 0, 0, 0, 0, false},
+        {"03.05.2021", 2021, 3, 5, 0, 0, 0, 0, false},
+        {"3-5-2021", 2021, 3, 5, 0, 0, 0, 0, false},
+        {" 03/05/2021 14:05:09 ", 2021, 3, 5, 14, 5, 9, 0, true},
+        {"03.05.2021 14.05.09", 2021, 3, 5, 14, 5, 9, 0, true},
+        {"2021-03-05T14:05:09.123", 2021, 3, 5, 14, 5, 9, 123, true},
+        {"12/31/9999 23:59:59.999", 9999, 12, 31, 23, 59, 59, 999, true},
+        {"01/01/0001", 1, 1, 1, 0, 0, 0, 0, false},
+        {"14:05", 1899, 12, 30, 14, 5, 0, 0, true},
+        {"14.05.09", 1899, 12, 30, 14, 5, 9, 0, true},
+        {"2:05:09 PM", 1899, 12, 30, 14, 5, 9, 0, true},
+        {"12:00:00 AM", 1899, 12, 30, 0, 0, 0, 0, true},
+    };
+    for (const auto& c : cases) {
+        DateTimeText parsed;
+        EXPECT_EQ(parseDateTime(c.text, parsed), "") << c.text;
+        EXPECT_EQ(parsed.value.date, (CivilDate{c.year, c.month, c.day})) << c.text;
+        EXPECT_EQ(parsed.hasTime, c.hasTime) << c.text;
+        EXPECT_EQ(parsed.value.hour, c.hour) << c.text;
+        EXPECT_EQ(parsed.value.minute, c.minute) << c.text;
+        EXPECT_EQ(parsed.value.second, c.second) << c.text;
+        EXPECT_EQ(parsed.value.millisecond, c.ms) << c.text;
+    }
+    for (const char* bad : {"", "02/30/2021", "13/01/2021", "03/05/21", "03/05-2021",
+                            "03/05/2021 24:00:00", "03/05/2021 14:5", "03/05/2021x", "14:60",
+                            "12/31/0000", "03/05/2021 14:05:09.1234", "13:00 PM", "abc"}) {
+        DateTimeText parsed;
+        EXPECT_NE(parseDateTime(bad, parsed), "") << bad;
+    }
 }

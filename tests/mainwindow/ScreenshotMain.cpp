@@ -10,9 +10,11 @@
 #include <QtTest>
 #include <cstdio>
 
+#include "drivers/BuiltInDrivers.h"
 #include "tests/mainwindow/FormFixture.h"
 
 int main(int argc, char** argv) {
+    velmora::RegisterBuiltInDrivers();
     QApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: mainwindow_screenshot OUTPUT.png\n");

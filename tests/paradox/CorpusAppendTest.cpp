@@ -13,10 +13,6 @@ using namespace velmora::paradox::test;
 
 namespace {
 
-#define REQUIRE_CORPUS(folder)    \
-    const auto folder = corpus(); \
-    VELMORA_NEED_CORPUS(folder, velmora::test::corpusFolder() / "paradox");
-
 void expectSound(const ScratchFolder& folder, const std::string& table) {
     const auto problems = paradox::checkTable(folder.path(), table);
     EXPECT_TRUE(problems.empty()) << table << ": " << (problems.empty() ? "" : problems.front());
@@ -25,7 +21,7 @@ void expectSound(const ScratchFolder& folder, const std::string& table) {
 }  // namespace
 
 TEST(CorpusAppend, AlphaKeysIntoFullSixteenKilobyteBlocks) {
-    REQUIRE_CORPUS(paradox);
+    VELMORA_CORPUS_FOLDER(paradox, "paradox");
     ScratchFolder folder;
     copyFromCorpus(*paradox / "paradoxdriver-tests" / "db", "AREACODES.DB", folder.path());
     Target target(folder.path());
@@ -58,7 +54,7 @@ TEST(CorpusAppend, AlphaKeysIntoFullSixteenKilobyteBlocks) {
 }
 
 TEST(CorpusAppend, LongKeysInCodePage437) {
-    REQUIRE_CORPUS(paradox);
+    VELMORA_CORPUS_FOLDER(paradox, "paradox");
     ScratchFolder folder;
     copyFromCorpus(*paradox / "paradoxdriver-tests" / "geog", "County.DB", folder.path());
     Target target(folder.path());
@@ -85,7 +81,7 @@ TEST(CorpusAppend, LongKeysInCodePage437) {
 }
 
 TEST(CorpusAppend, AutoincrementKeyContinuesFromTheHeader) {
-    REQUIRE_CORPUS(paradox);
+    VELMORA_CORPUS_FOLDER(paradox, "paradox");
     ScratchFolder folder;
     copyFromCorpus(*paradox / "paradoxdriver-tests" / "fields", "long.db", folder.path());
     Target target(folder.path());
@@ -108,7 +104,7 @@ TEST(CorpusAppend, AutoincrementKeyContinuesFromTheHeader) {
 }
 
 TEST(CorpusAppend, MemosIntoAnExistingMbFile) {
-    REQUIRE_CORPUS(paradox);
+    VELMORA_CORPUS_FOLDER(paradox, "paradox");
     ScratchFolder folder;
     copyFromCorpus(*paradox / "paradoxdriver-tests" / "fields", "memo.db", folder.path());
     Target target(folder.path());
@@ -131,7 +127,7 @@ TEST(CorpusAppend, MemosIntoAnExistingMbFile) {
 }
 
 TEST(CorpusAppend, UnkeyedBcdTable) {
-    REQUIRE_CORPUS(paradox);
+    VELMORA_CORPUS_FOLDER(paradox, "paradox");
     ScratchFolder folder;
     copyFromCorpus(*paradox / "paradoxdriver-tests" / "fields", "bcd.db", folder.path());
     Target target(folder.path());
@@ -150,7 +146,7 @@ TEST(CorpusAppend, UnkeyedBcdTable) {
 }
 
 TEST(CorpusAppend, KeyedTableWithoutItsIndexIsLeftAlone) {
-    REQUIRE_CORPUS(paradox);
+    VELMORA_CORPUS_FOLDER(paradox, "paradox");
     ScratchFolder folder;
     copyFromCorpus(*paradox / "rparadox", "TypSammlung.DB", folder.path());
     const auto before = snapshot(folder.path());

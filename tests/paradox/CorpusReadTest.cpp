@@ -18,10 +18,6 @@ using namespace velmora::paradox::test;
 
 namespace {
 
-#define REQUIRE_CORPUS(folder)    \
-    const auto folder = corpus(); \
-    VELMORA_NEED_CORPUS(folder, velmora::test::corpusFolder() / "paradox");
-
 db::CivilDateTime civil(const db::Value& v) {
     return db::toCivil(v.asDateTime());
 }
@@ -33,7 +29,7 @@ double decimalAsDouble(const db::Value& v) {
 }  // namespace
 
 TEST(CorpusRead, FieldTypesOfLevel5Tables) {
-    REQUIRE_CORPUS(paradox);
+    VELMORA_CORPUS_FOLDER(paradox, "paradox");
     Target fields(*paradox / "paradoxdriver-tests" / "fields");
 
     const auto bcd = fields.rows("bcd");
@@ -86,7 +82,7 @@ TEST(CorpusRead, FieldTypesOfLevel5Tables) {
 }
 
 TEST(CorpusRead, MemoValuesFromTheLeaderAndTheMbFile) {
-    REQUIRE_CORPUS(paradox);
+    VELMORA_CORPUS_FOLDER(paradox, "paradox");
     Target fields(*paradox / "paradoxdriver-tests" / "fields");
     const auto memo = fields.rows("memo");
     ASSERT_EQ(memo.size(), 2u);
@@ -102,7 +98,7 @@ TEST(CorpusRead, MemoValuesFromTheLeaderAndTheMbFile) {
 }
 
 TEST(CorpusRead, Level7TablesWithLargeBlocks) {
-    REQUIRE_CORPUS(paradox);
+    VELMORA_CORPUS_FOLDER(paradox, "paradox");
     Target areaCodes(*paradox / "paradoxdriver-tests" / "db");
     EXPECT_EQ(areaCodes.count("AREACODES"), 370);
     const auto rows = areaCodes.rows("areacodes");  // names match without regard to case
@@ -121,7 +117,7 @@ TEST(CorpusRead, Level7TablesWithLargeBlocks) {
 }
 
 TEST(CorpusRead, EveryParadox7FieldType) {
-    REQUIRE_CORPUS(paradox);
+    VELMORA_CORPUS_FOLDER(paradox, "paradox");
     Target target(*paradox / "rparadox");
     db::Recordset rows;
     rows.open("SELECT * FROM TypSammlung", target.connection);
@@ -153,7 +149,7 @@ TEST(CorpusRead, EveryParadox7FieldType) {
 }
 
 TEST(CorpusRead, BorlandTablesPassTheCheck) {
-    REQUIRE_CORPUS(paradox);
+    VELMORA_CORPUS_FOLDER(paradox, "paradox");
     for (const auto& [folder, table] :
          std::vector<std::pair<std::string, std::string>>{{"paradoxdriver-tests/db", "AREACODES"},
                                                           {"paradoxdriver-tests/geog", "County"},

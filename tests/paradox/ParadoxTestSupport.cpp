@@ -11,8 +11,6 @@ extern "C" {
 #include "dataaccess/Calendar.h"
 #include "dataaccess/DbError.h"
 #include "dataaccess/Recordset.h"
-#include "paradox/ParadoxDriver.h"
-#include "tests/support/Corpus.h"
 
 namespace velmora::paradox::test {
 
@@ -40,7 +38,6 @@ std::string connectionString(const fs::path& folder) {
 
 Target::Target(const fs::path& folder) {
     connection.setCursorLocation(3);
-    registerDriver();
     connection.open(connectionString(folder));
 }
 
@@ -84,12 +81,6 @@ FolderBytes snapshot(const fs::path& folder) {
             std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     return bytes;
-}
-
-std::optional<fs::path> corpus() {
-    const auto root = velmora::test::corpusRoot("paradox");
-    if (!root) return std::nullopt;
-    return *root / "paradox";
 }
 
 void copyFromCorpus(const fs::path& corpusFolder, const std::string& tableFile,

@@ -1,11 +1,10 @@
 #pragma once
 // Shared helpers of the Paradox driver tests: scratch folders, a connection to them,
-// reading tables back, byte snapshots of a folder, the corpus location and pxlib as an
+// reading tables back, byte snapshots of a folder, copies from the corpus and pxlib as an
 // independent reader.
 
 #include <filesystem>
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,9 +41,6 @@ std::string errorOf(Target& target, const std::string& statement);
 
 using FolderBytes = std::map<std::string, std::vector<char>>;
 FolderBytes snapshot(const std::filesystem::path& folder);
-
-// The corpus folder, or nothing when it is not there.
-std::optional<std::filesystem::path> corpus();
 
 // Copies the corpus file `relative` (and its family files) into `folder`.
 void copyFromCorpus(const std::filesystem::path& corpusFolder, const std::string& tableFile,

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "common/Helpers.h"
+#include "drivers/BuiltInDrivers.h"
 #include "engine/ConversionRun.h"
 #include "gui/MessagePrompts.h"
 #include "gui/WindowSupport.h"
@@ -21,6 +22,7 @@ using velmora::test::NoBusyPointer;
 using velmora::test::SilentProgress;
 
 int main(int argc, char** argv) {
+    velmora::RegisterBuiltInDrivers();
     QApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: preview_screenshot OUTPUT.png\n");

@@ -25,6 +25,13 @@ inline std::optional<std::filesystem::path> corpusRoot(std::string_view part = "
     return root;
 }
 
+// The corpus's folder `part`, when the corpus holds it.
+inline std::optional<std::filesystem::path> corpusPart(std::string_view part) {
+    const auto root = corpusRoot(part);
+    if (!root) return std::nullopt;
+    return *root / part;
+}
+
 inline bool corpusRequired() {
     const char* required = std::getenv("VELMORA_REQUIRE_CORPUS");
     return required && *required && std::string_view(required) != "0";
@@ -39,3 +46,9 @@ inline bool corpusRequired() {
         if (::velmora::test::corpusRequired()) FAIL() << "corpus missing: " << (what); \
         GTEST_SKIP() << "corpus not on this machine: " << (what);                      \
     }
+
+// Declares `folder`, the corpus's folder `part` ("paradox"), or ends the test as
+// VELMORA_NEED_CORPUS does.
+#define VELMORA_CORPUS_FOLDER(folder, part)                \
+    const auto folder = ::velmora::test::corpusPart(part); \
+    VELMORA_NEED_CORPUS(folder, ::velmora::test::corpusFolder() / (part))

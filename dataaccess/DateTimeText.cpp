@@ -1,6 +1,6 @@
-#include "paradox/DateTimeText.h"
+#include "dataaccess/DateTimeText.h"
 
-namespace velmora::paradox {
+namespace velmora::db {
 
 namespace {
 
@@ -114,7 +114,7 @@ std::string_view parseDateTime(std::string_view text, DateTimeText& out) {
         day = second;
         year = third;
     }
-    if (year < 1 || !db::isValidDate(year, month, day)) return "there is no such date";
+    if (year < 1 || !isValidDate(year, month, day)) return "there is no such date";
     out.hasDate = true;
     out.value.date = {year, month, day};
     if (s.atEnd()) return {};
@@ -125,4 +125,4 @@ std::string_view parseDateTime(std::string_view text, DateTimeText& out) {
     return readTime(s, out.value);
 }
 
-}  // namespace velmora::paradox
+}  // namespace velmora::db

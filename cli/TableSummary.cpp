@@ -1,0 +1,54 @@
+#include "cli/TableSummary.h"
+
+#include <sstream>
+
+namespace velmora {
+
+namespace {
+
+void writeRows(std::ostream& out, const TableOutcome& t, bool listed) {
+    out << t.rowsRead << " of " << t.rowsInSource << " rows read, " << t.rowsWritten
+        << (listed ? " listed" : " written") << ", " << t.rowsRefused << " refused, "
+        << t.rowsUnreadable << " unreadable";
+}
+
+}  // namespace
+
+std::string TableSummary(const RunStatistics& stats, bool listed) {
+    std::ostringstream out;
+    for (const TableOutcome& t : stats.tables) {
+        out << "  " << t.source.toStdString();
+        if (t.result == TableResult::NotReached) {
+            out << ": not reached\n";
+            continue;
+        }
+        out << " -> " << t.target.toStdString() << ": ";
+        switch (t.result) {
+            case TableResult::Written:
+                writeRows(out, t, listed);
+                break;
+            case TableResult::PartlyWritten:
+                writeRows(out, t, listed);
+                out << "; partly written, the SQL Preview was closed after an error";
+                break;
+            case TableResult::NotExecuted:
+                out << "skipped, the SQL Preview was closed without executing it";
+                break;
+            case TableResult::Declined:
+                out << "skipped, kept as it was at the overwrite question";
+                break;
+            case TableResult::Unreadable:
+                out << "not readable, nothing written";
+                break;
+            case TableResult::Failed:
+                out << "could not be created, nothing written";
+                break;
+            case TableResult::NotReached:
+                break;
+        }
+        out << '\n';
+    }
+    return out.str();
+}
+
+}  // namespace velmora

@@ -1,0 +1,42 @@
+#pragma once
+// What a conversion run did: one record per table it listed, and what concerns the run
+// as a whole. Every total is counted from the records.
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+#include "engine/TableOutcome.h"
+#include "engine/Verification.h"
+
+namespace velmora {
+
+struct RunStatistics {
+    // Every table of the source, in the order the run met them; the tables it did not
+    // reach come last, in the order the source lists them.
+    std::vector<TableOutcome> tables;
+    bool verified = false;  // the verification pass ran
+    // The preview per file was closed without running to the end, after running this many
+    // of its lines.
+    bool previewNotExecuted = false;
+    int previewLinesRun = 0;
+    int previewLines = 0;
+    int previewLinesSkipped = 0;  // lines the user skipped in a preview that then ran
+    int unshownReports = 0;       // reports the user chose not to see
+    QString reportLog;            // the log file holding them, if any
+    QString rejectsFile;          // where the refused statements went, if anywhere
+    bool rejectsFileFailed = false;
+
+    int count(TableResult result) const;
+    // Tables whose rows were sent (or listed).
+    int tablesProcessed() const;
+    std::int64_t rowsRead() const;
+    std::int64_t rowsWritten() const;
+    std::int64_t rowsRefused() const;
+    std::int64_t rowsUnreadable() const;
+    std::int64_t statementsFailed() const;
+    // The verification of each table read back, in the order of the tables.
+    std::vector<TableVerification> verification() const;
+};
+
+}  // namespace velmora

@@ -1,0 +1,45 @@
+#pragma once
+// What became of one source table in a run: one record for every table the run listed,
+// written or not. The final message, the command line's summary, the count of refused
+// statements and the verification pass all read these records and nothing else.
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+#include "engine/Verification.h"
+
+namespace velmora {
+
+enum class TableResult {
+    // Its statements went in, straight away or from a preview. With a preview per file
+    // (and with --sql) the statements were collected: "written" then means listed.
+    Written,
+    PartlyWritten,  // its preview per table was closed after some of its lines had run
+    NotExecuted,    // its preview per table was closed without running a line
+    Declined,       // kept as it was at the overwrite question
+    Unreadable,     // the source table could not be read; an earlier copy stays as it was
+    Failed,         // not one of its statements went in (DROP TABLE or CREATE TABLE failed)
+    NotReached,     // the run ended before it: Back in a preview, or the target lost or shut
+};
+
+struct TableOutcome {
+    QString source;
+    QString target;    // as written; empty for a table the run did not reach
+    QString note;      // why the target name is not the cleaned source name
+    int codePage = 0;  // of the table's text; 0 when its rows could not be profiled
+    TableResult result = TableResult::NotReached;
+    bool read = false;      // the source table was opened for its rows
+    bool rowsSent = false;  // its definition went in, and its rows were sent or listed
+    std::int64_t rowsInSource = 0;
+    std::int64_t rowsRead = 0;  // rows turned into statements
+    std::int64_t rowsWritten = 0;
+    std::int64_t rowsRefused = 0;     // row statements the target refused
+    std::int64_t rowsUnreadable = 0;  // rows the source could not deliver
+    // Every statement of the table that the target refused: its rows, and DROP TABLE,
+    // CREATE TABLE or CREATE INDEX.
+    std::int64_t statementsFailed = 0;
+    std::optional<TableVerification> verification;  // when the verification pass read it back
+};
+
+}  // namespace velmora

@@ -1,0 +1,210 @@
+#include "engine/TableRun.h"
+
+#include <memory>
+#include <stdexcept>
+
+#include "common/Helpers.h"
+#include "engine/CodePageChoice.h"
+#include "engine/Dispatch.h"
+#include "engine/RowTransfer.h"
+#include "engine/RunSteps.h"
+#include "engine/TargetFolder.h"
+#include "engine/TargetNames.h"
+
+namespace velmora {
+
+using namespace runstep;
+
+namespace {
+
+bool perTableMode(const MainInputs& in) {
+    return in.previewEnabled() && in.previewPerTable() && !in.previewPerFile();
+}
+
+QString renameNote(const QString& sourceName, const QString& cleaned, const QString& target) {
+    return QStringLiteral("The table ") + sourceName + QStringLiteral(" is written as ") + target +
+           QStringLiteral(": the name ") + cleaned +
+           QStringLiteral(" belongs to a table written earlier in this run.");
+}
+
+}  // namespace
+
+TableRun::TableRun(TableRunContext& run, const QString& sourceName)
+    : run_(run),
+      proc_(run.proc),
+      state_(run.state),
+      inputs_(run.host.inputs),
+      select_(("SELECT * FROM `" + sourceName + u'`').toStdString()) {
+    table_.source = sourceName;
+}
+
+TableOutcome TableRun::run() {
+    clearPerTablePreview(kPerTablePreviewFirst, kClearStatementsFirst, kClearTypeMappingsFirst);
+    run_.host.pump.yieldNow();
+    folder_ = inputs_.paradoxFolder();
+    nameTarget();
+    profiled_ = firstPass();
+    const Answer answer = profiled_ ? askOverwrite() : Answer::None;
+    if (answer == Answer::No) {
+        table_.result = TableResult::Declined;
+    } else {
+        write(answer);
+        stoppedAtPreview_ = showTablePreview();
+        if (stoppedAtPreview_) return table_;
+    }
+    proc_.step(kClearTableCaption, [&] { run_.host.progress.setCaption(QString()); });
+    return table_;
+}
+
+// A preview per table shows this table's statements and type mappings only.
+void TableRun::clearPerTablePreview(int test, int clearStatements, int clearMappings) {
+    if (!proc_.test(test, [&] { return perTableMode(inputs_); })) return;
+    proc_.step(clearStatements, [&] { state_.statements.clear(); });
+    proc_.step(clearMappings, [&] { state_.typeMappings.clear(); });
+}
+
+// Two tables of this run never share a Paradox table; a table from an earlier run is the
+// overwrite question's to decide.
+void TableRun::nameTarget() {
+    QString target = TargetTableName(table_.source);
+    if (run_.writtenThisRun.contains(target, Qt::CaseInsensitive)) {
+        const QString cleaned = target;
+        target = UniqueTargetName(target, run_.writtenThisRun);
+        table_.note = renameNote(table_.source, cleaned, target);
+        proc_.report(kRenamedTarget,
+                     std::make_exception_ptr(std::runtime_error(table_.note.toStdString())));
+    }
+    table_.target = target;
+}
+
+// A first pass over the rows tells the definition what the values need. The code page it
+// picks may respell the table's name, and the question and the DROP TABLE concern the table
+// under that name. A table that cannot be read gets one report, leaves its earlier copy
+// alone, and no empty table is created.
+bool TableRun::firstPass() {
+    const bool profiled = proc_.step(kFirstPass, [&] {
+        db::Recordset firstPass;
+        firstPass.open(select_, run_.source);
+        profile_ = ProfileRows(firstPass);
+        codePage_ = ChooseCodePage(profile_, table_.target, firstPass);
+    });
+    spelledTarget_ = BestFitName(table_.target, codePage_);
+    if (profiled) table_.codePage = codePage_;
+    return profiled;
+}
+
+// Asked for the source name and, since a cleaned name is what the folder holds, for the
+// target name too.
+TableRun::Answer TableRun::askOverwrite() {
+    const QStringList& present = state_.targetTables;
+    Answer answer = Answer::None;
+    if (proc_.test(kTargetAlreadyThere, [&] {
+            return ListContains(present, table_.source) || ListContains(present, table_.target) ||
+                   ListContains(present, spelledTarget_);
+        })) {
+        proc_.step(kAskOverwrite, [&] {
+            const OverwriteAnswer given = run_.questions.askOverwrite(
+                QStringLiteral("Would you like to overwrite ") + table_.source + u'?');
+            answer = given == OverwriteAnswer::Yes || given == OverwriteAnswer::YesToAll
+                         ? Answer::Yes
+                         : Answer::No;
+        });
+    }
+    return answer;
+}
+
+// DROP TABLE or CREATE TABLE failed (the table is locked, or another program made it): the
+// table keeps what it holds and gets none of this run's rows, so two runs never mix in one
+// table. The failed statement's report says why; the run goes on with the next table.
+void TableRun::write(Answer answer) {
+    clearPerTablePreview(kPerTablePreviewAgain, kClearStatementsAgain, kClearTypeMappingsAgain);
+    const std::int64_t failuresBefore = state_.statementsFailed;
+    if (answer == Answer::Yes &&
+        proc_.test(kTableFileExists, [&] { return TableFileExists(folder_, spelledTarget_); }))
+        proc_.step(kDropTable, [&] {
+            DispatchStatement(QStringLiteral("DROP TABLE ") + QuoteIdentifier(spelledTarget_),
+                              inputs_, state_);
+        });
+    proc_.step(kTableCaption, [&] {
+        run_.host.progress.setCaption(QStringLiteral("Please wait... Processing table ") +
+                                      table_.source);
+    });
+    const bool dropFailed = state_.statementsFailed > failuresBefore;
+    db::Recordset rows;
+    const BestFitRows* respelling = nullptr;
+    if (profiled_ && !dropFailed && openRows(rows, respelling))
+        writeRows(rows, respelling, failuresBefore);
+    else
+        table_.result = dropFailed ? TableResult::Failed : TableResult::Unreadable;
+    table_.statementsFailed = state_.statementsFailed - failuresBefore;
+}
+
+bool TableRun::openRows(db::Recordset& rows, const BestFitRows*& respelling) {
+    return proc_.step(kOpenSourceRows, [&] {
+        if (!run_.options.replaceUnmappable) return rows.open(select_, run_.source);
+        auto respelled =
+            std::make_unique<BestFitRows>(run_.source.session().query(select_), codePage_);
+        respelling = respelled.get();
+        rows.open(std::move(respelled));
+    });
+}
+
+void TableRun::writeRows(db::Recordset& rows, const BestFitRows* respelling,
+                         std::int64_t failuresBefore) {
+    run_.writtenThisRun << table_.target;
+    const std::int64_t executedBefore = state_.statementsExecuted;
+    table_.read = true;
+    table_.rowsInSource = rows.recordCount();
+    QString spelled = table_.target;
+    const FieldRoles roles =
+        BuildTableDefinition(table_.source, table_.target, rows, proc_, run_.host, state_,
+                             &profile_, &spelled, run_.options.keepBinary);
+    table_.target = spelled;
+    if (state_.statementsFailed == failuresBefore) sendRows(rows, roles, respelling);
+    // Straight to the target, a table none of whose statements went in is not there at all.
+    // With a preview per table, what became of the table is the preview's to say.
+    if (!inputs_.previewEnabled() && state_.statementsExecuted == executedBefore)
+        table_.result = TableResult::Failed;
+    else if (!perTableMode(inputs_))
+        table_.result = TableResult::Written;
+    proc_.step(kCloseSourceRows, [&] { rows.close(); });
+}
+
+void TableRun::sendRows(db::Recordset& rows, const FieldRoles& roles,
+                        const BestFitRows* respelling) {
+    run_.progress.startTable(TableProgress::Phase::Converting, run_.tableNumber, table_.source);
+    const TransferCounts counts =
+        TransferRows(table_.target, rows, roles, run_.literals, proc_, run_.host, state_,
+                     [this](std::int64_t row, std::int64_t rowsInTable) {
+                         run_.progress.row(row, rowsInTable);
+                     });
+    if (respelling != nullptr && respelling->rowsRespelled() > 0)
+        proc_.report(kRespelledRows,
+                     std::make_exception_ptr(std::runtime_error(
+                         std::to_string(respelling->rowsRespelled()) + " rows of table " +
+                         table_.source.toStdString() +
+                         " hold characters that its code page cannot hold; they were written "
+                         "with a best-fit spelling and \"?\".")));
+    targetLost_ = counts.targetLost;
+    table_.rowsSent = true;
+    table_.rowsRead = counts.rowsDispatched + counts.rowsFailed;
+    table_.rowsWritten = counts.rowsDispatched;
+    table_.rowsRefused = counts.rowsFailed;
+    table_.rowsUnreadable = counts.rowsUnreadable;
+}
+
+// True when the user left the preview with Back (or closed it): the run stops here.
+bool TableRun::showTablePreview() {
+    state_.stopAfterPreview = true;
+    if (!proc_.test(kPerTablePreview, [&] { return perTableMode(inputs_); })) return false;
+    state_.previewExecuted = false;
+    state_.previewLinesRun = 0;
+    proc_.step(kShowTablePreview, [&] { run_.host.preview.showPreview(state_); });
+    if (table_.read)
+        table_.result = state_.previewExecuted       ? TableResult::Written
+                        : state_.previewLinesRun > 0 ? TableResult::PartlyWritten
+                                                     : TableResult::NotExecuted;
+    return state_.stopAfterPreview;
+}
+
+}  // namespace velmora
