@@ -38,8 +38,12 @@ int columnIndex(const TableDefinition& table, std::string_view name) {
 std::string tableTypeOf(int objectType, std::uint32_t flags, std::string_view name) {
     switch (objectType) {
         case kLocalTable: {
+            // A table Access made for itself without marking it (MSysCompactError, where
+            // compacting notes its errors) is an "ACCESS TABLE": not a user's table, but
+            // one that holds rows, so that a run can name it as left out.
             const bool msys = name.size() >= 4 && sameName(name.substr(0, 4), "MSys");
-            return (flags & kSystemFlags) != 0 || msys ? "SYSTEM TABLE" : "TABLE";
+            if ((flags & kSystemFlags) != 0) return "SYSTEM TABLE";
+            return msys ? "ACCESS TABLE" : "TABLE";
         }
         case kLinkedTable:
         case kLinkedOdbcTable:

@@ -3,7 +3,7 @@
 // always on page 2): the tables, linked tables and queries, with the table type the
 // schema rowset reports for each.
 //
-// Order: sorted by TABLE_TYPE ("LINK", "SYSTEM TABLE", "TABLE", "VIEW"), then by
+// Order: sorted by TABLE_TYPE ("ACCESS TABLE", "LINK", "SYSTEM TABLE", "TABLE", "VIEW"), then by
 // TABLE_NAME compared without regard to case, names that differ only in case by code
 // point. That is the order in which Access's own OLE DB provider returns its TABLES
 // rowset, and it does not depend on where the catalogue happens to store its rows.
@@ -20,8 +20,8 @@ namespace velmora::access {
 
 struct CatalogueEntry {
     std::string name;
-    std::string tableType;                      // "TABLE", "SYSTEM TABLE", "LINK" or "VIEW"
-    std::uint32_t definitionPage = 0;           // local tables only
+    std::string tableType;             // "TABLE", "SYSTEM TABLE", "ACCESS TABLE", "LINK" or "VIEW"
+    std::uint32_t definitionPage = 0;  // local tables only
     std::vector<std::uint8_t> propertiesField;  // the raw LvProp field (a long-value header)
     // Linked Access tables: the linked database's path as stored and the table's name there.
     std::string linkedDatabase;

@@ -1,5 +1,7 @@
 #include "access/ColumnTypes.h"
 
+#include <cstdio>
+
 #include "dataaccess/AdoTypes.h"
 
 namespace velmora::access {
@@ -68,10 +70,18 @@ db::ColumnInfo adoColumnOf(const ColumnDefinition& column, bool jet3) {
         case jet_type::kOle:
             set(adLongVarBinary, kLongBinarySize);
             break;
-        default:
+        case jet_type::kBinary:
             set(column.fixed ? adBinary : adVarBinary, column.length);
             break;
+        default: {  // a kind this reader does not know: its bytes as stored
+            set(column.fixed ? adBinary : adVarBinary, column.length);
+            char kind[16];
+            std::snprintf(kind, sizeof kind, "type 0x%02X", column.valueType);
+            info.unknownKind = kind;
+            break;
+        }
     }
+    if (column.valueType == jet_type::kNumeric) info.numericScale = column.scale;
     return info;
 }
 

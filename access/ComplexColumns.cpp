@@ -47,6 +47,13 @@ std::string dateText(db::DateTime value) {
     return text;
 }
 
+// The types whose values ValueDecoder reads as what they are.
+bool knownValueType(std::uint8_t type) {
+    return (type >= jet_type::kBoolean && type <= jet_type::kMemo) || type == jet_type::kGuid ||
+           type == jet_type::kNumeric || type == jet_type::kComplex || type == jet_type::kBigInt ||
+           type == jet_type::kExtendedDateTime;
+}
+
 std::string valueText(const db::Value& value) {
     char buffer[64];
     switch (value.kind()) {
@@ -70,6 +77,15 @@ std::string valueText(const db::Value& value) {
             return dateText(value.asDateTime());
         case db::ValueKind::Boolean:
             return value.asBool() ? "True" : "False";
+        case db::ValueKind::Bytes: {  // a kind not known: its bytes, exactly
+            static constexpr char kDigits[] = "0123456789ABCDEF";
+            std::string hex;
+            for (const std::uint8_t b : value.asBytes()) {
+                hex += kDigits[b >> 4];
+                hex += kDigits[b & 15];
+            }
+            return hex;
+        }
         default:
             return {};
     }
@@ -135,7 +151,13 @@ ComplexValues::ComplexValues(const AccessDatabase& database, const CatalogueEntr
             throw FormatError("the values of complex column '" + column.name +
                               "' are of a kind this reader does not know");
 
-        Column resolved{index, {}};
+        Column resolved{index, {}, {}};
+        if (!knownValueType(flat.columns[static_cast<std::size_t>(valueAt)].valueType)) {
+            char kind[40];
+            std::snprintf(kind, sizeof kind, "complex values of type 0x%02X",
+                          flat.columns[static_cast<std::size_t>(valueAt)].valueType);
+            resolved.unknownKind = kind;
+        }
         for (const auto& row : readAll(database, flat)) {
             if (row[keyAt].kind() != db::ValueKind::Integer || row[valueAt].isNull()) continue;
             std::string& text = resolved.text[row[keyAt].asInt()];
@@ -153,6 +175,13 @@ ComplexValues::ComplexValues(const AccessDatabase& database, const CatalogueEntr
         }
         columns_.push_back(std::move(resolved));
     }
+}
+
+std::vector<std::pair<std::size_t, std::string>> ComplexValues::unknownKinds() const {
+    std::vector<std::pair<std::size_t, std::string>> kinds;
+    for (const Column& column : columns_)
+        if (!column.unknownKind.empty()) kinds.emplace_back(column.index, column.unknownKind);
+    return kinds;
 }
 
 void ComplexValues::resolve(std::vector<db::Value>& row) const {

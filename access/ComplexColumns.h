@@ -6,6 +6,8 @@
 //   attachment       its file names, joined by "; "
 //   version history  each version as "[Version: mm/dd/yyyy hh:nn:ss] text", one a line
 //                    (as Access's history of an append-only memo shows them)
+//   values of a kind this reader does not know: the hexadecimal text of their bytes,
+//                    joined by "; " (the column names the kind, for a report)
 // A key without values reads as Null.
 
 #include <cstdint>
@@ -29,10 +31,15 @@ class ComplexValues {
     // Replaces each complex column's key in `row` by its values' text.
     void resolve(std::vector<db::Value>& row) const;
 
+    // The complex columns whose values are of a kind this reader does not know (they
+    // read as the hexadecimal text of their bytes): column index and kind.
+    std::vector<std::pair<std::size_t, std::string>> unknownKinds() const;
+
   private:
     struct Column {
         std::size_t index;
         std::unordered_map<std::int64_t, std::string> text;
+        std::string unknownKind;
     };
     std::vector<Column> columns_;
 };

@@ -18,6 +18,8 @@ TableCursor::TableCursor(std::shared_ptr<const AccessDatabase> database,
         scanner_.emplace(file, table_);
         decoder_.emplace(file, database_->text());
         complex_.emplace(*database_, entry, table_);
+        for (const auto& [index, kind] : complex_->unknownKinds())
+            columns_[index].unknownKind = kind;
     });
 }
 

@@ -40,23 +40,38 @@ std::int64_t digits(ByteSpan bytes, std::size_t at, std::size_t count) {
 }
 
 // Date/Time Extended: ASCII "<19 digits: days since 0001-01-01>:<19 digits: time of day in
-// 100 ns units>:<precision>". Kept to the millisecond, as the OLE serial holds it.
+// 100 ns units>:<precision>". The serial holds it rounded to the nearest millisecond (the
+// last millisecond of 9999 at most); the ticks beyond that stay with the value.
 db::DateTime readExtendedDate(ByteSpan bytes) {
     constexpr std::int64_t kTicksPerDay = 864000000000;
-    const std::int64_t days = digits(bytes, 0, 19);
+    constexpr std::int64_t kTicksPerMs = 10000;
+    constexpr std::int64_t kLastDay = 3652058;  // 9999-12-31
+    std::int64_t days = digits(bytes, 0, 19);
     if (bytes.u8(19) != ':') throw FormatError("an extended date/time field is not readable");
     const std::int64_t ticks = digits(bytes, 20, 19);
-    if (days > 3652058 || ticks >= kTicksPerDay)  // 9999-12-31 is day 3652058
+    if (days > kLastDay || ticks >= kTicksPerDay)
         throw FormatError("an extended date/time field is out of range");
+    std::int64_t ms = (ticks + kTicksPerMs / 2) / kTicksPerMs;
+    if (ms * kTicksPerMs >= kTicksPerDay) {  // rounded up to midnight
+        if (days < kLastDay) {
+            ++days;
+            ms = 0;
+        } else {
+            ms = kTicksPerDay / kTicksPerMs - 1;
+        }
+    }
     static const std::int64_t kFirstDay = db::daysFromCivil({1, 1, 1});
     db::CivilDateTime t;
     t.date = db::civilFromDays(kFirstDay + days);
-    const std::int64_t ms = ticks / 10000;
     t.hour = static_cast<int>(ms / 3600000);
     t.minute = static_cast<int>(ms / 60000 % 60);
     t.second = static_cast<int>(ms / 1000 % 60);
     t.millisecond = static_cast<int>(ms % 1000);
-    return db::fromCivil(t);
+    db::DateTime value = db::fromCivil(t);
+    const std::int64_t beyond = ticks - ms * kTicksPerMs;  // within one millisecond
+    value.ticksBeyondMillisecond =
+        static_cast<std::int16_t>(beyond >= kTicksPerDay / 2 ? beyond - kTicksPerDay : beyond);
+    return value;
 }
 
 // A calculated column stores its result behind a 16-byte block and a 32-bit length.

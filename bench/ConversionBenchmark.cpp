@@ -4,6 +4,7 @@
 //  - the main window's direct conversion (driven offscreen) against velmora-convert;
 //  - the main window's per-file SQL Preview of the table's statements, built and shown;
 //  - the verification pass and the statement list's memory against its text;
+//  - velmora-convert --batch on the whole Access corpus (bench/BatchRuns.h);
 //  - paradox_insert_bench writing 5,000,000 rows (rows per second, peak memory).
 //
 //   conversion_benchmark [CORPUS_DIR] [ROWS_TO_WRITE]
@@ -18,6 +19,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "bench/BatchRuns.h"
 #include "bench/MainWindowRuns.h"
 #include "bench/support/ChildProcess.h"
 #include "drivers/BuiltInDrivers.h"
@@ -124,9 +126,16 @@ int main(int argc, char** argv) {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, work.filePath("config"));
     qputenv("HOME", QFile::encodeName(work.filePath("home")));
     QDir().mkpath(work.filePath("home"));
-    const QString mdb = work.filePath("bench_1m_v2003.mdb");
-    if (std::system(("xz -dc '" + packed + "' > '" + mdb + "'").toLocal8Bit().constData()) != 0)
-        return 1;
+    // The corpus's compressed databases, unpacked for the batch too.
+    const QString unpacked = work.filePath("unpacked");
+    QDir().mkpath(unpacked);
+    const QString mdb = unpacked + "/bench_1m_v2003.mdb";
+    for (const char* name : {"bench_1m_v2003.mdb", "alltypes_200k_v2000.mdb"}) {
+        const QString from = corpus + "/access/generated/" + name + ".xz";
+        const QString to = unpacked + u'/' + name;
+        if (std::system(("xz -dc '" + from + "' > '" + to + "'").toLocal8Bit().constData()) != 0)
+            return 1;
+    }
     const QString bin = QCoreApplication::applicationDirPath();
     const QString table = QStringLiteral("Bench");
 
@@ -171,6 +180,7 @@ int main(int argc, char** argv) {
     ok = verified(mdb, cliTarget, table, cli.seconds) && ok;
     ok = verified(mdb, windowTarget, table, window.seconds) && ok;
     measureStatementList(mdb, work.filePath("list"));
+    ok = bench::MeasureBatches(corpus, unpacked, work.filePath("batch"), bin) && ok;
 
     if (rowsToWrite > 0) {
         const std::string report = work.filePath("write.txt").toStdString();

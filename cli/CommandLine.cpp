@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include <QCommandLineParser>
+#include <optional>
 #include <vector>
 
 #include "common/AppInfo.h"
@@ -86,6 +87,25 @@ const std::vector<OptionText>& optionTexts() {
          nullptr,
          "print every report (default: the first 20 per table), with the step that "
          "made it"},
+        {"Many databases",
+         {"batch"},
+         nullptr,
+         "convert every database the arguments name (SOURCE... are files, folders searched "
+         "for .mdb and .accdb, or @LIST files of paths), each into its own subfolder of "
+         "--into FOLDER"},
+        {nullptr, {"into"}, "FOLDER", "the folder a batch writes into, created when missing"},
+        {nullptr,
+         {"password-map"},
+         "FILE",
+         "passwords for a batch: one PATH-OR-GLOB, a tab and the password a line"},
+        {nullptr,
+         {"j", "jobs"},
+         "N",
+         "convert N databases at a time (default: one per processor core)"},
+        {nullptr,
+         {"redo"},
+         nullptr,
+         "convert again the databases an earlier run of the batch converted completely"},
         {"Other modes",
          {"execute"},
          "FILE",
@@ -127,6 +147,29 @@ QString wrapped(const QString& text, int indent, int width) {
     return out + line;
 }
 
+// What a batch cannot take: a second source of passwords, outputs meant for one
+// database, and questions. It never asks, so an existing table is replaced unless
+// --overwrite no says otherwise.
+std::optional<UsageError> batchError(const QCommandLineParser& parser, CommandLine& c) {
+    auto isSet = [&parser](const char* name) { return parser.isSet(QString::fromLatin1(name)); };
+    if (c.into.isEmpty()) return UsageError{QStringLiteral("--batch needs --into FOLDER")};
+    if (c.passwordGiven)
+        return UsageError{QStringLiteral("a batch takes its passwords from --password-map")};
+    for (const char* name : {"sql", "types", "execute", "list"})
+        if (isSet(name))
+            return UsageError{QStringLiteral("--%1 is for one database, not for --batch")
+                                  .arg(QLatin1String(name))};
+    if (!isSet("overwrite"))
+        c.overwrite = OverwritePolicy::Yes;
+    else if (c.overwrite == OverwritePolicy::Ask)
+        return UsageError{
+            QStringLiteral("a batch asks nothing: --overwrite yes (its default) or no")};
+    if (c.rejectsFile.contains(u'/') || IsStandardStream(c.rejectsFile))
+        return UsageError{QStringLiteral(
+            "with --batch, --rejects takes a file name, written in each database's folder")};
+    return std::nullopt;
+}
+
 }  // namespace
 
 QString HelpText() {
@@ -135,6 +178,7 @@ QString HelpText() {
     QString text = QStringLiteral(
         "Usage: velmora-convert [OPTION]... SOURCE TARGET_FOLDER\n"
         "  or:  velmora-convert --sql FILE [OPTION]... SOURCE TARGET_FOLDER\n"
+        "  or:  velmora-convert --batch [OPTION]... SOURCE... --into FOLDER\n"
         "  or:  velmora-convert --execute FILE TARGET_FOLDER\n"
         "  or:  velmora-convert --list SOURCE\n"
         "Copies every user table of an Access database (SOURCE, .mdb or .accdb) into\n"
@@ -155,7 +199,8 @@ QString HelpText() {
     text += QStringLiteral(
         "\nExit status: 0 when every statement succeeded (and, with --verify, every row was\n"
         "verified identical), 1 when a statement failed, a row differed or an error was\n"
-        "reported, 2 when the run could not start.\n"
+        "reported, 2 when the run could not start. A batch exits 0 when every database\n"
+        "was converted completely, 1 when one was not, 2 when the batch could not start.\n"
         "Every option, the JSON summary and examples: man velmora-convert\n");
     return text;
 }
@@ -227,6 +272,24 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     if (c.verify && !c.sqlFile.isEmpty())
         return UsageError{QStringLiteral("--verify needs a run that writes the tables (no --sql)")};
 
+    c.batch = isSet("batch");
+    c.into = value("into");
+    c.passwordMap = value("password-map");
+    c.redo = isSet("redo");
+    if (isSet("jobs")) {
+        c.jobs = value("jobs").toInt(&number);
+        if (!number || c.jobs < 1)
+            return UsageError{QStringLiteral("--jobs takes a number of databases, 1 or more")};
+    }
+    if (c.batch) {
+        if (auto error = batchError(parser, c)) return *error;
+    } else {
+        for (const char* name : {"into", "password-map", "jobs", "redo"})
+            if (isSet(name))
+                return UsageError{
+                    QStringLiteral("--%1 goes with --batch").arg(QLatin1String(name))};
+    }
+
     // At most one output takes standard output; the summary text then goes to standard error.
     int onStandardOutput = 0;
     for (const QString& file : {c.sqlFile, c.typesFile, c.rejectsFile, c.summaryFile})
@@ -236,7 +299,14 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         return UsageError{QStringLiteral("only one output can go to standard output")};
 
     const QStringList args = parser.positionalArguments();
-    if (c.list) {
+    if (c.batch) {
+        if (args.isEmpty()) return UsageError{QStringLiteral("--batch needs at least one SOURCE")};
+        c.sources = args;
+        const qsizetype fromStandardInput =
+            args.count(QStringLiteral("@-")) + (IsStandardStream(c.passwordMap) ? 1 : 0);
+        if (fromStandardInput > 1)
+            return UsageError{QStringLiteral("standard input can be read only once")};
+    } else if (c.list) {
         if (args.size() != 1) return UsageError{QStringLiteral("--list takes exactly one SOURCE")};
         c.source = args[0];
     } else if (!c.executeFile.isEmpty()) {
@@ -250,7 +320,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         c.target = args[1];
     }
     // The program works with folder paths without a trailing separator.
-    while (c.target.size() > 1 && c.target.endsWith(u'/')) c.target.chop(1);
+    for (QString* folder : {&c.target, &c.into})
+        while (folder->size() > 1 && folder->endsWith(u'/')) folder->chop(1);
     return c;
 }
 

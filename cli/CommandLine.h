@@ -27,6 +27,15 @@ struct CommandLine {
     bool replaceUnmappable = false;
     bool keepBinary = false;
     int jet3CodePage = 0;
+
+    // --batch: every database of `sources` (files, folders searched for .mdb and .accdb,
+    // @LIST files of paths) into a subfolder of `into`, each in a process of its own.
+    bool batch = false;
+    QStringList sources;
+    QString into;
+    QString passwordMap;
+    int jobs = 0;  // databases at a time; 0: one per core
+    bool redo = false;
 };
 
 // "-" as a file name: standard output (or input for --password-file).

@@ -78,6 +78,10 @@ QString ReadPasswordFile(const QString& path) {
     throw std::runtime_error(name + " holds no password line");
 }
 
+QString PasswordNeededText(const QString& source) {
+    return source + QStringLiteral(" needs a password: give it with --password-file FILE");
+}
+
 std::optional<QString> PromptForPassword(const QString& prompt) {
     if (!isatty(STDIN_FILENO) || tcgetattr(STDIN_FILENO, &savedTerminal) != 0) return std::nullopt;
     struct sigaction restore {

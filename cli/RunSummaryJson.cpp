@@ -20,6 +20,8 @@ QString outcomeOf(const TableOutcome& table, bool listed) {
             return QStringLiteral("declined");
         case TableResult::NotReached:
             return QStringLiteral("not_reached");
+        case TableResult::LeftOut:
+            return QStringLiteral("left_out");
         case TableResult::Written:
         case TableResult::PartlyWritten:
         case TableResult::NotExecuted:
@@ -36,16 +38,21 @@ QJsonValue verificationOf(const TableOutcome& table, const RunStatistics& stats)
     const TableVerification& v = *table.verification;
     QJsonArray differing;
     for (const std::int64_t tvxid : v.firstDiffering) differing.append(qint64(tvxid));
-    return QJsonObject{{"target_readable", v.targetReadable},
-                       {"rows_compared", qint64(v.sourceRows)},
-                       {"rows_identical", qint64(v.identical)},
-                       {"all_identical", v.allIdentical()},
-                       {"first_differing_tvxids", differing}};
+    return QJsonObject{
+        {"target_readable", v.targetReadable},
+        {"rows_compared", qint64(v.sourceRows)},
+        {"rows_identical", qint64(v.identical)},
+        {"all_identical", v.allIdentical()},
+        {"first_differing_tvxids", differing},
+        {"field_difference", v.structureDifference.isEmpty() ? QJsonValue(QJsonValue::Null)
+                                                             : QJsonValue(v.structureDifference)}};
 }
 
-// A table kept at the overwrite question, or not reached: nothing of it was written.
+// A table kept at the overwrite question, not reached, or of Access's own: nothing of it
+// was written.
 bool leftAlone(const TableOutcome& table) {
-    return table.result == TableResult::Declined || table.result == TableResult::NotReached;
+    return table.result == TableResult::Declined || table.result == TableResult::NotReached ||
+           table.result == TableResult::LeftOut;
 }
 
 QJsonObject tableObject(const TableOutcome& t, const RunStatistics& stats, bool listed) {
@@ -59,6 +66,8 @@ QJsonObject tableObject(const TableOutcome& t, const RunStatistics& stats, bool 
                            {"rows_written", 0},
                            {"rows_refused", 0},
                            {"rows_unreadable", 0},
+                           {"dates_rounded", 0},
+                           {"empty_binary_values", 0},
                            {"verification", QJsonValue::Null}};
     return QJsonObject{
         {"source", t.source},
@@ -70,6 +79,8 @@ QJsonObject tableObject(const TableOutcome& t, const RunStatistics& stats, bool 
         {"rows_written", qint64(t.rowsWritten)},
         {"rows_refused", qint64(t.rowsRefused)},
         {"rows_unreadable", qint64(t.rowsUnreadable)},
+        {"dates_rounded", qint64(t.datesRounded)},
+        {"empty_binary_values", qint64(t.emptyBinaryValues)},
         {"verification", verificationOf(t, stats)}};
 }
 
@@ -79,7 +90,7 @@ QString RunSummaryJson(const CommandLine& command, const RunStatistics& stats, i
                        int exitStatus) {
     const bool listed = !command.sqlFile.isEmpty();
     // The tables the run worked on in the order it met them, then those it declined, then
-    // those it did not reach, as the format has always listed them.
+    // those it did not reach, as the format has always listed them, then those it leaves out.
     QJsonArray tables;
     std::int64_t tablesWritten = 0;
     for (const TableOutcome& t : stats.tables) {
@@ -90,7 +101,8 @@ QString RunSummaryJson(const CommandLine& command, const RunStatistics& stats, i
             ++tablesWritten;
         tables.append(table);
     }
-    for (const TableResult last : {TableResult::Declined, TableResult::NotReached})
+    for (const TableResult last :
+         {TableResult::Declined, TableResult::NotReached, TableResult::LeftOut})
         for (const TableOutcome& t : stats.tables)
             if (t.result == last) tables.append(tableObject(t, stats, listed));
 

@@ -22,6 +22,10 @@ std::string TableSummary(const RunStatistics& stats, bool listed) {
             out << ": not reached\n";
             continue;
         }
+        if (t.result == TableResult::LeftOut) {
+            out << ": left out, a table of Access's own\n";
+            continue;
+        }
         out << " -> " << t.target.toStdString() << ": ";
         switch (t.result) {
             case TableResult::Written:
@@ -44,6 +48,7 @@ std::string TableSummary(const RunStatistics& stats, bool listed) {
                 out << "could not be created, nothing written";
                 break;
             case TableResult::NotReached:
+            case TableResult::LeftOut:
                 break;
         }
         out << '\n';

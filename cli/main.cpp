@@ -10,6 +10,7 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/BatchRun.h"
 #include "cli/CommandLine.h"
 #include "cli/PasswordSource.h"
 #include "cli/ReportLines.h"
@@ -152,8 +153,10 @@ void obtainPassword(CommandLine& c) {
         return;
     }
     if (c.passwordGiven || c.source.isEmpty() || QFileInfo(c.source).isDir() ||
-        !isatty(STDIN_FILENO) || !SourceNeedsPassword(c.source))
+        !SourceNeedsPassword(c.source))
         return;
+    // Without a terminal nobody can answer: one error before anything is written.
+    if (!isatty(STDIN_FILENO)) fail(PasswordNeededText(c.source));
     KeepSecretsOutOfCoreDumps();
     if (auto typed = PromptForPassword("Password for " + QFileInfo(c.source).fileName() + ": "))
         c.password = *typed;
@@ -233,6 +236,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName("velmora-convert");
     CommandLine c = parse(app.arguments().mid(1));
     HidePasswordArgument(argc, argv);
+    if (c.batch) return RunBatch(c);
     if (!c.executeFile.isEmpty()) return executeFile(c);
     obtainPassword(c);
     if (c.list) {

@@ -48,9 +48,11 @@ CivilDateTime toCivil(DateTime value) {
     double fraction = std::fabs(serial - whole);
     auto ms = static_cast<std::int64_t>(std::llround(fraction * kMsPerDay));
     auto days = static_cast<std::int64_t>(whole);
-    if (ms >= kMsPerDay) {  // rounding reached the next midnight
+    // Before 1899-12-30 the day counts down while the time of day still counts up, so
+    // rounding up to midnight moves to the next day whatever the sign.
+    if (ms >= kMsPerDay) {
         ms -= kMsPerDay;
-        days += serial < 0 ? -1 : 1;
+        ++days;
     }
     CivilDateTime out;
     out.date = civilFromDays(kOleEpoch + days);
@@ -59,6 +61,17 @@ CivilDateTime toCivil(DateTime value) {
     out.second = static_cast<int>(ms / 1000 % 60);
     out.millisecond = static_cast<int>(ms % 1000);
     return out;
+}
+
+bool finerThanMillisecond(DateTime value) {
+    if (value.ticksBeyondMillisecond != 0) return true;
+    if (!std::isfinite(value.serial)) return false;
+    // A serial within a few of its own steps of a millisecond is that millisecond: the
+    // step is 0.6 µs today and 40 µs in the year 9999.
+    const double millisecond = fromCivil(toCivil(value)).serial;
+    const double magnitude = std::fabs(value.serial);
+    const double step = std::nextafter(magnitude, HUGE_VAL) - magnitude;
+    return std::fabs(millisecond - value.serial) > 4 * step;
 }
 
 DateTime fromCivil(const CivilDateTime& value) {

@@ -34,4 +34,8 @@ bool isValidDate(int year, int month, int day);
 CivilDateTime toCivil(DateTime value);
 DateTime fromCivil(const CivilDateTime& value);
 
+// Whether the value holds more than whole milliseconds: the ticks of a Date/Time Extended
+// value, or a serial that lies between milliseconds.
+bool finerThanMillisecond(DateTime value);
+
 }  // namespace velmora::db

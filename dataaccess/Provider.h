@@ -19,6 +19,11 @@ struct ColumnInfo {
     std::string name;
     std::int16_t type = 0;  // ADO data type code
     long definedSize = 0;   // characters for text, bytes otherwise
+    int numericScale = 0;   // decimals of an adNumeric column
+    // What the provider does not know about the column's values, which it delivers as
+    // their stored bytes (or their text): e.g. "complex values of type 0x48". Empty for
+    // every column it reads as what it is.
+    std::string unknownKind;
 };
 
 class RowCursor {

@@ -21,6 +21,8 @@ class Field {
     const std::string& name() const { return info_->name; }
     std::int16_t type() const { return info_->type; }
     long definedSize() const { return info_->definedSize; }
+    int numericScale() const { return info_->numericScale; }
+    const std::string& unknownKind() const { return info_->unknownKind; }
     // Throws 3021 when the record set has no current row.
     const Value& value() const;
 

@@ -36,6 +36,9 @@ struct Decimal {
 // signed day count and the absolute fraction the time of day, which is how Access stores it.
 struct DateTime {
     double serial = 0.0;
+    // A Date/Time Extended value keeps 100 ns ticks: those beyond the millisecond the
+    // serial is rounded to (-5000 to 4999; 0 for every value that has no finer digits).
+    std::int16_t ticksBeyondMillisecond = 0;
     bool operator==(const DateTime&) const = default;
 };
 

@@ -8,7 +8,8 @@
 
 namespace velmora {
 
-std::optional<QStringList> GetSourceTables(const QString& path, const MainInputs& inputs) {
+std::optional<QStringList> GetSourceTables(const QString& path, const MainInputs& inputs,
+                                           QStringList* leftOut) {
     db::Connection connection;
     if (!FileExists(path)) return std::nullopt;
     OpenSourceConnection(connection, inputs);
@@ -17,9 +18,12 @@ std::optional<QStringList> GetSourceTables(const QString& path, const MainInputs
     while (!rows->eof()) {
         const auto& type = rows->fields().item("TABLE_TYPE").value();
         // Linked tables are read from their database beside the source, or reported.
+        const QString name =
+            QString::fromStdString(rows->fields().item("TABLE_NAME").value().asText());
         if (!type.isNull() && (type.asText() == "TABLE" || type.asText() == "LINK"))
-            names.append(
-                QString::fromStdString(rows->fields().item("TABLE_NAME").value().asText()));
+            names.append(name);
+        else if (leftOut != nullptr && !type.isNull() && type.asText() == "ACCESS TABLE")
+            leftOut->append(name);
         rows->moveNext();
     }
     rows->close();
@@ -28,9 +32,10 @@ std::optional<QStringList> GetSourceTables(const QString& path, const MainInputs
 }
 
 void FillSourceTableList(QStringList& list, const QString& path, const MainInputs& inputs,
-                         Prompts& prompts, EventPump& pump) {
+                         Prompts& prompts, EventPump& pump, QStringList* leftOut) {
     list.clear();
-    const auto names = GetSourceTables(path, inputs);
+    if (leftOut != nullptr) leftOut->clear();
+    const auto names = GetSourceTables(path, inputs, leftOut);
     if (!names) {
         prompts.message(QStringLiteral("Unable to access the database"));
         return;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "common/text/TableCodePages.h"
+#include "dataaccess/Calendar.h"
 
 namespace velmora {
 
@@ -73,6 +74,7 @@ void noteValue(ColumnProfile& column, const db::Value& value, std::uint32_t& cod
             return;
         }
         case ValueKind::Bytes:  // written as hexadecimal text
+            if (value.asBytes().empty()) ++column.emptyBinaryValues;
             column.longestText =
                 std::max(column.longestText, static_cast<std::int64_t>(value.asBytes().size()) * 2);
             column.longestDoubleByteText =
@@ -96,6 +98,9 @@ void noteValue(ColumnProfile& column, const db::Value& value, std::uint32_t& cod
             return;
         case ValueKind::Decimal:
             noteDecimal(column, value.asDecimal());
+            return;
+        case ValueKind::DateTime:
+            if (db::finerThanMillisecond(value.asDateTime())) ++column.roundedDateTimes;
             return;
         default:
             return;

@@ -27,6 +27,10 @@ struct ColumnProfile {
     int decimalIntegerDigits = 0;     // digits before the point
     int decimalSignificantScale = 0;  // decimals without trailing zeros
     std::int64_t nonFinite = 0;       // NaN and infinities
+    // Dates with digits finer than the millisecond a Timestamp keeps (written rounded).
+    std::int64_t roundedDateTimes = 0;
+    // Zero-length binary values: a Paradox field holds none, so they are written blank.
+    std::int64_t emptyBinaryValues = 0;
 };
 
 struct TableProfile {

@@ -43,6 +43,7 @@ void ConversionRun::start() {
     if (state_.conversionRunning) return;
     state_.conversionRunning = true;
     stats_ = {};
+    leftOut_.clear();
     state_.statementsExecuted = state_.statementsFailed = 0;
     state_.previewLinesSkipped = 0;
     // A run's preview shows its own statements only, never those an earlier run left.
@@ -76,6 +77,12 @@ void ConversionRun::start() {
             notReached(position);
             break;
         }
+    }
+    for (const QString& name : leftOut_) {
+        TableOutcome table;
+        table.source = name;
+        table.result = TableResult::LeftOut;
+        stats_.tables.push_back(std::move(table));
     }
     finish(run);
     state_.conversionRunning = false;
@@ -112,10 +119,13 @@ void ConversionRun::openConnections(Session& run) {
             FillTargetTableList(state_.targetTables, in, host_.pump);
     });
     proc.step(kListSourceTables, [&] {
-        FillSourceTableList(state_.sourceTables, in.accessFile(), in, host_.prompts, host_.pump);
-        if (options_.tableWanted)
-            state_.sourceTables.removeIf(
-                [&](const QString& name) { return !options_.tableWanted(name); });
+        FillSourceTableList(state_.sourceTables, in.accessFile(), in, host_.prompts, host_.pump,
+                            &leftOut_);
+        if (options_.tableWanted) {
+            const auto unwanted = [&](const QString& name) { return !options_.tableWanted(name); };
+            state_.sourceTables.removeIf(unwanted);
+            leftOut_.removeIf(unwanted);
+        }
     });
     proc.step(kSourceCursorLocation, [&] { run.source.setCursorLocation(db::ado::adUseClient); });
     proc.step(kSourceMode, [&] { run.source.setMode(db::ado::adModeReadWrite); });
@@ -222,7 +232,7 @@ void ConversionRun::verify(Session& run) {
         std::vector<TableOutcome*> read;
         for (TableOutcome& t : stats_.tables) {
             if (!t.read) continue;
-            pairs.push_back({t.source, t.target});
+            pairs.push_back({t.source, t.target, t.columns});
             read.push_back(&t);
         }
         // A phase of its own on the bar, table by table, and the window repaints meanwhile.

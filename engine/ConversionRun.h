@@ -14,6 +14,7 @@
 // Every step reports its own failure through the error report and the run goes on.
 
 #include <QLocale>
+#include <QStringList>
 #include <optional>
 
 #include "engine/RunHost.h"
@@ -50,6 +51,7 @@ class ConversionRun {
     QLocale locale_;
     RunOptions options_;
     RunStatistics stats_;
+    QStringList leftOut_;  // tables of Access's own that hold rows, which no run converts
 };
 
 }  // namespace velmora

@@ -18,7 +18,8 @@ std::vector<TableVerification> differingTables(const RunStatistics& stats) {
         if (!table.verification || table.result == TableResult::Failed) continue;  // not created
         const TableVerification& verified = *table.verification;
         const std::int64_t leftOut = table.rowsRefused + table.rowsUnreadable;
-        if (!verified.targetReadable || verified.identical + leftOut < verified.sourceRows)
+        if (!verified.targetReadable || verified.identical + leftOut < verified.sourceRows ||
+            !verified.structureDifference.isEmpty())
             differing.push_back(verified);
     }
     return differing;
@@ -37,17 +38,50 @@ QString count(std::int64_t n) {
     return QLocale::c().toString(static_cast<qlonglong>(n));
 }
 
+// "Dates rounded to the millisecond: 5 (Orders 3, Staff 2)." for the tables with any.
+QString perTable(const RunStatistics& stats, const QString& what,
+                 std::int64_t TableOutcome::*member) {
+    std::int64_t total = 0;
+    QStringList tables;
+    for (const TableOutcome& table : stats.tables)
+        if (table.*member > 0) {
+            total += table.*member;
+            tables << table.target + u' ' + count(table.*member);
+        }
+    if (total == 0) return {};
+    return what + QStringLiteral(": ") + count(total) + QStringLiteral(" (") +
+           tables.join(QStringLiteral(", ")) + QStringLiteral(").");
+}
+
+// What the run did as documented but did not leave as it found it: tables it leaves out,
+// values it rounded or wrote blank.
+QStringList notes(const RunStatistics& stats) {
+    QStringList lines;
+    const QStringList leftOut = tablesWith(stats, {TableResult::LeftOut});
+    if (!leftOut.isEmpty())
+        lines << QStringLiteral("Tables left out (Access's own, not a user's): ") +
+                     leftOut.join(QStringLiteral(", ")) + u'.';
+    for (const QString& line : {perTable(stats, QStringLiteral("Dates rounded to the millisecond"),
+                                         &TableOutcome::datesRounded),
+                                perTable(stats, QStringLiteral("Empty binary values written blank"),
+                                         &TableOutcome::emptyBinaryValues)})
+        if (!line.isEmpty()) lines << line;
+    return lines;
+}
+
 }  // namespace
 
 QString RunSummaryText(const RunStatistics& stats) {
     const std::int64_t rowsRefused = stats.rowsRefused();
     const std::int64_t otherFailures = stats.statementsFailed() - rowsRefused;
     const int written = stats.count(TableResult::Written);
-    const int listed = static_cast<int>(stats.tables.size());
+    // Tables of Access's own are not the user's to copy: named below, not counted.
+    const int listed = static_cast<int>(stats.tables.size()) - stats.count(TableResult::LeftOut);
     const std::vector<TableVerification> differing = differingTables(stats);
     const bool complete = !stats.previewNotExecuted && written == listed && rowsRefused == 0 &&
                           otherFailures <= 0 && stats.previewLinesSkipped == 0;
-    if (complete && differing.empty()) return QStringLiteral("Done.");
+    if (complete && differing.empty())
+        return (QStringList{QStringLiteral("Done.")} + notes(stats)).join(QStringLiteral("\r\n"));
 
     // A preview per file closed before its first line: not one statement went in.
     const bool nothingWritten = stats.previewNotExecuted && stats.previewLinesRun == 0;
@@ -85,6 +119,7 @@ QString RunSummaryText(const RunStatistics& stats) {
     if (!differing.empty())
         lines << QStringLiteral("Read back, these tables differ from the source:")
               << VerificationSummary(differing).replace(u'\n', QStringLiteral("\r\n"));
+    lines << notes(stats);
     return lines.join(QStringLiteral("\r\n"));
 }
 

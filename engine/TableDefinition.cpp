@@ -1,5 +1,7 @@
 #include "engine/TableDefinition.h"
 
+#include <stdexcept>
+
 #include "dataaccess/AdoTypeName.h"
 #include "engine/CodePageChoice.h"
 #include "engine/Dispatch.h"
@@ -38,6 +40,7 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
     if (targetUsed != nullptr) *targetUsed = tableName;
     QString statement = QStringLiteral("CREATE TABLE ") + QuoteIdentifier(tableName) + u'(';
     statement += QStringLiteral("\"TVXID\" INT, ");
+    roles.columns.push_back({{}, QStringLiteral("TVXID"), QStringLiteral("INT")});
 
     int fieldCount = 0;
     proc.step(runstep::kFieldCount, [&] { fieldCount = sourceRows.fields().count(); });
@@ -71,6 +74,17 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
         proc.step(runstep::kTypeLabel, [&] {
             label =
                 AdoTypeName(sourceRows.fields().item(ordinal).type()).value_or(QString()).toLower();
+            // Values of a kind the reader does not know arrive as the text of their bytes,
+            // which is exact but not what Access shows: said once per table.
+            const std::string& unknown = sourceRows.fields().item(ordinal).unknownKind();
+            if (!unknown.empty())
+                throw std::runtime_error("The field " + sourceRows.fields().item(ordinal).name() +
+                                         " of table " + sourceName.toStdString() +
+                                         " holds values of a kind the Access reader does "
+                                         "not know (" +
+                                         unknown +
+                                         "); they arrive as the hexadecimal text of their "
+                                         "bytes.");
         });
         proc.step(runstep::kColumnType, [&] {
             TypeMapping mapping = MapType(label, sourceRows.fields().item(ordinal).definedSize());
@@ -79,6 +93,12 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
                     mapping, label, sourceRows.fields().item(ordinal).definedSize(),
                     profile->columns[static_cast<std::size_t>(ordinal)], codePage, keepBinary);
             statement += column + mapping.columnType;
+            const QString type = mapping.columnType.trimmed();
+            roles.columns.push_back(
+                {QString::fromStdString(sourceRows.fields().item(ordinal).name()),
+                 column.mid(1, column.size() - 2)
+                     .replace(QStringLiteral("\"\""), QStringLiteral("\"")),
+                 type.endsWith(u',') ? type.chopped(1) : type});
             if (entry >= 0)
                 state.typeMappings.setTypes(
                     entry, mapping.accessType,

@@ -12,11 +12,19 @@
 
 namespace velmora {
 
+// A column as the definition wrote it, for verification to compare with the table.
+struct DefinedColumn {
+    QString sourceName;  // the field's Access name ("TVXID" has none)
+    QString name;        // its name in the table
+    QString type;        // its type in the statement: "TEXT(50)", "INT", "DECIMAL(19,0)"
+};
+
 // Which fields the row transfer writes as numbers and which as (untransferred) long
-// binary data, by ordinal, ascending.
+// binary data, by ordinal, ascending; and the columns of the definition, "TVXID" first.
 struct FieldRoles {
     std::vector<int> NumericFields;
     std::vector<int> BinaryFields;
+    std::vector<DefinedColumn> columns;
 };
 
 struct TableProfile;

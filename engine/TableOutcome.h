@@ -6,6 +6,7 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "engine/Verification.h"
 
@@ -21,6 +22,7 @@ enum class TableResult {
     Unreadable,     // the source table could not be read; an earlier copy stays as it was
     Failed,         // not one of its statements went in (DROP TABLE or CREATE TABLE failed)
     NotReached,     // the run ended before it: Back in a preview, or the target lost or shut
+    LeftOut,        // a table of Access's own that holds rows but is no user's (MSysCompactError)
 };
 
 struct TableOutcome {
@@ -39,6 +41,9 @@ struct TableOutcome {
     // Every statement of the table that the target refused: its rows, and DROP TABLE,
     // CREATE TABLE or CREATE INDEX.
     std::int64_t statementsFailed = 0;
+    std::int64_t datesRounded = 0;       // with digits finer than a millisecond: written rounded
+    std::int64_t emptyBinaryValues = 0;  // zero-length binary values, written blank
+    std::vector<DefinedColumn> columns;  // as the definition wrote them, for verification
     std::optional<TableVerification> verification;  // when the verification pass read it back
 };
 

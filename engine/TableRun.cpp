@@ -1,5 +1,6 @@
 #include "engine/TableRun.h"
 
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 
@@ -160,6 +161,14 @@ void TableRun::writeRows(db::Recordset& rows, const BestFitRows* respelling,
         BuildTableDefinition(table_.source, table_.target, rows, proc_, run_.host, state_,
                              &profile_, &spelled, run_.options.keepBinary);
     table_.target = spelled;
+    table_.columns = roles.columns;
+    for (std::size_t i = 0; i < profile_.columns.size(); ++i) {
+        table_.datesRounded += profile_.columns[i].roundedDateTimes;
+        // Long binary data left out altogether is not written blank by choice.
+        if (!std::binary_search(roles.BinaryFields.begin(), roles.BinaryFields.end(),
+                                static_cast<int>(i)))
+            table_.emptyBinaryValues += profile_.columns[i].emptyBinaryValues;
+    }
     if (state_.statementsFailed == failuresBefore) sendRows(rows, roles, respelling);
     // Straight to the target, a table none of whose statements went in is not there at all.
     // With a preview per table, what became of the table is the preview's to say.

@@ -44,13 +44,16 @@ QString UniqueTargetName(QString target, const QStringList& taken) {
 }
 
 QString CleanFieldName(const QString& fieldName, int ordinal) {
-    static const QString kRefused = QStringLiteral("[]{}\"");
+    // Paradox field names hold blanks and apostrophes as Access does; they refuse
+    // brackets, braces, parentheses, "->", a double quote, a leading blank and "#" alone.
+    static const QString kRefused = QStringLiteral("[]{}()\"");
     QString name;
     for (const char32_t c :
-         CleanName(fieldName).replace(QStringLiteral("->"), QStringLiteral("-")).toUcs4()) {
+         QString(fieldName).replace(QStringLiteral("->"), QStringLiteral("-")).toUcs4()) {
         if (c < 0x20 || c == 0x7F || (c < 0x80 && kRefused.contains(QChar(c)))) continue;
         name += QString::fromUcs4(&c, 1);
     }
+    while (name.startsWith(u' ')) name.remove(0, 1);
     if (name.isEmpty() || name == QLatin1String("#"))
         return QStringLiteral("Field") + QString::number(ordinal);
     return name;

@@ -24,9 +24,10 @@ QString TargetTableName(const QString& sourceName);
 // last character gives way to a counter 0, 1, 2, ... as for names cut at 22 characters.
 QString UniqueTargetName(QString target, const QStringList& taken);
 
-// A column name the Paradox driver accepts: the cleaned field name without the
-// characters a field name cannot hold ([ ] { } " control characters, "->"); a name left
-// empty (or "#") becomes "Field<ordinal>". The table's code page spells the rest.
+// A column name Paradox accepts: the field name as Access has it, without the characters
+// a Paradox field name cannot hold ([ ] { } ( ) " control characters, "->" as "-", leading
+// blanks); a name left empty (or "#") becomes "Field<ordinal>". The table's code page
+// spells the rest.
 QString CleanFieldName(const QString& fieldName, int ordinal);
 // The column name with duplicate counter `counter`, cut so that both fit the 25
 // characters of a Paradox field name.

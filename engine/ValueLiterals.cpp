@@ -107,41 +107,55 @@ LiteralWriter::LiteralWriter(const QLocale& locale) : locale_(locale) {
 }
 
 std::string LiteralWriter::dateLiteral(const db::DateTime& value) const {
-    // Access keeps the years 100 to 9999; a damaged value outside them (or not a number)
-    // has no date to write, and the arithmetic below would overflow on it.
-    constexpr double kFirstSerial = -657434.0;  // 1 January 100
-    constexpr double kEndSerial = 2958466.0;    // 1 January 10000
-    if (!(value.serial >= kFirstSerial && value.serial < kEndSerial))
+    // A Paradox Timestamp holds the years 1 to 9999 (Access's Date/Time the years 100 to
+    // 9999, Date/Time Extended all of them); a value outside them (or not a number) has no
+    // date to write, and the arithmetic below would overflow on it.
+    // Before 1899-12-30 the time of day counts away from zero: 1 January of year 1 is
+    // day -693593, and every serial down to (not including) -693594 lies on it.
+    constexpr double kBeforeFirstSerial = -693594.0;
+    constexpr double kEndSerial = 2958466.0;  // 1 January 10000
+    if (!(value.serial > kBeforeFirstSerial && value.serial < kEndSerial))
         throw std::range_error("The date/time value " + shortest(value.serial) +
-                               " (days since 30 December 1899) lies outside the years 100 to "
+                               " (days since 30 December 1899) lies outside the years 1 to "
                                "9999 and cannot be written as a date.");
-    // Rounded to the second, as the time form shows it.
+    // Rounded to the millisecond, which is what the serial holds and a Timestamp keeps.
+    constexpr std::int64_t kMsPerDay = 86400000;
     double whole = std::trunc(value.serial);
-    auto seconds =
-        static_cast<std::int64_t>(std::llround(std::fabs(value.serial - whole) * 86400.0));
+    auto ms = static_cast<std::int64_t>(
+        std::llround(std::fabs(value.serial - whole) * static_cast<double>(kMsPerDay)));
     auto days = static_cast<std::int64_t>(whole);
     // Before 1899-12-30 the day counts down while the time of day still counts up, so
     // rounding up to midnight moves to the next day whatever the sign.
-    if (seconds >= 86400) {
-        seconds -= 86400;
+    if (ms >= kMsPerDay) {
+        ms -= kMsPerDay;
         ++days;
     }
+    if (days + db::daysFromCivil({1899, 12, 30}) >= db::daysFromCivil({10000, 1, 1})) {
+        days = db::daysFromCivil({9999, 12, 31}) - db::daysFromCivil({1899, 12, 30});
+        ms = kMsPerDay - 1;  // the last millisecond, not a day past the calendar
+    }
+    const std::int64_t seconds = ms / 1000;
     const db::CivilDate date = db::civilFromDays(days + db::daysFromCivil({1899, 12, 30}));
     std::string text;
     appendTwoDigits(text, date.month);
     text += dateSep_;
     appendTwoDigits(text, date.day);
     text += dateSep_;
-    // Years 100 to 9999: four digits, a leading zero below 1000.
+    // Years 1 to 9999: four digits, leading zeros below 1000.
     appendTwoDigits(text, date.year / 100);
     appendTwoDigits(text, date.year % 100);
-    if (seconds != 0 || days == 0) {
+    if (ms != 0 || days == 0) {
         text += ' ';
         appendTwoDigits(text, static_cast<int>(seconds / 3600));
         text += timeSep_;
         appendTwoDigits(text, static_cast<int>(seconds / 60 % 60));
         text += timeSep_;
         appendTwoDigits(text, static_cast<int>(seconds % 60));
+        if (ms % 1000 != 0) {
+            text += '.';
+            text += static_cast<char>('0' + ms % 1000 / 100);
+            appendTwoDigits(text, static_cast<int>(ms % 100));
+        }
     }
     return text;
 }
@@ -158,8 +172,8 @@ void LiteralWriter::appendNumeric(std::string& out, const db::Value& value) cons
         case ValueKind::Integer:
             appendInteger(out, value.asInt());
             break;
-        case ValueKind::Single:
-            appendFloating(out, value.asSingle());
+        case ValueKind::Single:  // the float's own value, which a Number field holds exactly
+            appendFloating(out, static_cast<double>(value.asSingle()));
             break;
         case ValueKind::Double:
             appendFloating(out, value.asDouble());

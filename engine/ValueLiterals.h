@@ -1,8 +1,8 @@
 #pragma once
 // Writes source values as SQL literals ("value pieces", each ending in ", ").
-// Numbers keep every digit and read back to the same value; dates keep four-digit
-// years and their seconds, month first, with the user's date and time separators where
-// the driver reads them ("/" and ":" otherwise);
+// Numbers keep every digit and read back to the same value (a Single as the double it
+// equals); dates keep four-digit years and their milliseconds, month first, with the
+// user's date and time separators where the driver reads them ("/" and ":" otherwise);
 // text keeps every character, apostrophes doubled.
 
 #include <QLocale>
@@ -26,8 +26,9 @@ class LiteralWriter {
     // Long binary data is not transferred: an empty text literal.
     static void appendBinary(std::string& out) { out += "'', "; }
 
-    // "mm/dd/yyyy" or "mm/dd/yyyy hh:nn:ss" with the accepted separators; the long form
-    // when the value has a time of day or lies on the zero date (30 December 1899).
+    // "mm/dd/yyyy", "mm/dd/yyyy hh:nn:ss" or "mm/dd/yyyy hh:nn:ss.zzz" with the accepted
+    // separators, rounded to the millisecond; the long form when the value has a time of
+    // day or lies on the zero date (30 December 1899).
     std::string dateLiteral(const db::DateTime& value) const;
 
     QChar dateSeparator() const { return dateSeparator_; }

@@ -3,8 +3,10 @@
 #include <QStringList>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 
 #include "dataaccess/AdoTypeName.h"
+#include "dataaccess/AdoTypes.h"
 #include "dataaccess/DbError.h"
 #include "dataaccess/Recordset.h"
 #include "engine/RowReport.h"
@@ -60,6 +62,97 @@ bool sameValue(const db::Value& source, const db::Value& target, Role role,
     return false;
 }
 
+// The ADO type, size and scale a column of the definition reads back with; -1 where the
+// statement leaves the size or scale to the driver. Nothing for a type the run does not
+// write.
+struct Shape {
+    std::int16_t type = 0;
+    long size = -1;
+    int scale = -1;
+};
+
+std::optional<Shape> shapeOf(const QString& definition) {
+    using namespace db::ado;
+    const qsizetype open = definition.indexOf(u'(');
+    const QString word = definition.left(open < 0 ? definition.size() : open).trimmed().toUpper();
+    QList<int> sizes;
+    if (open >= 0)
+        for (const QString& part : definition.mid(open + 1).chopped(1).split(u','))
+            sizes << part.trimmed().toInt();
+    if (word == QLatin1String("TEXT") || word == QLatin1String("VARCHAR"))
+        return Shape{adVarChar, sizes.value(0, 255), -1};
+    if (word == QLatin1String("DECIMAL"))
+        return Shape{adNumeric, -1, sizes.isEmpty() ? -1 : sizes.value(1, 0)};
+    static const std::pair<const char*, std::int16_t> kFixed[] = {
+        {"INT", adInteger},       {"SMALLINT", adSmallInt},     {"FLOAT", adDouble},
+        {"CURRENCY", adCurrency}, {"TIMESTAMP", adDBTimeStamp}, {"DATE", adDBDate},
+        {"BIT", adBoolean},       {"MEMO", adLongVarChar},      {"BLOB", adLongVarBinary}};
+    for (const auto& [name, type] : kFixed)
+        if (word == QLatin1String(name)) return Shape{type, -1, -1};
+    return std::nullopt;
+}
+
+// A field as it reads back, in the words of the statements.
+QString shownType(const db::Field& field) {
+    using namespace db::ado;
+    switch (field.type()) {
+        case adVarChar:
+            return QStringLiteral("TEXT(%1)").arg(field.definedSize());
+        case adNumeric:
+            return QStringLiteral("DECIMAL with %1 decimals").arg(field.numericScale());
+        case adInteger:
+            return QStringLiteral("INT");
+        case adSmallInt:
+            return QStringLiteral("SMALLINT");
+        case adDouble:
+            return QStringLiteral("FLOAT");
+        case adCurrency:
+            return QStringLiteral("CURRENCY");
+        case adDBTimeStamp:
+            return QStringLiteral("TIMESTAMP");
+        case adDBDate:
+            return QStringLiteral("DATE");
+        case adBoolean:
+            return QStringLiteral("BIT");
+        case adLongVarChar:
+            return QStringLiteral("MEMO");
+        case adLongVarBinary:
+            return QStringLiteral("BLOB");
+        default:
+            return AdoTypeName(field.type()).value_or(QStringLiteral("an unknown type"));
+    }
+}
+
+// The first difference between the fields read back and the definition, empty when
+// there is none. Where the definition kept a field's Access name, the table's field must
+// carry the name the source has.
+QString structureDifference(const std::vector<DefinedColumn>& columns, const db::Fields& target,
+                            const db::Fields& source) {
+    if (target.count() != static_cast<int>(columns.size()))
+        return QStringLiteral("the table has %1 fields, its definition %2")
+            .arg(target.count())
+            .arg(columns.size());
+    for (int i = 0; i < target.count(); ++i) {
+        const DefinedColumn& defined = columns[static_cast<std::size_t>(i)];
+        const QString name = QString::fromStdString(target[i].name());
+        if (name != defined.name)
+            return QStringLiteral("field %1 is named \"%2\" instead of \"%3\"")
+                .arg(i + 1)
+                .arg(name, defined.name);
+        if (i > 0 && i <= source.count() && defined.name == defined.sourceName &&
+            target[i].name() != source[i - 1].name())
+            return QStringLiteral("the field \"%1\" is not named as in Access (\"%2\")")
+                .arg(name, QString::fromStdString(source[i - 1].name()));
+        const std::optional<Shape> shape = shapeOf(defined.type);
+        if (shape && (target[i].type() != shape->type ||
+                      (shape->size >= 0 && target[i].definedSize() != shape->size) ||
+                      (shape->scale >= 0 && target[i].numericScale() != shape->scale)))
+            return QStringLiteral("the field \"%1\" is %2 instead of %3")
+                .arg(name, shownType(target[i]), defined.type);
+    }
+    return {};
+}
+
 TableVerification verifyTable(const TablePair& table, db::Connection& sourceConnection,
                               db::Connection& targetConnection, const LiteralWriter& literals,
                               const std::function<void(std::int64_t, std::int64_t)>& onRow) {
@@ -75,6 +168,9 @@ TableVerification verifyTable(const TablePair& table, db::Connection& sourceConn
         result.targetReadable = false;
         result.firstDifference = QString::fromUtf8(e.what());
     }
+    if (result.targetReadable && !table.columns.empty())
+        result.structureDifference =
+            structureDifference(table.columns, target.fields(), source.fields());
     const int fields = source.fields().count();
     std::vector<Role> roles;
     for (int i = 0; i < fields; ++i) {
@@ -154,7 +250,10 @@ QString VerificationSummary(const std::vector<TableVerification>& results) {
             for (const std::int64_t r : t.firstDiffering) rows << QString::number(r);
             if (!rows.isEmpty())
                 line += QStringLiteral("; first differing rows (TVXID): ") + rows.join(u", ");
-            line += QStringLiteral("\n  ") + t.firstDifference;
+            if (!t.firstDifference.isEmpty()) line += QStringLiteral("\n  ") + t.firstDifference;
+            if (!t.structureDifference.isEmpty())
+                line += QStringLiteral("\n  Its fields differ from the definition: ") +
+                        t.structureDifference;
         }
         lines << line;
     }

@@ -1,9 +1,11 @@
 #pragma once
 // Proof that a run's tables arrived: each written table is read back through the
-// driver and compared with its source row by row (matched by TVXID) and value by
-// value, as the conversion writes them: both values are turned into the literal the
-// run would write for the field, so text, dates to the second, numbers as their
-// shortest exact text and long binary data (left out by design) compare as documented.
+// driver; its fields (names, types, sizes) are compared with the run's definition and,
+// where the definition kept a field's Access name, with the source's name; its rows are
+// compared with the source row by row (matched by TVXID) and value by value, as the
+// conversion writes them: both values are turned into the literal the run would write
+// for the field, so text, dates to the millisecond, numbers as their shortest exact text
+// and long binary data (left out by design) compare as documented.
 
 #include <QString>
 #include <cstdint>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "dataaccess/Connection.h"
+#include "engine/TableDefinition.h"
 
 namespace velmora {
 
@@ -22,7 +25,10 @@ struct TableVerification {
     std::int64_t identical = 0;
     std::vector<std::int64_t> firstDiffering;  // TVXIDs, at most kShownDifferences
     QString firstDifference;                   // what differs in the first of them
-    bool allIdentical() const { return targetReadable && identical == sourceRows; }
+    QString structureDifference;               // the first field that differs from the definition
+    bool allIdentical() const {
+        return targetReadable && identical == sourceRows && structureDifference.isEmpty();
+    }
 };
 
 inline constexpr std::size_t kShownDifferences = 5;
@@ -30,6 +36,7 @@ inline constexpr std::size_t kShownDifferences = 5;
 struct TablePair {
     QString source;
     QString target;
+    std::vector<DefinedColumn> columns;  // the run's definition; empty: not compared
 };
 
 // Told before each row is compared: the table's place in the list, the rows compared so
@@ -43,7 +50,7 @@ std::vector<TableVerification> VerifyTables(const std::vector<TablePair>& tables
                                             const VerificationProgress& onRow = {});
 
 // One line per table: "Orders: 184 of 200 rows verified identical; first differing rows
-// (TVXID): 39, 41 (...)".
+// (TVXID): 39, 41 (...)", and what differs in its fields.
 QString VerificationSummary(const std::vector<TableVerification>& results);
 
 }  // namespace velmora

@@ -1,7 +1,6 @@
 #pragma once
-// The .mb file that holds memo and binary values longer than their field's leader.
-// Values up to 2 KB share 4 KB blocks in 16-byte chunks (up to 64 per block); longer ones
-// get blocks of their own. New values always go to blocks added at the end of the file.
+// The .mb file that holds memo and binary values longer than their field's leader; its
+// blocks and descriptors: docs/paradox-format.md ("Memo and binary values").
 
 #include <cstdint>
 #include <filesystem>

@@ -41,11 +41,13 @@ std::vector<std::uint8_t> readHeader(const fs::path& path, const TableInfo& info
     return header;
 }
 
-// The header of the keyed table: the same fields, no blocks yet.
-void makeKeyedHeader(std::vector<std::uint8_t>& header, int keyFields) {
+// The header of the keyed table: the same fields, no blocks yet, one change more.
+void makeKeyedHeader(std::vector<std::uint8_t>& header, TableInfo& info) {
     std::uint8_t* h = header.data();
     h[hdr::kFileType] = hdr::kFileTypeKeyed;
-    putLe16(h + hdr::kKeyFields, static_cast<std::uint16_t>(keyFields));
+    putLe16(h + hdr::kKeyFields, static_cast<std::uint16_t>(info.keyFields));
+    putLe32(h + hdr::kPrimaryIndexPointer, primaryIndexPointer(info));
+    info.changeCount = ++h[hdr::kChangeCount1];
     putLe32(h + hdr::kRecordCount, 0);
     for (int at : {hdr::kNextBlock, hdr::kFileBlocks, hdr::kFirstBlock, hdr::kLastBlock,
                    hdr::kMaxBlocks, hdr::kFirstFreeBlock})
@@ -117,7 +119,7 @@ std::unique_ptr<WritableTable> createPrimaryIndex(const fs::path& folder, const 
 
     // New files beside the old ones; they take the old names only when complete.
     std::vector<std::uint8_t> header = readHeader(files.db, reader.info(), name);
-    makeKeyedHeader(header, info.keyFields);
+    makeKeyedHeader(header, info);
     const fs::path newDb = fs::path(files.db).concat(".~new");
     const fs::path px = files.db.parent_path() / (files.db.stem().string() + ".px");
     const fs::path newPx = fs::path(px).concat(".~new");
@@ -130,7 +132,7 @@ std::unique_ptr<WritableTable> createPrimaryIndex(const fs::path& folder, const 
     bool tableRenamed = false;
     try {
         writeNewFile(newDb, header, name, mode);
-        writeNewFile(newPx, buildIndexHeader(info, px.filename().string()), name, mode);
+        writeNewFile(newPx, buildIndexHeader(info, files.db.stem().string() + ".PX"), name, mode);
         table = std::make_unique<WritableTable>(TableFiles{name, newDb, newPx, files.mb});
         const std::vector<PendingBlob> none;
         std::vector<std::uint8_t> record(size);

@@ -116,7 +116,9 @@ TableInfo defineTable(const sql::Statement& statement, std::string_view text) {
     TableInfo info;
     info.version = hdr::kVersionLevel5;
     info.codePage = statement.codePage != 0 ? statement.codePage : kCodePage1252;
-    info.sortOrderName = std::string(languageDriverName(info.codePage));
+    const LanguageDriver driver = languageDriver(info.codePage);
+    info.sortOrderName = std::string(driver.name);
+    info.sortOrder = driver.sortOrder;
     if (info.sortOrderName.empty())
         fail("Tables cannot be created in code page " + std::to_string(info.codePage) +
              "; CODEPAGE takes 1252, 1250, 1251, 1253 to 1257, 874, 932, 936, 949 or 950.");

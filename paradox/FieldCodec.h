@@ -1,7 +1,6 @@
 #pragma once
-// The byte forms of field values inside a record. Numbers are big-endian with the sign
-// bit flipped (negative doubles are inverted), so that records compare bytewise in value
-// order and an all-zero field is blank (NULL).
+// The byte forms of field values inside a record, as docs/paradox-format.md describes
+// them ("Data blocks"): records compare bytewise in value order, all zeros is blank.
 
 #include <cstdint>
 

@@ -1,5 +1,6 @@
 #pragma once
-// Offsets of the fixed part of .db and .px headers, and of data block headers.
+// Offsets of the fixed part of .db and .px headers, and of data block headers. What each
+// one holds in the tables we write: docs/paradox-format.md.
 
 namespace velmora::paradox::hdr {
 
@@ -13,6 +14,8 @@ constexpr int kFileBlocks = 0x0C;
 constexpr int kFirstBlock = 0x0E;
 constexpr int kLastBlock = 0x10;
 constexpr int kUnknown12 = 0x12;
+constexpr int kPrimaryIndexPointer = 0x16;  // in-memory pointers of the last writer
+constexpr int kUnknownPointer1A = 0x1A;
 constexpr int kIndexRoot = 0x1E;
 constexpr int kIndexLevels = 0x20;
 constexpr int kFieldCount = 0x21;
@@ -34,10 +37,12 @@ constexpr int kUnknown56 = 0x56;
 constexpr int kVersionWord1 = 0x58;
 constexpr int kVersionWord2 = 0x5A;
 constexpr int kEncryption2 = 0x5C;
+constexpr int kFileUpdateTime = 0x60;
 constexpr int kHighFieldId = 0x64;
 constexpr int kHighFieldIdInfo = 0x66;
 constexpr int kCodePage = 0x6A;
 constexpr int kUnknown6C = 0x6C;
+constexpr int kChangeCount4 = 0x70;
 constexpr int kFieldTableV4 = 0x78;  // .db files of level 4 and later
 constexpr int kFieldTableV3 = 0x58;  // level 3 tables and all .px files
 

@@ -5,6 +5,7 @@
 #include "common/text/CodePage.h"
 #include "common/text/Utf8.h"
 #include "paradox/ByteOrder.h"
+#include "paradox/DriverError.h"
 #include "paradox/HeaderLayout.h"
 
 namespace velmora::paradox {
@@ -26,14 +27,19 @@ int tableNameLength(std::uint8_t version) {
     return version >= hdr::kVersionLevel7 ? hdr::kTableNameLengthLevel7 : hdr::kTableNameLength;
 }
 
+// A name exactly as the code page spells it. Names were checked against the code page
+// before (checkFieldName, the file name's own check), so a character it lacks is a fault.
 std::string toCodePage(std::string_view utf8, int codePage) {
     const text::CodePage& cp = text::CodePage::forNumber(codePage);
     std::string out;
     std::size_t i = 0;
     char32_t c = 0;
     while (i < utf8.size() && text::nextCodePoint(utf8, i, c)) {
-        // Names are checked before this.
-        text::CodePage::forEachByte(std::max(cp.encode(c), int{'?'}),
+        const int encoded = cp.encode(c);
+        if (encoded < 0)
+            fail("The name " + inQuotes(utf8) + " has a character that code page " +
+                 std::to_string(codePage) + " cannot hold.");
+        text::CodePage::forEachByte(encoded,
                                     [&](unsigned char b) { out.push_back(static_cast<char>(b)); });
     }
     return out;
@@ -44,6 +50,10 @@ int roundUpTo(int value, int unit) {
 }
 
 }  // namespace
+
+std::uint32_t primaryIndexPointer(const TableInfo& info) {
+    return info.keyed() ? static_cast<std::uint32_t>(info.headerSize) : 0;
+}
 
 std::vector<std::uint8_t> buildTableHeader(const TableInfo& info, std::string_view fileName) {
     const std::uint8_t level = writtenLevel(info.version);
@@ -73,12 +83,14 @@ std::vector<std::uint8_t> buildTableHeader(const TableInfo& info, std::string_vi
     putLe16(p + hdr::kFileBlocks, info.fileBlocks);
     putLe16(p + hdr::kFirstBlock, info.firstBlock);
     putLe16(p + hdr::kLastBlock, info.lastBlock);
-    putLe16(p + hdr::kUnknown12, 3);
+    putLe16(p + hdr::kUnknown12, kUnknown12Value);
+    if (info.keyed())
+        putLe32(p + hdr::kPrimaryIndexPointer, static_cast<std::uint32_t>(headerSize));
     putLe16(p + hdr::kFieldCount, static_cast<std::uint16_t>(n));
     putLe16(p + hdr::kKeyFields, static_cast<std::uint16_t>(info.keyFields));
     putLe32(p + hdr::kEncryption1, 0xFF00FF00u);
-    p[hdr::kSortOrder] = 0;
-    p[hdr::kChangeCount1] = kChangeCount;
+    p[hdr::kSortOrder] = info.sortOrder;
+    p[hdr::kChangeCount1] = info.changeCount;
     p[hdr::kChangeCount2] = kChangeCount;
     // In-memory pointers of the engine that wrote the file; kept relative to a zero base.
     putLe32(p + hdr::kTableNamePtrPtr, static_cast<std::uint32_t>(hdr::kFieldTableV4 + 2 * n));
@@ -100,6 +112,7 @@ std::vector<std::uint8_t> buildTableHeader(const TableInfo& info, std::string_vi
     p[hdr::kUnknown6C + 1] = 1;
     putLe16(p + hdr::kUnknown6C + 2,
             static_cast<std::uint16_t>(0x18 + 8 * n + 4 + nameLength + nameBytes + 8));
+    putLe16(p + hdr::kChangeCount4, kChangeCount);
 
     int at = hdr::kFieldTableV4;
     for (const auto& field : info.fields) {
@@ -136,10 +149,10 @@ std::vector<std::uint8_t> buildIndexHeader(const TableInfo& info, std::string_vi
     putLe16(p + hdr::kHeaderSize, 0x800);
     p[hdr::kFileType] = hdr::kFileTypeIndex;
     p[hdr::kMaxTableSize] = kIndexBlockSize / 1024;
-    putLe16(p + hdr::kUnknown12, 3);
+    putLe16(p + hdr::kUnknown12, kUnknown12Value);
     putLe16(p + hdr::kFieldCount, static_cast<std::uint16_t>(k));
     p[hdr::kSortOrder] = info.sortOrder;
-    p[hdr::kIndexChangeCount] = kChangeCount;
+    p[hdr::kIndexChangeCount] = info.changeCount;
     putLe32(p + hdr::kTableNamePtrPtr, static_cast<std::uint32_t>(hdr::kFieldTableV3 + 2 * k));
     putLe32(p + hdr::kFieldInfoPtr, static_cast<std::uint32_t>(hdr::kFieldTableV3));
     p[hdr::kVersion] = level;

@@ -1,6 +1,7 @@
 #pragma once
-// Building the headers of new level 5 ("Paradox 5.X") tables: the .db header, the .px
-// header and the .mb header. Every byte is set, so equal definitions give equal files.
+// Building the headers of new tables: the .db header, the .px header and the .mb header,
+// as docs/paradox-format.md describes them. Every byte is set, so equal definitions give
+// equal files.
 
 #include <cstdint>
 #include <string_view>
@@ -10,16 +11,24 @@
 
 namespace velmora::paradox {
 
-inline constexpr int kIndexBlockSize = 4096;  // what Borland's level 5 primary indexes use
+inline constexpr int kIndexBlockSize = 2048;  // what Borland's primary indexes mostly use
 inline constexpr int kBlobBlockSize = 4096;
 inline constexpr int kCodePage1252 = 1252;
 inline constexpr std::uint8_t kChangeCount = 1;
+// 0x12, which Borland's engine sets to 3 in the tables it creates and fills at once.
+inline constexpr std::uint16_t kUnknown12Value = 3;
 
 // A header for `info` (fields with UTF-8 names that its code page can hold, block size,
 // key fields, sort order name; counts as given). `fileName` is the .db file name.
 std::vector<std::uint8_t> buildTableHeader(const TableInfo& info, std::string_view fileName);
 
-// An empty primary index for the key fields of `info`; `fileName` is the .px file name.
+// The in-memory address of the primary index's header, which Borland's engine leaves at
+// 0x16 of every keyed table (pxlib's writer sets one too); our in-memory pointers count
+// from the start of the .db header, and the .px header lies right after it.
+std::uint32_t primaryIndexPointer(const TableInfo& info);
+
+// An empty primary index for the key fields of `info`; `fileName` is the name its header
+// keeps ("<table>.PX").
 std::vector<std::uint8_t> buildIndexHeader(const TableInfo& info, std::string_view fileName);
 
 // The 4 KB header block of an empty .mb file.

@@ -1,8 +1,6 @@
 #pragma once
-// The .px primary index of a keyed table, kept in step with the data blocks. Each entry
-// holds the first key of a block below it, that block's number and the number of records
-// under it; level 1 entries point at data blocks, higher levels at index blocks. All index
-// blocks form one chain: the root first, then each level in key order down to level 1.
+// The .px primary index of a keyed table, kept in step with the data blocks; its header,
+// entries and block chain: docs/paradox-format.md ("The primary index").
 
 #include <cstdint>
 #include <vector>

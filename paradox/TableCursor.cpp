@@ -27,7 +27,11 @@ long definedSize(const FieldInfo& field) {
 TableCursor::TableCursor(const TableFiles& files)
     : reader_(files), codePage_(text::CodePage::forNumber(reader_.info().codePage)) {
     for (const auto& field : reader_.info().fields)
-        columns_.push_back({field.name, adoType(field.type), definedSize(field)});
+        columns_.push_back({field.name,
+                            adoType(field.type),
+                            definedSize(field),
+                            field.type == FieldType::Bcd ? field.sizeByte : 0,
+                            {}});
 }
 
 bool TableCursor::fetch(std::vector<db::Value>& row) {

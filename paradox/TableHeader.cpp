@@ -77,6 +77,7 @@ TableInfo parseTableHeader(const std::uint8_t* data, std::size_t available,
     info.keyFields = getLe16s(data + hdr::kKeyFields);
     info.autoIncrement = getLe32(data + hdr::kAutoIncrement);
     info.sortOrder = data[hdr::kSortOrder];
+    info.changeCount = data[hdr::kChangeCount1];
 
     const bool level4OrLater = info.version >= 5;
     std::uint32_t encryption = getLe32(data + hdr::kEncryption1);

@@ -25,6 +25,7 @@ struct TableInfo {
     std::uint32_t autoIncrement = 0;
     int codePage = 1252;
     std::uint8_t sortOrder = 0;
+    std::uint8_t changeCount = 1;  // rises with every change of the table
     std::string sortOrderName;
     std::vector<FieldInfo> fields;
 

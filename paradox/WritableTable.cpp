@@ -297,9 +297,17 @@ void WritableTable::finishStatement(std::uint32_t autoIncrement) {
     putLe32(header() + hdr::kRecordCount, getLe32(header() + hdr::kRecordCount) + 1);
     if (autoIncrement > getLe32(header() + hdr::kAutoIncrement))
         putLe32(header() + hdr::kAutoIncrement, autoIncrement);
+    countChange();
     if (mb_.isOpen()) mb_.commit();
     std::memcpy(dbSnapshot_.data(), db_.data(), dbSnapshot_.size());
     if (info_.keyed()) std::memcpy(pxSnapshot_.data(), px_.data(), pxSnapshot_.size());
+}
+
+// Borland's engine counts every change of a table in its header; the index keeps the
+// table's count.
+void WritableTable::countChange() {
+    ++header()[hdr::kChangeCount1];
+    if (info_.keyed()) px_.data()[hdr::kIndexChangeCount] = header()[hdr::kChangeCount1];
 }
 
 void WritableTable::resetToEmpty() {
@@ -465,6 +473,7 @@ void WritableTable::insertKeyed(std::uint8_t* record, const std::vector<PendingB
 void WritableTable::deleteAll() {
     if (!files_.mb.empty() && !mb_.isOpen()) mb_.open(files_.mb, files_.name);
     resetToEmpty();
+    countChange();
     if (mb_.isOpen()) mb_.clear();
     std::memcpy(dbSnapshot_.data(), db_.data(), dbSnapshot_.size());
     if (info_.keyed()) std::memcpy(pxSnapshot_.data(), px_.data(), pxSnapshot_.size());

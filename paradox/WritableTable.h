@@ -2,13 +2,9 @@
 // A table open for changes: records are inserted in key order (keyed tables) or at the
 // end (unkeyed ones), blocks split as Paradox splits them, and the headers of the .db and
 // .px files are right after every statement. A statement either changes the files
-// completely or, when the disk is full, not at all.
-//
-// Kept for a writer killed at any moment: the file grows (zeroed space) before the header
-// counts the new block; a new block is filled before a link reaches it; the header's record
-// count and last block, then the index, change only after the chain holds the row. So a
-// kill leaves uncounted space at the end and a header or index behind the chain, which
-// opening for writing repairs (recoverData) before anything is appended.
+// completely or, when the disk is full, not at all. The order of its writes keeps a table
+// that a kill at any moment leaves behind readable, and opening for writing repairs what
+// the kill left (recoverData): docs/paradox-format.md ("Order of writing").
 
 #include <cstdint>
 #include <memory>
@@ -72,6 +68,7 @@ class WritableTable {
     std::uint16_t addDataBlock();
     void storeBlobs(std::uint8_t* record, const std::vector<PendingBlob>& blobs);
     void finishStatement(std::uint32_t autoIncrement);
+    void countChange();
     void resetToEmpty();
     void adoptFinishedIndex();
     void removeUnfinishedRebuilds() const;

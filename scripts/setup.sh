@@ -14,7 +14,7 @@ runtime=(
 )
 developer=(
   git clang-format
-  libgtest-dev pxlib-dev mdbtools xz-utils
+  libgtest-dev pxlib-dev mdbtools xz-utils jq
   clang libclang-rt-14-dev
   xvfb xauth
   dpkg-dev file lintian

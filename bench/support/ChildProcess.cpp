@@ -13,7 +13,8 @@ extern char** environ;
 
 namespace velmora::bench {
 
-ChildRun RunChild(const std::vector<std::string>& args, const char* outputFile) {
+ChildRun RunChild(const std::vector<std::string>& args, const char* outputFile,
+                  const char* errorFile) {
     std::vector<char*> argv;
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -21,6 +22,9 @@ ChildRun RunChild(const std::vector<std::string>& args, const char* outputFile) 
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputFile,
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (errorFile)
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile,
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
     ChildRun result;
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;

@@ -1,6 +1,7 @@
 #pragma once
-// Runs another program to the end with its standard output sent to a file, measuring
-// its wall time and peak resident memory.
+// Runs another program to the end with its standard output sent to a file (and its
+// standard error too, when `errorFile` is given), measuring its wall time and peak
+// resident memory.
 
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@ struct ChildRun {
     int exitCode = -1;  // -1 when it could not start or did not exit normally
 };
 
-ChildRun RunChild(const std::vector<std::string>& args, const char* outputFile = "/dev/null");
+ChildRun RunChild(const std::vector<std::string>& args, const char* outputFile = "/dev/null",
+                  const char* errorFile = nullptr);
 
 }  // namespace velmora::bench

@@ -176,10 +176,14 @@ TEST(ProtectedSource, PasswordFromFileStandardInputAndPrompt) {
             EXPECT_TRUE(QDir(target).isEmpty());
         }
     }
-    // Without a terminal there is no prompt: the run says the password is wrong.
+    // Without a terminal there is no prompt: one error says a password is needed, before
+    // anything is written.
     const Outcome none = runWithStdin(args(work.filePath("none"), {}), QByteArray(kPassword));
     EXPECT_FALSE(none.output.contains("Password for"));
-    EXPECT_TRUE(none.output.contains("Not a valid password."));
+    EXPECT_EQ(none.exitCode, 2);
+    EXPECT_TRUE(none.output.contains("needs a password: give it with --password-file"))
+        << none.output.toStdString();
+    EXPECT_FALSE(QFile::exists(work.filePath("none")));
 }
 
 // Tables, their index and blob files, and the statement file written from a protected

@@ -81,13 +81,16 @@ TEST_F(Transfer, DateOutsideTheCalendarIsRefusedNotWrapped) {
          {Value(DateTime{std::numeric_limits<double>::quiet_NaN()})},
          {Value(DateTime{-1e300})},
          {Value(DateTime{2958466.0})},
-         {Value(at(9999, 12, 31, 23, 59, 59))}},
+         {Value(DateTime{-693594.0})},
+         {Value(at(9999, 12, 31, 23, 59, 59))},
+         {Value(at(1, 1, 1))}},
         {});
-    ASSERT_EQ(h.prompts.reports.size(), 4);
+    ASSERT_EQ(h.prompts.reports.size(), 5);
     for (const QString& report : h.prompts.reports)
-        EXPECT_TRUE(report.contains("lies outside the years 100 to 9999")) << report.toStdString();
-    EXPECT_EQ(h.state.statements.text(4),
-              "INSERT INTO \"Customers\" VALUES(4,'12/31/9999 23:59:59')");
+        EXPECT_TRUE(report.contains("lies outside the years 1 to 9999")) << report.toStdString();
+    EXPECT_EQ(h.state.statements.text(5),
+              "INSERT INTO \"Customers\" VALUES(5,'12/31/9999 23:59:59')");
+    EXPECT_EQ(h.state.statements.text(6), "INSERT INTO \"Customers\" VALUES(6,'01/01/0001')");
 }
 
 TEST_F(Transfer, TextIsWrittenAsItsText) {
@@ -127,7 +130,7 @@ TEST_F(Transfer, NumbersKeepEveryDigit) {
               "INSERT INTO \"Customers\" VALUES(0,0.1, 3.75, -922337203685477.5808, "
               "-3961408125713216879.6771987513, 1)");
     EXPECT_EQ(h.state.statements.text(1),
-              "INSERT INTO \"Customers\" VALUES(1,1e+300, 0.1, 0.0001, 0.005, 0)");
+              "INSERT INTO \"Customers\" VALUES(1,1e+300, 0.10000000149011612, 0.0001, 0.005, 0)");
     EXPECT_EQ(h.state.statements.text(2),
               "INSERT INTO \"Customers\" VALUES(2,-0, NULL, -12.5, NULL, NULL)");
 }
@@ -300,17 +303,19 @@ TEST(LiteralWriter, DateLiteralsReadBackUnderEveryLocale) {
               "03/05/2021 14:05:09");
 }
 
-// Rounding to the second can reach the next midnight; before 1900 too, the instant
-// moves forward to that midnight.
-TEST(LiteralWriter, RoundingToMidnightMovesForwardBefore1900Too) {
+// Dates keep their milliseconds; finer digits are rounded, which can reach the next
+// midnight (before 1900 too, the instant moves forward to it) but not the year 10000.
+TEST(LiteralWriter, MillisecondsAreKeptAndFinerDigitsRounded) {
     const LiteralWriter w(QLocale::c());
     const auto literal = [&](int y, int mo, int d, int h, int mi, int s, int ms) {
         return w.dateLiteral(fromCivil(CivilDateTime{{y, mo, d}, h, mi, s, ms}));
     };
-    EXPECT_EQ(literal(1850, 6, 15, 23, 59, 59, 700), "06/16/1850");
-    EXPECT_EQ(literal(1950, 6, 15, 23, 59, 59, 700), "06/16/1950");
-    EXPECT_EQ(literal(1899, 12, 29, 23, 59, 59, 600), "12/30/1899 00:00:00");
-    EXPECT_EQ(literal(1850, 6, 15, 0, 0, 0, 400), "06/15/1850");
+    EXPECT_EQ(literal(1850, 6, 15, 23, 59, 59, 700), "06/15/1850 23:59:59.700");
+    EXPECT_EQ(literal(2021, 6, 14, 22, 45, 12, 346), "06/14/2021 22:45:12.346");
+    EXPECT_EQ(literal(1, 1, 1, 0, 0, 0, 5), "01/01/0001 00:00:00.005");
+    EXPECT_EQ(w.dateLiteral(DateTime{-1.99999999999}), "12/30/1899 00:00:00");
+    EXPECT_EQ(w.dateLiteral(DateTime{18429.99999999999}), "06/16/1950");
+    EXPECT_EQ(w.dateLiteral(DateTime{std::nextafter(2958466.0, 0.0)}), "12/31/9999 23:59:59.999");
 }
 
 // Reports show control characters escaped, so a NUL or a line break in a value cannot

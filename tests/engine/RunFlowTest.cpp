@@ -445,7 +445,8 @@ TEST_F(RunFlow, TwentyTwoCharacterNamesAreOverwrittenNotCopied) {
 }
 
 // The verification pass reads the written tables back: every arrived row is identical,
-// each refused row is named, and a byte changed in a written record is found.
+// each refused row is named, and a byte changed in a written record is found, as is a
+// field name changed in a header.
 TEST_F(RunFlow, VerificationNamesRowsThatDifferOrAreMissing) {
     directMode();
     ConversionRun run(h.host, h.state, QLocale::c());
@@ -454,7 +455,9 @@ TEST_F(RunFlow, VerificationNamesRowsThatDifferOrAreMissing) {
     ASSERT_TRUE(products.open(QIODevice::ReadWrite));
     QByteArray bytes = products.readAll();
     ASSERT_EQ(bytes.count("Headlamp"), 1);
+    ASSERT_EQ(bytes.count("Unit Price"), 1);
     bytes.replace("Headlamp", "Headlimp");
+    bytes.replace("Unit Price", "Unit Prize");  // a field name planted in the header
     products.seek(0);
     products.write(bytes);
     products.close();
@@ -468,7 +471,8 @@ TEST_F(RunFlow, VerificationNamesRowsThatDifferOrAreMissing) {
     source.open(SourceConnectionString({}, {}, h.inputs).toStdString());
     OpenTargetConnection(target, folder.path());
     std::vector<TablePair> tables;
-    for (const TableOutcome& t : run.statistics().tables) tables.push_back({t.source, t.target});
+    for (const TableOutcome& t : run.statistics().tables)
+        tables.push_back({t.source, t.target, t.columns});
     const auto results = VerifyTables(tables, source, target);
     ASSERT_EQ(results.size(), 5u);
     const QString summary = VerificationSummary(results);
@@ -478,6 +482,10 @@ TEST_F(RunFlow, VerificationNamesRowsThatDifferOrAreMissing) {
                          "rows (TVXID): 3\n"))
         << summary.toStdString();
     EXPECT_TRUE(summary.contains("Product Name is 'Headlimp 300lm' instead of 'Headlamp 300lm'"))
+        << summary.toStdString();
+    EXPECT_TRUE(
+        summary.contains("\n  Its fields differ from the definition: field 4 is named "
+                         "\"Unit Prize EUR\" instead of \"Unit Price EUR\""))
         << summary.toStdString();
     EXPECT_TRUE(summary.contains("Orders: 184 of 200 rows verified identical"));
     EXPECT_TRUE(results[1].firstDifference.contains("TVXID 3"));

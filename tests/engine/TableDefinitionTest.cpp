@@ -68,6 +68,8 @@ TEST_F(Definition, DuplicateColumnNamesTakeCounters) {
               "\"TVXID0\" INT);");
 }
 
+// Blanks and apostrophes stay, as Paradox holds them; parentheses and double quotes,
+// which it refuses, go.
 TEST_F(Definition, LongNamesAreCutAndCleaned) {
     build("T", "T",
           {{"Unit Price (EUR)", adCurrency, 8},
@@ -75,9 +77,9 @@ TEST_F(Definition, LongNamesAreCutAndCleaned) {
            {"ABCDEFGHIJKLMNOPQRSTUVWXYZ5678", adInteger, 4},
            {"O'Neil \"Q\"", adVarWChar, 10}});
     EXPECT_EQ(statement(0),
-              "CREATE TABLE \"T\"(\"TVXID\" INT, \"UnitPriceEUR\" CURRENCY, "
+              "CREATE TABLE \"T\"(\"TVXID\" INT, \"Unit Price EUR\" CURRENCY, "
               "\"ABCDEFGHIJKLMNOPQRSTUVWXY\" INT, "
-              "\"ABCDEFGHIJKLMNOPQRSTUVWX0\" INT, \"ONeilQ\" TEXT(10));");
+              "\"ABCDEFGHIJKLMNOPQRSTUVWX0\" INT, \"O'Neil Q\" TEXT(10));");
     EXPECT_EQ(h.state.typeMappings.at(0).AccessField, "Unit Price (EUR)");
 }
 
@@ -94,10 +96,10 @@ TEST_F(Definition, EveryColumnNameIsOneTheDriverAccepts) {
     build("T", "T", columns);
     const QString create = statement(0);
     EXPECT_TRUE(
-        create.contains("\"CustomerSatisfactionScore\" INT, \"CustomerSatisfactionScor0\""));
-    EXPECT_TRUE(create.contains("\"CustomerSatisfactionSco10\" INT"));
+        create.contains("\"Customer Satisfaction Sco\" INT, \"Customer Satisfaction Sc0\""));
+    EXPECT_TRUE(create.contains("\"Customer Satisfaction S10\" INT"));
     EXPECT_TRUE(create.endsWith(
-        "\"PriceEUR\" INT, \"ab\" INT, \"xy\" INT, \"Field15\" INT, \"Field16\" INT, "
+        "\"Price EUR\" INT, \"ab\" INT, \"xy\" INT, \"Field15\" INT, \"Field16\" INT, "
         "\"tab-c\" INT, \"_mega\" INT);"))
         << create.toStdString();
     EXPECT_EQ(h.state.typeMappings.at(15).AccessField, "()");

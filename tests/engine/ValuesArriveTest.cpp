@@ -8,10 +8,12 @@
 #include <limits>
 
 #include "dataaccess/AdoTypes.h"
+#include "dataaccess/Calendar.h"
 #include "engine/BestFitRows.h"
 #include "engine/CodePageChoice.h"
 #include "engine/ColumnProfile.h"
 #include "engine/RowTransfer.h"
+#include "tests/paradox/ParadoxTestSupport.h"
 #include "tests/support/ScratchTargetFolder.h"
 #include "tests/support/TestHosts.h"
 
@@ -116,7 +118,10 @@ TEST_F(Arrival, LongTextBecomesMemoAndArrivesWhole) {
 TEST_F(Arrival, LongBinaryIsLeftEmptyOrKeptWhole) {
     const std::vector<ColumnInfo> columns{{"Photo", adLongVarBinary, 1073741823}};
     const Bytes picture(5000, 0x5A);
-    const Rows rows{{Value(picture)}, {Value(Bytes{0x00, 0xFF})}, {Value()}};
+    const Rows rows{{Value(picture)}, {Value(Bytes{0x00, 0xFF})}, {Value()}, {Value(Bytes{})}};
+    Recordset first;  // an empty value is written blank, like NULL, and counted
+    first.open(std::make_unique<test::MemoryRows>(columns, rows));
+    EXPECT_EQ(ProfileRows(first).columns[0].emptyBinaryValues, 1);
     convert("Empty", columns, rows);
     EXPECT_EQ(paradoxType(0), "VARCHAR (left empty)");
     keepBinary = true;
@@ -124,8 +129,9 @@ TEST_F(Arrival, LongBinaryIsLeftEmptyOrKeptWhole) {
     EXPECT_EQ(paradoxType(1), "BLOB");
     EXPECT_TRUE(h.prompts.reports.isEmpty()) << h.prompts.reports.join('\n').toStdString();
     const Rows empty = readBack("Empty"), kept = readBack("Kept");
-    ASSERT_EQ(empty.size(), 3u);
-    ASSERT_EQ(kept.size(), 3u);
+    ASSERT_EQ(empty.size(), 4u);
+    ASSERT_EQ(kept.size(), 4u);
+    EXPECT_TRUE(kept[3][1].isNull());
     EXPECT_TRUE(empty[0][1].isNull());
     EXPECT_EQ(kept[0][1].asBytes(), picture);
     EXPECT_EQ(kept[1][1].asBytes(), (Bytes{0x00, 0xFF}));
@@ -215,4 +221,78 @@ TEST(BestFit, RowsKeptInTheTablesCodePageOnRequest) {
     EXPECT_EQ(respelled->rowsRespelled(), 1);
     EXPECT_EQ(BestFitName(QString::fromUtf8("Größe Ōsaka 東"), 1252),
               QString::fromUtf8("Größe Osaka _"));
+}
+
+// Field names arrive as Access spells them wherever the table's code page holds their
+// characters; only a character it lacks takes the best-fit spelling, and a name that then
+// meets another takes a counter. pxlib reads the same names from the header.
+TEST_F(Arrival, NamesArriveAsAccessSpellsThem) {
+    const std::vector<ColumnInfo> columns{{"Field1", adInteger, 4}, {"A.B", adInteger, 4},
+                                          {"#", adInteger, 4},      {"Gro_e", adInteger, 4},
+                                          {"Größe", adInteger, 4},  {"Name", adVarWChar, 20}};
+    const Rows latin{
+        {Value(1), Value(2), Value(3), Value(4), Value(5), Value(std::string("Köln"))}};
+    Rows cyrillic = latin;
+    cyrillic[0][5] = Value(std::string("Москва"));
+    struct Case {
+        const char* table;
+        const Rows& rows;
+        int codePage;
+        std::vector<std::string> names;  // after TVXID
+    };
+    for (const Case& c :
+         {Case{"Latin", latin, 1252, {"Field1", "A.B", "Field2", "Gro_e", "Größe", "Name"}},
+          Case{"Cyrillic",
+               cyrillic,
+               1251,
+               {"Field1", "A.B", "Field2", "Gro_e", "Gro_e0", "Name"}}}) {
+        convert(c.table, columns, c.rows);
+        EXPECT_EQ(h.state.statementsFailed, 0) << h.prompts.reports.join('\n').toStdString();
+        db::Connection reader;
+        ASSERT_EQ(folder.open(reader), "");
+        Recordset rs;
+        rs.open(std::string("SELECT * FROM \"") + c.table + '"', reader);
+        ASSERT_EQ(rs.fields().count(), 7);
+        const paradox::test::PxTable px = paradox::test::readWithPxlib(
+            folder.dir.filePath(QString::fromUtf8(c.table) + ".db").toStdString());
+        ASSERT_EQ(px.names.size(), 7u);
+        for (std::size_t i = 0; i < c.names.size(); ++i) {
+            EXPECT_EQ(rs.fields()[static_cast<int>(i) + 1].name(), c.names[i]) << c.table;
+            // pxlib leaves names in the table's code page (1252 spells ö and ß as Latin-1 does).
+            EXPECT_EQ(px.names[i + 1], QString::fromStdString(c.names[i]).toLatin1().toStdString())
+                << c.table;
+        }
+        ASSERT_EQ(px.rows.size(), 1u);
+        EXPECT_EQ(px.rows[0][2].number, 2) << c.table;
+    }
+}
+
+// A Date/Time value keeps its milliseconds through the driver; Date/Time Extended's finer
+// digits are rounded to the nearest one and counted, and its years before 100 arrive too.
+TEST_F(Arrival, TimestampsKeepTheirMilliseconds) {
+    auto at = [](CivilDateTime civil, std::int16_t ticks) {
+        DateTime value = fromCivil(civil);
+        value.ticksBeyondMillisecond = ticks;
+        return Value(value);
+    };
+    const std::vector<CivilDateTime> expected{
+        {{2021, 6, 14}, 22, 45, 12, 346}, {{100, 6, 14}, 12, 45, 0, 123}, {{1, 1, 1}, 0, 0, 0, 1}};
+    const Rows rows{{at(expected[0], -211)}, {at(expected[1], 4567)}, {at(expected[2], 0)}};
+    Recordset first;
+    first.open(
+        std::make_unique<test::MemoryRows>(std::vector<ColumnInfo>{{"At", adDate, 8}}, rows));
+    EXPECT_EQ(ProfileRows(first).columns[0].roundedDateTimes, 2);
+    convert("Stamps", {{"At", adDate, 8}}, rows);
+    EXPECT_EQ(h.prompts.reports.join('\n'), "");
+    const Rows back = readBack("Stamps");
+    const paradox::test::PxTable px =
+        paradox::test::readWithPxlib(folder.dir.filePath("Stamps.db").toStdString());
+    ASSERT_EQ(back.size(), 3u);
+    ASSERT_EQ(px.rows.size(), 3u);
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(toCivil(back[i][1].asDateTime()), expected[i]) << i;
+        // pxlib: milliseconds since the start of year 1 (day 1).
+        EXPECT_EQ(static_cast<std::int64_t>(px.rows[i][1].number) % 1000, expected[i].millisecond)
+            << i;
+    }
 }

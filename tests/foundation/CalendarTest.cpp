@@ -15,6 +15,22 @@ TEST(Calendar, OleDatesBeforeAndAfterTheEpoch) {
     EXPECT_EQ(t.hour, 6);
     EXPECT_EQ(toCivil(DateTime{-657434.0}).date, (CivilDate{100, 1, 1}));
     EXPECT_EQ(toCivil(DateTime{2958465.0}).date, (CivilDate{9999, 12, 31}));
+    // 29 December 1899, 23:59:59.9999999: rounding reaches the next midnight on either side.
+    EXPECT_EQ(toCivil(DateTime{-1.99999999999}), (CivilDateTime{{1899, 12, 30}, 0, 0, 0, 0}));
+    EXPECT_EQ(toCivil(DateTime{1.99999999999}), (CivilDateTime{{1900, 1, 1}, 0, 0, 0, 0}));
+}
+
+// Finer than a millisecond: the ticks Date/Time Extended keeps, or a serial between
+// milliseconds; a millisecond's own serial is not, however far from 1899 it lies.
+TEST(Calendar, DigitsFinerThanAMillisecond) {
+    for (const CivilDateTime c :
+         {CivilDateTime{{2021, 6, 14}, 22, 45, 12, 346}, CivilDateTime{{1, 1, 1}, 0, 0, 0, 1},
+          CivilDateTime{{9999, 12, 31}, 23, 59, 59, 999}})
+        EXPECT_FALSE(finerThanMillisecond(fromCivil(c)));
+    DateTime extended = fromCivil({{2021, 6, 14}, 22, 45, 12, 346});
+    extended.ticksBeyondMillisecond = -211;  // 22:45:12.3456789
+    EXPECT_TRUE(finerThanMillisecond(extended));
+    EXPECT_TRUE(finerThanMillisecond(DateTime{44361.0 + 0.3456789 / 86400}));
 }
 
 TEST(Calendar, RoundTripsThroughCivilToTheMillisecond) {
