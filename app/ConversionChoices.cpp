@@ -21,8 +21,9 @@ T readOr(T fallback, Read read) {
 ConversionChoices ReadConversionChoices(const SettingsStore& settings) {
     ConversionChoices c;
     c.replaceUnmappable = readOr(c.replaceUnmappable, [&] {
-        return settings.read(settingKey::kUnmappable, kRefuse).trimmed().compare(
-                   kReplace, Qt::CaseInsensitive) == 0;
+        return settings.read(settingKey::kUnmappable, kRefuse)
+                   .trimmed()
+                   .compare(kReplace, Qt::CaseInsensitive) == 0;
     });
     c.keepBinary = readOr(c.keepBinary, [&] {
         return SettingToTruth(settings.read(settingKey::kKeepBinary, TruthText(false)));
@@ -37,15 +38,20 @@ ConversionChoices ReadConversionChoices(const SettingsStore& settings) {
     c.rejectsFile = readOr(c.rejectsFile, [&] {
         return SettingToTruth(settings.read(settingKey::kRejectsFile, TruthText(false)));
     });
+    c.strictReading = readOr(c.strictReading, [&] {
+        return SettingToTruth(settings.read(settingKey::kStrictReading, TruthText(false)));
+    });
     return c;
 }
 
 bool WriteConversionChoices(SettingsStore& settings, const ConversionChoices& c) {
-    bool written = settings.write(settingKey::kUnmappable, c.replaceUnmappable ? kReplace : kRefuse);
+    bool written =
+        settings.write(settingKey::kUnmappable, c.replaceUnmappable ? kReplace : kRefuse);
     written = settings.write(settingKey::kKeepBinary, TruthText(c.keepBinary)) && written;
     written = settings.write(settingKey::kJet3CodePage, QString::number(c.jet3CodePage)) && written;
     written = settings.write(settingKey::kVerify, TruthText(c.verify)) && written;
     written = settings.write(settingKey::kRejectsFile, TruthText(c.rejectsFile)) && written;
+    written = settings.write(settingKey::kStrictReading, TruthText(c.strictReading)) && written;
     return written;
 }
 

@@ -12,6 +12,7 @@ struct ConversionChoices {
     int jet3CodePage = 0;            // --jet3-code-page; 0 keeps the one the header names
     bool verify = true;              // --verify, on in the windows unless turned off
     bool rejectsFile = false;        // --rejects, into the Paradox folder
+    bool strictReading = false;      // --strict: a damaged table refused whole
 };
 
 // A missing or unreadable value gives its default.

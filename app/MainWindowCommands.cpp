@@ -182,6 +182,7 @@ RunOptions MainWindow::runOptions() const {
     options.keepBinary = choices.keepBinary;
     options.verify = choices.verify;
     options.rejectsBesideTables = choices.rejectsFile;
+    options.strict = choices.strictReading;
     options.refusedRowsHint = QStringLiteral(
         "Rows refused because their table's code page cannot hold their text are kept, in a "
         "best-fit spelling, when Options says \"Keep the row\".");

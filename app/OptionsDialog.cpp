@@ -37,13 +37,21 @@ QGroupBox* group(const QString& title, std::initializer_list<QWidget*> members) 
 }  // namespace
 
 const std::vector<CodePageName>& Jet3CodePages() {
-    static const std::vector<CodePageName> pages = {
-        {1250, "Central European"},   {1251, "Cyrillic"},         {1252, "Western European"},
-        {1253, "Greek"},              {1254, "Turkish"},          {1255, "Hebrew"},
-        {1256, "Arabic"},             {1257, "Baltic"},           {874, "Thai"},
-        {932, "Japanese (Shift JIS)"}, {936, "Chinese, simplified (GBK)"},
-        {949, "Korean"},              {950, "Chinese, traditional (Big5)"},
-        {437, "DOS, United States"},  {850, "DOS, Western European"}};
+    static const std::vector<CodePageName> pages = {{1250, "Central European"},
+                                                    {1251, "Cyrillic"},
+                                                    {1252, "Western European"},
+                                                    {1253, "Greek"},
+                                                    {1254, "Turkish"},
+                                                    {1255, "Hebrew"},
+                                                    {1256, "Arabic"},
+                                                    {1257, "Baltic"},
+                                                    {874, "Thai"},
+                                                    {932, "Japanese (Shift JIS)"},
+                                                    {936, "Chinese, simplified (GBK)"},
+                                                    {949, "Korean"},
+                                                    {950, "Chinese, traditional (Big5)"},
+                                                    {437, "DOS, United States"},
+                                                    {850, "DOS, Western European"}};
     return pages;
 }
 
@@ -59,16 +67,16 @@ OptionsDialog::OptionsDialog(const ConversionChoices& choices, QWidget* owner) :
         named(new QRadioButton(QStringLiteral(
                   "&Keep the row, in a best-fit spelling (\u00dc as U, \"?\" where none)")),
               names::kReplaceUnmappable);
-    binaryEmpty = named(new QRadioButton(QStringLiteral("&Leave their columns empty")),
-                        names::kBinaryEmpty);
+    binaryEmpty =
+        named(new QRadioButton(QStringLiteral("&Leave their columns empty")), names::kBinaryEmpty);
     keepBinary = named(new QRadioButton(QStringLiteral("Keep their &bytes, in BLOB columns")),
                        names::kKeepBinary);
     jet3CodePage = named(new QComboBox, names::kJet3CodePage);
     jet3CodePage->addItem(QStringLiteral("Automatic (the one the file's header names)"), 0);
     for (const CodePageName& page : Jet3CodePages())
-        jet3CodePage->addItem(QString::number(page.number) + QStringLiteral(" ") +
-                                  QString::fromUtf8(page.name),
-                              page.number);
+        jet3CodePage->addItem(
+            QString::number(page.number) + QStringLiteral(" ") + QString::fromUtf8(page.name),
+            page.number);
     auto* codePageLabel = new QLabel(QStringLiteral("Code &page of their text:"));
     codePageLabel->setBuddy(jet3CodePage);
     auto* codePageRow = new QWidget;
@@ -84,6 +92,10 @@ OptionsDialog::OptionsDialog(const ConversionChoices& choices, QWidget* owner) :
                                       QStringLiteral(" beside the &tables")),
                         names::kRejectsFile);
 
+    strictReading = named(
+        new QCheckBox(QStringLiteral("Refuse a &damaged table whole instead of its readable rows")),
+        names::kStrictReading);
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -94,6 +106,7 @@ OptionsDialog::OptionsDialog(const ConversionChoices& choices, QWidget* owner) :
     window->addWidget(group(QStringLiteral("Long binary fields (OLE Object, such as pictures)"),
                             {binaryEmpty, keepBinary}));
     window->addWidget(group(QStringLiteral("Access 97 (Jet3) databases"), {codePageRow}));
+    window->addWidget(group(QStringLiteral("Damaged databases"), {strictReading}));
     window->addWidget(group(QStringLiteral("After the run"), {verify, rejectsFile}));
     window->addStretch(1);
     window->addWidget(buttons);
@@ -109,6 +122,7 @@ OptionsDialog::OptionsDialog(const ConversionChoices& choices, QWidget* owner) :
     }
     verify->setChecked(choices.verify);
     rejectsFile->setChecked(choices.rejectsFile);
+    strictReading->setChecked(choices.strictReading);
 }
 
 ConversionChoices OptionsDialog::choices() const {
@@ -118,6 +132,7 @@ ConversionChoices OptionsDialog::choices() const {
     c.jet3CodePage = jet3CodePage->currentData().toInt();
     c.verify = verify->isChecked();
     c.rejectsFile = rejectsFile->isChecked();
+    c.strictReading = strictReading->isChecked();
     return c;
 }
 

@@ -28,6 +28,7 @@ class OptionsDialog final : public QDialog {
     QComboBox* jet3CodePage = nullptr;
     QCheckBox* verify = nullptr;
     QCheckBox* rejectsFile = nullptr;
+    QCheckBox* strictReading = nullptr;
 };
 
 // The code pages a Jet3 file's text can be read in, with their names, as the list offers them.

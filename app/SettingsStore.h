@@ -32,6 +32,7 @@ inline constexpr QLatin1StringView kRecentFolders{"RecentFolders"};
 // Where the windows were, as Qt saves a window's geometry (Base64).
 inline constexpr QLatin1StringView kMainWindowPlace{"MainWindowGeometry"};
 inline constexpr QLatin1StringView kPreviewWindowPlace{"PreviewWindowGeometry"};
+inline constexpr QLatin1StringView kStrictReading{"StrictReading"};
 }  // namespace settingKey
 
 class SettingsStore {

@@ -283,6 +283,12 @@ int main(int argc, char** argv) {
                                                      const QString& error) {
             WriteRefusedStatement(*out, statement, error);
         };
+        // Rows a damaged source left out have no statement to fix: a comment says each range.
+        state.onRowsLost = [out = &rejects->stream()](const QString& table, const QString& range) {
+            *out << "-- Not read from the damaged source: table "
+                 << EscapeLine(QuoteIdentifier(table).toStdString()) << ", "
+                 << EscapeLine(range.toStdString()) << '\n';
+        };
         prompts.setHiddenReportsHint(
             IsStandardStream(c.rejectsFile)
                 ? QStringLiteral(" (every refused statement went to standard output)")
@@ -303,6 +309,7 @@ int main(int argc, char** argv) {
     options.verify = c.verify;
     options.tableWanted = tableFilter(c);
     options.statementsOnly = listed;
+    options.strict = c.strict;
     ConversionRun run(host, state, QLocale::system(), options);
     run.start();
     progress.clear();

@@ -133,6 +133,7 @@ inline constexpr UiName kKeepBinary{"KeepBinary"};
 inline constexpr UiName kJet3CodePage{"Jet3CodePage"};
 inline constexpr UiName kVerify{"Verify"};
 inline constexpr UiName kRejectsFile{"RejectsFile"};
+inline constexpr UiName kStrictReading{"StrictReading"};
 }  // namespace options
 
 // The target folder's checks, shared by the window's commands and the run.

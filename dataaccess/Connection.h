@@ -31,6 +31,8 @@ class Connection {
     std::unique_ptr<Recordset> openSchema(int kind);
     void close();
     bool isOpen() const { return session_ != nullptr; }
+    // What the source could not read of its list of tables.
+    SourceDamage damage();
 
     // For Recordset::open.
     Session& session();

@@ -32,6 +32,9 @@ struct RunOptions {
     // Added to the final message when rows were refused: how this front end keeps rows
     // whose text their table's code page cannot hold.
     QString refusedRowsHint = {};
+    // A table of a damaged source is refused whole, with one report, instead of giving the
+    // rows that can still be read: for users who want nothing from a damaged table.
+    bool strict = false;
 };
 
 }  // namespace velmora

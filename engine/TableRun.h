@@ -33,7 +33,9 @@ struct TableRunContext {
     const LiteralWriter& literals;
     db::Connection& source;
     QStringList& writtenThisRun;  // the target names of the tables written so far
-    Prompts& questions;           // the run's, which remembers an answer "to all"
+    // Tables of a source whose catalogue is damaged that were found from their definitions.
+    const QStringList& recoveredTables;
+    Prompts& questions;  // the run's, which remembers an answer "to all"
     RunProgress& progress;
     int tableNumber = 0;  // of the table at hand among the run's tables, counted from 1
 };

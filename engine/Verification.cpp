@@ -186,10 +186,10 @@ TableVerification verifyTable(const TablePair& table, db::Connection& sourceConn
     };
     // Both tables come in TVXID order: the target by its primary index, the source by
     // its row numbers. A row the source cannot deliver has no number to compare.
-    std::int64_t row = 0;
     const std::int64_t rows = source.recordCount();
     while (!source.eof()) {
-        if (onRow) onRow(row, rows);
+        const std::int64_t row = source.rowNumber();
+        if (onRow) onRow(result.sourceRows, rows);
         ++result.sourceRows;
         if (result.targetReadable) {
             while (!target.eof() && target.fields()[0].value().asInt() < row) target.moveNext();
@@ -213,7 +213,7 @@ TableVerification verifyTable(const TablePair& table, db::Connection& sourceConn
                                  QStringLiteral(" instead of ") + ReportedValue(f.value()));
             }
         }
-        for (++row;; ++row) {  // a row that cannot be read was reported by the run
+        for (;;) {  // a row that cannot be read was reported by the run
             try {
                 source.moveNext();
                 break;

@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "app/OptionsDialog.h"
@@ -31,6 +32,19 @@ QString corpusFile(const QString& path) {
                                               : QString::fromLocal8Bit(configured);
     const QString file = root + QStringLiteral("/access/") + path;
     return QFile::exists(file) ? file : QString();
+}
+
+// The sample with its page 46 (rows of Orders) blanked, kept while the tests run.
+QString damagedSample(const QString& sample) {
+    static QTemporaryDir folder;
+    const QString damaged = folder.filePath(QStringLiteral("damaged.mdb"));
+    QFile in(sample), out(damaged);
+    if (!QFile::exists(damaged) && in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly)) {
+        QByteArray bytes = in.readAll();
+        bytes.replace(46 * 4096, 4096, QByteArray(4096, '\0'));
+        out.write(bytes);
+    }
+    return damaged;
 }
 
 bool corpusRequired() {
@@ -89,6 +103,9 @@ void OptionsTest::everyChoiceWritesWhatItsCommandLineOptionWrites_data() {
     QTest::newRow("rejects file") << sample << Choose([](QWidget* d) {
         control<QCheckBox>(d, "RejectsFile")->setChecked(true);
     }) << QStringList{"--rejects", QStringLiteral("@folder@/") + kRejectsFileName};
+    QTest::newRow("strict reading") << damagedSample(sample) << Choose([](QWidget* d) {
+        control<QCheckBox>(d, "StrictReading")->setChecked(true);
+    }) << QStringList{"--strict"};
     QTest::newRow("pictures kept")
         << corpusFile("mdbtestdata/data/nwind.mdb")
         << Choose([](QWidget* d) { control<QRadioButton>(d, "KeepBinary")->click(); })
@@ -153,6 +170,7 @@ void OptionsTest::choicesAreKeptAndReachTheRun() {
     QVERIFY(!given.keepBinary);
     QVERIFY(given.verify);  // on unless turned off
     QVERIFY(!given.rejectsBesideTables);
+    QVERIFY(!given.strict);
     QCOMPARE(form.jet3CodePage(), 0);
 
     auto everything = [](QWidget* d) {
@@ -162,6 +180,7 @@ void OptionsTest::choicesAreKeptAndReachTheRun() {
         pages->setCurrentIndex(pages->findData(1251));
         control<QCheckBox>(d, "Verify")->setChecked(false);
         control<QCheckBox>(d, "RejectsFile")->setChecked(true);
+        control<QCheckBox>(d, "StrictReading")->setChecked(true);
     };
     f.answerer.then([&](QWidget* d) {
         everything(d);
@@ -181,6 +200,7 @@ void OptionsTest::choicesAreKeptAndReachTheRun() {
     QVERIFY(given.keepBinary);
     QVERIFY(!given.verify);
     QVERIFY(given.rejectsBesideTables);
+    QVERIFY(given.strict);
     QCOMPARE(form.jet3CodePage(), 1251);
     QCOMPARE(f.setting("Unmappable"), QStringLiteral("replace"));
     QCOMPARE(f.setting("Jet3CodePage"), QStringLiteral("1251"));
@@ -193,7 +213,8 @@ void OptionsTest::choicesAreKeptAndReachTheRun() {
                 control<QRadioButton>(d, "KeepBinary")->isChecked() &&
                 control<QComboBox>(d, "Jet3CodePage")->currentData().toInt() == 1251 &&
                 !control<QCheckBox>(d, "Verify")->isChecked() &&
-                control<QCheckBox>(d, "RejectsFile")->isChecked();
+                control<QCheckBox>(d, "RejectsFile")->isChecked() &&
+                control<QCheckBox>(d, "StrictReading")->isChecked();
         static_cast<QDialog*>(d)->reject();
     });
     f.button("OptionsButton")->click();
