@@ -2,13 +2,12 @@
 #include "app/ConversionChoices.h"
 #include "engine/SecretMemory.h"
 
-#include <unistd.h>
-
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMetaObject>
@@ -102,12 +101,30 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+// Escape during a run is Cancel; otherwise it does nothing in this window.
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && state_.conversionRunning) {
+        cancelRun();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
     keepPlace();
-    // Closing the main window ends the program at once. A run yields to this event loop
-    // from inside its button's click, between two statements; nothing would return to
-    // the main loop before the run ends, so the process ends here.
-    if (state_.conversionRunning) ::_exit(0);
+    // A run yields to this event loop from inside its button's click: the window closes
+    // once the run has stopped, leaving the table it was writing as it was.
+    if (state_.conversionRunning) {
+        event->ignore();
+        if (closeAfterRun_ ||
+            prompts_.askYesNo(QStringLiteral("A conversion is running. Cancel it and close?"),
+                              QStringLiteral("Cancel?"))) {
+            closeAfterRun_ = true;
+            state_.cancelRequested = true;
+        }
+        return;
+    }
     event->accept();
 }
 

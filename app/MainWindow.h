@@ -76,12 +76,14 @@ class MainWindow final : public QWidget, public MainInputs {
 
     // What the run sets with the Options dialog's choices (the settings store's).
     RunOptions runOptions() const;
+    void cancelRun();  // Cancel (or Escape) while a run goes on
 
   protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void buildControls();
@@ -95,6 +97,9 @@ class MainWindow final : public QWidget, public MainInputs {
     QStringList recent(QLatin1StringView key) const;
     void fillRecentMenu(QMenu* menu, QLatin1StringView key, QLineEdit* box);
     void keepPlace();
+    // While a run goes on only Cancel can be pressed: nothing may start a second action or
+    // change an entry the run reads.
+    void setRunning(bool running);
 
     MainWindowServices services_;
     SettingsStore settings_;
@@ -103,6 +108,7 @@ class MainWindow final : public QWidget, public MainInputs {
     QtEventPump pump_;
     RunState state_;
     std::unique_ptr<PreviewHost> preview_;
+    bool closeAfterRun_ = false;  // the window was closed during the run
 
     QMenuBar* menuBar = nullptr;
     QMenu* recentDatabasesMenu = nullptr;
@@ -127,6 +133,7 @@ class MainWindow final : public QWidget, public MainInputs {
     QPushButton* paradoxSampleButton = nullptr;
     QPushButton* startButton = nullptr;
     QPushButton* optionsButton = nullptr;
+    QPushButton* cancelButton = nullptr;
     CaptionedProgressBar* progressBar = nullptr;
 };
 

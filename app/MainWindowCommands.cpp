@@ -2,7 +2,11 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QMetaObject>
+#include <QPushButton>
 
 #include "app/ConversionChoices.h"
 #include "app/FileDialogs.h"
@@ -194,7 +198,28 @@ void MainWindow::startConverting() {
     remember(settingKey::kRecentDatabases, accessFile());
     remember(settingKey::kRecentFolders, paradoxFolder());
     RunHost host{*this, prompts_, *progressBar, pointer_, *preview_, pump_};
+    setRunning(true);
     ConversionRun(host, state_, QLocale::system(), runOptions()).start();
+    setRunning(false);
+    // Closed during the run: the run has stopped and said how far it got.
+    if (closeAfterRun_) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void MainWindow::cancelRun() {
+    if (state_.conversionRunning) state_.cancelRequested = true;
+}
+
+void MainWindow::setRunning(bool running) {
+    for (QWidget* control :
+         {static_cast<QWidget*>(accessFrame), static_cast<QWidget*>(paradoxFrame),
+          static_cast<QWidget*>(previewFrame), static_cast<QWidget*>(helpButton),
+          static_cast<QWidget*>(startButton), static_cast<QWidget*>(optionsButton),
+          static_cast<QWidget*>(menuBar)})
+        control->setEnabled(!running);
+    startButton->setVisible(!running);
+    cancelButton->setVisible(running);
+    cancelButton->setEnabled(running);
+    if (running) cancelButton->setFocus();  // Escape and Space reach it
 }
 
 }  // namespace velmora

@@ -100,6 +100,9 @@ void MainWindow::buildControls() {
         addButton(names::kOptionsButton, QStringLiteral("Optio&ns..."), &MainWindow::showOptions);
     startButton = addButton(names::kStartButton, QStringLiteral("&Start Converting"),
                             &MainWindow::startConverting);
+    cancelButton =
+        addButton(names::kCancelButton, QStringLiteral("Cancel"), &MainWindow::cancelRun);
+    cancelButton->hide();
     progressBar = named(new CaptionedProgressBar(QString()), names::kProgressBar);
 
     // The labels of both frames share one width so that the boxes line up; every width
@@ -119,6 +122,7 @@ void MainWindow::buildControls() {
     startButton->setMinimumSize(
         metrics.horizontalAdvance(QString(startButton->text()).remove(u'&')) + 48,
         metrics.height() + 16);
+    cancelButton->setMinimumSize(startButton->minimumSize());  // it takes Start's place
     progressBar->setMinimumHeight(metrics.height() + 8);
 
     auto* access = new QGridLayout(accessFrame);
@@ -157,6 +161,7 @@ void MainWindow::buildControls() {
     commands->addWidget(optionsButton);
     commands->addStretch(1);
     commands->addWidget(startButton);
+    commands->addWidget(cancelButton);
 
     auto* window = new QVBoxLayout(this);
     window->setContentsMargins(12, 6, 12, 12);

@@ -153,6 +153,8 @@ int main(int argc, char** argv) {
     const QString windowTarget = work.filePath("window");
     QDir().mkpath(windowTarget);
     const bench::WindowRun window = bench::ConvertInWindow(mdb, windowTarget);
+    // Over the table just written: cancelled half way, it must stay whole.
+    const bench::WindowRun cancelled = bench::CancelInWindow(mdb, windowTarget, 50);
     const QString previewTarget = work.filePath("preview");
     QDir().mkpath(previewTarget);
     const bench::WindowRun preview = bench::BuildPerFilePreviewInWindow(mdb, previewTarget);
@@ -166,6 +168,10 @@ int main(int argc, char** argv) {
     std::printf("window (direct, verifies): %.2f s; \"%s\"\n", window.seconds,
                 window.finalMessage.left(40).toUtf8().constData());
     std::printf(
+        "window Cancel at 50%% of the rows: final message %.3f s after the press "
+        "(target <= 0.5 s); \"%s\"\n",
+        cancelled.seconds, cancelled.finalMessage.left(40).toUtf8().constData());
+    std::printf(
         "window per-file preview:  %d statements built and shown in %.2f s (target <= 2 s)\n",
         preview.statements, preview.seconds);
     std::printf("ratio command line / mdb-export: %.2f (target <= 0.35)\n",
@@ -178,7 +184,8 @@ int main(int argc, char** argv) {
     bool ok = cli.exitCode == 0 && cliVerify.exitCode == 0 &&
               window.finalMessage == QStringLiteral("Done.") && preview.statements == 1'000'002;
     ok = verified(mdb, cliTarget, table, cli.seconds) && ok;
-    ok = verified(mdb, windowTarget, table, window.seconds) && ok;
+    ok = verified(mdb, windowTarget, table, window.seconds) && ok;  // whole after the cancel
+    ok = ok && cancelled.finalMessage.startsWith(QStringLiteral("Cancelled"));
     measureStatementList(mdb, work.filePath("list"));
     ok = bench::MeasureBatches(corpus, unpacked, work.filePath("batch"), bin) && ok;
 

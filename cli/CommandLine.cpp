@@ -203,10 +203,14 @@ QString HelpText() {
         text += label + wrapped(QString::fromUtf8(option.help), kColumn, kWidth) + u'\n';
     }
     text += QStringLiteral(
-        "\nExit status: 0 when every statement succeeded (and, with --verify, every row was\n"
-        "verified identical), 1 when a statement failed, a row differed or an error was\n"
-        "reported, 2 when the run could not start. A batch exits 0 when every database\n"
-        "was converted completely, 1 when one was not, 2 when the batch could not start.\n"
+        "\nExit status: 0 when every table was written with every row (\"Done.\"; with\n"
+        "--verify, every row verified identical); 1 when not everything was copied (a row\n"
+        "refused or unreadable, a table not written, every overwrite declined, an output\n"
+        "file after the tables not written); 2 when the run could not start (wrong\n"
+        "arguments, a database that cannot be opened, an unusable folder), nothing\n"
+        "changed; 130 or 143 when cancelled by SIGINT or SIGTERM, each table left as it\n"
+        "was or complete. A batch exits 0 when every database was converted completely,\n"
+        "1 when one was not, 2 when the batch could not start.\n"
         "Every option, the JSON summary and examples: man velmora-convert\n");
     return text;
 }

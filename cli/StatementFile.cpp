@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -179,6 +180,8 @@ ExecutionOutcome ExecuteStatementFile(const QString& path, db::Connection& conne
     StatementList batch;
     std::string statement;
     int done = 0;
+    // A table's statements may span batches; its transaction goes on from one to the next.
+    TableTransaction transaction;
     while (done < statements) {
         batch.clear();
         std::size_t bytes = 0;
@@ -190,8 +193,11 @@ ExecutionOutcome ExecuteStatementFile(const QString& path, db::Connection& conne
             throw std::runtime_error(path.toStdString() + " changed while it was executed");
         batchProgress.startBatch(done, batch.count());
         ExecutionOutcome outcome =
-            ExecuteStatementList(batch, connection, proc, batchProgress, pump);
+            ExecuteStatementList(batch, connection, proc, batchProgress, pump, transaction, nullptr,
+                                 done + batch.count() >= statements);
         if (outcome.stoppedBySqlError) {
+            // The table the error stopped stays as it was.
+            RollBackTable(batch, connection, transaction);
             errorStatement.assign(batch.utf8(outcome.errorLine - 1));
             outcome.errorLine += done;
             return outcome;
@@ -201,8 +207,8 @@ ExecutionOutcome ExecuteStatementFile(const QString& path, db::Connection& conne
     return {};
 }
 
-void WriteTypeMappingFile(const QString& path, const TypeMappingList& mappings) {
-    OutputFile file(path);
+void WriteTypeMappingFile(const QString& path, const TypeMappingList& mappings, bool ownerOnly) {
+    OutputFile file(path, ownerOnly);
     std::ostream& out = file.stream();
     out << "table\tfield\taccess_type\tparadox_type\n";
     for (int i = 0; i < mappings.count(); ++i) {

@@ -82,6 +82,7 @@ ExecutionOutcome ExecuteStatementFile(const QString& path, db::Connection& conne
                                       int& statements, std::string& errorStatement);
 // A header line, then four tab-separated columns per record, escaped as above: the Access
 // table, the field, its type as Access names it, and the Paradox type.
-void WriteTypeMappingFile(const QString& path, const TypeMappingList& mappings);
+void WriteTypeMappingFile(const QString& path, const TypeMappingList& mappings,
+                          bool ownerOnly = false);
 
 }  // namespace velmora

@@ -36,6 +36,7 @@ inline constexpr UiName kAccessSampleButton{"PushButton4"};
 inline constexpr UiName kHelpButton{"PushButton5"};
 inline constexpr UiName kParadoxSampleButton{"PushButton6"};
 inline constexpr UiName kStartButton{"PushButton7"};
+inline constexpr UiName kCancelButton{"CancelRun"};  // shown while a run goes on
 inline constexpr UiName kProgressBar{"ProgressBar1"};
 inline constexpr UiName kAccessFileDialog{"CommonDialog1"};
 inline constexpr UiName kFolderDialog{"SelectFolder"};
@@ -69,6 +70,7 @@ inline constexpr UiName kJumpToErrorButton{"PushButton6"};
 inline constexpr UiName kDatatypesButton{"PushButton7"};
 inline constexpr UiName kEmailErrorButton{"PushButton8"};
 inline constexpr UiName kSkipButton{"PushButton9"};
+inline constexpr UiName kCancelButton{"CancelExecute"};  // shown while Execute SQL runs
 inline constexpr UiName kErrorFrame{"Frame2"};
 inline constexpr UiName kErrorBox{"Text1"};
 inline constexpr UiName kProgressBar{"ProgressBar1"};

@@ -53,6 +53,13 @@ class Session {
     virtual std::unique_ptr<RowCursor> schema(int kind) = 0;
     // What the source could not read of its list of tables.
     virtual SourceDamage damage() const { return {}; }
+    // Between beginTrans and commitTrans, tables that are dropped and created again (or
+    // created anew) take their new form only at commitTrans, all at once; rollbackTrans,
+    // or a session that ends without commitTrans, leaves them as they were. A provider
+    // that writes nothing has nothing to keep apart.
+    virtual void beginTrans() {}
+    virtual void commitTrans() {}
+    virtual void rollbackTrans() {}
 };
 
 class Provider {

@@ -116,13 +116,14 @@ bool FitsMoney(std::int64_t units) {
     return std::llround(value * 10000.0) == units;
 }
 
-TableProfile ProfileRows(db::Recordset& rows) {
+TableProfile ProfileRows(db::Recordset& rows, const std::function<bool()>& goOn) {
     TableProfile profile;
     const int count = rows.fields().count();
     profile.columns.resize(static_cast<std::size_t>(count));
     const std::int64_t total = rows.recordCount();
     std::int64_t unreadable = 0;
     while (!rows.eof() && !rows.bof()) {
+        if (goOn && !goOn()) return profile;
         std::uint32_t codePages = text::kAllTableCodePages;
         for (int i = 0; i < count; ++i)
             noteValue(profile.columns[static_cast<std::size_t>(i)], rows.fields().item(i).value(),

@@ -4,6 +4,7 @@
 // value fits it exactly, and widens only the columns whose values would not.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -41,8 +42,9 @@ struct TableProfile {
     std::map<std::uint32_t, std::int64_t> rowsByCodePages;
 };
 
-// Reads every row of a freshly opened record set, leaving it at its end.
-TableProfile ProfileRows(db::Recordset& rows);
+// Reads every row of a freshly opened record set, leaving it at its end. `goOn`, when
+// given, is asked before each row; the pass stops part way when it says false.
+TableProfile ProfileRows(db::Recordset& rows, const std::function<bool()>& goOn = {});
 
 // Whether a Money field keeps this many ten-thousandths exactly.
 bool FitsMoney(std::int64_t tenThousandths);

@@ -30,7 +30,11 @@ class RunReports final : public Prompts {
                       const QStringList& files) override {
         shown_.finalMessage(text, folder, files);
     }
+    void failure(const QString& text) override { shown_.failure(text); }
 
+    // Reports from a protected source hold its values: the log is then its owner's only,
+    // like the tables.
+    void setOwnerOnly(bool ownerOnly) { ownerOnly_ = ownerOnly; }
     int unshown() const { return unshown_; }
     // The log file, once a report has gone there.
     const QString& logFile() const { return logFile_; }
@@ -48,6 +52,7 @@ class RunReports final : public Prompts {
     QString logFile_;
     bool logFailed_ = false;
     std::optional<OverwriteAnswer> answerToAll_;
+    bool ownerOnly_ = false;
 };
 
 inline constexpr const char* kReportLogName = "velmora-reports.log";

@@ -1,5 +1,6 @@
 #include "engine/StatementLines.h"
 
+#include <cctype>
 #include <stdexcept>
 
 namespace velmora {
@@ -21,8 +22,18 @@ std::string EscapeLine(std::string_view text) {
             case '\t':
                 line += "\\t";
                 break;
-            default:
-                line += c;
+            default: {
+                // Other control characters would act on a terminal that shows the line.
+                const auto u = static_cast<unsigned char>(c);
+                if (u < 0x20 || u == 0x7F) {
+                    static constexpr char kHex[] = "0123456789abcdef";
+                    line += "\\x";
+                    line += kHex[u >> 4];
+                    line += kHex[u & 15];
+                } else {
+                    line += c;
+                }
+            }
         }
     }
     return line;
@@ -50,9 +61,20 @@ std::string UnescapeLine(std::string_view line) {
             case 't':
                 text += '\t';
                 break;
+            case 'x':
+                if (i + 3 < line.size() && std::isxdigit(static_cast<unsigned char>(line[i + 2])) &&
+                    std::isxdigit(static_cast<unsigned char>(line[i + 3]))) {
+                    text += static_cast<char>(
+                        std::stoi(std::string(line.substr(i + 2, 2)), nullptr, 16));
+                    i += 2;
+                    break;
+                }
+                [[fallthrough]];
             default:
-                throw std::runtime_error("a backslash must be followed by \\, n, r or t (column " +
-                                         std::to_string(i + 1) + ")");
+                throw std::runtime_error(
+                    "a backslash must be followed by \\, n, r, t or x and two hex digits "
+                    "(column " +
+                    std::to_string(i + 1) + ")");
         }
         ++i;
     }

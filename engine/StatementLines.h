@@ -2,8 +2,9 @@
 // The line format of statement files (the command line's --sql, --execute and --rejects
 // files, and the rejects file the windows write beside the tables): UTF-8, one statement
 // per line. Inside a statement a backslash is written "\\", a line feed "\n", a carriage
-// return "\r" and a tab "\t", so every line is exactly one statement. Lines starting with
-// "--" are comments.
+// return "\r", a tab "\t" and any other control character "\x" and two hex digits, so
+// every line is exactly one statement and shows as text. Lines starting with "--" are
+// comments.
 
 #include <QString>
 #include <ostream>

@@ -41,6 +41,8 @@ class StatementList final : public QAbstractListModel, public ClipboardTable {
     // Neither run nor skipped: the next execution runs it.
     bool isPending(int index) const { return !flag(index, kExecuted | kSkipped); }
     void setPending(int index);
+    // Lines first to last (counted from 0) are to execute again: what they did was undone.
+    void setPending(int first, int last);
     // The first pending line (counted from 0); count() when none is left.
     int firstPending() const { return firstPending_; }
     int executedCount() const { return executed_; }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+#include "common/Helpers.h"
 #include "dataaccess/AdoTypeName.h"
 #include "dataaccess/AdoTypes.h"
 #include "dataaccess/DbError.h"
@@ -155,7 +156,7 @@ QString structureDifference(const std::vector<DefinedColumn>& columns, const db:
 
 TableVerification verifyTable(const TablePair& table, db::Connection& sourceConnection,
                               db::Connection& targetConnection, const LiteralWriter& literals,
-                              const std::function<void(std::int64_t, std::int64_t)>& onRow) {
+                              const std::function<bool(std::int64_t, std::int64_t)>& onRow) {
     TableVerification result;
     result.source = table.source;
     result.target = table.target;
@@ -188,8 +189,8 @@ TableVerification verifyTable(const TablePair& table, db::Connection& sourceConn
     // its row numbers. A row the source cannot deliver has no number to compare.
     const std::int64_t rows = source.recordCount();
     while (!source.eof()) {
+        if (onRow && !onRow(result.sourceRows, rows)) break;
         const std::int64_t row = source.rowNumber();
-        if (onRow) onRow(result.sourceRows, rows);
         ++result.sourceRows;
         if (result.targetReadable) {
             while (!target.eof() && target.fields()[0].value().asInt() < row) target.moveNext();
@@ -232,17 +233,16 @@ std::vector<TableVerification> VerifyTables(const std::vector<TablePair>& tables
     const LiteralWriter literals(QLocale::c());
     std::vector<TableVerification> results;
     for (std::size_t i = 0; i < tables.size(); ++i)
-        results.push_back(verifyTable(tables[i], source, target, literals,
-                                      [&](std::int64_t done, std::int64_t rows) {
-                                          if (onRow) onRow(i, done, rows);
-                                      }));
+        results.push_back(verifyTable(
+            tables[i], source, target, literals,
+            [&](std::int64_t done, std::int64_t rows) { return !onRow || onRow(i, done, rows); }));
     return results;
 }
 
 QString VerificationSummary(const std::vector<TableVerification>& results) {
     QStringList lines;
     for (const TableVerification& t : results) {
-        QString line = t.target + QStringLiteral(": ") + QString::number(t.identical) +
+        QString line = ShownName(t.target) + QStringLiteral(": ") + QString::number(t.identical) +
                        QStringLiteral(" of ") + QString::number(t.sourceRows) +
                        QStringLiteral(" rows verified identical");
         if (!t.allIdentical()) {

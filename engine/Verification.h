@@ -40,9 +40,9 @@ struct TablePair {
 };
 
 // Told before each row is compared: the table's place in the list, the rows compared so
-// far and the rows the source table holds.
+// far and the rows the source table holds; false stops the reading (the run was cancelled).
 using VerificationProgress =
-    std::function<void(std::size_t table, std::int64_t rowsDone, std::int64_t rows)>;
+    std::function<bool(std::size_t table, std::int64_t rowsDone, std::int64_t rows)>;
 
 // Verifies each source table against its target table.
 std::vector<TableVerification> VerifyTables(const std::vector<TablePair>& tables,

@@ -19,14 +19,65 @@ namespace velmora::paradox {
 
 namespace {
 constexpr std::size_t kOpenTables = 8;
+
+std::string lowerCase(std::string name) {
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
 }
+}  // namespace
 
 DriverSession::DriverSession(std::filesystem::path folder, mode_t fileMode)
-    : folder_(std::move(folder)), fileMode_(fileMode), watch_(folder_) {
+    : folder_(std::move(folder)), fileMode_(fileMode), watch_(folder_), staging_(folder_) {
+    recoverStagingFolders(folder_);
     removeAbandonedNewFiles(folder_);
 }
 
-DriverSession::~DriverSession() = default;
+// A session that ends inside a transaction leaves every table as it was.
+DriverSession::~DriverSession() {
+    if (!inTransaction_) return;
+    try {
+        rollbackTrans();
+    } catch (...) {
+    }
+}
+
+DriverSession::Replacement* DriverSession::replacement(const std::string& name) {
+    if (!inTransaction_) return nullptr;
+    const auto found = pending_.find(lowerCase(name));
+    return found == pending_.end() ? nullptr : &found->second;
+}
+
+void DriverSession::beginTrans() {
+    if (inTransaction_) fail("A transaction is already open.");
+    inTransaction_ = true;
+}
+
+void DriverSession::commitTrans() {
+    if (!inTransaction_) fail("No transaction is open.");
+    open_.clear();  // the staged files change their names
+    lastRaw_.clear();
+    std::map<std::string, Replacement> pending = std::move(pending_);
+    pending_.clear();
+    inTransaction_ = false;
+    for (auto& [key, table] : pending) {
+        if (table.created)
+            staging_.publish(table.name);
+        else
+            table.old.remove();
+    }
+    staging_.close();
+}
+
+void DriverSession::rollbackTrans() {
+    if (!inTransaction_) fail("No transaction is open.");
+    for (auto& [key, table] : pending_) {
+        forget(table.name);
+        if (table.created) staging_.discard(table.name);
+    }
+    pending_.clear();
+    inTransaction_ = false;
+    staging_.close();
+}
 
 void DriverSession::execute(std::string_view text) {
     run(text);
@@ -83,7 +134,16 @@ std::string DriverSession::tableName() const {
     return checkedTableName(statement_.table.text());
 }
 
-TableFiles DriverSession::existingTable(const std::string& name) const {
+TableFiles DriverSession::existingTable(const std::string& name) {
+    if (inTransaction_) {
+        const auto found = pending_.find(lowerCase(name));
+        if (found != pending_.end()) {
+            TableFiles files;
+            if (found->second.created) files = locateTable(staging_.path(), name);
+            if (files.db.empty()) fail("The table " + inQuotes(name) + " does not exist.");
+            return files;
+        }
+    }
     TableFiles files = locateTable(folder_, name);
     if (files.db.empty()) fail("The table " + inQuotes(name) + " does not exist.");
     return files;
@@ -107,10 +167,12 @@ bool DriverSession::stillValid(WritableTable& table, std::uint64_t generation) c
 WritableTable& DriverSession::writableTable() {
     const sql::Name& name = statement_.table;
     const std::uint64_t generation = watch_.generation();
+    bool changed = false;  // an open table was changed (or removed) by someone else
     if (!open_.empty() && name.closingQuote == lastQuote_ && name.raw == lastRaw_) {
         WritableTable& table = *open_.back();
         if (stillValid(table, generation)) return table;
         open_.pop_back();  // changed by someone else: open it afresh
+        changed = true;
     }
     const std::string wanted = tableName();
     auto found = std::find_if(open_.begin(), open_.end(), [&](const auto& table) {
@@ -119,10 +181,16 @@ WritableTable& DriverSession::writableTable() {
     if (found != open_.end()) {
         std::unique_ptr<WritableTable> table = std::move(*found);
         open_.erase(found);
-        if (stillValid(*table, generation)) open_.push_back(std::move(table));
+        if (stillValid(*table, generation))
+            open_.push_back(std::move(table));
+        else
+            changed = true;
     }
     if (open_.empty() || !sameNameIgnoringCase(open_.back()->name(), wanted)) {
         lastRaw_.clear();
+        if (changed && locateTable(folder_, wanted).db.empty() && !replacement(wanted))
+            fail(db::errc::kTableGone,
+                 "The table " + inQuotes(wanted) + " was removed while it was being written.");
         auto table = std::make_unique<WritableTable>(existingTable(wanted));
         table->checkedGeneration = generation;
         if (open_.size() >= kOpenTables) open_.erase(open_.begin());
@@ -196,7 +264,29 @@ void DriverSession::createTable(std::string_view text) {
     checkNewTableName(name, statement_.codePage != 0 ? statement_.codePage : 1252);
     const TableInfo info = defineTable(statement_, text);
     forget(name);
-    createTableFiles(folder_, name, info, fileMode_);
+    if (!inTransaction_) {
+        createTableFiles(folder_, name, info, fileMode_);
+        keepOpen(std::make_unique<WritableTable>(existingTable(name)));
+        return;
+    }
+    Replacement* table = replacement(name);
+    if (table == nullptr) {
+        if (!locateTable(folder_, name).db.empty())
+            fail("The table " + inQuotes(name) + " already exists.");
+        checkNoLeftovers(folder_, name);
+        // What stands under the table's name (a folder, a link) would stop the commit.
+        struct stat st {};
+        if (::lstat((folder_ / (name + ".db")).c_str(), &st) == 0)
+            fail("The file " + inQuotes(name + ".db") + " is in the way of table " +
+                 inQuotes(name) + ".");
+    } else if (table->created) {
+        fail("The table " + inQuotes(name) + " already exists.");
+    }
+    checkFolderWritable(folder_);
+    createTableFiles(staging_.path(), name, info, fileMode_);
+    if (table == nullptr) table = &pending_[lowerCase(name)];
+    table->name = name;
+    table->created = true;
     keepOpen(std::make_unique<WritableTable>(existingTable(name)));
 }
 
@@ -216,7 +306,18 @@ void DriverSession::createIndex() {
 void DriverSession::dropTable() {
     const std::string name = tableName();
     forget(name);
-    paradox::dropTable(folder_, name);
+    if (!inTransaction_) {
+        paradox::dropTable(folder_, name);
+        return;
+    }
+    if (Replacement* table = replacement(name)) {
+        if (!table->created) fail("The table " + inQuotes(name) + " does not exist.");
+        staging_.discard(name);
+        table->created = false;
+        if (table->old.empty()) pending_.erase(lowerCase(name));
+        return;
+    }
+    pending_[lowerCase(name)] = Replacement{name, holdForDrop(folder_, name), false};
 }
 
 void DriverSession::deleteAll() {

@@ -6,14 +6,17 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "dataaccess/Provider.h"
+#include "paradox/DropTable.h"
 #include "paradox/FolderWatch.h"
 #include "paradox/SqlStatement.h"
+#include "paradox/StagedTables.h"
 #include "paradox/ValueEncoder.h"
 #include "paradox/WritableTable.h"
 
@@ -28,8 +31,23 @@ class DriverSession final : public db::Session {
     void execute(std::string_view statement) override;
     std::unique_ptr<db::RowCursor> query(std::string_view statement) override;
     std::unique_ptr<db::RowCursor> schema(int kind) override;
+    // In a transaction, DROP TABLE only holds the table's files, and CREATE TABLE writes
+    // the new table in the staging folder, where its rows and index go too; COMMIT puts
+    // each new table in its old one's place (paradox/StagedTables.h), ROLLBACK removes
+    // the new tables and leaves the old ones as they were.
+    void beginTrans() override;
+    void commitTrans() override;
+    void rollbackTrans() override;
 
   private:
+    // A table dropped or created in the open transaction.
+    struct Replacement {
+        std::string name;  // as the last CREATE TABLE (or DROP TABLE) spelled it
+        HeldTable old;     // empty when the folder held no such table
+        bool created = false;
+    };
+    Replacement* replacement(const std::string& name);
+
     std::unique_ptr<db::RowCursor> run(std::string_view text);
     std::unique_ptr<db::RowCursor> runParsed(std::string_view text);
     void insert(std::string_view text);
@@ -40,7 +58,7 @@ class DriverSession final : public db::Session {
     std::unique_ptr<db::RowCursor> select();
 
     std::string tableName() const;
-    TableFiles existingTable(const std::string& name) const;
+    TableFiles existingTable(const std::string& name);
     WritableTable& writableTable();
     void forget(const std::string& name);
     void keepOpen(std::unique_ptr<WritableTable> table);
@@ -50,6 +68,9 @@ class DriverSession final : public db::Session {
     std::filesystem::path folder_;
     mode_t fileMode_;
     FolderWatch watch_;
+    StagingFolder staging_;
+    bool inTransaction_ = false;
+    std::map<std::string, Replacement> pending_;  // by lower-case name
     sql::Statement statement_;
 
     // Open tables, most recently used last; a few are kept so file handles stay bounded.
