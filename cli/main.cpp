@@ -335,8 +335,7 @@ int main(int argc, char** argv) {
         }
         state.onRefused = [out = &rejects->stream()](std::string_view statement,
                                                      const QString& error) {
-            *out << "-- " << EscapeLine(error.toStdString()) << '\n'
-                 << EscapeLine(statement) << '\n';
+            WriteRefusedStatement(*out, statement, error);
         };
         // Rows a damaged source left out have no statement to fix: a comment says each range.
         state.onRowsLost = [out = &rejects->stream()](const QString& table, const QString& range) {
