@@ -29,6 +29,12 @@ struct RunOptions {
     // What the tables are keyed on: the row number "TVXID" (every table), or each table's
     // Access primary key, with its indexes and AutoNumber fields (engine/TableKeys.h).
     enum class Keys { RowNumber, Access } keys = Keys::RowNumber;
+    // Every statement the target refuses also goes to the rejects file in the Paradox
+    // folder (engine/RejectsFile.h), which the final message then names.
+    bool rejectsBesideTables = false;
+    // Added to the final message when rows were refused: how this front end keeps rows
+    // whose text their table's code page cannot hold.
+    QString refusedRowsHint = {};
     // A table of a damaged source is refused whole, with one report, instead of giving the
     // rows that can still be read: for users who want nothing from a damaged table.
     bool strict = false;
