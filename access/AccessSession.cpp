@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "access/IndexRowset.h"
 #include "access/NameFolding.h"
 #include "access/RulesRowsets.h"
 #include "access/SchemaCursor.h"
@@ -28,17 +29,22 @@ std::unique_ptr<db::RowCursor> AccessSession::query(std::string_view statement) 
             "The Access provider runs only statements of the form SELECT * FROM `table name`; "
             "it cannot run '" +
             std::string(statement) + "'.");
-    const CatalogueEntry* entry = database_->catalogue().find(*name);
+    const Located table = locate(*name);
+    return std::make_unique<TableCursor>(table.database, *table.entry);
+}
+
+AccessSession::Located AccessSession::locate(const std::string& name) {
+    const CatalogueEntry* entry = database_->catalogue().find(name);
     if (!entry)
-        fail("The Microsoft Access database engine cannot find the input table or query '" + *name +
+        fail("The Microsoft Access database engine cannot find the input table or query '" + name +
              "'. Make sure it exists and that its name is spelled correctly.");
     if (entry->tableType == "VIEW")
         fail("'" + entry->name + "' is a query; the Access provider reads tables only.");
     if (entry->tableType == "LINK") return linkedTable(*entry);
-    return std::make_unique<TableCursor>(database_, *entry);
+    return {database_, entry};
 }
 
-std::unique_ptr<db::RowCursor> AccessSession::linkedTable(const CatalogueEntry& link) {
+AccessSession::Located AccessSession::linkedTable(const CatalogueEntry& link) {
     // The stored path is the linking machine's; the linked file is looked for beside
     // this database, by its file name in any letter case.
     const std::string& stored = link.linkedDatabase;
@@ -60,25 +66,49 @@ std::unique_ptr<db::RowCursor> AccessSession::linkedTable(const CatalogueEntry& 
     if (table == nullptr || table->tableType == "VIEW" || table->tableType == "LINK")
         fail("'" + link.name + "' is a linked table whose table '" + link.foreignName +
              "' is not in the database '" + found.string() + "'.");
-    return std::make_unique<TableCursor>(linked, *table);
+    return {linked, table};
 }
 
-std::unique_ptr<db::RowCursor> AccessSession::schema(int kind) {
+std::unique_ptr<db::RowCursor> AccessSession::schema(int kind, std::string_view table) {
     switch (kind) {
+        case db::ado::adSchemaIndexes:
+            return indexes(table);
         case db::ado::adSchemaColumns:
-            return columnRulesRowset(*database_);
+            return columnRulesRowset(*database_, table);
         case db::ado::adSchemaForeignKeys:
             return readingGuarded(*database_, "the relationships",
-                                  [&] { return foreignKeysRowset(database_); });
+                                  [&] { return foreignKeysRowset(database_, table); });
         case db::ado::adSchemaViews:
-            return viewsRowset(*database_);
+            return viewsRowset(*database_, table);
         default:
             break;
     }
     if (kind != db::ado::adSchemaTables)
         fail("Object or provider is not capable of performing requested operation (schema kind " +
              std::to_string(kind) + " is not supported).");
-    return std::make_unique<SchemaCursor>(database_);
+    return std::make_unique<SchemaCursor>(database_, std::string(table));
+}
+
+std::unique_ptr<db::RowCursor> AccessSession::indexes(std::string_view restriction) {
+    IndexSchemaRows rows;
+    const auto addTable = [&rows](const Located& table, const std::string& listedAs) {
+        const AccessDatabase& database = *table.database;
+        const std::string what = "the indexes of table '" + listedAs + "'";
+        readingGuarded(database, what, [&] {
+            const TableDefinition definition =
+                readTableDefinition(database.file(), database.text(), table.entry->definitionPage);
+            if (!definition.indexError.empty()) throw FormatError(definition.indexError);
+            rows.add(listedAs, definition);
+        });
+    };
+    if (!restriction.empty()) {
+        const std::string name(restriction);
+        addTable(locate(name), database_->catalogue().find(name)->name);
+    } else {
+        for (const CatalogueEntry& entry : database_->catalogue().entries())
+            if (entry.tableType == "TABLE") addTable({database_, &entry}, entry.name);
+    }
+    return rows.cursor();
 }
 
 }  // namespace velmora::access

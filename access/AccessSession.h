@@ -18,12 +18,20 @@ class AccessSession final : public db::Session {
     // SELECT * FROM `table` over a table of the database, or of the database beside it
     // that a linked table names; anything else fails.
     std::unique_ptr<db::RowCursor> query(std::string_view statement) override;
-    // Kinds 20 (tables), 4 (column rules), 27 (relationships) and 23 (saved queries).
-    std::unique_ptr<db::RowCursor> schema(int kind) override;
+    // Kinds 20 (tables), 12 (indexes; a linked table's are read from its database),
+    // 4 (column rules), 27 (relationships) and 23 (saved queries).
+    std::unique_ptr<db::RowCursor> schema(int kind, std::string_view table) override;
     db::SourceDamage damage() const override { return database_->catalogue().damage(); }
 
   private:
-    std::unique_ptr<db::RowCursor> linkedTable(const CatalogueEntry& link);
+    struct Located {
+        std::shared_ptr<const AccessDatabase> database;
+        const CatalogueEntry* entry = nullptr;
+    };
+    // The table a statement or restriction names, followed through a link.
+    Located locate(const std::string& name);
+    Located linkedTable(const CatalogueEntry& link);
+    std::unique_ptr<db::RowCursor> indexes(std::string_view table);
 
     std::shared_ptr<const AccessDatabase> database_;
 };

@@ -16,6 +16,9 @@ db::ColumnInfo adoColumnOf(const ColumnDefinition& column, bool jet3) {
     using namespace db::ado;
     db::ColumnInfo info;
     info.name = column.name;
+    info.autoNumber = column.autoNumber       ? db::AutoNumber::Increment
+                      : column.guidAutoNumber ? db::AutoNumber::Guid
+                                              : db::AutoNumber::None;
     const auto set = [&info](std::int16_t type, long size) {
         info.type = type;
         info.definedSize = size;

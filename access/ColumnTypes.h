@@ -15,6 +15,8 @@
 //   Attachment, multi-valued and version-history ("complex") columns -> adLongVarWChar:
 //                          the text of the values (see ComplexColumns.h), never the key
 //                          that links the row to them.
+//   AutoNumber          -> the column's type (adInteger, adGUID) and db::AutoNumber
+//                          Increment or Guid, as ADO's ISAUTOINCREMENT tells the first.
 //   Kinds this reader does not know -> adVarBinary (adBinary when fixed-length), the
 //                          stored bytes unchanged.
 

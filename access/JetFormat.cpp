@@ -16,10 +16,17 @@ const JetFormat& jet3Format() {
         f.tdefRowCount = 12;
         f.tdefVarColumns = 23;
         f.tdefColumnCount = 25;
+        f.tdefIndexCount = 27;
         f.tdefRealIndexCount = 31;
         f.tdefOwnedPages = 35;
         f.tdefRealIndexStart = 43;
         f.realIndexEntrySize = 8;
+        f.realIndexSize = 39;
+        f.realIndexColumns = 0;
+        f.realIndexFlags = 38;
+        f.logicalIndexSize = 20;
+        f.logicalIndexData = 4;
+        f.logicalIndexType = 19;
         f.columnEntrySize = 18;
         f.columnNumber = 1;
         f.columnVarIndex = 3;

@@ -26,10 +26,21 @@ struct JetFormat {
     std::size_t tdefRowCount = 16;
     std::size_t tdefVarColumns = 43;
     std::size_t tdefColumnCount = 45;
+    std::size_t tdefIndexCount = 47;
     std::size_t tdefRealIndexCount = 51;
     std::size_t tdefOwnedPages = 55;
     std::size_t tdefRealIndexStart = 63;
     std::size_t realIndexEntrySize = 12;
+
+    // After the column names: one definition per real index (its key columns and flags),
+    // then one entry per logical index (which real index it uses, its kind), then the
+    // logical indexes' names.
+    std::size_t realIndexSize = 52;
+    std::size_t realIndexColumns = 4;  // ten (column number, order flags) slots
+    std::size_t realIndexFlags = 46;
+    std::size_t logicalIndexSize = 28;
+    std::size_t logicalIndexData = 8;  // the real index it uses
+    std::size_t logicalIndexType = 23;
 
     // Column descriptor.
     std::size_t columnEntrySize = 25;

@@ -47,9 +47,15 @@ db::Value lookupOf(const PropertyObject* object, const TextDecoder& decoder) {
     return source.isNull() ? db::Value(std::string("(lookup)")) : source;
 }
 
+// An empty restriction lets every table through.
+bool restrictedTo(std::string_view table, std::string_view name) {
+    return table.empty() || sameName(name, table);
+}
+
 }  // namespace
 
-std::unique_ptr<db::RowCursor> columnRulesRowset(const AccessDatabase& database) {
+std::unique_ptr<db::RowCursor> columnRulesRowset(const AccessDatabase& database,
+                                                 std::string_view table) {
     std::vector<db::ColumnInfo> columns{
         textColumn("TABLE_NAME"),      textColumn("COLUMN_NAME"),
         intColumn("ORDINAL_POSITION"), boolColumn("COLUMN_HASDEFAULT"),
@@ -61,8 +67,8 @@ std::unique_ptr<db::RowCursor> columnRulesRowset(const AccessDatabase& database)
     const TextDecoder& text = database.text();
     return readingGuarded(database, "the column properties", [&] {
         for (const CatalogueEntry& entry : database.catalogue().entries()) {
-            if (entry.tableType != "TABLE") continue;
-            const TableDefinition table =
+            if (entry.tableType != "TABLE" || !restrictedTo(table, entry.name)) continue;
+            const TableDefinition definition =
                 readTableDefinition(database.file(), database.text(), entry.definitionPage);
             std::vector<std::uint8_t> blob;
             if (!entry.propertiesField.empty())
@@ -93,14 +99,14 @@ std::unique_ptr<db::RowCursor> columnRulesRowset(const AccessDatabase& database)
                                     {},
                                     {}});
             }
-            for (std::size_t i = 0; i < table.columns.size(); ++i) {
-                const PropertyObject* o = objectNamed(table.columns[i].name);
+            for (std::size_t i = 0; i < definition.columns.size(); ++i) {
+                const PropertyObject* o = objectNamed(definition.columns[i].name);
                 db::Value defaultValue = textOrNull(o, "DefaultValue", text);
                 const Property* required = o ? o->find("Required") : nullptr;
                 const bool notNull =
                     required && !required->value.empty() && required->value[0] != 0;
                 rows.push_back(
-                    {db::Value(entry.name), db::Value(table.columns[i].name),
+                    {db::Value(entry.name), db::Value(definition.columns[i].name),
                      db::Value(static_cast<std::int32_t>(i + 1)), db::Value(!defaultValue.isNull()),
                      defaultValue, db::Value(!notNull), textOrNull(o, "Description", text),
                      textOrNull(o, "ValidationRule", text), textOrNull(o, "ValidationText", text),
@@ -112,7 +118,8 @@ std::unique_ptr<db::RowCursor> columnRulesRowset(const AccessDatabase& database)
     });
 }
 
-std::unique_ptr<db::RowCursor> foreignKeysRowset(std::shared_ptr<const AccessDatabase> database) {
+std::unique_ptr<db::RowCursor> foreignKeysRowset(std::shared_ptr<const AccessDatabase> database,
+                                                 std::string_view table) {
     std::vector<db::ColumnInfo> columns{
         textColumn("FK_NAME"),       textColumn("PK_TABLE_NAME"),  textColumn("PK_COLUMN_NAME"),
         textColumn("FK_TABLE_NAME"), textColumn("FK_COLUMN_NAME"), intColumn("ORDINAL"),
@@ -144,6 +151,9 @@ std::unique_ptr<db::RowCursor> foreignKeysRowset(std::shared_ptr<const AccessDat
             const std::int64_t grbit = bits.kind() == db::ValueKind::Integer ? bits.asInt() : 0;
             if (!isUserTable(text("szObject")) || !isUserTable(text("szReferencedObject")))
                 continue;
+            if (!restrictedTo(table, text("szObject")) &&
+                !restrictedTo(table, text("szReferencedObject")))
+                continue;
             const db::Value& index = row[static_cast<std::size_t>(at["icolumn"])];
             rows.push_back({db::Value(text("szRelationship")),
                             db::Value(text("szReferencedObject")),
@@ -163,13 +173,14 @@ std::unique_ptr<db::RowCursor> foreignKeysRowset(std::shared_ptr<const AccessDat
     return std::make_unique<db::FixedRowsCursor>(std::move(columns), std::move(rows));
 }
 
-std::unique_ptr<db::RowCursor> viewsRowset(const AccessDatabase& database) {
+std::unique_ptr<db::RowCursor> viewsRowset(const AccessDatabase& database, std::string_view table) {
     std::vector<db::ColumnInfo> columns{textColumn("TABLE_NAME"), textColumn("VIEW_DEFINITION")};
     std::vector<std::vector<db::Value>> rows;
     // The SQL text of a saved query is kept in pieces (MSysQueries); it is not rebuilt
     // here, so VIEW_DEFINITION stays Null.
     for (const CatalogueEntry& entry : database.catalogue().entries())
-        if (entry.tableType == "VIEW" && entry.name.rfind("~", 0) != 0)
+        if (entry.tableType == "VIEW" && entry.name.rfind("~", 0) != 0 &&
+            restrictedTo(table, entry.name))
             rows.push_back({db::Value(entry.name), {}});
     return std::make_unique<db::FixedRowsCursor>(std::move(columns), std::move(rows));
 }

@@ -48,6 +48,24 @@ struct ColumnDefinition {
     std::uint8_t scale = 0;
     bool fixed = false;  // stored in the row's fixed-length area
     bool calculated = false;
+    bool autoNumber = false;      // a Long AutoNumber
+    bool guidAutoNumber = false;  // a Replication ID AutoNumber
+};
+
+struct IndexColumn {
+    std::size_t column = 0;  // position in TableDefinition::columns
+    bool descending = false;
+};
+
+// A logical index as Access shows it: the primary key, a unique or plain index. The
+// hidden indexes Access keeps for relationships ("foreign key" indexes) are not listed.
+struct IndexDefinition {
+    std::string name;
+    std::vector<IndexColumn> columns;  // in key order
+    bool primaryKey = false;
+    bool unique = false;
+    bool ignoreNulls = false;
+    bool required = false;
 };
 
 struct TableDefinition {
@@ -58,6 +76,8 @@ struct TableDefinition {
     std::uint32_t storedRowCount = 0;
     std::uint16_t varColumnCount = 0;       // rows carry a variable-length offset table when > 0
     std::vector<ColumnDefinition> columns;  // by column number, as Access shows them
+    std::vector<IndexDefinition> indexes;   // in the order the definition stores them
+    std::string indexError;                 // why the indexes could not be read, if so
     RowPointer ownedPages;
 };
 

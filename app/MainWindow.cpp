@@ -69,6 +69,8 @@ void MainWindow::connectBehaviours() {
     // cannot be written leaves the entry as typed.
     connect(paradoxFolderBox, &QLineEdit::textChanged, this,
             [this](const QString& text) { settings_.write(settingKey::kParadoxFolder, text); });
+    connect(accessKeysCheck, &QCheckBox::toggled, this,
+            [this](bool on) { settings_.write(settingKey::kAccessKeys, TruthText(on)); });
     connect(accessRulesCheck, &QCheckBox::toggled, this,
             [this](bool on) { settings_.write(settingKey::kAccessRules, TruthText(on)); });
     connect(accessFileBox, &QLineEdit::textChanged, this,

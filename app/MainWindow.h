@@ -123,6 +123,7 @@ class MainWindow final : public QWidget, public MainInputs {
     QLineEdit* passwordBox = nullptr;
     QLineEdit* paradoxFolderBox = nullptr;
     QCheckBox* previewCheck = nullptr;
+    QCheckBox* accessKeysCheck = nullptr;   // the keys choice: Access primary keys
     QCheckBox* accessRulesCheck = nullptr;  // the rules choice: Access's field rules
     QRadioButton* perFileOption = nullptr;
     QRadioButton* perTableOption = nullptr;

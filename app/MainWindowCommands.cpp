@@ -183,6 +183,7 @@ RunOptions MainWindow::runOptions() const {
     const ConversionChoices choices = ReadConversionChoices(settings_);
     RunOptions options;
     options.askAboutFolderWithoutTables = true;
+    if (accessKeysCheck->isChecked()) options.keys = RunOptions::Keys::Access;
     options.replaceUnmappable = choices.replaceUnmappable;
     options.keepBinary = choices.keepBinary;
     options.verify = choices.verify;

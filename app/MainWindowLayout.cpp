@@ -86,6 +86,12 @@ void MainWindow::buildControls() {
         addButton(names::kParadoxSampleButton, QStringLiteral("Load Sam&ple/Example Database"),
                   &MainWindow::loadSampleFolder);
 
+    accessKeysCheck = named(
+        new QCheckBox(QStringLiteral("Key tables on their Access primary keys, with their indexes "
+                                     "and AutoNumber fields")),
+        names::kAccessKeysCheck);
+    accessKeysCheck->setToolTip(
+        QStringLiteral("Unticked, every table is keyed on an added row number column \"TVXID\"."));
     accessRulesCheck =
         named(new QCheckBox(QStringLiteral("Carry the fields' required, default and range rules")),
               names::kAccessRulesCheck);
@@ -151,6 +157,7 @@ void MainWindow::buildControls() {
     folderRow->addStretch(1);
     folderRow->addWidget(paradoxSampleButton);
     paradox->addLayout(folderRow, 1, 1, 1, 2);
+    paradox->addWidget(accessKeysCheck, 2, 0, 1, 3);
     paradox->addWidget(accessRulesCheck, 3, 0, 1, 3);
     paradox->setColumnStretch(1, 1);
 
@@ -186,8 +193,8 @@ void MainWindow::buildControls() {
     const QList<QWidget*> tabOrder = {
         accessFileBox,    browseAccessButton,  passwordBox,          accessSampleButton,
         paradoxFolderBox, browseParadoxButton, testConnectionButton, paradoxSampleButton,
-        previewCheck,     perFileOption,       perTableOption,       helpButton,
-        optionsButton,    startButton};
+        accessKeysCheck,  accessRulesCheck,    previewCheck,         perFileOption,
+        perTableOption,   helpButton,          optionsButton,        startButton};
     for (qsizetype i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
 }
 

@@ -51,7 +51,7 @@ constexpr int kPerTableOption = 132;
 constexpr int kParadoxFolder = 134;
 constexpr int kAccessFile = 136;
 constexpr int kPassword = 138;
-constexpr int kAccessRules = 139;
+constexpr int kAccessChoices = 139;
 constexpr int kPreviewChoice = 140;
 constexpr int kProviderCheck = 142;
 }  // namespace step
@@ -106,7 +106,8 @@ bool MainWindow::load() {
     proc.step(step::kPassword, [&] {
         passwordBox->setText(settings_.read(settingKey::kAccessPassword, QString()));
     });
-    proc.step(step::kAccessRules, [&] {
+    proc.step(step::kAccessChoices, [&] {
+        accessKeysCheck->setChecked(SettingToTruth(settings_.read(settingKey::kAccessKeys, "0")));
         accessRulesCheck->setChecked(SettingToTruth(settings_.read(settingKey::kAccessRules, "0")));
     });
     proc.step(step::kPreviewChoice, [&] { previewCheckClicked(); });

@@ -21,6 +21,7 @@ inline constexpr QLatin1StringView kAccessFile{"AccessMDBFile"};
 inline constexpr QLatin1StringView kAccessPassword{"AccessPassword"};
 inline constexpr QLatin1StringView kLastFolder{"LastFolderDot"};
 inline constexpr QLatin1StringView kJet3CodePage{"Jet3CodePage"};
+inline constexpr QLatin1StringView kAccessKeys{"AccessKeys"};    // tables keyed on Access keys
 inline constexpr QLatin1StringView kAccessRules{"AccessRules"};  // rules carried into tables
 // The Options dialog's other choices ("refuse" or "replace"; the rest "True" or "False").
 inline constexpr QLatin1StringView kUnmappable{"Unmappable"};

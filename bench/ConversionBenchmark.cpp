@@ -1,6 +1,8 @@
 // The conversion figures, all measured in one run on the 1,000,000-row benchmark table
 // (the machine is shared, so only ratios of one run mean something):
 //  - velmora-convert's direct conversion against mdb-export -I postgres of the same table;
+//  - velmora-convert --keys access (keyed on the Access primary key, AUTOINC) against the
+//    default row-number keys, the two runs back to back;
 //  - the main window's direct conversion (driven offscreen) against velmora-convert;
 //  - the main window's per-file SQL Preview of the table's statements, built and shown;
 //  - the verification pass and the statement list's memory against its text;
@@ -145,6 +147,13 @@ int main(int argc, char** argv) {
     const ChildRun cli =
         RunChild({(bin + "/velmora-convert").toStdString(), "--new-folder", "--overwrite", "yes",
                   mdb.toStdString(), cliTarget.toStdString()});
+    // The Access keys against the row number, measured back to back.
+    const ChildRun rowNumberKeys =
+        RunChild({(bin + "/velmora-convert").toStdString(), "--new-folder", "--overwrite", "yes",
+                  mdb.toStdString(), work.filePath("rownumber").toStdString()});
+    const ChildRun accessKeys =
+        RunChild({(bin + "/velmora-convert").toStdString(), "--new-folder", "--overwrite", "yes",
+                  "--keys", "access", mdb.toStdString(), work.filePath("access").toStdString()});
     // The window reads every table back after writing it; --verify does the same.
     const QString verifiedTarget = work.filePath("cli-verify");
     const ChildRun cliVerify =
@@ -165,6 +174,9 @@ int main(int argc, char** argv) {
                 1e6 / cli.seconds);
     std::printf("velmora-convert --verify: %.2f s, exit %d\n", cliVerify.seconds,
                 cliVerify.exitCode);
+    std::printf(
+        "velmora-convert --keys access: %.2f s, exit %d; default keys just before: %.2f s\n",
+        accessKeys.seconds, accessKeys.exitCode, rowNumberKeys.seconds);
     std::printf("window (direct, verifies): %.2f s; \"%s\"\n", window.seconds,
                 window.finalMessage.left(40).toUtf8().constData());
     std::printf(
@@ -180,8 +192,10 @@ int main(int argc, char** argv) {
                 window.seconds / cliVerify.seconds);
     std::printf("ratio window / command line:     %.2f (the window also verifies)\n",
                 window.seconds / cli.seconds);
+    std::printf("ratio --keys access / default keys: %.2f (target <= 1.5)\n",
+                accessKeys.seconds / rowNumberKeys.seconds);
 
-    bool ok = cli.exitCode == 0 && cliVerify.exitCode == 0 &&
+    bool ok = cli.exitCode == 0 && cliVerify.exitCode == 0 && accessKeys.exitCode == 0 &&
               window.finalMessage == QStringLiteral("Done.") && preview.statements == 1'000'002;
     ok = verified(mdb, cliTarget, table, cli.seconds) && ok;
     ok = verified(mdb, windowTarget, table, window.seconds) && ok;  // whole after the cancel

@@ -72,6 +72,9 @@ QStringList tableOptions(const CommandLine& c) {
                 << "replace";
     if (c.keepBinary) options << "--keep-binary";
     if (c.strict) options << "--strict";
+    if (c.accessKeys)
+        options << "--keys"
+                << "access";
     if (c.accessRules)
         options << "--rules"
                 << "access";

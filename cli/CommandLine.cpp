@@ -60,6 +60,12 @@ const std::vector<OptionText>& optionTexts() {
          "write long binary (OLE Object) fields into BLOB columns instead of leaving them "
          "empty"},
         {nullptr,
+         {"keys"},
+         "rownumber|access",
+         "what each table is keyed on: an added row number column \"TVXID\" (default), or "
+         "its Access primary key, with its other indexes as secondary indexes and AutoNumber "
+         "fields as autoincrement fields"},
+        {nullptr,
          {"rules"},
          "access|none",
          "carry each field's required, default and simple range rules into the tables "
@@ -286,6 +292,11 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     c.jet3CodePage = isSet("jet3-code-page") ? value("jet3-code-page").toInt(&number) : 0;
     if (isSet("jet3-code-page") && (!number || c.jet3CodePage < 0))
         return UsageError{QStringLiteral("--jet3-code-page takes a code page number")};
+    const QString keys = value("keys");
+    if (keys == QLatin1String("access"))
+        c.accessKeys = true;
+    else if (isSet("keys") && keys != QLatin1String("rownumber"))
+        return UsageError{QStringLiteral("--keys takes rownumber or access")};
     const QString unmappable = value("unmappable");
     if (unmappable == QLatin1String("replace"))
         c.replaceUnmappable = true;

@@ -26,6 +26,7 @@ struct CommandLine {
     bool verify = false;
     bool replaceUnmappable = false;
     bool keepBinary = false;
+    bool accessKeys = false;   // --keys access
     bool accessRules = false;  // --rules access
     QString schemaReportFile;
     bool strict = false;  // refuse a damaged table whole instead of salvaging its rows

@@ -47,7 +47,17 @@ QJsonValue verificationOf(const TableOutcome& table, const RunStatistics& stats)
         {"all_identical", v.allIdentical()},
         {"first_differing_tvxids", differing},
         {"field_difference", v.structureDifference.isEmpty() ? QJsonValue(QJsonValue::Null)
-                                                             : QJsonValue(v.structureDifference)}};
+                                                             : QJsonValue(v.structureDifference)},
+        {"index_problems", QJsonArray::fromStringList(v.indexProblems)}};
+}
+
+// With --keys access, how the table is keyed and what became of its indexes.
+QJsonValue keysOf(const TableOutcome& t, bool accessKeys) {
+    if (!accessKeys) return QJsonValue::Null;
+    return QJsonObject{{"primary_key", t.keyedOnAccess},
+                       {"indexes_written", t.indexesWritten},
+                       {"indexes_not_written", t.indexesNotWritten},
+                       {"autoincrement_fields", t.autoIncrementFields}};
 }
 
 // A table kept at the overwrite question, not reached, or of Access's own: nothing of it
@@ -57,7 +67,8 @@ bool leftAlone(const TableOutcome& table) {
            table.result == TableResult::LeftOut;
 }
 
-QJsonObject tableObject(const TableOutcome& t, const RunStatistics& stats, bool listed) {
+QJsonObject tableObject(const TableOutcome& t, const RunStatistics& stats, bool listed,
+                        bool accessKeys) {
     if (leftAlone(t))
         return QJsonObject{{"source", t.source},
                            {"target", QJsonValue::Null},
@@ -72,6 +83,7 @@ QJsonObject tableObject(const TableOutcome& t, const RunStatistics& stats, bool 
                            {"pages_missing", 0},
                            {"dates_rounded", 0},
                            {"empty_binary_values", 0},
+                           {"keys", QJsonValue::Null},
                            {"verification", QJsonValue::Null}};
     return QJsonObject{
         {"source", t.source},
@@ -89,6 +101,7 @@ QJsonObject tableObject(const TableOutcome& t, const RunStatistics& stats, bool 
         {"pages_missing", qint64(t.pagesMissing)},
         {"dates_rounded", qint64(t.datesRounded)},
         {"empty_binary_values", qint64(t.emptyBinaryValues)},
+        {"keys", keysOf(t, accessKeys)},
         {"verification", verificationOf(t, stats)}};
 }
 
@@ -110,7 +123,7 @@ QString RunSummaryJson(const CommandLine& command, const RunStatistics& stats, i
     std::int64_t tablesWritten = 0;
     for (const TableOutcome& t : stats.tables) {
         if (leftAlone(t)) continue;
-        const QJsonObject table = tableObject(t, stats, listed);
+        const QJsonObject table = tableObject(t, stats, listed, command.accessKeys);
         const QString outcome = table.value(QStringLiteral("outcome")).toString();
         if (outcome == QLatin1String("written") || outcome == QLatin1String("listed"))
             ++tablesWritten;
@@ -119,7 +132,7 @@ QString RunSummaryJson(const CommandLine& command, const RunStatistics& stats, i
     for (const TableResult last :
          {TableResult::Declined, TableResult::NotReached, TableResult::LeftOut})
         for (const TableOutcome& t : stats.tables)
-            if (t.result == last) tables.append(tableObject(t, stats, listed));
+            if (t.result == last) tables.append(tableObject(t, stats, listed, command.accessKeys));
 
     const QJsonObject totals{{"tables", tables.size()},
                              {"tables_written", qint64(tablesWritten)},

@@ -282,11 +282,24 @@ std::function<bool(const QString&)> tableFilter(const CommandLine& c) {
     };
 }
 
-void printTextSummary(std::ostream& out, const RunStatistics& stats, int reports, bool listed) {
-    out << TableSummary(stats, listed) << "Tables: " << stats.tablesProcessed() << ", rows "
-        << (listed ? "listed: " : "written: ") << stats.rowsWritten()
-        << ", statements failed: " << stats.statementsFailed() << ", errors reported: " << reports
-        << std::endl;
+void printTextSummary(std::ostream& out, const RunStatistics& stats, int reports, bool listed,
+                      bool accessKeys) {
+    out << TableSummary(stats, listed);
+    if (accessKeys) {
+        int keyed = 0, indexes = 0, notWritten = 0, autoIncrement = 0;
+        for (const TableOutcome& t : stats.tables) {
+            keyed += t.keyedOnAccess;
+            indexes += t.indexesWritten;
+            notWritten += t.indexesNotWritten;
+            autoIncrement += t.autoIncrementFields;
+        }
+        out << "Keys: " << keyed << " tables keyed on their Access primary key, " << indexes
+            << " indexes " << (listed ? "listed" : "written") << ", " << notWritten
+            << " not written (reported), " << autoIncrement << " AutoNumber fields as AUTOINC\n";
+    }
+    out << "Tables: " << stats.tablesProcessed() << ", rows " << (listed ? "listed: " : "written: ")
+        << stats.rowsWritten() << ", statements failed: " << stats.statementsFailed()
+        << ", errors reported: " << reports << std::endl;
     if (stats.verified)
         out << "Verification:\n"
             << VerificationSummary(stats.verification()).toStdString() << std::endl;
@@ -372,6 +385,7 @@ int main(int argc, char** argv) {
     options.acceptFolderWithoutTables = c.newFolder;
     options.replaceUnmappable = c.replaceUnmappable;
     options.keepBinary = c.keepBinary;
+    options.keys = c.accessKeys ? RunOptions::Keys::Access : RunOptions::Keys::RowNumber;
     options.verify = c.verify;
     options.tableWanted = tableFilter(c);
     options.statementsOnly = listed;
@@ -405,7 +419,8 @@ int main(int argc, char** argv) {
     const std::int64_t failed = stats.statementsFailed();
     const bool quiet = c.verbosity == Verbosity::Quiet;
     // The JSON document on standard output takes the text summary's place.
-    if (!quiet && !jsonOnStandardOutput) printTextSummary(text, stats, prompts.reports(), listed);
+    if (!quiet && !jsonOnStandardOutput)
+        printTextSummary(text, stats, prompts.reports(), listed, c.accessKeys);
     if (listed) {
         if (!preview.written())
             std::cerr << "velmora-convert: the statements were not written to "

@@ -29,6 +29,7 @@ inline constexpr UiName kPreviewFrame{"Frame2"};
 inline constexpr UiName kPreviewCheck{"Check1"};
 inline constexpr UiName kPerFileOption{"Option1"};
 inline constexpr UiName kPerTableOption{"Option2"};
+inline constexpr UiName kAccessKeysCheck{"accessKeys"};    // added after the form design
 inline constexpr UiName kAccessRulesCheck{"accessRules"};  // added after the form design
 inline constexpr UiName kBrowseAccessButton{"PushButton1"};
 inline constexpr UiName kBrowseParadoxButton{"PushButton2"};

@@ -50,8 +50,17 @@ enum : std::int16_t {
 // Connection settings the callers pass before Open.
 constexpr int adUseClient = 3;
 constexpr int adModeReadWrite = 3;
-// OpenSchema kind for the table catalogue.
+// OpenSchema kinds: the table catalogue, and the indexes. The INDEXES rowset has one
+// row per key column of each index, with ADO's column names: TABLE_NAME, INDEX_NAME,
+// PRIMARY_KEY and UNIQUE (booleans), NULLS (adIndexNulls*), ORDINAL_POSITION (from 1),
+// COLUMN_NAME and COLLATION (adCollation*).
+constexpr int adSchemaIndexes = 12;
 constexpr int adSchemaTables = 20;
+constexpr int adIndexNullsAllow = 0;
+constexpr int adIndexNullsDisallow = 1;
+constexpr int adIndexNullsIgnore = 2;
+constexpr int adCollationAscending = 1;
+constexpr int adCollationDescending = 2;
 // The rules of the tables, where the provider has them:
 // COLUMNS: TABLE_NAME, COLUMN_NAME (Null for the table's own rule), ORDINAL_POSITION,
 //   COLUMN_HASDEFAULT, COLUMN_DEFAULT (the expression's text), IS_NULLABLE, DESCRIPTION,

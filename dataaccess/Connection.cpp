@@ -29,9 +29,9 @@ void Connection::execute(std::string_view statement) {
     session().execute(statement);
 }
 
-std::unique_ptr<Recordset> Connection::openSchema(int kind) {
+std::unique_ptr<Recordset> Connection::openSchema(int kind, std::string_view table) {
     auto rows = std::make_unique<Recordset>();
-    rows->open(session().schema(kind));
+    rows->open(session().schema(kind, table));
     return rows;
 }
 

@@ -28,8 +28,10 @@ class Connection {
 
     void open(const std::string& connectionString);
     void execute(std::string_view statement);
-    // Rows with the columns TABLE_TYPE and TABLE_NAME for kind 20 (tables).
-    std::unique_ptr<Recordset> openSchema(int kind);
+    // Rows with the columns TABLE_TYPE and TABLE_NAME for kind 20 (tables); the index
+    // rowset (kind 12, see AdoTypes.h) where the provider has one. `table` restricts the
+    // rows to one table.
+    std::unique_ptr<Recordset> openSchema(int kind, std::string_view table = {});
     // ADO's transactions, as the provider keeps them (dataaccess/Provider.h).
     void beginTrans();
     void commitTrans();

@@ -17,6 +17,10 @@
 
 namespace velmora::db {
 
+// How a column numbers new rows by itself (ADO's ISAUTOINCREMENT, and Access's
+// Replication ID AutoNumber, whose new values are generated GUIDs).
+enum class AutoNumber : std::uint8_t { None, Increment, Guid };
+
 struct ColumnInfo {
     std::string name;
     std::int16_t type = 0;  // ADO data type code
@@ -25,7 +29,8 @@ struct ColumnInfo {
     // What the provider does not know about the column's values, which it delivers as
     // their stored bytes (or their text): e.g. "complex values of type 0x48". Empty for
     // every column it reads as what it is.
-    std::string unknownKind;
+    std::string unknownKind = {};
+    AutoNumber autoNumber = AutoNumber::None;
 };
 
 class RowCursor {
@@ -50,7 +55,9 @@ class Session {
     virtual ~Session() = default;
     virtual void execute(std::string_view statement) = 0;
     virtual std::unique_ptr<RowCursor> query(std::string_view statement) = 0;
-    virtual std::unique_ptr<RowCursor> schema(int kind) = 0;
+    // A schema rowset; `table` (when not empty) restricts it to one table's rows, as
+    // ADO's TABLE_NAME criterion does.
+    virtual std::unique_ptr<RowCursor> schema(int kind, std::string_view table) = 0;
     // What the source could not read of its list of tables.
     virtual SourceDamage damage() const { return {}; }
     // Between beginTrans and commitTrans, tables that are dropped and created again (or
@@ -72,7 +79,7 @@ class Provider {
 };
 
 // Entry points of a provider that lives in a loadable module.
-inline constexpr int kProviderAbiVersion = 3;
+inline constexpr int kProviderAbiVersion = 5;
 using ProviderAbiFunction = int (*)();
 using ProviderCreateFunction = Provider* (*)();
 inline constexpr const char* kProviderAbiSymbol = "velmora_provider_abi";

@@ -23,6 +23,7 @@ class Field {
     long definedSize() const { return info_->definedSize; }
     int numericScale() const { return info_->numericScale; }
     const std::string& unknownKind() const { return info_->unknownKind; }
+    AutoNumber autoNumber() const { return info_->autoNumber; }
     // Throws 3021 when the record set has no current row.
     const Value& value() const;
 

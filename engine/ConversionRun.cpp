@@ -298,7 +298,8 @@ void ConversionRun::verify(Session& run) {
         for (TableOutcome& t : stats_.tables) {
             if (!t.read || t.result == TableResult::Cancelled || t.result == TableResult::Failed)
                 continue;
-            pairs.push_back({t.source, t.target, t.columns});
+            pairs.push_back(
+                {t.source, t.target, t.columns, t.columnOrder, t.keyOrdinals, t.keyColumns});
             read.push_back(&t);
         }
         // A phase of its own on the bar, table by table, and the window repaints meanwhile.

@@ -172,15 +172,20 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
                   }));
         std::string& statement = row.statement;
         statement.assign(prefix);
-        char number[16];
-        statement.append(number, std::to_chars(number, number + sizeof number, rowNumber).ptr);
-        statement += ',';
+        if (roles.rowNumberColumn) {
+            char number[16];
+            statement.append(number, std::to_chars(number, number + sizeof number, rowNumber).ptr);
+            statement += ',';
+        }
 
         int fieldCount = 0;
         proc.step(runstep::kRowFieldCount,
                   answersFirst([&] { fieldCount = sourceRows.fields().count(); }));
         if (static_cast<int>(kinds.size()) != fieldCount) kinds = fieldKinds(fieldCount, roles);
-        for (int ordinal = 0; ordinal < fieldCount; ++ordinal) {
+        const bool reordered = static_cast<int>(roles.columnOrder.size()) == fieldCount;
+        for (int position = 0; position < fieldCount; ++position) {
+            const int ordinal =
+                reordered ? roles.columnOrder[static_cast<std::size_t>(position)] : position;
             host.pump.yield();
             proc.step(runstep::kFieldLiteral, answersFirst([&] {
                           switch (kinds[static_cast<std::size_t>(ordinal)]) {
@@ -198,7 +203,7 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
                           }
                       }));
         }
-        statement.resize(statement.size() - 2);
+        if (fieldCount > 0 || roles.rowNumberColumn) statement.resize(statement.size() - 2);
         statement += ')';
         row.rowNumber = rowNumber;
         if (!preview) KeepShownValues(sourceRows, row.shownValues);

@@ -1,5 +1,6 @@
 #pragma once
-// One INSERT statement per source row, the key column "TVXID" numbering the rows from 0.
+// One INSERT statement per source row, the key column "TVXID" numbering the rows from 0
+// (with the Access keys, the columns in the order the definition gave them, without it).
 
 #include <QString>
 #include <functional>

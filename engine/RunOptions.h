@@ -26,6 +26,9 @@ struct RunOptions {
     // The statements are only collected into a file: the Paradox folder is neither opened
     // nor required to exist or hold tables; it only tells which tables are there already.
     bool statementsOnly = false;
+    // What the tables are keyed on: the row number "TVXID" (every table), or each table's
+    // Access primary key, with its indexes and AutoNumber fields (engine/TableKeys.h).
+    enum class Keys { RowNumber, Access } keys = Keys::RowNumber;
     // Every statement the target refuses also goes to the rejects file in the Paradox
     // folder (engine/RejectsFile.h), which the final message then names.
     bool rejectsBesideTables = false;

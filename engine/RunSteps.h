@@ -43,6 +43,9 @@ inline constexpr int kTypeLabel = 228;
 inline constexpr int kColumnType = 230;
 inline constexpr int kCreateTable = 358;
 inline constexpr int kCreateIndex = 368;
+// With the Access keys: the source's keys, and what of them the table cannot hold.
+inline constexpr int kPlanKeys = 369;
+inline constexpr int kKeysNotKept = 370;
 
 // The table's rows: one INSERT per row.
 inline constexpr int kAnyRows = 374;
@@ -56,6 +59,7 @@ inline constexpr int kSourceEndedEarly = 495;
 inline constexpr int kLastRow = 496;
 inline constexpr int kRowsLost = 497;  // what a damaged source left out, told once
 inline constexpr int kCloseSourceRows = 498;
+inline constexpr int kSecondaryIndexes = 499;  // after the rows, with the Access keys
 inline constexpr int kCommitTable = 500;
 inline constexpr int kPerTablePreview = 502;
 inline constexpr int kShowTablePreview = 506;

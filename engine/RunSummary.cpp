@@ -22,7 +22,7 @@ std::vector<TableVerification> differingTables(const RunStatistics& stats) {
         const TableVerification& verified = *table.verification;
         const std::int64_t leftOut = table.rowsRefused + table.rowsUnreadable;
         if (!verified.targetReadable || verified.identical + leftOut < verified.sourceRows ||
-            !verified.structureDifference.isEmpty())
+            !verified.structureDifference.isEmpty() || !verified.indexProblems.isEmpty())
             differing.push_back(verified);
     }
     return differing;
@@ -130,6 +130,8 @@ QString RunSummaryText(const RunStatistics& stats) {
     // Tables of Access's own are not the user's to copy: named below, not counted.
     const int listed = static_cast<int>(stats.tables.size()) - stats.count(TableResult::LeftOut);
     const std::vector<TableVerification> differing = differingTables(stats);
+    int indexesNotWritten = 0;
+    for (const TableOutcome& table : stats.tables) indexesNotWritten += table.indexesNotWritten;
     const QStringList damage = sourceDamage(stats);
     const bool complete = stats.complete();
     if (complete && differing.empty())
@@ -164,6 +166,9 @@ QString RunSummaryText(const RunStatistics& stats) {
     if (otherFailures > 0)
         lines << QStringLiteral("Other statements that failed: %1 (each was reported).")
                      .arg(count(otherFailures));
+    if (indexesNotWritten > 0)
+        lines << QStringLiteral("Indexes not written: %1 (each was reported with its reason).")
+                     .arg(count(indexesNotWritten));
     lines << damage;
     const auto name = [&](const QString& heading, std::initializer_list<TableResult> results) {
         const QStringList tables = tablesWith(stats, results);

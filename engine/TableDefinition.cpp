@@ -1,5 +1,8 @@
 #include "engine/TableDefinition.h"
 
+#include <algorithm>
+#include <stdexcept>
+
 #include <stdexcept>
 
 #include "dataaccess/AdoTypeName.h"
@@ -8,6 +11,7 @@
 #include "engine/Dispatch.h"
 #include "engine/RunSteps.h"
 #include "engine/SourceRules.h"
+#include "engine/TableKeys.h"
 #include "engine/TargetNames.h"
 #include "engine/TypeChoice.h"
 #include "engine/TypeMapping.h"
@@ -34,20 +38,33 @@ QString RespelledNames(const QString& tableBefore, const QString& tableUsed, boo
 FieldRoles BuildTableDefinition(const QString& sourceName, const QString& targetName,
                                 const db::Recordset& sourceRows, Procedure& proc, RunHost& host,
                                 RunState& state, const TableProfile* profile, QString* targetUsed,
-                                bool keepBinary, const SourceRules* rules,
+                                bool keepBinary, const KeyPlan* keys, const SourceRules* rules,
                                 QStringList* leftBehind) {
     FieldRoles roles;
     int codePage = 1252;
     if (profile != nullptr) codePage = ChooseCodePage(*profile, targetName, sourceRows);
+    roles.codePage = codePage;
     const QString tableName = BestFitName(targetName, codePage);
     if (targetUsed != nullptr) *targetUsed = tableName;
+    const bool accessKey = keys != nullptr && !keys->primary.empty();
     QString statement = QStringLiteral("CREATE TABLE ") + QuoteIdentifier(tableName) + u'(';
-    statement += QStringLiteral("\"TVXID\" INT, ");
-    roles.columns.push_back({{}, QStringLiteral("TVXID"), QStringLiteral("INT")});
+    if (!accessKey) {
+        statement += QStringLiteral("\"TVXID\" INT, ");
+        roles.columns.push_back({{}, QStringLiteral("TVXID"), QStringLiteral("INT")});
+    }
+    roles.rowNumberColumn = !accessKey;
 
     int fieldCount = 0;
     proc.step(runstep::kFieldCount, [&] { fieldCount = sourceRows.fields().count(); });
-    for (int ordinal = 0; ordinal < fieldCount; ++ordinal) {
+    roles.columnNames.assign(static_cast<std::size_t>(std::max(fieldCount, 0)), QString());
+    roles.paradoxTypes = roles.columnNames;
+    roles.mappingEntries.assign(roles.columnNames.size(), -1);
+    if (keys != nullptr && static_cast<int>(keys->columnOrder.size()) == fieldCount)
+        roles.columnOrder = keys->columnOrder;
+    for (int position = 0; position < fieldCount; ++position) {
+        const int ordinal = roles.columnOrder.empty()
+                                ? position
+                                : roles.columnOrder[static_cast<std::size_t>(position)];
         int entry = -1;
         proc.step(runstep::kTypeMappingRecord, [&] {
             const db::Field& field = sourceRows.fields().item(ordinal);
@@ -57,6 +74,7 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
                                        {},
                                        AccessTypeName(field.type())});
             entry = state.typeMappings.count() - 1;
+            roles.mappingEntries[static_cast<std::size_t>(ordinal)] = entry;
         });
         host.pump.yield();
         QString cleaned;
@@ -95,6 +113,25 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
                 mapping = FitTypeToValues(
                     mapping, label, sourceRows.fields().item(ordinal).definedSize(),
                     profile->columns[static_cast<std::size_t>(ordinal)], codePage, keepBinary);
+            QString accessType = mapping.accessType;
+            QString keyNote;
+            if (keys != nullptr) {
+                const db::AutoNumber autoNumber = sourceRows.fields().item(ordinal).autoNumber();
+                if (autoNumber != db::AutoNumber::None)
+                    accessType += autoNumber == db::AutoNumber::Guid
+                                      ? QStringLiteral(", AutoNumber (GUID)")
+                                      : QStringLiteral(", AutoNumber");
+                if (keys->autoIncrement[static_cast<std::size_t>(ordinal)] &&
+                    mapping.paradoxType == QLatin1String("INT")) {
+                    mapping.columnType = QStringLiteral(" AUTOINC, ");
+                    mapping.paradoxType = QStringLiteral("AUTOINC");
+                }
+                const auto key = std::find(keys->primary.begin(), keys->primary.end(), ordinal);
+                if (key != keys->primary.end())
+                    keyNote = QStringLiteral(", key field ") +
+                              QString::number(key - keys->primary.begin() + 1) +
+                              QStringLiteral(" of ") + QString::number(keys->primary.size());
+            }
             const QString type = mapping.columnType.trimmed();
             const QString sourceColumn =
                 QString::fromStdString(sourceRows.fields().item(ordinal).name());
@@ -110,6 +147,8 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
                              QStringLiteral(", ");
             } else
                 statement += column + mapping.columnType;
+            roles.columnNames[static_cast<std::size_t>(ordinal)] = column;
+            roles.paradoxTypes[static_cast<std::size_t>(ordinal)] = mapping.paradoxType;
             const QString written = column.mid(1, column.size() - 2)
                                         .replace(QStringLiteral("\"\""), QStringLiteral("\""));
             roles.columns.push_back(
@@ -117,8 +156,8 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
             // Every column not named as in Access says so: cleaned, respelled, cut or counted.
             if (entry >= 0)
                 state.typeMappings.setTypes(
-                    entry, mapping.accessType,
-                    mapping.paradoxType +
+                    entry, accessType,
+                    mapping.paradoxType + keyNote +
                         RespelledNames(targetName, tableName, written != sourceColumn, column));
             if (mapping.role == Role::Numeric) roles.NumericFields.push_back(ordinal);
             if (mapping.role == Role::Binary) roles.BinaryFields.push_back(ordinal);
@@ -133,6 +172,7 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
     constexpr std::int64_t kRowsAnyBlockSizeHolds = 32767 * 8;
     if (profile != nullptr && profile->rows > kRowsAnyBlockSizeHolds)
         statement += QStringLiteral(" ROWS ") + QString::number(profile->rows);
+    if (keys != nullptr && keys->level7) statement += QStringLiteral(" LEVEL 7");
     statement += u';';
     // Without its table the index could only fail too.
     if (!proc.step(runstep::kCreateTable,
@@ -140,10 +180,78 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
         return roles;
 
     const QString target = QuoteIdentifier(tableName);
+    QString keyColumns = QStringLiteral("\"TVXID\"");
+    if (accessKey) {
+        keyColumns.clear();
+        for (const int ordinal : keys->primary)
+            keyColumns += (keyColumns.isEmpty() ? QString() : QStringLiteral(", ")) +
+                          roles.columnNames[static_cast<std::size_t>(ordinal)];
+    }
     const QString index = QStringLiteral("CREATE INDEX ") + target + QStringLiteral(" ON ") +
-                          target + QStringLiteral(" (\"TVXID\") with primary");
+                          target + QStringLiteral(" (") + keyColumns +
+                          QStringLiteral(") with primary");
     proc.step(runstep::kCreateIndex, [&] { DispatchStatement(index, host.inputs, state); });
+    if (keys != nullptr)
+        for (const NotKept& sentence : keys->notWritten)
+            proc.report(runstep::kKeysNotKept,
+                        std::make_exception_ptr(
+                            std::runtime_error((sentence.subject + QStringLiteral(" of table ") +
+                                                sourceName + u' ' + sentence.rest)
+                                                   .toStdString())));
     return roles;
+}
+
+int BuildSecondaryIndexes(const KeyPlan& keys, const FieldRoles& roles, const QString& tableName,
+                          Procedure& proc, RunHost& host, RunState& state) {
+    int written = 0;
+    QStringList taken{tableName};  // the primary index goes by the table's name
+    for (const IndexPlan& index : keys.indexes) {
+        QString unindexable;
+        for (const int ordinal : index.fields) {
+            const QString& type = roles.paradoxTypes[static_cast<std::size_t>(ordinal)];
+            if (type == QLatin1String("MEMO") || type == QLatin1String("BLOB") ||
+                type.startsWith(QLatin1String("VARCHAR (left empty)")))
+                unindexable = roles.columnNames[static_cast<std::size_t>(ordinal)] +
+                              QStringLiteral(" is written as ") + type;
+        }
+        const QString onlyColumn =
+            index.fields.size() == 1
+                ? roles.columnNames[static_cast<std::size_t>(index.fields[0])].mid(1).chopped(1)
+                : QString();
+        const QString name =
+            ParadoxIndexName(index.accessName, index, onlyColumn, roles.codePage, taken);
+        bool done = false;
+        if (!unindexable.isEmpty()) {
+            proc.report(
+                runstep::kSecondaryIndexes,
+                std::make_exception_ptr(std::runtime_error(
+                    ("The index " + index.accessName + " of table " + tableName +
+                     " is not written: " + unindexable + ", which a Paradox index cannot hold.")
+                        .toStdString())));
+        } else {
+            taken << name;
+            done = proc.step(runstep::kSecondaryIndexes, [&] {
+                DispatchStatement(SecondaryIndexStatement(index, name, QuoteIdentifier(tableName),
+                                                          roles.columnNames),
+                                  host.inputs, state);
+            });
+            written += done;
+        }
+        QString note = QStringLiteral(", index ") + QuoteIdentifier(name);
+        if (name != index.accessName)
+            note += QStringLiteral(" (Access: ") + index.accessName + u')';
+        if (index.unique) note += QStringLiteral(" unique");
+        if (index.descending) note += QStringLiteral(" descending");
+        if (index.caseInsensitive) note += QStringLiteral(" case-insensitive");
+        if (!done) note += QStringLiteral(" not written");
+        for (const int ordinal : index.fields) {
+            const int entry = roles.mappingEntries[static_cast<std::size_t>(ordinal)];
+            if (entry >= 0)
+                state.typeMappings.setTypes(entry, state.typeMappings.at(entry).AccessType,
+                                            state.typeMappings.at(entry).ParadoxType + note);
+        }
+    }
+    return written;
 }
 
 }  // namespace velmora

@@ -25,9 +25,20 @@ struct FieldRoles {
     std::vector<int> NumericFields;
     std::vector<int> BinaryFields;
     std::vector<DefinedColumn> columns;
+    // The ordinals in the order of the table's columns (empty: the source's order), and
+    // whether the first column, "TVXID", numbers the rows (not for a table keyed on its
+    // Access primary key).
+    std::vector<int> columnOrder;
+    bool rowNumberColumn = true;
+    // By ordinal: the quoted column name, the Paradox type, the type-mapping record.
+    std::vector<QString> columnNames;
+    std::vector<QString> paradoxTypes;
+    std::vector<int> mappingEntries;
+    int codePage = 1252;
 };
 
 struct TableProfile;
+struct KeyPlan;
 struct SourceRules;
 
 // The run's steps from runstep::kFieldCount to runstep::kCreateIndex: appends the table's
@@ -35,13 +46,21 @@ struct SourceRules;
 // of the table's values, columns whose values the mapped type cannot hold get a type that does, and
 // a table whose text needs another code page than 1252 is created in that one; `targetUsed`
 // receives the target name as that code page spells it. `keepBinary` gives long binary
-// fields a BLOB column that receives their bytes. With the source's `rules`, each column
-// carries its required, default and range clauses and `leftBehind` receives what it cannot.
+// fields a BLOB column that receives their bytes. With `keys` (the Access keys, see
+// engine/TableKeys.h) the table is keyed, ordered and typed as the plan says. With the
+// source's `rules`, each column carries its required, default and range clauses and
+// `leftBehind` receives what it cannot.
 FieldRoles BuildTableDefinition(const QString& sourceName, const QString& targetName,
                                 const db::Recordset& sourceRows, Procedure& proc, RunHost& host,
                                 RunState& state, const TableProfile* profile = nullptr,
                                 QString* targetUsed = nullptr, bool keepBinary = false,
-                                const SourceRules* rules = nullptr,
+                                const KeyPlan* keys = nullptr, const SourceRules* rules = nullptr,
                                 QStringList* leftBehind = nullptr);
+
+// Step 499: the plan's secondary indexes, after the rows, as `roles` named and typed the
+// columns; an index on a column Paradox cannot index is reported instead. Returns the
+// number of indexes written (listed, in a preview).
+int BuildSecondaryIndexes(const KeyPlan& keys, const FieldRoles& roles, const QString& tableName,
+                          Procedure& proc, RunHost& host, RunState& state);
 
 }  // namespace velmora

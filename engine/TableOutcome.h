@@ -55,12 +55,23 @@ struct TableOutcome {
     std::int64_t datesRounded = 0;       // with digits finer than a millisecond: written rounded
     std::int64_t emptyBinaryValues = 0;  // zero-length binary values, written blank
     std::vector<DefinedColumn> columns;  // as the definition wrote them, for verification
+    // With the Access keys: how the table is keyed and what became of its indexes.
+    bool keyedOnAccess = false;
+    int indexesWritten = 0;
+    int indexesNotWritten = 0;    // each reported with its reason
+    int autoIncrementFields = 0;  // AutoNumber fields written as AUTOINC
+    // Where the table's rows are found: its source ordinals in column order, and its key
+    // (ordinals, quoted columns) when it is keyed on its Access primary key.
+    std::vector<int> columnOrder;
+    std::vector<int> keyOrdinals;
+    QStringList keyColumns;
     std::optional<TableVerification> verification;  // when the verification pass read it back
 
-    // Written with every row of the source.
+    // Written with every row of the source (and, with the Access keys, every index).
     bool complete() const {
         return result == TableResult::Written && rowsRefused == 0 && rowsUnreadable == 0 &&
-               rowsLost == 0 && rowsLostKnown && pagesMissing == 0 && rowsRead >= rowsInSource;
+               rowsLost == 0 && rowsLostKnown && pagesMissing == 0 && rowsRead >= rowsInSource &&
+               indexesNotWritten == 0;
     }
 };
 

@@ -11,6 +11,7 @@
 #include "engine/RowTransfer.h"
 #include "engine/RunSteps.h"
 #include "engine/SourceLosses.h"
+#include "engine/TableKeys.h"
 #include "engine/TargetFolder.h"
 #include "engine/TargetNames.h"
 
@@ -215,11 +216,28 @@ void TableRun::writeRows(db::Recordset& rows, const BestFitRows* respelling,
     table_.read = true;
     table_.rowsInSource = rows.recordCount();
     QString spelled = table_.target;
+    KeyPlan keys;
+    const bool accessKeys = run_.options.keys == RunOptions::Keys::Access;
+    if (accessKeys)
+        proc_.step(kPlanKeys, [&] {
+            keys = PlanKeys(ReadSourceIndexes(run_.source, table_.source, rows), rows, &profile_);
+        });
     const FieldRoles roles = BuildTableDefinition(
         table_.source, table_.target, rows, proc_, run_.host, state_, &profile_, &spelled,
-        run_.options.keepBinary, run_.rules, run_.schemaReport);
+        run_.options.keepBinary, accessKeys ? &keys : nullptr, run_.rules, run_.schemaReport);
     table_.target = spelled;
     table_.columns = roles.columns;
+    table_.columnOrder = roles.columnOrder;
+    if (accessKeys) {
+        table_.keyedOnAccess = !roles.rowNumberColumn;
+        for (const int ordinal : keys.primary) {
+            table_.keyOrdinals.push_back(ordinal);
+            table_.keyColumns << roles.columnNames[static_cast<std::size_t>(ordinal)];
+        }
+        for (const QString& type : roles.paradoxTypes)
+            table_.autoIncrementFields += type == QLatin1String("AUTOINC");
+        table_.indexesNotWritten = keys.indexesNotWritten;
+    }
     for (std::size_t i = 0; i < profile_.columns.size(); ++i) {
         table_.datesRounded += profile_.columns[i].roundedDateTimes;
         // Long binary data left out altogether is not written blank by choice.
@@ -227,7 +245,16 @@ void TableRun::writeRows(db::Recordset& rows, const BestFitRows* respelling,
                                 static_cast<int>(i)))
             table_.emptyBinaryValues += profile_.columns[i].emptyBinaryValues;
     }
-    if (state_.statementsFailed == failuresBefore) sendRows(rows, roles, respelling);
+    if (state_.statementsFailed == failuresBefore) {
+        sendRows(rows, roles, respelling);
+        // The secondary indexes are built from the rows in one pass each.
+        if (accessKeys && !targetLost_) {
+            table_.indexesWritten =
+                BuildSecondaryIndexes(keys, roles, spelled, proc_, run_.host, state_);
+            table_.indexesNotWritten +=
+                static_cast<int>(keys.indexes.size()) - table_.indexesWritten;
+        }
+    }
     // Straight to the target, a table none of whose statements went in is not there at all.
     // With a preview per table, what became of the table is the preview's to say.
     if (!inputs_.previewEnabled() && state_.statementsExecuted == executedBefore)

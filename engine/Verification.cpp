@@ -128,7 +128,8 @@ QString shownType(const db::Field& field) {
 // there is none. Where the definition kept a field's Access name, the table's field must
 // carry the name the source has.
 QString structureDifference(const std::vector<DefinedColumn>& columns, const db::Fields& target,
-                            const db::Fields& source) {
+                            const db::Fields& source, int firstColumn,
+                            const std::vector<int>& columnOrder) {
     if (target.count() != static_cast<int>(columns.size()))
         return QStringLiteral("the table has %1 fields, its definition %2")
             .arg(target.count())
@@ -140,10 +141,15 @@ QString structureDifference(const std::vector<DefinedColumn>& columns, const db:
             return QStringLiteral("field %1 is named \"%2\" instead of \"%3\"")
                 .arg(i + 1)
                 .arg(name, defined.name);
-        if (i > 0 && i <= source.count() && defined.name == defined.sourceName &&
-            target[i].name() != source[i - 1].name())
+        // The source field this column carries: after "TVXID", or in the key's order.
+        const int column = i - firstColumn;
+        const int ordinal = column >= 0 && column < static_cast<int>(columnOrder.size())
+                                ? columnOrder[static_cast<std::size_t>(column)]
+                                : column;
+        if (ordinal >= 0 && ordinal < source.count() && defined.name == defined.sourceName &&
+            target[i].name() != source[ordinal].name())
             return QStringLiteral("the field \"%1\" is not named as in Access (\"%2\")")
-                .arg(name, QString::fromStdString(source[i - 1].name()));
+                .arg(name, QString::fromStdString(source[ordinal].name()));
         const std::optional<Shape> shape = shapeOf(defined.type);
         if (shape && (target[i].type() != shape->type ||
                       (shape->size >= 0 && target[i].definedSize() != shape->size) ||
@@ -154,13 +160,67 @@ QString structureDifference(const std::vector<DefinedColumn>& columns, const db:
     return {};
 }
 
+// The source row's fields against the target row's columns: the row is identical, or
+// what differs in the first field that does.
+bool compareRow(const db::Fields& source, const db::Fields& target, int firstColumn,
+                const std::vector<int>& columnOrder, const std::vector<Role>& roles,
+                const LiteralWriter& literals, QString& difference) {
+    const int fields = source.count();
+    if (target.count() != fields + firstColumn) {
+        difference = QStringLiteral("the table has other columns");
+        return false;
+    }
+    for (int column = 0; column < fields; ++column) {
+        const int ordinal =
+            columnOrder.empty() ? column : columnOrder[static_cast<std::size_t>(column)];
+        const db::Field& f = source[ordinal];
+        const db::Value& got = target[column + firstColumn].value();
+        if (!sameValue(f.value(), got, roles[static_cast<std::size_t>(ordinal)], literals)) {
+            difference = QString::fromStdString(f.name()) + QStringLiteral(" is ") +
+                         ReportedValue(got) + QStringLiteral(" instead of ") +
+                         ReportedValue(f.value());
+            return false;
+        }
+    }
+    return true;
+}
+
+// Every index of the target finds every row (CHECK INDEX); what an index misses.
+QStringList checkIndexes(const QString& target, db::Connection& connection) {
+    QStringList problems;
+    QStringList names;
+    for (auto rows = connection.openSchema(db::ado::adSchemaIndexes, target.toStdString());
+         !rows->eof(); rows->moveNext()) {
+        const QString name =
+            QString::fromStdString(rows->fields().item("INDEX_NAME").value().asText());
+        if (!names.contains(name)) names << name;
+    }
+    for (const QString& name : names) {
+        db::Recordset check;
+        check.open(("CHECK INDEX " + QuoteIdentifier(name) + " ON " + QuoteIdentifier(target))
+                       .toStdString(),
+                   connection);
+        const std::int64_t rows = check.fields().item("ROWS").value().asInt();
+        const std::int64_t found = check.fields().item("FOUND").value().asInt();
+        const QString missing =
+            QString::fromStdString(check.fields().item("FIRST_MISSING").value().asText());
+        if (found != rows || !missing.isEmpty())
+            problems << QStringLiteral("the index ") + name + QStringLiteral(" finds ") +
+                            QString::number(found) + QStringLiteral(" of ") +
+                            QString::number(rows) + QStringLiteral(" rows") +
+                            (missing.isEmpty() ? QString() : QStringLiteral(" (") + missing + u')');
+    }
+    return problems;
+}
+
 TableVerification verifyTable(const TablePair& table, db::Connection& sourceConnection,
                               db::Connection& targetConnection, const LiteralWriter& literals,
                               const std::function<bool(std::int64_t, std::int64_t)>& onRow) {
     TableVerification result;
     result.source = table.source;
     result.target = table.target;
-    db::Recordset source, target;
+    const bool byKey = !table.keyOrdinals.empty();
+    db::Recordset source, target, lookedUp;
     source.open(("SELECT * FROM `" + table.source + u'`').toStdString(), sourceConnection);
     try {
         target.open(("SELECT * FROM " + QuoteIdentifier(table.target)).toStdString(),
@@ -170,8 +230,8 @@ TableVerification verifyTable(const TablePair& table, db::Connection& sourceConn
         result.firstDifference = QString::fromUtf8(e.what());
     }
     if (result.targetReadable && !table.columns.empty())
-        result.structureDifference =
-            structureDifference(table.columns, target.fields(), source.fields());
+        result.structureDifference = structureDifference(
+            table.columns, target.fields(), source.fields(), byKey ? 0 : 1, table.columnOrder);
     const int fields = source.fields().count();
     std::vector<Role> roles;
     for (int i = 0; i < fields; ++i) {
@@ -185,41 +245,77 @@ TableVerification verifyTable(const TablePair& table, db::Connection& sourceConn
             result.firstDifference =
                 RowDescription(table.target, row, source) + QStringLiteral(": ") + what;
     };
-    // Both tables come in TVXID order: the target by its primary index, the source by
-    // its row numbers. A row the source cannot deliver has no number to compare.
+    const std::string lookupPrefix =
+        ("SELECT * FROM " + QuoteIdentifier(table.target) + " WHERE ").toStdString();
+    std::string lookup;
+    std::vector<std::string> key(table.keyOrdinals.size());
+    // Keyed on the row number, both tables come in TVXID order: the target by its primary
+    // index, the source by its row numbers. Keyed on the Access key, the target comes in
+    // key order: a source row with the next key in the target is compared with it, any
+    // other is looked up through the primary index. A row the source cannot deliver has
+    // no number to compare.
     const std::int64_t rows = source.recordCount();
     while (!source.eof()) {
         if (onRow && !onRow(result.sourceRows, rows)) break;
         const std::int64_t row = source.rowNumber();
         ++result.sourceRows;
-        if (result.targetReadable) {
-            while (!target.eof() && target.fields()[0].value().asInt() < row) target.moveNext();
-        }
-        if (!result.targetReadable || target.eof() || target.fields()[0].value().asInt() != row) {
-            differs(row, QStringLiteral("the row is missing"));
-        } else if (target.fields().count() != fields + 1) {
-            differs(row, QStringLiteral("the table has other columns"));
-        } else {
-            int column = 0;
-            while (column < fields &&
-                   sameValue(source.fields()[column].value(), target.fields()[column + 1].value(),
-                             roles[static_cast<std::size_t>(column)], literals))
-                ++column;
-            if (column == fields) {
-                ++result.identical;
-            } else {
-                const db::Field& f = source.fields()[column];
-                differs(row, QString::fromStdString(f.name()) + QStringLiteral(" is ") +
-                                 ReportedValue(target.fields()[column + 1].value()) +
-                                 QStringLiteral(" instead of ") + ReportedValue(f.value()));
+        QString difference;
+        bool found = false;
+        const db::Fields* arrived = nullptr;  // the target's row, once found
+        bool inKeyOrder = false;              // found at the target's next row
+        if (byKey && result.targetReadable) {
+            bool next = !target.eof();
+            for (std::size_t k = 0; k < key.size(); ++k) {
+                const auto ordinal = static_cast<std::size_t>(table.keyOrdinals[k]);
+                key[k] = literalOf(source.fields()[static_cast<int>(ordinal)].value(),
+                                   roles[ordinal], literals);
+                next = next && literalOf(target.fields()[static_cast<int>(k)].value(),
+                                         roles[ordinal], literals) == key[k];
             }
+            if (next) {
+                found = inKeyOrder = true;
+                arrived = &target.fields();
+            } else {
+                lookup = lookupPrefix;
+                for (std::size_t k = 0; k < key.size(); ++k)
+                    lookup += (k ? " AND " : "") +
+                              table.keyColumns[static_cast<int>(k)].toStdString() + " = " + key[k];
+                try {
+                    if (lookedUp.isOpen()) lookedUp.close();
+                    lookedUp.open(lookup, targetConnection);
+                    found = !lookedUp.eof();
+                    arrived = &lookedUp.fields();
+                } catch (const db::DbError& e) {
+                    difference = QString::fromUtf8(e.what());
+                }
+            }
+        } else if (result.targetReadable) {
+            while (!target.eof() && target.fields()[0].value().asInt() < row) target.moveNext();
+            found = !target.eof() && target.fields()[0].value().asInt() == row;
+            if (found) arrived = &target.fields();
         }
+        if (!found) {
+            differs(row, difference.isEmpty() ? QStringLiteral("the row is missing") : difference);
+        } else if (compareRow(source.fields(), *arrived, byKey ? 0 : 1, table.columnOrder, roles,
+                              literals, difference)) {
+            ++result.identical;
+        } else {
+            differs(row, difference);
+        }
+        if (inKeyOrder) target.moveNext();
         for (;;) {  // a row that cannot be read was reported by the run
             try {
                 source.moveNext();
                 break;
             } catch (const db::DbError&) {
             }
+        }
+    }
+    if (result.targetReadable) {
+        try {
+            result.indexProblems = checkIndexes(table.target, targetConnection);
+        } catch (const db::DbError& e) {
+            result.indexProblems << QString::fromUtf8(e.what());
         }
     }
     return result;
@@ -254,6 +350,8 @@ QString VerificationSummary(const std::vector<TableVerification>& results) {
             if (!t.structureDifference.isEmpty())
                 line += QStringLiteral("\n  Its fields differ from the definition: ") +
                         t.structureDifference;
+            if (!t.indexProblems.isEmpty())
+                line += QStringLiteral("\n  Its indexes miss rows: ") + t.indexProblems.join(u"; ");
         }
         lines << line;
     }

@@ -2,12 +2,15 @@
 // Proof that a run's tables arrived: each written table is read back through the
 // driver; its fields (names, types, sizes) are compared with the run's definition and,
 // where the definition kept a field's Access name, with the source's name; its rows are
-// compared with the source row by row (matched by TVXID) and value by value, as the
+// compared with the source row by row (matched by TVXID, or by the key of a table keyed on
+// its Access primary key, found through the primary index where it is out of key order)
+// and value by value, as the
 // conversion writes them: both values are turned into the literal the run would write
 // for the field, so text, dates to the millisecond, numbers as their shortest exact text
 // and long binary data (left out by design) compare as documented.
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -26,8 +29,10 @@ struct TableVerification {
     std::vector<std::int64_t> firstDiffering;  // TVXIDs, at most kShownDifferences
     QString firstDifference;                   // what differs in the first of them
     QString structureDifference;               // the first field that differs from the definition
+    QStringList indexProblems;                 // indexes of the target that do not find every row
     bool allIdentical() const {
-        return targetReadable && identical == sourceRows && structureDifference.isEmpty();
+        return targetReadable && identical == sourceRows && structureDifference.isEmpty() &&
+               indexProblems.isEmpty();
     }
 };
 
@@ -36,7 +41,13 @@ inline constexpr std::size_t kShownDifferences = 5;
 struct TablePair {
     QString source;
     QString target;
-    std::vector<DefinedColumn> columns;  // the run's definition; empty: not compared
+    std::vector<DefinedColumn> columns = {};  // the run's definition; empty: not compared
+    // The source ordinals in the order of the target's columns (empty: the source's order
+    // after "TVXID"). A table keyed on its Access primary key names its key (ordinals and
+    // quoted target columns): its rows are found by the key instead.
+    std::vector<int> columnOrder = {};
+    std::vector<int> keyOrdinals = {};
+    QStringList keyColumns = {};
 };
 
 // Told before each row is compared: the table's place in the list, the rows compared so

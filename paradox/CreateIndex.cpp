@@ -156,7 +156,7 @@ std::unique_ptr<WritableTable> createPrimaryIndex(const fs::path& folder, const 
         ::unlink(newPx.c_str());
         throw;
     }
-    table->movedTo(TableFiles{name, files.db, px, files.mb});
+    table->movedTo(TableFiles{name, files.db, px, files.mb, files.val});
     return table;
 }
 

@@ -146,6 +146,11 @@ TableInfo defineTable(const sql::Statement& statement, std::string_view text) {
         chooseBlockSize(offset, statement.expectedRows, statement.table.text());
     info.blockSize = blocks.blockSize;
     info.version = blocks.version;
+    if (statement.level == 7)
+        info.version = hdr::kVersionLevel7;
+    else if (statement.level != 0 && !(statement.level == 5 && info.version == hdr::kVersionLevel5))
+        fail("LEVEL takes 7 (or 5 for a table whose blocks are 2 or 4 KB), not " +
+             std::to_string(statement.level) + ".");
     return info;
 }
 

@@ -22,7 +22,8 @@
 // Windows code page n: 1252 when left out; 1250, 1251, 1253 to 1257 and 874 too, and the
 // double-byte 932, 936, 949 and 950, where an Alpha field's size counts bytes. "ROWS n"
 // says how many rows will come; the block size and level follow from the record size and
-// n (paradox/BlockSize.h).
+// n (paradox/BlockSize.h). "LEVEL 7" writes the table at level 7 whatever its block size,
+// as descending secondary indexes need.
 
 #include <sys/types.h>
 

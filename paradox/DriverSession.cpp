@@ -1,19 +1,26 @@
 #include "paradox/DriverSession.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
 
 #include "dataaccess/AdoTypes.h"
 #include "dataaccess/DbError.h"
+#include "dataaccess/FixedRowsCursor.h"
 #include "paradox/CreateIndex.h"
 #include "paradox/CreateTable.h"
 #include "paradox/DriverError.h"
 #include "paradox/DropTable.h"
+#include "paradox/HeaderLayout.h"
+#include "paradox/IndexVerification.h"
+#include "paradox/SecondaryIndex.h"
 #include "paradox/SqlParser.h"
 #include "paradox/TableCursor.h"
 #include "paradox/TableFiles.h"
+#include "paradox/ValueDecoder.h"
 
 namespace velmora::paradox {
 
@@ -34,6 +41,7 @@ DriverSession::DriverSession(std::filesystem::path folder, mode_t fileMode)
 
 // A session that ends inside a transaction leaves every table as it was.
 DriverSession::~DriverSession() {
+    if (lookupBlobs_ >= 0) ::close(lookupBlobs_);
     if (!inTransaction_) return;
     try {
         rollbackTrans();
@@ -56,6 +64,7 @@ void DriverSession::commitTrans() {
     if (!inTransaction_) fail("No transaction is open.");
     open_.clear();  // the staged files change their names
     lastRaw_.clear();
+    lookup_.reset();
     std::map<std::string, Replacement> pending = std::move(pending_);
     pending_.clear();
     inTransaction_ = false;
@@ -86,8 +95,8 @@ void DriverSession::execute(std::string_view text) {
 std::unique_ptr<db::RowCursor> DriverSession::query(std::string_view text) {
     auto rows = run(text);
     if (!rows)
-        rows = std::make_unique<FixedRowsCursor>(std::vector<db::ColumnInfo>{},
-                                                 std::vector<std::vector<db::Value>>{});
+        rows = std::make_unique<db::FixedRowsCursor>(std::vector<db::ColumnInfo>{},
+                                                     std::vector<std::vector<db::Value>>{});
     return rows;
 }
 
@@ -129,6 +138,8 @@ std::unique_ptr<db::RowCursor> DriverSession::runParsed(std::string_view text) {
         case sql::StatementKind::SelectAll:
         case sql::StatementKind::SelectCount:
             return select();
+        case sql::StatementKind::CheckIndex:
+            return checkIndex();
     }
     return nullptr;
 }
@@ -158,6 +169,7 @@ void DriverSession::forget(const std::string& name) {
                     [&](const auto& table) { return sameNameIgnoringCase(table->name(), name); }),
                 open_.end());
     lastRaw_.clear();
+    if (lookup_ && sameNameIgnoringCase(lookupName_, name)) lookup_.reset();
 }
 
 bool DriverSession::stillValid(WritableTable& table, std::uint64_t generation) const {
@@ -318,8 +330,7 @@ void DriverSession::createTable(std::string_view text) {
 }
 
 void DriverSession::createIndex() {
-    if (!statement_.primary)
-        fail("Only primary indexes can be created: end the statement with WITH PRIMARY.");
+    if (!statement_.primary) return createSecondaryIndex();
     const std::string name = tableName();
     writableTable();  // holds the lock while the rows are copied into the keyed files
     const TableFiles files = existingTable(name);
@@ -332,6 +343,57 @@ void DriverSession::createIndex() {
     }
     forget(name);
     keepOpen(std::move(keyed));
+}
+
+void DriverSession::createSecondaryIndex() {
+    const std::string name = tableName();
+    const TableInfo info = writableTable().info();  // locked while the index is written
+    if (!info.keyed())
+        fail("The table " + inQuotes(name) +
+             " has no primary index; a secondary index needs one (CREATE INDEX ... WITH "
+             "PRIMARY first).");
+    SecondaryIndexSpec spec;
+    spec.name = statement_.index.text();
+    spec.unique = statement_.unique;
+    spec.descending = statement_.descending;
+    spec.caseInsensitive = statement_.caseInsensitive;
+    checkIndexName(spec.name, info.codePage);
+    for (const auto& column : statement_.columns) {
+        const std::string wanted = column.text();
+        const auto found =
+            std::find_if(info.fields.begin(), info.fields.end(),
+                         [&](const FieldInfo& f) { return sameNameIgnoringCase(f.name, wanted); });
+        if (found == info.fields.end())
+            fail("The table " + inQuotes(name) + " has no column " + inQuotes(wanted) + ".");
+        const int position = static_cast<int>(found - info.fields.begin());
+        if (isBlob(found->type) || found->type == FieldType::Bytes)
+            fail("The column " + inQuotes(found->name) + " (" + typeLabel(*found) +
+                 ") cannot be part of an index.");
+        if (std::find(spec.fields.begin(), spec.fields.end(), position) != spec.fields.end())
+            fail("The index names column " + inQuotes(found->name) + " twice.");
+        spec.fields.push_back(position);
+    }
+    if (spec.fields.size() > static_cast<std::size_t>(kMaxIndexFields))
+        fail("A Paradox index holds at most 16 fields; " + inQuotes(spec.name) + " names " +
+             std::to_string(spec.fields.size()) + ".");
+    if (spec.descending && info.version < hdr::kVersionLevel7)
+        fail("A descending index needs a level 7 table; " + inQuotes(name) +
+             " is an older level (CREATE TABLE ... LEVEL 7 makes one).");
+    const TableInfo data = secondaryDataInfo(info, spec);
+    if (data.fileType == hdr::kFileTypeCompositeDataMaintained && spec.fields.size() == 1 &&
+        sameNameIgnoringCase(spec.name, info.fields[static_cast<std::size_t>(spec.fields[0])].name))
+        fail(
+            "Only a case-sensitive, ascending single-field index can take the name of its "
+            "field; give the index " +
+            inQuotes(spec.name) + " another name.");
+    const TableFiles files = existingTable(name);
+    const SecondaryFiles target = newSecondaryFiles(files, info, data);
+    struct stat st {};
+    const mode_t mode = ::stat(files.db.c_str(), &st) == 0 ? (st.st_mode & 0777) : fileMode_;
+    writeSecondaryIndex(files, data, target, spec.unique, mode);
+    // Opened afresh, the table keeps the new index current from its next row on.
+    forget(name);
+    keepOpen(std::make_unique<WritableTable>(existingTable(name)));
 }
 
 void DriverSession::dropTable() {
@@ -368,22 +430,119 @@ void DriverSession::deleteAll() {
 
 std::unique_ptr<db::RowCursor> DriverSession::select() {
     const TableFiles files = existingTable(tableName());
+    if (statement_.kind == sql::StatementKind::SelectAll && !statement_.columns.empty())
+        return lookUp(files);
     if (statement_.kind == sql::StatementKind::SelectAll)
         return std::make_unique<TableCursor>(files);
     const TableReader reader(files);
     std::vector<std::vector<db::Value>> rows{{db::Value(reader.recordCount())}};
-    return std::make_unique<FixedRowsCursor>(
+    return std::make_unique<db::FixedRowsCursor>(
         std::vector<db::ColumnInfo>{{"COUNT(*)", db::ado::adInteger, 4}}, std::move(rows));
 }
 
-std::unique_ptr<db::RowCursor> DriverSession::schema(int kind) {
+// The row whose primary key the WHERE clause gives, found through the .px as Borland's
+// engine finds it: no row, or one.
+std::unique_ptr<db::RowCursor> DriverSession::lookUp(const TableFiles& files) {
+    const std::uint64_t generation = watch_.generation();
+    if (!lookup_ || !sameNameIgnoringCase(lookupName_, files.name) ||
+        lookupGeneration_ != generation) {
+        lookup_.reset();
+        if (lookupBlobs_ >= 0) ::close(lookupBlobs_);
+        lookupBlobs_ = -1;
+        lookup_ = std::make_unique<KeyedLookup>(files.db, files.px, false, files.name);
+        lookupName_ = files.name;
+        lookupGeneration_ = generation;
+        if (!files.mb.empty()) lookupBlobs_ = ::open(files.mb.c_str(), O_RDONLY | O_CLOEXEC);
+    }
+    const TableInfo& info = lookup_->info();
+    if (statement_.columns.size() != static_cast<std::size_t>(info.keyFields))
+        fail("A WHERE condition must give every field of the primary key of " +
+             inQuotes(files.name) + " (" + std::to_string(info.keyFields) + "), and nothing else.");
+    key_.assign(static_cast<std::size_t>(info.recordSize), 0);
+    encode_.codePage = &text::CodePage::forNumber(info.codePage);
+    encode_.blobs = &blobs_;
+    std::vector<bool> given(static_cast<std::size_t>(info.keyFields));
+    for (std::size_t i = 0; i < statement_.columns.size(); ++i) {
+        const std::string column = statement_.columns[i].text();
+        int field = -1;
+        for (int k = 0; k < info.keyFields; ++k)
+            if (sameNameIgnoringCase(info.fields[static_cast<std::size_t>(k)].name, column))
+                field = k;
+        if (field < 0 || given[static_cast<std::size_t>(field)])
+            fail("A WHERE condition must give every field of the primary key of " +
+                 inQuotes(files.name) + " once; " + inQuotes(column) + " is not one of them.");
+        given[static_cast<std::size_t>(field)] = true;
+        encodeLiteral(statement_.values[i], field, info.fields[static_cast<std::size_t>(field)],
+                      key_.data(), encode_);
+    }
+    std::vector<db::ColumnInfo> columns;
+    for (const FieldInfo& field : info.fields)
+        columns.push_back({field.name, adoType(field.type), field.length});
+    std::vector<std::vector<db::Value>> rows;
+    if (const std::uint8_t* record = lookup_->find(key_.data())) {
+        const text::CodePage& codePage = text::CodePage::forNumber(info.codePage);
+        auto& row = rows.emplace_back(info.fields.size());
+        for (std::size_t i = 0; i < info.fields.size(); ++i)
+            decodeField(record, info.fields[i], codePage,
+                        isBlob(info.fields[i].type) ? lookupBlobs_ : -1, files.name, row[i]);
+    }
+    return std::make_unique<db::FixedRowsCursor>(std::move(columns), std::move(rows));
+}
+
+std::unique_ptr<db::RowCursor> DriverSession::checkIndex() {
+    const IndexCheck check =
+        paradox::checkIndex(existingTable(tableName()), statement_.index.text());
+    std::vector<std::vector<db::Value>> rows{{db::Value(check.name), db::Value(check.rows),
+                                              db::Value(check.found),
+                                              db::Value(check.firstMissing)}};
+    return std::make_unique<db::FixedRowsCursor>(
+        std::vector<db::ColumnInfo>{{"INDEX_NAME", db::ado::adVarWChar, 255},
+                                    {"ROWS", db::ado::adBigInt, 8},
+                                    {"FOUND", db::ado::adBigInt, 8},
+                                    {"FIRST_MISSING", db::ado::adVarWChar, 255}},
+        std::move(rows));
+}
+
+// The INDEXES rowset, as the Access provider gives it: one row per key column.
+std::unique_ptr<db::RowCursor> DriverSession::indexRows(std::string_view table) {
+    using namespace db::ado;
+    std::vector<std::vector<db::Value>> rows;
+    for (const auto& name : tableNames(folder_)) {
+        if (!table.empty() && !sameNameIgnoringCase(name, table)) continue;
+        for (const IndexDescription& index : describeIndexes(existingTable(name))) {
+            int ordinal = 0;
+            for (const std::string& column : index.fields)
+                rows.push_back(
+                    {db::Value(name), db::Value(index.name), db::Value(index.primary),
+                     db::Value(index.primary),
+                     db::Value(index.primary ? adIndexNullsDisallow : adIndexNullsAllow),
+                     db::Value(++ordinal), db::Value(column),
+                     db::Value(index.descending ? adCollationDescending : adCollationAscending)});
+        }
+    }
+    return std::make_unique<db::FixedRowsCursor>(
+        std::vector<db::ColumnInfo>{{"TABLE_NAME", adVarWChar, 255},
+                                    {"INDEX_NAME", adVarWChar, 255},
+                                    {"PRIMARY_KEY", adBoolean, 2},
+                                    {"UNIQUE", adBoolean, 2},
+                                    {"NULLS", adInteger, 4},
+                                    {"ORDINAL_POSITION", adInteger, 4},
+                                    {"COLUMN_NAME", adVarWChar, 255},
+                                    {"COLLATION", adSmallInt, 2}},
+        std::move(rows));
+}
+
+std::unique_ptr<db::RowCursor> DriverSession::schema(int kind, std::string_view table) {
+    if (kind == db::ado::adSchemaIndexes) return indexRows(table);
     if (kind != db::ado::adSchemaTables)
-        fail("The Paradox driver lists tables only (schema " +
-             std::to_string(db::ado::adSchemaTables) + ").");
+        fail("The Paradox driver lists tables and indexes only (schema " +
+             std::to_string(db::ado::adSchemaTables) + " and " +
+             std::to_string(db::ado::adSchemaIndexes) + ").");
     std::vector<std::vector<db::Value>> rows;
     for (const auto& name : tableNames(folder_))
-        rows.push_back({db::Value(std::string("TABLE")), db::Value(name)});
-    return std::make_unique<FixedRowsCursor>(
+        if (table.empty() || sameNameIgnoringCase(name, table))
+            rows.push_back({db::Value(std::string("TABLE")), db::Value(name)});
+    return std::make_unique<db::FixedRowsCursor>(
         std::vector<db::ColumnInfo>{{"TABLE_TYPE", db::ado::adVarWChar, 255},
                                     {"TABLE_NAME", db::ado::adVarWChar, 255}},
         std::move(rows));

@@ -15,6 +15,7 @@
 #include "dataaccess/Provider.h"
 #include "paradox/DropTable.h"
 #include "paradox/FolderWatch.h"
+#include "paradox/KeyedLookup.h"
 #include "paradox/SqlStatement.h"
 #include "paradox/StagedTables.h"
 #include "paradox/TableRules.h"
@@ -31,7 +32,7 @@ class DriverSession final : public db::Session {
 
     void execute(std::string_view statement) override;
     std::unique_ptr<db::RowCursor> query(std::string_view statement) override;
-    std::unique_ptr<db::RowCursor> schema(int kind) override;
+    std::unique_ptr<db::RowCursor> schema(int kind, std::string_view table) override;
     // In a transaction, DROP TABLE only holds the table's files, and CREATE TABLE writes
     // the new table in the staging folder, where its rows and index go too; COMMIT puts
     // each new table in its old one's place (paradox/StagedTables.h), ROLLBACK removes
@@ -54,10 +55,14 @@ class DriverSession final : public db::Session {
     void insert(std::string_view text);
     void createTable(std::string_view text);
     void createIndex();
+    void createSecondaryIndex();
     void dropTable();
     void addForeignKey();
     void deleteAll();
     std::unique_ptr<db::RowCursor> select();
+    std::unique_ptr<db::RowCursor> lookUp(const TableFiles& files);
+    std::unique_ptr<db::RowCursor> checkIndex();
+    std::unique_ptr<db::RowCursor> indexRows(std::string_view table);
 
     std::string tableName() const;
     TableFiles existingTable(const std::string& name);
@@ -87,6 +92,13 @@ class DriverSession final : public db::Session {
     EncodeContext encode_;
     std::vector<bool> given_;
     ParentKeys parentKeys_;
+
+    // The table SELECT ... WHERE last looked rows up in, mapped read-only.
+    std::unique_ptr<KeyedLookup> lookup_;
+    std::string lookupName_;
+    std::uint64_t lookupGeneration_ = 0;
+    int lookupBlobs_ = -1;  // its .mb, -1 when it has none
+    std::vector<std::uint8_t> key_;
 };
 
 }  // namespace velmora::paradox

@@ -66,15 +66,19 @@ std::vector<std::uint8_t> buildTableHeader(const TableInfo& info, std::string_vi
     const int nameLength = tableNameLength(level);
     const int namesAt = tableNameAt + nameLength;
     const std::string_view sortOrderName = info.sortOrderName;
-    const int used = namesAt + nameBytes + 2 * n + static_cast<int>(sortOrderName.size()) + 1;
+    const bool indexData = isSecondaryIndexData(info.fileType);
+    const std::string indexName = toCodePage(info.indexName, info.codePage);
+    int used = namesAt + nameBytes + 2 * n + static_cast<int>(sortOrderName.size()) + 1;
+    if (indexData && !indexName.empty()) used += static_cast<int>(indexName.size()) + 1;
     const int headerSize = roundUpTo(used, 0x800);
 
     std::vector<std::uint8_t> h(static_cast<std::size_t>(headerSize), 0);
     std::uint8_t* p = h.data();
     putLe16(p + hdr::kRecordSize, static_cast<std::uint16_t>(info.recordSize));
     putLe16(p + hdr::kHeaderSize, static_cast<std::uint16_t>(headerSize));
-    p[hdr::kFileType] =
-        static_cast<std::uint8_t>(info.keyFields > 0 ? hdr::kFileTypeKeyed : hdr::kFileTypeUnkeyed);
+    p[hdr::kFileType] = static_cast<std::uint8_t>(
+        indexData ? info.fileType
+                  : (info.keyFields > 0 ? hdr::kFileTypeKeyed : hdr::kFileTypeUnkeyed));
     p[hdr::kMaxTableSize] = static_cast<std::uint8_t>(info.blockSize / 1024);
     putLe32(p + hdr::kRecordCount, info.recordCount);
     putLe16(p + hdr::kNextBlock, info.fileBlocks);
@@ -82,12 +86,14 @@ std::vector<std::uint8_t> buildTableHeader(const TableInfo& info, std::string_vi
     putLe16(p + hdr::kFirstBlock, info.firstBlock);
     putLe16(p + hdr::kLastBlock, info.lastBlock);
     putLe16(p + hdr::kUnknown12, kUnknown12Value);
+    if (indexData) p[hdr::kIndexField] = static_cast<std::uint8_t>(info.fieldNumbers[0] & 0xFF);
     if (info.keyed())
         putLe32(p + hdr::kPrimaryIndexPointer, static_cast<std::uint32_t>(headerSize));
     putLe16(p + hdr::kFieldCount, static_cast<std::uint16_t>(n));
     putLe16(p + hdr::kKeyFields, static_cast<std::uint16_t>(info.keyFields));
     putLe32(p + hdr::kEncryption1, 0xFF00FF00u);
-    p[hdr::kSortOrder] = info.sortOrder;
+    p[hdr::kSortOrder] = info.sortOrder;  // an index takes its table's
+    if (indexData) p[hdr::kIndexChangeCount] = 0xFF;
     p[hdr::kChangeCount1] = info.changeCount;
     p[hdr::kChangeCount2] = kChangeCount;
     // In-memory pointers of the engine that wrote the file; kept relative to a zero base.
@@ -99,18 +105,30 @@ std::vector<std::uint8_t> buildTableHeader(const TableInfo& info, std::string_vi
     p[hdr::kUnknown3E + 1] = 0x0F;
     putLe32(p + hdr::kAutoIncrement, info.autoIncrement);
     putLe16(p + hdr::kRealHeaderSize, static_cast<std::uint16_t>(used));
+    if (info.fileType == hdr::kFileTypeCompositeDataMaintained && level >= hdr::kVersionLevel7)
+        p[hdr::kIndexDirection] =
+            info.descending ? hdr::kDirectionDescending : hdr::kDirectionAscending;
     p[hdr::kUnknown56] = 0x20;
     putLe16(p + hdr::kVersionWord1, versionWord(level));
     putLe16(p + hdr::kVersionWord2, versionWord(level));
-    putLe16(p + hdr::kHighFieldId, static_cast<std::uint16_t>(n + 1));
-    putLe16(p + hdr::kHighFieldIdInfo,
-            static_cast<std::uint16_t>(0x20 + 6 * n + 4 + nameLength + nameBytes));
+    // One above the highest field number: an index's first numbers are its table's.
+    int highest = n;
+    for (const std::uint16_t number : info.fieldNumbers)
+        highest = std::max(highest, number & ~int{hdr::kCaseInsensitiveField});
+    putLe16(p + hdr::kHighFieldId, static_cast<std::uint16_t>(highest + 1));
+    const int fieldNamesEnd = 0x20 + 6 * n + 4 + nameLength + nameBytes;
+    putLe16(p + hdr::kHighFieldIdInfo, static_cast<std::uint16_t>(fieldNamesEnd));
+    if (indexData && !indexName.empty())  // where the index name starts, as the engine notes it
+        putLe16(p + hdr::kIndexNameInfo,
+                static_cast<std::uint16_t>(fieldNamesEnd + 2 * n +
+                                           static_cast<int>(sortOrderName.size()) + 1));
     putLe16(p + hdr::kCodePage, static_cast<std::uint16_t>(info.codePage));
     p[hdr::kUnknown6C] = 1;
     p[hdr::kUnknown6C + 1] = 1;
     putLe16(p + hdr::kUnknown6C + 2,
             static_cast<std::uint16_t>(0x18 + 8 * n + 4 + nameLength + nameBytes + 8));
-    putLe16(p + hdr::kChangeCount4, kChangeCount);
+    // The engine counts a table's changes here; its index data files keep zero.
+    if (!indexData) putLe16(p + hdr::kChangeCount4, kChangeCount);
 
     int at = hdr::kFieldTableV4;
     for (const auto& field : info.fields) {
@@ -133,8 +151,13 @@ std::vector<std::uint8_t> buildTableHeader(const TableInfo& info, std::string_vi
         std::copy(name.begin(), name.end(), p + at);
         at += static_cast<int>(name.size()) + 1;
     }
-    for (int i = 1; i <= n; ++i, at += 2) putLe16(p + at, static_cast<std::uint16_t>(i));
+    for (int i = 1; i <= n; ++i, at += 2)
+        putLe16(p + at, info.fieldNumbers.empty()
+                            ? static_cast<std::uint16_t>(i)
+                            : info.fieldNumbers[static_cast<std::size_t>(i - 1)]);
     std::copy(sortOrderName.begin(), sortOrderName.end(), p + at);
+    at += static_cast<int>(sortOrderName.size()) + 1;
+    if (indexData) std::copy(indexName.begin(), indexName.end(), p + at);
     return h;
 }
 
@@ -143,10 +166,20 @@ std::vector<std::uint8_t> buildIndexHeader(const TableInfo& info, std::string_vi
     std::vector<std::uint8_t> h(0x800, 0);
     std::uint8_t* p = h.data();
     const int k = info.keyFields;
-    putLe16(p + hdr::kRecordSize, static_cast<std::uint16_t>(info.keyLength() + 6));
+    const int entrySize = info.keyLength() + 6;
+    putLe16(p + hdr::kRecordSize, static_cast<std::uint16_t>(entrySize));
     putLe16(p + hdr::kHeaderSize, 0x800);
-    p[hdr::kFileType] = hdr::kFileTypeIndex;
-    p[hdr::kMaxTableSize] = kIndexBlockSize / 1024;
+    int blockSize = kIndexBlockSize;
+    if (isSecondaryIndexData(info.fileType)) {
+        p[hdr::kFileType] = info.fileType == hdr::kFileTypeSingleDataMaintained ||
+                                    info.fileType == hdr::kFileTypeSingleData
+                                ? hdr::kFileTypeSingleIndex
+                                : hdr::kFileTypeCompositeIndex;
+        blockSize = secondaryIndexBlockSize(entrySize);
+    } else {
+        p[hdr::kFileType] = hdr::kFileTypeIndex;
+    }
+    p[hdr::kMaxTableSize] = static_cast<std::uint8_t>(blockSize / 1024);
     putLe16(p + hdr::kUnknown12, kUnknown12Value);
     putLe16(p + hdr::kFieldCount, static_cast<std::uint16_t>(k));
     p[hdr::kSortOrder] = info.sortOrder;
@@ -168,6 +201,14 @@ std::vector<std::uint8_t> buildIndexHeader(const TableInfo& info, std::string_vi
     const std::string tableName = toCodePage(fileName, info.codePage);
     std::copy(tableName.begin(), tableName.end(), p + tableNameAt);
     return h;
+}
+
+int secondaryIndexBlockSize(int entrySize) {
+    // Borland's engine writes 2 KB index blocks for its secondary indexes; a long key
+    // takes the next size that holds a few entries.
+    for (const int size : {2048, 4096, 16384, 32768})
+        if ((size - hdr::kBlockHeaderSize) / entrySize >= 4) return size;
+    return 32768;
 }
 
 std::vector<std::uint8_t> buildBlobHeader() {

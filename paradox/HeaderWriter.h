@@ -19,7 +19,9 @@ inline constexpr std::uint8_t kChangeCount = 1;
 inline constexpr std::uint16_t kUnknown12Value = 3;
 
 // A header for `info` (fields with UTF-8 names that its code page can hold, block size,
-// key fields, sort order name; counts as given). `fileName` is the .db file name.
+// key fields, sort order name; counts as given). `fileName` is the .db file name. For the
+// data file of a secondary index (its file type says so) also its field numbers, name
+// and direction.
 std::vector<std::uint8_t> buildTableHeader(const TableInfo& info, std::string_view fileName);
 
 // The in-memory address of the primary index's header, which Borland's engine leaves at
@@ -28,8 +30,12 @@ std::vector<std::uint8_t> buildTableHeader(const TableInfo& info, std::string_vi
 std::uint32_t primaryIndexPointer(const TableInfo& info);
 
 // An empty primary index for the key fields of `info`; `fileName` is the name its header
-// keeps ("<table>.PX").
+// keeps ("<table>.PX"). For a secondary index's data file `info`, the empty .Ynn or .YGn
+// beside it.
 std::vector<std::uint8_t> buildIndexHeader(const TableInfo& info, std::string_view fileName);
+
+// The block size of a secondary index's .Ynn or .YGn for entries of `entrySize` bytes.
+int secondaryIndexBlockSize(int entrySize);
 
 // The 4 KB header block of an empty .mb file.
 std::vector<std::uint8_t> buildBlobHeader();

@@ -42,8 +42,9 @@ PrimaryIndex::PrimaryIndex(MappedFile& file, const KeyOrder& order, const std::s
              " does not match its file size; rebuild the index.");
 }
 
+// Borland's engine leaves the root at 1 with no levels in an empty index.
 bool PrimaryIndex::empty() const {
-    return getLe16(header() + hdr::kIndexRoot) == 0;
+    return getLe16(header() + hdr::kIndexRoot) == 0 || levels() == 0;
 }
 int PrimaryIndex::levels() const {
     return header()[hdr::kIndexLevels];

@@ -45,8 +45,21 @@ class Parser {
         if (token_.kind == TokenKind::End || isSymbol(';')) failHere("the statement is empty.");
         if (acceptKeyword("CREATE")) {
             if (acceptKeyword("TABLE")) return createTable();
+            out_.unique = acceptKeyword("UNIQUE");
+            if (acceptKeyword("DESC"))
+                out_.descending = true;
+            else
+                acceptKeyword("ASC");
             if (acceptKeyword("INDEX")) return createIndex();
-            failExpected("TABLE or INDEX");
+            failExpected(out_.unique || out_.descending ? "INDEX" : "TABLE or INDEX");
+        }
+        if (acceptKeyword("CHECK")) {
+            expectKeyword("INDEX");
+            out_.kind = StatementKind::CheckIndex;
+            out_.index = name("an index name");
+            expectKeyword("ON");
+            out_.table = name("a table name");
+            return finish();
         }
         if (acceptKeyword("DROP")) {
             expectKeyword("TABLE");
@@ -67,7 +80,7 @@ class Parser {
             return finish();
         }
         if (acceptKeyword("SELECT")) return select();
-        failExpected("CREATE, DROP, ALTER, INSERT, DELETE or SELECT");
+        failExpected("CREATE, DROP, ALTER, INSERT, DELETE, SELECT or CHECK");
     }
 
   private:
@@ -156,6 +169,8 @@ class Parser {
                 out_.codePage = smallNumber();
             else if (acceptKeyword("ROWS"))
                 out_.expectedRows = rowCount();
+            else if (acceptKeyword("LEVEL"))
+                out_.level = smallNumber();
             else
                 break;
         }
@@ -265,12 +280,20 @@ class Parser {
             out_.columns.push_back(name("a column name"));
         } while (acceptSymbol(','));
         expectSymbol(')');
+        const std::size_t clause = token_.offset;
         if (acceptKeyword("WITH")) {
             expectKeyword("PRIMARY");
             out_.primary = true;
         } else if (acceptKeyword("PRIMARY")) {
             out_.primary = true;
+        } else if (acceptKeyword("CASE")) {
+            expectKeyword("INSENSITIVE");
+            out_.caseInsensitive = true;
         }
+        if (out_.primary && (out_.unique || out_.descending))
+            failSyntax(lexer_.source(), clause,
+                       "a primary index is always unique and ascending: it takes no UNIQUE, ASC "
+                       "or DESC.");
         finish();
     }
 
@@ -347,8 +370,17 @@ class Parser {
         }
         expectKeyword("FROM");
         out_.table = name("a table name");
+        if (out_.kind == StatementKind::SelectAll && acceptKeyword("WHERE")) {
+            do {
+                out_.columns.push_back(name("a column name"));
+                expectSymbol('=');
+                literal(out_.values.emplace_back());
+            } while (acceptKeyword("AND"));
+        }
         if (token_.kind != TokenKind::End && !isSymbol(';'))
-            failHere("only SELECT * FROM table and SELECT COUNT(*) FROM table are supported.");
+            failHere(
+                "only SELECT * FROM table [WHERE key = value AND ...] and SELECT COUNT(*) FROM "
+                "table are supported.");
         finish();
     }
 
@@ -364,8 +396,12 @@ void parseStatement(std::string_view text, Statement& out) {
     out.definitions.clear();
     out.values.clear();
     out.primary = false;
+    out.unique = false;
+    out.descending = false;
+    out.caseInsensitive = false;
     out.expectedRows = 0;
     out.codePage = 0;
+    out.level = 0;
     out.table = Name();
     out.index = Name();
     out.parent = Name();

@@ -18,7 +18,8 @@ enum class StatementKind {
     Insert,
     DeleteAll,
     SelectAll,
-    SelectCount
+    SelectCount,
+    CheckIndex
 };
 
 struct Name {
@@ -55,10 +56,14 @@ struct Statement {
     StatementKind kind = StatementKind::SelectAll;
     Name table;
     Name index;
-    std::vector<Name> columns;  // INSERT column list or CREATE INDEX key columns
+    // INSERT column list, CREATE INDEX key columns, or the columns a SELECT's WHERE names
+    std::vector<Name> columns;
     std::vector<ColumnDefinition> definitions;
-    std::vector<Literal> values;
+    std::vector<Literal> values;  // INSERT values, or the values a SELECT's WHERE gives
     bool primary = false;
+    bool unique = false;           // CREATE UNIQUE INDEX
+    bool descending = false;       // CREATE DESC INDEX
+    bool caseInsensitive = false;  // CREATE INDEX ... CASE INSENSITIVE
     // ALTER TABLE table ADD [CONSTRAINT index] FOREIGN KEY (columns) REFERENCES
     // parent (parentColumns) [ON UPDATE CASCADE | RESTRICT | NO ACTION]
     Name parent;
@@ -66,6 +71,7 @@ struct Statement {
     bool cascadeUpdates = true;     // Paradox's own default
     std::int64_t expectedRows = 0;  // CREATE TABLE ... ROWS n; 0 when not given
     int codePage = 0;               // CREATE TABLE ... CODEPAGE n; 0 when not given
+    int level = 0;                  // CREATE TABLE ... LEVEL 7; 0 when not given
 };
 
 // Appends the text of a quoted text literal, with doubled apostrophes made single.

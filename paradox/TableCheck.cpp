@@ -71,7 +71,7 @@ class IndexCheck {
         if (physical != info.fileBlocks)
             problems_.push_back("primary index header block count differs from the file");
         visited_.assign(physical + 1, false);
-        if (info.root == 0) {
+        if (info.root == 0 || info.levels == 0) {
             if (info.entryCount != 0 || info.levels != 0)
                 problems_.push_back("empty primary index has entries or levels");
             return leaves;

@@ -53,10 +53,4 @@ bool TableCursor::fetch(std::vector<db::Value>& row) {
     return true;
 }
 
-bool FixedRowsCursor::fetch(std::vector<db::Value>& row) {
-    if (next_ >= rows_.size()) return false;
-    row = rows_[next_++];
-    return true;
-}
-
 }  // namespace velmora::paradox

@@ -1,6 +1,5 @@
 #pragma once
-// Row cursors the driver returns: the rows of a table (SELECT *), and fixed rows
-// (SELECT COUNT(*), the table list).
+// The row cursor over a table's rows (SELECT *).
 
 #include <memory>
 #include <vector>
@@ -26,19 +25,4 @@ class TableCursor final : public db::RowCursor {
     int record_ = 0;
     const std::uint8_t* records_ = nullptr;
 };
-
-class FixedRowsCursor final : public db::RowCursor {
-  public:
-    FixedRowsCursor(std::vector<db::ColumnInfo> columns, std::vector<std::vector<db::Value>> rows)
-        : columns_(std::move(columns)), rows_(std::move(rows)) {}
-    const std::vector<db::ColumnInfo>& columns() const override { return columns_; }
-    std::int64_t rowCount() override { return static_cast<std::int64_t>(rows_.size()); }
-    bool fetch(std::vector<db::Value>& row) override;
-
-  private:
-    std::vector<db::ColumnInfo> columns_;
-    std::vector<std::vector<db::Value>> rows_;
-    std::size_t next_ = 0;
-};
-
 }  // namespace velmora::paradox

@@ -125,16 +125,17 @@ void checkNewTableName(std::string_view name, int codePage) {
                                std::to_string(hdr::kTableNameLength - 4) + " characters");
 }
 
-void checkFieldName(std::string_view name, int codePage) {
+namespace {
+void checkName(std::string_view name, int codePage, const char* what) {
     auto bad = [&](const std::string& why) {
-        fail("The column name " + inQuotes(name) + " cannot be used in a Paradox table: " + why +
-             ".");
+        fail(std::string("The ") + what + " name " + inQuotes(name) +
+             " cannot be used in a Paradox table: " + why + ".");
     };
     const int length = codePageLength(name, codePage);
     if (length < 0)
         bad("it has a character that code page " + std::to_string(codePage) + " cannot hold");
     if (length == 0) bad("it is empty");
-    if (length > kMaxFieldNameLength) bad("a field name holds at most 25 characters");
+    if (length > kMaxFieldNameLength) bad("a name holds at most 25 characters");
     if (name.front() == ' ') bad("it starts with a blank");
     for (unsigned char c : name)
         if (c < 0x20 || c == 0x7F) bad("it contains a control character");
@@ -142,6 +143,15 @@ void checkFieldName(std::string_view name, int codePage) {
         bad("it contains one of [ ] { } ( ) \"");
     if (name.find("->") != std::string_view::npos) bad("it contains \"->\"");
     if (name == "#") bad("\"#\" alone is not a field name");
+}
+}  // namespace
+
+void checkFieldName(std::string_view name, int codePage) {
+    checkName(name, codePage, "column");
+}
+
+void checkIndexName(std::string_view name, int codePage) {
+    checkName(name, codePage, "index");
 }
 
 TableFiles locateTable(const fs::path& folder, const std::string& name) {

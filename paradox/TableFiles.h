@@ -12,8 +12,8 @@ namespace velmora::paradox {
 struct TableFiles {
     std::string name;  // without ".db"
     std::filesystem::path db;
-    std::filesystem::path px;  // empty when there is no primary index file
-    std::filesystem::path mb;  // empty when there is no blob file
+    std::filesystem::path px;   // empty when there is no primary index file
+    std::filesystem::path mb;   // empty when there is no blob file
     std::filesystem::path val;  // empty when there are no validity checks
 };
 
@@ -25,6 +25,8 @@ void checkNewTableName(std::string_view name, int codePage = 1252);
 // Paradox field name rules: 1 to 25 characters of the table's code page, no leading
 // blank, none of [ ] { } ( ) " or "->", not "#" alone.
 void checkFieldName(std::string_view name, int codePage = 1252);
+// Secondary index names follow the same rules.
+void checkIndexName(std::string_view name, int codePage = 1252);
 
 // The table's files, or an empty db path when the folder holds no such table.
 TableFiles locateTable(const std::filesystem::path& folder, const std::string& name);

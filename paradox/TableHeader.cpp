@@ -51,14 +51,24 @@ bool looksLikeTableHeader(const std::uint8_t* data, std::size_t available, std::
            recordSize >= 1 && recordSize <= blockSize && fields >= 1 && fields <= 255;
 }
 
-TableInfo parseTableHeader(const std::uint8_t* data, std::size_t available,
-                           const std::string& label) {
+bool isSecondaryIndexData(int fileType) {
+    return fileType == hdr::kFileTypeSingleData || fileType == hdr::kFileTypeSingleDataMaintained ||
+           fileType == hdr::kFileTypeCompositeData ||
+           fileType == hdr::kFileTypeCompositeDataMaintained;
+}
+
+namespace {
+
+TableInfo parseRecordFile(const std::uint8_t* data, std::size_t available, const std::string& label,
+                          bool indexData) {
     if (available < static_cast<std::size_t>(hdr::kFieldTableV4))
         damaged(label, "the file is too short");
     TableInfo info;
     info.fileType = data[hdr::kFileType];
-    if (info.fileType != hdr::kFileTypeKeyed && info.fileType != hdr::kFileTypeUnkeyed)
-        damaged(label, "its header does not describe a data table");
+    if (indexData ? !isSecondaryIndexData(info.fileType)
+                  : info.fileType != hdr::kFileTypeKeyed && info.fileType != hdr::kFileTypeUnkeyed)
+        damaged(label, indexData ? "its header does not describe a secondary index"
+                                 : "its header does not describe a data table");
     info.version = data[hdr::kVersion];
     if (info.version < 3 || info.version > 15) damaged(label, "unknown file version");
     info.headerSize = getLe16(data + hdr::kHeaderSize);
@@ -92,7 +102,7 @@ TableInfo parseTableHeader(const std::uint8_t* data, std::size_t available,
     if (fieldCount < 1 || fieldCount > 255) damaged(label, "invalid number of fields");
     if (info.keyFields < 0 || info.keyFields > fieldCount)
         damaged(label, "invalid number of key fields");
-    if ((info.fileType == hdr::kFileTypeKeyed) != (info.keyFields > 0))
+    if (!indexData && (info.fileType == hdr::kFileTypeKeyed) != (info.keyFields > 0))
         damaged(label, "its key description is inconsistent");
 
     const std::size_t end = static_cast<std::size_t>(info.headerSize);
@@ -126,20 +136,51 @@ TableInfo parseTableHeader(const std::uint8_t* data, std::size_t available,
                         field.name);
         at = stop + 1;
     }
-    // Field numbers, then the sort order name.
+    // Field numbers, the sort order name, and a secondary index's name.
+    if (at + 2 * static_cast<std::size_t>(fieldCount) <= end)
+        for (int i = 0; i < fieldCount; ++i)
+            info.fieldNumbers.push_back(getLe16(data + at + 2 * i));
     at += 2 * static_cast<std::size_t>(fieldCount);
     std::size_t stop = at;
     while (stop < end && data[stop] != 0) ++stop;
     if (stop < end) info.sortOrderName.assign(reinterpret_cast<const char*>(data + at), stop - at);
+    if (indexData) {
+        if (info.fieldNumbers.empty() || info.keyFields < 1)
+            damaged(label, "its key description is inconsistent");
+        at = stop + 1;
+        stop = at;
+        while (stop < end && data[stop] != 0) ++stop;
+        if (stop < end)
+            codePage.decode(std::string_view(reinterpret_cast<const char*>(data + at), stop - at),
+                            info.indexName);
+        for (int i = 0; i < info.keyFields; ++i)
+            info.caseInsensitive.push_back(
+                (info.fieldNumbers[static_cast<std::size_t>(i)] & hdr::kCaseInsensitiveField) != 0);
+        info.descending = data[hdr::kIndexDirection] == hdr::kDirectionDescending;
+    }
     return info;
+}
+
+}  // namespace
+
+TableInfo parseTableHeader(const std::uint8_t* data, std::size_t available,
+                           const std::string& label) {
+    return parseRecordFile(data, available, label, false);
+}
+
+TableInfo parseIndexDataHeader(const std::uint8_t* data, std::size_t available,
+                               const std::string& label) {
+    return parseRecordFile(data, available, label, true);
 }
 
 IndexInfo parseIndexHeader(const std::uint8_t* data, std::size_t available,
                            const std::string& label) {
     if (available < static_cast<std::size_t>(hdr::kFieldTableV3))
         damaged(label, "the index file is too short");
-    if (data[hdr::kFileType] != hdr::kFileTypeIndex)
-        damaged(label, "the index file is not a primary index");
+    const int fileType = data[hdr::kFileType];
+    if (fileType != hdr::kFileTypeIndex && fileType != hdr::kFileTypeSingleIndex &&
+        fileType != hdr::kFileTypeCompositeIndex)
+        damaged(label, "the file is not an index");
     IndexInfo info;
     info.headerSize = getLe16(data + hdr::kHeaderSize);
     info.blockSize = blockSizeFrom(data[hdr::kMaxTableSize]);

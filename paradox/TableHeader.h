@@ -28,6 +28,12 @@ struct TableInfo {
     std::uint8_t changeCount = 1;  // rises with every change of the table
     std::string sortOrderName;
     std::vector<FieldInfo> fields;
+    std::vector<std::uint16_t> fieldNumbers;  // as the header lists them
+
+    // Secondary index data files (.Xnn, .XGn) only.
+    std::string indexName;              // empty for a single-field index (named by its field)
+    std::vector<bool> caseInsensitive;  // per key field
+    bool descending = false;
 
     bool keyed() const { return keyFields > 0; }
     // Bytes of the key fields, which always come first in a record.
@@ -62,7 +68,12 @@ bool looksLikeTableHeader(const std::uint8_t* data, std::size_t available, std::
 // is not a Paradox table, is damaged or is encrypted.
 TableInfo parseTableHeader(const std::uint8_t* data, std::size_t available,
                            const std::string& label);
+// The same for the data file of a secondary index (.Xnn, .XGn).
+TableInfo parseIndexDataHeader(const std::uint8_t* data, std::size_t available,
+                               const std::string& label);
+bool isSecondaryIndexData(int fileType);
 
+// A .px, or the index file of a secondary index (.Ynn, .YGn).
 IndexInfo parseIndexHeader(const std::uint8_t* data, std::size_t available,
                            const std::string& label);
 

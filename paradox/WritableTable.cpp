@@ -1,18 +1,23 @@
 #include "paradox/WritableTable.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
 
+#include "dataaccess/DbError.h"
 #include "paradox/BlockSize.h"
 #include "paradox/ByteOrder.h"
+#include "paradox/CreateTable.h"
 #include "paradox/DriverError.h"
 #include "paradox/HeaderLayout.h"
 #include "paradox/ValueDecoder.h"
 
 namespace velmora::paradox {
+
+namespace fs = std::filesystem;
 
 namespace {
 constexpr std::size_t kMaxBlocks = 0xFFFF;
@@ -29,11 +34,15 @@ std::vector<std::uint8_t> snapshot(const MappedFile& file, std::size_t length) {
 }
 }  // namespace
 
-WritableTable::WritableTable(const TableFiles& files) : files_(files) {
+WritableTable::WritableTable(const TableFiles& files, Kind kind) : files_(files), kind_(kind) {
     db_.open(files.db, kReserve, files.name);
-    info_ = parseTableHeader(db_.data(), db_.size(), files.name);
-    if (info_.keyed() && files_.px.empty()) adoptFinishedIndex();
-    removeUnfinishedRebuilds();
+    if (kind_ == Kind::IndexData) {
+        info_ = parseIndexDataHeader(db_.data(), db_.size(), files.db.filename().string());
+    } else {
+        info_ = parseTableHeader(db_.data(), db_.size(), files.name);
+        if (info_.keyed() && files_.px.empty()) adoptFinishedIndex();
+        removeUnfinishedRebuilds();
+    }
     perBlock_ = info_.recordsPerBlock();
     const bool dataRepaired = recoverData();
     if (info_.keyed()) {
@@ -50,6 +59,135 @@ WritableTable::WritableTable(const TableFiles& files) : files_(files) {
     scratch_.resize(static_cast<std::size_t>(info_.recordSize) *
                     static_cast<std::size_t>(perBlock_ + 1));
     dbSnapshot_ = snapshot(db_, kDbSnapshot);
+    if (kind_ == Kind::Table && info_.keyed()) openSecondaryIndexes();
+}
+
+WritableTable::~WritableTable() = default;
+
+// The maintained indexes beside the table; others (non-maintained ones, which Borland's
+// engine brings up to date when it uses them) are left as they are.
+void WritableTable::openSecondaryIndexes() {
+    for (const SecondaryFiles& files : secondaryIndexFiles(files_)) {
+        std::vector<std::uint8_t> type(hdr::kFileType + 1);
+        const int fd = ::open(files.data.c_str(), O_RDONLY | O_CLOEXEC);
+        const bool read =
+            fd >= 0 && pread(fd, type.data(), type.size(), 0) == static_cast<ssize_t>(type.size());
+        if (fd >= 0) ::close(fd);
+        if (!read)
+            fail("The index " + inQuotes(files.data.filename().string()) + " of table " +
+                 inQuotes(files_.name) + " cannot be read.");
+        if (type[hdr::kFileType] != hdr::kFileTypeSingleDataMaintained &&
+            type[hdr::kFileType] != hdr::kFileTypeCompositeDataMaintained)
+            continue;
+        Secondary secondary{files, nullptr, std::nullopt};
+        openSecondary(secondary);
+        secondaries_.push_back(std::move(secondary));
+    }
+}
+
+void WritableTable::openSecondary(Secondary& secondary) {
+    const std::string label = secondary.files.data.filename().string();
+    if (secondary.files.index.empty()) {  // a lost .Ynn is rebuilt beside its data file
+        std::string ext = secondary.files.data.extension().string();
+        ext[1] = ext[1] == 'x' ? 'y' : 'Y';
+        secondary.files.index = fs::path(secondary.files.data).replace_extension(ext);
+        rebuildSecondary(secondary);
+        return;
+    }
+    bool damaged = false;
+    try {
+        secondary.data = std::make_unique<WritableTable>(
+            TableFiles{files_.name, secondary.files.data, secondary.files.index, {}, {}},
+            Kind::IndexData);
+    } catch (const db::DbError& e) {
+        // Locked or write-protected files are not ours to rebuild; damaged ones are.
+        if (e.number() != db::errc::kProviderFailure ||
+            ::access(secondary.files.data.c_str(), W_OK) != 0 ||
+            ::access(secondary.files.index.c_str(), W_OK) != 0)
+            throw;
+        damaged = true;
+    }
+    if (!damaged) {
+        secondary.layout.emplace(info_, secondary.data->info(), label);
+        damaged = secondary.data->getRebuildNeeded() ||
+                  getLe32(secondary.data->header() + hdr::kRecordCount) !=
+                      getLe32(header() + hdr::kRecordCount);
+    }
+    if (damaged) rebuildSecondary(secondary);
+}
+
+void WritableTable::rebuildSecondary(Secondary& secondary) {
+    const std::string label = secondary.files.data.filename().string();
+    TableInfo data;
+    if (secondary.data) {
+        data = secondary.data->info();
+    } else {
+        std::vector<std::uint8_t> header(0x1000);
+        const int fd = ::open(secondary.files.data.c_str(), O_RDONLY | O_CLOEXEC);
+        const ssize_t got = fd < 0 ? -1 : pread(fd, header.data(), header.size(), 0);
+        if (fd >= 0) ::close(fd);
+        header.resize(got < 0 ? 0 : static_cast<std::size_t>(got));
+        data = parseIndexDataHeader(header.data(), header.size(), label);
+    }
+    secondary.data.reset();
+    secondary.layout.reset();
+    struct stat st {};
+    const mode_t mode =
+        ::stat(secondary.files.data.c_str(), &st) == 0 ? (st.st_mode & 0777) : kTableFileMode;
+    writeSecondaryIndex(files_, data, secondary.files, false, mode);
+    secondary.data = std::make_unique<WritableTable>(
+        TableFiles{files_.name, secondary.files.data, secondary.files.index, {}, {}},
+        Kind::IndexData);
+    secondary.layout.emplace(info_, secondary.data->info(), label);
+}
+
+bool WritableTable::getRebuildNeeded() const {
+    return header()[hdr::kRebuildNeeded] != 0;
+}
+
+void WritableTable::setRebuildNeeded(bool needed) {
+    header()[hdr::kRebuildNeeded] = needed ? 1 : 0;
+    std::memcpy(dbSnapshot_.data(), db_.data(), dbSnapshot_.size());
+}
+
+// The new row's entry in every index; the rows a split moved to a new block get that
+// block's number. An index is marked for rebuilding while it changes, so a writer that
+// is stopped part way leaves it to be rebuilt, never wrong.
+void WritableTable::updateSecondaryIndexes(const std::uint8_t* record) {
+    for (Secondary& secondary : secondaries_) {
+        WritableTable& data = *secondary.data;
+        const EntryLayout& layout = *secondary.layout;
+        try {
+            data.setRebuildNeeded(true);
+            entry_.resize(static_cast<std::size_t>(layout.size()));
+            layout.build(record, placedIn_, entry_.data());
+            data.insert(entry_.data(), {}, 0);
+            if (splitTo_ != 0) {
+                std::uint8_t* b = block(splitTo_);
+                const int n = recordsIn(b);
+                for (int i = 0; i < n; ++i) {
+                    const std::uint8_t* moved = recordAt(b, i);
+                    if (order_->compare(moved, record) == 0) continue;
+                    layout.build(moved, splitTo_, entry_.data());
+                    std::uint8_t* stored = data.findRecord(entry_.data());
+                    if (stored == nullptr)
+                        fail("The index " + inQuotes(secondary.files.data.filename().string()) +
+                             " has no entry for a row of the table.");
+                    layout.setBlock(stored, splitTo_);
+                }
+            }
+            data.setRebuildNeeded(false);
+        } catch (const db::DbError& e) {
+            try {
+                rebuildSecondary(secondary);
+            } catch (const db::DbError&) {
+                fail("The row was added to table " + inQuotes(files_.name) + ", but its index " +
+                     inQuotes(secondary.files.data.filename().string()) +
+                     " could not be updated (" + e.what() +
+                     "); the index is marked to be rebuilt when the table is next opened.");
+            }
+        }
+    }
 }
 
 // CREATE INDEX renames the complete keyed table into place before its complete index: a
@@ -189,6 +327,8 @@ void WritableTable::rebuildIndex() {
 }
 
 bool WritableTable::unchangedOnDisk() const {
+    for (const Secondary& secondary : secondaries_)
+        if (!secondary.data->unchangedOnDisk()) return false;
     if (!db_.unchangedOnDisk() ||
         std::memcmp(db_.data(), dbSnapshot_.data(), dbSnapshot_.size()) != 0)
         return false;
@@ -284,6 +424,7 @@ void WritableTable::insert(std::uint8_t* record, const std::vector<PendingBlob>&
                  " is missing; memo and binary values cannot be stored.");
         mb_.open(files_.mb, files_.name);
     }
+    splitTo_ = 0;
     if (getLe32(header() + hdr::kRecordCount) == 0 || getLe16(header() + hdr::kFirstBlock) == 0)
         insertFirst(record, blobs);
     else if (info_.keyed())
@@ -291,6 +432,7 @@ void WritableTable::insert(std::uint8_t* record, const std::vector<PendingBlob>&
     else
         insertUnkeyed(record, blobs);
     finishStatement(autoIncrement);
+    if (!secondaries_.empty()) updateSecondaryIndexes(record);
 }
 
 void WritableTable::finishStatement(std::uint32_t autoIncrement) {
@@ -341,6 +483,7 @@ void WritableTable::insertFirst(std::uint8_t* record, const std::vector<PendingB
     putLe16(header() + hdr::kFirstBlock, number);
     putLe16(header() + hdr::kLastBlock, number);
     if (info_.keyed()) index_->start(record, number, 1);
+    placedIn_ = number;
 }
 
 void WritableTable::insertUnkeyed(std::uint8_t* record, const std::vector<PendingBlob>& blobs) {
@@ -416,6 +559,7 @@ void WritableTable::insertKeyed(std::uint8_t* record, const std::vector<PendingB
         setRecordsIn(b, n + 1);
         if (position == 0) index.setFirstKey(path, record);
         index.addRecord(path);
+        placedIn_ = target;
         return;
     }
 
@@ -468,9 +612,12 @@ void WritableTable::insertKeyed(std::uint8_t* record, const std::vector<PendingB
     }
     index.addDataBlock(path, static_cast<std::uint16_t>(keep), recordAt(added, 0), number,
                        static_cast<std::uint16_t>(moved));
+    placedIn_ = position < keep ? target : number;
+    if (!append) splitTo_ = number;
 }
 
 void WritableTable::deleteAll() {
+    for (Secondary& secondary : secondaries_) secondary.data->deleteAll();
     if (!files_.mb.empty() && !mb_.isOpen()) mb_.open(files_.mb, files_.name);
     resetToEmpty();
     countChange();
@@ -488,6 +635,24 @@ std::string WritableTable::describeKey(const std::uint8_t* record) const {
                 displayText(decodeFixedField(record, field, info_.codePage));
     }
     return text;
+}
+
+std::uint8_t* WritableTable::findRecord(const std::uint8_t* key) const {
+    if (!info_.keyed() || index_->empty() || getLe32(header() + hdr::kRecordCount) == 0)
+        return nullptr;
+    PrimaryIndex::Path path;
+    index_->find(key, path);
+    std::uint8_t* b = block(index_->dataBlock(path));
+    int low = 0, high = recordsIn(b);
+    while (low < high) {
+        const int mid = (low + high) / 2;
+        if (order_->compare(recordAt(b, mid), key) < 0)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    if (low < recordsIn(b) && order_->compare(recordAt(b, low), key) == 0) return recordAt(b, low);
+    return nullptr;
 }
 
 void WritableTable::failDuplicate(const std::uint8_t* record) const {

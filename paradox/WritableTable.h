@@ -16,6 +16,7 @@
 #include "paradox/KeyOrder.h"
 #include "paradox/MappedFile.h"
 #include "paradox/PrimaryIndex.h"
+#include "paradox/SecondaryIndex.h"
 #include "paradox/TableFiles.h"
 #include "paradox/TableHeader.h"
 #include "paradox/ValidityFile.h"
@@ -30,9 +31,15 @@ struct PendingBlob {
 
 class WritableTable {
   public:
+    // A table, or the data file of a secondary index (`files.db` the .Xnn, `files.px` its
+    // .Ynn), which is kept in key order the same way.
+    enum class Kind { Table, IndexData };
+
     // Opens the table's files for writing (locked); throws when they are read-only,
-    // locked, damaged or encrypted.
-    explicit WritableTable(const TableFiles& files);
+    // locked, damaged or encrypted. A table's maintained secondary indexes are opened
+    // too, and rebuilt when a writer left one unfinished or it does not match the table.
+    explicit WritableTable(const TableFiles& files, Kind kind = Kind::Table);
+    ~WritableTable();
 
     const TableInfo& info() const { return info_; }
     // The open files were renamed to these names (they stay open and locked).
@@ -59,7 +66,22 @@ class WritableTable {
     // Text of the key of `record` for messages, e.g. TVXID = 5.
     std::string describeKey(const std::uint8_t* record) const;
 
+    // The stored record whose key equals the key of `key` (a record or a key), or null.
+    std::uint8_t* findRecord(const std::uint8_t* key) const;
+
   private:
+    struct Secondary {
+        SecondaryFiles files;
+        std::unique_ptr<WritableTable> data;
+        std::optional<EntryLayout> layout;
+    };
+    void openSecondaryIndexes();
+    void openSecondary(Secondary& secondary);
+    void rebuildSecondary(Secondary& secondary);
+    void updateSecondaryIndexes(const std::uint8_t* record);
+    void setRebuildNeeded(bool needed);
+    bool getRebuildNeeded() const;
+
     std::uint8_t* header() const { return db_.data(); }
     std::uint8_t* block(std::uint16_t number) const;
     int recordsIn(const std::uint8_t* block) const;
@@ -88,6 +110,7 @@ class WritableTable {
     void insertFirst(std::uint8_t* record, const std::vector<PendingBlob>& blobs);
 
     TableFiles files_;
+    Kind kind_;
     TableInfo info_;
     MappedFile db_;
     MappedFile px_;
@@ -99,6 +122,12 @@ class WritableTable {
     std::vector<std::uint8_t> scratch_;
     int perBlock_ = 0;
     std::size_t releasedAt_ = 0;
+    // Where the last insert put its record, and the block that took records from a full
+    // block (0: none), for the secondary indexes.
+    std::uint16_t placedIn_ = 0;
+    std::uint16_t splitTo_ = 0;
+    std::vector<Secondary> secondaries_;
+    std::vector<std::uint8_t> entry_;
 };
 
 }  // namespace velmora::paradox

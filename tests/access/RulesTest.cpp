@@ -184,3 +184,34 @@ TEST(Rules, ProviderAgreesWithMdbSchemaOverTheCorpus) {
     EXPECT_GT(files, 50);
     EXPECT_GT(checkedRules, 0);
 }
+
+// A rules rowset asked for one table holds that table's rows of the whole rowset; a
+// relationship belongs to both its tables.
+TEST(Rules, RowsetsRestrictedToATable) {
+    const auto root = corpusRoot();
+    VELMORA_NEED_CORPUS(root, test::corpusFolder() / "access");
+    db::Connection connection;
+    connection.open(connectionStringFor(*root / "access/mdbtestdata/data/nwind.mdb", ""));
+    const auto tables = [&](int kind, std::string_view table, const char* first,
+                            const char* second) {
+        std::multiset<std::string> names;
+        for (auto rows = connection.openSchema(kind, table); !rows->eof(); rows->moveNext()) {
+            const std::string a = text(*rows, first), b = second ? text(*rows, second) : a;
+            names.insert(lower(a) == "orders" || lower(b) == "orders" ? "orders" : lower(a));
+        }
+        return names;
+    };
+    const auto columns = tables(db::ado::adSchemaColumns, "ORDERS", "TABLE_NAME", nullptr);
+    EXPECT_GT(columns.size(), 5u);
+    EXPECT_EQ(columns.count("orders"), columns.size());
+    EXPECT_EQ(columns.size(),
+              tables(db::ado::adSchemaColumns, "", "TABLE_NAME", nullptr).count("orders"));
+    const auto keys =
+        tables(db::ado::adSchemaForeignKeys, "Orders", "FK_TABLE_NAME", "PK_TABLE_NAME");
+    EXPECT_EQ(keys.count("orders"), keys.size());
+    EXPECT_EQ(
+        keys.size(),
+        tables(db::ado::adSchemaForeignKeys, "", "FK_TABLE_NAME", "PK_TABLE_NAME").count("orders"));
+    EXPECT_GT(keys.size(), 1u);
+    EXPECT_TRUE(tables(db::ado::adSchemaViews, "Orders", "TABLE_NAME", nullptr).empty());
+}

@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <map>
 
 #include "tests/support/Corpus.h"
@@ -234,19 +235,23 @@ TEST(Batch, KilledBatchResumesWithoutRedoingFinishedDatabases) {
 
 TEST(Batch, OneOrTwoAtATimeGiveIdenticalTables) {
     QTemporaryDir work;
-    // With one whose rows are partly refused.
+    // With one whose rows are partly refused; each database's run gets the table options.
     const QString list = writeList(work.filePath("list"),
                                    kComplete + QStringList{"generated/alltypes_2k_v2000.mdb"});
     VELMORA_NEED_CORPUS(!list.isEmpty(), "access corpus");
-    const Outcome serial =
-        converter({"--batch", "@" + list, "--into", work.filePath("j1"), "-j", "1", "-q"});
-    const Outcome parallel =
-        converter({"--batch", "@" + list, "--into", work.filePath("j2"), "-j", "2", "-q"});
+    const QStringList keys{"--keys", "access", "-q"};
+    const Outcome serial = converter(
+        QStringList{"--batch", "@" + list, "--into", work.filePath("j1"), "-j", "1"} + keys);
+    const Outcome parallel = converter(
+        QStringList{"--batch", "@" + list, "--into", work.filePath("j2"), "-j", "2"} + keys);
     EXPECT_EQ(serial.exitCode, 1);
     EXPECT_EQ(parallel.exitCode, 1);
     const auto one = tableFiles(work.filePath("j1"));
     EXPECT_GT(one.size(), 2u * kComplete.size());
     EXPECT_TRUE(one == tableFiles(work.filePath("j2")));
+    EXPECT_TRUE(std::any_of(one.begin(), one.end(), [](const auto& file) {
+        return file.first.endsWith(".XG0");
+    })) << "no secondary index: --keys access did not reach the databases' runs";
 }
 
 // The documented way to spread a batch over machines: a list cut into slices, each a

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <QCheckBox>
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QtTest>
@@ -79,8 +80,11 @@ void SettingsTest::check1TogglesOptionsAndKeepsTheirSelection() {
     FormFixture f;
     f.store("Option2", "True");
     f.store("Option1", "False");
-    QVERIFY(f.make().load());
+    f.store("AccessKeys", "True");
+    MainWindow& form = f.make();
+    QVERIFY(form.load());
     QVERIFY(f.option("Option2")->isChecked());
+    QVERIFY(form.findChild<QCheckBox*>("accessKeys")->isChecked());
     f.previewCheck()->click();  // off
     QVERIFY(!f.option("Option1")->isEnabled());
     QVERIFY(!f.option("Option2")->isEnabled());
@@ -107,6 +111,11 @@ void SettingsTest::optionClicksWriteBothKeys() {
     f.option("Option1")->click();
     QCOMPARE(f.setting("Option1"), QStringLiteral("True"));
     QCOMPARE(f.setting("Option2"), QStringLiteral("False"));
+    // The key choice: row numbers until the box is ticked, which is saved at once.
+    auto* keys = form.findChild<QCheckBox*>("accessKeys");
+    QVERIFY(keys != nullptr && !keys->isChecked());
+    keys->click();
+    QCOMPARE(f.setting("AccessKeys"), QStringLiteral("True"));
 }
 
 void SettingsTest::everyKeystrokeIsStored() {

@@ -50,6 +50,21 @@ TEST(SqlParser, GeneratedTableDefinition) {
     EXPECT_EQ(parse("delete from Customers;").kind, StatementKind::DeleteAll);
     EXPECT_EQ(parse("Select * From `Customers`").kind, StatementKind::SelectAll);
     EXPECT_EQ(parse("SELECT COUNT ( * ) FROM [Customers]").kind, StatementKind::SelectCount);
+
+    // Secondary indexes and what the key choice adds.
+    const auto secondary = parse(
+        R"(create unique desc index "byName" on "Customers" ("Name", "ID") case insensitive)");
+    EXPECT_FALSE(secondary.primary);
+    EXPECT_TRUE(secondary.unique && secondary.descending && secondary.caseInsensitive);
+    EXPECT_EQ(secondary.index.text(), "byName");
+    EXPECT_EQ(secondary.columns.size(), 2u);
+    EXPECT_EQ(parse(R"(CREATE TABLE "T"("A" AUTOINC) LEVEL 7)").level, 7);
+    const auto lookup = parse(R"(SELECT * FROM "Customers" WHERE "ID" = 7 AND "Name" = 'x')");
+    ASSERT_EQ(lookup.columns.size(), 2u);
+    EXPECT_EQ(lookup.values[1].raw, "x");
+    const auto check = parse(R"(CHECK INDEX "byName" ON "Customers")");
+    EXPECT_EQ(check.kind, StatementKind::CheckIndex);
+    EXPECT_EQ(check.table.text(), "Customers");
 }
 
 TEST(SqlParser, InsertLiterals) {
@@ -94,7 +109,7 @@ TEST(SqlParser, SyntaxErrorsNameThePosition) {
         {"", "position 1: the statement is empty"},
         {"   ;", "position 4: the statement is empty"},
         {"UPDATE t SET a = 1",
-         "position 1: expected CREATE, DROP, ALTER, INSERT, DELETE or SELECT"},
+         "position 1: expected CREATE, DROP, ALTER, INSERT, DELETE, SELECT or CHECK"},
         {"INSERT INTO t VALUE (1)", "position 15: expected VALUES"},
         {"INSERT INTO t VALUES (1, )", "position 26: expected a value"},
         {"INSERT INTO t VALUES (1",

@@ -146,7 +146,12 @@ TEST_F(StatementError, DefinitionsParadoxCannotHold) {
         {R"(CREATE INDEX "U" ON "U" ("A") WITH PRIMARY)",
          "has more than one row with the key \"A\" = 'x'"},
         {R"(CREATE INDEX "T" ON "T" ("K") WITH PRIMARY)", "already has a primary index"},
-        {R"(CREATE INDEX "i" ON "U" ("A"))", "Only primary indexes can be created"},
+        {R"(CREATE INDEX "i" ON "U" ("A"))", "a secondary index needs one"},
+        {R"(CREATE INDEX "i" ON "T" ("A", "X"))", "(Binary) cannot be part of an index"},
+        {R"(CREATE DESC INDEX "i" ON "T" ("A"))", "A descending index needs a level 7 table"},
+        {R"(CREATE INDEX "A" ON "T" ("A") CASE INSENSITIVE)", "can take the name of its field"},
+        {R"(CREATE INDEX "i" ON "T" ("A", "A"))", "names column \"A\" twice"},
+        {R"(CREATE UNIQUE INDEX "T" ON "T" ("K") WITH PRIMARY)", "takes no UNIQUE"},
     });
 }
 
