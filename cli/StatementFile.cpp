@@ -12,27 +12,37 @@
 
 namespace velmora {
 
-std::string EscapeLine(std::string_view text) {
-    std::string line;
-    line.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
+void AppendEscaped(std::string_view text, std::string& line) {
+    line.reserve(line.size() + text.size());
+    std::size_t plain = 0;  // the start of the characters not escaped yet
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char* escape = nullptr;
+        switch (text[i]) {
             case '\\':
-                line += "\\\\";
+                escape = "\\\\";
                 break;
             case '\n':
-                line += "\\n";
+                escape = "\\n";
                 break;
             case '\r':
-                line += "\\r";
+                escape = "\\r";
                 break;
             case '\t':
-                line += "\\t";
+                escape = "\\t";
                 break;
             default:
-                line += c;
+                continue;
         }
+        line.append(text, plain, i - plain);
+        line.append(escape, 2);
+        plain = i + 1;
     }
+    line.append(text, plain);
+}
+
+std::string EscapeLine(std::string_view text) {
+    std::string line;
+    AppendEscaped(text, line);
     return line;
 }
 

@@ -125,7 +125,7 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
     if (!preview) reports.keepValues();
     InsertPipeline::Execute execute;
     if (preview)
-        execute = [&state](std::string_view statement) { state.statements.append(statement); };
+        execute = [&state](std::string_view statement) { CollectStatement(statement, state); };
     else
         execute = [target = state.targetConnection.get()](std::string_view statement) {
             ExecuteOnTarget(statement, target);

@@ -42,6 +42,9 @@ class RunState {
 
     // When set, receives every statement the target refuses with the refusal's text.
     std::function<void(std::string_view statement, const QString& error)> onRefused;
+    // When set, the statements a preview collects go here as they are made, and
+    // `statements` stays empty: a file takes them without a list holding them all first.
+    std::function<void(std::string_view statement)> statementSink;
 };
 
 }  // namespace velmora
