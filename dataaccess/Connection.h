@@ -29,6 +29,10 @@ class Connection {
     void execute(std::string_view statement);
     // Rows with the columns TABLE_TYPE and TABLE_NAME for kind 20 (tables).
     std::unique_ptr<Recordset> openSchema(int kind);
+    // A batch of statements (Session::beginBatch); nothing to do on a closed connection,
+    // whose statements fail by themselves.
+    void beginBatch() noexcept;
+    void endBatch() noexcept;
     void close();
     bool isOpen() const { return session_ != nullptr; }
 

@@ -42,6 +42,10 @@ class Session {
     virtual void execute(std::string_view statement) = 0;
     virtual std::unique_ptr<RowCursor> query(std::string_view statement) = 0;
     virtual std::unique_ptr<RowCursor> schema(int kind) = 0;
+    // The statements between beginBatch and endBatch come from one writer in one go: a
+    // provider may look for other programs' changes once per batch, not before each one.
+    virtual void beginBatch() noexcept {}
+    virtual void endBatch() noexcept {}
 };
 
 class Provider {
@@ -54,7 +58,7 @@ class Provider {
 };
 
 // Entry points of a provider that lives in a loadable module.
-inline constexpr int kProviderAbiVersion = 2;
+inline constexpr int kProviderAbiVersion = 3;
 using ProviderAbiFunction = int (*)();
 using ProviderCreateFunction = Provider* (*)();
 inline constexpr const char* kProviderAbiSymbol = "velmora_provider_abi";

@@ -97,6 +97,15 @@ void DriverSession::forget(const std::string& name) {
     lastRaw_.clear();
 }
 
+void DriverSession::beginBatch() noexcept {
+    batchGeneration_ = watch_.generation();
+    inBatch_ = true;
+}
+
+std::uint64_t DriverSession::folderGeneration() {
+    return inBatch_ ? batchGeneration_ : watch_.generation();
+}
+
 bool DriverSession::stillValid(WritableTable& table, std::uint64_t generation) const {
     if (table.checkedGeneration == generation) return true;
     if (!table.unchangedOnDisk()) return false;
@@ -106,7 +115,7 @@ bool DriverSession::stillValid(WritableTable& table, std::uint64_t generation) c
 
 WritableTable& DriverSession::writableTable() {
     const sql::Name& name = statement_.table;
-    const std::uint64_t generation = watch_.generation();
+    const std::uint64_t generation = folderGeneration();
     if (!open_.empty() && name.closingQuote == lastQuote_ && name.raw == lastRaw_) {
         WritableTable& table = *open_.back();
         if (stillValid(table, generation)) return table;

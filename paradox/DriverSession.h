@@ -28,6 +28,9 @@ class DriverSession final : public db::Session {
     void execute(std::string_view statement) override;
     std::unique_ptr<db::RowCursor> query(std::string_view statement) override;
     std::unique_ptr<db::RowCursor> schema(int kind) override;
+    // Inside a batch the folder is looked at once, at its start.
+    void beginBatch() noexcept override;
+    void endBatch() noexcept override { inBatch_ = false; }
 
   private:
     std::unique_ptr<db::RowCursor> run(std::string_view text);
@@ -46,10 +49,13 @@ class DriverSession final : public db::Session {
     void keepOpen(std::unique_ptr<WritableTable> table);
 
     bool stillValid(WritableTable& table, std::uint64_t generation) const;
+    std::uint64_t folderGeneration();
 
     std::filesystem::path folder_;
     mode_t fileMode_;
     FolderWatch watch_;
+    bool inBatch_ = false;
+    std::uint64_t batchGeneration_ = 0;
     sql::Statement statement_;
 
     // Open tables, most recently used last; a few are kept so file handles stay bounded.
