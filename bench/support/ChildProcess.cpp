@@ -26,6 +26,7 @@ ChildRun RunChild(const std::vector<std::string>& args, const char* outputFile,
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile,
                                          O_WRONLY | O_CREAT | O_TRUNC, 0600);
     ChildRun result;
+    const double busyBefore = MachineBusySeconds();
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
     if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
@@ -38,6 +39,11 @@ ChildRun RunChild(const std::vector<std::string>& args, const char* outputFile,
     wait4(pid, &status, 0, &usage);
     result.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    result.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    SetOtherCores(result, busyBefore, MachineBusySeconds());
     result.peakKb = usage.ru_maxrss;
     if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
     posix_spawn_file_actions_destroy(&actions);
