@@ -8,14 +8,37 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 
 extern char** environ;
 
 namespace velmora::bench {
 
+namespace {
+
+// peak_of_child, beside the running program: the child's peak memory is measured without
+// this process's (see PeakOfChild.cpp).
+std::filesystem::path peakHelper() {
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "peak_of_child";
+}
+
+long readPeak(const std::filesystem::path& file) {
+    long kb = 0;
+    std::ifstream(file) >> kb;
+    std::filesystem::remove(file);
+    return kb;
+}
+
+}  // namespace
+
 ChildRun RunChild(const std::vector<std::string>& args, const char* outputFile,
                   const char* errorFile) {
-    std::vector<char*> argv;
+    const std::string helper = peakHelper().string();
+    const std::string peakFile =
+        (std::filesystem::temp_directory_path() / ("velmora-peak-" + std::to_string(getpid())))
+            .string();
+    std::vector<char*> argv{const_cast<char*>(helper.c_str()), const_cast<char*>(peakFile.c_str())};
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
@@ -44,8 +67,8 @@ ChildRun RunChild(const std::vector<std::string>& args, const char* outputFile,
     };
     result.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
     SetOtherCores(result, busyBefore, MachineBusySeconds());
-    result.peakKb = usage.ru_maxrss;
-    if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+    result.peakKb = readPeak(peakFile);
+    if (WIFEXITED(status) && WEXITSTATUS(status) != 127) result.exitCode = WEXITSTATUS(status);
     posix_spawn_file_actions_destroy(&actions);
     return result;
 }

@@ -12,7 +12,7 @@ namespace velmora::bench {
 
 struct ChildRun : CpuShare {
     long peakKb = 0;
-    int exitCode = -1;  // -1 when it could not start or did not exit normally
+    int exitCode = -1;  // -1 when it could not start (127) or did not exit normally
 };
 
 ChildRun RunChild(const std::vector<std::string>& args, const char* outputFile = "/dev/null",
