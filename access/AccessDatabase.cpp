@@ -20,7 +20,8 @@ AccessDatabase::AccessDatabase(std::string path, std::unique_ptr<PageFile> file,
       file_(std::move(file)),
       text_(file_->format().jet3, file_->format().jet3 && jet3CodePage != 0
                                       ? static_cast<std::uint16_t>(jet3CodePage)
-                                      : file_->codePage()) {}
+                                      : file_->codePage()),
+      indexLeaves_(*file_) {}
 
 std::shared_ptr<const AccessDatabase> AccessDatabase::open(const std::string& path,
                                                            const std::string& password,
@@ -37,12 +38,14 @@ std::shared_ptr<const AccessDatabase> AccessDatabase::open(const std::string& pa
         unrecognized(path, "the file is too short to hold a database");
     std::shared_ptr<AccessDatabase> database(
         new AccessDatabase(path, std::move(file), jet3CodePage));
-    try {
-        database->catalogue_ = Catalogue::read(*database->file_, database->text_);
-    } catch (const FormatError& e) {
-        unrecognized(path, std::string("its object catalogue cannot be read: ") + e.what() +
+    database->catalogue_ = Catalogue::read(*database->file_, database->text_);
+    // With no table found either, this is no database that can be read (or one encrypted
+    // with another key).
+    const db::SourceDamage& damage = database->catalogue_.damage();
+    if (!damage.catalogue.empty() && damage.recoveredTables.empty() &&
+        database->catalogue_.entries().empty())
+        unrecognized(path, "its object catalogue cannot be read: " + damage.catalogue +
                                "; the file is damaged, or encrypted");
-    }
     return database;
 }
 

@@ -9,6 +9,7 @@
 
 #include "access/Catalogue.h"
 #include "access/FormatError.h"
+#include "access/IndexLeaves.h"
 #include "access/PageFile.h"
 #include "access/TextDecoder.h"
 #include "dataaccess/DbError.h"
@@ -27,6 +28,8 @@ class AccessDatabase {
     const PageFile& file() const { return *file_; }
     const TextDecoder& text() const { return text_; }
     const Catalogue& catalogue() const { return catalogue_; }
+    // The rows the tables' indexes list, for reading damaged tables.
+    const IndexLeaves& indexLeaves() const { return indexLeaves_; }
 
   private:
     AccessDatabase(std::string path, std::unique_ptr<PageFile> file, int jet3CodePage);
@@ -35,6 +38,7 @@ class AccessDatabase {
     std::unique_ptr<PageFile> file_;
     TextDecoder text_;
     Catalogue catalogue_;
+    IndexLeaves indexLeaves_;
 };
 
 // Runs `read`, turning structural damage met while reading `what` into the provider's

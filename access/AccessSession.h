@@ -20,6 +20,7 @@ class AccessSession final : public db::Session {
     std::unique_ptr<db::RowCursor> query(std::string_view statement) override;
     // Kind 20 (tables) only.
     std::unique_ptr<db::RowCursor> schema(int kind) override;
+    db::SourceDamage damage() const override { return database_->catalogue().damage(); }
 
   private:
     std::unique_ptr<db::RowCursor> linkedTable(const CatalogueEntry& link);

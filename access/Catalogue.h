@@ -15,6 +15,7 @@
 
 #include "access/PageFile.h"
 #include "access/TextDecoder.h"
+#include "dataaccess/Damage.h"
 
 namespace velmora::access {
 
@@ -28,17 +29,25 @@ struct CatalogueEntry {
     std::string foreignName;
 };
 
+// A damaged catalogue gives every entry it can read; the tables whose entries it lost (or
+// all tables, when it cannot be read at all) are then found from their definitions and
+// listed as "Recovered_<page>", and damage() says so.
 class Catalogue {
   public:
-    // Throws FormatError when the catalogue cannot be read.
     static Catalogue read(const PageFile& file, const TextDecoder& text);
 
     const std::vector<CatalogueEntry>& entries() const { return entries_; }
     // Looks a name up without regard to case; nullptr when there is none.
     const CatalogueEntry* find(std::string_view name) const;
+    const db::SourceDamage& damage() const { return damage_; }
 
   private:
+    // Throws FormatError when the catalogue's own definition cannot be read.
+    void readEntries(const PageFile& file, const TextDecoder& text);
+    void recoverTables(const PageFile& file, const TextDecoder& text);
+
     std::vector<CatalogueEntry> entries_;
+    db::SourceDamage damage_;
 };
 
 // The type reported for a catalogue object, or "" for objects that are not listed

@@ -15,7 +15,8 @@ namespace {
 
 constexpr std::uint32_t kPageMask = 0x00FFFFFF;
 
-// Every row of a table, decoded.
+// Every row of a table, decoded; throws FormatError when any row cannot be read, since a
+// value missing from the list would change the text made of it.
 std::vector<std::vector<db::Value>> readAll(const AccessDatabase& database,
                                             const TableDefinition& table) {
     RowScanner rows(database.file(), table);
@@ -29,6 +30,8 @@ std::vector<std::vector<db::Value>> readAll(const AccessDatabase& database,
         for (std::size_t i = 0; i < table.columns.size(); ++i)
             decoder.decode(table.columns[i], fields[i], row[i]);
     }
+    if (!rows.lost().empty())
+        throw FormatError("its rows cannot all be read (" + rows.lost().front().reason + ")");
     return all;
 }
 
@@ -107,7 +110,12 @@ ComplexValues::ComplexValues(const AccessDatabase& database, const CatalogueEntr
     const int tableAt = indexOf(complexColumns, "ConceptualTableID");
     if (nameAt < 0 || flatAt < 0 || tableAt < 0)
         throw FormatError("the table of complex columns lacks a column");
-    const auto described = readAll(database, complexColumns);
+    std::vector<std::vector<db::Value>> described;
+    try {
+        described = readAll(database, complexColumns);
+    } catch (const FormatError& e) {
+        throw FormatError(std::string("the table of complex columns is damaged: ") + e.what());
+    }
 
     for (std::size_t index = 0; index < table.columns.size(); ++index) {
         const ColumnDefinition& column = table.columns[index];
@@ -158,7 +166,14 @@ ComplexValues::ComplexValues(const AccessDatabase& database, const CatalogueEntr
                           flat.columns[static_cast<std::size_t>(valueAt)].valueType);
             resolved.unknownKind = kind;
         }
-        for (const auto& row : readAll(database, flat)) {
+        std::vector<std::vector<db::Value>> values;
+        try {
+            values = readAll(database, flat);
+        } catch (const FormatError& e) {
+            throw FormatError("the values of complex column '" + column.name +
+                              "' are damaged: " + e.what());
+        }
+        for (const auto& row : values) {
             if (row[keyAt].kind() != db::ValueKind::Integer || row[valueAt].isNull()) continue;
             std::string& text = resolved.text[row[keyAt].asInt()];
             if (modifiedAt >= 0) {

@@ -1,5 +1,6 @@
 #include "access/DataPage.h"
 
+#include <algorithm>
 #include <string>
 
 namespace velmora::access {
@@ -10,28 +11,65 @@ constexpr std::uint16_t kDeletedFlag = 0x8000;
 constexpr std::uint16_t kOverflowFlag = 0x4000;
 }  // namespace
 
-std::uint16_t rowSlotCount(ByteSpan page, const JetFormat& format) {
-    const std::uint16_t count = page.u16(format.dataRowCount);
-    if (!page.covers(format.dataRowOffsets(), std::size_t{count} * 2))
-        throw FormatError("a data page claims more rows than fit on it");
-    return count;
+RowTable::RowTable(ByteSpan page, const JetFormat& format, std::optional<unsigned> count)
+    : page_(page), table_(format.dataRowOffsets()), stated_(page.u16(format.dataRowCount)) {
+    const unsigned fit =
+        page.size() > table_ ? static_cast<unsigned>((page.size() - table_) / 2) : 0;
+    const unsigned limit = std::min(stated_, fit);
+    while (sound_ < limit && offset(sound_, limit) <= offset(static_cast<long>(sound_) - 1, limit))
+        ++sound_;
+    while (sound_ > 0 && offset(sound_ - 1, limit) < table_ + 2 * std::size_t{sound_}) --sound_;
+    // Past the first slots in order, the slots of a sound count are rows after a damaged
+    // slot: most lie past the table. A damaged count reads the free space or the rows'
+    // bytes as slots instead, or its table reaches into the rows.
+    unsigned plausible = 0;
+    for (unsigned i = sound_; i < limit; ++i) {
+        const std::size_t at = offset(i, limit);
+        plausible += at >= table_ + 2 * std::size_t{stated_} && at <= page.size();
+    }
+    countDamaged_ =
+        stated_ > fit || (sound_ > 0 && sound_ < stated_ &&
+                          (table_ + 2 * std::size_t{stated_} > offset(sound_ - 1, limit) ||
+                           2 * plausible <= stated_ - sound_));
+    count_ = count ? std::min(*count, fit) : countDamaged_ ? 0 : stated_;
 }
 
-RowSlot rowSlot(ByteSpan page, const JetFormat& format, unsigned row) {
-    const std::size_t table = format.dataRowOffsets();
-    const std::uint16_t raw = page.u16(table + 2 * row);
+std::size_t RowTable::offset(long slot, unsigned count) const {
+    if (slot < 0) return page_.size();
+    if (slot >= static_cast<long>(count)) return table_ + 2 * std::size_t{count};
+    return page_.u16(table_ + 2 * static_cast<std::size_t>(slot)) & kOffsetMask;
+}
+
+RowSlot RowTable::slot(unsigned row) const {
+    const std::uint16_t raw = page_.u16(table_ + 2 * std::size_t{row});
     RowSlot slot;
     slot.start = raw & kOffsetMask;
-    slot.end = row == 0 ? page.size() : (page.u16(table + 2 * (row - 1)) & kOffsetMask);
+    slot.end = offset(static_cast<long>(row) - 1, count_);
     slot.deleted = (raw & kDeletedFlag) != 0;
     slot.overflow = (raw & kOverflowFlag) != 0;
     if (!slot.deleted) {
-        const std::size_t rowArea = table + 2 * std::size_t{rowSlotCount(page, format)};
-        if (slot.start < rowArea || slot.start > slot.end || slot.end > page.size())
+        const std::size_t rowArea = table_ + 2 * std::size_t{count_};
+        if (slot.start < rowArea || slot.start > slot.end || slot.end > page_.size())
             throw FormatError("row " + std::to_string(row) +
                               " of a data page has offsets outside the page");
     }
     return slot;
+}
+
+// A slot is damaged when it lies outside the row area, or breaks the order with a
+// neighbour and is the one to blame: the one whose removal restores the order. Where either
+// of the two would do, both are.
+bool RowTable::damaged(long slot, unsigned count) const {
+    const auto at = [&](long i) { return offset(i, count); };
+    const std::size_t start = at(slot);
+    if (start < table_ + 2 * std::size_t{count} || start > page_.size()) return true;
+    if (at(slot - 1) < start && (at(slot - 1) >= at(slot + 1) || at(slot - 2) < start)) return true;
+    return start < at(slot + 1) && (at(slot - 1) >= at(slot + 1) || start < at(slot + 2));
+}
+
+bool RowTable::boundsTrusted(unsigned row) const {
+    const long r = static_cast<long>(row);
+    return !damaged(r, count_) && (r == 0 || !damaged(r - 1, count_));
 }
 
 }  // namespace velmora::access

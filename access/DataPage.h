@@ -1,9 +1,15 @@
 #pragma once
-// Row slots of a data page: a row count, then one 16-bit offset per row. Rows are
+// The row table of a data page: a row count, then one 16-bit offset per row. Rows are
 // stored from the end of the page backwards, so a row ends where the previous one
 // starts. The top bits of an offset flag a deleted row and an overflow pointer.
+//
+// Access keeps every offset, deleted ones too, inside the row area and no later than the
+// one before it. That order tells damage apart: a slot out of order with its neighbours
+// is damaged, and so are the bounds of the rows it starts and ends; a row count whose
+// table would reach into the rows its own first slots bound is itself damaged.
 
 #include <cstdint>
+#include <optional>
 
 #include "access/ByteSpan.h"
 #include "access/JetFormat.h"
@@ -17,10 +23,37 @@ struct RowSlot {
     bool overflow = false;  // the row holds a pointer to its data elsewhere
 };
 
-// Number of row slots; throws FormatError when the offset table does not fit the page.
-std::uint16_t rowSlotCount(ByteSpan page, const JetFormat& format);
+class RowTable {
+  public:
+    // `count`: the number of slots, in place of the page's own count (an index told it).
+    RowTable(ByteSpan page, const JetFormat& format, std::optional<unsigned> count = {});
 
-// Slot `row` (< rowSlotCount). Live slots are checked to lie inside the row area.
-RowSlot rowSlot(ByteSpan page, const JetFormat& format, unsigned row);
+    // The slots; none when the page's count is damaged and no count was given.
+    unsigned count() const { return count_; }
+    // The page's count is damaged: its table would not fit the page, or would reach into
+    // the rows of its first slots.
+    bool countDamaged() const { return countDamaged_; }
+    unsigned statedCount() const { return stated_; }
+    // The first slots that are in order and end before the rows they bound: the table a
+    // damaged count most likely stands for.
+    unsigned soundCount() const { return sound_; }
+
+    // Slot `row` (< count). Live slots are checked to lie inside the row area.
+    RowSlot slot(unsigned row) const;
+    // Whether row `row`'s bounds can be trusted: neither the slot that starts it nor the
+    // one that ends it is out of order with its neighbours.
+    bool boundsTrusted(unsigned row) const;
+
+  private:
+    std::size_t offset(long slot, unsigned count) const;
+    bool damaged(long slot, unsigned count) const;
+
+    ByteSpan page_;
+    std::size_t table_;  // where the offsets start
+    unsigned stated_ = 0;
+    unsigned sound_ = 0;
+    unsigned count_ = 0;
+    bool countDamaged_ = false;
+};
 
 }  // namespace velmora::access

@@ -13,6 +13,7 @@ const JetFormat& jet3Format() {
         f.jet3 = true;
         f.pageSize = 2048;
         f.dataRowCount = 0x08;
+        f.tdefRowCount = 12;
         f.tdefVarColumns = 23;
         f.tdefColumnCount = 25;
         f.tdefRealIndexCount = 31;
@@ -30,6 +31,8 @@ const JetFormat& jet3Format() {
         f.columnLength = 16;
         f.nameLengthSize = 1;
         f.rowColumnCountSize = 1;
+        f.leafEntryMap = 0x16;
+        f.leafEntries = 0xf8;
         return f;
     }();
     return format;

@@ -10,6 +10,7 @@ namespace velmora::access {
 namespace page_type {
 constexpr std::uint8_t kData = 0x01;
 constexpr std::uint8_t kTableDefinition = 0x02;
+constexpr std::uint8_t kIndexLeaf = 0x04;
 constexpr std::uint8_t kUsageMap = 0x05;
 }  // namespace page_type
 
@@ -22,6 +23,7 @@ struct JetFormat {
     std::size_t dataRowOffsets() const { return dataRowCount + 2; }
 
     // Table definition block (offsets from the start of the first tdef page).
+    std::size_t tdefRowCount = 16;
     std::size_t tdefVarColumns = 43;
     std::size_t tdefColumnCount = 45;
     std::size_t tdefRealIndexCount = 51;
@@ -43,6 +45,13 @@ struct JetFormat {
 
     // Rows: the column count field in front of the fixed-length data.
     std::size_t rowColumnCountSize = 2;
+
+    // Index leaf pages: the previous and next leaf, a bitmap marking where each entry
+    // ends, then the entries.
+    std::size_t leafPrevious = 0x08;
+    std::size_t leafNext = 0x0c;
+    std::size_t leafEntryMap = 0x1b;
+    std::size_t leafEntries = 0x1e0;
 };
 
 const JetFormat& jet3Format();

@@ -15,15 +15,29 @@ constexpr std::uint32_t kInline = 0x80000000;
 constexpr std::uint32_t kSinglePage = 0x40000000;
 constexpr std::uint32_t kLengthMask = 0x3FFFFFFF;
 constexpr std::size_t kPointerSize = 4;
+constexpr std::uint32_t kLongValueOwner = 0x4C41564C;  // "LVAL"
 }  // namespace
 
 ByteSpan LongValueReader::rowOf(std::uint32_t page, unsigned row) {
     file_.read(page, page_);
     const ByteSpan bytes(page_.data(), page_.size());
-    if (bytes.u8(0) != page_type::kData || row >= rowSlotCount(bytes, file_.format()))
+    // Pages of long values say "LVAL" where other data pages name their table; that still
+    // tells one whose page type was damaged.
+    if (bytes.u8(0) != page_type::kData && bytes.u32(4) != kLongValueOwner)
         throw FormatError("a memo or OLE value points to page " + std::to_string(page) +
                           ", which does not hold it");
-    RowSlot slot = rowSlot(bytes, file_.format(), row);
+    // A damaged row count leaves the first slots that are in order: the row pointed to is
+    // read if it is one of them.
+    const RowTable stated(bytes, file_.format());
+    const RowTable rows =
+        stated.countDamaged() ? RowTable(bytes, file_.format(), stated.soundCount()) : stated;
+    if (row >= rows.count())
+        throw FormatError("a memo or OLE value points to page " + std::to_string(page) +
+                          ", which does not hold it");
+    RowSlot slot = rows.slot(row);
+    if (!rows.boundsTrusted(row))
+        throw FormatError("the place of a memo or OLE value on page " + std::to_string(page) +
+                          " is damaged");
     if (slot.start > slot.end || slot.end > bytes.size())
         throw FormatError("a memo or OLE value on page " + std::to_string(page) + " is damaged");
     return bytes.sub(slot.start, slot.end - slot.start);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -43,6 +44,9 @@ PageFile::PageFile(DatabaseImage image) : image_(std::move(image)) {
     pageCount_ = pages > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(pages);
     // libmdb decodes the pages of an RC4-encoded Jet file (a key in its header).
     plain_ = image_.decrypted.empty() && h->f->db_key == 0;
+    // libmdb reads the part of a page a file was cut within, the rest zero; a decrypted
+    // image has whole pages only.
+    if (image_.decrypted.empty() && pages < UINT32_MAX) partBytes_ = bytes % format_->pageSize;
 }
 
 PageFile::~PageFile() {
@@ -92,6 +96,24 @@ void PageFile::readPlain(std::uint32_t number, std::vector<std::uint8_t>& out) c
                 " lies past the end of the file (was it cut short while it was read?)");
         done += static_cast<std::size_t>(got);
     }
+}
+
+std::size_t PageFile::readHeld(std::uint32_t number, std::vector<std::uint8_t>& out) const {
+    if (number != pageCount_ || partBytes_ == 0) {
+        read(number, out);
+        return format_->pageSize;
+    }
+    MdbHandle* h = mdb(handle_);
+    struct stat info {};
+    const std::uint64_t end = static_cast<std::uint64_t>(number) * format_->pageSize + partBytes_;
+    if (fstat(fileno(h->f->stream), &info) != 0 || static_cast<std::uint64_t>(info.st_size) < end)
+        throw FormatError("page " + std::to_string(number) +
+                          " lies past the end of the file (was it cut short while it was read?)");
+    if (mdb_read_pg(h, number) != h->fmt->pg_size)
+        throw FormatError("page " + std::to_string(number) + " cannot be read");
+    out.assign(h->pg_buf, h->pg_buf + format_->pageSize);
+    std::fill(out.begin() + static_cast<std::ptrdiff_t>(partBytes_), out.end(), 0);
+    return partBytes_;
 }
 
 }  // namespace velmora::access

@@ -1,6 +1,6 @@
 #include "access/RowScanner.h"
 
-#include "access/DataPage.h"
+#include <algorithm>
 
 namespace velmora::access {
 
@@ -9,33 +9,79 @@ namespace {
 constexpr int kMaxOverflowHops = 8;
 }  // namespace
 
-RowScanner::RowScanner(const PageFile& file, const TableDefinition& table)
-    : file_(file), tablePage_(table.page), pages_(file, table.ownedPages) {}
+RowScanner::RowScanner(const PageFile& file, const TableDefinition& table,
+                       const IndexLeaves* indexes)
+    : file_(file), table_(table), indexes_(indexes) {}
 
-bool RowScanner::loadNextPage() {
-    std::uint32_t number = 0;
-    while (pages_.next(number)) {
-        file_.read(number, page_);
-        const ByteSpan bytes(page_.data(), page_.size());
-        // Usage maps may still name pages the table gave back; only its own data pages count.
-        if (bytes.u8(0) != page_type::kData || bytes.u32(4) != tablePage_) continue;
-        slotCount_ = rowSlotCount(bytes, file_.format());
-        slot_ = 0;
-        return true;
-    }
-    slotCount_ = 0;
-    slot_ = 0;
-    return false;
+void RowScanner::plan() {
+    if (!plan_) plan_ = RowPlan::make(file_, table_, indexes_);
 }
 
-bool RowScanner::nextSlot(RowSlot& slot) {
-    for (;;) {
-        while (slot_ < slotCount_) {
-            slot = rowSlot(ByteSpan(page_.data(), page_.size()), file_.format(), slot_++);
-            if (!slot.deleted && slot.end > slot.start) return true;
-        }
-        if (!loadNextPage()) return false;
+std::int64_t RowScanner::rowCount() {
+    plan();
+    return plan_->rowCount;
+}
+
+void RowScanner::report(const db::LostRows& loss) {
+    lost_.push_back(loss);
+    lastLostRowPage_ = 0;
+}
+
+void RowScanner::loseRow(const std::string& reason, bool ofThisRow) {
+    // Rows lost one after another on one page, or all for one reason that is not theirs,
+    // make one loss.
+    const std::uint32_t page = ofThisRow ? current_->number : 0;
+    const std::string text =
+        ofThisRow ? "data page " + std::to_string(page) + ": " + reason : reason;
+    if (!lost_.empty() && lost_.back().countKnown &&
+        lost_.back().first + lost_.back().count == position_ &&
+        (ofThisRow ? lastLostRowPage_ == page : lost_.back().reason == text)) {
+        ++lost_.back().count;
+        return;
     }
+    db::LostRows loss;
+    loss.first = position_;
+    loss.count = 1;
+    loss.reason = text;
+    lost_.push_back(std::move(loss));
+    lastLostRowPage_ = page;
+}
+
+bool RowScanner::loadNextPage() {
+    while (nextPage_ < plan_->pages.size()) {
+        const RowPlan::Page& p = plan_->pages[nextPage_++];
+        if (!p.read) {
+            if (p.leadsLoss) report(plan_->losses[static_cast<std::size_t>(p.loss)]);
+            continue;
+        }
+        if (p.rows == 0) continue;
+        std::size_t slots = 0;
+        try {
+            held_ = file_.readHeld(p.number, page_);
+            const auto count = plan_->slotCounts.find(p.number);
+            rows_.emplace(
+                ByteSpan(page_.data(), page_.size()), file_.format(),
+                count == plan_->slotCounts.end() ? std::nullopt : std::optional(count->second));
+            slots = rows_->count();
+        } catch (const FormatError& e) {  // the file changed since the walk was planned
+            db::LostRows loss;
+            loss.first = p.first;
+            loss.count = p.rows;
+            loss.reason = "data page " + std::to_string(p.number) + ": " + e.what();
+            report(loss);
+            continue;
+        }
+        const auto uses = plan_->slotUses.find(p.number);
+        uses_ = uses == plan_->slotUses.end() ? nullptr : &uses->second;
+        slots_ = static_cast<unsigned>(uses_ ? std::max(slots, uses_->size()) : slots);
+        current_ = &p;
+        slot_ = 0;
+        rowOnPage_ = 0;
+        return true;
+    }
+    for (const db::LostRows& loss : plan_->tailLoss) report(loss);
+    plan_->tailLoss.clear();
+    return false;
 }
 
 ByteSpan RowScanner::resolveOverflow(RowSlot slot) {
@@ -46,10 +92,17 @@ ByteSpan RowScanner::resolveOverflow(RowSlot slot) {
         const std::uint32_t target = pointer.u24(1);
         file_.read(target, overflowPage_);
         page = ByteSpan(overflowPage_.data(), overflowPage_.size());
-        if (page.u8(0) != page_type::kData || row >= rowSlotCount(page, file_.format()))
+        if (page.u8(0) != page_type::kData)
             throw FormatError("a moved row points to page " + std::to_string(target) +
                               ", which does not hold it");
-        slot = rowSlot(page, file_.format(), row);
+        const RowTable rows(page, file_.format());
+        if (rows.countDamaged() || row >= rows.count())
+            throw FormatError("a moved row points to page " + std::to_string(target) +
+                              ", which does not hold it");
+        slot = rows.slot(row);
+        if (!rows.boundsTrusted(row))
+            throw FormatError("a moved row on page " + std::to_string(target) +
+                              " has damaged bounds");
         slot.deleted = false;  // moved rows are flagged deleted so that scans skip them
         if (slot.start > slot.end || slot.end > page.size())
             throw FormatError("a moved row on page " + std::to_string(target) + " is damaged");
@@ -59,19 +112,46 @@ ByteSpan RowScanner::resolveOverflow(RowSlot slot) {
 }
 
 bool RowScanner::next() {
-    RowSlot slot;
-    if (!nextSlot(slot)) return false;
-    row_ = slot.overflow ? resolveOverflow(slot)
-                         : ByteSpan(page_.data() + slot.start, slot.end - slot.start);
-    return true;
-}
-
-std::int64_t RowScanner::countRows(const PageFile& file, const TableDefinition& table) {
-    RowScanner scanner(file, table);
-    std::int64_t count = 0;
-    RowSlot slot;
-    while (scanner.nextSlot(slot)) ++count;
-    return count;
+    plan();
+    for (;;) {
+        while (current_ != nullptr && slot_ < slots_ && rowOnPage_ < current_->rows) {
+            const ByteSpan page(page_.data(), page_.size());
+            const unsigned index = slot_++;
+            const SlotUse use = uses_ == nullptr        ? SlotUse::Row
+                                : index < uses_->size() ? (*uses_)[index]
+                                                        : SlotUse::Skip;
+            if (use == SlotUse::Skip) continue;
+            RowSlot slot;
+            const SlotState state =
+                index < rows_->count() ? slotState(*rows_, index, held_, slot) : SlotState::Empty;
+            if (use == SlotUse::Row && state == SlotState::Empty) continue;
+            position_ = current_->first + rowOnPage_++;
+            if (use == SlotUse::Lost) {
+                loseRow("the table's index lists row " + std::to_string(index) +
+                        " of the page, which no longer holds it");
+                continue;
+            }
+            if (state == SlotState::Damaged) {
+                loseRow(slot.end > held_ && slot.start <= slot.end && slot.end <= page.size() &&
+                                rows_->boundsTrusted(index)
+                            ? "the row lies past the end of the file"
+                            : "the row's place in the page's row table is damaged");
+                continue;
+            }
+            if (!slot.overflow) {
+                row_ = page.sub(slot.start, slot.end - slot.start);
+                return true;
+            }
+            try {
+                row_ = resolveOverflow(slot);
+                return true;
+            } catch (const FormatError& e) {
+                loseRow(e.what());
+            }
+        }
+        current_ = nullptr;
+        if (!loadNextPage()) return false;
+    }
 }
 
 }  // namespace velmora::access

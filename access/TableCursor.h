@@ -1,9 +1,16 @@
 #pragma once
 // A forward cursor over one table. It streams: it holds one data page (plus the page of
-// a long value or moved row being read) and the current row, never the table.
+// a long value or moved row being read) and the current row, never the table's rows (its
+// first pass keeps a list of the table's pages).
+//
+// A damaged table gives every row that can be read exactly; each row keeps its place
+// (position), and the rows it cannot read are counted as lost (lostRows): a page that
+// cannot be read, a row whose bytes contradict themselves, a value that cannot be decoded
+// exactly (no value is ever guessed), or values held elsewhere that cannot be found.
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "access/AccessDatabase.h"
@@ -22,10 +29,12 @@ class TableCursor final : public db::RowCursor {
     TableCursor(std::shared_ptr<const AccessDatabase> database, const CatalogueEntry& entry);
 
     const std::vector<db::ColumnInfo>& columns() const override { return columns_; }
-    // Counts the live rows with a first pass over the row slots (the header's count can
-    // be stale), so it always equals what fetch() delivers.
+    // Counts the rows with a first pass over the row slots (the header's count can be
+    // stale): the rows fetch() delivers and those it counts lost.
     std::int64_t rowCount() override;
     bool fetch(std::vector<db::Value>& row) override;
+    std::optional<std::int64_t> position() const override { return scanner_->position(); }
+    std::vector<db::LostRows> lostRows() const override { return scanner_->lost(); }
 
   private:
     std::shared_ptr<const AccessDatabase> database_;
@@ -37,7 +46,9 @@ class TableCursor final : public db::RowCursor {
     std::optional<ValueDecoder> decoder_;
     std::optional<ComplexValues> complex_;
     std::vector<Field> fields_;
-    std::optional<std::int64_t> rowCount_;
+    // Why no row's values can be read exactly (the values of its complex columns, or the
+    // types of its calculated ones, cannot be found); empty when they can.
+    std::string valuesUnreadable_;
 };
 
 }  // namespace velmora::access

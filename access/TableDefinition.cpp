@@ -14,35 +14,57 @@ constexpr std::uint32_t kMaxColumns = 4096;
 constexpr std::uint32_t kMaxIndexes = 1024;
 constexpr std::size_t kMaxDefinitionPages = 4096;
 
-// The definition continues on further pages; each continuation skips its 8-byte header.
-std::vector<std::uint8_t> readChain(const PageFile& file, std::uint32_t first) {
-    const std::size_t pageSize = file.format().pageSize;
-    std::vector<std::uint8_t> all;
-    std::vector<std::uint8_t> page;
-    std::unordered_set<std::uint32_t> seen;
-    for (std::uint32_t number = first; number != 0;) {
-        if (!seen.insert(number).second || seen.size() > kMaxDefinitionPages)
-            throw FormatError("the definition of the table at page " + std::to_string(first) +
-                              " loops back on itself");
-        file.read(number, page);
-        if (page[0] != page_type::kTableDefinition)
-            throw FormatError("page " + std::to_string(number) + " is not a table definition page");
-        all.insert(all.end(), page.begin() + (all.empty() ? 0 : 8), page.end());
-        number = ByteSpan(page.data(), pageSize).u32(4);
+// The bytes of a definition, which continues on further pages; each continuation skips
+// its 8-byte header. Pages are read as the parse reaches them, so damage past the columns
+// (in the index definitions, or a link to a page they do not need) does not matter.
+class DefinitionBytes {
+  public:
+    DefinitionBytes(const PageFile& file, std::uint32_t first) : file_(file), first_(first) {
+        readPage(first);
     }
-    return all;
-}
+
+    // The bytes read so far, at least `size` of them; throws FormatError when the chain
+    // ends sooner.
+    ByteSpan need(std::size_t size) {
+        while (bytes_.size() < size) {
+            const std::uint32_t next = ByteSpan(page_.data(), page_.size()).u32(4);
+            if (next == 0)
+                throw FormatError("the definition of the table at page " + std::to_string(first_) +
+                                  " ends before its columns do");
+            readPage(next);
+        }
+        return ByteSpan(bytes_.data(), bytes_.size());
+    }
+
+  private:
+    void readPage(std::uint32_t number) {
+        if (!seen_.insert(number).second || seen_.size() > kMaxDefinitionPages)
+            throw FormatError("the definition of the table at page " + std::to_string(first_) +
+                              " loops back on itself");
+        file_.read(number, page_);
+        if (page_[0] != page_type::kTableDefinition)
+            throw FormatError("page " + std::to_string(number) + " is not a table definition page");
+        bytes_.insert(bytes_.end(), page_.begin() + (bytes_.empty() ? 0 : 8), page_.end());
+    }
+
+    const PageFile& file_;
+    const std::uint32_t first_;
+    std::vector<std::uint8_t> page_;
+    std::vector<std::uint8_t> bytes_;
+    std::unordered_set<std::uint32_t> seen_;
+};
 
 }  // namespace
 
 TableDefinition readTableDefinition(const PageFile& file, const TextDecoder& text,
                                     std::uint32_t page) {
     const JetFormat& f = file.format();
-    const std::vector<std::uint8_t> bytes = readChain(file, page);
-    const ByteSpan tdef(bytes.data(), bytes.size());
+    DefinitionBytes bytes(file, page);
+    ByteSpan tdef = bytes.need(f.tdefRealIndexStart);
 
     TableDefinition table;
     table.page = page;
+    table.storedRowCount = tdef.u32(f.tdefRowCount);
     table.varColumnCount = tdef.u16(f.tdefVarColumns);
     const std::uint32_t columnCount = tdef.u16(f.tdefColumnCount);
     const std::uint32_t realIndexCount = tdef.u32(f.tdefRealIndexCount);
@@ -53,6 +75,7 @@ TableDefinition readTableDefinition(const PageFile& file, const TextDecoder& tex
 
     const std::size_t descriptors = f.tdefRealIndexStart + realIndexCount * f.realIndexEntrySize;
     std::size_t nameAt = descriptors + columnCount * f.columnEntrySize;
+    tdef = bytes.need(nameAt);
     table.columns.resize(columnCount);
     for (std::uint32_t i = 0; i < columnCount; ++i) {
         const ByteSpan d = tdef.sub(descriptors + i * f.columnEntrySize, f.columnEntrySize);
@@ -69,8 +92,10 @@ TableDefinition readTableDefinition(const PageFile& file, const TextDecoder& tex
         c.fixedOffset = d.u16(f.columnFixedOffset);
         c.length = d.u16(f.columnLength);
 
+        tdef = bytes.need(nameAt + f.nameLengthSize);
         const std::size_t nameLength = f.nameLengthSize == 1 ? tdef.u8(nameAt) : tdef.u16(nameAt);
         nameAt += f.nameLengthSize;
+        tdef = bytes.need(nameAt + nameLength);
         c.name = text.decodeName(tdef.sub(nameAt, nameLength));
         nameAt += nameLength;
     }

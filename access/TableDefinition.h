@@ -52,12 +52,17 @@ struct ColumnDefinition {
 
 struct TableDefinition {
     std::uint32_t page = 0;
+    // The number of rows the definition records. Access keeps it up to date, but a file
+    // that was not closed properly may hold a stale one: it only ever tells how many rows
+    // a damaged page held.
+    std::uint32_t storedRowCount = 0;
     std::uint16_t varColumnCount = 0;       // rows carry a variable-length offset table when > 0
     std::vector<ColumnDefinition> columns;  // by column number, as Access shows them
     RowPointer ownedPages;
 };
 
-// Reads and checks the definition at `page`; throws FormatError when it is damaged.
+// Reads and checks the definition at `page`; throws FormatError when it is damaged. The
+// pages the definition continues on are read only as far as the columns need them.
 TableDefinition readTableDefinition(const PageFile& file, const TextDecoder& text,
                                     std::uint32_t page);
 

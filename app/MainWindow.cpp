@@ -89,6 +89,13 @@ int MainWindow::jet3CodePage() const {
         return 0;  // an unreadable setting keeps the header's code page
     }
 }
+bool MainWindow::strictReading() const {
+    try {
+        return SettingToTruth(settings_.read(settingKey::kStrictReading, QStringLiteral("False")));
+    } catch (...) {
+        return false;  // an unreadable setting keeps the default: every readable row
+    }
+}
 bool MainWindow::previewEnabled() const {
     return previewCheck->checkState() == Qt::Checked;
 }

@@ -53,6 +53,9 @@ class MainWindow final : public QWidget, public MainInputs {
     bool previewPerTable() const override;
     // The saved setting "Jet3CodePage" (0 or missing: the header's).
     int jet3CodePage() const override;
+    // The saved setting "StrictReading" (missing: false): refuse a damaged table whole
+    // instead of converting every row that can still be read.
+    bool strictReading() const;
 
     RunState& runState() { return state_; }
     PointerRules& pointer() { return pointer_; }

@@ -158,6 +158,7 @@ void MainWindow::startConverting() {
     RunHost host{*this, prompts_, *progressBar, pointer_, *preview_, pump_};
     RunOptions options;
     options.askAboutFolderWithoutTables = true;
+    options.strict = strictReading();
     ConversionRun(host, state_, QLocale::system(), options).start();
 }
 

@@ -18,9 +18,9 @@ constexpr DatabaseOutcome kOutcomes[] = {
 };
 
 // The counts a database's record takes from its run's summary totals.
-constexpr const char* kCounts[] = {
-    "tables",       "tables_written",  "rows_read",         "rows_written",
-    "rows_refused", "rows_unreadable", "statements_failed", "errors_reported"};
+constexpr const char* kCounts[] = {"tables",       "tables_written",    "rows_read",
+                                   "rows_written", "rows_refused",      "rows_unreadable",
+                                   "rows_lost",    "statements_failed", "errors_reported"};
 
 QJsonValue verifiedOf(const QJsonObject& summary) {
     if (!summary["verified"].toBool()) return false;
@@ -172,7 +172,8 @@ void PrintBatchTable(std::ostream& out, const std::vector<QJsonObject>& records,
         << ", rows read: " << totals["rows_read"].toInteger()
         << ", written: " << totals["rows_written"].toInteger()
         << ", refused: " << totals["rows_refused"].toInteger()
-        << ", unreadable: " << totals["rows_unreadable"].toInteger() << std::endl;
+        << ", unreadable: " << totals["rows_unreadable"].toInteger()
+        << ", lost to damage: " << totals["rows_lost"].toInteger() << std::endl;
 }
 
 QString RecordLine(const QJsonObject& r) {

@@ -59,6 +59,11 @@ const std::vector<OptionText>& optionTexts() {
          nullptr,
          "write long binary (OLE Object) fields into BLOB columns instead of leaving them "
          "empty"},
+        {nullptr,
+         {"strict"},
+         nullptr,
+         "refuse every table of a damaged SOURCE that has any damage, whole (default: give "
+         "every row that can still be read and report the rest)"},
         {"Checking and output",
          {"verify"},
          nullptr,
@@ -66,7 +71,8 @@ const std::vector<OptionText>& optionTexts() {
         {nullptr,
          {"rejects"},
          "FILE",
-         "write every refused statement, after a comment with its error, to FILE"},
+         "write every refused statement, after a comment with its error, to FILE; the rows "
+         "a damaged SOURCE left out become comments there too"},
         {nullptr,
          {"sql"},
          "FILE",
@@ -240,6 +246,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     c.list = isSet("list");
     c.verify = isSet("verify");
     c.keepBinary = isSet("keep-binary");
+    c.strict = isSet("strict");
 
     if (isSet("quiet") && isSet("verbose"))
         return UsageError{QStringLiteral("give either --quiet or --verbose, not both")};

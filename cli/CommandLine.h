@@ -26,6 +26,7 @@ struct CommandLine {
     bool verify = false;
     bool replaceUnmappable = false;
     bool keepBinary = false;
+    bool strict = false;  // refuse a damaged table whole instead of salvaging its rows
     int jet3CodePage = 0;
 
     // --batch: every database of `sources` (files, folders searched for .mdb and .accdb,

@@ -66,6 +66,8 @@ QJsonObject tableObject(const TableOutcome& t, const RunStatistics& stats, bool 
                            {"rows_written", 0},
                            {"rows_refused", 0},
                            {"rows_unreadable", 0},
+                           {"rows_lost", 0},
+                           {"pages_missing", 0},
                            {"dates_rounded", 0},
                            {"empty_binary_values", 0},
                            {"verification", QJsonValue::Null}};
@@ -79,9 +81,19 @@ QJsonObject tableObject(const TableOutcome& t, const RunStatistics& stats, bool 
         {"rows_written", qint64(t.rowsWritten)},
         {"rows_refused", qint64(t.rowsRefused)},
         {"rows_unreadable", qint64(t.rowsUnreadable)},
+        // Null when the damaged source could not tell how many rows it lost.
+        {"rows_lost", t.rowsLostKnown ? QJsonValue(qint64(t.rowsLost)) : QJsonValue::Null},
+        {"pages_missing", qint64(t.pagesMissing)},
         {"dates_rounded", qint64(t.datesRounded)},
         {"empty_binary_values", qint64(t.emptyBinaryValues)},
         {"verification", verificationOf(t, stats)}};
+}
+
+// Null when the source's catalogue of tables was read whole.
+QJsonValue sourceDamageOf(const RunStatistics& stats) {
+    if (stats.catalogueDamage.isEmpty()) return QJsonValue::Null;
+    return QJsonObject{{"catalogue", stats.catalogueDamage},
+                       {"recovered_tables", QJsonArray::fromStringList(stats.recoveredTables)}};
 }
 
 }  // namespace
@@ -112,6 +124,7 @@ QString RunSummaryJson(const CommandLine& command, const RunStatistics& stats, i
                              {"rows_written", qint64(stats.rowsWritten())},
                              {"rows_refused", qint64(stats.rowsRefused())},
                              {"rows_unreadable", qint64(stats.rowsUnreadable())},
+                             {"rows_lost", qint64(stats.rowsLost())},
                              {"statements_failed", qint64(stats.statementsFailed())},
                              {"errors_reported", reports}};
     const QJsonObject summary{{"format_version", kSummaryFormatVersion},
@@ -120,6 +133,7 @@ QString RunSummaryJson(const CommandLine& command, const RunStatistics& stats, i
                               {"target_folder", command.target},
                               {"statements_only", listed},
                               {"tables", tables},
+                              {"source_damage", sourceDamageOf(stats)},
                               {"totals", totals},
                               {"verified", stats.verified},
                               {"exit_status", exitStatus}};

@@ -10,6 +10,9 @@ void writeRows(std::ostream& out, const TableOutcome& t, bool listed) {
     out << t.rowsRead << " of " << t.rowsInSource << " rows read, " << t.rowsWritten
         << (listed ? " listed" : " written") << ", " << t.rowsRefused << " refused, "
         << t.rowsUnreadable << " unreadable";
+    if (t.rowsLost > 0 || !t.rowsLostKnown)
+        out << ", " << (t.rowsLostKnown ? "" : "at least ") << t.rowsLost
+            << " lost to damage in the source";
 }
 
 }  // namespace

@@ -284,6 +284,12 @@ int main(int argc, char** argv) {
             *out << "-- " << EscapeLine(error.toStdString()) << '\n'
                  << EscapeLine(statement) << '\n';
         };
+        // Rows a damaged source left out have no statement to fix: a comment says each range.
+        state.onRowsLost = [out = &rejects->stream()](const QString& table, const QString& range) {
+            *out << "-- Not read from the damaged source: table "
+                 << EscapeLine(QuoteIdentifier(table).toStdString()) << ", "
+                 << EscapeLine(range.toStdString()) << '\n';
+        };
         prompts.setHiddenReportsHint(
             IsStandardStream(c.rejectsFile)
                 ? QStringLiteral(" (every refused statement went to standard output)")
@@ -306,6 +312,7 @@ int main(int argc, char** argv) {
     options.verify = c.verify;
     options.tableWanted = tableFilter(c);
     options.statementsOnly = listed;
+    options.strict = c.strict;
     ConversionRun run(host, state, QLocale::system(), options);
     run.start();
     progress.clear();

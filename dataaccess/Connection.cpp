@@ -43,6 +43,10 @@ std::unique_ptr<Recordset> Connection::openSchema(int kind) {
     return rows;
 }
 
+SourceDamage Connection::damage() {
+    return session().damage();
+}
+
 void Connection::close() {
     if (!session_) throw DbError(errc::kObjectClosed, kClosedText);
     session_.reset();

@@ -35,6 +35,8 @@ class Connection {
     void endBatch() noexcept;
     void close();
     bool isOpen() const { return session_ != nullptr; }
+    // What the source could not read of its list of tables.
+    SourceDamage damage();
 
     // For Recordset::open.
     Session& session();

@@ -6,11 +6,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "dataaccess/ConnectionString.h"
+#include "dataaccess/Damage.h"
 #include "dataaccess/Value.h"
 
 namespace velmora::db {
@@ -30,10 +32,17 @@ class RowCursor {
   public:
     virtual ~RowCursor() = default;
     virtual const std::vector<ColumnInfo>& columns() const = 0;
-    // The exact number of rows that fetch() delivers in all.
+    // The number of rows of the source: the rows that fetch() delivers, and the rows that
+    // it cannot deliver (lostRows) whose number is known.
     virtual std::int64_t rowCount() = 0;
     // Fills `row` (sized to columns()) with the next row; false past the last row.
     virtual bool fetch(std::vector<Value>& row) = 0;
+    // The place of the row fetch() delivered last among all the source's rows, from 0, for
+    // a source that leaves rows out; otherwise the caller counts the rows it was given.
+    virtual std::optional<std::int64_t> position() const { return std::nullopt; }
+    // The rows left out so far, in the order of their places; all of them once fetch()
+    // has returned false.
+    virtual std::vector<LostRows> lostRows() const { return {}; }
 };
 
 class Session {
@@ -42,6 +51,8 @@ class Session {
     virtual void execute(std::string_view statement) = 0;
     virtual std::unique_ptr<RowCursor> query(std::string_view statement) = 0;
     virtual std::unique_ptr<RowCursor> schema(int kind) = 0;
+    // What the source could not read of its list of tables.
+    virtual SourceDamage damage() const { return {}; }
     // The statements between beginBatch and endBatch come from one writer in one go: a
     // provider may look for other programs' changes once per batch, not before each one.
     virtual void beginBatch() noexcept {}
@@ -58,7 +69,7 @@ class Provider {
 };
 
 // Entry points of a provider that lives in a loadable module.
-inline constexpr int kProviderAbiVersion = 3;
+inline constexpr int kProviderAbiVersion = 4;
 using ProviderAbiFunction = int (*)();
 using ProviderCreateFunction = Provider* (*)();
 inline constexpr const char* kProviderAbiSymbol = "velmora_provider_abi";

@@ -64,6 +64,7 @@ void Recordset::open(std::unique_ptr<RowCursor> cursor) {
         f.index_ = i;
     }
     count_ = count;
+    place_ = 0;
     rowLost_ = false;
     bof_ = !any;
     eof_ = !any;
@@ -90,6 +91,7 @@ void Recordset::moveNext() {
     // A row that cannot be read is no current row: its fields must not show the
     // previous row's values. The next MoveNext goes on after it.
     rowLost_ = true;
+    ++place_;  // a row that cannot be read keeps its place too
     eof_ = !cursor_->fetch(row_);
     rowLost_ = false;
 }
@@ -105,6 +107,17 @@ void Recordset::close() {
 std::int64_t Recordset::recordCount() const {
     requireOpen();
     return count_;
+}
+
+std::int64_t Recordset::rowNumber() const {
+    requireOpen();
+    if (bof_ || eof_ || rowLost_) throw DbError(errc::kNoCurrentRecord, kNoRecordText);
+    return cursor_->position().value_or(place_);
+}
+
+std::vector<LostRows> Recordset::lostRows() const {
+    requireOpen();
+    return cursor_->lostRows();
 }
 
 const Fields& Recordset::fields() const {

@@ -63,6 +63,11 @@ class Recordset {
     void close();
     std::int64_t recordCount() const;
     const Fields& fields() const;
+    // The current row's place among the source's rows, from 0: rows the source could not
+    // deliver keep theirs, so this is the row's number in the source.
+    std::int64_t rowNumber() const;
+    // The rows the source left out so far (all of them at EOF).
+    std::vector<LostRows> lostRows() const;
 
   private:
     friend class Field;
@@ -72,6 +77,7 @@ class Recordset {
     std::vector<Value> row_;
     Fields fields_;
     std::int64_t count_ = 0;
+    std::int64_t place_ = 0;  // of the current row, when the cursor does not say it
     bool bof_ = true;
     bool eof_ = true;
     bool rowLost_ = false;  // the last MoveNext failed to read its row

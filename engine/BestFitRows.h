@@ -16,6 +16,8 @@ class BestFitRows final : public db::RowCursor {
     const std::vector<db::ColumnInfo>& columns() const override { return rows_->columns(); }
     std::int64_t rowCount() override { return rows_->rowCount(); }
     bool fetch(std::vector<db::Value>& row) override;
+    std::optional<std::int64_t> position() const override { return rows_->position(); }
+    std::vector<db::LostRows> lostRows() const override { return rows_->lostRows(); }
 
     // Rows with at least one text spelled differently.
     std::int64_t rowsRespelled() const { return respelled_; }

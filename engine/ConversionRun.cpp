@@ -1,5 +1,7 @@
 #include "engine/ConversionRun.h"
 
+#include <stdexcept>
+
 #include "common/Helpers.h"
 #include "common/UiNames.h"
 #include "dataaccess/AdoTypes.h"
@@ -9,6 +11,7 @@
 #include "engine/RunSteps.h"
 #include "engine/RunSummary.h"
 #include "engine/SourceConnection.h"
+#include "engine/SourceLosses.h"
 #include "engine/TableRun.h"
 #include "engine/TargetFolder.h"
 #include "engine/TargetNames.h"
@@ -48,7 +51,8 @@ void ConversionRun::start() {
 
     const LiteralWriter literals(locale_);
     QStringList writtenThisRun;
-    TableRunContext tables{run.proc, host_, state_, options_, literals, run.source, writtenThisRun};
+    TableRunContext tables{run.proc, host_,      state_,         options_,
+                           literals, run.source, writtenThisRun, stats_.recoveredTables};
     for (int position = static_cast<int>(state_.sourceTables.size()) - 1; position >= 0;
          --position) {
         // Without a target, statements that go straight to it would each fail in turn;
@@ -118,6 +122,18 @@ void ConversionRun::openConnections(Session& run) {
     proc.step(kSourceMode, [&] { run.source.setMode(db::ado::adModeReadWrite); });
     proc.step(kOpenSource, [&] { OpenSourceConnection(run.source, in); });
     run.connectionsOpen = true;
+    // A damaged catalogue is told once; the tables it lost were found from their definitions.
+    if (run.source.isOpen()) {
+        const db::SourceDamage damage = run.source.damage();
+        if (!damage.catalogue.empty()) {
+            stats_.catalogueDamage = QString::fromStdString(damage.catalogue);
+            for (const std::string& name : damage.recoveredTables)
+                stats_.recoveredTables << QString::fromStdString(name);
+            proc.report(kOpenSource,
+                        std::make_exception_ptr(std::runtime_error(
+                            CatalogueDamageReport(in.accessFile(), damage).toStdString())));
+        }
+    }
     proc.step(kTargetCursorLocation,
               [&] { state_.targetConnection->setCursorLocation(db::ado::adUseClient); });
     // Tables that hold data from a protected source are readable by their owner only.

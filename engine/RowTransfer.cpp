@@ -164,7 +164,10 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
     PendingRow row;
     do {
         host.pump.yield();
-        ++progress;
+        // The row's number in the source: rows it could not deliver keep theirs, so every
+        // row written keeps its place.
+        rowNumber = static_cast<std::int32_t>(sourceRows.rowNumber());
+        progress = rowNumber + 1;
         proc.step(runstep::kRowProgress, answersFirst([&] {
                       host.progress.setValue((static_cast<double>(progress) + 1.0) /
                                              (static_cast<double>(rowCount) + 1.0) * 100.0);
@@ -222,7 +225,6 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
                 break;
             }
         }
-        ++rowNumber;
         if (lost || reports.endedBy() != 0) break;
     } while (!proc.test(runstep::kLastRow, answersFirst([&] { return sourceRows.eof(); })));
     pipeline.settle();

@@ -26,6 +26,9 @@ struct RunOptions {
     // The statements are only collected into a file: the Paradox folder is neither opened
     // nor required to exist or hold tables; it only tells which tables are there already.
     bool statementsOnly = false;
+    // A table of a damaged source is refused whole, with one report, instead of giving the
+    // rows that can still be read: for users who want nothing from a damaged table.
+    bool strict = false;
 };
 
 }  // namespace velmora

@@ -42,6 +42,10 @@ std::int64_t RunStatistics::rowsUnreadable() const {
     return sum(tables, [](const TableOutcome& t) { return t.rowsUnreadable; });
 }
 
+std::int64_t RunStatistics::rowsLost() const {
+    return sum(tables, [](const TableOutcome& t) { return t.rowsLost; });
+}
+
 std::int64_t RunStatistics::statementsFailed() const {
     return sum(tables, [](const TableOutcome& t) { return t.statementsFailed; });
 }

@@ -3,6 +3,7 @@
 // as a whole. Every total is counted from the records.
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <vector>
 
@@ -23,6 +24,10 @@ struct RunStatistics {
     int previewLines = 0;
     int unshownReports = 0;  // reports the user chose not to see
     QString reportLog;       // the log file holding them, if any
+    // Why the source's catalogue of tables could not be read whole (empty when it could),
+    // and the tables found from their definitions instead.
+    QString catalogueDamage;
+    QStringList recoveredTables;
 
     int count(TableResult result) const;
     // Tables whose rows were sent (or listed).
@@ -31,6 +36,7 @@ struct RunStatistics {
     std::int64_t rowsWritten() const;
     std::int64_t rowsRefused() const;
     std::int64_t rowsUnreadable() const;
+    std::int64_t rowsLost() const;  // those whose number the source could tell
     std::int64_t statementsFailed() const;
     // The verification of each table read back, in the order of the tables.
     std::vector<TableVerification> verification() const;

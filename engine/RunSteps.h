@@ -54,6 +54,7 @@ inline constexpr int kRowAnswer = 490;
 inline constexpr int kNextRow = 492;
 inline constexpr int kRespelledRows = 494;
 inline constexpr int kLastRow = 496;
+inline constexpr int kRowsLost = 497;  // what a damaged source left out, told once
 inline constexpr int kCloseSourceRows = 498;
 inline constexpr int kPerTablePreview = 502;
 inline constexpr int kShowTablePreview = 506;

@@ -5,6 +5,8 @@
 #include <initializer_list>
 #include <vector>
 
+#include "engine/SourceLosses.h"
+
 namespace velmora {
 
 namespace {
@@ -69,6 +71,38 @@ QStringList notes(const RunStatistics& stats) {
     return lines;
 }
 
+// What a damaged source could not give: the rows left out, the pages a cut-short file
+// lacks, a damaged catalogue of tables.
+QStringList sourceDamage(const RunStatistics& stats) {
+    std::int64_t pagesMissing = 0;
+    bool lostCountKnown = true;
+    QStringList tables;
+    for (const TableOutcome& table : stats.tables) {
+        if (table.rowsLost == 0 && table.rowsLostKnown) continue;
+        lostCountKnown = lostCountKnown && table.rowsLostKnown;
+        pagesMissing += table.pagesMissing;
+        tables << table.source;
+    }
+    QStringList lines;
+    if (!tables.isEmpty())
+        lines << QStringLiteral(
+                     "Rows left out because the source is damaged: %1%2 in %3 (each table's "
+                     "report names them).")
+                     .arg(lostCountKnown ? QString() : QStringLiteral("at least "),
+                          GroupedCount(stats.rowsLost()), tables.join(QStringLiteral(", ")));
+    if (pagesMissing > 0)
+        lines << QStringLiteral(
+                     "The source file is cut short: %1 pages its tables use lie past its end.")
+                     .arg(GroupedCount(pagesMissing));
+    if (!stats.catalogueDamage.isEmpty())
+        lines << QStringLiteral("The source's catalogue of tables is damaged; ") +
+                     (stats.recoveredTables.isEmpty()
+                          ? QStringLiteral("no table was found beyond those it still names.")
+                          : QStringLiteral("these tables were found from their definitions: ") +
+                                stats.recoveredTables.join(QStringLiteral(", ")) + u'.');
+    return lines;
+}
+
 }  // namespace
 
 QString RunSummaryText(const RunStatistics& stats) {
@@ -78,8 +112,9 @@ QString RunSummaryText(const RunStatistics& stats) {
     // Tables of Access's own are not the user's to copy: named below, not counted.
     const int listed = static_cast<int>(stats.tables.size()) - stats.count(TableResult::LeftOut);
     const std::vector<TableVerification> differing = differingTables(stats);
-    const bool complete =
-        !stats.previewNotExecuted && written == listed && rowsRefused == 0 && otherFailures <= 0;
+    const QStringList damage = sourceDamage(stats);
+    const bool complete = !stats.previewNotExecuted && written == listed && rowsRefused == 0 &&
+                          otherFailures <= 0 && damage.isEmpty();
     if (complete && differing.empty())
         return (QStringList{QStringLiteral("Done.")} + notes(stats)).join(QStringLiteral("\r\n"));
 
@@ -101,6 +136,7 @@ QString RunSummaryText(const RunStatistics& stats) {
     if (otherFailures > 0)
         lines << QStringLiteral("Other statements that failed: %1 (each was reported).")
                      .arg(count(otherFailures));
+    lines << damage;
     const auto name = [&](const QString& heading, std::initializer_list<TableResult> results) {
         const QStringList tables = tablesWith(stats, results);
         if (!tables.isEmpty()) lines << heading + tables.join(QStringLiteral(", ")) + u'.';

@@ -16,12 +16,12 @@ namespace {
 
 using Role = TypeMapping::Role;
 
-// The names a code page made the run respell, as the type list shows them after the type:
+// The names the run wrote differently, as the type list shows them after the type:
 // ", named "Grusse"" for a column, ", in table "Ubersicht"" for every column of a table.
-QString RespelledNames(const QString& tableBefore, const QString& tableUsed, bool columnRespelled,
+QString RespelledNames(const QString& tableBefore, const QString& tableUsed, bool columnRenamed,
                        const QString& quotedColumnUsed) {
     QString names;
-    if (columnRespelled) names += QStringLiteral(", named ") + quotedColumnUsed;
+    if (columnRenamed) names += QStringLiteral(", named ") + quotedColumnUsed;
     if (tableUsed != tableBefore)
         names += QStringLiteral(", in table ") + QuoteIdentifier(tableUsed);
     return names;
@@ -56,13 +56,13 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
             entry = state.typeMappings.count() - 1;
         });
         host.pump.yield();
-        QString unspelled;
         QString cleaned;
         QString column;
         proc.step(runstep::kColumnName, [&] {
-            unspelled = CleanFieldName(
-                QString::fromStdString(sourceRows.fields().item(ordinal).name()), ordinal);
-            cleaned = BestFitName(unspelled, codePage);
+            cleaned = BestFitName(
+                CleanFieldName(QString::fromStdString(sourceRows.fields().item(ordinal).name()),
+                               ordinal),
+                codePage);
             column = QuoteIdentifier(cleaned.left(kColumnNameLength));
         });
         proc.step(runstep::kUniqueColumnName, [&] {
@@ -94,16 +94,18 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
                     profile->columns[static_cast<std::size_t>(ordinal)], codePage, keepBinary);
             statement += column + mapping.columnType;
             const QString type = mapping.columnType.trimmed();
+            const QString sourceColumn =
+                QString::fromStdString(sourceRows.fields().item(ordinal).name());
+            const QString written = column.mid(1, column.size() - 2)
+                                        .replace(QStringLiteral("\"\""), QStringLiteral("\""));
             roles.columns.push_back(
-                {QString::fromStdString(sourceRows.fields().item(ordinal).name()),
-                 column.mid(1, column.size() - 2)
-                     .replace(QStringLiteral("\"\""), QStringLiteral("\"")),
-                 type.endsWith(u',') ? type.chopped(1) : type});
+                {sourceColumn, written, type.endsWith(u',') ? type.chopped(1) : type});
+            // Every column not named as in Access says so: cleaned, respelled, cut or counted.
             if (entry >= 0)
                 state.typeMappings.setTypes(
                     entry, mapping.accessType,
                     mapping.paradoxType +
-                        RespelledNames(targetName, tableName, cleaned != unspelled, column));
+                        RespelledNames(targetName, tableName, written != sourceColumn, column));
             if (mapping.role == Role::Numeric) roles.NumericFields.push_back(ordinal);
             if (mapping.role == Role::Binary) roles.BinaryFields.push_back(ordinal);
         });

@@ -38,6 +38,11 @@ struct TableOutcome {
     std::int64_t rowsWritten = 0;
     std::int64_t rowsRefused = 0;     // row statements the target refused
     std::int64_t rowsUnreadable = 0;  // rows the source could not deliver
+    // Rows a damaged source left out (its pages or values could not be read), and whether
+    // that is all of them; pages of a cut-short file it needed that lie past its end.
+    std::int64_t rowsLost = 0;
+    bool rowsLostKnown = true;
+    std::int64_t pagesMissing = 0;
     // Every statement of the table that the target refused: its rows, and DROP TABLE,
     // CREATE TABLE or CREATE INDEX.
     std::int64_t statementsFailed = 0;

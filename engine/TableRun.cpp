@@ -5,10 +5,12 @@
 #include <stdexcept>
 
 #include "common/Helpers.h"
+#include "dataaccess/DbError.h"
 #include "engine/CodePageChoice.h"
 #include "engine/Dispatch.h"
 #include "engine/RowTransfer.h"
 #include "engine/RunSteps.h"
+#include "engine/SourceLosses.h"
 #include "engine/TargetFolder.h"
 #include "engine/TargetNames.h"
 
@@ -88,6 +90,12 @@ bool TableRun::firstPass() {
         firstPass.open(select_, run_.source);
         profile_ = ProfileRows(firstPass);
         codePage_ = ChooseCodePage(profile_, table_.target, firstPass);
+        const bool recovered = run_.recoveredTables.contains(table_.source);
+        const TableLosses losses = SummarizeLosses(firstPass.lostRows());
+        if (run_.options.strict && (recovered || losses.any()))
+            throw db::DbError(db::errc::kProviderFailure,
+                              StrictRefusal(table_.source, inputs_.accessFile(), losses, recovered)
+                                  .toStdString());
     });
     spelledTarget_ = BestFitName(table_.target, codePage_);
     if (profiled) table_.codePage = codePage_;
@@ -196,6 +204,18 @@ void TableRun::sendRows(db::Recordset& rows, const FieldRoles& roles,
     table_.rowsWritten = counts.rowsDispatched;
     table_.rowsRefused = counts.rowsFailed;
     table_.rowsUnreadable = counts.rowsUnreadable;
+    // What the damaged source left out of the table, told once now that the walk has met
+    // all of it.
+    const TableLosses losses = SummarizeLosses(rows.lostRows());
+    if (!losses.any()) return;
+    table_.rowsLost = losses.rows;
+    table_.rowsLostKnown = losses.countKnown;
+    table_.pagesMissing = losses.pagesMissing;
+    proc_.report(kRowsLost,
+                 std::make_exception_ptr(std::runtime_error(
+                     LossReport(table_.source, table_.rowsInSource, losses).toStdString())));
+    if (state_.onRowsLost)
+        for (const QString& range : losses.ranges) state_.onRowsLost(table_.source, range);
 }
 
 // True when the user left the preview with Back (or closed it): the run stops here.

@@ -32,6 +32,8 @@ struct TableRunContext {
     const LiteralWriter& literals;
     db::Connection& source;
     QStringList& writtenThisRun;  // the target names of the tables written so far
+    // Tables of a source whose catalogue is damaged that were found from their definitions.
+    const QStringList& recoveredTables;
 };
 
 class TableRun {

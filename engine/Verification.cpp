@@ -184,8 +184,8 @@ TableVerification verifyTable(const TablePair& table, db::Connection& sourceConn
     };
     // Both tables come in TVXID order: the target by its primary index, the source by
     // its row numbers. A row the source cannot deliver has no number to compare.
-    std::int64_t row = 0;
     while (!source.eof()) {
+        const std::int64_t row = source.rowNumber();
         ++result.sourceRows;
         if (result.targetReadable) {
             while (!target.eof() && target.fields()[0].value().asInt() < row) target.moveNext();
@@ -209,7 +209,7 @@ TableVerification verifyTable(const TablePair& table, db::Connection& sourceConn
                                  QStringLiteral(" instead of ") + ReportedValue(f.value()));
             }
         }
-        for (++row;; ++row) {  // a row that cannot be read was reported by the run
+        for (;;) {  // a row that cannot be read was reported by the run
             try {
                 source.moveNext();
                 break;

@@ -164,20 +164,23 @@ TEST_F(SyntheticDatabase, ReferenceUsageMapReadsItsBitmapPages) {
     bitmap[4] = 0b00000011;
     setPages({dataPage({map}), bitmap});
     EXPECT_EQ(ownedPages({1, 0}), (std::vector<std::uint32_t>{32736, 32737}));
-
-    bitmap[0] = page_type::kData;  // not a bitmap page
-    setPages({dataPage({map}), bitmap});
-    EXPECT_THROW(ownedPages({1, 0}), FormatError);
 }
 
-TEST_F(SyntheticDatabase, DamagedUsageMapsAreRefused) {
-    setPages({dataPage({Bytes{0x07, 0, 0, 0, 0}})});
-    EXPECT_THROW(ownedPages({1, 0}), FormatError);  // unknown kind
-    EXPECT_THROW(ownedPages({1, 3}), FormatError);  // missing row
-    Bytes notData(kPage, 0);
-    notData[0] = page_type::kTableDefinition;
-    setPages({notData});
-    EXPECT_THROW(ownedPages({1, 0}), FormatError);
+// Where the map cannot be read, the pages it covers that the file holds are named one by
+// one (the reader keeps those that say they are the table's).
+TEST_F(SyntheticDatabase, DamagedUsageMapsNameEveryPageTheyCover) {
+    const Bytes empty = dataPage({});
+    setPages({dataPage({Bytes{0x07, 0, 0, 0, 0}}), empty, empty});
+    EXPECT_EQ(ownedPages({1, 0}), (std::vector<std::uint32_t>{2, 3}));  // unknown kind
+    EXPECT_EQ(ownedPages({1, 3}), (std::vector<std::uint32_t>{2, 3}));  // missing row
+    EXPECT_EQ(ownedPages({9, 0}), (std::vector<std::uint32_t>{2, 3}));  // past the end
+    EXPECT_FALSE(OwnedPages(*file, {1, 0}).damage().empty());
+
+    Bytes map(1 + 4 * 2, 0);
+    map[0] = 0x01;
+    put32(map, 1, 2);  // the first bitmap page, which is not one
+    setPages({dataPage({map}), empty, empty});
+    EXPECT_EQ(ownedPages({1, 0}), (std::vector<std::uint32_t>{2, 3}));
 }
 
 }  // namespace

@@ -145,27 +145,54 @@ Bytes dataPage(std::vector<std::uint16_t> offsets) {
 
 TEST(DataPageSlots, RowsRunToThePreviousRowStart) {
     const Bytes page = dataPage({4000, 0x8000 | 3900, 0x4000 | 3800});
-    const ByteSpan bytes(page.data(), page.size());
-    ASSERT_EQ(rowSlotCount(bytes, jet4Format()), 3);
-    const RowSlot first = rowSlot(bytes, jet4Format(), 0);
+    const RowTable rows(ByteSpan(page.data(), page.size()), jet4Format());
+    ASSERT_EQ(rows.count(), 3u);
+    const RowSlot first = rows.slot(0);
     EXPECT_EQ(first.start, 4000u);
     EXPECT_EQ(first.end, 4096u);
-    EXPECT_TRUE(rowSlot(bytes, jet4Format(), 1).deleted);
-    const RowSlot moved = rowSlot(bytes, jet4Format(), 2);
+    EXPECT_TRUE(rows.slot(1).deleted);
+    const RowSlot moved = rows.slot(2);
     EXPECT_TRUE(moved.overflow);
     EXPECT_EQ(moved.start, 3800u);
     EXPECT_EQ(moved.end, 3900u);
+    for (unsigned row = 0; row < 3; ++row) EXPECT_TRUE(rows.boundsTrusted(row));
 }
 
-TEST(DataPageSlots, DamagedOffsetsAreRefused) {
+// A slot out of order with its neighbours makes the bounds it gives untrusted, and only
+// those (both slots', where either could be the damaged one); a row count whose table would reach
+// into the rows is damaged, and the slots in front of the rows are what it most likely stands for.
+TEST(DataPageSlots, DamagedSlotsAndCountsAreTold) {
     Bytes page = dataPage({3000, 3500});  // second row would end before it starts
-    EXPECT_THROW(rowSlot(ByteSpan(page.data(), page.size()), jet4Format(), 1), FormatError);
+    EXPECT_THROW(RowTable(ByteSpan(page.data(), page.size()), jet4Format()).slot(1), FormatError);
     page = dataPage({8});  // inside the slot table
-    EXPECT_THROW(rowSlot(ByteSpan(page.data(), page.size()), jet4Format(), 0), FormatError);
+    EXPECT_THROW(RowTable(ByteSpan(page.data(), page.size()), jet4Format()).slot(0), FormatError);
+
+    page = dataPage({4000, 3900, 0x1fff, 3700, 3600});
+    const RowTable damaged(ByteSpan(page.data(), page.size()), jet4Format());
+    ASSERT_EQ(damaged.count(), 5u);
+    EXPECT_TRUE(damaged.boundsTrusted(0));
+    EXPECT_TRUE(damaged.boundsTrusted(1));
+    EXPECT_FALSE(damaged.boundsTrusted(2));  // starts at the damaged slot
+    EXPECT_FALSE(damaged.boundsTrusted(3));  // ends there
+    EXPECT_TRUE(damaged.boundsTrusted(4));
+    page = dataPage({4000, 3900, 3700, 3800, 3600});  // 2 or 3 is out of place: both are
+    const RowTable ambiguous(ByteSpan(page.data(), page.size()), jet4Format());
+    EXPECT_TRUE(ambiguous.boundsTrusted(1));
+    EXPECT_FALSE(ambiguous.boundsTrusted(2));
+    EXPECT_FALSE(ambiguous.boundsTrusted(3));
+    EXPECT_FALSE(ambiguous.boundsTrusted(4));
+
+    page = dataPage({4000, 3900, 3800});
+    page[12] = 200;  // the table would run past the rows' starts, over the free space
+    const RowTable counted(ByteSpan(page.data(), page.size()), jet4Format());
+    EXPECT_TRUE(counted.countDamaged());
+    EXPECT_EQ(counted.count(), 0u);
+    EXPECT_EQ(counted.soundCount(), 3u);
+    EXPECT_EQ(RowTable(ByteSpan(page.data(), page.size()), jet4Format(), 3).count(), 3u);
     page = dataPage({});
     page[12] = 0xFF;
     page[13] = 0x0F;  // 4095 slots cannot fit
-    EXPECT_THROW(rowSlotCount(ByteSpan(page.data(), page.size()), jet4Format()), FormatError);
+    EXPECT_TRUE(RowTable(ByteSpan(page.data(), page.size()), jet4Format()).countDamaged());
 }
 
 void put16(Bytes& b, std::uint16_t v) {

@@ -248,6 +248,8 @@ std::int64_t compareDatabase(const QString& source, const QString& folder, const
         }
         std::int64_t number = 0;
         while (!src.eof()) {
+            // Rows a damaged source left out keep their numbers, and so do the rows after.
+            number = src.rowNumber();
             const auto it = arrived.find(number);
             if (it == arrived.end()) {
                 ++missing;

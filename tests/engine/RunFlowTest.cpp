@@ -523,3 +523,103 @@ TEST_F(RunFlow, FurtherReportsCanGoToALogInsteadOfBoxes) {
     EXPECT_EQ(QString::fromUtf8(file.readAll()).count("PushButton7_Click at line 490"),
               kRefusedRows - 2);
 }
+
+// A damaged source gives every row it can still read under its own TVXID; what it lost is
+// reported once per table, counted in the last word and passed on as ranges (the command
+// line's rejects file takes them); the rows written still verify. Strict reading refuses
+// the damaged table whole instead, with one report, and converts the others.
+TEST_F(RunFlow, DamagedSourceGivesItsReadableRowsAndTellsWhatItLostOnce) {
+    // Page 46 of the sample holds Orders' rows 73 to 144 (TVXID), between pages 41 and 49.
+    QFile sample(samplePath());
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    QByteArray bytes = sample.readAll();
+    bytes.replace(46 * 4096, 4096, QByteArray(4096, '\0'));
+    QTemporaryDir work;
+    const QString damaged = work.filePath("damaged.mdb");
+    QFile copy(damaged);
+    ASSERT_TRUE(copy.open(QIODevice::WriteOnly) && copy.write(bytes) == bytes.size());
+    copy.close();
+    h.inputs.sourceFile = damaged;
+    directMode();
+    QStringList lostRanges;
+    h.state.onRowsLost = [&](const QString& table, const QString& range) {
+        lostRanges << table + u'|' + range;
+    };
+    ConversionRun run(h.host, h.state, QLocale::c());
+    run.start();
+
+    const QString range = QStringLiteral(
+        "rows 73 to 144: page 46, which the table's usage map names, is not one of its data pages");
+    EXPECT_EQ(lostRanges, QStringList{"Orders|" + range});
+    QStringList lossReports = h.prompts.reports.filter(QStringLiteral("damaged source"));
+    ASSERT_EQ(lossReports.size(), 1);
+    EXPECT_TRUE(lossReports[0].contains("Table \"Orders\": 72 of its 200 rows could not be read"));
+    EXPECT_TRUE(lossReports[0].contains(range)) << lossReports[0].toStdString();
+    EXPECT_TRUE(lossReports[0].contains("PushButton7_Click at line 497"));
+    EXPECT_TRUE(h.prompts.messages.last().contains(
+        "Rows left out because the source is damaged: 72 in Orders"));
+    const TableOutcome& orders = run.statistics().tables[2];
+    EXPECT_EQ(orders.source, "Orders");
+    EXPECT_EQ(orders.rowsInSource, 200);
+    EXPECT_EQ(orders.rowsLost, 72);
+    EXPECT_EQ(orders.rowsRead, 128);
+
+    // Every row written sits under the TVXID it has in the undamaged sample.
+    db::Connection original, target;
+    test::Harness whole;
+    whole.inputs.sourceFile = samplePath();
+    original.open(SourceConnectionString({}, {}, whole.inputs).toStdString());
+    OpenTargetConnection(target, folder.path());
+    std::map<std::int64_t, std::int64_t> idByTvxid;
+    db::Recordset source, written;
+    for (source.open("SELECT * FROM `Orders`", original); !source.eof(); source.moveNext())
+        idByTvxid[source.rowNumber()] = source.fields()[0].value().asInt();
+    std::int64_t rows = 0;
+    for (written.open("SELECT * FROM \"Orders\"", target); !written.eof(); written.moveNext()) {
+        const std::int64_t tvxid = written.fields()[0].value().asInt();
+        EXPECT_TRUE(tvxid < 73 || tvxid > 144) << tvxid;
+        EXPECT_EQ(written.fields()[1].value().asInt(), idByTvxid.at(tvxid)) << tvxid;
+        ++rows;
+    }
+    EXPECT_EQ(rows, orders.rowsWritten);
+    EXPECT_EQ(orders.rowsWritten + orders.rowsRefused, 128);  // refused: rows naming Ōsaka
+    ASSERT_TRUE(run.statistics().verified && orders.verification);
+    EXPECT_EQ(orders.verification->sourceRows, 128);
+    EXPECT_EQ(orders.verification->identical, rows);
+
+    // Strict reading: the damaged table is refused whole, the others still arrive.
+    QTemporaryDir strictFolder;
+    test::Harness strict;
+    strict.inputs = h.inputs;
+    strict.inputs.targetFolder = strictFolder.path();
+    RunOptions options;
+    options.acceptFolderWithoutTables = true;
+    options.strict = true;
+    ConversionRun(strict.host, strict.state, QLocale::c(), options).start();
+    const QStringList refusals = strict.prompts.reports.filter("Strict reading copies nothing");
+    ASSERT_EQ(refusals.size(), 1);
+    EXPECT_TRUE(refusals[0].contains("Could not read table 'Orders'"));
+    EXPECT_TRUE(refusals[0].contains(range));
+    EXPECT_FALSE(QFile::exists(strictFolder.filePath("Orders.db")));
+    EXPECT_TRUE(QFile::exists(strictFolder.filePath("Products.db")));
+    EXPECT_TRUE(strict.prompts.messages.last().contains("Tables skipped: Orders."));
+
+    // Without its catalogue the source's tables are found from their definitions, and the
+    // last word names them.
+    bytes.replace(2 * 4096, 4096, QByteArray(4096, '\0'));
+    ASSERT_TRUE(copy.open(QIODevice::WriteOnly) && copy.write(bytes) == bytes.size());
+    copy.close();
+    QTemporaryDir recoveredFolder;
+    test::Harness recovered;
+    recovered.inputs = h.inputs;
+    recovered.inputs.targetFolder = recoveredFolder.path();
+    options.strict = false;
+    ConversionRun run2(recovered.host, recovered.state, QLocale::c(), options);
+    run2.start();
+    EXPECT_EQ(run2.statistics().recoveredTables.size(), 5);
+    EXPECT_EQ(recovered.prompts.reports.filter("The catalogue of tables of").size(), 1);
+    EXPECT_TRUE(recovered.prompts.messages.last().contains(
+        "The source's catalogue of tables is damaged; these tables were found from their "
+        "definitions: Recovered_"));
+    EXPECT_EQ(run2.statistics().count(TableResult::Written), 5);
+}

@@ -80,7 +80,12 @@ TEST_F(Definition, LongNamesAreCutAndCleaned) {
               "CREATE TABLE \"T\"(\"TVXID\" INT, \"Unit Price EUR\" CURRENCY, "
               "\"ABCDEFGHIJKLMNOPQRSTUVWXY\" INT, "
               "\"ABCDEFGHIJKLMNOPQRSTUVWX0\" INT, \"O'Neil Q\" TEXT(10));");
+    // The type list names every column written differently: cleaned, cut or counted.
     EXPECT_EQ(h.state.typeMappings.at(0).AccessField, "Unit Price (EUR)");
+    EXPECT_EQ(h.state.typeMappings.at(0).ParadoxType, "CURRENCY, named \"Unit Price EUR\"");
+    EXPECT_EQ(h.state.typeMappings.at(1).ParadoxType, "INT, named \"ABCDEFGHIJKLMNOPQRSTUVWXY\"");
+    EXPECT_EQ(h.state.typeMappings.at(2).ParadoxType, "INT, named \"ABCDEFGHIJKLMNOPQRSTUVWX0\"");
+    EXPECT_EQ(h.state.typeMappings.at(3).ParadoxType, "TEXT, named \"O'Neil Q\"");
 }
 
 // Names the driver would refuse: twelve fields sharing their first 25 characters,

@@ -1,0 +1,61 @@
+#pragma once
+// The first pass over a table's pages, which plans the walk over its rows: it reads each
+// page the table may own, counts its rows, and notes the pages it cannot use (past the
+// end of the file, a row table that contradicts itself, a page the usage map names that is
+// not the table's). Then it gives every row its place (its number among the table's rows),
+// so that the rows after a lost page keep theirs:
+//  - from an index of the table, when one agrees with its readable pages: it lists each
+//    row by page and slot, so the rows of a lost page are counted exactly, and a slot
+//    whose deleted flag was damaged is told (a row flagged deleted is lost at its place, a
+//    deleted row flagged live is no row);
+//  - otherwise from the number of rows the table's definition records: the rows beyond
+//    those found are the lost pages', shared by their number of pages (exact for a single
+//    run of lost pages, as a short file or one damaged page has).
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "access/DataPage.h"
+#include "access/IndexLeaves.h"
+#include "access/OwnedPages.h"
+#include "access/TableDefinition.h"
+#include "dataaccess/Damage.h"
+
+namespace velmora::access {
+
+// How the walk uses a slot of a page whose flags an index corrected.
+enum class SlotUse : std::uint8_t { Skip, Row, Lost };
+
+struct RowPlan {
+    struct Page {
+        std::uint32_t number = 0;
+        std::uint32_t rows = 0;  // rows found on it, or counted to it when it is not read
+        std::int64_t first = 0;  // place of its first row
+        bool read = true;        // false: its rows are lost
+        int loss = -1;           // for a page not read: its loss in `losses`, if it counts one
+        bool leadsLoss = false;  // the first page of that loss
+    };
+    std::vector<Page> pages;  // in the order of the walk
+    std::vector<db::LostRows> losses;
+    std::vector<db::LostRows> tailLoss;  // rows counted that no page was found to hold
+    std::map<std::uint32_t, std::vector<SlotUse>> slotUses;  // by page, where an index corrected it
+    std::map<std::uint32_t, unsigned> slotCounts;  // by page, where an index told a damaged count
+    std::int64_t rowCount = 0;
+
+    // `indexes`: the leaves of the database's indexes, for a user table, whose indexes and
+    // row count Access keeps up to date; rows it counts beyond those found are then lost
+    // even where no page was damaged. System tables (whose counts go stale) go without.
+    static RowPlan make(const PageFile& file, const TableDefinition& table,
+                        const IndexLeaves* indexes);
+};
+
+// Which slots of a page hold a row, and which of those cannot be read: their offsets leave
+// the page or the part of it the file holds (they keep their places, lost).
+enum class SlotState { Empty, Row, Damaged };
+SlotState slotState(const RowTable& rows, unsigned index, std::size_t held, RowSlot& slot);
+
+}  // namespace velmora::access
