@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "access/NameFolding.h"
+#include "access/RulesRowsets.h"
 #include "access/SchemaCursor.h"
 #include "access/Statement.h"
 #include "access/TableCursor.h"
@@ -63,6 +64,17 @@ std::unique_ptr<db::RowCursor> AccessSession::linkedTable(const CatalogueEntry& 
 }
 
 std::unique_ptr<db::RowCursor> AccessSession::schema(int kind) {
+    switch (kind) {
+        case db::ado::adSchemaColumns:
+            return columnRulesRowset(*database_);
+        case db::ado::adSchemaForeignKeys:
+            return readingGuarded(*database_, "the relationships",
+                                  [&] { return foreignKeysRowset(database_); });
+        case db::ado::adSchemaViews:
+            return viewsRowset(*database_);
+        default:
+            break;
+    }
     if (kind != db::ado::adSchemaTables)
         fail("Object or provider is not capable of performing requested operation (schema kind " +
              std::to_string(kind) + " is not supported).");

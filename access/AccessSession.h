@@ -18,7 +18,7 @@ class AccessSession final : public db::Session {
     // SELECT * FROM `table` over a table of the database, or of the database beside it
     // that a linked table names; anything else fails.
     std::unique_ptr<db::RowCursor> query(std::string_view statement) override;
-    // Kind 20 (tables) only.
+    // Kinds 20 (tables), 4 (column rules), 27 (relationships) and 23 (saved queries).
     std::unique_ptr<db::RowCursor> schema(int kind) override;
     db::SourceDamage damage() const override { return database_->catalogue().damage(); }
 

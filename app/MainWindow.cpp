@@ -1,10 +1,9 @@
 #include "app/MainWindow.h"
 #include "engine/SecretMemory.h"
 
-#include <unistd.h>
-
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMetaObject>
 #include <QRadioButton>
@@ -30,6 +29,8 @@ void MainWindow::connectBehaviours() {
     // cannot be written leaves the entry as typed.
     connect(paradoxFolderBox, &QLineEdit::textChanged, this,
             [this](const QString& text) { settings_.write(settingKey::kParadoxFolder, text); });
+    connect(accessRulesCheck, &QCheckBox::toggled, this,
+            [this](bool on) { settings_.write(settingKey::kAccessRules, TruthText(on)); });
     connect(accessFileBox, &QLineEdit::textChanged, this,
             [this](const QString& text) { settings_.write(settingKey::kAccessFile, text); });
     connect(passwordBox, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -62,11 +63,29 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+// Escape during a run is Cancel; otherwise it does nothing in this window.
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && state_.conversionRunning) {
+        cancelRun();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // Closing the main window ends the program at once. A run yields to this event loop
-    // from inside its button's click, between two statements; nothing would return to
-    // the main loop before the run ends, so the process ends here.
-    if (state_.conversionRunning) ::_exit(0);
+    // A run yields to this event loop from inside its button's click: the window closes
+    // once the run has stopped, leaving the table it was writing as it was.
+    if (state_.conversionRunning) {
+        event->ignore();
+        if (closeAfterRun_ ||
+            prompts_.askYesNo(QStringLiteral("A conversion is running. Cancel it and close?"),
+                              QStringLiteral("Cancel?"))) {
+            closeAfterRun_ = true;
+            state_.cancelRequested = true;
+        }
+        return;
+    }
     event->accept();
 }
 

@@ -68,10 +68,12 @@ class MainWindow final : public QWidget, public MainInputs {
     void showHelp();
     void loadSampleFolder();
     void startConverting();
+    void cancelRun();  // Cancel (or Escape) while a run goes on
 
   protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void buildControls();
@@ -79,6 +81,9 @@ class MainWindow final : public QWidget, public MainInputs {
     void previewCheckClicked();
     void previewOptionClicked();
     QPushButton* addButton(UiName name, const QString& caption, void (MainWindow::*command)());
+    // While a run goes on only Cancel can be pressed: nothing may start a second action or
+    // change an entry the run reads.
+    void setRunning(bool running);
 
     MainWindowServices services_;
     SettingsStore settings_;
@@ -87,6 +92,7 @@ class MainWindow final : public QWidget, public MainInputs {
     QtEventPump pump_;
     RunState state_;
     std::unique_ptr<PreviewHost> preview_;
+    bool closeAfterRun_ = false;  // the window was closed during the run
 
     QGroupBox* accessFrame = nullptr;
     QGroupBox* previewFrame = nullptr;
@@ -98,6 +104,7 @@ class MainWindow final : public QWidget, public MainInputs {
     QLineEdit* passwordBox = nullptr;
     QLineEdit* paradoxFolderBox = nullptr;
     QCheckBox* previewCheck = nullptr;
+    QCheckBox* accessRulesCheck = nullptr;  // the rules choice: Access's field rules
     QRadioButton* perFileOption = nullptr;
     QRadioButton* perTableOption = nullptr;
     QPushButton* browseAccessButton = nullptr;
@@ -107,6 +114,7 @@ class MainWindow final : public QWidget, public MainInputs {
     QPushButton* helpButton = nullptr;
     QPushButton* paradoxSampleButton = nullptr;
     QPushButton* startButton = nullptr;
+    QPushButton* cancelButton = nullptr;
     CaptionedProgressBar* progressBar = nullptr;
 };
 

@@ -1,8 +1,12 @@
 // The commands of the main window's buttons.
 
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QLineEdit>
+#include <QMetaObject>
+#include <QPushButton>
 
 #include "app/FileDialogs.h"
 #include "app/MainWindow.h"
@@ -155,11 +159,33 @@ void MainWindow::loadSampleFolder() {
 }
 
 void MainWindow::startConverting() {
+    if (state_.conversionRunning) return;
     RunHost host{*this, prompts_, *progressBar, pointer_, *preview_, pump_};
     RunOptions options;
     options.askAboutFolderWithoutTables = true;
+    options.accessRules = accessRulesCheck->isChecked();
     options.strict = strictReading();
+    setRunning(true);
     ConversionRun(host, state_, QLocale::system(), options).start();
+    setRunning(false);
+    // Closed during the run: the run has stopped and said how far it got.
+    if (closeAfterRun_) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void MainWindow::cancelRun() {
+    if (state_.conversionRunning) state_.cancelRequested = true;
+}
+
+void MainWindow::setRunning(bool running) {
+    for (QWidget* control :
+         {static_cast<QWidget*>(accessFrame), static_cast<QWidget*>(paradoxFrame),
+          static_cast<QWidget*>(previewFrame), static_cast<QWidget*>(helpButton),
+          static_cast<QWidget*>(startButton)})
+        control->setEnabled(!running);
+    startButton->setVisible(!running);
+    cancelButton->setVisible(running);
+    cancelButton->setEnabled(running);
+    if (running) cancelButton->setFocus();  // Escape and Space reach it
 }
 
 }  // namespace velmora

@@ -75,6 +75,12 @@ void MainWindow::buildControls() {
         addButton(names::kParadoxSampleButton, QStringLiteral("Load Sample/Example Database"),
                   &MainWindow::loadSampleFolder);
 
+    accessRulesCheck =
+        named(new QCheckBox(QStringLiteral("Carry the fields' required, default and range rules")),
+              names::kAccessRulesCheck);
+    accessRulesCheck->setToolTip(QStringLiteral(
+        "Into each table's .VAL file; the summary lists the rules Paradox cannot hold."));
+
     previewFrame = named(new QGroupBox(QStringLiteral("SQL Preview")), names::kPreviewFrame);
     previewCheck = named(new QCheckBox(QStringLiteral(
                              "Enable SQL Preview mode to see SQL commands or check for errors")),
@@ -87,6 +93,9 @@ void MainWindow::buildControls() {
     helpButton = addButton(names::kHelpButton, QStringLiteral("Help"), &MainWindow::showHelp);
     startButton = addButton(names::kStartButton, QStringLiteral("Start Converting"),
                             &MainWindow::startConverting);
+    cancelButton =
+        addButton(names::kCancelButton, QStringLiteral("Cancel"), &MainWindow::cancelRun);
+    cancelButton->hide();
     progressBar = named(new CaptionedProgressBar(QString()), names::kProgressBar);
 
     // The labels of both frames share one width so that the boxes line up.
@@ -121,6 +130,7 @@ void MainWindow::buildControls() {
     paradox->addWidget(browseParadoxButton, 0, 3);
     paradox->addWidget(testConnectionButton, 1, 1, Qt::AlignLeft);
     paradox->addWidget(paradoxSampleButton, 1, 2, 1, 2, Qt::AlignRight);
+    paradox->addWidget(accessRulesCheck, 3, 0, 1, 4);
     paradox->setColumnStretch(1, 1);
 
     auto* preview = new QVBoxLayout(previewFrame);
@@ -136,6 +146,7 @@ void MainWindow::buildControls() {
     commands->addWidget(helpButton);
     commands->addStretch(1);
     commands->addWidget(startButton);
+    commands->addWidget(cancelButton);
 
     auto* window = new QVBoxLayout(this);
     window->setContentsMargins(12, 12, 12, 12);

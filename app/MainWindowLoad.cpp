@@ -51,6 +51,7 @@ constexpr int kPerTableOption = 132;
 constexpr int kParadoxFolder = 134;
 constexpr int kAccessFile = 136;
 constexpr int kPassword = 138;
+constexpr int kAccessRules = 139;
 constexpr int kPreviewChoice = 140;
 constexpr int kProviderCheck = 142;
 }  // namespace step
@@ -98,6 +99,9 @@ bool MainWindow::load() {
               [&] { accessFileBox->setText(settings_.read(settingKey::kAccessFile, QString())); });
     proc.step(step::kPassword, [&] {
         passwordBox->setText(settings_.read(settingKey::kAccessPassword, QString()));
+    });
+    proc.step(step::kAccessRules, [&] {
+        accessRulesCheck->setChecked(SettingToTruth(settings_.read(settingKey::kAccessRules, "0")));
     });
     proc.step(step::kPreviewChoice, [&] { previewCheckClicked(); });
 

@@ -21,6 +21,7 @@ inline constexpr QLatin1StringView kAccessFile{"AccessMDBFile"};
 inline constexpr QLatin1StringView kAccessPassword{"AccessPassword"};
 inline constexpr QLatin1StringView kLastFolder{"LastFolderDot"};
 inline constexpr QLatin1StringView kJet3CodePage{"Jet3CodePage"};
+inline constexpr QLatin1StringView kAccessRules{"AccessRules"};  // rules carried into tables
 inline constexpr QLatin1StringView kStrictReading{"StrictReading"};
 }  // namespace settingKey
 

@@ -277,15 +277,22 @@ int main(int argc, char** argv) {
             "use (%d cores), so its wall times, and the ratios, are not the quiet machine's.\n",
             bench::MachineCores());
 
+    // Over the table the last round wrote: cancelled half way, it must stay whole.
+    const bench::WindowRun cancelled = bench::CancelInWindow(mdb, windowTarget, 50);
     const QString previewTarget = work.filePath("preview");
     QDir().mkpath(previewTarget);
     const bench::WindowRun preview = bench::BuildPerFilePreviewInWindow(mdb, previewTarget);
+    std::printf(
+        "window Cancel at 50%% of the rows: final message %.3f s after the press "
+        "(target <= 0.5 s); \"%s\"\n",
+        cancelled.seconds, cancelled.finalMessage.left(40).toUtf8().constData());
     std::printf(
         "window per-file preview:  %d statements built and shown in %.2f s (target <= 2 s)\n",
         preview.statements, preview.seconds);
     ok = ok && preview.statements == 1'000'002;
     ok = verified(mdb, cliTarget, table, lastCliSeconds) && ok;
-    ok = verified(mdb, windowTarget, table, lastWindowSeconds) && ok;
+    ok = verified(mdb, windowTarget, table, lastWindowSeconds) && ok;  // whole after the cancel
+    ok = ok && cancelled.finalMessage.startsWith(QStringLiteral("Cancelled"));
     measureStatementList(mdb, work.filePath("list"));
     ok = bench::MeasureBatches(corpus, unpacked, work.filePath("batch"), bin) && ok;
 

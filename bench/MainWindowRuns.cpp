@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -52,7 +53,8 @@ class BoxAnswerer {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box || box == last_) return;
             last_ = box;
-            if (box->text().startsWith(QStringLiteral("Done"))) {
+            if (box->text().startsWith(QStringLiteral("Done")) ||
+                box->text().startsWith(QStringLiteral("Cancelled"))) {
                 if (run.seconds == 0) run.seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
                 run.finalMessage = box->text();
             }
@@ -68,7 +70,8 @@ class BoxAnswerer {
     QPointer<QMessageBox> last_;
 };
 
-WindowRun runInWindow(const QString& accessFile, const QString& paradoxFolder, bool preview) {
+WindowRun runInWindow(const QString& accessFile, const QString& paradoxFolder, bool preview,
+                      int cancelAt = -1) {
     WindowRun run;
     QElapsedTimer clock;
     NoOpener opener;
@@ -85,6 +88,15 @@ WindowRun runInWindow(const QString& accessFile, const QString& paradoxFolder, b
     QApplication::processEvents();
     BoxAnswerer answerer(clock, run);
     clock.start();
+    if (cancelAt >= 0) {
+        auto* bar = form.findChild<QProgressBar*>(QStringLiteral("ProgressBar1"));
+        QObject::connect(bar, &QProgressBar::valueChanged, &form, [&](int value) {
+            if (run.cancelled || value < cancelAt) return;
+            run.cancelled = true;
+            clock.restart();  // from the press on
+            form.findChild<QPushButton*>(QStringLiteral("CancelRun"))->click();
+        });
+    }
     form.startConverting();
     return run;
 }
@@ -93,6 +105,10 @@ WindowRun runInWindow(const QString& accessFile, const QString& paradoxFolder, b
 
 WindowRun ConvertInWindow(const QString& accessFile, const QString& paradoxFolder) {
     return runInWindow(accessFile, paradoxFolder, false);
+}
+
+WindowRun CancelInWindow(const QString& accessFile, const QString& paradoxFolder, int percent) {
+    return runInWindow(accessFile, paradoxFolder, false, percent);
 }
 
 WindowRun BuildPerFilePreviewInWindow(const QString& accessFile, const QString& paradoxFolder) {

@@ -72,6 +72,9 @@ QStringList tableOptions(const CommandLine& c) {
                 << "replace";
     if (c.keepBinary) options << "--keep-binary";
     if (c.strict) options << "--strict";
+    if (c.accessRules)
+        options << "--rules"
+                << "access";
     if (c.verify) options << "--verify";
     if (c.jet3CodePage > 0) options << "--jet3-code-page" << QString::number(c.jet3CodePage);
     return options;

@@ -60,6 +60,15 @@ const std::vector<OptionText>& optionTexts() {
          "write long binary (OLE Object) fields into BLOB columns instead of leaving them "
          "empty"},
         {nullptr,
+         {"rules"},
+         "access|none",
+         "carry each field's required, default and simple range rules into the tables "
+         "(access) or not (none, the default); what Paradox cannot hold is listed"},
+        {nullptr,
+         {"schema-report"},
+         "FILE",
+         "write the rules, relationships and saved queries not carried, one a line, to FILE"},
+        {nullptr,
          {"strict"},
          nullptr,
          "refuse every table of a damaged SOURCE that has any damage, whole (default: give "
@@ -203,10 +212,14 @@ QString HelpText() {
         text += label + wrapped(QString::fromUtf8(option.help), kColumn, kWidth) + u'\n';
     }
     text += QStringLiteral(
-        "\nExit status: 0 when every statement succeeded (and, with --verify, every row was\n"
-        "verified identical), 1 when a statement failed, a row differed or an error was\n"
-        "reported, 2 when the run could not start. A batch exits 0 when every database\n"
-        "was converted completely, 1 when one was not, 2 when the batch could not start.\n"
+        "\nExit status: 0 when every table was written with every row (\"Done.\"; with\n"
+        "--verify, every row verified identical); 1 when not everything was copied (a row\n"
+        "refused or unreadable, a table not written, every overwrite declined, an output\n"
+        "file after the tables not written); 2 when the run could not start (wrong\n"
+        "arguments, a database that cannot be opened, an unusable folder), nothing\n"
+        "changed; 130 or 143 when cancelled by SIGINT or SIGTERM, each table left as it\n"
+        "was or complete. A batch exits 0 when every database was converted completely,\n"
+        "1 when one was not, 2 when the batch could not start.\n"
         "Every option, the JSON summary and examples: man velmora-convert\n");
     return text;
 }
@@ -247,6 +260,15 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     c.verify = isSet("verify");
     c.keepBinary = isSet("keep-binary");
     c.strict = isSet("strict");
+    c.schemaReportFile = value("schema-report");
+    const QString rules = value("rules");
+    if (isSet("rules") && rules != QLatin1String("access") && rules != QLatin1String("none"))
+        return UsageError{QStringLiteral("--rules takes access or none")};
+    c.accessRules = rules == QLatin1String("access");
+    if (!c.schemaReportFile.isEmpty() && !c.accessRules)
+        return UsageError{QStringLiteral("--schema-report goes with --rules access")};
+    if (!c.schemaReportFile.isEmpty() && isSet("batch"))
+        return UsageError{QStringLiteral("--schema-report is for one database, not --batch")};
 
     if (isSet("quiet") && isSet("verbose"))
         return UsageError{QStringLiteral("give either --quiet or --verbose, not both")};
@@ -299,7 +321,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
 
     // At most one output takes standard output; the summary text then goes to standard error.
     int onStandardOutput = 0;
-    for (const QString& file : {c.sqlFile, c.typesFile, c.rejectsFile, c.summaryFile})
+    for (const QString& file :
+         {c.sqlFile, c.typesFile, c.rejectsFile, c.summaryFile, c.schemaReportFile})
         onStandardOutput += IsStandardStream(file) ? 1 : 0;
     if (c.jsonSummary && c.summaryFile.isEmpty()) ++onStandardOutput;
     if (onStandardOutput > 1)

@@ -26,6 +26,8 @@ struct CommandLine {
     bool verify = false;
     bool replaceUnmappable = false;
     bool keepBinary = false;
+    bool accessRules = false;  // --rules access
+    QString schemaReportFile;
     bool strict = false;  // refuse a damaged table whole instead of salvaging its rows
     int jet3CodePage = 0;
 

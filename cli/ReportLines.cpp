@@ -20,6 +20,20 @@ QString oneLine(const QString& text) {
     return QString(text).replace(breaks, QStringLiteral(" ")).trimmed();
 }
 
+// What reaches the terminal: line breaks stay, every other control character is written
+// out, so that text quoted from a database (a name, a value) cannot steer the terminal.
+std::string terminalSafe(const QString& text) {
+    QString safe;
+    safe.reserve(text.size());
+    for (const QChar c : TerminalText(text)) {
+        if ((c.unicode() < 0x20 && c != u'\n') || c.unicode() == 0x7F)
+            safe += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            safe += c;
+    }
+    return safe.toStdString();
+}
+
 }  // namespace
 
 QString ReportLine(const QString& report, bool withStep) {
@@ -55,14 +69,14 @@ void TerminalPrompts::message(const QString& text, const QString&) {
     flushHidden();
     if (verbosity_ == Verbosity::Quiet) return;
     if (progress_) progress_->clear();
-    messages_ << TerminalText(text).toStdString() << std::endl;
+    messages_ << terminalSafe(text) << std::endl;
 }
 
 bool TerminalPrompts::askYesNo(const QString& text, const QString& caption) {
     if (caption == QLatin1String("Overwrite?") && overwrite_ != OverwritePolicy::Ask)
         return overwrite_ == OverwritePolicy::Yes;
     if (progress_) progress_->clear();
-    std::cerr << TerminalText(text).toStdString() << " [y/N] " << std::flush;
+    std::cerr << terminalSafe(text) << " [y/N] " << std::flush;
     if (!isatty(STDIN_FILENO)) {
         std::cerr << "n (no terminal to answer)" << std::endl;
         return false;
@@ -88,6 +102,10 @@ void TerminalPrompts::errorReport(const QString& text) {
     printError(ReportLine(text, verbosity_ == Verbosity::Verbose));
 }
 
+void TerminalPrompts::failure(const QString& text) {
+    printError(QStringLiteral("velmora-convert: ") + TerminalText(text).replace(u'\n', u' '));
+}
+
 void TerminalPrompts::finish() {
     flushHidden();
 }
@@ -107,7 +125,7 @@ void TerminalPrompts::flushHidden(const QString& exceptTable) {
 
 void TerminalPrompts::printError(const QString& line) {
     if (progress_) progress_->clear();
-    errors_ << line.toStdString() << std::endl;
+    errors_ << terminalSafe(line) << std::endl;
 }
 
 }  // namespace velmora

@@ -32,6 +32,8 @@ class TerminalPrompts final : public Prompts {
     void message(const QString& text, const QString& caption) override;
     bool askYesNo(const QString& text, const QString& caption) override;
     void errorReport(const QString& text) override;
+    // On standard error as "velmora-convert: ...", whatever the verbosity.
+    void failure(const QString& text) override;
 
     // What the "more not shown" lines add, such as where every refused statement is.
     void setHiddenReportsHint(const QString& hint) { hint_ = hint; }

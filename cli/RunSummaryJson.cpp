@@ -20,6 +20,8 @@ QString outcomeOf(const TableOutcome& table, bool listed) {
             return QStringLiteral("declined");
         case TableResult::NotReached:
             return QStringLiteral("not_reached");
+        case TableResult::Cancelled:
+            return QStringLiteral("cancelled");
         case TableResult::LeftOut:
             return QStringLiteral("left_out");
         case TableResult::Written:
@@ -81,6 +83,7 @@ QJsonObject tableObject(const TableOutcome& t, const RunStatistics& stats, bool 
         {"rows_written", qint64(t.rowsWritten)},
         {"rows_refused", qint64(t.rowsRefused)},
         {"rows_unreadable", qint64(t.rowsUnreadable)},
+        {"rows_respelled", qint64(t.rowsRespelled)},
         // Null when the damaged source could not tell how many rows it lost.
         {"rows_lost", t.rowsLostKnown ? QJsonValue(qint64(t.rowsLost)) : QJsonValue::Null},
         {"pages_missing", qint64(t.pagesMissing)},
@@ -124,6 +127,7 @@ QString RunSummaryJson(const CommandLine& command, const RunStatistics& stats, i
                              {"rows_written", qint64(stats.rowsWritten())},
                              {"rows_refused", qint64(stats.rowsRefused())},
                              {"rows_unreadable", qint64(stats.rowsUnreadable())},
+                             {"rows_respelled", qint64(stats.rowsRespelled())},
                              {"rows_lost", qint64(stats.rowsLost())},
                              {"statements_failed", qint64(stats.statementsFailed())},
                              {"errors_reported", reports}};
@@ -136,6 +140,7 @@ QString RunSummaryJson(const CommandLine& command, const RunStatistics& stats, i
                               {"source_damage", sourceDamageOf(stats)},
                               {"totals", totals},
                               {"verified", stats.verified},
+                              {"cancelled", stats.cancelled},
                               {"exit_status", exitStatus}};
     return QString::fromUtf8(QJsonDocument(summary).toJson(QJsonDocument::Indented));
 }

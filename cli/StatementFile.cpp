@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -15,26 +16,34 @@ namespace velmora {
 void AppendEscaped(std::string_view text, std::string& line) {
     line.reserve(line.size() + text.size());
     std::size_t plain = 0;  // the start of the characters not escaped yet
+    char escape[4] = {'\\', 0, 0, 0};
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const char* escape = nullptr;
-        switch (text[i]) {
+        std::size_t length = 2;
+        const auto u = static_cast<unsigned char>(text[i]);
+        switch (u) {
             case '\\':
-                escape = "\\\\";
+                escape[1] = '\\';
                 break;
             case '\n':
-                escape = "\\n";
+                escape[1] = 'n';
                 break;
             case '\r':
-                escape = "\\r";
+                escape[1] = 'r';
                 break;
             case '\t':
-                escape = "\\t";
+                escape[1] = 't';
                 break;
             default:
-                continue;
+                // Other control characters would act on a terminal that shows the line.
+                if (u >= 0x20 && u != 0x7F) continue;
+                static constexpr char kHex[] = "0123456789abcdef";
+                escape[1] = 'x';
+                escape[2] = kHex[u >> 4];
+                escape[3] = kHex[u & 15];
+                length = 4;
         }
         line.append(text, plain, i - plain);
-        line.append(escape, 2);
+        line.append(escape, length);
         plain = i + 1;
     }
     line.append(text, plain);
@@ -68,9 +77,20 @@ std::string UnescapeLine(std::string_view line) {
             case 't':
                 text += '\t';
                 break;
+            case 'x':
+                if (i + 3 < line.size() && std::isxdigit(static_cast<unsigned char>(line[i + 2])) &&
+                    std::isxdigit(static_cast<unsigned char>(line[i + 3]))) {
+                    text += static_cast<char>(
+                        std::stoi(std::string(line.substr(i + 2, 2)), nullptr, 16));
+                    i += 2;
+                    break;
+                }
+                [[fallthrough]];
             default:
-                throw std::runtime_error("a backslash must be followed by \\, n, r or t (column " +
-                                         std::to_string(i + 1) + ")");
+                throw std::runtime_error(
+                    "a backslash must be followed by \\, n, r, t or x and two hex digits "
+                    "(column " +
+                    std::to_string(i + 1) + ")");
         }
         ++i;
     }
@@ -244,6 +264,8 @@ ExecutionOutcome ExecuteStatementFile(const QString& path, db::Connection& conne
     StatementList batch;
     std::string statement;
     int done = 0;
+    // A table's statements may span batches; its transaction goes on from one to the next.
+    TableTransaction transaction;
     while (done < statements) {
         batch.clear();
         std::size_t bytes = 0;
@@ -255,8 +277,11 @@ ExecutionOutcome ExecuteStatementFile(const QString& path, db::Connection& conne
             throw std::runtime_error(path.toStdString() + " changed while it was executed");
         batchProgress.startBatch(done, batch.count());
         ExecutionOutcome outcome =
-            ExecuteStatementList(batch, connection, proc, batchProgress, pump);
+            ExecuteStatementList(batch, connection, proc, batchProgress, pump, transaction, nullptr,
+                                 done + batch.count() >= statements);
         if (outcome.stoppedBySqlError) {
+            // The table the error stopped stays as it was.
+            RollBackTable(batch, connection, transaction);
             errorStatement.assign(batch.utf8(outcome.errorLine - 1));
             outcome.errorLine += done;
             return outcome;
@@ -266,8 +291,8 @@ ExecutionOutcome ExecuteStatementFile(const QString& path, db::Connection& conne
     return {};
 }
 
-void WriteTypeMappingFile(const QString& path, const TypeMappingList& mappings) {
-    OutputFile file(path);
+void WriteTypeMappingFile(const QString& path, const TypeMappingList& mappings, bool ownerOnly) {
+    OutputFile file(path, ownerOnly);
     std::ostream& out = file.stream();
     out << "table\tfield\taccess_type\tparadox_type\n";
     for (int i = 0; i < mappings.count(); ++i) {

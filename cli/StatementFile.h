@@ -1,8 +1,8 @@
 #pragma once
 // The statement file of the command-line converter: UTF-8, one statement per line.
 // Inside a statement a backslash is written "\\", a line feed "\n", a carriage
-// return "\r" and a tab "\t", so every line is exactly one statement. Lines starting
-// with "--" are comments.
+// return "\r", a tab "\t" and any other control character "\xHH", so every line is
+// exactly one statement. Lines starting with "--" are comments.
 
 #include <QString>
 #include <fstream>
@@ -89,6 +89,7 @@ ExecutionOutcome ExecuteStatementFile(const QString& path, db::Connection& conne
                                       int& statements, std::string& errorStatement);
 // A header line, then four tab-separated columns per record, escaped as above: the Access
 // table, the field, its type as Access names it, and the Paradox type.
-void WriteTypeMappingFile(const QString& path, const TypeMappingList& mappings);
+void WriteTypeMappingFile(const QString& path, const TypeMappingList& mappings,
+                          bool ownerOnly = false);
 
 }  // namespace velmora

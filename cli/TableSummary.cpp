@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "common/Helpers.h"
+
 namespace velmora {
 
 namespace {
@@ -10,6 +12,7 @@ void writeRows(std::ostream& out, const TableOutcome& t, bool listed) {
     out << t.rowsRead << " of " << t.rowsInSource << " rows read, " << t.rowsWritten
         << (listed ? " listed" : " written") << ", " << t.rowsRefused << " refused, "
         << t.rowsUnreadable << " unreadable";
+    if (t.rowsRespelled > 0) out << ", " << t.rowsRespelled << " with a best-fit spelling";
     if (t.rowsLost > 0 || !t.rowsLostKnown)
         out << ", " << (t.rowsLostKnown ? "" : "at least ") << t.rowsLost
             << " lost to damage in the source";
@@ -20,7 +23,7 @@ void writeRows(std::ostream& out, const TableOutcome& t, bool listed) {
 std::string TableSummary(const RunStatistics& stats, bool listed) {
     std::ostringstream out;
     for (const TableOutcome& t : stats.tables) {
-        out << "  " << t.source.toStdString();
+        out << "  " << ShownName(t.source).toStdString();
         if (t.result == TableResult::NotReached) {
             out << ": not reached\n";
             continue;
@@ -29,7 +32,7 @@ std::string TableSummary(const RunStatistics& stats, bool listed) {
             out << ": left out, a table of Access's own\n";
             continue;
         }
-        out << " -> " << t.target.toStdString() << ": ";
+        out << " -> " << ShownName(t.target).toStdString() << ": ";
         switch (t.result) {
             case TableResult::Written:
                 writeRows(out, t, listed);
@@ -48,7 +51,13 @@ std::string TableSummary(const RunStatistics& stats, bool listed) {
                 out << "not readable, nothing written";
                 break;
             case TableResult::Failed:
-                out << "could not be created, nothing written";
+                out << "not written, left as it was";
+                break;
+            case TableResult::Cancelled:
+                out << "cancelled";
+                if (t.rowsSent)
+                    out << " after " << t.rowsRead << " of " << t.rowsInSource << " rows";
+                out << ", left as it was";
                 break;
             case TableResult::NotReached:
             case TableResult::LeftOut:

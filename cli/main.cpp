@@ -1,9 +1,11 @@
 // velmora-convert: the conversion without windows, on the same engine.
 
+#include <signal.h>
 #include <unistd.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +26,7 @@
 #include "drivers/BuiltInDrivers.h"
 #include "engine/AccessCatalog.h"
 #include "engine/ConversionRun.h"
+#include "engine/FolderTables.h"
 #include "engine/SecretMemory.h"
 #include "engine/SourceConnection.h"
 #include "engine/StatementExecution.h"
@@ -34,6 +37,26 @@
 using namespace velmora;
 
 namespace {
+
+// SIGINT and SIGTERM cancel the run as Cancel does in the window; a second one ends the
+// program at once (which leaves every table as it was or whole, too).
+std::atomic<bool>* cancelFlag = nullptr;
+volatile sig_atomic_t cancelSignal = 0;
+
+extern "C" void cancelOnSignal(int number) {
+    cancelSignal = number;
+    if (cancelFlag) cancelFlag->store(true, std::memory_order_relaxed);
+}
+
+void cancelRunOnSignals(std::atomic<bool>& flag) {
+    cancelFlag = &flag;
+    struct sigaction action {};
+    action.sa_handler = cancelOnSignal;
+    action.sa_flags = SA_RESETHAND;  // not restarted: a question waiting for input gives up
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
 
 [[noreturn]] void fail(const QString& text) {
     std::cerr << "velmora-convert: " << text.toStdString() << std::endl;
@@ -63,24 +86,38 @@ void printListLine(const QString& table, std::int64_t rows) {
     std::cout << EscapeLine(table.toStdString()) << '\t' << rows << '\n';
 }
 
-// The Paradox tables of a folder with their row counts.
+// The Paradox tables of a folder with their row counts; every other .db file is named on
+// standard error with the reason it was passed over. Links are never followed.
 int listParadoxFolder(const QString& folder) {
+    db::Connection connection;
     try {
-        db::Connection connection;
         OpenTargetConnection(connection, folder);
-        QStringList names =
-            QDir(folder).entryList({"*.db"}, QDir::Files, QDir::Name | QDir::IgnoreCase);
-        std::cout << "table\trows\n";
-        for (const QString& file : names) {
-            const QString table = file.left(file.size() - 3);
-            db::Recordset rows;
-            rows.open(("SELECT * FROM " + QuoteIdentifier(table)).toStdString(), connection);
-            printListLine(table, rows.recordCount());
-        }
-        return 0;
     } catch (const std::exception& e) {
         fail(QString::fromUtf8(e.what()));
     }
+    const QStringList names =
+        QDir(folder).entryList({"*.db"}, QDir::Files | QDir::System, QDir::Name | QDir::IgnoreCase);
+    std::cout << "table\trows\n";
+    for (const QString& file : names) {
+        const QString path = folder + u'/' + file;
+        QString why = WhyNotAParadoxTable(path);
+        if (why.isEmpty()) {
+            const QString table = file.left(file.size() - 3);
+            try {
+                db::Recordset rows;
+                rows.open(("SELECT COUNT(*) FROM " + QuoteIdentifier(table)).toStdString(),
+                          connection);
+                printListLine(table, rows.fields()[0].value().asInt());
+                continue;
+            } catch (const std::exception& e) {
+                why = QString::fromUtf8(e.what());
+            }
+        }
+        std::cout.flush();
+        std::cerr << "velmora-convert: skipped " << EscapeLine(path.toStdString()) << ": "
+                  << EscapeLine(why.toStdString()) << std::endl;
+    }
+    return 0;
 }
 
 int listTables(const CommandLine& c) {
@@ -175,16 +212,16 @@ void HidePasswordArgument(int argc, char** argv) {
     }
 }
 
-// Every table that -t names must be in the source, before any table is converted.
-void checkTableNames(const CommandLine& c, const FixedInputs& inputs) {
-    if (c.tables.isEmpty()) return;
+// The source opens, and every table that -t names is in it, before anything else happens:
+// a source that cannot be opened is one message and nothing in the target changes.
+void checkSource(const CommandLine& c, const FixedInputs& inputs) {
     std::optional<QStringList> names;
     try {
         names = GetSourceTables(c.source, inputs);
-    } catch (const std::exception&) {
-        return;  // the run reports why the source cannot be read
+    } catch (const std::exception& e) {
+        fail(SourceFailureText(c.source, QString::fromUtf8(e.what())));
     }
-    if (!names) return;
+    if (!names) fail(SourceFailureText(c.source, QStringLiteral("the file does not exist")));
     for (const QString& wanted : c.tables)
         if (!names->contains(wanted, Qt::CaseInsensitive))
             fail("no table \"" + wanted + "\" in " + c.source + " (--list shows its tables)");
@@ -192,11 +229,11 @@ void checkTableNames(const CommandLine& c, const FixedInputs& inputs) {
 
 // A folder the run writes into is one it can write into, or one error before any table.
 // A file is tried, not the mode: root passes every mode check but not a read-only mount.
+// A new folder is made by the run itself, once the source has opened.
 void checkTargetFolder(const CommandLine& c) {
     if (!c.sqlFile.isEmpty()) return;  // nothing is written there
-    if (c.newFolder) {
-        if (!QDir().mkpath(c.target)) fail("cannot create the folder " + c.target);
-    } else if (!QFileInfo(c.target).isDir()) {
+    if (!QFileInfo(c.target).isDir()) {
+        if (c.newFolder && !QFileInfo::exists(c.target)) return;
         fail(c.target + " is not a folder (--new-folder creates it)");
     }
     QByteArray probe = QFile::encodeName(c.target + QStringLiteral("/.velmora-write-check-XXXXXX"));
@@ -205,6 +242,25 @@ void checkTargetFolder(const CommandLine& c) {
         fail("cannot write into " + c.target + ": " + QString::fromLocal8Bit(std::strerror(errno)));
     ::close(fd);
     ::unlink(probe.constData());
+}
+
+// A folder without a Paradox table, named with every .db file in it and why none is one.
+void checkFolderHoldsATable(const QString& folder) {
+    const QStringList files =
+        QDir(folder).entryList({"*.db"}, QDir::Files | QDir::System, QDir::Name | QDir::IgnoreCase);
+    QStringList reasons;
+    for (const QString& file : files) {
+        const QString why = WhyNotAParadoxTable(folder + u'/' + file);
+        if (why.isEmpty()) return;
+        reasons << QString::fromStdString(EscapeLine(file.toStdString())) + QStringLiteral(": ") +
+                       why;
+    }
+    const QString advice = QStringLiteral(
+        " Pick a folder that holds one, or add --new-folder to create the tables there.");
+    if (reasons.isEmpty())
+        fail(folder + QStringLiteral(" holds no Paradox table (.db) yet.") + advice);
+    fail(folder + QStringLiteral(" holds no Paradox table: ") + reasons.join(QStringLiteral("; ")) +
+         u'.' + advice);
 }
 
 std::function<bool(const QString&)> tableFilter(const CommandLine& c) {
@@ -245,7 +301,6 @@ int main(int argc, char** argv) {
         return status;
     }
 
-    if (!QFileInfo::exists(c.source)) fail("Unable to access the database " + c.source);
     const bool listed = !c.sqlFile.isEmpty();
     FixedInputs inputs;
     inputs.targetFolder = c.target;
@@ -255,12 +310,9 @@ int main(int argc, char** argv) {
     inputs.preview = listed;
     inputs.perFile = true;
     inputs.perTable = false;
-    checkTableNames(c, inputs);
+    checkSource(c, inputs);
     checkTargetFolder(c);
-    if (!listed && !c.newFolder && !FolderHasDbFiles(inputs))
-        fail(c.target +
-             " holds no Paradox table (.db) yet. Pick a folder that holds one, or "
-             "add --new-folder to start a new folder.");
+    if (!listed && !c.newFolder) checkFolderHoldsATable(c.target);
 
     // Whatever takes standard output, the text for people goes to standard error.
     const bool jsonOnStandardOutput =
@@ -272,10 +324,12 @@ int main(int argc, char** argv) {
     TerminalPrompts prompts(c.overwrite, c.verbosity, text, &progress);
 
     RunState state;
+    // Files after the tables hold values and names from the source: as private as the tables.
+    const bool ownerOnly = SourceNeedsPassword(c.source);
     std::unique_ptr<OutputFile> rejects;
     if (!c.rejectsFile.isEmpty()) {
         try {
-            rejects = std::make_unique<OutputFile>(c.rejectsFile);
+            rejects = std::make_unique<OutputFile>(c.rejectsFile, ownerOnly);
         } catch (const std::exception& e) {
             fail(QString::fromUtf8(e.what()));
         }
@@ -300,7 +354,7 @@ int main(int argc, char** argv) {
     }
     NoPointer pointer;
     // A statement file holds every value, as private as the tables would be.
-    StatementFilePreview preview(c.sqlFile, listed && SourceNeedsPassword(c.source));
+    StatementFilePreview preview(c.sqlFile, listed && ownerOnly);
     if (listed)
         state.statementSink = [&preview](std::string_view statement) { preview.take(statement); };
     NoEventPump pump;
@@ -313,6 +367,8 @@ int main(int argc, char** argv) {
     options.tableWanted = tableFilter(c);
     options.statementsOnly = listed;
     options.strict = c.strict;
+    options.accessRules = c.accessRules;
+    cancelRunOnSignals(state.cancelRequested);
     ConversionRun run(host, state, QLocale::system(), options);
     run.start();
     progress.clear();
@@ -320,15 +376,23 @@ int main(int argc, char** argv) {
     // The copy first, so that the last owner of the buffer overwrites it.
     WipeText(inputs.sourcePassword);
     WipeText(c.password);
+    const RunStatistics& stats = run.statistics();
+    if (!stats.startFailure.isEmpty()) return 2;  // said once, by the run
 
+    // Output after the tables that cannot be written leaves the tables as they are: the
+    // run is incomplete (1), not unable to start.
+    bool outputsWritten = true;
+    const auto outputFailed = [&](const std::exception& e) {
+        std::cerr << "velmora-convert: " << e.what() << std::endl;
+        outputsWritten = false;
+    };
     if (!c.typesFile.isEmpty()) {
         try {
-            WriteTypeMappingFile(c.typesFile, state.typeMappings);
+            WriteTypeMappingFile(c.typesFile, state.typeMappings, ownerOnly);
         } catch (const std::exception& e) {
-            fail(QString::fromUtf8(e.what()));
+            outputFailed(e);
         }
     }
-    const RunStatistics& stats = run.statistics();
     const std::int64_t failed = stats.statementsFailed();
     const bool quiet = c.verbosity == Verbosity::Quiet;
     // The JSON document on standard output takes the text summary's place.
@@ -344,31 +408,50 @@ int main(int argc, char** argv) {
     if (rejects) {
         try {
             rejects->finish();
+            if (failed > 0 && !quiet && !IsStandardStream(c.rejectsFile))
+                text << failed << " refused statements written to " << c.rejectsFile.toStdString()
+                     << std::endl;
         } catch (const std::exception& e) {
-            fail(QString::fromUtf8(e.what()));
+            outputFailed(e);
         }
-        if (failed > 0 && !quiet && !IsStandardStream(c.rejectsFile))
-            text << failed << " refused statements written to " << c.rejectsFile.toStdString()
-                 << std::endl;
     }
+    const int listedTables = static_cast<int>(stats.tables.size());
+    if (listedTables > 0 && stats.count(TableResult::Declined) == listedTables)
+        std::cerr << "velmora-convert: no table was written: every overwrite was declined "
+                     "(--overwrite yes replaces them)"
+                  << std::endl;
     bool verified = true;
-    if (c.verify) {
+    if (c.verify && !stats.cancelled) {
         if (!stats.verified)
             std::cerr << "velmora-convert: the tables could not be verified" << std::endl;
         verified = stats.verified;
         for (const TableVerification& t : stats.verification())
             verified = verified && t.allIdentical();
     }
-    const bool written = !listed || preview.written();
-    const int status = failed == 0 && prompts.reports() == 0 && written && verified ? 0 : 1;
-    if (c.jsonSummary) {
+    if (!c.schemaReportFile.isEmpty()) {
         try {
-            OutputFile summary(c.summaryFile.isEmpty() ? QStringLiteral("-") : c.summaryFile);
-            summary.stream() << RunSummaryJson(c, stats, prompts.reports(), status).toStdString();
-            summary.finish();
+            OutputFile report(c.schemaReportFile);
+            for (const QString& line : stats.schemaReport)
+                report.stream() << line.toStdString() << '\n';
+            report.finish();
         } catch (const std::exception& e) {
             fail(QString::fromUtf8(e.what()));
         }
     }
+    const bool written = !listed || preview.written();
+    int status = stats.complete() && prompts.reports() == 0 && written && verified ? 0 : 1;
+    if (stats.cancelled) status = 128 + (cancelSignal != 0 ? cancelSignal : SIGINT);
+    if (c.jsonSummary) {
+        try {
+            OutputFile summary(c.summaryFile.isEmpty() ? QStringLiteral("-") : c.summaryFile,
+                               ownerOnly);
+            if (!outputsWritten && status == 0) status = 1;
+            summary.stream() << RunSummaryJson(c, stats, prompts.reports(), status).toStdString();
+            summary.finish();
+        } catch (const std::exception& e) {
+            outputFailed(e);
+        }
+    }
+    if (!outputsWritten && status == 0) status = 1;
     return status;
 }

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "common/AppInfo.h"
+#include "common/text/Utf8.h"
 
 namespace velmora {
 
@@ -56,6 +57,13 @@ QString ShortTitle(const QString& fullTitle) {
 
 void SetShortTitle() {
     setApplicationTitle(ShortTitle(kProductTitle));
+}
+
+QString ShownName(const QString& name) {
+    for (const QChar c : name)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return QString::fromStdString(text::escapeControls(name.toStdString()));
+    return name;
 }
 
 bool ListContains(const QStringList& list, const QString& text) {

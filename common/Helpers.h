@@ -20,6 +20,9 @@ QString ProgramDriveRoot();
 // (at least one word always goes); it becomes the application title.
 QString ShortTitle(const QString& title);
 void SetShortTitle();
+// A name (of a table, a field, a file) as messages and reports show it: control characters
+// written out (\n, \u001B), so that no name can break a line, forge one or steer a terminal.
+QString ShownName(const QString& name);
 // Case-insensitive membership test over the items of a list.
 bool ListContains(const QStringList& list, const QString& text);
 

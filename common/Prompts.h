@@ -18,6 +18,9 @@ class Prompts {
     // The same report for a step that has reported before in this run, offering to
     // show no further reports of the run; true when the user asks for that. Front
     // ends without such a choice show the plain report.
+    // The one message of a run that could not start (the source cannot be opened); the
+    // command line prints it as an error. A plain message by default.
+    virtual void failure(const QString& text) { message(text); }
     virtual bool errorReportOfferingQuiet(const QString& text) {
         errorReport(text);
         return false;

@@ -29,6 +29,7 @@ inline constexpr UiName kPreviewFrame{"Frame2"};
 inline constexpr UiName kPreviewCheck{"Check1"};
 inline constexpr UiName kPerFileOption{"Option1"};
 inline constexpr UiName kPerTableOption{"Option2"};
+inline constexpr UiName kAccessRulesCheck{"accessRules"};  // added after the form design
 inline constexpr UiName kBrowseAccessButton{"PushButton1"};
 inline constexpr UiName kBrowseParadoxButton{"PushButton2"};
 inline constexpr UiName kTestConnectionButton{"PushButton3"};
@@ -36,6 +37,7 @@ inline constexpr UiName kAccessSampleButton{"PushButton4"};
 inline constexpr UiName kHelpButton{"PushButton5"};
 inline constexpr UiName kParadoxSampleButton{"PushButton6"};
 inline constexpr UiName kStartButton{"PushButton7"};
+inline constexpr UiName kCancelButton{"CancelRun"};  // shown while a run goes on
 inline constexpr UiName kProgressBar{"ProgressBar1"};
 inline constexpr UiName kAccessFileDialog{"CommonDialog1"};
 inline constexpr UiName kFolderDialog{"SelectFolder"};
@@ -65,6 +67,7 @@ inline constexpr UiName kJumpToErrorButton{"PushButton6"};
 inline constexpr UiName kDatatypesButton{"PushButton7"};
 inline constexpr UiName kEmailErrorButton{"PushButton8"};
 inline constexpr UiName kSkipButton{"PushButton9"};
+inline constexpr UiName kCancelButton{"CancelExecute"};  // shown while Execute SQL runs
 inline constexpr UiName kErrorFrame{"Frame2"};
 inline constexpr UiName kErrorBox{"Text1"};
 inline constexpr UiName kProgressBar{"ProgressBar1"};

@@ -52,5 +52,15 @@ constexpr int adUseClient = 3;
 constexpr int adModeReadWrite = 3;
 // OpenSchema kind for the table catalogue.
 constexpr int adSchemaTables = 20;
+// The rules of the tables, where the provider has them:
+// COLUMNS: TABLE_NAME, COLUMN_NAME (Null for the table's own rule), ORDINAL_POSITION,
+//   COLUMN_HASDEFAULT, COLUMN_DEFAULT (the expression's text), IS_NULLABLE, DESCRIPTION,
+//   and Access's VALIDATION_RULE, VALIDATION_TEXT, FORMAT, INPUT_MASK, LOOKUP;
+// FOREIGN_KEYS: FK_NAME, PK_TABLE_NAME, PK_COLUMN_NAME, FK_TABLE_NAME, FK_COLUMN_NAME,
+//   ORDINAL (from 1), UPDATE_RULE and DELETE_RULE ("CASCADE" or "NO ACTION"), IS_ENFORCED;
+// VIEWS: TABLE_NAME, VIEW_DEFINITION (Null when the SQL text is not known).
+constexpr int adSchemaColumns = 4;
+constexpr int adSchemaViews = 23;
+constexpr int adSchemaForeignKeys = 27;
 
 }  // namespace velmora::db::ado

@@ -47,6 +47,18 @@ SourceDamage Connection::damage() {
     return session().damage();
 }
 
+void Connection::beginTrans() {
+    session().beginTrans();
+}
+
+void Connection::commitTrans() {
+    session().commitTrans();
+}
+
+void Connection::rollbackTrans() {
+    session().rollbackTrans();
+}
+
 void Connection::close() {
     if (!session_) throw DbError(errc::kObjectClosed, kClosedText);
     session_.reset();

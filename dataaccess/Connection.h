@@ -1,5 +1,6 @@
 #pragma once
-// ADO-shaped connection: settings before Open, then Execute, OpenSchema and Close.
+// ADO-shaped connection: settings before Open, then Execute, OpenSchema, the transaction
+// calls and Close.
 // The provider is chosen from the connection string when it opens.
 
 #include <memory>
@@ -33,6 +34,10 @@ class Connection {
     // whose statements fail by themselves.
     void beginBatch() noexcept;
     void endBatch() noexcept;
+    // ADO's transactions, as the provider keeps them (dataaccess/Provider.h).
+    void beginTrans();
+    void commitTrans();
+    void rollbackTrans();
     void close();
     bool isOpen() const { return session_ != nullptr; }
     // What the source could not read of its list of tables.

@@ -21,6 +21,9 @@ constexpr long kItemNotFound = 3265;
 constexpr long kTargetLocked = -2147024863;
 constexpr long kTargetFull = -2147024784;
 constexpr long kTargetGone = -2147024893;
+// The table's own file was removed while it was being written (file not found): it ends
+// that table, not the run.
+constexpr long kTableGone = -2147024894;
 }  // namespace errc
 
 class DbError : public std::runtime_error {

@@ -57,6 +57,13 @@ class Session {
     // provider may look for other programs' changes once per batch, not before each one.
     virtual void beginBatch() noexcept {}
     virtual void endBatch() noexcept {}
+    // Between beginTrans and commitTrans, tables that are dropped and created again (or
+    // created anew) take their new form only at commitTrans, all at once; rollbackTrans,
+    // or a session that ends without commitTrans, leaves them as they were. A provider
+    // that writes nothing has nothing to keep apart.
+    virtual void beginTrans() {}
+    virtual void commitTrans() {}
+    virtual void rollbackTrans() {}
 };
 
 class Provider {
@@ -69,7 +76,7 @@ class Provider {
 };
 
 // Entry points of a provider that lives in a loadable module.
-inline constexpr int kProviderAbiVersion = 4;
+inline constexpr int kProviderAbiVersion = 5;
 using ProviderAbiFunction = int (*)();
 using ProviderCreateFunction = Provider* (*)();
 inline constexpr const char* kProviderAbiSymbol = "velmora_provider_abi";

@@ -64,9 +64,21 @@ void noteDecimal(ColumnProfile& column, const db::Decimal& value) {
         column.inexactInMoney = true;
 }
 
+void noteNumber(ColumnProfile& column, double number) {
+    if (!column.hasNumber) {
+        column.hasNumber = true;
+        column.smallestNumber = column.largestNumber = number;
+    }
+    column.smallestNumber = std::min(column.smallestNumber, number);
+    column.largestNumber = std::max(column.largestNumber, number);
+}
+
 void noteValue(ColumnProfile& column, const db::Value& value, std::uint32_t& codePages) {
     using db::ValueKind;
     switch (value.kind()) {
+        case ValueKind::Null:
+            ++column.nulls;
+            return;
         case ValueKind::Text: {
             const std::string& text = value.asText();
             noteText(column, text);
@@ -82,14 +94,18 @@ void noteValue(ColumnProfile& column, const db::Value& value, std::uint32_t& cod
             return;
         case ValueKind::Integer:
             noteInteger(column, value.asInt());
+            noteNumber(column, static_cast<double>(value.asInt()));
             return;
         case ValueKind::Double:
             if (!std::isfinite(value.asDouble())) ++column.nonFinite;
+            noteNumber(column, value.asDouble());
             return;
         case ValueKind::Single:
             if (!std::isfinite(value.asSingle())) ++column.nonFinite;
+            noteNumber(column, value.asSingle());
             return;
         case ValueKind::Currency:
+            noteNumber(column, static_cast<double>(value.asCurrency().units) / 10000.0);
             column.decimalPrecision = std::max(column.decimalPrecision, 19);
             column.decimalScale = std::max(column.decimalScale, 4);
             column.decimalSignificantScale = std::max(column.decimalSignificantScale, 4);
@@ -116,13 +132,14 @@ bool FitsMoney(std::int64_t units) {
     return std::llround(value * 10000.0) == units;
 }
 
-TableProfile ProfileRows(db::Recordset& rows) {
+TableProfile ProfileRows(db::Recordset& rows, const std::function<bool()>& goOn) {
     TableProfile profile;
     const int count = rows.fields().count();
     profile.columns.resize(static_cast<std::size_t>(count));
     const std::int64_t total = rows.recordCount();
     std::int64_t unreadable = 0;
     while (!rows.eof() && !rows.bof()) {
+        if (goOn && !goOn()) return profile;
         std::uint32_t codePages = text::kAllTableCodePages;
         for (int i = 0; i < count; ++i)
             noteValue(profile.columns[static_cast<std::size_t>(i)], rows.fields().item(i).value(),

@@ -4,6 +4,7 @@
 // value fits it exactly, and widens only the columns whose values would not.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -31,6 +32,12 @@ struct ColumnProfile {
     std::int64_t roundedDateTimes = 0;
     // Zero-length binary values: a Paradox field holds none, so they are written blank.
     std::int64_t emptyBinaryValues = 0;
+    // For the rules a column can carry: rows without a value, and the range of the
+    // numbers (integers, doubles, singles and currency; close enough to test a bound).
+    std::int64_t nulls = 0;
+    bool hasNumber = false;
+    double smallestNumber = 0;
+    double largestNumber = 0;
 };
 
 struct TableProfile {
@@ -41,8 +48,9 @@ struct TableProfile {
     std::map<std::uint32_t, std::int64_t> rowsByCodePages;
 };
 
-// Reads every row of a freshly opened record set, leaving it at its end.
-TableProfile ProfileRows(db::Recordset& rows);
+// Reads every row of a freshly opened record set, leaving it at its end. `goOn`, when
+// given, is asked before each row; the pass stops part way when it says false.
+TableProfile ProfileRows(db::Recordset& rows, const std::function<bool()>& goOn = {});
 
 // Whether a Money field keeps this many ten-thousandths exactly.
 bool FitsMoney(std::int64_t tenThousandths);

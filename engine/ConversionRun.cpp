@@ -1,6 +1,9 @@
 #include "engine/ConversionRun.h"
 
+#include <QFile>
+#include <filesystem>
 #include <stdexcept>
+#include <system_error>
 
 #include "common/Helpers.h"
 #include "common/UiNames.h"
@@ -31,11 +34,13 @@ struct ConversionRun::Session {
     bool connectionsOpen = false;
     bool targetOpen = false;
     bool targetLost = false;
+    bool createFolder = false;  // the folder is missing and the run may create it
 };
 
 void ConversionRun::start() {
     if (state_.conversionRunning) return;
     state_.conversionRunning = true;
+    state_.cancelRequested = false;
     stats_ = {};
     leftOut_.clear();
     state_.statementsExecuted = state_.statementsFailed = 0;
@@ -43,21 +48,32 @@ void ConversionRun::start() {
     state_.statements.clear();
     state_.typeMappings.clear();
     Session run(host_);
-    if (!findTargetFolder(run)) {
-        state_.conversionRunning = false;
-        return;
+    if (findTargetFolder(run)) {
+        run.proc.step(kBusyPointer, [&] { host_.pointer.setBusy(true); });
+        if (openSource(run) && openTarget(run)) {
+            convertTables(run);
+            finish(run);
+        }
     }
-    openConnections(run);
+    state_.conversionRunning = false;
+}
 
+void ConversionRun::convertTables(Session& run) {
     const LiteralWriter literals(locale_);
     QStringList writtenThisRun;
     TableRunContext tables{run.proc, host_,      state_,         options_,
                            literals, run.source, writtenThisRun, stats_.recoveredTables};
+    SourceRules rules;
+    if (options_.accessRules && run.source.isOpen()) {
+        rules = SourceRules::read(run.source);
+        tables.rules = &rules;
+        tables.schemaReport = &stats_.schemaReport;
+    }
     for (int position = static_cast<int>(state_.sourceTables.size()) - 1; position >= 0;
          --position) {
         // Without a target, statements that go straight to it would each fail in turn;
         // the failed open has been reported once, which says it all.
-        if (!run.targetOpen && !host_.inputs.previewEnabled()) {
+        if (state_.cancelled() || (!run.targetOpen && !host_.inputs.previewEnabled())) {
             notReached(position + 1);
             break;
         }
@@ -69,18 +85,24 @@ void ConversionRun::start() {
             break;
         }
     }
+    if (tables.rules != nullptr) {
+        QStringList converted;
+        for (const TableOutcome& table : stats_.tables)
+            if (table.result == TableResult::Written) converted << table.source;
+        stats_.schemaReport += RunLevelLeftBehind(rules, converted);
+    }
+    stats_.cancelled = state_.cancelled();
     for (const QString& name : leftOut_) {
         TableOutcome table;
         table.source = name;
         table.result = TableResult::LeftOut;
         stats_.tables.push_back(std::move(table));
     }
-    finish(run);
-    state_.conversionRunning = false;
 }
 
 // False when the run ends before it began: the folder holds no Paradox table and none
-// may be created there.
+// may be created there. A missing folder that may be created is created only once the
+// source has opened (openTarget).
 bool ConversionRun::findTargetFolder(Session& run) {
     MainInputs& in = host_.inputs;
     run.proc.step(kOfferFolderCopy, [&] { CopyDB(false, in, host_.prompts); });
@@ -88,59 +110,86 @@ bool ConversionRun::findTargetFolder(Session& run) {
     FolderTables found = FolderTables::Present;
     bool noTables = run.proc.test(kFolderHoldsNoTable, [&] {
         if (options_.statementsOnly) return false;
-        if (options_.acceptFolderWithoutTables &&
-            IsFolder(in.paradoxFolder()) == std::optional(true))
-            return false;
         found = ExamineFolderTables(in.paradoxFolder());
+        if (options_.acceptFolderWithoutTables && found != FolderTables::NotGiven) return false;
         return found != FolderTables::Present;
     });
     if (noTables && options_.askAboutFolderWithoutTables)
         noTables = !AgreeToNewTables(in.paradoxFolder(), found, host_.prompts);
+    run.createFolder = !noTables && found == FolderTables::Missing && !options_.statementsOnly;
     return !noTables;
 }
 
-void ConversionRun::openConnections(Session& run) {
+// The source's tables and its connection. A source that cannot be opened (a wrong or
+// missing password, no such file, not an Access database, cut short) is one message that
+// names the file and the reason; the run ends there, with nothing in the folder changed.
+bool ConversionRun::openSource(Session& run) {
+    MainInputs& in = host_.inputs;
+    const QString file = in.accessFile();
+    state_.targetTables.clear();
+    state_.sourceTables.clear();
+    try {
+        if (!FileExists(file)) throw std::runtime_error("the file does not exist.");
+        FillSourceTableList(state_.sourceTables, file, in, host_.prompts, host_.pump, &leftOut_);
+        run.source.setCursorLocation(db::ado::adUseClient);
+        run.source.setMode(db::ado::adModeReadWrite);
+        OpenSourceConnection(run.source, in);
+    } catch (...) {
+        notStarted(run, SourceFailureText(file, describeException(std::current_exception())));
+        return false;
+    }
+    if (options_.tableWanted) {
+        const auto unwanted = [&](const QString& name) { return !options_.tableWanted(name); };
+        state_.sourceTables.removeIf(unwanted);
+        leftOut_.removeIf(unwanted);
+    }
+    run.connectionsOpen = true;
+    // A damaged catalogue is told once; the tables it lost were found from their definitions.
+    const db::SourceDamage damage = run.source.damage();
+    if (!damage.catalogue.empty()) {
+        stats_.catalogueDamage = QString::fromStdString(damage.catalogue);
+        for (const std::string& name : damage.recoveredTables)
+            stats_.recoveredTables << QString::fromStdString(name);
+        run.proc.report(kOpenSource, std::make_exception_ptr(std::runtime_error(
+                                         CatalogueDamageReport(file, damage).toStdString())));
+    }
+    return true;
+}
+
+bool ConversionRun::openTarget(Session& run) {
     MainInputs& in = host_.inputs;
     Procedure& proc = run.proc;
-    proc.step(kBusyPointer, [&] { host_.pointer.setBusy(true); });
+    std::error_code created;
+    if (run.createFolder)
+        std::filesystem::create_directories(QFile::encodeName(in.paradoxFolder()).toStdString(),
+                                            created);
+    if (created) {
+        run.source.close();
+        run.connectionsOpen = false;
+        notStarted(run, QStringLiteral("The folder ") + ShownName(in.paradoxFolder()) +
+                            QStringLiteral(" cannot be created: ") +
+                            QString::fromStdString(created.message()) + u'.');
+        return false;
+    }
     proc.step(kListTargetTables, [&] {
-        state_.targetTables.clear();
-        state_.sourceTables.clear();
         if (!options_.statementsOnly || IsFolder(in.paradoxFolder()) == std::optional(true))
             FillTargetTableList(state_.targetTables, in, host_.pump);
     });
-    proc.step(kListSourceTables, [&] {
-        FillSourceTableList(state_.sourceTables, in.accessFile(), in, host_.prompts, host_.pump,
-                            &leftOut_);
-        if (options_.tableWanted) {
-            const auto unwanted = [&](const QString& name) { return !options_.tableWanted(name); };
-            state_.sourceTables.removeIf(unwanted);
-            leftOut_.removeIf(unwanted);
-        }
-    });
-    proc.step(kSourceCursorLocation, [&] { run.source.setCursorLocation(db::ado::adUseClient); });
-    proc.step(kSourceMode, [&] { run.source.setMode(db::ado::adModeReadWrite); });
-    proc.step(kOpenSource, [&] { OpenSourceConnection(run.source, in); });
-    run.connectionsOpen = true;
-    // A damaged catalogue is told once; the tables it lost were found from their definitions.
-    if (run.source.isOpen()) {
-        const db::SourceDamage damage = run.source.damage();
-        if (!damage.catalogue.empty()) {
-            stats_.catalogueDamage = QString::fromStdString(damage.catalogue);
-            for (const std::string& name : damage.recoveredTables)
-                stats_.recoveredTables << QString::fromStdString(name);
-            proc.report(kOpenSource,
-                        std::make_exception_ptr(std::runtime_error(
-                            CatalogueDamageReport(in.accessFile(), damage).toStdString())));
-        }
-    }
     proc.step(kTargetCursorLocation,
               [&] { state_.targetConnection->setCursorLocation(db::ado::adUseClient); });
     // Tables that hold data from a protected source are readable by their owner only.
     const bool ownerOnly = SourceNeedsPassword(in.accessFile());
+    run.reports.setOwnerOnly(ownerOnly);
     run.targetOpen = !options_.statementsOnly && proc.step(kOpenTarget, [&] {
         OpenTargetConnection(*state_.targetConnection, in.paradoxFolder(), ownerOnly);
     });
+    return true;
+}
+
+void ConversionRun::notStarted(Session& run, const QString& why) {
+    stats_.startFailure = why;
+    host_.prompts.failure(why);
+    run.proc.step(kPointerBack, [&] { host_.pointer.setBusy(false); });
 }
 
 void ConversionRun::notReached(int count) {
@@ -157,7 +206,8 @@ void ConversionRun::finish(Session& run) {
     const MainInputs& in = host_.inputs;
     const bool written = !in.previewEnabled() || (in.previewPerFile() && state_.previewExecuted);
     // After a fault that ended the run, reading the target back can only fail too.
-    if (options_.verify && run.connectionsOpen && run.targetOpen && written && !run.targetLost)
+    if (options_.verify && run.connectionsOpen && run.targetOpen && written && !run.targetLost &&
+        !state_.cancelled())
         verify(run);
     Procedure& proc = run.proc;
     if (run.connectionsOpen) {
@@ -202,12 +252,18 @@ void ConversionRun::verify(Session& run) {
         std::vector<TablePair> pairs;
         std::vector<TableOutcome*> read;
         for (TableOutcome& t : stats_.tables) {
-            if (!t.read) continue;
+            if (!t.read || t.result == TableResult::Cancelled || t.result == TableResult::Failed)
+                continue;
             pairs.push_back({t.source, t.target, t.columns});
             read.push_back(&t);
         }
         std::vector<TableVerification> results =
-            VerifyTables(pairs, run.source, *state_.targetConnection);
+            VerifyTables(pairs, run.source, *state_.targetConnection, [this] {
+                host_.pump.yield();
+                return !state_.cancelled();
+            });
+        // Cancelled part way, the tables stay as written but were not verified.
+        if (state_.cancelled()) return;
         for (std::size_t i = 0; i < results.size() && i < read.size(); ++i)
             read[i]->verification = std::move(results[i]);
         stats_.verified = true;

@@ -2,16 +2,21 @@
 // One conversion run: every user table of the Access database, last listed first,
 // into the Paradox folder, as "Start Converting" does it. Its phases:
 //  1. the target folder: offer a space-free copy, insist on a table there (or accept a
-//     new folder on request), list the tables already there and the source's tables;
-//  2. open the source connection and the target connection;
-//  3. each source table in turn (TableRun): its target name, the overwrite question,
+//     new folder on request);
+//  2. open the source and list its tables: a source that cannot be opened is one message
+//     and the end of the run, before anything in the folder changed;
+//  3. create the folder when it is new, list its tables and open the target connection;
+//  4. each source table in turn (TableRun): its target name, the overwrite question,
 //     DROP TABLE, the definition (CREATE TABLE, CREATE INDEX, type mappings), then one
 //     INSERT per row;
-//  4. every statement goes to the target at once or into the preview's list, which is
+//  5. every statement goes to the target at once or into the preview's list, which is
 //     shown after each table or once after the last;
-//  5. when the tables were written, read them back and compare them with the source;
-//  6. close both connections and say "Done.", or what the run left out.
-// Every step reports its own failure through the error report and the run goes on.
+//  6. when the tables were written, read them back and compare them with the source;
+//  7. close both connections and say "Done." when the records say every table was
+//     written whole, or what the run left out.
+// Every step reports its own failure through the error report and the run goes on. A
+// cancel (RunState::cancelRequested) stops it within a row: the table being written is
+// left as it was, and the final message names every table left so.
 
 #include <QLocale>
 #include <QStringList>
@@ -38,7 +43,11 @@ class ConversionRun {
     struct Session;
 
     bool findTargetFolder(Session& run);
-    void openConnections(Session& run);
+    bool openSource(Session& run);
+    bool openTarget(Session& run);
+    void convertTables(Session& run);
+    // Ends a run that could not start: `why` is its one message.
+    void notStarted(Session& run, const QString& why);
     // Records the first `count` tables of the source as not reached.
     void notReached(int count);
     void showFilePreview(Session& run);

@@ -1,11 +1,10 @@
 #include "engine/FolderTables.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
-#include "common/ErrorReport.h"
 #include "common/Helpers.h"
-#include "common/UiNames.h"
 #include "dataaccess/ProviderDirectory.h"
 #include "engine/FolderListing.h"
 #include "engine/TargetNames.h"
@@ -18,13 +17,27 @@ bool IsParadoxTableFile(const QString& path) {
     return db::providerFor(db::ConnectionString::parse(settings))->isTableFile(path.toStdString());
 }
 
+QString WhyNotAParadoxTable(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isSymLink())
+        return QStringLiteral(
+            "it is a symbolic link, and tables are never read or written "
+            "through one");
+    if (!info.isFile()) return QStringLiteral("it is not a regular file");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("it cannot be read (") + file.errorString() + u')';
+    if (!IsParadoxTableFile(path)) return QStringLiteral("it is not a Paradox table");
+    return QString();
+}
+
 FolderTables ExamineFolderTables(const QString& folder) {
     if (folder.isEmpty()) return FolderTables::NotGiven;
     if (IsFolder(folder) != std::optional(true)) return FolderTables::Missing;
     const QStringList files = ListFiles(folder, QStringLiteral("*.db"));
     if (files.isEmpty()) return FolderTables::None;
     for (const QString& name : files)
-        if (IsParadoxTableFile(folder + u'/' + name)) return FolderTables::Present;
+        if (WhyNotAParadoxTable(folder + u'/' + name).isEmpty()) return FolderTables::Present;
     return FolderTables::NotParadox;
 }
 
@@ -53,20 +66,12 @@ bool AgreeToNewTables(const QString& folder, FolderTables found, Prompts& prompt
         case FolderTables::NotGiven:
             prompts.message(QStringLiteral("Please choose the Paradox folder first."));
             return false;
-        case FolderTables::Missing: {
-            if (!prompts.askYesNo(QStringLiteral("The folder ") + folder +
-                                      QStringLiteral(" does not exist yet.\r\n\r\n"
-                                                     "Create it and the tables in it?"),
-                                  caption))
-                return false;
-            Procedure proc(prompts, ui::paradoxFolder::kAgreeToNewTables);
-            constexpr int kCreateFolderStep = 100;  // as its reports number it
-            proc.step(kCreateFolderStep, [&] {
-                if (!QDir().mkpath(folder))
-                    throw std::runtime_error("Cannot create the folder " + folder.toStdString());
-            });
-            return IsFolder(folder) == std::optional(true);
-        }
+        case FolderTables::Missing:
+            // The run creates it once the database has opened.
+            return prompts.askYesNo(QStringLiteral("The folder ") + folder +
+                                        QStringLiteral(" does not exist yet.\r\n\r\n"
+                                                       "Create it and the tables in it?"),
+                                    caption);
         case FolderTables::None:
         case FolderTables::NotParadox:
             break;

@@ -23,12 +23,16 @@ FolderTables ExamineFolderTables(const QString& folder);
 // tells.
 bool IsParadoxTableFile(const QString& path);
 
+// Why the file is no Paradox table the driver would use (a link, not a regular file,
+// unreadable, another kind of file); empty when it is one. Never reads through a link.
+QString WhyNotAParadoxTable(const QString& path);
+
 // Test Connection's answer for each case.
 QString FolderTablesMessage(FolderTables found);
 
-// For a folder without tables: asks whether to create the tables there (creating the
-// folder itself when it is missing). True when the user agreed and the folder is there;
-// an empty folder box is only told about.
+// For a folder without tables: asks whether to create the tables there (and the folder
+// itself when it is missing, which the run does once the database has opened). True when
+// the user agreed; an empty folder box is only told about.
 bool AgreeToNewTables(const QString& folder, FolderTables found, Prompts& prompts);
 
 }  // namespace velmora

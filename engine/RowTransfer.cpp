@@ -26,7 +26,7 @@ std::vector<FieldKind> fieldKinds(int count, const FieldRoles& roles) {
 
 bool endsTheTable(long number) {
     return number == db::errc::kTargetLocked || number == db::errc::kTargetFull ||
-           number == db::errc::kTargetGone;
+           number == db::errc::kTargetGone || number == db::errc::kTableGone;
 }
 
 // The number and text of a refusal by the driver (0 and no text for any other failure).
@@ -164,6 +164,10 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
     PendingRow row;
     do {
         host.pump.yield();
+        if (state.cancelled()) {
+            counts.cancelled = true;
+            break;
+        }
         // The row's number in the source: rows it could not deliver keep theirs, so every
         // row written keeps its place.
         rowNumber = static_cast<std::int32_t>(sourceRows.rowNumber());
@@ -228,7 +232,9 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
         if (lost || reports.endedBy() != 0) break;
     } while (!proc.test(runstep::kLastRow, answersFirst([&] { return sourceRows.eof(); })));
     pipeline.settle();
-    counts.targetLost = reports.endedBy() != 0 && reports.endedBy() != db::errc::kTargetLocked;
+    counts.tableEnded = reports.endedBy() != 0;
+    counts.targetLost = reports.endedBy() != 0 && reports.endedBy() != db::errc::kTargetLocked &&
+                        reports.endedBy() != db::errc::kTableGone;
     return counts;
 }
 

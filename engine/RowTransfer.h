@@ -17,6 +17,10 @@ struct TransferCounts {
     std::int64_t rowsFailed = 0;
     // The target failed in a way that ends every later table too (full disk, folder gone).
     bool targetLost = false;
+    // The target failed in a way that ends this table (those above, a lock, the table's
+    // file removed).
+    bool tableEnded = false;
+    bool cancelled = false;           // the run was cancelled before the last row
     std::int64_t rowsUnreadable = 0;  // rows the source could not deliver, left out
 };
 

@@ -29,6 +29,9 @@ struct RunOptions {
     // A table of a damaged source is refused whole, with one report, instead of giving the
     // rows that can still be read: for users who want nothing from a damaged table.
     bool strict = false;
+    // The tables' rules (required fields, defaults, simple ranges) go into the CREATE TABLE
+    // statements; what Paradox cannot hold is listed in the schema report.
+    bool accessRules = false;
 };
 
 }  // namespace velmora

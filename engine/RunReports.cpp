@@ -38,9 +38,18 @@ void RunReports::log(const QString& text) {
     const QString path =
         QDir(inputs_.paradoxFolder()).filePath(QString::fromLatin1(kReportLogName));
     QFile file(path);
-    // A new log for each run; later reports of the run are appended.
-    const QIODevice::OpenMode mode = logFile_.isEmpty() ? QIODevice::Truncate : QIODevice::Append;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text | mode)) {
+    // A new log for each run, made with the tables' permissions (an old log keeps its
+    // own, so it goes first); later reports of the run are appended.
+    const bool first = logFile_.isEmpty();
+    if (first) QFile::remove(path);
+    const QFileDevice::Permissions permissions =
+        ownerOnly_ ? QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                   : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                         QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther;
+    const bool opened =
+        first ? file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::NewOnly, permissions)
+              : file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Append);
+    if (!opened) {
         logFailed_ = true;
         return;
     }

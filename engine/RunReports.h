@@ -23,7 +23,11 @@ class RunReports final : public Prompts {
         return shown_.askYesNo(text, caption);
     }
     void errorReport(const QString& text) override;
+    void failure(const QString& text) override { shown_.failure(text); }
 
+    // Reports from a protected source hold its values: the log is then its owner's only,
+    // like the tables.
+    void setOwnerOnly(bool ownerOnly) { ownerOnly_ = ownerOnly; }
     int unshown() const { return unshown_; }
     // The log file, once a report has gone there.
     const QString& logFile() const { return logFile_; }
@@ -40,6 +44,7 @@ class RunReports final : public Prompts {
     int unshown_ = 0;
     QString logFile_;
     bool logFailed_ = false;
+    bool ownerOnly_ = false;
 };
 
 inline constexpr const char* kReportLogName = "velmora-reports.log";

@@ -9,6 +9,7 @@
 // `conversionRunning` keeps a second "Start Converting" out while it yields.
 
 #include <QStringList>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string_view>
@@ -29,6 +30,10 @@ class RunState {
     int previewLinesRun = 0;
     int previewLines = 0;
     bool conversionRunning = false;
+    // Set by Cancel, Escape, closing the window or a signal (from any thread or a signal
+    // handler); the run stops within a row and leaves the table it was writing as it was.
+    std::atomic<bool> cancelRequested{false};
+    bool cancelled() const { return cancelRequested.load(std::memory_order_relaxed); }
 
     StatementList statements;
     TypeMappingList typeMappings;

@@ -46,6 +46,18 @@ std::int64_t RunStatistics::rowsLost() const {
     return sum(tables, [](const TableOutcome& t) { return t.rowsLost; });
 }
 
+std::int64_t RunStatistics::rowsRespelled() const {
+    return sum(tables, [](const TableOutcome& t) { return t.rowsRespelled; });
+}
+
+bool RunStatistics::complete() const {
+    return startFailure.isEmpty() && !cancelled && !previewNotExecuted && statementsFailed() == 0 &&
+           catalogueDamage.isEmpty() &&
+           std::all_of(tables.begin(), tables.end(), [](const auto& t) {
+               return t.result == TableResult::LeftOut || t.complete();
+           });
+}
+
 std::int64_t RunStatistics::statementsFailed() const {
     return sum(tables, [](const TableOutcome& t) { return t.statementsFailed; });
 }

@@ -24,10 +24,20 @@ struct RunStatistics {
     int previewLines = 0;
     int unshownReports = 0;  // reports the user chose not to see
     QString reportLog;       // the log file holding them, if any
+    // Why the run could not start (the source cannot be opened, the folder not created):
+    // it then wrote nothing and created nothing.
+    QString startFailure;
+    bool cancelled = false;  // the run was cancelled
+
+    // Every table written with every row, nothing failed: the run may say "Done.".
+    bool complete() const;
     // Why the source's catalogue of tables could not be read whole (empty when it could),
     // and the tables found from their definitions instead.
     QString catalogueDamage;
     QStringList recoveredTables;
+    // The source's rules that no statement carries, one line each with the reason (empty
+    // unless the run carries rules).
+    QStringList schemaReport;
 
     int count(TableResult result) const;
     // Tables whose rows were sent (or listed).
@@ -36,6 +46,7 @@ struct RunStatistics {
     std::int64_t rowsWritten() const;
     std::int64_t rowsRefused() const;
     std::int64_t rowsUnreadable() const;
+    std::int64_t rowsRespelled() const;
     std::int64_t rowsLost() const;  // those whose number the source could tell
     std::int64_t statementsFailed() const;
     // The verification of each table read back, in the order of the tables.

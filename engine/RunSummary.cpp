@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "common/Helpers.h"
 #include "engine/SourceLosses.h"
 
 namespace velmora {
@@ -32,7 +33,7 @@ QStringList tablesWith(const RunStatistics& stats, std::initializer_list<TableRe
     QStringList names;
     for (const TableOutcome& table : stats.tables)
         for (const TableResult result : results)
-            if (table.result == result) names << table.source;
+            if (table.result == result) names << ShownName(table.source);
     return names;
 }
 
@@ -59,6 +60,12 @@ QString perTable(const RunStatistics& stats, const QString& what,
 // values it rounded or wrote blank.
 QStringList notes(const RunStatistics& stats) {
     QStringList lines;
+    // The user's own choice (--unmappable replace), counted but no failure.
+    if (const std::int64_t respelled = stats.rowsRespelled(); respelled > 0)
+        lines << QStringLiteral(
+                     "Rows written with a best-fit spelling: %1 (characters the table's code page "
+                     "cannot hold became their nearest letters or \"?\").")
+                     .arg(count(respelled));
     const QStringList leftOut = tablesWith(stats, {TableResult::LeftOut});
     if (!leftOut.isEmpty())
         lines << QStringLiteral("Tables left out (Access's own, not a user's): ") +
@@ -68,6 +75,15 @@ QStringList notes(const RunStatistics& stats) {
                                 perTable(stats, QStringLiteral("Empty binary values written blank"),
                                          &TableOutcome::emptyBinaryValues)})
         if (!line.isEmpty()) lines << line;
+    if (!stats.schemaReport.isEmpty()) {
+        constexpr int kShown = 10;
+        lines << QStringLiteral("Rules not carried to Paradox: %1 (the schema report lists each):")
+                     .arg(count(static_cast<std::int64_t>(stats.schemaReport.size())));
+        lines << stats.schemaReport.mid(0, kShown);
+        if (stats.schemaReport.size() > kShown)
+            lines << QStringLiteral("... and %1 more.")
+                         .arg(count(static_cast<std::int64_t>(stats.schemaReport.size() - kShown)));
+    }
     return lines;
 }
 
@@ -106,24 +122,27 @@ QStringList sourceDamage(const RunStatistics& stats) {
 }  // namespace
 
 QString RunSummaryText(const RunStatistics& stats) {
+    if (!stats.startFailure.isEmpty()) return stats.startFailure;
     const std::int64_t rowsRefused = stats.rowsRefused();
     const std::int64_t otherFailures = stats.statementsFailed() - rowsRefused;
+    const std::int64_t rowsUnreadable = stats.rowsUnreadable();
     const int written = stats.count(TableResult::Written);
     // Tables of Access's own are not the user's to copy: named below, not counted.
     const int listed = static_cast<int>(stats.tables.size()) - stats.count(TableResult::LeftOut);
     const std::vector<TableVerification> differing = differingTables(stats);
     const QStringList damage = sourceDamage(stats);
-    const bool complete = !stats.previewNotExecuted && written == listed && rowsRefused == 0 &&
-                          otherFailures <= 0 && damage.isEmpty();
+    const bool complete = stats.complete();
     if (complete && differing.empty())
         return (QStringList{QStringLiteral("Done.")} + notes(stats)).join(QStringLiteral("\r\n"));
 
-    QStringList lines{complete ? QStringLiteral("Done.")
-                               : QStringLiteral("Done, but not everything was copied.")};
+    QStringList lines{complete          ? QStringLiteral("Done.")
+                      : stats.cancelled ? QStringLiteral("Cancelled: not everything was copied.")
+                                        : QStringLiteral("Done, but not everything was copied.")};
     if (stats.previewNotExecuted && stats.previewLinesRun > 0)
         lines << QStringLiteral(
                      "The SQL Preview was closed after %1 of its %2 statements had "
-                     "run; what they wrote stays in the folder.")
+                     "run; the tables it completed stay in the folder, the others are as they "
+                     "were.")
                      .arg(count(stats.previewLinesRun), count(stats.previewLines));
     else if (stats.previewNotExecuted)
         lines << QStringLiteral(
@@ -133,6 +152,10 @@ QString RunSummaryText(const RunStatistics& stats) {
     if (rowsRefused > 0)
         lines << QStringLiteral("Rows refused: %1 (each was reported with its table and reason).")
                      .arg(count(rowsRefused));
+    if (rowsUnreadable > 0)
+        lines << QStringLiteral(
+                     "Rows that could not be read from the source: %1 (each was reported).")
+                     .arg(count(rowsUnreadable));
     if (otherFailures > 0)
         lines << QStringLiteral("Other statements that failed: %1 (each was reported).")
                      .arg(count(otherFailures));
@@ -141,12 +164,19 @@ QString RunSummaryText(const RunStatistics& stats) {
         const QStringList tables = tablesWith(stats, results);
         if (!tables.isEmpty()) lines << heading + tables.join(QStringLiteral(", ")) + u'.';
     };
-    name(QStringLiteral("Tables that could not be created: "), {TableResult::Failed});
+    name(QStringLiteral("Tables that could not be written (each is as it was): "),
+         {TableResult::Failed});
     name(QStringLiteral("Tables partly written (the SQL Preview was closed after an error): "),
          {TableResult::PartlyWritten});
     name(QStringLiteral("Tables skipped: "),
          {TableResult::Declined, TableResult::Unreadable, TableResult::NotExecuted});
-    name(QStringLiteral("Tables not reached: "), {TableResult::NotReached});
+    if (stats.cancelled)
+        name(QStringLiteral("Tables left as they were: "),
+             {TableResult::Cancelled, TableResult::NotReached});
+    else
+        name(QStringLiteral("Tables not reached: "), {TableResult::NotReached});
+    if (written == 0 && listed > 0 && stats.count(TableResult::Declined) == listed)
+        lines << QStringLiteral("Every table was kept at the overwrite question.");
     if (!differing.empty())
         lines << QStringLiteral("Read back, these tables differ from the source:")
               << VerificationSummary(differing).replace(u'\n', QStringLiteral("\r\n"));

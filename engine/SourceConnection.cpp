@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include "common/AppInfo.h"
+#include "common/Helpers.h"
 #include "dataaccess/ConnectionString.h"
 #include "dataaccess/DbError.h"
 #include "dataaccess/ProviderDirectory.h"
@@ -63,6 +64,14 @@ bool SourceNeedsPassword(const QString& file) {
     } catch (...) {
         return false;
     }
+}
+
+QString SourceFailureText(const QString& file, const QString& reason) {
+    QString why = reason.trimmed();
+    why.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\n', u' ');
+    if (!why.endsWith(u'.')) why += u'.';
+    return QStringLiteral("The database ") + ShownName(file) +
+           QStringLiteral(" cannot be opened: ") + why;
 }
 
 QString ProviderGuidanceMessage() {

@@ -25,6 +25,9 @@ void OpenSourceConnection(db::Connection& connection, const MainInputs& inputs);
 // not open for another reason (which the real open then reports).
 bool SourceNeedsPassword(const QString& file);
 
+// The one message of a source that cannot be opened: the file and the reason.
+QString SourceFailureText(const QString& file, const QString& reason);
+
 QString ProviderGuidanceMessage();
 
 // True when the Access provider can be created. When it is missing, explains what to

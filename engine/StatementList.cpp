@@ -113,6 +113,20 @@ void StatementList::setExecuted(int index) {
     emit dataChanged(at, at, {ExecutedRole});
 }
 
+void StatementList::setPending(int first, int last) {
+    first = std::max(first, 0);
+    last = std::min(last, count() - 1);
+    if (first > last) return;
+    for (int i = first; i <= last; ++i) {
+        std::uint32_t& flags = entries_[static_cast<std::size_t>(i)].flags;
+        if ((flags & kExecuted) == 0) continue;
+        flags &= ~kExecuted;
+        --executed_;
+    }
+    firstPending_ = std::min(firstPending_, first);
+    emit dataChanged(index(first), index(last), {ExecutedRole});
+}
+
 void StatementList::clear() {
     beginResetModel();
     entries_.clear();

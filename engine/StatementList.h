@@ -34,6 +34,8 @@ class StatementList final : public QAbstractListModel, public ClipboardTable {
     bool anyChecked() const;
     bool isExecuted(int index) const { return flag(index, kExecuted); }
     void setExecuted(int index);
+    // Lines first to last (counted from 0) are to execute again: what they did was undone.
+    void setPending(int first, int last);
     // The first line not executed yet (counted from 0); count() when every line has run.
     int firstPending() const { return firstPending_; }
     int executedCount() const { return executed_; }

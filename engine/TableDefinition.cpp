@@ -4,8 +4,10 @@
 
 #include "dataaccess/AdoTypeName.h"
 #include "engine/CodePageChoice.h"
+#include "engine/ColumnProfile.h"
 #include "engine/Dispatch.h"
 #include "engine/RunSteps.h"
+#include "engine/SourceRules.h"
 #include "engine/TargetNames.h"
 #include "engine/TypeChoice.h"
 #include "engine/TypeMapping.h"
@@ -32,7 +34,8 @@ QString RespelledNames(const QString& tableBefore, const QString& tableUsed, boo
 FieldRoles BuildTableDefinition(const QString& sourceName, const QString& targetName,
                                 const db::Recordset& sourceRows, Procedure& proc, RunHost& host,
                                 RunState& state, const TableProfile* profile, QString* targetUsed,
-                                bool keepBinary) {
+                                bool keepBinary, const SourceRules* rules,
+                                QStringList* leftBehind) {
     FieldRoles roles;
     int codePage = 1252;
     if (profile != nullptr) codePage = ChooseCodePage(*profile, targetName, sourceRows);
@@ -92,10 +95,21 @@ FieldRoles BuildTableDefinition(const QString& sourceName, const QString& target
                 mapping = FitTypeToValues(
                     mapping, label, sourceRows.fields().item(ordinal).definedSize(),
                     profile->columns[static_cast<std::size_t>(ordinal)], codePage, keepBinary);
-            statement += column + mapping.columnType;
             const QString type = mapping.columnType.trimmed();
             const QString sourceColumn =
                 QString::fromStdString(sourceRows.fields().item(ordinal).name());
+            const ColumnRules* columnRules =
+                rules != nullptr ? rules->column(sourceName, sourceColumn) : nullptr;
+            if (columnRules != nullptr && leftBehind != nullptr) {
+                const QString bare = type.endsWith(u',') ? type.chopped(1) : type;
+                const ColumnProfile* values =
+                    profile != nullptr ? &profile->columns[static_cast<std::size_t>(ordinal)]
+                                       : nullptr;
+                statement += column + u' ' + bare +
+                             RuleClauses(*columnRules, column, bare, *leftBehind, values) +
+                             QStringLiteral(", ");
+            } else
+                statement += column + mapping.columnType;
             const QString written = column.mid(1, column.size() - 2)
                                         .replace(QStringLiteral("\"\""), QStringLiteral("\""));
             roles.columns.push_back(

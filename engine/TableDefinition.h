@@ -28,16 +28,20 @@ struct FieldRoles {
 };
 
 struct TableProfile;
+struct SourceRules;
 
 // The run's steps from runstep::kFieldCount to runstep::kCreateIndex: appends the table's
 // type-mapping records, dispatches its two statements and returns the field roles. With the profile
 // of the table's values, columns whose values the mapped type cannot hold get a type that does, and
 // a table whose text needs another code page than 1252 is created in that one; `targetUsed`
 // receives the target name as that code page spells it. `keepBinary` gives long binary
-// fields a BLOB column that receives their bytes.
+// fields a BLOB column that receives their bytes. With the source's `rules`, each column
+// carries its required, default and range clauses and `leftBehind` receives what it cannot.
 FieldRoles BuildTableDefinition(const QString& sourceName, const QString& targetName,
                                 const db::Recordset& sourceRows, Procedure& proc, RunHost& host,
                                 RunState& state, const TableProfile* profile = nullptr,
-                                QString* targetUsed = nullptr, bool keepBinary = false);
+                                QString* targetUsed = nullptr, bool keepBinary = false,
+                                const SourceRules* rules = nullptr,
+                                QStringList* leftBehind = nullptr);
 
 }  // namespace velmora

@@ -20,9 +20,12 @@ enum class TableResult {
     NotExecuted,    // its preview per table was closed without running a line
     Declined,       // kept as it was at the overwrite question
     Unreadable,     // the source table could not be read; an earlier copy stays as it was
-    Failed,         // not one of its statements went in (DROP TABLE or CREATE TABLE failed)
-    NotReached,     // the run ended before it: Back in a preview, or the target lost or shut
-    LeftOut,        // a table of Access's own that holds rows but is no user's (MSysCompactError)
+    // Not written: DROP TABLE or CREATE TABLE failed, or the target failed part way (disk
+    // full, folder or file gone) and the table was left as it was.
+    Failed,
+    NotReached,  // the run ended before it: Back in a preview, or the target lost or shut
+    LeftOut,     // a table of Access's own that holds rows but is no user's (MSysCompactError)
+    Cancelled,   // the run was cancelled while it was being written; left as it was
 };
 
 struct TableOutcome {
@@ -36,8 +39,11 @@ struct TableOutcome {
     std::int64_t rowsInSource = 0;
     std::int64_t rowsRead = 0;  // rows turned into statements
     std::int64_t rowsWritten = 0;
-    std::int64_t rowsRefused = 0;     // row statements the target refused
-    std::int64_t rowsUnreadable = 0;  // rows the source could not deliver
+    std::int64_t rowsRefused = 0;  // row statements the target refused
+    // Rows the source could not deliver: reported one by one, or, when the source ended
+    // before its row count, all at once.
+    std::int64_t rowsUnreadable = 0;
+    std::int64_t rowsRespelled = 0;  // written with a best-fit spelling (--unmappable replace)
     // Rows a damaged source left out (its pages or values could not be read), and whether
     // that is all of them; pages of a cut-short file it needed that lie past its end.
     std::int64_t rowsLost = 0;
@@ -50,6 +56,12 @@ struct TableOutcome {
     std::int64_t emptyBinaryValues = 0;  // zero-length binary values, written blank
     std::vector<DefinedColumn> columns;  // as the definition wrote them, for verification
     std::optional<TableVerification> verification;  // when the verification pass read it back
+
+    // Written with every row of the source.
+    bool complete() const {
+        return result == TableResult::Written && rowsRefused == 0 && rowsUnreadable == 0 &&
+               rowsLost == 0 && rowsLostKnown && pagesMissing == 0 && rowsRead >= rowsInSource;
+    }
 };
 
 }  // namespace velmora

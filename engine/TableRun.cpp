@@ -25,9 +25,9 @@ bool perTableMode(const MainInputs& in) {
 }
 
 QString renameNote(const QString& sourceName, const QString& cleaned, const QString& target) {
-    return QStringLiteral("The table ") + sourceName + QStringLiteral(" is written as ") + target +
-           QStringLiteral(": the name ") + cleaned +
-           QStringLiteral(" belongs to a table written earlier in this run.");
+    return QStringLiteral("The table ") + ShownName(sourceName) +
+           QStringLiteral(" is written as ") + ShownName(target) + QStringLiteral(": the name ") +
+           ShownName(cleaned) + QStringLiteral(" belongs to a table written earlier in this run.");
 }
 
 }  // namespace
@@ -47,6 +47,10 @@ TableOutcome TableRun::run() {
     folder_ = inputs_.paradoxFolder();
     nameTarget();
     profiled_ = firstPass();
+    if (state_.cancelled()) {
+        table_.result = TableResult::Cancelled;
+        return table_;
+    }
     const Answer answer = profiled_ ? askOverwrite() : Answer::None;
     if (answer == Answer::No) {
         table_.result = TableResult::Declined;
@@ -88,7 +92,10 @@ bool TableRun::firstPass() {
     const bool profiled = proc_.step(kFirstPass, [&] {
         db::Recordset firstPass;
         firstPass.open(select_, run_.source);
-        profile_ = ProfileRows(firstPass);
+        profile_ = ProfileRows(firstPass, [this] {
+            run_.host.pump.yield();
+            return !state_.cancelled();
+        });
         codePage_ = ChooseCodePage(profile_, table_.target, firstPass);
         const bool recovered = run_.recoveredTables.contains(table_.source);
         const TableLosses losses = SummarizeLosses(firstPass.lostRows());
@@ -112,9 +119,9 @@ TableRun::Answer TableRun::askOverwrite() {
                    ListContains(present, spelledTarget_);
         })) {
         proc_.step(kAskOverwrite, [&] {
-            answer = run_.host.prompts.askYesNo(
-                         QStringLiteral("Would you like to overwrite ") + table_.source + u'?',
-                         QStringLiteral("Overwrite?"))
+            answer = run_.host.prompts.askYesNo(QStringLiteral("Would you like to overwrite ") +
+                                                    ShownName(table_.source) + u'?',
+                                                QStringLiteral("Overwrite?"))
                          ? Answer::Yes
                          : Answer::No;
         });
@@ -128,6 +135,7 @@ TableRun::Answer TableRun::askOverwrite() {
 void TableRun::write(Answer answer) {
     clearPerTablePreview(kPerTablePreviewAgain, kClearStatementsAgain, kClearTypeMappingsAgain);
     const std::int64_t failuresBefore = state_.statementsFailed;
+    beginReplacement();
     if (answer == Answer::Yes &&
         proc_.test(kTableFileExists, [&] { return TableFileExists(folder_, spelledTarget_); }))
         proc_.step(kDropTable, [&] {
@@ -136,7 +144,7 @@ void TableRun::write(Answer answer) {
         });
     proc_.step(kTableCaption, [&] {
         run_.host.progress.setCaption(QStringLiteral("Please wait... Processing table ") +
-                                      table_.source);
+                                      ShownName(table_.source));
     });
     const bool dropFailed = state_.statementsFailed > failuresBefore;
     db::Recordset rows;
@@ -146,6 +154,48 @@ void TableRun::write(Answer answer) {
     else
         table_.result = dropFailed ? TableResult::Failed : TableResult::Unreadable;
     table_.statementsFailed = state_.statementsFailed - failuresBefore;
+    endReplacement();
+}
+
+void TableRun::beginReplacement() {
+    if (inputs_.previewEnabled() || !state_.targetConnection) return;
+    try {
+        state_.targetConnection->beginTrans();
+        inTransaction_ = true;
+    } catch (...) {
+        // A closed target: every statement fails and says why.
+    }
+}
+
+// The new table takes the old one's place only when all of it went in; otherwise the
+// folder keeps the old table, and a table new to the folder does not appear at all: half a
+// table under the real name would pass for the whole one with whoever opens it next.
+void TableRun::endReplacement() {
+    if (!inTransaction_) return;
+    inTransaction_ = false;
+    db::Connection& target = *state_.targetConnection;
+    if (state_.cancelled() || targetLost_ || tableLost_ || table_.result != TableResult::Written) {
+        try {
+            target.rollbackTrans();
+        } catch (...) {
+            // The folder is gone: nothing is left to roll back.
+        }
+        if (state_.cancelled())
+            leftAsItWas(TableResult::Cancelled);
+        else if (table_.result == TableResult::Written)
+            leftAsItWas(TableResult::Failed);
+        return;
+    }
+    if (!proc_.step(kCommitTable, [&] { target.commitTrans(); })) {
+        targetLost_ = true;
+        leftAsItWas(TableResult::Failed);
+    }
+}
+
+// What the table's rows did is undone: the folder holds what it held before.
+void TableRun::leftAsItWas(TableResult result) {
+    table_.result = result;
+    table_.rowsWritten = 0;
 }
 
 bool TableRun::openRows(db::Recordset& rows, const BestFitRows*& respelling) {
@@ -165,9 +215,9 @@ void TableRun::writeRows(db::Recordset& rows, const BestFitRows* respelling,
     table_.read = true;
     table_.rowsInSource = rows.recordCount();
     QString spelled = table_.target;
-    const FieldRoles roles =
-        BuildTableDefinition(table_.source, table_.target, rows, proc_, run_.host, state_,
-                             &profile_, &spelled, run_.options.keepBinary);
+    const FieldRoles roles = BuildTableDefinition(
+        table_.source, table_.target, rows, proc_, run_.host, state_, &profile_, &spelled,
+        run_.options.keepBinary, run_.rules, run_.schemaReport);
     table_.target = spelled;
     table_.columns = roles.columns;
     for (std::size_t i = 0; i < profile_.columns.size(); ++i) {
@@ -191,14 +241,10 @@ void TableRun::sendRows(db::Recordset& rows, const FieldRoles& roles,
                         const BestFitRows* respelling) {
     const TransferCounts counts =
         TransferRows(table_.target, rows, roles, run_.literals, proc_, run_.host, state_);
-    if (respelling != nullptr && respelling->rowsRespelled() > 0)
-        proc_.report(kRespelledRows,
-                     std::make_exception_ptr(std::runtime_error(
-                         std::to_string(respelling->rowsRespelled()) + " rows of table " +
-                         table_.source.toStdString() +
-                         " hold characters that its code page cannot hold; they were written "
-                         "with a best-fit spelling and \"?\".")));
+    // A choice the user made (--unmappable replace) is counted, not reported.
+    if (respelling != nullptr) table_.rowsRespelled = respelling->rowsRespelled();
     targetLost_ = counts.targetLost;
+    tableLost_ = counts.tableEnded;
     table_.rowsSent = true;
     table_.rowsRead = counts.rowsDispatched + counts.rowsFailed;
     table_.rowsWritten = counts.rowsDispatched;
@@ -207,6 +253,23 @@ void TableRun::sendRows(db::Recordset& rows, const FieldRoles& roles,
     // What the damaged source left out of the table, told once now that the walk has met
     // all of it.
     const TableLosses losses = SummarizeLosses(rows.lostRows());
+    // A source that ends before its row count without telling what it lost (a file cut
+    // short during the run) is named once, and the rows it did not deliver count as
+    // unreadable; rows left unsent by a cancel or by a target that ended the table are not
+    // the source's.
+    const std::int64_t missing =
+        counts.cancelled || counts.tableEnded || losses.any()
+            ? 0
+            : table_.rowsInSource - table_.rowsRead - table_.rowsUnreadable;
+    if (missing > 0) {
+        proc_.report(kSourceEndedEarly,
+                     std::make_exception_ptr(std::runtime_error(
+                         "The source table " + ShownName(table_.source).toStdString() +
+                         " ended after " + std::to_string(table_.rowsRead + table_.rowsUnreadable) +
+                         " of its " + std::to_string(table_.rowsInSource) + " rows; the other " +
+                         std::to_string(missing) + " rows could not be read.")));
+        table_.rowsUnreadable += missing;
+    }
     if (!losses.any()) return;
     table_.rowsLost = losses.rows;
     table_.rowsLostKnown = losses.countKnown;

@@ -17,6 +17,7 @@
 #include "engine/RunHost.h"
 #include "engine/RunOptions.h"
 #include "engine/RunState.h"
+#include "engine/SourceRules.h"
 #include "engine/TableDefinition.h"
 #include "engine/TableOutcome.h"
 #include "engine/ValueLiterals.h"
@@ -34,6 +35,9 @@ struct TableRunContext {
     QStringList& writtenThisRun;  // the target names of the tables written so far
     // Tables of a source whose catalogue is damaged that were found from their definitions.
     const QStringList& recoveredTables;
+    // The source's rules when the run carries them, and where the ones left behind go.
+    const SourceRules* rules = nullptr;
+    QStringList* schemaReport = nullptr;
 };
 
 class TableRun {
@@ -45,7 +49,7 @@ class TableRun {
 
     // No table may follow: the table's preview was left with Back (or closed), or the
     // target failed in a way every later table would meet too (full disk, folder gone).
-    bool endsRun() const { return stoppedAtPreview_ || targetLost_; }
+    bool endsRun() const { return stoppedAtPreview_ || targetLost_ || state_.cancelled(); }
     bool targetLost() const { return targetLost_; }
 
   private:
@@ -60,6 +64,11 @@ class TableRun {
     void writeRows(db::Recordset& rows, const BestFitRows* respelling, std::int64_t failuresBefore);
     void sendRows(db::Recordset& rows, const FieldRoles& roles, const BestFitRows* respelling);
     bool showTablePreview();
+    // Straight to the target, a table is replaced (or created) in one transaction: the
+    // folder holds the old table, whole, until the new one is complete.
+    void beginReplacement();
+    void endReplacement();
+    void leftAsItWas(TableResult result);
 
     TableRunContext& run_;
     Procedure& proc_;
@@ -74,6 +83,8 @@ class TableRun {
     QString spelledTarget_;  // the target name as the table's code page spells it
     bool stoppedAtPreview_ = false;
     bool targetLost_ = false;
+    bool tableLost_ = false;  // the target failed in a way that ends this table
+    bool inTransaction_ = false;
 };
 
 }  // namespace velmora

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "common/Helpers.h"
 #include "dataaccess/AdoTypeName.h"
 #include "dataaccess/AdoTypes.h"
 #include "dataaccess/DbError.h"
@@ -153,7 +154,8 @@ QString structureDifference(const std::vector<DefinedColumn>& columns, const db:
 }
 
 TableVerification verifyTable(const TablePair& table, db::Connection& sourceConnection,
-                              db::Connection& targetConnection, const LiteralWriter& literals) {
+                              db::Connection& targetConnection, const LiteralWriter& literals,
+                              const std::function<bool()>& goOn) {
     TableVerification result;
     result.source = table.source;
     result.target = table.target;
@@ -185,6 +187,7 @@ TableVerification verifyTable(const TablePair& table, db::Connection& sourceConn
     // Both tables come in TVXID order: the target by its primary index, the source by
     // its row numbers. A row the source cannot deliver has no number to compare.
     while (!source.eof()) {
+        if (goOn && !goOn()) break;
         const std::int64_t row = source.rowNumber();
         ++result.sourceRows;
         if (result.targetReadable) {
@@ -223,18 +226,19 @@ TableVerification verifyTable(const TablePair& table, db::Connection& sourceConn
 }  // namespace
 
 std::vector<TableVerification> VerifyTables(const std::vector<TablePair>& tables,
-                                            db::Connection& source, db::Connection& target) {
+                                            db::Connection& source, db::Connection& target,
+                                            const std::function<bool()>& goOn) {
     const LiteralWriter literals(QLocale::c());
     std::vector<TableVerification> results;
     for (const TablePair& table : tables)
-        results.push_back(verifyTable(table, source, target, literals));
+        results.push_back(verifyTable(table, source, target, literals, goOn));
     return results;
 }
 
 QString VerificationSummary(const std::vector<TableVerification>& results) {
     QStringList lines;
     for (const TableVerification& t : results) {
-        QString line = t.target + QStringLiteral(": ") + QString::number(t.identical) +
+        QString line = ShownName(t.target) + QStringLiteral(": ") + QString::number(t.identical) +
                        QStringLiteral(" of ") + QString::number(t.sourceRows) +
                        QStringLiteral(" rows verified identical");
         if (!t.allIdentical()) {

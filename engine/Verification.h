@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "dataaccess/Connection.h"
@@ -40,7 +41,8 @@ struct TablePair {
 
 // Verifies each source table against its target table.
 std::vector<TableVerification> VerifyTables(const std::vector<TablePair>& tables,
-                                            db::Connection& source, db::Connection& target);
+                                            db::Connection& source, db::Connection& target,
+                                            const std::function<bool()>& goOn = {});
 
 // One line per table: "Orders: 184 of 200 rows verified identical; first differing rows
 // (TVXID): 39, 41 (...)", and what differs in its fields.

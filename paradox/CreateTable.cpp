@@ -216,14 +216,7 @@ void removeAbandonedNewFiles(const std::filesystem::path& folder) {
     }
 }
 
-void createTableFiles(const std::filesystem::path& folder, const std::string& name,
-                      const TableInfo& info, mode_t mode) {
-    checkFolderWritable(folder);
-    if (!locateTable(folder, name).db.empty())
-        fail("The table " + inQuotes(name) + " already exists.");
-    bool hasBlobs = false;
-    for (const auto& field : info.fields) hasBlobs = hasBlobs || isBlob(field.type);
-    // An index or blob file left from an earlier table of that name would be taken for ours.
+void checkNoLeftovers(const std::filesystem::path& folder, const std::string& name) {
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
         const std::string file = entry.path().filename().string();
@@ -231,6 +224,16 @@ void createTableFiles(const std::filesystem::path& folder, const std::string& na
             fail("The file " + inQuotes(file) + " of an earlier table " + inQuotes(name) +
                  " is still in the folder; remove it before creating the table.");
     }
+}
+
+void createTableFiles(const std::filesystem::path& folder, const std::string& name,
+                      const TableInfo& info, mode_t mode) {
+    checkFolderWritable(folder);
+    if (!locateTable(folder, name).db.empty())
+        fail("The table " + inQuotes(name) + " already exists.");
+    bool hasBlobs = false;
+    for (const auto& field : info.fields) hasBlobs = hasBlobs || isBlob(field.type);
+    checkNoLeftovers(folder, name);
     // Each file appears whole under its name; the .db, which makes the table exist, first,
     // so a kill in between leaves a table whose memo values cannot be stored yet, not an
     // orphan .mb that would stand in the way of the table's next creation.

@@ -60,6 +60,10 @@ void publishNewFile(const std::filesystem::path& path, const std::vector<std::ui
 void writeNewFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes,
                   const std::string& label, mode_t mode = kTableFileMode);
 
+// Throws when an index or blob file of an earlier table named `name` is still in the
+// folder: a new table would take it for its own.
+void checkNoLeftovers(const std::filesystem::path& folder, const std::string& name);
+
 // Removes new .db and .mb files that a CREATE TABLE killed part way left, and that no one
 // is still making; the files of existing tables are left to their writers.
 void removeAbandonedNewFiles(const std::filesystem::path& folder);

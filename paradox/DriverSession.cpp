@@ -19,14 +19,71 @@ namespace velmora::paradox {
 
 namespace {
 constexpr std::size_t kOpenTables = 8;
+
+std::string lowerCase(std::string name) {
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
 }
+}  // namespace
 
 DriverSession::DriverSession(std::filesystem::path folder, mode_t fileMode)
-    : folder_(std::move(folder)), fileMode_(fileMode), watch_(folder_) {
+    : folder_(std::move(folder)), fileMode_(fileMode), watch_(folder_), staging_(folder_) {
+    recoverStagingFolders(folder_);
     removeAbandonedNewFiles(folder_);
 }
 
-DriverSession::~DriverSession() = default;
+// A session that ends inside a transaction leaves every table as it was.
+DriverSession::~DriverSession() {
+    if (!inTransaction_) return;
+    try {
+        rollbackTrans();
+    } catch (...) {
+    }
+}
+
+DriverSession::Replacement* DriverSession::replacement(const std::string& name) {
+    if (!inTransaction_) return nullptr;
+    const auto found = pending_.find(lowerCase(name));
+    return found == pending_.end() ? nullptr : &found->second;
+}
+
+bool DriverSession::staged(const std::string& name) const {
+    if (!inTransaction_) return false;
+    const auto found = pending_.find(lowerCase(name));
+    return found != pending_.end() && found->second.created;
+}
+
+void DriverSession::beginTrans() {
+    if (inTransaction_) fail("A transaction is already open.");
+    inTransaction_ = true;
+}
+
+void DriverSession::commitTrans() {
+    if (!inTransaction_) fail("No transaction is open.");
+    open_.clear();  // the staged files change their names
+    lastRaw_.clear();
+    std::map<std::string, Replacement> pending = std::move(pending_);
+    pending_.clear();
+    inTransaction_ = false;
+    for (auto& [key, table] : pending) {
+        if (table.created)
+            staging_.publish(table.name);
+        else
+            table.old.remove();
+    }
+    staging_.close();
+}
+
+void DriverSession::rollbackTrans() {
+    if (!inTransaction_) fail("No transaction is open.");
+    for (auto& [key, table] : pending_) {
+        forget(table.name);
+        if (table.created) staging_.discard(table.name);
+    }
+    pending_.clear();
+    inTransaction_ = false;
+    staging_.close();
+}
 
 void DriverSession::execute(std::string_view text) {
     run(text);
@@ -69,6 +126,9 @@ std::unique_ptr<db::RowCursor> DriverSession::runParsed(std::string_view text) {
         case sql::StatementKind::DropTable:
             dropTable();
             return nullptr;
+        case sql::StatementKind::AddForeignKey:
+            addForeignKey();
+            return nullptr;
         case sql::StatementKind::DeleteAll:
             deleteAll();
             return nullptr;
@@ -83,7 +143,16 @@ std::string DriverSession::tableName() const {
     return checkedTableName(statement_.table.text());
 }
 
-TableFiles DriverSession::existingTable(const std::string& name) const {
+TableFiles DriverSession::existingTable(const std::string& name) {
+    if (inTransaction_) {
+        const auto found = pending_.find(lowerCase(name));
+        if (found != pending_.end()) {
+            TableFiles files;
+            if (found->second.created) files = locateTable(staging_.path(), name);
+            if (files.db.empty()) fail("The table " + inQuotes(name) + " does not exist.");
+            return files;
+        }
+    }
     TableFiles files = locateTable(folder_, name);
     if (files.db.empty()) fail("The table " + inQuotes(name) + " does not exist.");
     return files;
@@ -108,7 +177,9 @@ std::uint64_t DriverSession::folderGeneration() {
 
 bool DriverSession::stillValid(WritableTable& table, std::uint64_t generation) const {
     if (table.checkedGeneration == generation) return true;
-    if (!table.unchangedOnDisk()) return false;
+    // A table staged in this transaction lies in the session's own locked, owner-only
+    // folder, where no other program writes: only the folder's own tables are looked at.
+    if (!staged(table.name()) && !table.unchangedOnDisk()) return false;
     table.checkedGeneration = generation;
     return true;
 }
@@ -116,10 +187,12 @@ bool DriverSession::stillValid(WritableTable& table, std::uint64_t generation) c
 WritableTable& DriverSession::writableTable() {
     const sql::Name& name = statement_.table;
     const std::uint64_t generation = folderGeneration();
+    bool changed = false;  // an open table was changed (or removed) by someone else
     if (!open_.empty() && name.closingQuote == lastQuote_ && name.raw == lastRaw_) {
         WritableTable& table = *open_.back();
         if (stillValid(table, generation)) return table;
         open_.pop_back();  // changed by someone else: open it afresh
+        changed = true;
     }
     const std::string wanted = tableName();
     auto found = std::find_if(open_.begin(), open_.end(), [&](const auto& table) {
@@ -128,11 +201,19 @@ WritableTable& DriverSession::writableTable() {
     if (found != open_.end()) {
         std::unique_ptr<WritableTable> table = std::move(*found);
         open_.erase(found);
-        if (stillValid(*table, generation)) open_.push_back(std::move(table));
+        if (stillValid(*table, generation))
+            open_.push_back(std::move(table));
+        else
+            changed = true;
     }
     if (open_.empty() || !sameNameIgnoringCase(open_.back()->name(), wanted)) {
         lastRaw_.clear();
-        auto table = std::make_unique<WritableTable>(existingTable(wanted));
+        if (changed && locateTable(folder_, wanted).db.empty() && !replacement(wanted))
+            fail(db::errc::kTableGone,
+                 "The table " + inQuotes(wanted) + " was removed while it was being written.");
+        const TableFiles files = existingTable(wanted);
+        auto table = std::make_unique<WritableTable>(files);
+        table->rules = readValidityFile(files);
         table->checkedGeneration = generation;
         if (open_.size() >= kOpenTables) open_.erase(open_.begin());
         open_.push_back(std::move(table));
@@ -188,6 +269,14 @@ void DriverSession::insert(std::string_view text) {
     if (!statement_.columns.empty())
         for (std::size_t f = 0; f < fieldCount; ++f)
             if (valueOfField_[f] < 0) encodeOmitted(info.fields[f], record_.data(), encode_);
+    if (table.rules) {
+        given_.assign(fieldCount, true);
+        if (!statement_.columns.empty())
+            for (std::size_t f = 0; f < fieldCount; ++f) given_[f] = valueOfField_[f] >= 0;
+        applyDefaults(*table.rules, info, given_, record_.data());
+        checkFieldRules(*table.rules, info, table.name(), record_.data());
+        parentKeys_.checkReferences(folder_, *table.rules, info, table.name(), record_.data());
+    }
     table.insert(record_.data(), blobs_, encode_.autoIncrement);
 }
 
@@ -195,6 +284,7 @@ void DriverSession::insert(std::string_view text) {
 // second writer cannot drop it or add rows in between.
 void DriverSession::keepOpen(std::unique_ptr<WritableTable> table) {
     table->checkedGeneration = watch_.generation();
+    table->rules = readValidityFile(existingTable(table->name()));
     if (open_.size() >= kOpenTables) open_.erase(open_.begin());
     open_.push_back(std::move(table));
     lastRaw_.clear();
@@ -204,8 +294,43 @@ void DriverSession::createTable(std::string_view text) {
     const std::string name = tableName();
     checkNewTableName(name, statement_.codePage != 0 ? statement_.codePage : 1252);
     const TableInfo info = defineTable(statement_, text);
+    const std::optional<ValidityFile> checks = checksOfNewTable(statement_, info, name);
     forget(name);
-    createTableFiles(folder_, name, info, fileMode_);
+    // The table's checks go beside its files; without them the table goes too.
+    const auto writeChecks = [&](const std::filesystem::path& where, auto&& undo) {
+        if (!checks) return;
+        try {
+            writeValidityFile(where, name, *checks, fileMode_);
+        } catch (...) {
+            undo();
+            throw;
+        }
+    };
+    if (!inTransaction_) {
+        createTableFiles(folder_, name, info, fileMode_);
+        writeChecks(folder_, [&] { paradox::dropTable(folder_, name); });
+        keepOpen(std::make_unique<WritableTable>(existingTable(name)));
+        return;
+    }
+    Replacement* table = replacement(name);
+    if (table == nullptr) {
+        if (!locateTable(folder_, name).db.empty())
+            fail("The table " + inQuotes(name) + " already exists.");
+        checkNoLeftovers(folder_, name);
+        // What stands under the table's name (a folder, a link) would stop the commit.
+        struct stat st {};
+        if (::lstat((folder_ / (name + ".db")).c_str(), &st) == 0)
+            fail("The file " + inQuotes(name + ".db") + " is in the way of table " +
+                 inQuotes(name) + ".");
+    } else if (table->created) {
+        fail("The table " + inQuotes(name) + " already exists.");
+    }
+    checkFolderWritable(folder_);
+    createTableFiles(staging_.path(), name, info, fileMode_);
+    writeChecks(staging_.path(), [&] { staging_.discard(name); });
+    if (table == nullptr) table = &pending_[lowerCase(name)];
+    table->name = name;
+    table->created = true;
     keepOpen(std::make_unique<WritableTable>(existingTable(name)));
 }
 
@@ -218,6 +343,10 @@ void DriverSession::createIndex() {
     std::vector<std::string> columns;
     for (const auto& column : statement_.columns) columns.push_back(column.text());
     std::unique_ptr<WritableTable> keyed = createPrimaryIndex(folder_, files, columns);
+    if (auto rules = readValidityFile(files)) {
+        rules->keyFieldCount = keyed->info().keyFields;
+        writeValidityFile(files.db.parent_path(), name, *rules, fileMode_);
+    }
     forget(name);
     keepOpen(std::move(keyed));
 }
@@ -225,7 +354,29 @@ void DriverSession::createIndex() {
 void DriverSession::dropTable() {
     const std::string name = tableName();
     forget(name);
-    paradox::dropTable(folder_, name);
+    if (!inTransaction_) {
+        if (const TableFiles files = locateTable(folder_, name); !files.db.empty())
+            forgetReferences(folder_, files, fileMode_);
+        paradox::dropTable(folder_, name);
+        return;
+    }
+    if (Replacement* table = replacement(name)) {
+        if (!table->created) fail("The table " + inQuotes(name) + " does not exist.");
+        staging_.discard(name);
+        table->created = false;
+        if (table->old.empty()) pending_.erase(lowerCase(name));
+        return;
+    }
+    pending_[lowerCase(name)] = Replacement{name, holdForDrop(folder_, name), false};
+}
+
+void DriverSession::addForeignKey() {
+    // Both tables' .VAL files change at once, outside what a transaction stages.
+    if (inTransaction_)
+        fail("ALTER TABLE ... ADD FOREIGN KEY runs outside a transaction: commit first.");
+    paradox::addForeignKey(folder_, statement_, fileMode_);
+    // The tables this session holds open take up their new rules.
+    for (auto& table : open_) table->rules = readValidityFile(locateTable(folder_, table->name()));
 }
 
 void DriverSession::deleteAll() {

@@ -6,14 +6,18 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "dataaccess/Provider.h"
+#include "paradox/DropTable.h"
 #include "paradox/FolderWatch.h"
 #include "paradox/SqlStatement.h"
+#include "paradox/StagedTables.h"
+#include "paradox/TableRules.h"
 #include "paradox/ValueEncoder.h"
 #include "paradox/WritableTable.h"
 
@@ -31,19 +35,37 @@ class DriverSession final : public db::Session {
     // Inside a batch the folder is looked at once, at its start.
     void beginBatch() noexcept override;
     void endBatch() noexcept override { inBatch_ = false; }
+    // In a transaction, DROP TABLE only holds the table's files, and CREATE TABLE writes
+    // the new table in the staging folder, where its rows and index go too; COMMIT puts
+    // each new table in its old one's place (paradox/StagedTables.h), ROLLBACK removes
+    // the new tables and leaves the old ones as they were.
+    void beginTrans() override;
+    void commitTrans() override;
+    void rollbackTrans() override;
 
   private:
+    // A table dropped or created in the open transaction.
+    struct Replacement {
+        std::string name;  // as the last CREATE TABLE (or DROP TABLE) spelled it
+        HeldTable old;     // empty when the folder held no such table
+        bool created = false;
+    };
+    Replacement* replacement(const std::string& name);
+    // Whether `name` is a table created in the open transaction (written in staging).
+    bool staged(const std::string& name) const;
+
     std::unique_ptr<db::RowCursor> run(std::string_view text);
     std::unique_ptr<db::RowCursor> runParsed(std::string_view text);
     void insert(std::string_view text);
     void createTable(std::string_view text);
     void createIndex();
     void dropTable();
+    void addForeignKey();
     void deleteAll();
     std::unique_ptr<db::RowCursor> select();
 
     std::string tableName() const;
-    TableFiles existingTable(const std::string& name) const;
+    TableFiles existingTable(const std::string& name);
     WritableTable& writableTable();
     void forget(const std::string& name);
     void keepOpen(std::unique_ptr<WritableTable> table);
@@ -56,6 +78,9 @@ class DriverSession final : public db::Session {
     FolderWatch watch_;
     bool inBatch_ = false;
     std::uint64_t batchGeneration_ = 0;
+    StagingFolder staging_;
+    bool inTransaction_ = false;
+    std::map<std::string, Replacement> pending_;  // by lower-case name
     sql::Statement statement_;
 
     // Open tables, most recently used last; a few are kept so file handles stay bounded.
@@ -68,6 +93,8 @@ class DriverSession final : public db::Session {
     std::vector<int> valueOfField_;
     std::vector<PendingBlob> blobs_;
     EncodeContext encode_;
+    std::vector<bool> given_;
+    ParentKeys parentKeys_;
 };
 
 }  // namespace velmora::paradox

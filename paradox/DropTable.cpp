@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <vector>
+#include <utility>
 
 #include "paradox/CreateTable.h"
 #include "paradox/DriverError.h"
@@ -15,17 +15,6 @@
 namespace velmora::paradox {
 
 namespace {
-
-class HeldFiles {
-  public:
-    ~HeldFiles() {
-        for (int fd : fds_) ::close(fd);
-    }
-    void add(int fd) { fds_.push_back(fd); }
-
-  private:
-    std::vector<int> fds_;
-};
 
 void checkIsTable(int fd, const std::filesystem::path& file, const std::string& name) {
     std::vector<std::uint8_t> start(kTableHeaderProbe);
@@ -41,21 +30,50 @@ void checkIsTable(int fd, const std::filesystem::path& file, const std::string& 
 
 }  // namespace
 
-void dropTable(const std::filesystem::path& folder, const std::string& name) {
+HeldTable::HeldTable(HeldTable&& other) noexcept
+    : files_(std::move(other.files_)), fds_(std::exchange(other.fds_, {})) {}
+
+HeldTable& HeldTable::operator=(HeldTable&& other) noexcept {
+    if (this != &other) {
+        release();
+        files_ = std::move(other.files_);
+        fds_ = std::exchange(other.fds_, {});
+    }
+    return *this;
+}
+
+HeldTable::~HeldTable() {
+    release();
+}
+
+void HeldTable::release() {
+    for (int fd : fds_) ::close(fd);
+    fds_.clear();
+}
+
+void HeldTable::remove() {
+    for (const auto& file : files_)
+        if (::unlink(file.c_str()) != 0 && errno != ENOENT)
+            failSystem("Removing " + inQuotes(file.filename().string()), errno);
+    release();
+}
+
+HeldTable holdForDrop(const std::filesystem::path& folder, const std::string& name) {
     if (locateTable(folder, name).db.empty())
         fail("The table " + inQuotes(name) + " does not exist.");
     checkFolderWritable(folder);
-    const auto files = familyFiles(folder, name);
-    // Held locked until removed, so no other writer starts on a file being removed.
-    HeldFiles held;
-    for (const auto& file : files) {
+    HeldTable held;
+    held.files_ = familyFiles(folder, name);
+    for (const auto& file : held.files_) {
         const int fd = openLockedForWriting(file, file.filename().string());
-        held.add(fd);
+        held.fds_.push_back(fd);
         if (sameNameIgnoringCase(file.extension().string(), ".db")) checkIsTable(fd, file, name);
     }
-    for (const auto& file : files)
-        if (::unlink(file.c_str()) != 0 && errno != ENOENT)
-            failSystem("Removing " + inQuotes(file.filename().string()), errno);
+    return held;
+}
+
+void dropTable(const std::filesystem::path& folder, const std::string& name) {
+    holdForDrop(folder, name).remove();
 }
 
 }  // namespace velmora::paradox

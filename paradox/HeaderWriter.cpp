@@ -27,8 +27,12 @@ int tableNameLength(std::uint8_t version) {
     return version >= hdr::kVersionLevel7 ? hdr::kTableNameLengthLevel7 : hdr::kTableNameLength;
 }
 
-// A name exactly as the code page spells it. Names were checked against the code page
-// before (checkFieldName, the file name's own check), so a character it lacks is a fault.
+int roundUpTo(int value, int unit) {
+    return (value + unit - 1) / unit * unit;
+}
+
+}  // namespace
+
 std::string toCodePage(std::string_view utf8, int codePage) {
     const text::CodePage& cp = text::CodePage::forNumber(codePage);
     std::string out;
@@ -44,12 +48,6 @@ std::string toCodePage(std::string_view utf8, int codePage) {
     }
     return out;
 }
-
-int roundUpTo(int value, int unit) {
-    return (value + unit - 1) / unit * unit;
-}
-
-}  // namespace
 
 std::uint32_t primaryIndexPointer(const TableInfo& info) {
     return info.keyed() ? static_cast<std::uint32_t>(info.headerSize) : 0;

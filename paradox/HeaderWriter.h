@@ -34,4 +34,8 @@ std::vector<std::uint8_t> buildIndexHeader(const TableInfo& info, std::string_vi
 // The 4 KB header block of an empty .mb file.
 std::vector<std::uint8_t> buildBlobHeader();
 
+// A name exactly as the code page spells it. Names were checked against the code page
+// before (checkFieldName, the file name's own check), so a character it lacks is a fault.
+std::string toCodePage(std::string_view utf8, int codePage);
+
 }  // namespace velmora::paradox

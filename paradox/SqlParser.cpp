@@ -54,6 +54,7 @@ class Parser {
             out_.table = name("a table name");
             return finish();
         }
+        if (acceptKeyword("ALTER")) return alterTable();
         if (acceptKeyword("INSERT")) return insert();
         if (acceptKeyword("DELETE")) {
             expectKeyword("FROM");
@@ -66,7 +67,7 @@ class Parser {
             return finish();
         }
         if (acceptKeyword("SELECT")) return select();
-        failExpected("CREATE, DROP, INSERT, DELETE or SELECT");
+        failExpected("CREATE, DROP, ALTER, INSERT, DELETE or SELECT");
     }
 
   private:
@@ -143,6 +144,7 @@ class Parser {
                     definition.arguments[definition.argumentCount++] = smallNumber();
                 expectSymbol(')');
             }
+            columnChecks(definition);
             out_.definitions.push_back(definition);
             if (!isSymbol(',') && !isSymbol(')')) failExpected("\",\" or \")\"");
         } while (acceptSymbol(','));
@@ -158,6 +160,87 @@ class Parser {
                 break;
         }
         finish();
+    }
+
+    // What may follow a column's type, in any order.
+    void columnChecks(ColumnDefinition& definition) {
+        for (;;) {
+            if (acceptKeyword("NOT")) {
+                expectKeyword("NULL");
+                definition.notNull = true;
+            } else if (acceptKeyword("DEFAULT")) {
+                literal(definition.defaultValue);
+                definition.hasDefault = true;
+            } else if (acceptKeyword("CHECK")) {
+                expectSymbol('(');
+                range(definition);
+                if (acceptKeyword("AND")) range(definition);
+                expectSymbol(')');
+            } else {
+                return;
+            }
+        }
+    }
+
+    // column BETWEEN a AND b, column >= a or column <= b: the only checks a field's
+    // minimum and maximum hold.
+    void range(ColumnDefinition& definition) {
+        const Name column = name("the column's name");
+        if (column.text() != definition.name.text())
+            failSyntax(lexer_.source(), column.offset, "a CHECK of a column names that column.");
+        if (acceptKeyword("BETWEEN")) {
+            literal(definition.minimum);
+            expectKeyword("AND");
+            literal(definition.maximum);
+            definition.hasMinimum = definition.hasMaximum = true;
+        } else if (acceptSymbol('>')) {
+            expectSymbol('=');
+            literal(definition.minimum);
+            definition.hasMinimum = true;
+        } else if (acceptSymbol('<')) {
+            expectSymbol('=');
+            literal(definition.maximum);
+            definition.hasMaximum = true;
+        } else {
+            failExpected("BETWEEN, >= or <=");
+        }
+    }
+
+    void alterTable() {
+        expectKeyword("TABLE");
+        out_.kind = StatementKind::AddForeignKey;
+        out_.table = name("a table name");
+        expectKeyword("ADD");
+        if (acceptKeyword("CONSTRAINT")) out_.index = name("a constraint name");
+        expectKeyword("FOREIGN");
+        expectKeyword("KEY");
+        nameList(out_.columns);
+        expectKeyword("REFERENCES");
+        out_.parent = name("the referenced table's name");
+        nameList(out_.parentColumns);
+        if (out_.parentColumns.size() != out_.columns.size())
+            failHere("the foreign key and the referenced key have different numbers of columns.");
+        if (acceptKeyword("ON")) {
+            expectKeyword("UPDATE");
+            if (acceptKeyword("CASCADE"))
+                out_.cascadeUpdates = true;
+            else if (acceptKeyword("RESTRICT"))
+                out_.cascadeUpdates = false;
+            else if (acceptKeyword("NO")) {
+                expectKeyword("ACTION");
+                out_.cascadeUpdates = false;
+            } else
+                failExpected("CASCADE, RESTRICT or NO ACTION");
+        }
+        finish();
+    }
+
+    void nameList(std::vector<Name>& names) {
+        expectSymbol('(');
+        do {
+            names.push_back(name("a column name"));
+        } while (acceptSymbol(','));
+        expectSymbol(')');
     }
 
     std::int64_t rowCount() {
@@ -285,6 +368,9 @@ void parseStatement(std::string_view text, Statement& out) {
     out.codePage = 0;
     out.table = Name();
     out.index = Name();
+    out.parent = Name();
+    out.parentColumns.clear();
+    out.cascadeUpdates = true;
     Parser parser(text, out);
     parser.statement();
 }

@@ -14,6 +14,7 @@ enum class StatementKind {
     CreateTable,
     CreateIndex,
     DropTable,
+    AddForeignKey,
     Insert,
     DeleteAll,
     SelectAll,
@@ -43,6 +44,11 @@ struct ColumnDefinition {
     int arguments[2] = {0, 0};
     int argumentCount = 0;
     std::size_t offset = 0;
+    // Validity checks: NOT NULL, DEFAULT value, CHECK (column BETWEEN a AND b) and
+    // CHECK (column >= a) / (column <= b).
+    bool notNull = false;
+    bool hasDefault = false, hasMinimum = false, hasMaximum = false;
+    Literal defaultValue, minimum, maximum;
 };
 
 struct Statement {
@@ -53,8 +59,13 @@ struct Statement {
     std::vector<ColumnDefinition> definitions;
     std::vector<Literal> values;
     bool primary = false;
+    // ALTER TABLE table ADD [CONSTRAINT index] FOREIGN KEY (columns) REFERENCES
+    // parent (parentColumns) [ON UPDATE CASCADE | RESTRICT | NO ACTION]
+    Name parent;
+    std::vector<Name> parentColumns;
+    bool cascadeUpdates = true;     // Paradox's own default
     std::int64_t expectedRows = 0;  // CREATE TABLE ... ROWS n; 0 when not given
-    int codePage = 0;  // CREATE TABLE ... CODEPAGE n; 0 when not given
+    int codePage = 0;               // CREATE TABLE ... CODEPAGE n; 0 when not given
 };
 
 // Appends the text of a quoted text literal, with doubled apostrophes made single.

@@ -152,6 +152,7 @@ TableFiles locateTable(const fs::path& folder, const std::string& name) {
     const std::string stem = files.db.stem().string();
     files.px = findIgnoringCase(folder, stem + ".px");
     files.mb = findIgnoringCase(folder, stem + ".mb");
+    files.val = findIgnoringCase(folder, stem + ".val");
     return files;
 }
 

@@ -14,6 +14,7 @@ struct TableFiles {
     std::filesystem::path db;
     std::filesystem::path px;  // empty when there is no primary index file
     std::filesystem::path mb;  // empty when there is no blob file
+    std::filesystem::path val;  // empty when there are no validity checks
 };
 
 // The table name of a statement: ".db" at the end is dropped. Throws when the name could

@@ -18,6 +18,7 @@
 #include "paradox/PrimaryIndex.h"
 #include "paradox/TableFiles.h"
 #include "paradox/TableHeader.h"
+#include "paradox/ValidityFile.h"
 
 namespace velmora::paradox {
 
@@ -51,6 +52,9 @@ class WritableTable {
 
     // The folder change count at which the session last found the files unchanged.
     std::uint64_t checkedGeneration = 0;
+
+    // The table's validity checks and references (its .VAL file), when it has any.
+    std::optional<ValidityFile> rules;
 
     // Text of the key of `record` for messages, e.g. TVXID = 5.
     std::string describeKey(const std::uint8_t* record) const;

@@ -118,6 +118,8 @@ void PreviewWindow::buildControls() {
     statementList->setToolTip(kListTip);
 
     button(executeButton, names::kExecuteButton, QStringLiteral("Execute SQL"));
+    button(cancelButton, names::kCancelButton, QStringLiteral("Cancel"));
+    cancelButton->hide();
     button(findReplaceButton, names::kFindReplaceButton, QStringLiteral("Find and Replace"));
     button(copySqlButton, names::kCopySqlButton, QStringLiteral("Copy SQL To Clipboard"));
 
@@ -162,7 +164,10 @@ void PreviewWindow::buildControls() {
     rows->setSpacing(TwipsToPixels(95));
     rows->addLayout(pair(backButton, skipButton));
     rows->addWidget(statementList, 3);
-    rows->addWidget(executeButton);
+    auto* execute = new QHBoxLayout;
+    execute->addWidget(executeButton, 1);
+    execute->addWidget(cancelButton);
+    rows->addLayout(execute);
     rows->addLayout(pair(findReplaceButton, copySqlButton));
     rows->addWidget(errorFrame, 1);
     rows->addLayout(pair(jumpToErrorButton, copyErrorButton));
@@ -176,6 +181,7 @@ void PreviewWindow::buildControls() {
     for (qsizetype i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
     connect(executeButton, &QPushButton::clicked, this, [this] { executeSql(); });
+    connect(cancelButton, &QPushButton::clicked, this, [this] { cancelExecution(); });
     connect(copySqlButton, &QPushButton::clicked, this, [this] { copySql(); });
     connect(findReplaceButton, &QPushButton::clicked, this, [this] { findAndReplace(); });
     connect(copyErrorButton, &QPushButton::clicked, this, [this] { copyError(); });
@@ -202,6 +208,19 @@ void PreviewWindow::setExecuting(bool executing) {
     executing_ = executing;
     for (QPushButton* b : {executeButton, findReplaceButton, backButton, skipButton})
         b->setEnabled(!executing);
+    cancelButton->setVisible(executing);
+    if (executing) cancelButton->setFocus();
+}
+
+void PreviewWindow::cancelExecution() {
+    if (executing_) cancelExecution_ = true;
+}
+
+// However the window closes, a table whose statements did not all run stays as it was.
+void PreviewWindow::done(int result) {
+    if (state_.targetConnection)
+        RollBackTable(state_.statements, *state_.targetConnection, transaction_);
+    QDialog::done(result);
 }
 
 void PreviewWindow::executeSql() {
@@ -219,8 +238,18 @@ void PreviewWindow::executeSql() {
     // as on a connection that is not open.
     db::Connection unopened;
     db::Connection& target = state_.targetConnection ? *state_.targetConnection : unopened;
-    const ExecutionOutcome outcome = ExecuteStatementList(list, target, proc, *progressBar, pump_);
+    cancelExecution_ = false;
+    const ExecutionOutcome outcome = ExecuteStatementList(list, target, proc, *progressBar, pump_,
+                                                          transaction_, &cancelExecution_);
     setExecuting(false);
+
+    if (outcome.cancelled) {
+        progressBar->setValue(0.0);
+        showResumePoint();
+        pointer_->setBusy(false);
+        if (closeWhenStopped_) reject();
+        return;
+    }
 
     if (outcome.stoppedBySqlError) {
         proc.step(executeStep::kRememberErrorLine, [&] { errorLine = outcome.errorLine; });
@@ -353,7 +382,9 @@ void PreviewWindow::editSelectedLine() {
 }
 
 void PreviewWindow::closeEvent(QCloseEvent* event) {
-    if (executing_) {
+    if (executing_) {  // stops first, then closes
+        closeWhenStopped_ = true;
+        cancelExecution();
         event->ignore();
         return;
     }
@@ -361,9 +392,10 @@ void PreviewWindow::closeEvent(QCloseEvent* event) {
 }
 
 // The window closes only through its buttons and close box; Escape does not back out
-// of a preview.
+// of a preview, it only stops Execute SQL.
 void PreviewWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
+        cancelExecution();  // Escape cancels Execute SQL, and nothing else
         event->accept();
         return;
     }

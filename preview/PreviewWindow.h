@@ -6,13 +6,17 @@
 // Find and Replace) and executes again, which goes on from the first line that has not
 // run yet (lines that ran are greyed and ticked), or skips the table or backs out.
 // While Execute SQL runs, nothing that would change the list or close the window
-// can start.
+// can start; Cancel (or Escape, or the close box) stops it before the next line and leaves
+// the table it was in as it was. A window closed before a table's statements ended leaves
+// that table as it was too.
 
 #include <QDialog>
 #include <QGroupBox>
 #include <QPushButton>
+#include <atomic>
 
 #include "engine/RunState.h"
+#include "engine/StatementExecution.h"
 #include "gui/MessagePrompts.h"
 #include "gui/WindowSupport.h"
 #include "preview/CaptionedProgressBar.h"
@@ -42,6 +46,9 @@ class PreviewWindow final : public QDialog {
     void emailError();        // Email Error Message
     void skipTable();         // Skip Table / Do Not Execute SQL
     void editSelectedLine();  // a click on a line of the statement list
+    void cancelExecution();   // Cancel, while Execute SQL runs
+
+    void done(int result) override;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -60,9 +67,13 @@ class PreviewWindow final : public QDialog {
     QtEventPump pump_;
     PointerRules* pointer_ = nullptr;
     bool executing_ = false;
+    std::atomic<bool> cancelExecution_{false};
+    bool closeWhenStopped_ = false;
+    TableTransaction transaction_;
 
     StatementView* statementList = nullptr;
     QPushButton* executeButton = nullptr;
+    QPushButton* cancelButton = nullptr;
     QPushButton* copySqlButton = nullptr;
     QPushButton* findReplaceButton = nullptr;
     QPushButton* copyErrorButton = nullptr;

@@ -3,6 +3,7 @@
 // statements on standard output, and the JSON summary.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <QDir>
 #include <QFile>
@@ -12,8 +13,10 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include "common/AppInfo.h"
+#include "tests/support/Corpus.h"
 
 namespace {
 
@@ -118,7 +121,8 @@ TEST(Converter, FolderThatCannotBeWrittenIsOneErrorFirst) {
         const Outcome run = converter(QStringList{kSample} + target);
         EXPECT_EQ(run.exitCode, 2);
         ASSERT_EQ(run.errorLines().size(), 1) << run.errors.toStdString();
-        EXPECT_TRUE(run.errors.startsWith("velmora-convert: cannot ")) << run.errors.toStdString();
+        EXPECT_TRUE(run.errors.startsWith("velmora-convert: ") && run.errors.contains("cannot "))
+            << run.errors.toStdString();
         EXPECT_TRUE(run.out.isEmpty());
     }
 }
@@ -180,4 +184,55 @@ TEST(Converter, JsonSummaryParsesAndAgreesWithVerification) {
     ASSERT_TRUE(json.open(QIODevice::ReadOnly));
     EXPECT_EQ(QJsonDocument::fromJson(json.readAll())["totals"]["rows_written"].toInteger(),
               written);
+}
+
+// SIGINT and SIGTERM in the middle of overwriting a table: the run says how far it got and
+// which table it left as it was, exits 128 + the signal, and the table's files are the old
+// ones, byte for byte, with no staging folder left beside them.
+TEST(Converter, SignalsCancelAnOverwriteLeavingTheTableAsItWas) {
+    const auto root = velmora::test::corpusRoot();
+    VELMORA_NEED_CORPUS(root, "access corpus");
+    const QString source = QString::fromStdString(
+        (*root / "access/generated/rc4_jet4_nopw_alltypes_20k_v2000.mdb").string());
+    QTemporaryDir work;
+    const QString folder = work.filePath("t");
+    converter({"--new-folder", source, folder});
+    auto bytesOf = [&] {
+        QByteArray all;
+        for (const char* file : {"AllTypes.db", "AllTypes.px", "AllTypes.mb"}) {
+            QFile f(folder + u'/' + QLatin1String(file));
+            EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << file;
+            all += f.readAll();
+        }
+        return all;
+    };
+    const QByteArray before = bytesOf();
+    ASSERT_GT(before.size(), 1'000'000);
+    for (const int signal : {SIGINT, SIGTERM}) {
+        QProcess process;
+        process.start(QStringLiteral(VELMORA_BIN_DIR "/velmora-convert"),
+                      {"--overwrite", "yes", source, folder});
+        ASSERT_TRUE(process.waitForStarted());
+        // Signalled once the new AllTypes is part written in its staging folder.
+        bool underWay = false;
+        for (int i = 0; i < 6000 && !underWay; ++i) {
+            QThread::msleep(5);
+            for (const QString& staging :
+                 QDir(folder).entryList({".velmora-new-*"}, QDir::Dirs | QDir::Hidden))
+                underWay = QFileInfo(folder + u'/' + staging + "/AllTypes.db").size() > 100'000;
+        }
+        ASSERT_TRUE(underWay);
+        ::kill(static_cast<pid_t>(process.processId()), signal);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        const QString out = QString::fromUtf8(process.readAllStandardOutput());
+        EXPECT_EQ(process.exitCode(), 128 + signal) << out.toStdString();
+        EXPECT_TRUE(out.startsWith("Cancelled: not everything was copied.\n")) << out.toStdString();
+        EXPECT_TRUE(out.contains("Tables left as they were: AllTypes.")) << out.toStdString();
+        EXPECT_TRUE(out.contains(QRegularExpression(
+            "AllTypes -> AllTypes: cancelled after \\d+ of 20000 rows, left as it was")))
+            << out.toStdString();
+        EXPECT_EQ(bytesOf(), before);
+        EXPECT_TRUE(
+            QDir(folder).entryList({".velmora-new-*"}, QDir::Dirs | QDir::Hidden).isEmpty());
+    }
 }

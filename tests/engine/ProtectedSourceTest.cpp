@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <chrono>
@@ -19,6 +20,7 @@
 
 #include "dataaccess/Connection.h"
 #include "engine/ConversionRun.h"
+#include "engine/RunReports.h"
 #include "engine/TargetNames.h"
 #include "tests/support/Corpus.h"
 #include "tests/support/TestHosts.h"
@@ -169,11 +171,12 @@ TEST(ProtectedSource, PasswordFromFileStandardInputAndPrompt) {
         if (c.correct) {
             EXPECT_EQ(outcome.exitCode, 0) << outcome.output.toStdString();
             EXPECT_FALSE(QDir(target).isEmpty());
-        } else {
-            EXPECT_EQ(outcome.exitCode, 1);
-            EXPECT_TRUE(outcome.output.contains("Not a valid password."))
+        } else {  // one message, exit 2, and not even the new folder is made
+            EXPECT_EQ(outcome.exitCode, 2);
+            EXPECT_EQ(outcome.output.count("cannot be opened: Not a valid password."), 1)
                 << outcome.output.toStdString();
-            EXPECT_TRUE(QDir(target).isEmpty());
+            EXPECT_FALSE(outcome.output.contains("Done")) << outcome.output.toStdString();
+            EXPECT_FALSE(QFileInfo::exists(target));
         }
     }
     // Without a terminal there is no prompt: one error says a password is needed, before
@@ -186,8 +189,9 @@ TEST(ProtectedSource, PasswordFromFileStandardInputAndPrompt) {
     EXPECT_FALSE(QFile::exists(work.filePath("none")));
 }
 
-// Tables, their index and blob files, and the statement file written from a protected
-// source are the owner's only; the folder keeps its mode; other tables follow the umask.
+// Tables, their index and blob files, the statement, rejects and types files and the report
+// log written from a protected source are the owner's only; the folder keeps its mode;
+// other tables follow the umask.
 TEST(ProtectedSource, WrittenFilesAreTheOwnersOnly) {
     QTemporaryDir work;
     const mode_t saved = umask(002);
@@ -217,9 +221,14 @@ TEST(ProtectedSource, WrittenFilesAreTheOwnersOnly) {
                                       QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
                                       QFile::ExeOther);
     const QByteArray password = QByteArray(kPassword) + "\n";
-    EXPECT_EQ(
-        runWithStdin({"--password-file", "-", "--new-folder", source, folder}, password).exitCode,
-        0);
+    const QString rejects = work.filePath("rejects.sql"), types = work.filePath("types.tsv");
+    EXPECT_EQ(runWithStdin({"--password-file", "-", "--rejects", rejects, "--types", types,
+                            "--new-folder", source, folder},
+                           password)
+                  .exitCode,
+              0);
+    EXPECT_EQ(modeOf(rejects), 0600u);
+    EXPECT_EQ(modeOf(types), 0600u);
     EXPECT_EQ(runWithStdin({"--password-file", "-", "--sql", sql, "--new-folder", source,
                             work.filePath("preview")},
                            password)
@@ -230,6 +239,29 @@ TEST(ProtectedSource, WrittenFilesAreTheOwnersOnly) {
     EXPECT_FALSE(files.isEmpty());
     for (const QString& file : files) EXPECT_EQ(modeOf(folder + u'/' + file), 0600u);
     EXPECT_EQ(modeOf(sql), 0600u);
+
+    // The log of the reports a window run did not show (refused rows), from an encrypted
+    // source.
+    struct QuietPrompts final : test::RecordingPrompts {
+        bool errorReportOfferingQuiet(const QString& text) override {
+            reports << text;
+            return true;  // show no further reports
+        }
+    };
+    const QString agile = corpusPath("generated/enc_agile_pw-password_alltypes_20k_v2010.accdb");
+    VELMORA_NEED_CORPUS(QFile::exists(agile), agile.toStdString());
+    const QString logged = work.filePath("logged");
+    test::Harness h;
+    QuietPrompts prompts;
+    h.inputs.sourceFile = agile;
+    h.inputs.sourcePassword = QStringLiteral("password");
+    h.inputs.targetFolder = logged;
+    RunHost host{h.inputs, prompts, h.progress, h.pointer, h.preview, h.pump};
+    ConversionRun(host, h.state, QLocale::c(), RunOptions{.acceptFolderWithoutTables = true})
+        .start();
+    const QString log = logged + u'/' + QString::fromLatin1(kReportLogName);
+    ASSERT_TRUE(QFileInfo::exists(log)) << prompts.messages.join('|').toStdString();
+    EXPECT_EQ(modeOf(log), 0600u);
 }
 
 namespace {

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "dataaccess/Recordset.h"
@@ -232,14 +233,75 @@ TEST_F(RunFlow, PreviewTickedWithoutOptionCollectsAndNeverShows) {
     EXPECT_FALSE(tableExists("Orders"));
 }
 
-TEST_F(RunFlow, MissingAccessFileIsReportedAndTheRunEnds) {
+// A source that cannot be opened is one message naming the file and the reason: no
+// report, no "Done.", the folder unchanged and a missing one not created.
+TEST_F(RunFlow, SourceThatCannotBeOpenedIsOneMessageAndChangesNothing) {
     directMode();
-    h.inputs.sourceFile = folder.filePath("missing.mdb");
+    const QString notAccess = folder.filePath("notes.mdb");
+    QFile text(notAccess);
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("shopping list\n");
+    text.close();
+    const QStringList before = QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden);
+    for (const QString& source : {folder.filePath("missing.mdb"), notAccess}) {
+        h.prompts.messages.clear();
+        h.inputs.sourceFile = source;
+        run();
+        ASSERT_EQ(h.prompts.messages.size(), 1);
+        EXPECT_TRUE(
+            h.prompts.messages[0].startsWith("The database " + source + " cannot be opened: "))
+            << h.prompts.messages[0].toStdString();
+        EXPECT_TRUE(h.prompts.reports.isEmpty());
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
+    }
+    const QString newFolder = folder.filePath("new");
+    h.inputs.targetFolder = newFolder;
+    h.prompts.answers = {true};  // yes, create the folder and the tables there
+    ConversionRun(h.host, h.state, QLocale::c(), RunOptions{.askAboutFolderWithoutTables = true})
+        .start();
+    EXPECT_FALSE(QFileInfo::exists(newFolder));
+    EXPECT_EQ(h.pointer.states.back(), false);
+}
+
+// A cancel in the middle of a table that is being overwritten leaves it as it was, byte
+// for byte, and the final message names every table left so.
+TEST_F(RunFlow, CancelInTheMiddleOfATableLeavesItAsItWas) {
+    directMode();
     run();
-    EXPECT_EQ(h.prompts.messages, (QStringList{"Unable to access the database", "Done."}));
-    ASSERT_EQ(h.prompts.reports.size(), 2);
-    EXPECT_TRUE(h.prompts.reports[0].contains("PushButton7_Click at line 134"));
-    EXPECT_TRUE(h.prompts.reports[1].contains("PushButton7_Click at line 536"));
+    const auto bytes = [&](const QString& file) {
+        QFile f(folder.filePath(file));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray orders = bytes("Orders.db");
+    h.prompts.messages.clear();
+    h.prompts.answers = {true, true, true, true, true};
+    // Half way through the rows of Orders, the third table.
+    struct CancellingProgress final : ProgressSink {
+        RunState* state = nullptr;
+        QString caption;
+        void setValue(double percent) override {
+            if (caption.endsWith("Orders") && percent > 50) state->cancelRequested = true;
+        }
+        void setCaption(const QString& text) override { caption = text; }
+    } progress;
+    progress.state = &h.state;
+    RunHost host{h.inputs, h.prompts, progress, h.pointer, h.preview, h.pump};
+    ConversionRun run(host, h.state, QLocale::c());
+    run.start();
+    EXPECT_TRUE(run.statistics().cancelled);
+    EXPECT_EQ(bytes("Orders.db"), orders);
+    EXPECT_EQ(rowsIn("Orders"), 200 - kRefusedOrders);
+    ASSERT_EQ(h.prompts.messages.size(), 1);
+    EXPECT_TRUE(
+        h.prompts.messages[0].startsWith("Cancelled: not everything was copied.\r\n"
+                                         "Tables written: 2 of 5.\r\n"))
+        << h.prompts.messages[0].toStdString();
+    EXPECT_TRUE(h.prompts.messages[0].endsWith(
+        "Tables left as they were: Orders, Customers, Order Details."))
+        << h.prompts.messages[0].toStdString();
+    for (const QFileInfo& entry :
+         QDir(folder.path()).entryInfoList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
+        ADD_FAILURE() << "left behind: " << entry.fileName().toStdString();
 }
 
 TEST_F(RunFlow, EmptyFolderBoxOrFolderWithoutTablesEndsSilently) {
@@ -280,7 +342,7 @@ TEST_F(RunFlow, FailingStatementIsReportedAndTheRunGoesOn) {
               QStringList{"Done, but not everything was copied.\r\nTables written: 4 of 5.\r\n"
                           "Rows refused: 17 (each was reported with its table and reason).\r\n"
                           "Other statements that failed: 1 (each was reported).\r\n"
-                          "Tables that could not be created: Products."});
+                          "Tables that could not be written (each is as it was): Products."});
 }
 
 TEST_F(RunFlow, TableLockedByAnotherWriterKeepsItsRowsAndGetsNoneOfTheRun) {
@@ -369,6 +431,30 @@ TEST_F(RunFlow, TargetThatCannotOpenIsReportedOnceNotPerRow) {
               QStringList{"Done, but not everything was copied.\r\nTables written: 0 of 5.\r\n"
                           "Tables not reached: " +
                           kSampleTables.join(", ") + "."});
+
+    // Gone half way through Orders: one report, and the rows not sent are not counted as
+    // rows the source could not give.
+    QDir().mkpath(folder.path());
+    seedTable("Seed");
+    h.prompts.reports.clear();
+    h.prompts.messages.clear();
+    struct RemovingProgress final : ProgressSink {
+        QString folder, caption;
+        void setValue(double percent) override {
+            if (caption.endsWith("Orders") && percent > 50) QDir(folder).removeRecursively();
+        }
+        void setCaption(const QString& text) override { caption = text; }
+    } progress;
+    progress.folder = folder.path();
+    RunHost midTable{h.inputs, h.prompts, progress, h.pointer, h.preview, h.pump};
+    ConversionRun run(midTable, h.state, QLocale::c());
+    run.start();
+    EXPECT_EQ(run.statistics().rowsUnreadable(), 0);
+    ASSERT_EQ(h.prompts.messages.size(), 1);
+    EXPECT_FALSE(h.prompts.messages[0].contains("could not be read"))
+        << h.prompts.messages[0].toStdString();
+    EXPECT_EQ(h.prompts.reports.filter("no longer exists").size(), 1)
+        << h.prompts.reports.join("\n").toStdString();
 }
 
 // Paths holding the characters of connection strings (";", "=", "{", "}") reach the

@@ -2,6 +2,7 @@
 // message box answered as it comes.
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProgressBar>
 #include <QTimer>
 #include <QtTest>
@@ -58,6 +59,7 @@ class ConversionTest final : public QObject {
     void perFilePreviewShowsEveryStatementOnce();
     void perTablePreviewFollowsTheTablesOnTheProgressBar();
     void folderWithoutTablesOffersToCreateThem();
+    void escapeOrClosingDuringARunLeavesTheTableAsItWas();
 };
 
 void ConversionTest::sampleConvertsFromTheButton() {
@@ -212,9 +214,20 @@ void ConversionTest::folderWithoutTablesOffersToCreateThem() {
         QVERIFY2(TableFileExists(empty, TargetTableName(name)), qPrintable(name));
     QVERIFY(f.answerer.seen.last().text.startsWith("Done"));
 
-    // A folder that does not exist yet is offered too, and made.
+    // A folder that does not exist yet is offered too, and made once the database opened:
+    // a database that cannot be opened is one message, and the folder is not made.
     const QString fresh = f.path("new/tables");
     form.setParadoxFolder(fresh);
+    const QString database = form.accessFile();
+    f.text("Text5")->setText(f.path("missing.mdb"));
+    f.answerer.seen.clear();
+    f.answerer.thenClick(QMessageBox::Yes);
+    f.button("PushButton7")->click();
+    QCOMPARE(f.answerer.texts().size(), 2);
+    QCOMPARE(f.answerer.texts().last(), "The database " + f.path("missing.mdb") +
+                                            " cannot be opened: the file does not exist.");
+    QVERIFY(!QFileInfo::exists(fresh));
+    f.text("Text5")->setText(database);
     f.answerer.seen.clear();
     f.answerer.thenClick(QMessageBox::Yes);
     f.button("PushButton7")->click();
@@ -222,6 +235,61 @@ void ConversionTest::folderWithoutTablesOffersToCreateThem() {
              qPrintable(f.answerer.seen[0].text));
     for (const QString& name : tables.keys())
         QVERIFY2(TableFileExists(fresh, TargetTableName(name)), qPrintable(name));
+}
+
+// Escape (Cancel) in the middle of a table being overwritten, and closing the window in the
+// middle of one: the table stays as it was, byte for byte; meanwhile only Cancel can be
+// pressed.
+void ConversionTest::escapeOrClosingDuringARunLeavesTheTableAsItWas() {
+    FormFixture f;
+    MainWindow& form = f.make();
+    QVERIFY(form.load());
+    f.button("PushButton4")->click();
+    form.setParadoxFolder(copySampleTables(f.path("paradox")));
+    if (f.previewCheck()->isChecked()) f.previewCheck()->click();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    f.button("PushButton7")->click();  // the tables are there now
+    QFile orders(form.paradoxFolder() + "/Orders.db");
+    QVERIFY(orders.open(QIODevice::ReadOnly));
+    const QByteArray before = orders.readAll();
+    orders.close();
+    auto* bar = form.findChild<QProgressBar*>("ProgressBar1");
+    for (const bool closing : {false, true}) {
+        f.answerer.seen.clear();
+        for (int table = 0; table < 3; ++table) f.answerer.thenClick(QMessageBox::Yes);
+        if (closing) f.answerer.thenClick(QMessageBox::Yes);  // cancel it and close
+        bool stopped = false, onlyCancel = false;
+        const auto connection =
+            QObject::connect(bar, &QProgressBar::valueChanged, &form, [&](int value) {
+                if (stopped || !bar->text().endsWith("Orders") || value < 10) return;
+                stopped = true;
+                onlyCancel = f.button("PushButton7")->isHidden() &&
+                             !f.button("PushButton3")->isEnabled() &&
+                             !f.text("Text1")->isEnabled() && f.button("CancelRun")->isVisible();
+                if (closing)
+                    form.close();
+                else
+                    QTest::keyClick(f.button("CancelRun"), Qt::Key_Escape);
+            });
+        f.button("PushButton7")->click();
+        QObject::disconnect(connection);
+        QVERIFY(stopped);
+        QVERIFY(onlyCancel);
+        const QString last = f.answerer.seen.last().text;
+        QVERIFY2(last.startsWith("Cancelled: not everything was copied.") &&
+                     last.contains("Tables left as they were: Orders, Customers, Order Details."),
+                 qPrintable(last));
+        QVERIFY(orders.open(QIODevice::ReadOnly));
+        QCOMPARE(orders.readAll(), before);
+        orders.close();
+        QCOMPARE(
+            QDir(form.paradoxFolder()).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList());
+        QVERIFY(f.button("PushButton7")->isEnabled() && !f.button("CancelRun")->isVisible());
+        QCoreApplication::processEvents();
+        QCOMPARE(form.isVisible(), !closing);
+    }
 }
 
 }  // namespace velmora::test

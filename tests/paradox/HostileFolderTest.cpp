@@ -261,3 +261,160 @@ TEST(HostileFolder, ReaderOfATableBeingWrittenWaitsAndNeverCallsItDamaged) {
     EXPECT_NE(errorOf(reader, R"(SELECT COUNT(*) FROM "T")").find("points past the end"),
               std::string::npos);
 }
+
+namespace {
+
+// Version `version` of table "T": its row count and every row's text say which it is.
+int rowsOf(int version) {
+    return 3 + version % 40;
+}
+
+std::string versionRow(int version, int key) {
+    const std::string memo =
+        key % 5 == 0 ? "'" + std::string(300, 'a' + version % 26) + "'" : "NULL";
+    return "INSERT INTO \"T\" VALUES (" + std::to_string(key) + ", 'v" + std::to_string(version) +
+           "', " + memo + ")";
+}
+
+void writeVersion(Target& writer, int version) {
+    createKeyed(writer, "T");
+    for (int k = 0; k < rowsOf(version); ++k) writer.run(versionRow(version, k));
+}
+
+// Replaces "T" with one version after another, each DROP TABLE to its last row in one
+// transaction, until it is killed.
+[[noreturn]] void replaceUntilKilled(const fs::path& folder, int firstVersion) {
+    try {
+        Target writer(folder);
+        for (int version = firstVersion;; ++version) {
+            writer.connection.beginTrans();
+            writer.run(R"(DROP TABLE "T")");
+            writeVersion(writer, version);
+            writer.connection.commitTrans();
+        }
+    } catch (...) {
+    }
+    _exit(1);
+}
+
+// The version "T" holds, read with pxlib: every row of one version, all of its rows.
+int versionReadByPxlib(const fs::path& folder) {
+    const PxTable table = readWithPxlib(folder / "T.db");
+    if (table.rows.empty()) return -1;
+    const std::string text = table.rows[0][1].text;
+    const int version = std::atoi(text.c_str() + 1);
+    for (const auto& row : table.rows)
+        if (row[1].text != text) return -1;
+    return static_cast<int>(table.rows.size()) == rowsOf(version) ? version : -1;
+}
+
+}  // namespace
+
+// A table replaced inside a transaction and killed at any moment, its commit included,
+// reads back as one whole version, with pxlib before any writer came back and with its
+// memo values once the next session finished what the journal says.
+TEST(HostileFolder, WriterKilledDuringAReplacementLeavesTheOldOrTheNewTable) {
+    ScratchFolder folder;
+    {
+        Target first(folder.path());
+        writeVersion(first, 0);
+    }
+    const char* wanted = std::getenv("VELMORA_KILL_ATTEMPTS");
+    const int attempts = wanted ? std::atoi(wanted) : 24;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) replaceUntilKilled(folder.path(), (attempt + 1) * 100000);
+        std::this_thread::sleep_for(std::chrono::milliseconds(3 + attempt * 31 % 90));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        const int version = versionReadByPxlib(folder.path());
+        ASSERT_GE(version, 0) << "attempt " << attempt;
+
+        Target reader(folder.path());  // finishes a committed replacement
+        const int after = versionReadByPxlib(folder.path());
+
+        ASSERT_GE(after, version) << "attempt " << attempt;
+        EXPECT_EQ(paradox::checkTable(folder.path(), "T"), std::vector<std::string>{});
+        const auto rows = reader.rows("T");
+        ASSERT_EQ(static_cast<int>(rows.size()), rowsOf(after));
+        EXPECT_EQ(rows[0][2].asText(), std::string(300, 'a' + after % 26)) << "attempt " << attempt;
+    }
+    for (const auto& entry : fs::directory_iterator(folder.path()))
+        EXPECT_FALSE(entry.is_directory()) << entry.path();
+}
+
+// A writer killed after its commit's journal, at each of the moves it names: the next
+// session finishes them, and the table is the new one, whole.
+TEST(HostileFolder, CommittedReplacementIsFinishedByTheNextSession) {
+    for (int movesDone = 0; movesDone <= 4; ++movesDone) {
+        ScratchFolder folder;
+        {
+            Target first(folder.path());
+            writeVersion(first, 1);
+        }
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {  // staged whole, then killed before committing
+            Target writer(folder.path());
+            writer.connection.beginTrans();
+            writer.run(R"(DROP TABLE "T")");
+            writeVersion(writer, 2);
+            raise(SIGKILL);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        fs::path staging;
+        for (const auto& entry : fs::directory_iterator(folder.path()))
+            if (entry.is_directory()) staging = entry.path();
+        ASSERT_FALSE(staging.empty());
+        // The journal a commit writes, and the first moves it names.
+        const std::vector<std::string> coming{"T.db", "T.px", "T.mb"};
+        std::string journal;
+        for (const auto& file : coming) journal += "new\t" + file + '\n';
+        for (const auto& file : coming) journal += "old\t" + file + '\n';
+        if (movesDone < 4) writeFile(staging / "T.ready", journal);  // 4: killed before it
+        for (std::size_t i = 0; movesDone < 4 && i < static_cast<std::size_t>(movesDone); ++i)
+            fs::rename(staging / coming[i], folder.path() / coming[i]);
+        Target reader(folder.path());
+        const int expected = movesDone == 4 ? 1 : 2;
+        EXPECT_EQ(versionReadByPxlib(folder.path()), expected) << movesDone;
+        EXPECT_EQ(paradox::checkTable(folder.path(), "T"), std::vector<std::string>{});
+        EXPECT_EQ(reader.rows("T")[0][2].asText(), std::string(300, 'a' + expected)) << movesDone;
+        EXPECT_FALSE(fs::exists(staging)) << movesDone;
+    }
+}
+
+// Rollback, and a session that ends without committing, leave the old table and no trace
+// of the new one; a table new to the folder appears only at commit.
+TEST(HostileFolder, TransactionsReplaceTablesAllAtOnce) {
+    ScratchFolder folder;
+    Target target(folder.path());
+    writeVersion(target, 1);
+    const FolderBytes before = snapshot(folder.path());
+    target.connection.beginTrans();
+    target.run(R"(DROP TABLE "T")");
+    writeVersion(target, 2);
+    target.run(R"(CREATE TABLE "N"("K" INT))");
+    EXPECT_EQ(versionReadByPxlib(folder.path()), 1);
+    EXPECT_FALSE(fs::exists(folder.path() / "N.db"));
+    EXPECT_EQ(target.count("T"), rowsOf(2));  // the session sees its own new table
+    target.connection.rollbackTrans();
+    EXPECT_EQ(snapshot(folder.path()), before);
+    {
+        Target other(folder.path());
+        other.connection.beginTrans();
+        other.run(R"(DROP TABLE "T")");
+        writeVersion(other, 3);
+    }
+    EXPECT_EQ(snapshot(folder.path()), before);
+    target.connection.beginTrans();
+    target.run(R"(DROP TABLE "T")");
+    writeVersion(target, 4);
+    target.run(R"(CREATE TABLE "N"("K" INT))");
+    target.connection.commitTrans();
+    EXPECT_EQ(versionReadByPxlib(folder.path()), 4);
+    EXPECT_TRUE(fs::exists(folder.path() / "N.db"));
+    EXPECT_EQ(paradox::checkTable(folder.path(), "T"), std::vector<std::string>{});
+}

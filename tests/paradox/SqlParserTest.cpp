@@ -93,7 +93,8 @@ TEST(SqlParser, SyntaxErrorsNameThePosition) {
     const Case cases[] = {
         {"", "position 1: the statement is empty"},
         {"   ;", "position 4: the statement is empty"},
-        {"UPDATE t SET a = 1", "position 1: expected CREATE, DROP, INSERT, DELETE or SELECT"},
+        {"UPDATE t SET a = 1",
+         "position 1: expected CREATE, DROP, ALTER, INSERT, DELETE or SELECT"},
         {"INSERT INTO t VALUE (1)", "position 15: expected VALUES"},
         {"INSERT INTO t VALUES (1, )", "position 26: expected a value"},
         {"INSERT INTO t VALUES (1",
@@ -108,6 +109,8 @@ TEST(SqlParser, SyntaxErrorsNameThePosition) {
         {"INSERT INTO t VALUES (1); DROP TABLE t", "position 27: unexpected"},
         {"DROP TABLE \"\"", "position 12: a name cannot be empty"},
         {"INSERT INTO é VALUES (- 'x')", "position 25: expected a number after the sign"},
+        {"ALTER TABLE c ADD FOREIGN KEY (a, b) REFERENCES p (a)", "position 54: the foreign key"},
+        {"CREATE TABLE t (a INT CHECK (a > 1))", "position 34: expected \"=\""},
     };
     for (const auto& c : cases) {
         const std::string message = syntaxError(c.statement);
