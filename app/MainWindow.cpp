@@ -1,19 +1,59 @@
 #include "app/MainWindow.h"
+#include "app/ConversionChoices.h"
 #include "engine/SecretMemory.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMetaObject>
+#include <QMimeData>
 #include <QRadioButton>
+#include <QUrl>
 
 namespace velmora {
 
+namespace {
+
+constexpr int kRecentCount = 8;
+
+// A local file or folder among the dropped ones that the window can take: an Access
+// database, or a folder for the Paradox tables.
+struct Dropped {
+    QString database;
+    QString folder;
+};
+
+Dropped droppedEntries(const QMimeData* data) {
+    Dropped dropped;
+    if (!data || !data->hasUrls()) return dropped;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) continue;
+        const QFileInfo entry(url.toLocalFile());
+        const QString suffix = entry.suffix().toLower();
+        if (entry.isFile() && (suffix == u"mdb" || suffix == u"accdb") &&
+            dropped.database.isEmpty())
+            dropped.database = entry.absoluteFilePath();
+        else if (entry.isDir() && dropped.folder.isEmpty())
+            dropped.folder = entry.absoluteFilePath();
+    }
+    return dropped;
+}
+
+}  // namespace
+
 MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
-    : QWidget(parent), services_(std::move(services)), prompts_(this), pointer_(this) {
+    : QWidget(parent),
+      services_(std::move(services)),
+      prompts_(this, &services_.opener),
+      pointer_(this) {
     buildControls();
     connectBehaviours();
+    setAcceptDrops(true);
     preview_ = services_.makePreview(this);
 }
 
@@ -74,6 +114,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    keepPlace();
     // A run yields to this event loop from inside its button's click: the window closes
     // once the run has stopped, leaving the table it was writing as it was.
     if (state_.conversionRunning) {
@@ -89,6 +130,55 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void MainWindow::keepPlace() {
+    settings_.write(settingKey::kMainWindowPlace, QString::fromLatin1(saveGeometry().toBase64()));
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    const Dropped dropped = droppedEntries(event->mimeData());
+    if (!state_.conversionRunning && (!dropped.database.isEmpty() || !dropped.folder.isEmpty()))
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    if (state_.conversionRunning) return;
+    const Dropped dropped = droppedEntries(event->mimeData());
+    if (!dropped.database.isEmpty()) accessFileBox->setText(dropped.database);
+    if (!dropped.folder.isEmpty()) paradoxFolderBox->setText(dropped.folder);
+    event->acceptProposedAction();
+}
+
+QStringList MainWindow::recent(QLatin1StringView key) const {
+    try {
+        QStringList entries = settings_.read(key, QString()).split(u'\n', Qt::SkipEmptyParts);
+        return entries.mid(0, kRecentCount);
+    } catch (...) {
+        return {};  // an unreadable store has no recent entries to offer
+    }
+}
+
+void MainWindow::remember(QLatin1StringView key, const QString& entry) {
+    if (entry.trimmed().isEmpty() || entry.contains(u'\n')) return;
+    QStringList entries = recent(key);
+    entries.removeAll(entry);
+    entries.prepend(entry);
+    settings_.write(key, entries.mid(0, kRecentCount).join(u'\n'));
+}
+
+void MainWindow::fillRecentMenu(QMenu* menu, QLatin1StringView key, QLineEdit* box) {
+    menu->clear();
+    const QStringList entries = recent(key);
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const QString entry = entries[i];
+        // "&1 /path", the number as the entry's Alt+letter; "&" in a path shown as it is.
+        QAction* action = menu->addAction(
+            QStringLiteral("&%1 ").arg(i + 1) + QString(entry).replace(u'&', QStringLiteral("&&")),
+            this, [box, entry] { box->setText(entry); });
+        action->setEnabled(!state_.conversionRunning);
+    }
+    if (entries.isEmpty()) menu->addAction(QStringLiteral("(none yet)"))->setEnabled(false);
+}
+
 QString MainWindow::paradoxFolder() const {
     return paradoxFolderBox->text();
 }
@@ -102,18 +192,7 @@ QString MainWindow::accessPassword() const {
     return passwordBox->text();
 }
 int MainWindow::jet3CodePage() const {
-    try {
-        return SettingToInteger(settings_.read(settingKey::kJet3CodePage, QStringLiteral("0")));
-    } catch (...) {
-        return 0;  // an unreadable setting keeps the header's code page
-    }
-}
-bool MainWindow::strictReading() const {
-    try {
-        return SettingToTruth(settings_.read(settingKey::kStrictReading, QStringLiteral("False")));
-    } catch (...) {
-        return false;  // an unreadable setting keeps the default: every readable row
-    }
+    return ReadConversionChoices(settings_).jet3CodePage;
 }
 bool MainWindow::previewEnabled() const {
     return previewCheck->checkState() == Qt::Checked;

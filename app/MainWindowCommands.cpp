@@ -5,11 +5,14 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMetaObject>
 #include <QPushButton>
 
+#include "app/ConversionChoices.h"
 #include "app/FileDialogs.h"
 #include "app/MainWindow.h"
+#include "app/OptionsDialog.h"
 #include "common/AppInfo.h"
 #include "common/ErrorReport.h"
 #include "common/UiNames.h"
@@ -23,8 +26,9 @@ namespace {
 
 namespace names = ui::mainWindow;
 
+// The first filter names .mdb and .accdb only: "*.*db" would list Paradox's .db files too.
 const QString kAccessFilter = QStringLiteral(
-    "All Microsoft Databases (*.mdb,*.accdb)|*.*db|Microsoft Database (*.mdb)|*.mdb|"
+    "All Microsoft Databases (*.mdb,*.accdb)|*.mdb;*.accdb|Microsoft Database (*.mdb)|*.mdb|"
     "Microsoft 2007 Database (*.accdb)|*.accdb|");
 
 // The steps of each command as its reports number them.
@@ -93,7 +97,10 @@ void MainWindow::browseAccessFile() {
         if (dialog.exec() == QDialog::Accepted) chosen = dialog.selectedFiles().value(0);
     });
     if (proc.test(browseAccessStep::kChosen, [&] { return !chosen.isEmpty(); }))
-        proc.step(browseAccessStep::kTakeFile, [&] { accessFileBox->setText(chosen); });
+        proc.step(browseAccessStep::kTakeFile, [&] {
+            accessFileBox->setText(chosen);
+            remember(settingKey::kRecentDatabases, chosen);
+        });
 }
 
 void MainWindow::browseParadoxFolder() {
@@ -107,6 +114,7 @@ void MainWindow::browseParadoxFolder() {
     if (proc.test(browseParadoxStep::kCancelled, [&] { return folder.isEmpty(); })) return;
     proc.step(browseParadoxStep::kTakeFolder, [&] { paradoxFolderBox->setText(folder); });
     proc.step(browseParadoxStep::kCheckFolder, [&] { CopyDB(false, *this, prompts_); });
+    remember(settingKey::kRecentFolders, paradoxFolder());
 }
 
 void MainWindow::testConnection() {
@@ -142,9 +150,17 @@ void MainWindow::showHelp() {
             kProductTitle + QStringLiteral(", version ") + programVersion() +
                 QStringLiteral(
                     ".\r\n\r\n"
-                    "This software transfers text-based and numeric fields but does not "
-                    "handle binary / pictures fields.\r\n\r\n"
-                    "Use SQL Preview if your tables contains less than 32767 rows.\r\n\r\n"
+                    "Copies every table of an Access database (.mdb, .accdb) into Paradox "
+                    "tables (.db) in a folder. Every value arrives exactly, or its row is "
+                    "reported with the reason.\r\n\r\n"
+                    "Options chooses what happens to text a table's code page cannot hold, "
+                    "whether long binary fields (pictures) keep their bytes, the code page of "
+                    "Access 97 files, the check of the tables after the run, and a file of "
+                    "the refused statements.\r\n\r\n"
+                    "SQL Preview mode shows the statements before they run, for tables of any "
+                    "size: edit, replace, skip or mark lines, then execute them.\r\n\r\n"
+                    "Drop a database or a folder on the window to fill it in; File lists the "
+                    "recent ones. The manual: man velmora.\r\n\r\n"
                     "Questions? Please contact Team Tervane at "),
             kContactPage, services_.opener);
     });
@@ -158,15 +174,34 @@ void MainWindow::loadSampleFolder() {
     proc.step(sampleFolderStep::kCheckFolder, [&] { CopyDB(true, *this, prompts_); });
 }
 
-void MainWindow::startConverting() {
-    if (state_.conversionRunning) return;
-    RunHost host{*this, prompts_, *progressBar, pointer_, *preview_, pump_};
+void MainWindow::showOptions() {
+    OptionsDialog dialog(ReadConversionChoices(settings_), this);
+    if (dialog.exec() == QDialog::Accepted) WriteConversionChoices(settings_, dialog.choices());
+}
+
+RunOptions MainWindow::runOptions() const {
+    const ConversionChoices choices = ReadConversionChoices(settings_);
     RunOptions options;
     options.askAboutFolderWithoutTables = true;
+    options.replaceUnmappable = choices.replaceUnmappable;
+    options.keepBinary = choices.keepBinary;
+    options.verify = choices.verify;
+    options.rejectsBesideTables = choices.rejectsFile;
+    options.strict = choices.strictReading;
     options.accessRules = accessRulesCheck->isChecked();
-    options.strict = strictReading();
+    options.refusedRowsHint = QStringLiteral(
+        "Rows refused because their table's code page cannot hold their text are kept, in a "
+        "best-fit spelling, when Options says \"Keep the row\".");
+    return options;
+}
+
+void MainWindow::startConverting() {
+    if (state_.conversionRunning) return;
+    remember(settingKey::kRecentDatabases, accessFile());
+    remember(settingKey::kRecentFolders, paradoxFolder());
+    RunHost host{*this, prompts_, *progressBar, pointer_, *preview_, pump_};
     setRunning(true);
-    ConversionRun(host, state_, QLocale::system(), options).start();
+    ConversionRun(host, state_, QLocale::system(), runOptions()).start();
     setRunning(false);
     // Closed during the run: the run has stopped and said how far it got.
     if (closeAfterRun_) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
@@ -180,7 +215,8 @@ void MainWindow::setRunning(bool running) {
     for (QWidget* control :
          {static_cast<QWidget*>(accessFrame), static_cast<QWidget*>(paradoxFrame),
           static_cast<QWidget*>(previewFrame), static_cast<QWidget*>(helpButton),
-          static_cast<QWidget*>(startButton)})
+          static_cast<QWidget*>(startButton), static_cast<QWidget*>(optionsButton),
+          static_cast<QWidget*>(menuBar)})
         control->setEnabled(!running);
     startButton->setVisible(!running);
     cancelButton->setVisible(running);

@@ -81,6 +81,12 @@ bool MainWindow::load() {
         setWindowIcon(QApplication::windowIcon());
         SetShortTitle();
     });
+    // Where the window was when it last closed; a store without it opens at the default.
+    try {
+        const QString place = settings_.read(settingKey::kMainWindowPlace, QString());
+        if (!place.isEmpty()) restoreGeometry(QByteArray::fromBase64(place.toLatin1()));
+    } catch (...) {
+    }
     proc.step(step::kPreviewCheck, [&] {
         previewCheck->setCheckState(
             checkValue(SettingToInteger(settings_.read(settingKey::kPreviewEnabled, "1"))));

@@ -22,6 +22,17 @@ inline constexpr QLatin1StringView kAccessPassword{"AccessPassword"};
 inline constexpr QLatin1StringView kLastFolder{"LastFolderDot"};
 inline constexpr QLatin1StringView kJet3CodePage{"Jet3CodePage"};
 inline constexpr QLatin1StringView kAccessRules{"AccessRules"};  // rules carried into tables
+// The Options dialog's other choices ("refuse" or "replace"; the rest "True" or "False").
+inline constexpr QLatin1StringView kUnmappable{"Unmappable"};
+inline constexpr QLatin1StringView kKeepBinary{"KeepBinary"};
+inline constexpr QLatin1StringView kVerify{"VerifyAfterRun"};
+inline constexpr QLatin1StringView kRejectsFile{"RejectsFile"};
+// The last databases and folders, newest first, one a line.
+inline constexpr QLatin1StringView kRecentDatabases{"RecentDatabases"};
+inline constexpr QLatin1StringView kRecentFolders{"RecentFolders"};
+// Where the windows were, as Qt saves a window's geometry (Base64).
+inline constexpr QLatin1StringView kMainWindowPlace{"MainWindowGeometry"};
+inline constexpr QLatin1StringView kPreviewWindowPlace{"PreviewWindowGeometry"};
 inline constexpr QLatin1StringView kStrictReading{"StrictReading"};
 }  // namespace settingKey
 

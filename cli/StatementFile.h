@@ -1,8 +1,6 @@
 #pragma once
-// The statement file of the command-line converter: UTF-8, one statement per line.
-// Inside a statement a backslash is written "\\", a line feed "\n", a carriage
-// return "\r", a tab "\t" and any other control character "\xHH", so every line is
-// exactly one statement. Lines starting with "--" are comments.
+// The statement files of the command-line converter, in the line format of
+// engine/StatementLines.h.
 
 #include <QString>
 #include <fstream>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "engine/StatementExecution.h"
+#include "engine/StatementLines.h"
 #include "engine/StatementList.h"
 #include "engine/TypeMappingList.h"
 
@@ -30,12 +29,6 @@ class OutputFile {
     QString path_;
     std::ofstream file_;
 };
-
-std::string EscapeLine(std::string_view text);
-// Appends the escaped text to `line`.
-void AppendEscaped(std::string_view text, std::string& line);
-// Throws std::runtime_error naming the problem for a backslash followed by anything else.
-std::string UnescapeLine(std::string_view line);
 
 // With `ownerOnly` (statements holding data from a protected source) the file is made
 // readable by its owner only.

@@ -244,6 +244,17 @@ void checkTargetFolder(const CommandLine& c) {
     ::unlink(probe.constData());
 }
 
+// The rejects file is opened before the run, so when it lies in the folder --new-folder is to
+// create, that folder is made now; the source has opened, as the run itself would require.
+void makeNewFolderForRejects(const CommandLine& c) {
+    if (!c.newFolder || c.rejectsFile.isEmpty() || IsStandardStream(c.rejectsFile) ||
+        QFileInfo::exists(c.target))
+        return;
+    const QString target = QDir(c.target).absolutePath();
+    if (QFileInfo(c.rejectsFile).absolutePath() == target && !QDir().mkpath(target))
+        fail("cannot create " + c.target + ": " + QString::fromLocal8Bit(std::strerror(errno)));
+}
+
 // A folder without a Paradox table, named with every .db file in it and why none is one.
 void checkFolderHoldsATable(const QString& folder) {
     const QStringList files =
@@ -313,6 +324,7 @@ int main(int argc, char** argv) {
     checkSource(c, inputs);
     checkTargetFolder(c);
     if (!listed && !c.newFolder) checkFolderHoldsATable(c.target);
+    if (!listed) makeNewFolderForRejects(c);
 
     // Whatever takes standard output, the text for people goes to standard error.
     const bool jsonOnStandardOutput =
@@ -335,8 +347,7 @@ int main(int argc, char** argv) {
         }
         state.onRefused = [out = &rejects->stream()](std::string_view statement,
                                                      const QString& error) {
-            *out << "-- " << EscapeLine(error.toStdString()) << '\n'
-                 << EscapeLine(statement) << '\n';
+            WriteRefusedStatement(*out, statement, error);
         };
         // Rows a damaged source left out have no statement to fix: a comment says each range.
         state.onRowsLost = [out = &rejects->stream()](const QString& table, const QString& range) {

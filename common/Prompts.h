@@ -3,8 +3,13 @@
 // and the tests answer in their own ways.
 
 #include <QString>
+#include <QStringList>
 
 namespace velmora {
+
+// The answers to the question before a table already in the folder is replaced; the "to
+// all" ones answer it for every later table of the run too.
+enum class OverwriteAnswer { Yes, No, YesToAll, NoToAll };
 
 class Prompts {
   public:
@@ -24,6 +29,18 @@ class Prompts {
     virtual bool errorReportOfferingQuiet(const QString& text) {
         errorReport(text);
         return false;
+    }
+    // The overwrite question, `text` naming the table. Front ends without the "to all"
+    // answers ask it as a Yes/No question captioned "Overwrite?".
+    virtual OverwriteAnswer askOverwrite(const QString& text) {
+        return askYesNo(text, QStringLiteral("Overwrite?")) ? OverwriteAnswer::Yes
+                                                            : OverwriteAnswer::No;
+    }
+    // A run's last word. `files` are paths the text names (the report log, the rejects
+    // file) and `folder` the Paradox folder, which a window may offer to open.
+    virtual void finalMessage(const QString& text, const QString& folder,
+                              const QStringList& files) {
+        message(text);
     }
 };
 

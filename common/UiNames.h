@@ -41,6 +41,10 @@ inline constexpr UiName kCancelButton{"CancelRun"};  // shown while a run goes o
 inline constexpr UiName kProgressBar{"ProgressBar1"};
 inline constexpr UiName kAccessFileDialog{"CommonDialog1"};
 inline constexpr UiName kFolderDialog{"SelectFolder"};
+// Added with the Options dialog and the menu bar.
+inline constexpr UiName kOptionsButton{"OptionsButton"};
+inline constexpr UiName kMenuBar{"MenuBar"};
+inline constexpr UiName kOpenFolderButton{"OpenFolder"};
 
 inline constexpr ReportPlace kLoad{kWindow, UiName("Form_Load")};
 inline constexpr ReportPlace kBrowseAccessClick{kWindow, UiName("PushButton1_Click")};
@@ -93,6 +97,8 @@ inline constexpr UiName kFindBox{"Text1"};
 inline constexpr UiName kReplaceBox{"Text2"};
 inline constexpr UiName kCancelButton{"PushButton1"};
 inline constexpr UiName kReplaceButton{"PushButton2"};
+inline constexpr UiName kMatchCaseCheck{"MatchCase"};
+inline constexpr UiName kEveryOccurrenceCheck{"ReplaceAll"};
 
 inline constexpr ReportPlace kLoad{kWindow, UiName("Form_Load")};
 inline constexpr ReportPlace kCancelClick{kWindow, UiName("PushButton1_Click")};
@@ -119,6 +125,19 @@ inline constexpr UiName kBackButton{"PushButton5"};
 inline constexpr ReportPlace kLoad{kWindow, UiName("Form_Load")};
 inline constexpr ReportPlace kBackClick{kWindow, UiName("PushButton5_Click")};
 }  // namespace datatypes
+
+// The Options dialog: the conversion choices the command line makes with its options.
+namespace options {
+inline constexpr UiName kWindow{"Options"};
+inline constexpr UiName kRefuseUnmappable{"RefuseUnmappable"};
+inline constexpr UiName kReplaceUnmappable{"ReplaceUnmappable"};
+inline constexpr UiName kBinaryEmpty{"BinaryEmpty"};
+inline constexpr UiName kKeepBinary{"KeepBinary"};
+inline constexpr UiName kJet3CodePage{"Jet3CodePage"};
+inline constexpr UiName kVerify{"Verify"};
+inline constexpr UiName kRejectsFile{"RejectsFile"};
+inline constexpr UiName kStrictReading{"StrictReading"};
+}  // namespace options
 
 // The target folder's checks, shared by the window's commands and the run.
 namespace paradoxFolder {

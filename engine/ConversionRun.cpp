@@ -1,8 +1,12 @@
 #include "engine/ConversionRun.h"
 
+#include <QDir>
 #include <QFile>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <stdexcept>
+#include <string_view>
 #include <system_error>
 
 #include "common/Helpers.h"
@@ -10,6 +14,8 @@
 #include "dataaccess/AdoTypes.h"
 #include "engine/AccessCatalog.h"
 #include "engine/FolderTables.h"
+#include "engine/RejectsFile.h"
+#include "engine/RunProgress.h"
 #include "engine/RunReports.h"
 #include "engine/RunSteps.h"
 #include "engine/RunSummary.h"
@@ -34,6 +40,8 @@ struct ConversionRun::Session {
     bool connectionsOpen = false;
     bool targetOpen = false;
     bool targetLost = false;
+    std::optional<RejectsFile> rejects;
+    std::function<void(std::string_view, const QString&)> refusedBefore;  // the front end's
     bool createFolder = false;  // the folder is missing and the run may create it
 };
 
@@ -44,6 +52,7 @@ void ConversionRun::start() {
     stats_ = {};
     leftOut_.clear();
     state_.statementsExecuted = state_.statementsFailed = 0;
+    state_.previewLinesSkipped = 0;
     // A run's preview shows its own statements only, never those an earlier run left.
     state_.statements.clear();
     state_.typeMappings.clear();
@@ -61,16 +70,19 @@ void ConversionRun::start() {
 void ConversionRun::convertTables(Session& run) {
     const LiteralWriter literals(locale_);
     QStringList writtenThisRun;
-    TableRunContext tables{run.proc, host_,      state_,         options_,
-                           literals, run.source, writtenThisRun, stats_.recoveredTables};
+    const int tableCount = static_cast<int>(state_.sourceTables.size());
+    RunProgress progress(host_.progress, tableCount);
+    TableRunContext tables{run.proc,    host_,      state_,         options_,
+                           literals,    run.source, writtenThisRun, stats_.recoveredTables,
+                           run.reports, progress};
     SourceRules rules;
     if (options_.accessRules && run.source.isOpen()) {
         rules = SourceRules::read(run.source);
         tables.rules = &rules;
         tables.schemaReport = &stats_.schemaReport;
     }
-    for (int position = static_cast<int>(state_.sourceTables.size()) - 1; position >= 0;
-         --position) {
+    for (int position = tableCount - 1; position >= 0; --position) {
+        tables.tableNumber = tableCount - position;
         // Without a target, statements that go straight to it would each fail in turn;
         // the failed open has been reported once, which says it all.
         if (state_.cancelled() || (!run.targetOpen && !host_.inputs.previewEnabled())) {
@@ -183,6 +195,17 @@ bool ConversionRun::openTarget(Session& run) {
     run.targetOpen = !options_.statementsOnly && proc.step(kOpenTarget, [&] {
         OpenTargetConnection(*state_.targetConnection, in.paradoxFolder(), ownerOnly);
     });
+    // Refused statements go to the rejects file as well as to whatever the front end does
+    // with them, as private as the tables.
+    run.refusedBefore = state_.onRefused;
+    if (options_.rejectsBesideTables && !options_.statementsOnly) {
+        run.rejects.emplace(
+            QDir(in.paradoxFolder()).filePath(QString::fromLatin1(kRejectsFileName)), ownerOnly);
+        state_.onRefused = [&run](std::string_view statement, const QString& error) {
+            run.rejects->add(statement, error);
+            if (run.refusedBefore) run.refusedBefore(statement, error);
+        };
+    }
     return true;
 }
 
@@ -217,10 +240,31 @@ void ConversionRun::finish(Session& run) {
     }
     stats_.unshownReports = run.reports.unshown();
     stats_.reportLog = run.reports.logFile();
+    stats_.previewLinesSkipped = state_.previewLinesSkipped;
+    if (run.rejects) {
+        run.rejects->finish();
+        if (run.rejects->written()) stats_.rejectsFile = run.rejects->path();
+        stats_.rejectsFileFailed = run.rejects->failed();
+        state_.onRefused = run.refusedBefore;
+    }
     proc.step(kFinalMessage, [&] {
-        const QString note = run.reports.finalNote();
-        host_.prompts.message(RunSummaryText(stats_) +
-                              (note.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + note));
+        QStringList notes{run.reports.finalNote()};
+        if (!stats_.rejectsFile.isEmpty())
+            notes << QStringLiteral("The refused statements are in ") + stats_.rejectsFile +
+                         QStringLiteral(": fix them there and run the file.");
+        else if (stats_.rejectsFileFailed)
+            notes << QStringLiteral("The rejects file could not be written in ") +
+                         in.paradoxFolder() + u'.';
+        if (stats_.rowsRefused() > 0 && !options_.replaceUnmappable)
+            notes << options_.refusedRowsHint;
+        notes.removeAll(QString());
+        QStringList files{stats_.reportLog, stats_.rejectsFile};
+        files.removeAll(QString());
+        const QString text =
+            RunSummaryText(stats_) +
+            (notes.isEmpty() ? QString()
+                             : QStringLiteral("\r\n\r\n") + notes.join(QStringLiteral("\r\n\r\n")));
+        run.reports.finalMessage(text, in.paradoxFolder(), files);
     });
     proc.step(kResetProgress, [&] { host_.progress.setValue(0); });
     proc.step(kClearCaption, [&] { host_.progress.setCaption(QString()); });
@@ -257,8 +301,19 @@ void ConversionRun::verify(Session& run) {
             pairs.push_back({t.source, t.target, t.columns});
             read.push_back(&t);
         }
-        std::vector<TableVerification> results =
-            VerifyTables(pairs, run.source, *state_.targetConnection, [this] {
+        // A phase of its own on the bar, table by table, and the window repaints meanwhile.
+        RunProgress readBack(host_.progress, static_cast<int>(pairs.size()));
+        std::size_t shown = pairs.size();
+        std::vector<TableVerification> results = VerifyTables(
+            pairs, run.source, *state_.targetConnection,
+            [&](std::size_t table, std::int64_t done, std::int64_t rows) {
+                if (table != shown) {
+                    shown = table;
+                    readBack.startTable(TableProgress::Phase::ReadingBack,
+                                        static_cast<int>(table) + 1, pairs[table].source);
+                }
+                host_.progress.setValue(rows > 0 ? static_cast<double>(done) / rows * 100.0 : 0.0);
+                readBack.row(done + 1, rows);
                 host_.pump.yield();
                 return !state_.cancelled();
             });

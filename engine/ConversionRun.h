@@ -20,6 +20,7 @@
 
 #include <QLocale>
 #include <QStringList>
+#include <optional>
 
 #include "engine/RunHost.h"
 #include "engine/RunOptions.h"

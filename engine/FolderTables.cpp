@@ -59,7 +59,6 @@ QString FolderTablesMessage(FolderTables found) {
 }
 
 bool AgreeToNewTables(const QString& folder, FolderTables found, Prompts& prompts) {
-    const QString caption = QStringLiteral("New tables?");
     switch (found) {
         case FolderTables::Present:
             return true;
@@ -69,17 +68,15 @@ bool AgreeToNewTables(const QString& folder, FolderTables found, Prompts& prompt
         case FolderTables::Missing:
             // The run creates it once the database has opened.
             return prompts.askYesNo(QStringLiteral("The folder ") + folder +
-                                        QStringLiteral(" does not exist yet.\r\n\r\n"
-                                                       "Create it and the tables in it?"),
-                                    caption);
+                                    QStringLiteral(" does not exist yet.\r\n\r\n"
+                                                   "Create it and the tables in it?"));
         case FolderTables::None:
         case FolderTables::NotParadox:
             break;
     }
     return prompts.askYesNo(QStringLiteral("The folder ") + folder +
-                                QStringLiteral(" holds no Paradox table yet.\r\n\r\n"
-                                               "Create the tables there?"),
-                            caption);
+                            QStringLiteral(" holds no Paradox table yet.\r\n\r\n"
+                                           "Create the tables there?"));
 }
 
 }  // namespace velmora

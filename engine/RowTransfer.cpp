@@ -109,7 +109,8 @@ class AnswerReports {
 
 TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows,
                             const FieldRoles& roles, const LiteralWriter& literals, Procedure& proc,
-                            RunHost& host, RunState& state) {
+                            RunHost& host, RunState& state,
+                            const std::function<void(std::int64_t, std::int64_t)>& onRow) {
     TransferCounts counts;
     if (!proc.test(runstep::kAnyRows, [&] { return !sourceRows.eof() && !sourceRows.bof(); }))
         return counts;
@@ -175,6 +176,7 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
         proc.step(runstep::kRowProgress, answersFirst([&] {
                       host.progress.setValue((static_cast<double>(progress) + 1.0) /
                                              (static_cast<double>(rowCount) + 1.0) * 100.0);
+                      if (onRow) onRow(progress, rowCount);
                   }));
         std::string& statement = row.statement;
         statement.assign(prefix);

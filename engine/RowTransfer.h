@@ -2,6 +2,7 @@
 // One INSERT statement per source row, the key column "TVXID" numbering the rows from 0.
 
 #include <QString>
+#include <functional>
 
 #include "common/ErrorReport.h"
 #include "dataaccess/Recordset.h"
@@ -27,9 +28,11 @@ struct TransferCounts {
 // The run's steps from runstep::kAnyRows to runstep::kLastRow. Moves the progress bar once
 // per row. A fault of the target that ends the table (full disk, folder gone, table held
 // by another program) is reported once, saying how far the table got, and its remaining
-// rows are not sent.
-TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows,
-                            const FieldRoles& roles, const LiteralWriter& literals, Procedure& proc,
-                            RunHost& host, RunState& state);
+// rows are not sent. `onRow` hears of each row as it starts: its number (counted from 1)
+// and the rows of the table.
+TransferCounts TransferRows(
+    const QString& targetName, db::Recordset& sourceRows, const FieldRoles& roles,
+    const LiteralWriter& literals, Procedure& proc, RunHost& host, RunState& state,
+    const std::function<void(std::int64_t row, std::int64_t rows)>& onRow = {});
 
 }  // namespace velmora

@@ -26,6 +26,12 @@ struct RunOptions {
     // The statements are only collected into a file: the Paradox folder is neither opened
     // nor required to exist or hold tables; it only tells which tables are there already.
     bool statementsOnly = false;
+    // Every statement the target refuses also goes to the rejects file in the Paradox
+    // folder (engine/RejectsFile.h), which the final message then names.
+    bool rejectsBesideTables = false;
+    // Added to the final message when rows were refused: how this front end keeps rows
+    // whose text their table's code page cannot hold.
+    QString refusedRowsHint = {};
     // A table of a damaged source is refused whole, with one report, instead of giving the
     // rows that can still be read: for users who want nothing from a damaged table.
     bool strict = false;

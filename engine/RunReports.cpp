@@ -33,6 +33,14 @@ void RunReports::errorReport(const QString& text) {
     }
 }
 
+OverwriteAnswer RunReports::askOverwrite(const QString& text) {
+    if (answerToAll_) return *answerToAll_;
+    const OverwriteAnswer answer = shown_.askOverwrite(text);
+    if (answer == OverwriteAnswer::YesToAll || answer == OverwriteAnswer::NoToAll)
+        answerToAll_ = answer;
+    return answer;
+}
+
 void RunReports::log(const QString& text) {
     if (logFailed_) return;
     const QString path =

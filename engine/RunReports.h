@@ -1,10 +1,12 @@
 #pragma once
 // The reports of one conversion run. Each is shown; once a step reports again, the
 // report offers to show no further reports of the run. Reports not shown go to a log
-// file in the Paradox folder, which the final message names.
+// file in the Paradox folder, which the final message names. An overwrite question
+// answered "to all" is not asked again in the run.
 
 #include <QSet>
 #include <QString>
+#include <optional>
 
 #include "common/MainInputs.h"
 #include "common/Prompts.h"
@@ -23,6 +25,11 @@ class RunReports final : public Prompts {
         return shown_.askYesNo(text, caption);
     }
     void errorReport(const QString& text) override;
+    OverwriteAnswer askOverwrite(const QString& text) override;
+    void finalMessage(const QString& text, const QString& folder,
+                      const QStringList& files) override {
+        shown_.finalMessage(text, folder, files);
+    }
     void failure(const QString& text) override { shown_.failure(text); }
 
     // Reports from a protected source hold its values: the log is then its owner's only,
@@ -44,6 +51,7 @@ class RunReports final : public Prompts {
     int unshown_ = 0;
     QString logFile_;
     bool logFailed_ = false;
+    std::optional<OverwriteAnswer> answerToAll_;
     bool ownerOnly_ = false;
 };
 

@@ -29,6 +29,8 @@ class RunState {
     // it executed (they stay applied) out of all its lines.
     int previewLinesRun = 0;
     int previewLines = 0;
+    // Lines skipped in the previews of the current run: they were passed over unrun.
+    int previewLinesSkipped = 0;
     bool conversionRunning = false;
     // Set by Cancel, Escape, closing the window or a signal (from any thread or a signal
     // handler); the run stops within a row and leaves the table it was writing as it was.

@@ -52,7 +52,7 @@ std::int64_t RunStatistics::rowsRespelled() const {
 
 bool RunStatistics::complete() const {
     return startFailure.isEmpty() && !cancelled && !previewNotExecuted && statementsFailed() == 0 &&
-           catalogueDamage.isEmpty() &&
+           catalogueDamage.isEmpty() && previewLinesSkipped == 0 &&
            std::all_of(tables.begin(), tables.end(), [](const auto& t) {
                return t.result == TableResult::LeftOut || t.complete();
            });

@@ -22,8 +22,11 @@ struct RunStatistics {
     bool previewNotExecuted = false;
     int previewLinesRun = 0;
     int previewLines = 0;
-    int unshownReports = 0;  // reports the user chose not to see
-    QString reportLog;       // the log file holding them, if any
+    int previewLinesSkipped = 0;  // lines the user skipped in a preview that then ran
+    int unshownReports = 0;       // reports the user chose not to see
+    QString reportLog;            // the log file holding them, if any
+    QString rejectsFile;          // where the refused statements went, if anywhere
+    bool rejectsFileFailed = false;
     // Why the run could not start (the source cannot be opened, the folder not created):
     // it then wrote nothing and created nothing.
     QString startFailure;

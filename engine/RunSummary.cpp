@@ -135,8 +135,11 @@ QString RunSummaryText(const RunStatistics& stats) {
     if (complete && differing.empty())
         return (QStringList{QStringLiteral("Done.")} + notes(stats)).join(QStringLiteral("\r\n"));
 
+    // A preview per file closed before its first line: not one statement went in.
+    const bool nothingWritten = stats.previewNotExecuted && stats.previewLinesRun == 0;
     QStringList lines{complete          ? QStringLiteral("Done.")
                       : stats.cancelled ? QStringLiteral("Cancelled: not everything was copied.")
+                      : nothingWritten  ? QStringLiteral("Nothing was copied.")
                                         : QStringLiteral("Done, but not everything was copied.")};
     if (stats.previewNotExecuted && stats.previewLinesRun > 0)
         lines << QStringLiteral(
@@ -145,13 +148,15 @@ QString RunSummaryText(const RunStatistics& stats) {
                      "were.")
                      .arg(count(stats.previewLinesRun), count(stats.previewLines));
     else if (stats.previewNotExecuted)
-        lines << QStringLiteral(
-            "The SQL Preview was closed without executing its statements: no table was written.");
+        lines << QStringLiteral("The SQL Preview was closed without executing its statements.");
     else if (!complete)
         lines << QStringLiteral("Tables written: %1 of %2.").arg(count(written), count(listed));
     if (rowsRefused > 0)
         lines << QStringLiteral("Rows refused: %1 (each was reported with its table and reason).")
                      .arg(count(rowsRefused));
+    if (stats.previewLinesSkipped > 0)
+        lines << QStringLiteral("Statements skipped in the SQL Preview (not run): %1.")
+                     .arg(count(stats.previewLinesSkipped));
     if (rowsUnreadable > 0)
         lines << QStringLiteral(
                      "Rows that could not be read from the source: %1 (each was reported).")

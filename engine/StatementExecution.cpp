@@ -127,7 +127,7 @@ ExecutionOutcome ExecuteStatementList(StatementList& statements, db::Connection&
     ExecutionOutcome outcome;
     const int count = statements.count();
     for (int line = statements.firstPending() + 1; line <= count; ++line) {
-        if (statements.isExecuted(line - 1)) continue;
+        if (!statements.isPending(line - 1)) continue;
         pump.yield();
         if (cancel && cancel->load(std::memory_order_relaxed)) {
             RollBackTable(statements, connection, transaction);

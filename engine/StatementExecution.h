@@ -2,7 +2,8 @@
 // Executes a statement list as the SQL Preview window's Execute SQL does: one Execute
 // per line, blank lines skipped, progress before every line. Lines that ran (or were
 // blank) are marked executed and passed over next time, so that after a fix execution
-// goes on where it stopped instead of creating a table twice. An error whose
+// goes on where it stopped instead of creating a table twice; lines the user skipped or
+// marked as run are passed over too. An error whose
 // description holds "SQLException" stops at its line; any other error is reported and
 // the next line follows, except inside a table's statements, where it stops too.
 //

@@ -48,24 +48,21 @@ void StatementList::append(const QString& statement) {
 
 void StatementList::setText(int index, const QString& text) {
     const QByteArray bytes = text.toUtf8();
+    const std::string_view fresh(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    // OK in Edit Line, or a replacement that gives the same text, changes nothing: a
+    // line that ran stays run.
+    if (fresh == utf8(index)) return;
     Entry& old = entries_[static_cast<std::size_t>(index)];
-    const std::uint32_t flags = old.flags & ~kExecuted;
-    const bool wasExecuted = (old.flags & kExecuted) != 0;
+    const std::uint32_t flags = old.flags;
     liveBytes_ -= old.length;
-    Entry fresh =
-        store(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    fresh.flags = flags;
-    entries_[static_cast<std::size_t>(index)] = fresh;
-    if (wasExecuted) {
-        --executed_;
-        firstPending_ = std::min(firstPending_, index);
-    }
+    Entry stored = store(fresh);
+    stored.flags = flags;
+    entries_[static_cast<std::size_t>(index)] = stored;
     compactIfWasteful();
     const QModelIndex at = this->index(index);
-    if (wasExecuted)
-        emit dataChanged(at, at, {Qt::DisplayRole, Qt::EditRole, ExecutedRole});
-    else
-        emit dataChanged(at, at, {Qt::DisplayRole, Qt::EditRole});
+    emit dataChanged(at, at, {Qt::DisplayRole, Qt::EditRole});
+    // A changed line is to run, whether it had run or had been skipped.
+    setRunState(index, 0);
 }
 
 // Replaced texts leave their old bytes behind; once they outweigh the live text,
@@ -104,13 +101,30 @@ bool StatementList::anyChecked() const {
 }
 
 void StatementList::setExecuted(int index) {
+    setRunState(index, kExecuted);
+}
+
+void StatementList::setSkipped(int index) {
+    setRunState(index, kSkipped);
+}
+
+void StatementList::setPending(int index) {
+    setRunState(index, 0);
+}
+
+void StatementList::setRunState(int index, std::uint32_t state) {
     std::uint32_t& flags = entries_[static_cast<std::size_t>(index)].flags;
-    if (flags & kExecuted) return;
-    flags |= kExecuted;
-    ++executed_;
-    while (firstPending_ < count() && isExecuted(firstPending_)) ++firstPending_;
+    const std::uint32_t before = flags & (kExecuted | kSkipped);
+    if (before == state) return;
+    executed_ += (state == kExecuted) - (before == kExecuted);
+    skipped_ += (state == kSkipped) - (before == kSkipped);
+    flags = (flags & ~(kExecuted | kSkipped)) | state;
+    if (state == 0)
+        firstPending_ = std::min(firstPending_, index);
+    else
+        while (firstPending_ < count() && !isPending(firstPending_)) ++firstPending_;
     const QModelIndex at = this->index(index);
-    emit dataChanged(at, at, {ExecutedRole});
+    emit dataChanged(at, at, {ExecutedRole, SkippedRole});
 }
 
 void StatementList::setPending(int first, int last) {
@@ -133,7 +147,7 @@ void StatementList::clear() {
     entries_.shrink_to_fit();
     blocks_.clear();
     liveBytes_ = storedBytes_ = 0;
-    firstPending_ = executed_ = 0;
+    firstPending_ = executed_ = skipped_ = 0;
     endResetModel();
 }
 
@@ -168,6 +182,8 @@ QVariant StatementList::data(const QModelIndex& index, int role) const {
             return isChecked(index.row()) ? Qt::Checked : Qt::Unchecked;
         case ExecutedRole:
             return isExecuted(index.row());
+        case SkippedRole:
+            return isSkipped(index.row());
         default:
             return {};
     }

@@ -3,7 +3,8 @@
 // UTF-8 in large shared blocks (about 16 bytes of bookkeeping each), so a million
 // statements cost little more than their text. Items are edited in place but never
 // added, removed or reordered by the windows. Each line remembers whether it was ticked
-// and whether it has been executed; editing a line makes it one to execute again.
+// and whether it has run, or is to be passed over; a change of its text makes it one to
+// execute again, a text written back unchanged leaves it as it was.
 
 #include <QAbstractListModel>
 #include <QString>
@@ -34,15 +35,24 @@ class StatementList final : public QAbstractListModel, public ClipboardTable {
     bool anyChecked() const;
     bool isExecuted(int index) const { return flag(index, kExecuted); }
     void setExecuted(int index);
+    // A skipped line is passed over by execution without running.
+    bool isSkipped(int index) const { return flag(index, kSkipped); }
+    void setSkipped(int index);
+    // Neither run nor skipped: the next execution runs it.
+    bool isPending(int index) const { return !flag(index, kExecuted | kSkipped); }
+    void setPending(int index);
     // Lines first to last (counted from 0) are to execute again: what they did was undone.
     void setPending(int first, int last);
-    // The first line not executed yet (counted from 0); count() when every line has run.
+    // The first pending line (counted from 0); count() when none is left.
     int firstPending() const { return firstPending_; }
     int executedCount() const { return executed_; }
+    int skippedCount() const { return skipped_; }
     void clear();
 
-    // Tells a view which lines have run (a bool), beside the display and check roles.
+    // Tells a view which lines have run and which are skipped (bools), beside the
+    // display and check roles; a change of either is announced under ExecutedRole.
     static constexpr int ExecutedRole = Qt::UserRole + 1;
+    static constexpr int SkippedRole = Qt::UserRole + 2;
 
     std::size_t textBytes() const { return liveBytes_; }
     std::size_t memoryBytes() const;
@@ -70,6 +80,7 @@ class StatementList final : public QAbstractListModel, public ClipboardTable {
     };
     static constexpr std::uint32_t kChecked = 1;
     static constexpr std::uint32_t kExecuted = 2;
+    static constexpr std::uint32_t kSkipped = 4;
     bool flag(int index, std::uint32_t which) const {
         return (entries_[static_cast<std::size_t>(index)].flags & which) != 0;
     }
@@ -81,6 +92,8 @@ class StatementList final : public QAbstractListModel, public ClipboardTable {
 
     Entry store(std::string_view text);
     void compactIfWasteful();
+    // Sets the line's run state (kExecuted, kSkipped or neither) and keeps the counts.
+    void setRunState(int index, std::uint32_t state);
 
     std::vector<Block> blocks_;
     std::vector<Entry> entries_;
@@ -88,6 +101,7 @@ class StatementList final : public QAbstractListModel, public ClipboardTable {
     std::size_t storedBytes_ = 0;
     int firstPending_ = 0;
     int executed_ = 0;
+    int skipped_ = 0;
 };
 
 }  // namespace velmora

@@ -119,9 +119,9 @@ TableRun::Answer TableRun::askOverwrite() {
                    ListContains(present, spelledTarget_);
         })) {
         proc_.step(kAskOverwrite, [&] {
-            answer = run_.host.prompts.askYesNo(QStringLiteral("Would you like to overwrite ") +
-                                                    ShownName(table_.source) + u'?',
-                                                QStringLiteral("Overwrite?"))
+            const OverwriteAnswer given = run_.questions.askOverwrite(
+                QStringLiteral("Would you like to overwrite ") + ShownName(table_.source) + u'?');
+            answer = given == OverwriteAnswer::Yes || given == OverwriteAnswer::YesToAll
                          ? Answer::Yes
                          : Answer::No;
         });
@@ -239,8 +239,12 @@ void TableRun::writeRows(db::Recordset& rows, const BestFitRows* respelling,
 
 void TableRun::sendRows(db::Recordset& rows, const FieldRoles& roles,
                         const BestFitRows* respelling) {
+    run_.progress.startTable(TableProgress::Phase::Converting, run_.tableNumber, table_.source);
     const TransferCounts counts =
-        TransferRows(table_.target, rows, roles, run_.literals, proc_, run_.host, state_);
+        TransferRows(table_.target, rows, roles, run_.literals, proc_, run_.host, state_,
+                     [this](std::int64_t row, std::int64_t rowsInTable) {
+                         run_.progress.row(row, rowsInTable);
+                     });
     // A choice the user made (--unmappable replace) is counted, not reported.
     if (respelling != nullptr) table_.rowsRespelled = respelling->rowsRespelled();
     targetLost_ = counts.targetLost;

@@ -16,6 +16,7 @@
 #include "engine/ColumnProfile.h"
 #include "engine/RunHost.h"
 #include "engine/RunOptions.h"
+#include "engine/RunProgress.h"
 #include "engine/RunState.h"
 #include "engine/SourceRules.h"
 #include "engine/TableDefinition.h"
@@ -35,6 +36,9 @@ struct TableRunContext {
     QStringList& writtenThisRun;  // the target names of the tables written so far
     // Tables of a source whose catalogue is damaged that were found from their definitions.
     const QStringList& recoveredTables;
+    Prompts& questions;  // the run's, which remembers an answer "to all"
+    RunProgress& progress;
+    int tableNumber = 0;  // of the table at hand among the run's tables, counted from 1
     // The source's rules when the run carries them, and where the ones left behind go.
     const SourceRules* rules = nullptr;
     QStringList* schemaReport = nullptr;

@@ -39,7 +39,8 @@ QString TypeMappingList::cellText(int row, int column) const {
         case 1:
             return e.AccessField;
         case 2:
-            return e.AccessType;
+            // Access's own name for the type ("Short Text"), where the run knows it.
+            return e.AccessTypeName.isEmpty() ? e.AccessType : e.AccessTypeName;
         default:
             return e.ParadoxType;
     }

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 
 #include "common/Helpers.h"
@@ -155,7 +156,7 @@ QString structureDifference(const std::vector<DefinedColumn>& columns, const db:
 
 TableVerification verifyTable(const TablePair& table, db::Connection& sourceConnection,
                               db::Connection& targetConnection, const LiteralWriter& literals,
-                              const std::function<bool()>& goOn) {
+                              const std::function<bool(std::int64_t, std::int64_t)>& onRow) {
     TableVerification result;
     result.source = table.source;
     result.target = table.target;
@@ -186,8 +187,9 @@ TableVerification verifyTable(const TablePair& table, db::Connection& sourceConn
     };
     // Both tables come in TVXID order: the target by its primary index, the source by
     // its row numbers. A row the source cannot deliver has no number to compare.
+    const std::int64_t rows = source.recordCount();
     while (!source.eof()) {
-        if (goOn && !goOn()) break;
+        if (onRow && !onRow(result.sourceRows, rows)) break;
         const std::int64_t row = source.rowNumber();
         ++result.sourceRows;
         if (result.targetReadable) {
@@ -227,11 +229,13 @@ TableVerification verifyTable(const TablePair& table, db::Connection& sourceConn
 
 std::vector<TableVerification> VerifyTables(const std::vector<TablePair>& tables,
                                             db::Connection& source, db::Connection& target,
-                                            const std::function<bool()>& goOn) {
+                                            const VerificationProgress& onRow) {
     const LiteralWriter literals(QLocale::c());
     std::vector<TableVerification> results;
-    for (const TablePair& table : tables)
-        results.push_back(verifyTable(table, source, target, literals, goOn));
+    for (std::size_t i = 0; i < tables.size(); ++i)
+        results.push_back(verifyTable(
+            tables[i], source, target, literals,
+            [&](std::int64_t done, std::int64_t rows) { return !onRow || onRow(i, done, rows); }));
     return results;
 }
 

@@ -39,10 +39,15 @@ struct TablePair {
     std::vector<DefinedColumn> columns;  // the run's definition; empty: not compared
 };
 
+// Told before each row is compared: the table's place in the list, the rows compared so
+// far and the rows the source table holds; false stops the reading (the run was cancelled).
+using VerificationProgress =
+    std::function<bool(std::size_t table, std::int64_t rowsDone, std::int64_t rows)>;
+
 // Verifies each source table against its target table.
 std::vector<TableVerification> VerifyTables(const std::vector<TablePair>& tables,
                                             db::Connection& source, db::Connection& target,
-                                            const std::function<bool()>& goOn = {});
+                                            const VerificationProgress& onRow = {});
 
 // One line per table: "Orders: 184 of 200 rows verified identical; first differing rows
 // (TVXID): 39, 41 (...)", and what differs in its fields.

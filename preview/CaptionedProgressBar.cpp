@@ -3,8 +3,6 @@
 #include <QtMath>
 #include <stdexcept>
 
-#include "engine/StatementExecution.h"
-
 namespace velmora {
 
 CaptionedProgressBar::CaptionedProgressBar(const QString& caption, QWidget* parent)
@@ -23,18 +21,33 @@ void CaptionedProgressBar::setValue(double percent) {
 
 void CaptionedProgressBar::setCaption(const QString& text) {
     caption_ = text;
-    rowCount_ = 0;
+    shown_ = Shown::Caption;
     askRepaint();
 }
 
 void CaptionedProgressBar::setRowCaption(int line, int count) {
     rowLine_ = line;
     rowCount_ = count;
+    shown_ = Shown::Line;
+    askRepaint();
+}
+
+void CaptionedProgressBar::setTableProgress(const TableProgress& progress) {
+    table_ = progress;
+    shown_ = Shown::Table;
     askRepaint();
 }
 
 QString CaptionedProgressBar::text() const {
-    return rowCount_ > 0 ? ExecutionProgressText(rowLine_, rowCount_) : caption_;
+    switch (shown_) {
+        case Shown::Line:
+            return ExecutionProgressText(rowLine_, rowCount_);
+        case Shown::Table:
+            return TableProgressText(table_);
+        case Shown::Caption:
+            break;
+    }
+    return caption_;
 }
 
 void CaptionedProgressBar::askRepaint() {

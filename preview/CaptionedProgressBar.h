@@ -17,6 +17,7 @@ class CaptionedProgressBar final : public QProgressBar, public ProgressSink {
     void setValue(double percent) override;
     void setCaption(const QString& text) override;
     void setRowCaption(int line, int count) override;
+    void setTableProgress(const TableProgress& progress) override;
     double exactValue() const { return value_; }
     QString text() const override;
 
@@ -27,9 +28,12 @@ class CaptionedProgressBar final : public QProgressBar, public ProgressSink {
     static constexpr int kSteps = 1000;  // tenths of a percent on screen
     double value_ = 0;
     QString caption_;
-    // Execute SQL sets a caption per line; the text is built only when it is shown.
+    // Execute SQL and the run set a caption per line or row; the text is built only when
+    // it is shown.
+    enum class Shown { Caption, Line, Table } shown_ = Shown::Caption;
     int rowLine_ = 0;
     int rowCount_ = 0;
+    TableProgress table_;
     bool repaintAsked_ = false;  // one repaint for many captions
     void askRepaint();
 };

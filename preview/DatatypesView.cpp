@@ -3,6 +3,7 @@
 #include <QBoxLayout>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QScreen>
 #include <QStyle>
 #include <algorithm>
 
@@ -40,8 +41,11 @@ void DatatypesView::buildControls() {
     setFont(WindowFont(true));
     mappingList = new QTreeView(this);
     mappingList->setObjectName(names::kMappingList);
-    mappingList->setToolTip(QStringLiteral(
-        "Click item to edit it. Move | line to right and out of window to reveal full names."));
+    // The rows in the plain font under bold headings; nothing here can be edited.
+    mappingList->setFont(WindowFont(false));
+    mappingList->header()->setFont(WindowFont(true));
+    mappingList->setToolTip(
+        QStringLiteral("Drag the divider between two headings to widen a column."));
     mappingList->setRootIsDecorated(false);
     mappingList->setItemsExpandable(false);
     mappingList->setUniformRowHeights(true);
@@ -51,7 +55,7 @@ void DatatypesView::buildControls() {
     mappingList->header()->setStretchLastSection(true);
     mappingList->header()->setSectionsMovable(false);
     mappingList->header()->setSectionResizeMode(QHeaderView::Interactive);
-    backButton = new QPushButton(QStringLiteral("< Back"), this);
+    backButton = new QPushButton(QStringLiteral("< &Back"), this);
     backButton->setObjectName(names::kBackButton);
     backButton->setAutoDefault(false);
     backButton->setMinimumHeight(TwipsToPixels(405));
@@ -71,7 +75,8 @@ void DatatypesView::load() {
                     loadStep::kColors);
     // The four headings are the list's own ("MS Access Table" to "New Paradox Datatype").
     proc.step(loadStep::kShowMappings, [&] { mappingList->setModel(&mappings_); });
-    // Each column at least as wide as its whole heading.
+    // Each column as wide as its whole heading and its longest text.
+    int columnsWidth = 0;
     for (int column = 0; column < 4; ++column)
         proc.step(loadStep::kFirstColumnWidth + 2 * column, [&] {
             QHeaderView* header = mappingList->header();
@@ -80,8 +85,17 @@ void DatatypesView::load() {
             const QString caption =
                 mappings_.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
             const int whole = QFontMetrics(header->font()).horizontalAdvance(caption) + 4 * margin;
-            header->resizeSection(column, std::max(TwipsToPixels(1700), whole));
+            mappingList->resizeColumnToContents(column);
+            const int widest = header->sectionSize(column) + 2 * margin;
+            header->resizeSection(column, std::max({TwipsToPixels(1700), whole, widest}));
+            columnsWidth += header->sectionSize(column);
         });
+    // The window opens wide enough to show every column whole, as far as the screen allows.
+    const int frame = mappingList->frameWidth() * 2 +
+                      mappingList->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                      TwipsToPixels(240);
+    const int available = screen() ? screen()->availableGeometry().width() * 9 / 10 : width();
+    if (columnsWidth + frame > width()) resize(std::min(columnsWidth + frame, available), height());
 }
 
 void DatatypesView::goBack() {

@@ -1,6 +1,7 @@
 #include "preview/EditLineDialog.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <stdexcept>
 
 #include "common/UiNames.h"
@@ -43,10 +44,10 @@ void EditLineDialog::buildControls() {
     statementBox->setTabChangesFocus(true);
     statementBox->installEventFilter(this);
     PlaceInTwips(statementBox, 120, 120, 7800, 1905);
-    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton = new QPushButton(QStringLiteral("&OK"), this);
     okButton->setObjectName(names::kOkButton);
     PlaceInTwips(okButton, 120, 2130, 3840, 405);
-    cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
     cancelButton->setObjectName(names::kCancelButton);
     PlaceInTwips(cancelButton, 4080, 2130, 3840, 405);
 
@@ -84,8 +85,24 @@ void EditLineDialog::applyEdit() {
 }
 
 // The whole statement is selected whenever the box gets the focus, so typing replaces it.
+// Return is OK, as in any dialog; Shift+Return (or Ctrl+Return) puts a line break into the
+// statement.
 bool EditLineDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == statementBox && event->type() == QEvent::FocusIn) statementBox->selectAll();
+    if (watched == statementBox && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            const auto modifiers = key->modifiers() & ~Qt::KeypadModifier;
+            if (modifiers == Qt::NoModifier) {
+                applyEdit();
+                return true;
+            }
+            if (modifiers == Qt::ShiftModifier || modifiers == Qt::ControlModifier) {
+                statementBox->insertPlainText(QStringLiteral("\n"));
+                return true;
+            }
+        }
+    }
     return QDialog::eventFilter(watched, event);
 }
 

@@ -1,6 +1,8 @@
 #pragma once
-// Edit Line: rewrites one statement of the list. OK writes the box's text back as it
-// stands (line breaks included, nothing trimmed); Cancel leaves the list alone.
+// Edit Line: rewrites one statement of the list. OK (or Return) writes the box's text
+// back as it stands (line breaks, typed with Shift+Return, included, nothing trimmed); a
+// text written back unchanged leaves the line's run state as it was. Cancel leaves the
+// list alone.
 
 #include <QDialog>
 #include <QPushButton>

@@ -36,7 +36,7 @@ constexpr int kNothingToReplaceMessage = 128;
 FindReplaceDialog::FindReplaceDialog(StatementList& statements, QWidget* owner, QLocale locale)
     : QDialog(owner), statements_(statements), locale_(std::move(locale)), prompts_(this) {
     setObjectName(names::kWindow);
-    MakeFixedWindow(*this, TwipsSize(8040, 1500));
+    MakeFixedWindow(*this, TwipsSize(8040, 1950));
     buildControls();
     pointer_ = new PointerRules(this);
     load();
@@ -44,10 +44,10 @@ FindReplaceDialog::FindReplaceDialog(StatementList& statements, QWidget* owner, 
 
 void FindReplaceDialog::buildControls() {
     setFont(WindowFont());
-    findLabel = new QLabel(QStringLiteral("Find what:"), this);
+    findLabel = new QLabel(QStringLiteral("Find &what:"), this);
     findLabel->setObjectName(names::kFindLabel);
     PlaceInTwips(findLabel, 120, 165, 1215, 285);
-    replaceLabel = new QLabel(QStringLiteral("Replace with:"), this);
+    replaceLabel = new QLabel(QStringLiteral("Replace w&ith:"), this);
     replaceLabel->setObjectName(names::kReplaceLabel);
     PlaceInTwips(replaceLabel, 120, 645, 1215, 285);
     findBox = new QLineEdit(this);
@@ -56,17 +56,26 @@ void FindReplaceDialog::buildControls() {
     replaceBox = new QLineEdit(this);
     replaceBox->setObjectName(names::kReplaceBox);
     PlaceInTwips(replaceBox, 1560, 600, 6360, 345);
-    replaceButton = new QPushButton(QStringLiteral("Replace"), this);
+    matchCaseCheck = new QCheckBox(QStringLiteral("Match &case"), this);
+    matchCaseCheck->setObjectName(names::kMatchCaseCheck);
+    PlaceInTwips(matchCaseCheck, 1560, 1050, 2400, 345);
+    everyOccurrenceCheck = new QCheckBox(QStringLiteral("Replace &all occurrences"), this);
+    everyOccurrenceCheck->setObjectName(names::kEveryOccurrenceCheck);
+    everyOccurrenceCheck->setChecked(true);
+    PlaceInTwips(everyOccurrenceCheck, 4080, 1050, 3840, 345);
+    replaceButton = new QPushButton(QStringLiteral("&Replace"), this);
     replaceButton->setObjectName(names::kReplaceButton);
-    PlaceInTwips(replaceButton, 120, 1050, 3840, 405);
+    PlaceInTwips(replaceButton, 120, 1500, 3840, 405);
     cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
     cancelButton->setObjectName(names::kCancelButton);
-    PlaceInTwips(cancelButton, 4080, 1050, 3840, 405);
+    PlaceInTwips(cancelButton, 4080, 1500, 3840, 405);
     findLabel->setBuddy(findBox);
     replaceLabel->setBuddy(replaceBox);
 
     setTabOrder(findBox, replaceBox);
-    setTabOrder(replaceBox, replaceButton);
+    setTabOrder(replaceBox, matchCaseCheck);
+    setTabOrder(matchCaseCheck, everyOccurrenceCheck);
+    setTabOrder(everyOccurrenceCheck, replaceButton);
     setTabOrder(replaceButton, cancelButton);
     findBox->setFocus();
 
@@ -104,29 +113,73 @@ void FindReplaceDialog::replace() {
     replacing_ = true;
     cancelButton->setEnabled(false);
     replaceButton->setEnabled(false);
-    replaceAll(proc, find, replaceBox->text());
+    const Replaced replaced = replaceAll(proc, find, replaceBox->text());
     replacing_ = false;
-    proc.step(replaceStep::kDoneMessage, [&] { prompts_.message(QStringLiteral("Done.")); });
+    cancelButton->setEnabled(true);
+    replaceButton->setEnabled(true);
+    pointer_->setBusy(false);
+    // Nothing found: the user may correct the text and try again.
+    if (replaced.occurrences == 0) {
+        proc.step(replaceStep::kDoneMessage, [&] { prompts_.message(QStringLiteral("No match")); });
+        findBox->setFocus();
+        findBox->selectAll();
+        return;
+    }
+    proc.step(replaceStep::kDoneMessage, [&] {
+        const QLocale shown;
+        prompts_.message((replaced.occurrences == 1
+                              ? QStringLiteral("1 replacement")
+                              : shown.toString(static_cast<qlonglong>(replaced.occurrences)) +
+                                    QStringLiteral(" replacements")) +
+                         (replaced.statements == 1
+                              ? QStringLiteral(" in 1 statement.")
+                              : QStringLiteral(" in ") + shown.toString(replaced.statements) +
+                                    QStringLiteral(" statements.")));
+    });
     proc.step(replaceStep::kClose, [&] { accept(); });
 }
 
-void FindReplaceDialog::replaceAll(Procedure& proc, const QString& find,
-                                   const QString& replacement) {
+FindReplaceDialog::Replaced FindReplaceDialog::replaceAll(Procedure& proc, const QString& find,
+                                                          const QString& replacement) {
+    Replaced replaced;
     int count = 0;
     proc.step(replaceStep::kCount, [&] { count = statements_.count(); });
+    const bool matchCase = matchCaseCheck->isChecked();
+    const bool everyOccurrence = everyOccurrenceCheck->isChecked();
     const LocaleFind finder(find, locale_);
+    auto next = [&](const QString& text, qsizetype from) -> qsizetype {
+        if (matchCase) return text.indexOf(find, from, Qt::CaseSensitive);
+        const qsizetype at = finder.firstIn(QStringView(text).mid(from));
+        return at < 0 ? -1 : from + at;
+    };
     for (int row = 0; row < count; ++row) {
         pump_.yield();
         QString text;
         qsizetype at = -1;
         proc.step(replaceStep::kFind, [&] {
             text = statements_.text(row);
-            at = finder.firstIn(text);
+            at = next(text, 0);
         });
         if (at < 0) continue;
-        proc.step(replaceStep::kReplace, [&] { text.replace(at, find.size(), replacement); });
-        proc.step(replaceStep::kWriteBack, [&] { statements_.setText(row, text); });
+        // The replacement text is not searched again: each pass visits a statement once.
+        QString changed;
+        int occurrences = 0;
+        proc.step(replaceStep::kReplace, [&] {
+            qsizetype from = 0;
+            do {
+                changed.append(QStringView(text).mid(from, at - from)).append(replacement);
+                from = at + find.size();
+                ++occurrences;
+            } while (everyOccurrence && (at = next(text, from)) >= 0);
+            changed.append(QStringView(text).mid(from));
+        });
+        if (occurrences == 0) continue;
+        if (proc.step(replaceStep::kWriteBack, [&] { statements_.setText(row, changed); })) {
+            replaced.occurrences += occurrences;
+            ++replaced.statements;
+        }
     }
+    return replaced;
 }
 
 void FindReplaceDialog::closeEvent(QCloseEvent* event) {

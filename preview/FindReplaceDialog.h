@@ -1,9 +1,12 @@
 #pragma once
-// Find and Replace: replaces the first occurrence of a text, found without regard to
-// case by the user's locale, in every statement of the list, visiting each statement
-// once; then shows "Done." and closes. The pass cannot be started twice or cancelled
-// half-way.
+// Find and Replace: replaces a text in every statement of the list, visiting each
+// statement once: every occurrence, or only the first with "Replace all occurrences"
+// cleared; found without regard to case by the user's locale unless "Match case" is
+// ticked. It then says how many replacements it made and closes, or says "No match" and
+// stays open. A statement whose text does not change keeps its run state. The pass cannot
+// be started twice or cancelled half-way.
 
+#include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,7 +35,11 @@ class FindReplaceDialog final : public QDialog {
   private:
     void buildControls();
     void load();
-    void replaceAll(Procedure& proc, const QString& find, const QString& replacement);
+    struct Replaced {
+        std::int64_t occurrences = 0;
+        int statements = 0;
+    };
+    Replaced replaceAll(Procedure& proc, const QString& find, const QString& replacement);
 
     StatementList& statements_;
     QLocale locale_;
@@ -45,6 +52,8 @@ class FindReplaceDialog final : public QDialog {
     QLabel* replaceLabel = nullptr;
     QLineEdit* findBox = nullptr;
     QLineEdit* replaceBox = nullptr;
+    QCheckBox* matchCaseCheck = nullptr;
+    QCheckBox* everyOccurrenceCheck = nullptr;
     QPushButton* replaceButton = nullptr;
     QPushButton* cancelButton = nullptr;
 };

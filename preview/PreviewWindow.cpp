@@ -117,11 +117,12 @@ void PreviewWindow::buildControls() {
     statementList->header()->setFont(WindowFont(true));
     statementList->setToolTip(kListTip);
 
-    button(executeButton, names::kExecuteButton, QStringLiteral("Execute SQL"));
+    // Every button has its Alt+letter.
+    button(executeButton, names::kExecuteButton, QStringLiteral("&Execute SQL"));
     button(cancelButton, names::kCancelButton, QStringLiteral("Cancel"));
     cancelButton->hide();
-    button(findReplaceButton, names::kFindReplaceButton, QStringLiteral("Find and Replace"));
-    button(copySqlButton, names::kCopySqlButton, QStringLiteral("Copy SQL To Clipboard"));
+    button(findReplaceButton, names::kFindReplaceButton, QStringLiteral("&Find and Replace"));
+    button(copySqlButton, names::kCopySqlButton, QStringLiteral("&Copy SQL To Clipboard"));
 
     errorFrame = new QGroupBox(QStringLiteral("Error:"), this);
     errorFrame->setObjectName(names::kErrorFrame);
@@ -136,14 +137,14 @@ void PreviewWindow::buildControls() {
     auto* frameLayout = new QVBoxLayout(errorFrame);
     frameLayout->addWidget(errorBox);
 
-    button(jumpToErrorButton, names::kJumpToErrorButton, QStringLiteral("Jump To Error Line"));
+    button(jumpToErrorButton, names::kJumpToErrorButton, QStringLiteral("&Jump To Error Line"));
     button(copyErrorButton, names::kCopyErrorButton,
-           QStringLiteral("Copy Error Message To Clipboard"));
+           QStringLiteral("Copy E&rror Message To Clipboard"));
     button(emailErrorButton, names::kEmailErrorButton,
-           QStringLiteral("Email Error Message To Tervane"));
-    button(datatypesButton, names::kDatatypesButton, QStringLiteral("View Datatype Conversion"));
-    button(backButton, names::kBackButton, QStringLiteral("< Back"));
-    button(skipButton, names::kSkipButton, QStringLiteral("Skip Table / Do Not Execute SQL"));
+           QStringLiteral("E&mail Error Message To Tervane"));
+    button(datatypesButton, names::kDatatypesButton, QStringLiteral("View &Datatype Conversion"));
+    button(backButton, names::kBackButton, QStringLiteral("< &Back"));
+    button(skipButton, names::kSkipButton, QStringLiteral("&Skip Table / Do Not Execute SQL"));
 
     progressBar = new CaptionedProgressBar(QString(), this);
     progressBar->setObjectName(names::kProgressBar);
@@ -174,10 +175,11 @@ void PreviewWindow::buildControls() {
     rows->addLayout(pair(emailErrorButton, datatypesButton));
     rows->addWidget(progressBar);
 
-    const QList<QWidget*> tabOrder = {
-        statementList,     executeButton,   findReplaceButton, copySqlButton, errorBox,
-        jumpToErrorButton, copyErrorButton, emailErrorButton,  backButton,    progressBar,
-        errorFrame,        datatypesButton, skipButton};
+    // Tab goes as the eye does: the top row, the list, then down the window.
+    const QList<QWidget*> tabOrder = {backButton,       skipButton,        statementList,
+                                      executeButton,    findReplaceButton, copySqlButton,
+                                      errorBox,         jumpToErrorButton, copyErrorButton,
+                                      emailErrorButton, datatypesButton};
     for (qsizetype i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
     connect(executeButton, &QPushButton::clicked, this, [this] { executeSql(); });
@@ -208,6 +210,7 @@ void PreviewWindow::setExecuting(bool executing) {
     executing_ = executing;
     for (QPushButton* b : {executeButton, findReplaceButton, backButton, skipButton})
         b->setEnabled(!executing);
+    statementList->lockLineStates(executing);
     cancelButton->setVisible(executing);
     if (executing) cancelButton->setFocus();
 }
@@ -279,14 +282,18 @@ void PreviewWindow::executeSql() {
 void PreviewWindow::showResumePoint() {
     const StatementList& list = state_.statements;
     if (executing_) return;
-    if (list.executedCount() == 0 || list.firstPending() >= list.count()) {
+    const int passedOver = list.executedCount() + list.skippedCount();
+    if (passedOver == 0 || list.firstPending() >= list.count()) {
         progressBar->setCaption(QString());
         return;
     }
-    progressBar->setCaption(QStringLiteral("%1 of %2 lines done; Execute SQL resumes at line %3")
-                                .arg(list.executedCount())
-                                .arg(list.count())
-                                .arg(list.firstPending() + 1));
+    const QLocale locale;
+    QString done = QStringLiteral("%1 of %2 lines done")
+                       .arg(locale.toString(list.executedCount()), locale.toString(list.count()));
+    if (list.skippedCount() > 0)
+        done += QStringLiteral(", %1 skipped").arg(locale.toString(list.skippedCount()));
+    progressBar->setCaption(done + QStringLiteral("; Execute SQL resumes at line %1")
+                                       .arg(locale.toString(list.firstPending() + 1)));
 }
 
 void PreviewWindow::copySql() {
@@ -323,7 +330,7 @@ void PreviewWindow::copyError() {
     proc.step(copyErrorStep::kClearClipboard, [&] { ClearClipboard(clipboard_); });
     proc.step(copyErrorStep::kCopy, [&] { SetClipboardText(clipboard_, text, 0); });
     proc.step(copyErrorStep::kCopiedMessage, [&] {
-        prompts_.message(QStringLiteral("Error message have been copied to the clipboard.") +
+        prompts_.message(QStringLiteral("The error message has been copied to the clipboard.") +
                          kPasteHint);
     });
 }

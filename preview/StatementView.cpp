@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <algorithm>
 
 #include "common/UiNames.h"
 #include "engine/StatementList.h"
@@ -16,15 +17,24 @@ namespace {
 // Painting a huge statement would lay out all of it just to cut it at the column's edge.
 constexpr qsizetype kShownCharacters = 4096;
 
-QIcon statusIcon(bool tick) {
+enum class Status { Pending, Run, Skipped };
+
+// Blank for a line still to run, a green tick for one that ran, a grey arrow past a
+// skipped one.
+QIcon statusIcon(Status status) {
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::transparent);
-    if (tick) {
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (status == Status::Run) {
         painter.setPen(
             QPen(QColor(0x2e, 0x7d, 0x32), 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         painter.drawPolyline(QPolygonF({QPointF(3, 8.5), QPointF(6.5, 12), QPointF(13, 4)}));
+    } else if (status == Status::Skipped) {
+        painter.setPen(
+            QPen(QColor(0x75, 0x75, 0x75), 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.drawLine(QPointF(2.5, 8), QPointF(13, 8));
+        painter.drawPolyline(QPolygonF({QPointF(9.5, 4.5), QPointF(13, 8), QPointF(9.5, 11.5)}));
     }
     return QIcon(pixmap);
 }
@@ -36,19 +46,22 @@ class StatementView::RowDelegate final : public QStyledItemDelegate {
     int width = 0;
 
     // A status place beside the check box, blank until the line has run, then a tick,
-    // with the line's text greyed.
+    // with the line's text greyed; a skipped line's text is greyed and struck through.
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
         QStyledItemDelegate::initStyleOption(option, index);
-        static const QIcon tick = statusIcon(true);
-        static const QIcon blank = statusIcon(false);
+        static const QIcon tick = statusIcon(Status::Run);
+        static const QIcon blank = statusIcon(Status::Pending);
+        static const QIcon skip = statusIcon(Status::Skipped);
         const bool executed = index.data(StatementList::ExecutedRole).toBool();
+        const bool skipped = index.data(StatementList::SkippedRole).toBool();
         const int side = option->fontMetrics.height();
         option->features |= QStyleOptionViewItem::HasDecoration;
         option->decorationSize = QSize(side, side);
-        option->icon = executed ? tick : blank;
-        if (executed)
+        option->icon = executed ? tick : skipped ? skip : blank;
+        if (executed || skipped)
             option->palette.setColor(QPalette::Text,
                                      option->palette.color(QPalette::Disabled, QPalette::Text));
+        if (skipped) option->font.setStrikeOut(true);
     }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
@@ -222,11 +235,53 @@ void StatementView::tickSelected() {
         list->setChecked(range.top(), range.bottom(), !allTicked);
 }
 
+QList<int> StatementView::selectedLines() const {
+    QList<int> rows;
+    if (!selectionModel()) return rows;
+    for (const QModelIndex& index : selectionModel()->selectedIndexes()) rows << index.row();
+    if (rows.isEmpty() && currentIndex().isValid()) rows << currentIndex().row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void StatementView::setSelectedLines(LineState state) {
+    auto* list = qobject_cast<StatementList*>(model());
+    if (!list || statesLocked_) return;
+    for (const int row : selectedLines()) {
+        switch (state) {
+            case LineState::Run:
+                list->setExecuted(row);
+                break;
+            case LineState::Skipped:
+                list->setSkipped(row);
+                break;
+            case LineState::Pending:
+                list->setPending(row);
+                break;
+        }
+    }
+}
+
 void StatementView::contextMenuEvent(QContextMenuEvent* event) {
+    // A right click on a line outside the selection acts on that line.
+    const QModelIndex at = indexAt(viewport()->mapFrom(this, event->pos()));
+    if (at.isValid() && !selectionModel()->isSelected(at))
+        selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect);
     QMenu menu(this);
     menu.setObjectName(ui::preview::kStatementMenu);
-    menu.addAction(QStringLiteral("Tick all"), this, [this] { tickAll(true); });
-    menu.addAction(QStringLiteral("Untick all"), this, [this] { tickAll(false); });
+    menu.addAction(QStringLiteral("&Tick all"), this, [this] { tickAll(true); });
+    menu.addAction(QStringLiteral("&Untick all"), this, [this] { tickAll(false); });
+    menu.addSeparator();
+    const bool lines = !selectedLines().isEmpty() && !statesLocked_;
+    menu.addAction(QStringLiteral("&Mark as run"), this,
+                   [this] { setSelectedLines(LineState::Run); })
+        ->setEnabled(lines);
+    menu.addAction(QStringLiteral("&Skip line"), this,
+                   [this] { setSelectedLines(LineState::Skipped); })
+        ->setEnabled(lines);
+    menu.addAction(QStringLiteral("Mark as &not run"), this,
+                   [this] { setSelectedLines(LineState::Pending); })
+        ->setEnabled(lines);
     menu.exec(event->globalPos());
 }
 

@@ -4,9 +4,11 @@
 // a million statements lay out and scroll at once. Long and multi-line statements are
 // shown on their single line, cut at the column's edge; dragging the header's divider
 // widens the column, which otherwise takes the list's width. Lines that have been
-// executed are greyed, with a tick beside their check box. A click on a row (not on its
-// check box) or Return asks for the line to be edited; the context menu ticks or unticks
-// every line, and Space ticks or unticks the selected lines (Ctrl+A selects all).
+// executed are greyed, with a tick beside their check box; skipped lines are greyed and
+// struck through. A click on a row (not on its check box) or Return asks for the line to
+// be edited; the context menu ticks or unticks every line and marks the selected lines as
+// run, skipped or not run, and Space ticks or unticks the selected lines (Ctrl+A selects
+// all).
 
 #include <QHeaderView>
 #include <QListView>
@@ -26,6 +28,11 @@ class StatementView final : public QListView {
     int columnWidth() const;
     void tickAll(bool ticked);
     void tickSelected();
+    // What "Mark as run", "Skip line" and "Mark as not run" do to the selected lines.
+    enum class LineState { Run, Skipped, Pending };
+    void setSelectedLines(LineState state);
+    // While the list executes, the lines' states are its own.
+    void lockLineStates(bool locked) { statesLocked_ = locked; }
     // The check box's place on screen in the row of `index`.
     QRect checkBoxRect(const QModelIndex& index) const;
 
@@ -45,12 +52,14 @@ class StatementView final : public QListView {
     class RowDelegate;
     void columnResized();
     void fitColumn();
+    QList<int> selectedLines() const;  // counted from 0, in order
 
     QHeaderView* header_;
     RowDelegate* delegate_;
     bool noEditOnRelease_ = false;
     int chosenWidth_ = 0;
     bool fitting_ = false;
+    bool statesLocked_ = false;
 };
 
 }  // namespace velmora

@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
 #include <QTextDocumentFragment>
 #include <QtTest>
 
@@ -29,6 +32,7 @@ class CommandsTest final : public QObject {
     void dialogsOpenAtTheCurrentFileElseHome();
     void messageBoxesUseTheWindowsFont();
     void pointerIsHandOverButtonsAndBusyStays();
+    void dropsRecentEntriesAndThePlaceAreKept();
 };
 
 void CommandsTest::testConnection_data() {
@@ -132,15 +136,16 @@ void CommandsTest::helpShowsItsText() {
     QCOMPARE(f.answerer.seen.size(), 1);
     QCOMPARE(f.answerer.seen[0].title, QStringLiteral("Velmora"));
     const QString html = f.answerer.seen[0].text;
-    QCOMPARE(
-        QTextDocumentFragment::fromHtml(html).toPlainText(),
-        kProductTitle + ", version " + programVersion() +
-            ".\n\n"
-            "This software transfers text-based and numeric fields but does not handle binary / "
-            "pictures fields.\n\nUse SQL Preview if your tables contains less than 32767 "
-            "rows.\n\nQuestions? Please contact Team Tervane at " +
-            kContactPage);
-    QVERIFY2(html.contains("<a href=\"" + kContactPage + "\" style=\"white-space:nowrap\">"),
+    // It describes today's program: no word of binary fields left out or of a row limit.
+    const QString plain = QTextDocumentFragment::fromHtml(html).toPlainText();
+    QVERIFY(plain.startsWith(kProductTitle + ", version " + programVersion() + ".\n\n"));
+    QVERIFY(plain.endsWith("Questions? Please contact Team Tervane at " + kContactPage));
+    for (const char* gone : {"does not handle binary", "32767"})
+        QVERIFY2(!plain.contains(QLatin1String(gone)), gone);
+    QVERIFY(plain.contains("Options"));
+    QVERIFY2(html.contains("<span style=\"white-space:pre\">Questions? Please contact Team "
+                           "Tervane at <a href=\"" +
+                           kContactPage + "\">"),
              qPrintable(html));
     QCOMPARE(f.opener.opened, QStringList{kContactPage});
     QVERIFY(kContactPage.endsWith("/contact/"));
@@ -187,11 +192,14 @@ void CommandsTest::accessFileDialogPutsChosenFileIntoText5() {
     QCOMPARE(f.answerer.seen.size(), 1);
     const SeenModal dialog = f.answerer.seen[0];
     QCOMPARE(dialog.title, QStringLiteral("Select Access Database"));
-    QCOMPARE(dialog.nameFilters, (QStringList{"All Microsoft Databases (*.mdb,*.accdb) (*.*db)",
-                                              "Microsoft Database (*.mdb) (*.mdb)",
-                                              "Microsoft 2007 Database (*.accdb) (*.accdb)"}));
+    // The first filter lists Access databases only, not Paradox's .db files.
+    QCOMPARE(dialog.nameFilters,
+             (QStringList{"All Microsoft Databases (*.mdb,*.accdb) (*.mdb *.accdb)",
+                          "Microsoft Database (*.mdb) (*.mdb)",
+                          "Microsoft 2007 Database (*.accdb) (*.accdb)"}));
     QCOMPARE(form.accessFile(), folder + "/Orders.MDB");
     QCOMPARE(f.setting("AccessMDBFile"), folder + "/Orders.MDB");
+    QCOMPARE(f.setting("RecentDatabases"), folder + "/Orders.MDB");
 }
 
 void CommandsTest::folderDialogStartsAtLastFolderDot() {
@@ -261,6 +269,53 @@ void CommandsTest::pointerIsHandOverButtonsAndBusyStays() {
     form.pointer().setBusy(false);
     QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
     QCOMPARE(f.text("Text5")->cursor().shape(), Qt::IBeamCursor);
+}
+
+// A database or folder dropped on the window, an entry of the recent lists, and the
+// window's size at the next start.
+void CommandsTest::dropsRecentEntriesAndThePlaceAreKept() {
+    FormFixture f;
+    MainWindow& form = f.make();
+    QVERIFY(form.load());
+    const QString folder = f.path("dropped");
+    MakeFolderWith(folder, {"Orders.ACCDB", "Regions.db", "notes.txt"});
+    auto drop = [&](const QStringList& files) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& file : files) urls << QUrl::fromLocalFile(folder + u'/' + file);
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&form, &enter);
+        if (!enter.isAccepted()) return false;
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&form, &drop);
+        return true;
+    };
+    QVERIFY(!drop({"Regions.db", "notes.txt"}));  // nothing the window can take
+    QCOMPARE(form.accessFile(), QString());
+    QVERIFY(drop({"notes.txt", "Orders.ACCDB"}));
+    QCOMPARE(form.accessFile(), folder + "/Orders.ACCDB");
+    QVERIFY(drop({"."}));
+    QCOMPARE(form.paradoxFolder(), folder);
+
+    f.store("RecentFolders", "/srv/first\n/srv/second");
+    auto* menu = form.findChild<QMenuBar*>("MenuBar");
+    QVERIFY(menu);
+    QMenu* recent = nullptr;
+    for (QMenu* m : menu->findChildren<QMenu*>())
+        if (m->title().remove(u'&') == "Recent Folders") recent = m;
+    QVERIFY(recent);
+    emit recent->aboutToShow();
+    QCOMPARE(recent->actions().size(), 2);
+    recent->actions()[1]->trigger();
+    QCOMPARE(form.paradoxFolder(), QStringLiteral("/srv/second"));
+
+    form.resize(720, form.height() + 40);
+    const QSize size = form.size();
+    form.close();
+    MainWindow& again = f.make();
+    QVERIFY(again.load());
+    QCOMPARE(again.size(), size);
 }
 
 }  // namespace velmora::test

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProgressBar>
+#include <QTextDocumentFragment>
 #include <QTimer>
 #include <QtTest>
 
@@ -39,6 +40,11 @@ QMap<QString, std::int64_t> sampleTables() {
         tables[name] = rowCount("SELECT * FROM `" + name + u'`',
                                 SourceConnectionString(QString(), QString(), inputs).toStdString());
     return tables;
+}
+
+// A message as the user reads it: rich text (the last word with its links) as plain text.
+QString shownText(const QString& text) {
+    return Qt::mightBeRichText(text) ? QTextDocumentFragment::fromHtml(text).toPlainText() : text;
 }
 
 // A copy of the program's sample Paradox folder, tables only.
@@ -88,11 +94,15 @@ void ConversionTest::sampleConvertsFromTheButton() {
     // final message says so.
     const RunState& state = form.runState();
     QVERIFY(!f.answerer.seen.isEmpty());
-    QCOMPARE(f.answerer.seen.last().text,
-             QStringLiteral("Done, but not everything was copied.\r\nTables written: %1 of %1.\r\n"
-                            "Rows refused: %2 (each was reported with its table and reason).")
+    // The last word says what to do about such rows, and offers the folder.
+    QCOMPARE(shownText(f.answerer.seen.last().text),
+             QStringLiteral("Done, but not everything was copied.\nTables written: %1 of %1.\n"
+                            "Rows refused: %2 (each was reported with its table and reason).\n\n"
+                            "Rows refused because their table's code page cannot hold their text "
+                            "are kept, in a best-fit spelling, when Options says \"Keep the row\".")
                  .arg(tables.size())
                  .arg(state.statementsFailed));
+    QCOMPARE(f.answerer.seen.last().title, QStringLiteral("Velmora"));
     QCOMPARE(f.answerer.seen.size() - 1, state.statementsFailed);
     for (qsizetype i = 0; i + 1 < f.answerer.seen.size(); ++i) {
         const SeenModal& report = f.answerer.seen[i];
@@ -142,9 +152,10 @@ void ConversionTest::perFilePreviewShowsEveryStatementOnce() {
     for (std::int64_t count : tables) rows += count;
     QCOMPARE(statements, rows + 2 * tables.size());
     // Collecting fails nowhere; the preview closed without executing, which the end says.
-    QCOMPARE(f.answerer.texts(),
-             QStringList{"Done, but not everything was copied.\r\nThe SQL Preview was closed "
-                         "without executing its statements: no table was written."});
+    QCOMPARE(f.answerer.seen.size(), 1);
+    QCOMPARE(shownText(f.answerer.seen[0].text),
+             QStringLiteral("Nothing was copied.\nThe SQL Preview was closed without executing its "
+                            "statements."));
     // Nothing was executed: the folder holds only the copied sample tables.
     for (const QString& name : tables.keys())
         QVERIFY(!TableFileExists(form.paradoxFolder(), TargetTableName(name)));
@@ -167,14 +178,19 @@ void ConversionTest::perTablePreviewFollowsTheTablesOnTheProgressBar() {
         state.stopAfterPreview = false;
     };
     f.button("PushButton7")->click();
-    // Every table is named on the bar while its preview shows.
-    QStringList expected;
-    for (const QString& name : tables.keys()) expected << "Please wait... Processing table " + name;
+    // Every table is named on the bar while its preview shows, with its place among the
+    // tables and its rows.
     QCOMPARE(captions.size(), tables.size());
-    captions.sort();
-    expected.sort();
-    QCOMPARE(captions, expected);
-    QCOMPARE(f.answerer.texts(), QStringList{"Done."});
+    for (qsizetype i = 0; i < captions.size(); ++i) {
+        const QStringList& listed = form.runState().sourceTables;  // converted last first
+        const QString name = listed.value(listed.size() - 1 - i);
+        QCOMPARE(captions[i], QStringLiteral("Table %1 of %2, %3: row %4 of %4")
+                                  .arg(i + 1)
+                                  .arg(tables.size())
+                                  .arg(name)
+                                  .arg(tables[name]));
+    }
+    QCOMPARE(shownText(f.answerer.texts().value(0)), QStringLiteral("Done."));
     QCOMPARE(bar->text(), QString());
     QVERIFY(!form.pointer().busy());
 }
@@ -202,7 +218,7 @@ void ConversionTest::folderWithoutTablesOffersToCreateThem() {
     QCOMPARE(f.answerer.texts(), QStringList{"The folder " + empty +
                                              " holds no Paradox table yet.\r\n\r\n"
                                              "Create the tables there?"});
-    QCOMPARE(f.answerer.seen[0].title, QStringLiteral("New tables?"));
+    QCOMPARE(f.answerer.seen[0].title, QStringLiteral("Velmora"));
     QVERIFY(QDir(empty).isEmpty());
     QVERIFY(!form.runState().conversionRunning);
 

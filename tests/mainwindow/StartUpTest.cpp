@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
+#include <QSet>
 #include <QStyle>
 #include <QtTest>
 
@@ -230,10 +231,22 @@ void StartUpTest::controlsCarryTheirNamesAndCaptions() {
         {"Option1", "Show SQL Preview For Each File"},
         {"Option2", "Show SQL Preview For Each Table"},
     };
+    // Each caption with its Alt+letter, and no letter twice (the menus' included).
+    QSet<QChar> letters{u'f', u't', u'h'};
+    auto letterOf = [&](const QString& text) {
+        const qsizetype amp = text.indexOf(u'&');
+        if (amp < 0) return true;
+        const QChar letter = text.at(amp + 1).toLower();
+        if (letters.contains(letter)) return false;
+        letters.insert(letter);
+        return true;
+    };
     for (const auto& [name, caption] : buttons) {
         auto* button = form.findChild<QAbstractButton*>(name);
         QVERIFY2(button, name);
-        QCOMPARE(button->text(), caption);
+        QCOMPARE(QString(button->text()).remove(u'&'), caption);
+        QVERIFY2(caption == "..." || button->text().contains(u'&'), name);
+        QVERIFY2(letterOf(button->text()), name);
     }
     const QList<std::pair<const char*, QString>> frames = {
         {"Frame1", "Access Database"}, {"Frame2", "SQL Preview"}, {"Frame3", "Paradox Database"}};
@@ -249,7 +262,8 @@ void StartUpTest::controlsCarryTheirNamesAndCaptions() {
     for (const auto& [name, caption] : labels) {
         auto* label = form.findChild<QLabel*>(name);
         QVERIFY2(label, name);
-        QCOMPARE(label->text(), caption);
+        QCOMPARE(QString(label->text()).remove(u'&'), caption);
+        QVERIFY2(label->buddy() && letterOf(label->text()), name);
     }
     QVERIFY(form.findChild<QProgressBar*>("ProgressBar1"));
     // Grouping: the Access entries in Frame1, the Paradox ones in Frame3.

@@ -21,33 +21,46 @@ QStringList Row(QTreeView* view, int row) {
     return cells;
 }
 
-TEST(DatatypesView, ShowsFourWholeHeadingsAndGrowsWithTheWindow) {
+TEST(DatatypesView, ShowsEveryHeadingAndTextWholeAndGrowsWithTheWindow) {
     TypeMappingList mappings;
-    DatatypesView empty(mappings, nullptr);
-    auto* view = Child<QTreeView>(&empty, "ListView1");
+    mappings.append(
+        {"Employees", "Photo", "adlongvarbinary", "VARCHAR (left empty)", "OLE Object"});
+    DatatypesView view(mappings, nullptr);
+    auto* list = Child<QTreeView>(&view, "ListView1");
     EXPECT_EQ(
-        empty.windowTitle(),
+        view.windowTitle(),
         QStringLiteral("Datatypes Conversion - Velmora Ledger Table Transfer Toolkit Platform"));
-    EXPECT_EQ(view->model()->rowCount(), 0);
     QStringList headings;
-    for (int c = 0; c < 4; ++c) headings << view->model()->headerData(c, Qt::Horizontal).toString();
+    for (int c = 0; c < 4; ++c) headings << list->model()->headerData(c, Qt::Horizontal).toString();
     EXPECT_EQ(headings, QStringList({"MS Access Table", "MS Access Table Field",
                                      "MS Access Field Datatype", "New Paradox Datatype"}));
+    // Access's own name for the type, in the plain font under bold headings.
+    EXPECT_EQ(Row(list, 0),
+              QStringList({"Employees", "Photo", "OLE Object", "VARCHAR (left empty)"}));
+    EXPECT_FALSE(list->font().bold());
+    EXPECT_TRUE(list->header()->font().bold());
 
-    empty.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&empty));
-    EXPECT_EQ(empty.size(), QSize(536, 556));
-    EXPECT_LT(empty.minimumSize().width(), empty.maximumSize().width());
-    // No heading is cut: each column is wider than its caption's text.
-    const QFontMetrics metrics(view->header()->font());
-    for (int c = 0; c < 4; ++c)
-        EXPECT_GT(view->header()->sectionSize(c), metrics.horizontalAdvance(headings[c]) + 6)
-            << headings[c].toStdString() << " " << view->header()->sectionSize(c);
-    const QSize before = view->size();
-    empty.resize(800, 700);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    EXPECT_GE(view.width(), 536);
+    EXPECT_EQ(view.height(), 556);
+    EXPECT_LT(view.minimumSize().width(), view.maximumSize().width());
+    // No heading and no text is cut, and all four columns are in view.
+    const QFontMetrics bold(list->header()->font());
+    const QFontMetrics plain(list->font());
+    int columns = 0;
+    for (int c = 0; c < 4; ++c) {
+        const int width = list->header()->sectionSize(c);
+        EXPECT_GT(width, bold.horizontalAdvance(headings[c]) + 6) << headings[c].toStdString();
+        EXPECT_GT(width, plain.horizontalAdvance(Row(list, 0)[c]) + 6) << c;
+        columns += width;
+    }
+    EXPECT_LE(columns, list->viewport()->width());
+    const QSize before = list->size();
+    view.resize(view.width() + 200, 700);
     QApplication::processEvents();
-    EXPECT_EQ(view->width() - before.width(), 800 - 536);
-    EXPECT_EQ(view->height() - before.height(), 700 - 556);
+    EXPECT_EQ(list->width() - before.width(), 200);
+    EXPECT_EQ(list->height() - before.height(), 700 - 556);
 }
 
 TEST(DatatypesView, RowsSurviveClosingAndShowAgainAtTheNextOpening) {

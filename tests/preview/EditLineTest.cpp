@@ -17,14 +17,34 @@ struct EditLineTest : ::testing::Test {
     void SetUp() override { Fill(list, {"first", QStringLiteral("a\r\nb\u00a0c\td  "), "third"}); }
 };
 
-TEST_F(EditLineTest, OkWithoutChangesWritesTheSameTextBack) {
+// OK (or Return) with the text as it was changes nothing: a line that ran stays run, so
+// Execute SQL does not run it a second time.
+TEST_F(EditLineTest, OkWithoutChangesKeepsTheLineAndItsRunState) {
+    list.setExecuted(0);
+    list.setExecuted(1);
     EditLineDialog dialog(list, nullptr);
     dialog.setStatement(2, list.text(1));
     dialog.show();
     Click(&dialog, "PushButton2");
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(list.text(1), QStringLiteral("a\r\nb\u00a0c\td  "));
+    EXPECT_TRUE(list.isExecuted(1));
+    EXPECT_EQ(list.firstPending(), 2);
+
+    EditLineDialog byKey(list, nullptr);
+    byKey.setStatement(1, list.text(0));
+    byKey.show();
+    QTest::keyClick(Child<ExactTextBox>(&byKey, "Text1"), Qt::Key_Return);
+    EXPECT_FALSE(byKey.isVisible());
+    EXPECT_TRUE(list.isExecuted(0));
     EXPECT_TRUE(modals.boxes.empty());
+
+    // A changed text runs again.
+    EditLineDialog changed(list, nullptr);
+    changed.setStatement(1, QStringLiteral("first "));
+    Click(&changed, "PushButton2");
+    EXPECT_TRUE(list.isPending(0));
+    EXPECT_EQ(list.firstPending(), 0);
 }
 
 TEST_F(EditLineTest, TypedTextReplacesTheStatementWithItsLineBreaks) {
@@ -37,7 +57,7 @@ TEST_F(EditLineTest, TypedTextReplacesTheStatementWithItsLineBreaks) {
     ASSERT_EQ(QApplication::focusWidget(), text);
     EXPECT_EQ(text->textCursor().selectedText(), QStringLiteral("first"));
     QTest::keyClicks(text, QStringLiteral("SELECT 1 "));
-    QTest::keyClick(text, Qt::Key_Return);
+    QTest::keyClick(text, Qt::Key_Return, Qt::ShiftModifier);
     QTest::keyClicks(text, QStringLiteral("FROM \"t\" "));
     Click(&dialog, "PushButton2");
     EXPECT_EQ(Texts(list), QStringList({"SELECT 1 \nFROM \"t\" ",

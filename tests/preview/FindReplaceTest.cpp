@@ -1,6 +1,8 @@
-// Find and Replace: first occurrence per statement, without regard to case by the
-// locale's rules, one visit per statement, and the refusals that change nothing.
+// Find and Replace: every occurrence (or the first) per statement, without regard to case
+// by the locale's rules unless Match case is ticked, one visit per statement, the count of
+// replacements, and the refusals that change nothing.
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QTest>
 
@@ -18,47 +20,72 @@ struct FindReplaceTest : ::testing::Test {
     ModalHandler modals;
 
     // Runs one pass with the dialog as the user fills it; true when the dialog closed.
-    bool replace(const QString& find, const QString& with, QLocale locale = QLocale::c()) {
+    bool replace(const QString& find, const QString& with, QLocale locale = QLocale::c(),
+                 bool matchCase = false, bool everyOccurrence = true) {
         FindReplaceDialog dialog(list, nullptr, std::move(locale));
         dialog.show();
         Child<QLineEdit>(&dialog, "Text1")->setText(find);
         Child<QLineEdit>(&dialog, "Text2")->setText(with);
+        Child<QCheckBox>(&dialog, "MatchCase")->setChecked(matchCase);
+        Child<QCheckBox>(&dialog, "ReplaceAll")->setChecked(everyOccurrence);
         Click(&dialog, "PushButton2");
         return !dialog.isVisible();
     }
 };
 
-TEST_F(FindReplaceTest, ReplacesTheFirstOccurrenceInAnyMixOfCases) {
+TEST_F(FindReplaceTest, ReplacesEveryOccurrenceAndCountsThem) {
     Fill(list, {"INSERT INTO \"t\" VALUES('Abc','abc')", "select abc from ABC", "none here"});
     EXPECT_TRUE(replace(QStringLiteral("aBC"), QStringLiteral("X")));
-    EXPECT_EQ(Texts(list), QStringList({"INSERT INTO \"t\" VALUES('X','abc')", "select X from ABC",
-                                        "none here"}));
+    EXPECT_EQ(Texts(list),
+              QStringList({"INSERT INTO \"t\" VALUES('X','X')", "select X from X", "none here"}));
     ASSERT_EQ(modals.boxes.size(), 1u);
-    EXPECT_EQ(modals.boxes[0].text, QStringLiteral("Done."));
+    EXPECT_EQ(modals.boxes[0].text, QStringLiteral("4 replacements in 2 statements."));
     EXPECT_EQ(modals.boxes[0].caption, QStringLiteral("Velmora"));
     EXPECT_EQ(modals.boxes[0].icon, QMessageBox::NoIcon);
 
-    // A second pass takes the next occurrence.
-    EXPECT_TRUE(replace(QStringLiteral("abc"), QStringLiteral("Y")));
-    EXPECT_EQ(Texts(list),
-              QStringList({"INSERT INTO \"t\" VALUES('X','Y')", "select X from Y", "none here"}));
-}
-
-TEST_F(FindReplaceTest, VisitsEachStatementOnceEvenWhenTheReplacementHoldsTheFindText) {
+    // A replacement holding the find text is not searched again; the statement is
+    // visited once.
+    list.clear();
     Fill(list, {"ab ab", "xx", "AB"});
     EXPECT_TRUE(replace(QStringLiteral("ab"), QStringLiteral("abab")));
-    EXPECT_EQ(Texts(list), QStringList({"abab ab", "xx", "abab"}));
-
-    // An empty replacement deletes the occurrence.
+    EXPECT_EQ(Texts(list), QStringList({"abab abab", "xx", "abab"}));
+    EXPECT_EQ(modals.boxes.back().text, QStringLiteral("3 replacements in 2 statements."));
+    // An empty replacement deletes.
     EXPECT_TRUE(replace(QStringLiteral("BA"), QString()));
     EXPECT_EQ(Texts(list), QStringList({"ab ab", "xx", "ab"}));
 }
 
-TEST_F(FindReplaceTest, TextFoundNowhereChangesNothingButStillEnds) {
+TEST_F(FindReplaceTest, MatchCaseAndFirstOccurrenceOnlyNarrowThePass) {
+    Fill(list, {"abc ABC abc", "ABC"});
+    EXPECT_TRUE(replace(QStringLiteral("abc"), QStringLiteral("x"), QLocale::c(), true));
+    EXPECT_EQ(Texts(list), QStringList({"x ABC x", "ABC"}));
+    EXPECT_EQ(modals.boxes.back().text, QStringLiteral("2 replacements in 1 statement."));
+    EXPECT_TRUE(replace(QStringLiteral("abc"), QStringLiteral("y"), QLocale::c(), false, false));
+    EXPECT_EQ(Texts(list), QStringList({"x y x", "y"}));
+}
+
+TEST_F(FindReplaceTest, NoMatchChangesNothingAndKeepsTheDialogOpen) {
     Fill(list, {"one", "two"});
-    EXPECT_TRUE(replace(QStringLiteral("three"), QStringLiteral("3")));
+    EXPECT_FALSE(replace(QStringLiteral("three"), QStringLiteral("3")));
     EXPECT_EQ(Texts(list), QStringList({"one", "two"}));
-    EXPECT_EQ(modals.texts(), QStringList({"Done."}));
+    EXPECT_EQ(modals.texts(), QStringList({"No match"}));
+    // Case counts when asked to.
+    EXPECT_FALSE(replace(QStringLiteral("ONE"), QStringLiteral("1"), QLocale::c(), true));
+    EXPECT_EQ(modals.texts(), QStringList({"No match", "No match"}));
+}
+
+// Only a statement whose text changes has to run again.
+TEST_F(FindReplaceTest, AStatementWhoseTextStaysKeepsItsRunState) {
+    Fill(list, {"CREATE TABLE \"a\"", "CREATE TABLE \"b\"", "INSERT INTO \"a\""});
+    for (int i = 0; i < 3; ++i) list.setExecuted(i);
+    EXPECT_TRUE(replace(QStringLiteral("TABLE"), QStringLiteral("TABLE"), QLocale::c(), true));
+    EXPECT_EQ(list.executedCount(), 3);
+    EXPECT_EQ(list.firstPending(), 3);
+    EXPECT_TRUE(replace(QStringLiteral("\"b\""), QStringLiteral("\"c\"")));
+    EXPECT_TRUE(list.isExecuted(0));
+    EXPECT_TRUE(list.isPending(1));
+    EXPECT_TRUE(list.isExecuted(2));
+    EXPECT_EQ(list.firstPending(), 1);
 }
 
 TEST_F(FindReplaceTest, RefusalsLeaveTheDialogOpenAndTheListAlone) {
@@ -93,7 +120,7 @@ TEST_F(FindReplaceTest, OpensEmptyWithTheFocusInFindWhat) {
     FindReplaceDialog dialog(list, nullptr);
     EXPECT_EQ(dialog.windowTitle(),
               QStringLiteral("Find and Replace - Velmora Ledger Table Transfer Toolkit Platform"));
-    EXPECT_EQ(dialog.size(), QSize(536, 100));
+    EXPECT_EQ(dialog.size(), QSize(536, 130));
     dialog.show();
     QApplication::setActiveWindow(&dialog);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QScrollBar>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -65,7 +66,8 @@ TEST_F(PreviewWindowTest, EveryWindowKeepsItsObjectNames) {
           "PushButton2", "PushButton3", "PushButton4", "PushButton5", "PushButton6", "PushButton7",
           "PushButton8", "PushButton9", "Text1"}},
         {&findReplace,
-         {"Form3", "Label1", "Label2", "PushButton1", "PushButton2", "Text1", "Text2"}},
+         {"Form3", "Label1", "Label2", "MatchCase", "PushButton1", "PushButton2", "ReplaceAll",
+          "Text1", "Text2"}},
         {&editLine, {"Form4", "PushButton1", "PushButton2", "Text1"}},
         {&datatypes, {"Form5", "ListView1", "PushButton5"}}};
     for (const auto& [window, expected] : windows) {
@@ -97,8 +99,16 @@ TEST_F(PreviewWindowTest, OpensAtTheDesignSizeAndGrowsWithTheWindow) {
         {"PushButton8", QStringLiteral("Email Error Message To Tervane")},
         {"PushButton9", QStringLiteral("Skip Table / Do Not Execute SQL")},
     };
-    for (const auto& [name, caption] : captions)
-        EXPECT_EQ(Child<QPushButton>(&form, name)->text(), caption) << name;
+    // Each caption carries its Alt+letter, and no two share one.
+    QSet<QChar> mnemonics;
+    for (const auto& [name, caption] : captions) {
+        const QString text = Child<QPushButton>(&form, name)->text();
+        EXPECT_EQ(QString(text).remove(u'&'), caption) << name;
+        const qsizetype amp = text.indexOf(u'&');
+        ASSERT_GE(amp, 0) << name;
+        EXPECT_FALSE(mnemonics.contains(text.at(amp + 1).toLower())) << name;
+        mnemonics.insert(text.at(amp + 1).toLower());
+    }
     const QFont font = Child<QPushButton>(&form, "PushButton1")->font();
     EXPECT_EQ(font.family(), QStringLiteral("Arial"));
     EXPECT_TRUE(font.bold());
@@ -190,8 +200,13 @@ TEST_F(PreviewWindowTest, TheProgressBarShowsTheLineBeingExecuted) {
     ASSERT_TRUE(seen.count(175));
     EXPECT_EQ(seen[175].first, 17.5);  // line 7 of 40
     ASSERT_TRUE(seen.count(200));
-    EXPECT_EQ(seen[200].second, QStringLiteral("Please wait... Processing row: 7 of 40"));
-    EXPECT_EQ(seen[1000].second, QStringLiteral("Please wait... Processing row: 39 of 40"));
+    EXPECT_EQ(seen[200].second, QStringLiteral("Please wait... Processing statement 7 of 40"));
+    EXPECT_EQ(seen[1000].second, QStringLiteral("Please wait... Processing statement 39 of 40"));
+    // Statements are counted with the locale's thousands separators.
+    EXPECT_EQ(ExecutionProgressText(750807, 1000003, QLocale(QLocale::English)),
+              QStringLiteral("Please wait... Processing statement 750,807 of 1,000,003"));
+    EXPECT_EQ(ExecutionProgressText(750807, 1000003, QLocale(QLocale::German)),
+              QStringLiteral("Please wait... Processing statement 750.807 of 1.000.003"));
     EXPECT_EQ(bar->text(), QString());  // cleared after the last line
 }
 
@@ -299,7 +314,7 @@ TEST_F(PreviewWindowTest, CopyErrorMessageCopiesTheUntrimmedTextOrNothing) {
     EXPECT_EQ(ClipboardText(), error);
     ASSERT_EQ(modals.boxes.size(), 1u);
     EXPECT_EQ(modals.boxes[0].text,
-              QStringLiteral("Error message have been copied to the clipboard.") + kPasteHint);
+              QStringLiteral("The error message has been copied to the clipboard.") + kPasteHint);
 }
 
 // A stand-in for the desktop's opener, first on PATH, that writes down its argument.
@@ -489,7 +504,7 @@ TEST_F(PreviewWindowTest, TheKeyboardAloneReachesEveryCommand) {
     // into it; Shift+Tab goes back the same way.
     const QStringList order = {"ListView1",   "PushButton1", "PushButton3", "PushButton2",
                                "Text1",       "PushButton6", "PushButton4", "PushButton8",
-                               "PushButton5", "PushButton7", "PushButton9", "ListView1"};
+                               "PushButton7", "PushButton5", "PushButton9", "ListView1"};
     QStringList forward, backward;
     for (int i = 0; i < order.size(); ++i) {
         forward << QApplication::focusWidget()->objectName();
@@ -530,7 +545,7 @@ TEST_F(PreviewWindowTest, TheKeyboardAloneReachesEveryCommand) {
     EXPECT_TRUE(form.isVisible());
 }
 
-TEST_F(PreviewWindowTest, EveryLineCanBeTickedAndUntickedAtOnce) {
+TEST_F(PreviewWindowTest, TheContextMenuTicksEveryLineAndMarksTheSelectedOnes) {
     Fill(state.statements, {"a", "b", "c"});
     PreviewWindow form(state, nullptr);
     form.show();
@@ -554,7 +569,7 @@ TEST_F(PreviewWindowTest, EveryLineCanBeTickedAndUntickedAtOnce) {
             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
             if (!menu) return;
             for (QAction* a : menu->actions())
-                if (a->text() == action) a->trigger();
+                if (QString(a->text()).remove(u'&') == action) a->trigger();
             menu->close();
         });
         QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(10, 10),
@@ -567,6 +582,21 @@ TEST_F(PreviewWindowTest, EveryLineCanBeTickedAndUntickedAtOnce) {
     EXPECT_EQ(ClipboardText(), QStringLiteral("a\r\nb\r\nc\r\n"));
     choose(QStringLiteral("Untick all"));
     EXPECT_EQ(ticked(), QList<bool>({false, false, false}));
+
+    // "Mark as run" and "Skip line" take the selected lines out of the next execution;
+    // "Mark as not run" puts them back.
+    list->setCurrentIndex(state.statements.index(0));
+    choose(QStringLiteral("Mark as run"));
+    list->setCurrentIndex(state.statements.index(1));
+    choose(QStringLiteral("Skip line"));
+    EXPECT_TRUE(state.statements.isExecuted(0));
+    EXPECT_TRUE(state.statements.isSkipped(1));
+    EXPECT_EQ(state.statements.firstPending(), 2);
+    EXPECT_EQ(Child<CaptionedProgressBar>(&form, "ProgressBar1")->text(),
+              QStringLiteral("1 of 3 lines done, 1 skipped; Execute SQL resumes at line 3"));
+    choose(QStringLiteral("Mark as not run"));
+    EXPECT_TRUE(state.statements.isPending(1));
+    EXPECT_EQ(state.statements.firstPending(), 1);
 }
 
 }  // namespace

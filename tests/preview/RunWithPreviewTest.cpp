@@ -49,17 +49,17 @@ struct RunWithPreviewTest : ::testing::Test {
     // How the run's final message begins: "Done." alone when nothing was left out.
     QString summary = QStringLiteral("Done.");
 
-    // What a user does about the sample's "Ōsaka", which code page 1252 cannot hold:
-    // Find and Replace twice, since one pass changes the first occurrence per statement.
+    // What a user does about the sample's "Ōsaka", which code page 1252 cannot hold: one
+    // Find and Replace, which replaces every occurrence.
     void spellOsakaInLatin(QWidget* preview) {
-        for (int pass = 0; pass < 2; ++pass) {
-            modals.first([](QWidget* dialog) {
-                Child<QLineEdit>(dialog, "Text1")->setText(QStringLiteral("ō"));
-                Child<QLineEdit>(dialog, "Text2")->setText(QStringLiteral("O"));
-                Click(dialog, "PushButton2");
-            });
-            Click(preview, "PushButton3");
-        }
+        modals.first([](QWidget* dialog) {
+            Child<QLineEdit>(dialog, "Text1")->setText(QStringLiteral("ō"));
+            Child<QLineEdit>(dialog, "Text2")->setText(QStringLiteral("O"));
+            Click(dialog, "PushButton2");
+            // A table without the text says "No match" and leaves the dialog open.
+            if (dialog->isVisible()) Click(dialog, "PushButton1");
+        });
+        Click(preview, "PushButton3");
     }
 
     void SetUp() override {
@@ -225,8 +225,7 @@ TEST_F(RunWithPreviewTest, PerFileBackAfterAnSqlErrorSaysWhatWasWritten) {
 
 TEST_F(RunWithPreviewTest, PerFileSkipBackAndCloseBoxWriteNothing) {
     summary = QStringLiteral(
-        "Done, but not everything was copied.\r\nThe SQL Preview was closed without executing "
-        "its statements: no table was written.");
+        "Nothing was copied.\r\nThe SQL Preview was closed without executing its statements.");
     for (const char* how : {"PushButton9", "PushButton5", "close box"}) {
         shown.clear();
         modals.boxes.clear();
@@ -242,7 +241,7 @@ TEST_F(RunWithPreviewTest, PerFileSkipBackAndCloseBoxWriteNothing) {
 
 TEST_F(RunWithPreviewTest, EachRunShowsOnlyItsOwnStatements) {
     // Backed out of, then run again: the second preview holds one run's statements.
-    summary = QStringLiteral("Done, but");
+    summary = QStringLiteral("Nothing was copied.");
     run(false, {"PushButton5"}, false);
     summary = QStringLiteral("Done.");
     run(false, {"PushButton1"});
@@ -254,7 +253,7 @@ TEST_F(RunWithPreviewTest, EachRunShowsOnlyItsOwnStatements) {
 
     // After a successful run, the next one (Yes to each overwrite question) starts with
     // its own DROP TABLE, not with the last run's CREATE TABLE.
-    summary = QStringLiteral("Done, but");
+    summary = QStringLiteral("Nothing was copied.");
     run(false, {"PushButton5"}, false);
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_EQ(shown[2].firstLine, QStringLiteral("DROP TABLE \"Sales2020s\""));
