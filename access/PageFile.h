@@ -1,8 +1,9 @@
 #pragma once
 // The one place that talks to libmdb: it opens the database (the file itself, or the
 // decrypted image that Protection prepared) and hands out whole pages, which libmdb
-// reads and, for RC4-encoded Jet files, decodes. Everything above parses those pages
-// itself, because libmdb trusts the offsets stored in the file.
+// reads and, for RC4-encoded Jet files, decodes; a plain file's pages are read straight
+// from its descriptor, one call each. Everything above parses those pages itself,
+// because libmdb trusts the offsets stored in the file.
 
 #include <cstdint>
 #include <string>
@@ -36,12 +37,15 @@ class PageFile {
     std::size_t readHeld(std::uint32_t number, std::vector<std::uint8_t>& out) const;
 
   private:
+    void readPlain(std::uint32_t number, std::vector<std::uint8_t>& out) const;
+
     DatabaseImage image_;  // libmdb reads from `image_.decrypted` when it is not empty
     void* handle_ = nullptr;
     const JetFormat* format_ = nullptr;
     std::uint32_t pageCount_ = 0;
     std::size_t partBytes_ = 0;  // of the page a cut-short file ends within
     std::uint16_t codePage_ = 0;
+    bool plain_ = false;  // a file libmdb need not decode: read without it
 };
 
 }  // namespace velmora::access

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 
 #include "cli/StatementFile.h"
@@ -79,8 +80,35 @@ void TerminalProgress::draw(bool always) {
     drawn_ = true;
 }
 
+StatementFilePreview::StatementFilePreview(QString path, bool ownerOnly)
+    : path_(std::move(path)), ownerOnly_(ownerOnly) {}
+
+StatementFilePreview::~StatementFilePreview() = default;
+
+bool StatementFilePreview::open() {
+    if (file_ || !failure_.empty()) return file_ != nullptr;
+    try {
+        file_ = std::make_unique<OutputFile>(path_, ownerOnly_);
+    } catch (const std::exception& e) {
+        failure_ = e.what();
+    }
+    return file_ != nullptr;
+}
+
+void StatementFilePreview::take(std::string_view statement) {
+    ++count_;
+    if (!open()) return;
+    line_.clear();
+    AppendEscaped(statement, line_);
+    line_ += '\n';
+    file_->stream().write(line_.data(), static_cast<std::streamsize>(line_.size()));
+}
+
 void StatementFilePreview::showPreview(RunState& state) {
-    WriteStatementFile(path_, state.statements, ownerOnly_);
+    // Statements collected into the list (a run without the sink) go after the taken ones.
+    for (int i = 0; i < state.statements.count(); ++i) take(state.statements.utf8(i));
+    if (!open()) throw std::runtime_error(failure_);
+    file_->finish();
     written_ = true;
 }
 

@@ -4,10 +4,16 @@
 
 #include <QString>
 #include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
 
 #include "engine/RunHost.h"
 
 namespace velmora {
+
+class OutputFile;
 
 // A one-line bar on standard error, drawn only when standard error is a terminal and
 // only while there is a caption: an idle bar is no line at all. Whatever prints on the
@@ -34,20 +40,29 @@ class NoPointer final : public BusyPointer {
     void setBusy(bool) override {}
 };
 
-// The preview of a --sql run: writes the collected statements to a file (or standard
-// output), executes nothing, and leaves the run's flags as a window closed without
-// executing would.
+// The preview of a --sql run: writes each statement to a file (or standard output) as
+// the run makes it (take()), so that no list holds them all; executes nothing, and leaves
+// the run's flags as a window closed without executing would. A file that cannot be
+// written is reported when the preview shows, after the last statement.
 class StatementFilePreview final : public PreviewHost {
   public:
-    StatementFilePreview(QString path, bool ownerOnly)
-        : path_(std::move(path)), ownerOnly_(ownerOnly) {}
+    StatementFilePreview(QString path, bool ownerOnly);
+    ~StatementFilePreview() override;
+    void take(std::string_view statement);
     void showPreview(RunState& state) override;
     bool executes() const override { return false; }
     bool written() const { return written_; }
+    std::int64_t count() const { return count_; }
 
   private:
+    bool open();
+
     QString path_;
     bool ownerOnly_;
+    std::unique_ptr<OutputFile> file_;
+    std::string failure_;
+    std::string line_;
+    std::int64_t count_ = 0;
     bool written_ = false;
 };
 

@@ -379,6 +379,8 @@ int main(int argc, char** argv) {
     NoPointer pointer;
     // A statement file holds every value, as private as the tables would be.
     StatementFilePreview preview(c.sqlFile, listed && ownerOnly);
+    if (listed)
+        state.statementSink = [&preview](std::string_view statement) { preview.take(statement); };
     NoEventPump pump;
     RunHost host{inputs, prompts, progress, pointer, preview, pump};
     RunOptions options;
@@ -426,7 +428,7 @@ int main(int argc, char** argv) {
             std::cerr << "velmora-convert: the statements were not written to "
                       << c.sqlFile.toStdString() << std::endl;
         else if (!quiet && !IsStandardStream(c.sqlFile))
-            text << state.statements.count() << " statements written to " << c.sqlFile.toStdString()
+            text << preview.count() << " statements written to " << c.sqlFile.toStdString()
                  << std::endl;
     }
     if (rejects) {

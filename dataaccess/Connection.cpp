@@ -29,6 +29,14 @@ void Connection::execute(std::string_view statement) {
     session().execute(statement);
 }
 
+void Connection::beginBatch() noexcept {
+    if (session_) session_->beginBatch();
+}
+
+void Connection::endBatch() noexcept {
+    if (session_) session_->endBatch();
+}
+
 std::unique_ptr<Recordset> Connection::openSchema(int kind, std::string_view table) {
     auto rows = std::make_unique<Recordset>();
     rows->open(session().schema(kind, table));

@@ -32,6 +32,10 @@ class Connection {
     // rowset (kind 12, see AdoTypes.h) where the provider has one. `table` restricts the
     // rows to one table.
     std::unique_ptr<Recordset> openSchema(int kind, std::string_view table = {});
+    // A batch of statements (Session::beginBatch); nothing to do on a closed connection,
+    // whose statements fail by themselves.
+    void beginBatch() noexcept;
+    void endBatch() noexcept;
     // ADO's transactions, as the provider keeps them (dataaccess/Provider.h).
     void beginTrans();
     void commitTrans();

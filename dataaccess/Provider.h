@@ -60,6 +60,10 @@ class Session {
     virtual std::unique_ptr<RowCursor> schema(int kind, std::string_view table) = 0;
     // What the source could not read of its list of tables.
     virtual SourceDamage damage() const { return {}; }
+    // The statements between beginBatch and endBatch come from one writer in one go: a
+    // provider may look for other programs' changes once per batch, not before each one.
+    virtual void beginBatch() noexcept {}
+    virtual void endBatch() noexcept {}
     // Between beginTrans and commitTrans, tables that are dropped and created again (or
     // created anew) take their new form only at commitTrans, all at once; rollbackTrans,
     // or a session that ends without commitTrans, leaves them as they were. A provider
@@ -79,7 +83,7 @@ class Provider {
 };
 
 // Entry points of a provider that lives in a loadable module.
-inline constexpr int kProviderAbiVersion = 5;
+inline constexpr int kProviderAbiVersion = 6;
 using ProviderAbiFunction = int (*)();
 using ProviderCreateFunction = Provider* (*)();
 inline constexpr const char* kProviderAbiSymbol = "velmora_provider_abi";

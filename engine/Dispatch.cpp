@@ -23,9 +23,16 @@ void CountAnswer(std::string_view utf8Statement, const std::exception_ptr& failu
     if (state.onRefused) state.onRefused(utf8Statement, describeException(failure));
 }
 
+void CollectStatement(std::string_view utf8Statement, RunState& state) {
+    if (state.statementSink)
+        state.statementSink(utf8Statement);
+    else
+        state.statements.append(utf8Statement);
+}
+
 void DispatchStatement(std::string_view utf8Statement, const MainInputs& inputs, RunState& state) {
     if (inputs.previewEnabled()) {
-        state.statements.append(utf8Statement);
+        CollectStatement(utf8Statement, state);
         return;
     }
     try {

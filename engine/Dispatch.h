@@ -14,6 +14,10 @@ namespace velmora {
 void DispatchStatement(std::string_view utf8Statement, const MainInputs& inputs, RunState& state);
 void DispatchStatement(const QString& statement, const MainInputs& inputs, RunState& state);
 
+// A statement for the preview: into the run's statement sink when it has one, otherwise
+// into its statement list.
+void CollectStatement(std::string_view utf8Statement, RunState& state);
+
 // The parts of DispatchStatement, for statements whose answers come later: the execution
 // on the target (it touches nothing else, so another thread may run it) and the counting
 // of the answer (`failure` null when accepted), on the run's thread.

@@ -14,12 +14,13 @@ constexpr auto kRepaintInterval = std::chrono::milliseconds(16);
 }  // namespace
 
 InsertPipeline::InsertPipeline(Mode mode, Execute execute, EndsTable endsTable, Answer answer,
-                               WhileWaiting whileWaiting)
+                               WhileWaiting whileWaiting, AroundBatch aroundBatch)
     : mode_(mode),
       execute_(std::move(execute)),
       endsTable_(std::move(endsTable)),
       answer_(std::move(answer)),
-      whileWaiting_(std::move(whileWaiting)) {
+      whileWaiting_(std::move(whileWaiting)),
+      aroundBatch_(std::move(aroundBatch)) {
     if (mode_ == Mode::Threaded) worker_ = std::thread([this] { runOnWorker(); });
 }
 
@@ -58,6 +59,7 @@ void InsertPipeline::settle() {
 void InsertPipeline::runBatch(Batch& batch) {
     batch.ran = 0;
     batch.failures.clear();
+    if (aroundBatch_) aroundBatch_(true);
     for (std::size_t i = 0; i < batch.filled && !tableEnded_; ++i) {
         try {
             execute_(batch.rows[i].statement);
@@ -67,6 +69,7 @@ void InsertPipeline::runBatch(Batch& batch) {
         }
         ++batch.ran;
     }
+    if (aroundBatch_) aroundBatch_(false);
 }
 
 void InsertPipeline::runOnWorker() {

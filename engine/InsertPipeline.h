@@ -38,11 +38,15 @@ class InsertPipeline {
     // Runs about every 16 ms while the sending thread waits for the driver (the windows
     // repaint meanwhile).
     using WhileWaiting = std::function<void()>;
+    // Runs on the thread that runs the statements, before (true) and after (false) each
+    // batch, so that the target can take the batch as one (db::Connection::beginBatch);
+    // it must not throw.
+    using AroundBatch = std::function<void(bool starting)>;
 
     enum class Mode { Inline, Threaded };
 
     InsertPipeline(Mode mode, Execute execute, EndsTable endsTable, Answer answer,
-                   WhileWaiting whileWaiting = {});
+                   WhileWaiting whileWaiting = {}, AroundBatch aroundBatch = {});
     ~InsertPipeline();  // statements not answered by then are dropped unrun
     InsertPipeline(const InsertPipeline&) = delete;
     InsertPipeline& operator=(const InsertPipeline&) = delete;
@@ -75,6 +79,7 @@ class InsertPipeline {
     EndsTable endsTable_;
     Answer answer_;
     WhileWaiting whileWaiting_;
+    AroundBatch aroundBatch_;
     bool tableEnded_ = false;  // only the thread that runs statements touches it
 
     // The sending thread's own.

@@ -126,10 +126,18 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
     if (!preview) reports.keepValues();
     InsertPipeline::Execute execute;
     if (preview)
-        execute = [&state](std::string_view statement) { state.statements.append(statement); };
+        execute = [&state](std::string_view statement) { CollectStatement(statement, state); };
     else
         execute = [target = state.targetConnection.get()](std::string_view statement) {
             ExecuteOnTarget(statement, target);
+        };
+    InsertPipeline::AroundBatch aroundBatch;
+    if (!preview && state.targetConnection)
+        aroundBatch = [target = state.targetConnection.get()](bool starting) {
+            if (starting)
+                target->beginBatch();
+            else
+                target->endBatch();
         };
     InsertPipeline pipeline(
         preview ? InsertPipeline::Mode::Inline : InsertPipeline::Mode::Threaded, std::move(execute),
@@ -137,7 +145,7 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
         [&reports](const PendingRow& row, const std::exception_ptr& failure) {
             reports(row, failure);
         },
-        [&host] { host.pump.yieldNow(); });
+        [&host] { host.pump.yieldNow(); }, std::move(aroundBatch));
     // A report of this thread first waits for the answers to every row sent before, so
     // reports keep the order of the rows.
     auto answersFirst = [&pipeline](auto body) {

@@ -49,6 +49,9 @@ class RunState {
 
     // When set, receives every statement the target refuses with the refusal's text.
     std::function<void(std::string_view statement, const QString& error)> onRefused;
+    // When set, the statements a preview collects go here as they are made, and
+    // `statements` stays empty: a file takes them without a list holding them all first.
+    std::function<void(std::string_view statement)> statementSink;
     // When set, receives each range of rows that a damaged source left out of a table
     // ("rows 1,024 to 2,047: data page 2119 lies past the end of the file").
     std::function<void(const QString& table, const QString& range)> onRowsLost;

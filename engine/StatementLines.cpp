@@ -5,37 +5,45 @@
 
 namespace velmora {
 
-std::string EscapeLine(std::string_view text) {
-    std::string line;
-    line.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
+void AppendEscaped(std::string_view text, std::string& line) {
+    line.reserve(line.size() + text.size());
+    std::size_t plain = 0;  // the start of the characters not escaped yet
+    char escape[4] = {'\\', 0, 0, 0};
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::size_t length = 2;
+        const auto u = static_cast<unsigned char>(text[i]);
+        switch (u) {
             case '\\':
-                line += "\\\\";
+                escape[1] = '\\';
                 break;
             case '\n':
-                line += "\\n";
+                escape[1] = 'n';
                 break;
             case '\r':
-                line += "\\r";
+                escape[1] = 'r';
                 break;
             case '\t':
-                line += "\\t";
+                escape[1] = 't';
                 break;
-            default: {
+            default:
                 // Other control characters would act on a terminal that shows the line.
-                const auto u = static_cast<unsigned char>(c);
-                if (u < 0x20 || u == 0x7F) {
-                    static constexpr char kHex[] = "0123456789abcdef";
-                    line += "\\x";
-                    line += kHex[u >> 4];
-                    line += kHex[u & 15];
-                } else {
-                    line += c;
-                }
-            }
+                if (u >= 0x20 && u != 0x7F) continue;
+                static constexpr char kHex[] = "0123456789abcdef";
+                escape[1] = 'x';
+                escape[2] = kHex[u >> 4];
+                escape[3] = kHex[u & 15];
+                length = 4;
         }
+        line.append(text, plain, i - plain);
+        line.append(escape, length);
+        plain = i + 1;
     }
+    line.append(text, plain);
+}
+
+std::string EscapeLine(std::string_view text) {
+    std::string line;
+    AppendEscaped(text, line);
     return line;
 }
 

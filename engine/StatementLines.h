@@ -14,6 +14,8 @@
 namespace velmora {
 
 std::string EscapeLine(std::string_view text);
+// Appends the escaped text to `line`.
+void AppendEscaped(std::string_view text, std::string& line);
 // Throws std::runtime_error naming the problem for a backslash followed by anything else.
 std::string UnescapeLine(std::string_view line);
 

@@ -52,10 +52,31 @@ std::string shortest(T value) {
 // NaN and the infinities are no number literals: the Paradox driver takes them quoted.
 template <typename T>
 void appendFloating(std::string& out, T value) {
-    if (std::isfinite(value))
-        out += shortest(value);
-    else
+    if (!std::isfinite(value)) {
         out += '\'' + shortest(value) + '\'';
+        return;
+    }
+    char buffer[64];
+    out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+}
+
+// As Currency::toString writes it (no trailing zeros), without its temporary strings.
+void appendCurrency(std::string& out, std::int64_t units) {
+    const bool negative = units < 0;
+    const std::uint64_t magnitude =
+        negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
+    if (negative) out += '-';
+    char buffer[24];
+    out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, magnitude / 10000).ptr);
+    auto fraction = static_cast<unsigned>(magnitude % 10000);
+    if (fraction == 0) return;
+    int digits = 4;
+    for (; fraction % 10 == 0; fraction /= 10) --digits;
+    out += '.';
+    char* end = buffer + digits;
+    for (char* at = end; at != buffer; fraction /= 10)
+        *--at = static_cast<char>('0' + fraction % 10);
+    out.append(buffer, end);
 }
 
 void appendInteger(std::string& out, std::int64_t value) {
@@ -66,10 +87,12 @@ void appendInteger(std::string& out, std::int64_t value) {
 
 void appendQuoted(std::string& out, std::string_view text) {
     out += '\'';
-    for (const char c : text) {
-        out += c;
-        if (c == '\'') out += '\'';
+    for (std::size_t quote; (quote = text.find('\'')) != std::string_view::npos;) {
+        out.append(text.substr(0, quote + 1));
+        out += '\'';
+        text.remove_prefix(quote + 1);
     }
+    out.append(text);
     out += "', ";
 }
 
@@ -107,6 +130,12 @@ LiteralWriter::LiteralWriter(const QLocale& locale) : locale_(locale) {
 }
 
 std::string LiteralWriter::dateLiteral(const db::DateTime& value) const {
+    std::string text;
+    appendDate(text, value);
+    return text;
+}
+
+void LiteralWriter::appendDate(std::string& text, const db::DateTime& value, bool quoted) const {
     // A Paradox Timestamp holds the years 1 to 9999 (Access's Date/Time the years 100 to
     // 9999, Date/Time Extended all of them); a value outside them (or not a number) has no
     // date to write, and the arithmetic below would overflow on it.
@@ -130,13 +159,15 @@ std::string LiteralWriter::dateLiteral(const db::DateTime& value) const {
         ms -= kMsPerDay;
         ++days;
     }
-    if (days + db::daysFromCivil({1899, 12, 30}) >= db::daysFromCivil({10000, 1, 1})) {
-        days = db::daysFromCivil({9999, 12, 31}) - db::daysFromCivil({1899, 12, 30});
+    static const std::int64_t kZeroDate = db::daysFromCivil({1899, 12, 30});
+    static const std::int64_t kPastCalendar = db::daysFromCivil({10000, 1, 1});
+    if (days + kZeroDate >= kPastCalendar) {
+        days = kPastCalendar - 1 - kZeroDate;
         ms = kMsPerDay - 1;  // the last millisecond, not a day past the calendar
     }
     const std::int64_t seconds = ms / 1000;
-    const db::CivilDate date = db::civilFromDays(days + db::daysFromCivil({1899, 12, 30}));
-    std::string text;
+    const db::CivilDate date = db::civilFromDays(days + kZeroDate);
+    if (quoted) text += '\'';
     appendTwoDigits(text, date.month);
     text += dateSep_;
     appendTwoDigits(text, date.day);
@@ -157,7 +188,7 @@ std::string LiteralWriter::dateLiteral(const db::DateTime& value) const {
             appendTwoDigits(text, static_cast<int>(ms % 100));
         }
     }
-    return text;
+    if (quoted) text += '\'';
 }
 
 void LiteralWriter::appendNumeric(std::string& out, const db::Value& value) const {
@@ -179,7 +210,7 @@ void LiteralWriter::appendNumeric(std::string& out, const db::Value& value) cons
             appendFloating(out, value.asDouble());
             break;
         case ValueKind::Currency:
-            out += value.asCurrency().toString();
+            appendCurrency(out, value.asCurrency().units);
             break;
         case ValueKind::Decimal:
             out += value.asDecimal().toString();
@@ -201,7 +232,7 @@ void LiteralWriter::appendNumeric(std::string& out, const db::Value& value) cons
             break;
         }
         case ValueKind::DateTime:
-            out += '\'' + dateLiteral(value.asDateTime()) + '\'';
+            appendDate(out, value.asDateTime(), true);
             break;
         case ValueKind::Guid:
             out += value.asGuid().toString();
@@ -229,8 +260,9 @@ void LiteralWriter::appendText(std::string& out, const db::Value& value) const {
             else
                 appendQuoted(out, value.asText());
             return;
-        case ValueKind::DateTime:
-            appendQuoted(out, dateLiteral(value.asDateTime()));
+        case ValueKind::DateTime:  // holds no apostrophe
+            appendDate(out, value.asDateTime(), true);
+            out += ", ";
             return;
         case ValueKind::Boolean:
             appendQuoted(out, value.asBool() ? "True" : "False");

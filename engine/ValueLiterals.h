@@ -30,6 +30,8 @@ class LiteralWriter {
     // separators, rounded to the millisecond; the long form when the value has a time of
     // day or lies on the zero date (30 December 1899).
     std::string dateLiteral(const db::DateTime& value) const;
+    // The same appended to `out`, in apostrophes when `quoted`; nothing when it throws.
+    void appendDate(std::string& out, const db::DateTime& value, bool quoted = false) const;
 
     QChar dateSeparator() const { return dateSeparator_; }
     QChar timeSeparator() const { return timeSeparator_; }

@@ -55,6 +55,12 @@ DriverSession::Replacement* DriverSession::replacement(const std::string& name) 
     return found == pending_.end() ? nullptr : &found->second;
 }
 
+bool DriverSession::staged(const std::string& name) const {
+    if (!inTransaction_) return false;
+    const auto found = pending_.find(lowerCase(name));
+    return found != pending_.end() && found->second.created;
+}
+
 void DriverSession::beginTrans() {
     if (inTransaction_) fail("A transaction is already open.");
     inTransaction_ = true;
@@ -172,16 +178,27 @@ void DriverSession::forget(const std::string& name) {
     if (lookup_ && sameNameIgnoringCase(lookupName_, name)) lookup_.reset();
 }
 
+void DriverSession::beginBatch() noexcept {
+    batchGeneration_ = watch_.generation();
+    inBatch_ = true;
+}
+
+std::uint64_t DriverSession::folderGeneration() {
+    return inBatch_ ? batchGeneration_ : watch_.generation();
+}
+
 bool DriverSession::stillValid(WritableTable& table, std::uint64_t generation) const {
     if (table.checkedGeneration == generation) return true;
-    if (!table.unchangedOnDisk()) return false;
+    // A table staged in this transaction lies in the session's own locked, owner-only
+    // folder, where no other program writes: only the folder's own tables are looked at.
+    if (!staged(table.name()) && !table.unchangedOnDisk()) return false;
     table.checkedGeneration = generation;
     return true;
 }
 
 WritableTable& DriverSession::writableTable() {
     const sql::Name& name = statement_.table;
-    const std::uint64_t generation = watch_.generation();
+    const std::uint64_t generation = folderGeneration();
     bool changed = false;  // an open table was changed (or removed) by someone else
     if (!open_.empty() && name.closingQuote == lastQuote_ && name.raw == lastRaw_) {
         WritableTable& table = *open_.back();

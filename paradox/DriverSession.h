@@ -33,6 +33,9 @@ class DriverSession final : public db::Session {
     void execute(std::string_view statement) override;
     std::unique_ptr<db::RowCursor> query(std::string_view statement) override;
     std::unique_ptr<db::RowCursor> schema(int kind, std::string_view table) override;
+    // Inside a batch the folder is looked at once, at its start.
+    void beginBatch() noexcept override;
+    void endBatch() noexcept override { inBatch_ = false; }
     // In a transaction, DROP TABLE only holds the table's files, and CREATE TABLE writes
     // the new table in the staging folder, where its rows and index go too; COMMIT puts
     // each new table in its old one's place (paradox/StagedTables.h), ROLLBACK removes
@@ -49,6 +52,8 @@ class DriverSession final : public db::Session {
         bool created = false;
     };
     Replacement* replacement(const std::string& name);
+    // Whether `name` is a table created in the open transaction (written in staging).
+    bool staged(const std::string& name) const;
 
     std::unique_ptr<db::RowCursor> run(std::string_view text);
     std::unique_ptr<db::RowCursor> runParsed(std::string_view text);
@@ -71,10 +76,13 @@ class DriverSession final : public db::Session {
     void keepOpen(std::unique_ptr<WritableTable> table);
 
     bool stillValid(WritableTable& table, std::uint64_t generation) const;
+    std::uint64_t folderGeneration();
 
     std::filesystem::path folder_;
     mode_t fileMode_;
     FolderWatch watch_;
+    bool inBatch_ = false;
+    std::uint64_t batchGeneration_ = 0;
     StagingFolder staging_;
     bool inTransaction_ = false;
     std::map<std::string, Replacement> pending_;  // by lower-case name

@@ -1,9 +1,10 @@
 #pragma once
 // Notices changes other programs make in the table folder: an inotify watch on the folder
-// is asked once per statement whether anything was created, removed, renamed, closed
-// after writing or had its attributes changed (one cheap call, against a status call per
-// file), and a session checks its open tables again only when something was. Growing
-// its own files does not count. Without inotify every statement checks.
+// is asked once per statement (or per batch of statements) whether anything was created,
+// removed, renamed, closed after writing or had its attributes changed (one cheap call,
+// against a status call per file), and a session checks its open tables again only when
+// something was. Growing its own files does not count. Without inotify every statement
+// (or batch) checks.
 
 #include <cstdint>
 #include <filesystem>

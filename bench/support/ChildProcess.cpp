@@ -8,14 +8,37 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 
 extern char** environ;
 
 namespace velmora::bench {
 
+namespace {
+
+// peak_of_child, beside the running program: the child's peak memory is measured without
+// this process's (see PeakOfChild.cpp).
+std::filesystem::path peakHelper() {
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "peak_of_child";
+}
+
+long readPeak(const std::filesystem::path& file) {
+    long kb = 0;
+    std::ifstream(file) >> kb;
+    std::filesystem::remove(file);
+    return kb;
+}
+
+}  // namespace
+
 ChildRun RunChild(const std::vector<std::string>& args, const char* outputFile,
                   const char* errorFile) {
-    std::vector<char*> argv;
+    const std::string helper = peakHelper().string();
+    const std::string peakFile =
+        (std::filesystem::temp_directory_path() / ("velmora-peak-" + std::to_string(getpid())))
+            .string();
+    std::vector<char*> argv{const_cast<char*>(helper.c_str()), const_cast<char*>(peakFile.c_str())};
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
@@ -26,6 +49,7 @@ ChildRun RunChild(const std::vector<std::string>& args, const char* outputFile,
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile,
                                          O_WRONLY | O_CREAT | O_TRUNC, 0600);
     ChildRun result;
+    const double busyBefore = MachineBusySeconds();
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
     if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
@@ -38,8 +62,13 @@ ChildRun RunChild(const std::vector<std::string>& args, const char* outputFile,
     wait4(pid, &status, 0, &usage);
     result.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    result.peakKb = usage.ru_maxrss;
-    if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    result.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    SetOtherCores(result, busyBefore, MachineBusySeconds());
+    result.peakKb = readPeak(peakFile);
+    if (WIFEXITED(status) && WEXITSTATUS(status) != 127) result.exitCode = WEXITSTATUS(status);
     posix_spawn_file_actions_destroy(&actions);
     return result;
 }

@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 
 #include "cli/StatementFile.h"
+#include "cli/TerminalHost.h"
+#include "engine/RunState.h"
 #include "engine/StatementList.h"
 #include "engine/TargetNames.h"
 #include "tests/support/TestHosts.h"
@@ -133,7 +135,7 @@ TEST(CopyListViewToClipboard, EmptyTablesNothingCheckedAndLongLines) {
 TEST(StatementFile, EscapesRoundTripAndBadEscapesAreNamed) {
     const std::string statement = "INSERT INTO \"T\" VALUES(0,'a\\b\r\nc\td\n')";
     const std::string line = EscapeLine(statement);
-    EXPECT_EQ(line.find('\n'), std::string::npos);
+    EXPECT_EQ(line, "INSERT INTO \"T\" VALUES(0,'a\\\\b\\r\\nc\\td\\n')");
     EXPECT_EQ(UnescapeLine(line), statement);
     EXPECT_THROW(UnescapeLine("abc\\x"), std::runtime_error);
     EXPECT_THROW(UnescapeLine("abc\\"), std::runtime_error);
@@ -147,4 +149,22 @@ TEST(StatementFile, EscapesRoundTripAndBadEscapesAreNamed) {
     ASSERT_EQ(back.count(), 2);
     EXPECT_EQ(back.utf8(0), statement);
     EXPECT_EQ(back.utf8(1), "   ");
+
+    // A --sql run's file takes each statement as it is made; the list stays empty, and a
+    // file that cannot be written is one failure when the preview shows.
+    RunState state;
+    StatementFilePreview streamed(dir.filePath("streamed.sql"), false);
+    streamed.take(statement);
+    streamed.take("   ");
+    streamed.showPreview(state);
+    EXPECT_TRUE(streamed.written());
+    EXPECT_EQ(streamed.count(), 2);
+    StatementList again;
+    ReadStatementFile(dir.filePath("streamed.sql"), again);
+    ASSERT_EQ(again.count(), 2);
+    EXPECT_EQ(again.utf8(0), statement);
+    StatementFilePreview lost(dir.filePath("missing/s.sql"), false);
+    lost.take(statement);
+    EXPECT_THROW(lost.showPreview(state), std::runtime_error);
+    EXPECT_FALSE(lost.written());
 }

@@ -82,24 +82,39 @@ TEST(Failure, TableRemovedBetweenStatementsIsReported) {
     EXPECT_EQ(target.count("T"), 1);
 }
 
+// Between single statements, and between batches, whose statements look once at the folder.
 TEST(Failure, TableReplacedByAnotherProgramIsOpenedAgain) {
     ScratchFolder folder;
     Target target(folder.path());
     createKeyed(target, "T");
     target.run(row(1));
-    {
-        Target other(folder.path());  // stands for another program
-        createKeyed(other, "Other");
-        other.run(R"(INSERT INTO "Other" VALUES (100, 'from the other table', NULL))");
-    }
-    for (const char* extension : {".db", ".px", ".mb"})
-        fs::rename(folder.path() / ("Other" + std::string(extension)),
-                   folder.path() / ("T" + std::string(extension)));
+    auto replaceByAnother = [&](int key) {
+        {
+            Target other(folder.path());  // stands for another program
+            createKeyed(other, "Other");
+            other.run("INSERT INTO \"Other\" VALUES (" + std::to_string(key) + ", 'other', NULL)");
+        }
+        for (const char* extension : {".db", ".px", ".mb"})
+            fs::rename(folder.path() / ("Other" + std::string(extension)),
+                       folder.path() / ("T" + std::string(extension)));
+    };
+    replaceByAnother(100);
     target.run(row(2));
-    const auto rows = target.rows("T");
+    auto rows = target.rows("T");
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0][0].asInt(), 2);
     EXPECT_EQ(rows[1][0].asInt(), 100);
+    EXPECT_TRUE(paradox::checkTable(folder.path(), "T").empty());
+
+    replaceByAnother(200);
+    target.connection.beginBatch();
+    target.run(row(3));
+    target.run(row(4));
+    target.connection.endBatch();
+    rows = target.rows("T");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0][0].asInt(), 3);
+    EXPECT_EQ(rows[2][0].asInt(), 200);
     EXPECT_TRUE(paradox::checkTable(folder.path(), "T").empty());
 }
 
