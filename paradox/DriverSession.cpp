@@ -369,12 +369,12 @@ void DriverSession::createSecondaryIndex() {
         fail("The table " + inQuotes(name) +
              " has no primary index; a secondary index needs one (CREATE INDEX ... WITH "
              "PRIMARY first).");
-    SecondaryIndexSpec spec;
-    spec.name = statement_.index.text();
-    spec.unique = statement_.unique;
-    spec.descending = statement_.descending;
-    spec.caseInsensitive = statement_.caseInsensitive;
-    checkIndexName(spec.name, info.codePage);
+    SecondaryIndexDefinition definition;
+    definition.name = statement_.index.text();
+    definition.unique = statement_.unique;
+    definition.descending = statement_.descending;
+    definition.caseInsensitive = statement_.caseInsensitive;
+    checkIndexName(definition.name, info.codePage);
     for (const auto& column : statement_.columns) {
         const std::string wanted = column.text();
         const auto found =
@@ -386,28 +386,30 @@ void DriverSession::createSecondaryIndex() {
         if (isBlob(found->type) || found->type == FieldType::Bytes)
             fail("The column " + inQuotes(found->name) + " (" + typeLabel(*found) +
                  ") cannot be part of an index.");
-        if (std::find(spec.fields.begin(), spec.fields.end(), position) != spec.fields.end())
+        if (std::find(definition.fields.begin(), definition.fields.end(), position) !=
+            definition.fields.end())
             fail("The index names column " + inQuotes(found->name) + " twice.");
-        spec.fields.push_back(position);
+        definition.fields.push_back(position);
     }
-    if (spec.fields.size() > static_cast<std::size_t>(kMaxIndexFields))
-        fail("A Paradox index holds at most 16 fields; " + inQuotes(spec.name) + " names " +
-             std::to_string(spec.fields.size()) + ".");
-    if (spec.descending && info.version < hdr::kVersionLevel7)
+    if (definition.fields.size() > static_cast<std::size_t>(kMaxIndexFields))
+        fail("A Paradox index holds at most 16 fields; " + inQuotes(definition.name) + " names " +
+             std::to_string(definition.fields.size()) + ".");
+    if (definition.descending && info.version < hdr::kVersionLevel7)
         fail("A descending index needs a level 7 table; " + inQuotes(name) +
              " is an older level (CREATE TABLE ... LEVEL 7 makes one).");
-    const TableInfo data = secondaryDataInfo(info, spec);
-    if (data.fileType == hdr::kFileTypeCompositeDataMaintained && spec.fields.size() == 1 &&
-        sameNameIgnoringCase(spec.name, info.fields[static_cast<std::size_t>(spec.fields[0])].name))
+    const TableInfo data = secondaryDataInfo(info, definition);
+    if (data.fileType == hdr::kFileTypeCompositeDataMaintained && definition.fields.size() == 1 &&
+        sameNameIgnoringCase(definition.name,
+                             info.fields[static_cast<std::size_t>(definition.fields[0])].name))
         fail(
             "Only a case-sensitive, ascending single-field index can take the name of its "
             "field; give the index " +
-            inQuotes(spec.name) + " another name.");
+            inQuotes(definition.name) + " another name.");
     const TableFiles files = existingTable(name);
     const SecondaryFiles target = newSecondaryFiles(files, info, data);
     struct stat st {};
     const mode_t mode = ::stat(files.db.c_str(), &st) == 0 ? (st.st_mode & 0777) : fileMode_;
-    writeSecondaryIndex(files, data, target, spec.unique, mode);
+    writeSecondaryIndex(files, data, target, definition.unique, mode);
     // Opened afresh, the table keeps the new index current from its next row on.
     forget(name);
     keepOpen(std::make_unique<WritableTable>(existingTable(name)));

@@ -172,11 +172,11 @@ std::vector<SecondaryFiles> secondaryIndexFiles(const TableFiles& table) {
     return found;
 }
 
-TableInfo secondaryDataInfo(const TableInfo& table, const SecondaryIndexSpec& spec) {
+TableInfo secondaryDataInfo(const TableInfo& table, const SecondaryIndexDefinition& definition) {
     TableInfo data;
-    const FieldInfo& first = table.fields[static_cast<std::size_t>(spec.fields.front())];
-    const bool single = spec.fields.size() == 1 && !spec.caseInsensitive && !spec.descending &&
-                        sameNameIgnoringCase(spec.name, first.name);
+    const FieldInfo& first = table.fields[static_cast<std::size_t>(definition.fields.front())];
+    const bool single = definition.fields.size() == 1 && !definition.caseInsensitive &&
+                        !definition.descending && sameNameIgnoringCase(definition.name, first.name);
     data.fileType = static_cast<std::uint8_t>(single ? hdr::kFileTypeSingleDataMaintained
                                                      : hdr::kFileTypeCompositeDataMaintained);
     data.version = table.version;
@@ -184,8 +184,8 @@ TableInfo secondaryDataInfo(const TableInfo& table, const SecondaryIndexSpec& sp
     data.codePage = table.codePage;
     data.sortOrder = table.sortOrder;
     data.sortOrderName = table.sortOrderName;
-    data.indexName = single ? std::string() : spec.name;
-    data.descending = spec.descending;
+    data.indexName = single ? std::string() : definition.name;
+    data.descending = definition.descending;
     const auto add = [&data](const FieldInfo& field, std::uint16_t number) {
         FieldInfo f = field;
         f.offset = data.recordSize;
@@ -193,12 +193,13 @@ TableInfo secondaryDataInfo(const TableInfo& table, const SecondaryIndexSpec& sp
         data.fields.push_back(f);
         data.fieldNumbers.push_back(number);
     };
-    for (const int position : spec.fields) {
+    for (const int position : definition.fields) {
         const auto number = static_cast<std::uint16_t>(position + 1);
         add(table.fields[static_cast<std::size_t>(position)],
-            spec.caseInsensitive ? static_cast<std::uint16_t>(number | hdr::kCaseInsensitiveField)
-                                 : number);
-        data.caseInsensitive.push_back(spec.caseInsensitive);
+            definition.caseInsensitive
+                ? static_cast<std::uint16_t>(number | hdr::kCaseInsensitiveField)
+                : number);
+        data.caseInsensitive.push_back(definition.caseInsensitive);
     }
     // The other fields carry their own positions in the entry.
     for (int i = 0; i < table.keyFields; ++i) {

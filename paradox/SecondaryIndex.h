@@ -21,7 +21,7 @@
 
 namespace velmora::paradox {
 
-struct SecondaryIndexSpec {
+struct SecondaryIndexDefinition {
     std::string name;
     std::vector<int> fields;  // positions in the table's fields, in key order
     bool caseInsensitive = false;
@@ -69,7 +69,7 @@ struct SecondaryFiles {
 std::vector<SecondaryFiles> secondaryIndexFiles(const TableFiles& table);
 
 // The header description of a new index's data file, as `table` (keyed) defines it.
-TableInfo secondaryDataInfo(const TableInfo& table, const SecondaryIndexSpec& spec);
+TableInfo secondaryDataInfo(const TableInfo& table, const SecondaryIndexDefinition& definition);
 
 // The files a new index on `table` takes; throws when an index of that name exists or
 // no file name is free.
