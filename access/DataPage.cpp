@@ -67,9 +67,12 @@ bool RowTable::damaged(long slot, unsigned count) const {
     return start < at(slot + 1) && (at(slot - 1) >= at(slot + 1) || start < at(slot + 2));
 }
 
-bool RowTable::boundsTrusted(unsigned row) const {
-    const long r = static_cast<long>(row);
-    return !damaged(r, count_) && (r == 0 || !damaged(r - 1, count_));
+bool RowTable::startTrusted(unsigned row) const {
+    return !damaged(static_cast<long>(row), count_);
+}
+
+bool RowTable::endTrusted(unsigned row) const {
+    return row == 0 || !damaged(static_cast<long>(row) - 1, count_);
 }
 
 }  // namespace velmora::access

@@ -42,7 +42,10 @@ class RowTable {
     RowSlot slot(unsigned row) const;
     // Whether row `row`'s bounds can be trusted: neither the slot that starts it nor the
     // one that ends it is out of order with its neighbours.
-    bool boundsTrusted(unsigned row) const;
+    bool boundsTrusted(unsigned row) const { return startTrusted(row) && endTrusted(row); }
+    bool startTrusted(unsigned row) const;
+    bool endTrusted(unsigned row) const;
+    ByteSpan page() const { return page_; }
 
   private:
     std::size_t offset(long slot, unsigned count) const;

@@ -14,6 +14,7 @@ const JetFormat& jet3Format() {
         f.pageSize = 2048;
         f.dataRowCount = 0x08;
         f.tdefRowCount = 12;
+        f.tdefMaxColumns = 21;
         f.tdefVarColumns = 23;
         f.tdefColumnCount = 25;
         f.tdefIndexCount = 27;

@@ -24,6 +24,7 @@ struct JetFormat {
 
     // Table definition block (offsets from the start of the first tdef page).
     std::size_t tdefRowCount = 16;
+    std::size_t tdefMaxColumns = 41;  // the columns a row may hold, deleted ones included
     std::size_t tdefVarColumns = 43;
     std::size_t tdefColumnCount = 45;
     std::size_t tdefIndexCount = 47;

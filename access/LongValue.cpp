@@ -18,7 +18,7 @@ constexpr std::size_t kPointerSize = 4;
 constexpr std::uint32_t kLongValueOwner = 0x4C41564C;  // "LVAL"
 }  // namespace
 
-ByteSpan LongValueReader::rowOf(std::uint32_t page, unsigned row) {
+ByteSpan LongValueReader::rowOf(std::uint32_t page, unsigned row, std::optional<std::size_t> size) {
     file_.read(page, page_);
     const ByteSpan bytes(page_.data(), page_.size());
     // Pages of long values say "LVAL" where other data pages name their table; that still
@@ -35,11 +35,15 @@ ByteSpan LongValueReader::rowOf(std::uint32_t page, unsigned row) {
         throw FormatError("a memo or OLE value points to page " + std::to_string(page) +
                           ", which does not hold it");
     RowSlot slot = rows.slot(row);
-    if (!rows.boundsTrusted(row))
-        throw FormatError("the place of a memo or OLE value on page " + std::to_string(page) +
-                          " is damaged");
     if (slot.start > slot.end || slot.end > bytes.size())
         throw FormatError("a memo or OLE value on page " + std::to_string(page) + " is damaged");
+    // Where one bound is out of order, the other and the value's own length can still fix
+    // the row: Access stores the last part of a value in a row of exactly its size.
+    const bool proven = size && slot.end - slot.start == *size && !slot.deleted && !slot.overflow &&
+                        (rows.startTrusted(row) || rows.endTrusted(row));
+    if (!rows.boundsTrusted(row) && !proven)
+        throw FormatError("the place of a memo or OLE value on page " + std::to_string(page) +
+                          " is damaged");
     return bytes.sub(slot.start, slot.end - slot.start);
 }
 
@@ -60,7 +64,7 @@ void LongValueReader::read(ByteSpan header, std::vector<std::uint8_t>& out) {
     unsigned row = header.u8(4);
     std::uint32_t page = header.u24(5);
     if (word & kSinglePage) {
-        const ByteSpan data = rowOf(page, row).sub(0, length);
+        const ByteSpan data = rowOf(page, row, length).sub(0, length);
         out.assign(data.data(), data.data() + data.size());
         return;
     }
@@ -70,7 +74,7 @@ void LongValueReader::read(ByteSpan header, std::vector<std::uint8_t>& out) {
         if (page == 0) throw FormatError("a memo or OLE value ends before its stated length");
         if (!visited.insert(std::uint64_t{page} << 8 | row).second)
             throw FormatError("a memo or OLE value's chain loops back on itself");
-        const ByteSpan chunk = rowOf(page, row);
+        const ByteSpan chunk = rowOf(page, row, kPointerSize + length - out.size());
         if (chunk.size() <= kPointerSize)
             throw FormatError("a memo or OLE value has an empty link in its chain");
         row = chunk.u8(0);

@@ -5,6 +5,7 @@
 // pointer to the next), then a pointer to that row.
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "access/ByteSpan.h"
@@ -21,7 +22,9 @@ class LongValueReader {
     void read(ByteSpan header, std::vector<std::uint8_t>& out);
 
   private:
-    ByteSpan rowOf(std::uint32_t page, unsigned row);
+    // `size`: the size the row must have (when the value ends in it), which proves its
+    // bounds where the row table vouches for only one of them.
+    ByteSpan rowOf(std::uint32_t page, unsigned row, std::optional<std::size_t> size);
 
     const PageFile& file_;
     std::vector<std::uint8_t> page_;

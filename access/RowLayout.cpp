@@ -1,9 +1,13 @@
 #include "access/RowLayout.h"
 
+#include <algorithm>
+
 namespace velmora::access {
 
 RowLayout::RowLayout(const JetFormat& format, const TableDefinition& table)
-    : jet3_(format.jet3), hasVarColumns_(table.varColumnCount > 0) {
+    : jet3_(format.jet3),
+      hasVarColumns_(table.varColumnCount > 0),
+      maxColumns_(table.maxColumnCount) {
     slots_.reserve(table.columns.size());
     for (const ColumnDefinition& c : table.columns) {
         slots_.push_back(Slot{c.number, c.varIndex,
@@ -43,7 +47,7 @@ std::size_t RowLayout::fixedSize(const ColumnDefinition& column) {
 
 // Jet3 keeps one-byte offsets; the jump table lists, for each 256-byte step, the first
 // variable column whose offset passed it.
-void RowLayout::readJet3VarOffsets(ByteSpan row, std::size_t nullMaskSize) const {
+bool RowLayout::readJet3VarOffsets(ByteSpan row, std::size_t nullMaskSize) const {
     const std::size_t last = row.size() - 1;
     const std::size_t varCount = row.u8(last - nullMaskSize);
     std::size_t jumps = (row.size() - 1) / 256;
@@ -57,6 +61,51 @@ void RowLayout::readJet3VarOffsets(ByteSpan row, std::size_t nullMaskSize) const
         while (jumpsUsed < jumps && i == row.u8(last - nullMaskSize - jumpsUsed - 1)) ++jumpsUsed;
         jet3VarOffsets_[i] = static_cast<std::uint32_t>(row.u8(tableEnd - i) + jumpsUsed * 256);
     }
+    return jumpsUsed == jumps;
+}
+
+bool RowLayout::boundsProven(ByteSpan row) const {
+    const std::size_t countSize = jet3_ ? 1 : 2;
+    if (row.size() < countSize) return false;
+    const std::size_t columnCount = jet3_ ? row.u8(0) : row.u16(0);
+    const std::size_t nullMaskSize = (columnCount + 7) / 8;
+    if (columnCount == 0 || columnCount > maxColumns_ || row.size() < countSize + nullMaskSize)
+        return false;
+    std::size_t fixedEnd = countSize;
+    for (const Slot& s : slots_)
+        if (s.fixed && s.number < columnCount)
+            fixedEnd = std::max<std::size_t>(fixedEnd, s.fixedOffset + s.fixedSize);
+    const std::size_t dataEnd = row.size() - nullMaskSize;
+    if (!hasVarColumns_) return dataEnd == fixedEnd;
+
+    // The offsets of the variable-length fields, then the end of the data.
+    std::size_t varCount = 0;
+    std::size_t tableStart = 0;
+    const auto offset = [&](std::size_t i) -> std::size_t {
+        return jet3_ ? jet3VarOffsets_[i] : row.u16(dataEnd - 4 - 2 * i);
+    };
+    if (jet3_) {
+        try {
+            if (!readJet3VarOffsets(row, nullMaskSize)) return false;
+        } catch (const FormatError&) {
+            return false;
+        }
+        varCount = jet3VarOffsets_.size() - 1;
+        // Entry 0 lies before the null mask, the count and the jump table, filler included.
+        tableStart = row.size() - 2 - nullMaskSize - (row.size() - 1) / 256 - varCount;
+    } else {
+        if (dataEnd < countSize + 4) return false;
+        varCount = row.u16(dataEnd - 2);
+        if (varCount > columnCount || dataEnd < countSize + 4 + 2 * varCount) return false;
+        tableStart = dataEnd - 4 - 2 * varCount;
+    }
+    if (varCount > columnCount || offset(varCount) != tableStart || offset(0) < fixedEnd)
+        return false;
+    for (std::size_t i = 1; i <= varCount; ++i)
+        if (offset(i) < offset(i - 1)) return false;
+    for (const Slot& s : slots_)
+        if (!s.fixed && s.number < columnCount && s.varIndex >= varCount) return false;
+    return true;
 }
 
 void RowLayout::split(ByteSpan row, std::vector<Field>& fields) const {

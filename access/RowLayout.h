@@ -27,6 +27,15 @@ class RowLayout {
     // FormatError when the row's own offsets contradict its length.
     void split(ByteSpan row, std::vector<Field>& fields) const;
 
+    // Whether the row's own structure fixes its bounds, so that bounds a damaged row table
+    // does not vouch for can be trusted: its column count is one the table allows, its
+    // fixed-length fields end where its data does (with no variable-length columns) or the
+    // last entry of its offset table, the end of its data, points exactly at that table;
+    // the offsets are in order and cover the variable-length columns the row holds. With
+    // a wrong start or end the bytes read as the table almost never agree (never on any
+    // Jet4 row of the corpus; about once in 100,000 wrong bounds of a Jet3 row).
+    bool boundsProven(ByteSpan row) const;
+
     // Bytes a fixed-length field of this column occupies.
     static std::size_t fixedSize(const ColumnDefinition& column);
 
@@ -39,10 +48,12 @@ class RowLayout {
         bool fixed;
         bool boolean;
     };
-    void readJet3VarOffsets(ByteSpan row, std::size_t nullMaskSize) const;
+    // False when the jump table names no offset for one of its steps.
+    bool readJet3VarOffsets(ByteSpan row, std::size_t nullMaskSize) const;
 
     bool jet3_;
     bool hasVarColumns_;
+    std::size_t maxColumns_;
     std::vector<Slot> slots_;
     mutable std::vector<std::uint32_t> jet3VarOffsets_;
 };

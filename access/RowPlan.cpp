@@ -39,7 +39,8 @@ class Planner {
           tablePage_(table.page),
           storedRowCount_(table.storedRowCount),
           indexes_(indexes),
-          map_(table.ownedPages) {}
+          map_(table.ownedPages),
+          layout_(file.format(), table) {}
 
     RowPlan make() {
         OwnedPages owned(file_, map_);
@@ -103,7 +104,7 @@ class Planner {
             RowSlot slot;
             unsigned untrusted = 0;
             for (unsigned i = 0; i < slots; ++i) {
-                checked.page.rows += slotState(rows, i, held, slot) != SlotState::Empty;
+                checked.page.rows += slotState(rows, layout_, i, held, slot) != SlotState::Empty;
                 untrusted += !rows.boundsTrusted(i);  // deleted slots too: their flag is as damaged
             }
             if (untrusted > kMostUntrustedSlots)
@@ -127,7 +128,7 @@ class Planner {
         std::vector<std::uint16_t> slots;
         RowSlot slot;
         for (unsigned i = 0; i < rows.count(); ++i)
-            if (slotState(rows, i, held, slot) != SlotState::Empty)
+            if (slotState(rows, layout_, i, held, slot) != SlotState::Empty)
                 slots.push_back(static_cast<std::uint16_t>(i));
         return slots;
     }
@@ -372,6 +373,7 @@ class Planner {
     const std::uint32_t storedRowCount_;
     const IndexLeaves* indexes_;
     const RowPointer map_;
+    const RowLayout layout_;
     std::vector<Checked> pages_;
     std::map<std::uint32_t, std::string> details_;  // what is damaged on each damaged page
     std::optional<std::unordered_set<std::uint32_t>> free_;
@@ -381,14 +383,21 @@ class Planner {
 
 }  // namespace
 
-SlotState slotState(const RowTable& rows, unsigned index, std::size_t held, RowSlot& slot) {
+SlotState slotState(const RowTable& rows, const RowLayout& layout, unsigned index, std::size_t held,
+                    RowSlot& slot) {
     try {
         slot = rows.slot(index);
     } catch (const FormatError&) {
         return SlotState::Damaged;
     }
     if (slot.deleted) return SlotState::Empty;
-    if (!rows.boundsTrusted(index)) return SlotState::Damaged;
+    if (!rows.boundsTrusted(index)) {
+        // The slot's own offset and the one before it, as the table stands, may still be
+        // right: the row's bytes tell. (A moved row's pointer has no structure to tell.)
+        const bool proven = !slot.overflow && slot.start < slot.end && slot.end <= held &&
+                            layout.boundsProven(rows.page().sub(slot.start, slot.end - slot.start));
+        return proven ? SlotState::Row : SlotState::Damaged;
+    }
     if (slot.end <= slot.start) return SlotState::Empty;
     return slot.end > held ? SlotState::Damaged : SlotState::Row;
 }

@@ -22,6 +22,7 @@
 #include "access/DataPage.h"
 #include "access/IndexLeaves.h"
 #include "access/OwnedPages.h"
+#include "access/RowLayout.h"
 #include "access/TableDefinition.h"
 #include "dataaccess/Damage.h"
 
@@ -54,8 +55,10 @@ struct RowPlan {
 };
 
 // Which slots of a page hold a row, and which of those cannot be read: their offsets leave
-// the page or the part of it the file holds (they keep their places, lost).
+// the page or the part of it the file holds, or the row table does not vouch for them and
+// the row's own bytes do not prove them either (they keep their places, lost).
 enum class SlotState { Empty, Row, Damaged };
-SlotState slotState(const RowTable& rows, unsigned index, std::size_t held, RowSlot& slot);
+SlotState slotState(const RowTable& rows, const RowLayout& layout, unsigned index, std::size_t held,
+                    RowSlot& slot);
 
 }  // namespace velmora::access

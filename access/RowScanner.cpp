@@ -11,7 +11,7 @@ constexpr int kMaxOverflowHops = 8;
 
 RowScanner::RowScanner(const PageFile& file, const TableDefinition& table,
                        const IndexLeaves* indexes)
-    : file_(file), table_(table), indexes_(indexes) {}
+    : file_(file), table_(table), indexes_(indexes), layout_(file.format(), table) {}
 
 void RowScanner::plan() {
     if (!plan_) plan_ = RowPlan::make(file_, table_, indexes_);
@@ -100,12 +100,13 @@ ByteSpan RowScanner::resolveOverflow(RowSlot slot) {
             throw FormatError("a moved row points to page " + std::to_string(target) +
                               ", which does not hold it");
         slot = rows.slot(row);
-        if (!rows.boundsTrusted(row))
-            throw FormatError("a moved row on page " + std::to_string(target) +
-                              " has damaged bounds");
         slot.deleted = false;  // moved rows are flagged deleted so that scans skip them
         if (slot.start > slot.end || slot.end > page.size())
             throw FormatError("a moved row on page " + std::to_string(target) + " is damaged");
+        if (!rows.boundsTrusted(row) &&
+            (slot.overflow || !layout_.boundsProven(page.sub(slot.start, slot.end - slot.start))))
+            throw FormatError("a moved row on page " + std::to_string(target) +
+                              " has damaged bounds");
         if (!slot.overflow) return page.sub(slot.start, slot.end - slot.start);
     }
     throw FormatError("a moved row points on and on without reaching its data");
@@ -122,8 +123,9 @@ bool RowScanner::next() {
                                                         : SlotUse::Skip;
             if (use == SlotUse::Skip) continue;
             RowSlot slot;
-            const SlotState state =
-                index < rows_->count() ? slotState(*rows_, index, held_, slot) : SlotState::Empty;
+            const SlotState state = index < rows_->count()
+                                        ? slotState(*rows_, layout_, index, held_, slot)
+                                        : SlotState::Empty;
             if (use == SlotUse::Row && state == SlotState::Empty) continue;
             position_ = current_->first + rowOnPage_++;
             if (use == SlotUse::Lost) {

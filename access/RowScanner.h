@@ -16,6 +16,7 @@
 
 #include "access/ByteSpan.h"
 #include "access/DataPage.h"
+#include "access/RowLayout.h"
 #include "access/RowPlan.h"
 #include "dataaccess/Damage.h"
 
@@ -51,6 +52,7 @@ class RowScanner {
     const PageFile& file_;
     const TableDefinition& table_;
     const IndexLeaves* indexes_;
+    const RowLayout layout_;  // proves the bounds of rows a damaged row table does not vouch for
     std::optional<RowPlan> plan_;
 
     std::size_t nextPage_ = 0;

@@ -139,6 +139,7 @@ TableDefinition readTableDefinition(const PageFile& file, const TextDecoder& tex
     TableDefinition table;
     table.page = page;
     table.storedRowCount = tdef.u32(f.tdefRowCount);
+    table.maxColumnCount = tdef.u16(f.tdefMaxColumns);
     table.varColumnCount = tdef.u16(f.tdefVarColumns);
     const std::uint32_t columnCount = tdef.u16(f.tdefColumnCount);
     const std::uint32_t realIndexCount = tdef.u32(f.tdefRealIndexCount);

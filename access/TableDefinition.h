@@ -74,6 +74,7 @@ struct TableDefinition {
     // that was not closed properly may hold a stale one: it only ever tells how many rows
     // a damaged page held.
     std::uint32_t storedRowCount = 0;
+    std::uint16_t maxColumnCount = 0;       // columns a row may hold, deleted ones included
     std::uint16_t varColumnCount = 0;       // rows carry a variable-length offset table when > 0
     std::vector<ColumnDefinition> columns;  // by column number, as Access shows them
     std::vector<IndexDefinition> indexes;   // in the order the definition stores them
