@@ -124,6 +124,40 @@ TEST_F(Salvage, OneBadDataPageLosesItsRowsAndNoOthers) {
         << damaged.lost[0].reason;
 }
 
+// The first two slots of a page's row table damaged, as a bit error leaves them: the first
+// gets flag bits and points below the rows, the second into the fourth row. The first three
+// rows are lost; the fourth, whose end the row table no longer vouches for, is read all the
+// same: its own bytes (a table row's offsets, a long value's length) prove its bounds.
+TEST_F(Salvage, RowsAfterDamagedSlotsAreReadWhereTheirBytesProveTheirBounds) {
+    const fs::path file = corpusFile("generated/alltypes_2k_v2000.mdb");
+    const TableContents original = readDatabase(file).tables.at("AllTypes");
+    const std::vector<std::uint32_t> tablePages = dataPagesOf(file, "AllTypes");
+    ASSERT_GE(tablePages.size(), 2u);
+    const std::uint32_t longValuePage = longValuePageOf(file, "AllTypes", "MemoCol");
+    ASSERT_NE(longValuePage, 0u);
+    for (const std::uint32_t page : {tablePages[1], longValuePage}) {
+        SCOPED_TRACE("page " + std::to_string(page));
+        std::vector<char> bytes = contentsOf(file);
+        char* slots = &bytes[page * 4096 + 14];
+        const auto slot = [&](int i) -> std::uint16_t {
+            return static_cast<std::uint8_t>(slots[2 * i]) |
+                   static_cast<std::uint8_t>(slots[2 * i + 1]) << 8;
+        };
+        const auto set = [&](int i, std::uint16_t value) {
+            slots[2 * i] = static_cast<char>(value & 0xff);
+            slots[2 * i + 1] = static_cast<char>(value >> 8);
+        };
+        const int count = static_cast<std::uint8_t>(bytes[page * 4096 + 12]);
+        ASSERT_GE(count, 4);
+        ASSERT_GT(slot(count - 1), 14 + 2 * count + 0x10);
+        set(0, 0x4000 | (slot(count - 1) - 0x10));
+        set(1, slot(2) - 0x12);
+        const TableContents damaged = readDatabase(damagedCopy(bytes, file)).tables.at("AllTypes");
+        expectSalvaged(original, damaged, "AllTypes");
+        EXPECT_EQ(damaged.lostCount(), 3);
+    }
+}
+
 TEST_F(Salvage, OneBadLongValuePageLosesTheRowsWhoseValuesItHeld) {
     const fs::path file = corpusFile("generated/alltypes_2k_v2000.mdb");
     const TableContents original = readDatabase(file).tables.at("AllTypes");
