@@ -153,7 +153,8 @@ TEST(NumberText, ReadsBackToTheSameNumber) {
 
 TEST_F(Transfer, ProgressRowNumbersAndBinaryFields) {
     const std::vector<ColumnInfo> cols = {{"P", adLongVarBinary, 0}};
-    run(QLocale::c(), cols, {{Value(Bytes{1})}, {Value(Null{})}, {Value(Bytes{})}}, {{}, {0}});
+    run(QLocale::c(), cols, {{Value(Bytes{1})}, {Value(Null{})}, {Value(Bytes{})}},
+        rolesOf({}, {0}));
     ASSERT_EQ(h.progress.values.size(), 3u);
     EXPECT_DOUBLE_EQ(h.progress.values[0], 2.0 / 4.0 * 100.0);
     EXPECT_DOUBLE_EQ(h.progress.values[2], 100.0);
