@@ -187,7 +187,7 @@ TEST_F(Transfer, UnreadableRowIsReportedAndLeftOut) {
     rs.open(std::move(rows));
     Procedure proc(h.prompts, "in test ");
     const TransferCounts counts =
-        TransferRows("T", rs, {{0}, {}}, LiteralWriter(QLocale::c()), proc, h.host, h.state);
+        TransferRows("T", rs, rolesOf({0}), LiteralWriter(QLocale::c()), proc, h.host, h.state);
     ASSERT_EQ(h.state.statements.count(), 3);
     EXPECT_EQ(h.state.statements.text(1), "INSERT INTO \"T\" VALUES(1,11)");
     EXPECT_EQ(h.state.statements.text(2), "INSERT INTO \"T\" VALUES(3,13)");
