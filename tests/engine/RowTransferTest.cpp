@@ -215,7 +215,7 @@ TEST_F(Transfer, DirectRowsReportInRowOrderAcrossBatches) {
     rs.open(std::move(rows));
     Procedure proc(h.prompts, "in test ");
     const TransferCounts counts =
-        TransferRows("T", rs, {{}, {}}, LiteralWriter(QLocale::c()), proc, h.host, h.state);
+        TransferRows("T", rs, FieldRoles{}, LiteralWriter(QLocale::c()), proc, h.host, h.state);
 
     EXPECT_EQ(counts.rowsDispatched, 995);
     EXPECT_EQ(counts.rowsFailed, 3);
