@@ -267,17 +267,6 @@ QStringList RunLevelLeftBehind(const SourceRules& rules, const QStringList& conv
                                     ": table Validation Rule \"%1\" not carried: "
                                     "Paradox checks fields one by one.")
                                     .arg(c.validationRule);
-    for (const Relationship& r : rules.relationships) {
-        if (!r.enforced || !converted(r.child) || !converted(r.parent)) continue;
-        const QString name = QStringLiteral("\"%1\": relationship \"%2\" (%3) to \"%4\" (%5)")
-                                 .arg(r.child, r.name, r.childColumns.join(QStringLiteral(", ")),
-                                      r.parent, r.parentColumns.join(QStringLiteral(", ")));
-        lines << name + QStringLiteral(
-                            " not carried: its parent is keyed on TVXID, not on the "
-                            "referenced fields (try --keys access).");
-        if (r.cascadeDeletes)
-            lines << name + QStringLiteral(": Cascade Delete not carried: Paradox has none.");
-    }
     for (const QString& query : rules.queries)
         lines << QStringLiteral(
                      "\"%1\": saved query not carried: a Paradox folder holds "

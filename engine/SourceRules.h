@@ -55,8 +55,8 @@ struct SourceRules {
 QString RuleClauses(const ColumnRules& rules, const QString& quotedColumn, const QString& type,
                     QStringList& leftBehind, const ColumnProfile* values = nullptr);
 
-// The schema report's lines for the rules that no table statement carries: the tables'
-// own rules, the relationships, the saved queries.
+// The schema report's lines for the tables' own rules and the saved queries, which no
+// statement carries (the relationships are engine/Relationships.h's).
 QStringList RunLevelLeftBehind(const SourceRules& rules, const QStringList& convertedTables);
 
 }  // namespace velmora
