@@ -111,11 +111,11 @@ QString OrphansReason(const Orphans& orphans) {
     QString shown = orphans.shown.join(QStringLiteral(", "));
     if (orphans.rows > orphans.shown.size())
         shown += QStringLiteral(" and %1 more").arg(orphans.rows - orphans.shown.size());
-    return QStringLiteral(
-               "%1 of its rows have no parent (%2), and Paradox links no table over them; "
-               "no row was deleted.")
-        .arg(orphans.rows)
-        .arg(shown);
+    const QString count = orphans.rows == 1
+                              ? QStringLiteral("1 of its rows has")
+                              : QStringLiteral("%1 of its rows have").arg(orphans.rows);
+    return count + QStringLiteral(" no parent (%1)").arg(shown) +
+           QStringLiteral(", and Paradox links no table over such rows; no row was deleted.");
 }
 
 RelationshipPlan PlanRelationships(const SourceRules& rules,
