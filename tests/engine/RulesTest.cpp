@@ -12,12 +12,14 @@
 #include "dataaccess/DbError.h"
 #include "dataaccess/Recordset.h"
 #include "engine/ColumnProfile.h"
+#include "engine/ConversionRun.h"
 #include "engine/Relationships.h"
 #include "engine/SourceRules.h"
 #include "engine/TargetNames.h"
 #include "paradox/TableFiles.h"
 #include "paradox/TableRules.h"
 #include "tests/support/Corpus.h"
+#include "tests/support/TestHosts.h"
 
 using namespace velmora;
 
@@ -307,4 +309,53 @@ TEST(Rules, NorthwindRelationshipsArriveWithTheKeys) {
                       "Discount) VALUES (1, 1, 1, 1, 0)")
                   .find("OrdersOrder Details"),
               std::string::npos);
+}
+
+TEST(Rules, RelationshipsComeLastInEachPreview) {
+    VELMORA_CORPUS_FOLDER(access, "access");
+    RunOptions options;
+    options.keys = RunOptions::Keys::Access;
+    options.accessRules = true;
+    options.acceptFolderWithoutTables = true;
+    options.verify = false;
+    const auto alters = [](const RunState& state) {
+        int n = 0;
+        for (int i = 0; i < state.statements.count(); ++i)
+            n += state.statements.text(i).startsWith("ALTER TABLE");
+        return n;
+    };
+    for (const bool perTable : {false, true}) {
+        QTemporaryDir folder;
+        test::Harness h;
+        h.inputs.targetFolder = folder.path();
+        h.inputs.sourceFile =
+            QString::fromStdString((*access / "mdbtestdata/data/nwind.mdb").string());
+        h.inputs.preview = true;
+        h.inputs.perFile = !perTable;
+        h.inputs.perTable = perTable;
+        std::vector<int> altersShown;
+        h.preview.onShow = [&](RunState& state) {
+            altersShown.push_back(alters(state));
+            for (int i = 0; i < state.statements.count(); ++i)
+                state.targetConnection->execute(state.statements.utf8(i));
+            state.previewExecuted = true;
+            state.stopAfterPreview = false;
+        };
+        ConversionRun run(h.host, h.state, QLocale::c(), options);
+        run.start();
+        // One preview per table and one for the relationships, or one for everything
+        // with the relationships last.
+        ASSERT_EQ(altersShown.size(), perTable ? 10u : 1u) << perTable;
+        EXPECT_EQ(altersShown.back(), 7) << perTable;
+        if (!perTable)
+            EXPECT_TRUE(
+                h.state.statements.text(h.state.statements.count() - 1)
+                    .startsWith("ALTER TABLE \"Products\" ADD CONSTRAINT \"SuppliersProducts\""));
+        EXPECT_EQ(run.statistics().relationshipsAdded, 7) << perTable;
+        EXPECT_EQ(
+            paradox::readValidityFile(paradox::locateTable(folder.path().toStdString(), "Orders"))
+                ->parents.size(),
+            3u)
+            << perTable;
+    }
 }
