@@ -171,7 +171,10 @@ SourceRules SourceRules::read(db::Connection& source) {
         }
     }
     if (auto rows = rowset(source, db::ado::adSchemaViews))
-        for (; !rows->eof(); rows->moveNext()) out.queries << textOf(*rows, "TABLE_NAME");
+        for (; !rows->eof(); rows->moveNext())
+            out.queries.push_back(
+                {textOf(*rows, "TABLE_NAME"),
+                 rows->fields().count() > 1 ? textOf(*rows, "VIEW_DEFINITION") : QString()});
     return out;
 }
 
@@ -267,11 +270,18 @@ QStringList RunLevelLeftBehind(const SourceRules& rules, const QStringList& conv
                                     ": table Validation Rule \"%1\" not carried: "
                                     "Paradox checks fields one by one.")
                                     .arg(c.validationRule);
-    for (const QString& query : rules.queries)
-        lines << QStringLiteral(
-                     "\"%1\": saved query not carried: a Paradox folder holds "
-                     "tables only (its SQL text is not rebuilt).")
-                     .arg(query);
+    for (const SavedQuery& query : rules.queries)
+        lines << (query.sql.isEmpty()
+                      ? QStringLiteral("\"%1\": saved query not carried: a Paradox folder holds "
+                                       "tables only (its SQL text is not rebuilt).")
+                            .arg(query.name)
+                      : QStringLiteral("\"%1\": saved query not carried: a Paradox folder holds "
+                                       "tables only. Its SQL: %2")
+                            .arg(query.name,
+                                 QString(query.sql)
+                                     .replace(QStringLiteral("\r\n"), QStringLiteral(" "))
+                                     .replace(u'\n', u' ')
+                                     .replace(u'\r', u' ')));
     return lines;
 }
 

@@ -36,10 +36,15 @@ struct Relationship {
     bool cascadeDeletes = false;
 };
 
+struct SavedQuery {
+    QString name;
+    QString sql;  // empty when the provider cannot rebuild it
+};
+
 struct SourceRules {
     std::vector<ColumnRules> columns;
     std::vector<Relationship> relationships;
-    QStringList queries;
+    std::vector<SavedQuery> queries;
 
     // Reads them; a provider without a rowset gives none of that kind.
     static SourceRules read(db::Connection& source);

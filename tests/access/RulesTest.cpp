@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -214,4 +215,47 @@ TEST(Rules, RowsetsRestrictedToATable) {
         tables(db::ado::adSchemaForeignKeys, "", "FK_TABLE_NAME", "PK_TABLE_NAME").count("orders"));
     EXPECT_GT(keys.size(), 1u);
     EXPECT_TRUE(tables(db::ado::adSchemaViews, "Orders", "TABLE_NAME", nullptr).empty());
+}
+
+// A saved select query's SQL text is rebuilt from its pieces as Access shows it; other
+// kinds of query have none.
+TEST(Rules, SavedSelectQueriesGetTheirSqlText) {
+    const auto root = corpusRoot();
+    VELMORA_NEED_CORPUS(root, test::corpusFolder() / "access");
+    const auto queries = [&](const char* file) {
+        db::Connection connection;
+        connection.open(connectionStringFor(*root / "access" / file, ""));
+        std::map<std::string, std::string> sql;
+        for (auto rows = connection.openSchema(db::ado::adSchemaViews); !rows->eof();
+             rows->moveNext())
+            sql[text(*rows, "TABLE_NAME")] = text(*rows, "VIEW_DEFINITION");
+        return sql;
+    };
+    auto nwind = queries("mdbtestdata/data/nwind.mdb");
+    EXPECT_EQ(nwind["Current Product List"],
+              "SELECT [Product List].ProductID, [Product List].ProductName FROM Products AS "
+              "[Product List] WHERE ((([Product List].Discontinued)=No)) ORDER BY [Product "
+              "List].ProductName;");
+    EXPECT_EQ(nwind["Employee Sales by Country"].substr(0, 80),
+              "PARAMETERS [Beginning Date] DateTime, [Ending Date] DateTime; SELECT DISTINCTROW");
+    EXPECT_NE(nwind["Employee Sales by Country"].find(
+                  " FROM Employees INNER JOIN (Orders INNER JOIN [Order Subtotals] ON "
+                  "Orders.OrderID = [Order Subtotals].OrderID) ON Employees.EmployeeID = "
+                  "Orders.EmployeeID WHERE"),
+              std::string::npos);
+    EXPECT_EQ(nwind["Ten Most Expensive Products"],
+              "SELECT DISTINCTROW Products.ProductName AS TenMostExpensiveProducts, "
+              "Products.UnitPrice FROM Products ORDER BY Products.UnitPrice DESC;");
+    EXPECT_EQ(nwind["Customers and Suppliers by City"], "");  // a union query
+    EXPECT_EQ(nwind["Sales by Year"], "");                    // parameters naming a form's controls
+    EXPECT_EQ(nwind.size(), 22u);
+
+    auto kinds = queries("jackcess/src/test/data/V2003/queryTestV2003.mdb");
+    EXPECT_EQ(kinds["SelectQuery"],
+              "SELECT DISTINCT Table1.*, Table2.col1, Table2.col2, Table3.col3 FROM (Table1 LEFT "
+              "JOIN Table3 ON Table1.col1 = Table3.col1) INNER JOIN Table2 ON (Table3.col1 = "
+              "Table2.col2) AND (Table3.col1 = Table2.col1) WHERE (((Table2.col2)=\"foo\" Or "
+              "(Table2.col2) In (\"buzz\",\"bazz\"))) ORDER BY Table2.col1;");
+    for (const char* other : {"AppendQuery", "UpdateQuery", "CrosstabQuery", "UnionQuery"})
+        EXPECT_EQ(kinds[other], "") << other;
 }
