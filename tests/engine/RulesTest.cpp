@@ -266,7 +266,7 @@ TEST(Rules, RelationshipsArriveWhereTheParentIsKeyedOnThem) {
     EXPECT_EQ(FindOrphans(target, plan.carried[0], true).rows, 0);
 }
 
-TEST(Rules, NorthwindRelationshipsArriveWithTheKeys) {
+TEST(Rules, CorpusRelationshipsArriveWithTheKeysOrAreListed) {
     VELMORA_CORPUS_FOLDER(access, "access");
     const QString source =
         QString::fromStdString((*access / "mdbtestdata/data/nwind.mdb").string());
@@ -309,6 +309,27 @@ TEST(Rules, NorthwindRelationshipsArriveWithTheKeys) {
                       "Discount) VALUES (1, 1, 1, 1, 0)")
                   .find("OrdersOrder Details"),
               std::string::npos);
+
+    // Listed, the statements carry the source's rows: the source's rows without a parent
+    // keep their relationships out, and say so.
+    const QString sqlFile = out.filePath("broken.sql");
+    const QString brokenReport = out.filePath("broken.txt");
+    ASSERT_EQ(
+        convert({"--keys", "access", "--rules", "access", "--schema-report", brokenReport, "--sql",
+                 sqlFile,
+                 QString::fromStdString(
+                     (*access / "ucanaccess/src/test/resources/testdbs/corrupted.accdb").string()),
+                 out.filePath("unused")}),
+        0);
+    QFile sql(sqlFile), broken(brokenReport);
+    ASSERT_TRUE(sql.open(QIODevice::ReadOnly) && broken.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(sql.readAll().contains("ALTER TABLE"));
+    const QString lines = QString::fromUtf8(broken.readAll());
+    EXPECT_TRUE(
+        lines.contains("\"Baby\": relationship \"DaddyBaby\" (fk1) to \"Daddy\" (ID) not "
+                       "carried: 1 of its rows has no parent (ID=2)"))
+        << lines.toStdString();
+    EXPECT_TRUE(lines.contains("\"UK\" is keyed on (ID), not on the referenced fields."));
 }
 
 TEST(Rules, RelationshipsComeLastInEachPreview) {
