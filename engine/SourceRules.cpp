@@ -205,8 +205,9 @@ QString RuleClauses(const ColumnRules& rules, const QString& quotedColumn, const
             clauses += QStringLiteral(" DEFAULT ") + value;
         else if (bare.startsWith(u"date(") || bare.startsWith(u"now(") || bare.startsWith(u"time("))
             leftBehind << at + QStringLiteral(
-                                   ": Default Value \"%1\" not carried: the .VAL file as "
-                                   "known holds constants only, not today's date or time.")
+                                   ": Default Value \"%1\" not carried: a .VAL default is one "
+                                   "value of the field; no known .VAL holds today's date or "
+                                   "time instead.")
                                    .arg(rules.defaultValue);
         else
             leftBehind << at + QStringLiteral(
