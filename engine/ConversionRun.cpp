@@ -45,6 +45,7 @@ struct ConversionRun::Session {
     std::optional<RejectsFile> rejects;
     std::function<void(std::string_view, const QString&)> refusedBefore;  // the front end's
     bool createFolder = false;  // the folder is missing and the run may create it
+    bool endedEarly = false;    // a table ended the run before the last one was done
 };
 
 void ConversionRun::start() {
@@ -89,6 +90,7 @@ void ConversionRun::convertTables(Session& run) {
         // the failed open has been reported once, which says it all.
         if (state_.cancelled() || (!run.targetOpen && !host_.inputs.previewEnabled())) {
             notReached(position + 1);
+            run.endedEarly = true;
             break;
         }
         TableRun table(tables, state_.sourceTables.at(position));
@@ -96,6 +98,7 @@ void ConversionRun::convertTables(Session& run) {
         run.targetLost = table.targetLost();
         if (table.endsRun()) {
             notReached(position);
+            run.endedEarly = true;
             break;
         }
     }
@@ -125,7 +128,9 @@ void ConversionRun::addRelationships(Session& run, const SourceRules& rules) {
     // The tables are in the target once their statements ran; listed, they will hold the
     // source's rows.
     const bool inTarget = !in.previewEnabled() || perTable;
-    if (state_.cancelled() || (inTarget && (!run.targetOpen || run.targetLost))) {
+    // A run that ended early (cancelled, left at a preview with Back, its target lost)
+    // adds nothing more.
+    if (run.endedEarly || state_.cancelled() || (inTarget && (!run.targetOpen || run.targetLost))) {
         for (const CarriedRelationship& r : plan.carried)
             stats_.schemaReport << NotCarried(
                 r, QStringLiteral("the run ended before the relationships were added."));

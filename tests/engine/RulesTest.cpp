@@ -345,7 +345,9 @@ TEST(Rules, RelationshipsComeLastInEachPreview) {
             n += state.statements.text(i).startsWith("ALTER TABLE");
         return n;
     };
-    for (const bool perTable : {false, true}) {
+    // The third run leaves the last table's preview with Back: the run ends there.
+    for (const int mode : {0, 1, 2}) {
+        const bool perTable = mode > 0;
         QTemporaryDir folder;
         test::Harness h;
         h.inputs.targetFolder = folder.path();
@@ -360,10 +362,15 @@ TEST(Rules, RelationshipsComeLastInEachPreview) {
             for (int i = 0; i < state.statements.count(); ++i)
                 state.targetConnection->execute(state.statements.utf8(i));
             state.previewExecuted = true;
-            state.stopAfterPreview = false;
+            state.stopAfterPreview = mode == 2 && altersShown.size() == 9;
         };
         ConversionRun run(h.host, h.state, QLocale::c(), options);
         run.start();
+        if (mode == 2) {
+            EXPECT_EQ(altersShown.size(), 9u);
+            EXPECT_EQ(run.statistics().relationshipsAdded, 0);
+            continue;
+        }
         // One preview per table and one for the relationships, or one for everything
         // with the relationships last.
         ASSERT_EQ(altersShown.size(), perTable ? 10u : 1u) << perTable;
