@@ -192,10 +192,12 @@ QString RuleClauses(const ColumnRules& rules, const QString& quotedColumn, const
     const QString at = where(rules);
     QString clauses;
     if (rules.required && values != nullptr && values->nulls > 0)
-        leftBehind << at + QStringLiteral(
-                               ": Required not carried: %1 rows have no value, which "
-                               "Paradox would refuse.")
-                               .arg(values->nulls);
+        leftBehind << at +
+                          (values->nulls == 1
+                               ? QStringLiteral(": Required not carried: 1 row has no value")
+                               : QStringLiteral(": Required not carried: %1 rows have no value")
+                                     .arg(values->nulls)) +
+                          QStringLiteral(", which Paradox would refuse.");
     else if (rules.required)
         clauses += QStringLiteral(" NOT NULL");
     if (!rules.defaultValue.isEmpty()) {
