@@ -1,6 +1,7 @@
 #include "access/SavedQueries.h"
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <string_view>
 
@@ -27,7 +28,10 @@ enum Attribute {
     kEnd = 255,
 };
 
-constexpr int kSelectQuery = 1;
+// The query's kind, in the type piece's flag.
+constexpr int kSelect = 1, kMakeTable = 2, kUpdate = 4, kDelete = 5, kDataDefinition = 7,
+              kPassThrough = 8, kUnion = 9;
+constexpr int kUnionDistinct = 0x02;
 constexpr int kSelectStar = 0x01, kDistinct = 0x02, kOwnerAccess = 0x04, kDistinctRow = 0x08,
               kTop = 0x10, kPercent = 0x20;
 
@@ -123,7 +127,7 @@ struct Source {
     std::string text;
     std::shared_ptr<Source> from, to;
     int joinType = 0;
-    std::vector<std::string> on;  // joined by AND, in the order Access shows them
+    std::vector<std::string> on;  // joined by AND, in the order MSysQueries keeps them
 
     bool contains(const std::string& table) const {
         if (!from) return sameName(key, table);
@@ -151,7 +155,9 @@ std::optional<std::vector<std::string>> fromTables(const std::vector<const Query
     for (const QueryPiece* t : tables) {
         auto s = std::make_shared<Source>();
         s->key = t->name2.empty() ? t->name1 : t->name2;
-        s->text = sqlName(t->name1, true) + alias(t->name2);
+        // A table of another query's result ("[Select ...].val") or database.
+        if (!t->expression.empty()) s->text = bracketed(t->expression) + '.';
+        s->text += sqlName(t->name1, true) + alias(t->name2);
         sources.push_back(std::move(s));
     }
     for (const QueryPiece* j : joins) {
@@ -175,7 +181,7 @@ std::optional<std::vector<std::string>> fromTables(const std::vector<const Query
         if (from && from == to) {
             // A second condition between tables already joined the same way.
             if (!from->from || from->joinType != *j->flag) return std::nullopt;
-            from->on.insert(from->on.begin(), j->expression);
+            from->on.push_back(j->expression);
             continue;
         }
         if (!from || !to) return std::nullopt;
@@ -195,63 +201,149 @@ std::optional<std::vector<std::string>> fromTables(const std::vector<const Query
     return out;
 }
 
+using Pieces = std::map<int, std::vector<const QueryPiece*>>;
+
+// " IN 'path' [type]" for a remote database, or nothing.
+std::string remoteDatabase(const std::string& path, const std::string& type) {
+    if (path.empty() && type.empty()) return {};
+    return " IN '" + path + '\'' + (type.empty() ? std::string() : " [" + type + ']');
+}
+
+std::optional<std::string> parameterList(Pieces& by) {
+    std::vector<std::string> parameters;
+    for (const QueryPiece* p : by[kParameter]) {
+        const char* type = parameterType(p->flag.value_or(0));
+        // A name that refers to a form's control ("Forms!F!C") is not one bracket pair.
+        if (type == nullptr || p->name1.find('!') != std::string::npos) return std::nullopt;
+        std::string parameter = sqlName(p->name1, false) + ' ' + type;
+        if (p->flag == 10 && p->extra.value_or(0) > 0)
+            parameter += '(' + std::to_string(*p->extra) + ')';
+        parameters.push_back(std::move(parameter));
+    }
+    if (parameters.empty()) return std::string();
+    return "PARAMETERS " + joined(parameters, ", ") + "; ";
+}
+
+std::string orderBy(Pieces& by) {
+    std::vector<std::string> orders;
+    for (const QueryPiece* p : by[kOrderBy])
+        orders.push_back(p->expression + (sameName(p->name1, "D") ? " DESC" : ""));
+    return orders.empty() ? std::string() : " ORDER BY " + joined(orders, ", ");
+}
+
+// "SELECT [DISTINCT ]columns[ INTO t] FROM ... ORDER BY ..." (or "DELETE columns FROM ...").
+std::optional<std::string> selectText(Pieces& by, const std::string& verb,
+                                      const std::string& into) {
+    if (by[kTable].empty()) return std::nullopt;
+    const int flags = by[kFlags].empty() ? 0 : by[kFlags][0]->flag.value_or(0);
+    std::string sql = verb;
+    if (verb == "SELECT ") {
+        if (flags & kDistinct)
+            sql += "DISTINCT ";
+        else if (flags & kDistinctRow)
+            sql += "DISTINCTROW ";
+        else if (flags & kTop)
+            sql += "TOP " + by[kFlags][0]->name1 + ((flags & kPercent) ? " PERCENT " : " ");
+    }
+    std::vector<std::string> columns;
+    for (const QueryPiece* p : by[kColumn]) columns.push_back(p->expression + alias(p->name1));
+    if (flags & kSelectStar) columns.push_back("*");
+    if (columns.empty()) return std::nullopt;
+    sql += joined(columns, ", ") + into;
+
+    const auto from = fromTables(by[kTable], by[kJoin]);
+    if (!from) return std::nullopt;
+    sql += " FROM " + joined(*from, ", ");
+    if (!by[kRemoteDatabase].empty())
+        sql += remoteDatabase(by[kRemoteDatabase][0]->name1, by[kRemoteDatabase][0]->expression);
+    if (!by[kWhere].empty()) sql += " WHERE " + by[kWhere][0]->expression;
+    std::vector<std::string> groups;
+    for (const QueryPiece* p : by[kGroupBy]) groups.push_back(p->expression);
+    if (!groups.empty()) sql += " GROUP BY " + joined(groups, ", ");
+    if (!by[kHaving].empty()) sql += " HAVING " + by[kHaving][0]->expression;
+    return sql + orderBy(by);
+}
+
+// "UPDATE tables SET field = value, ... WHERE ...".
+std::optional<std::string> updateText(Pieces& by) {
+    const auto tables = fromTables(by[kTable], by[kJoin]);
+    if (!tables || tables->empty()) return std::nullopt;
+    std::string sql = "UPDATE " + joined(*tables, ", ");
+    if (!by[kRemoteDatabase].empty())
+        sql += remoteDatabase(by[kRemoteDatabase][0]->name1, by[kRemoteDatabase][0]->expression);
+    std::vector<std::string> values;
+    for (const QueryPiece* p : by[kColumn])
+        values.push_back(sqlName(p->name2, true) + " = " + p->expression);
+    if (values.empty()) return std::nullopt;
+    sql += " SET " + joined(values, ", ");
+    if (!by[kWhere].empty()) sql += " WHERE " + by[kWhere][0]->expression;
+    return sql;
+}
+
+// Two select statements Access keeps whole, as the two "tables" of the query.
+std::string unionText(Pieces& by) {
+    std::string parts[2];
+    for (const QueryPiece* p : by[kTable]) {
+        const int part = p->name2 == "X7YZ_____1" ? 0 : p->name2 == "X7YZ_____2" ? 1 : -1;
+        if (part < 0 || !parts[part].empty()) return {};
+        std::string text = p->expression;
+        const auto first = text.find_first_not_of(" \t\r\n");
+        const auto last = text.find_last_not_of(" \t\r\n");
+        parts[part] =
+            first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+    }
+    if (parts[0].empty() || parts[1].empty()) return {};
+    const int flags = by[kFlags].empty() ? 0 : by[kFlags][0]->flag.value_or(0);
+    return parts[0] + ((flags & kUnionDistinct) ? " UNION " : " UNION ALL ") + parts[1] +
+           orderBy(by) + ';';
+}
+
 }  // namespace
 
-std::string SelectQueryText(const std::vector<QueryPiece>& pieces) {
-    std::map<int, std::vector<const QueryPiece*>> by;
+std::string QueryText(const std::vector<QueryPiece>& pieces) {
+    Pieces by;
     for (const QueryPiece& p : pieces) {
         if (p.attribute < kStart || (p.attribute > kOrderBy && p.attribute != kEnd)) return {};
         by[p.attribute].push_back(&p);
     }
     for (const int single : {kType, kFlags, kRemoteDatabase, kWhere, kHaving})
         if (by[single].size() > 1) return {};
-    if (by[kType].empty() || by[kType][0]->flag != kSelectQuery || by[kTable].empty()) return {};
+    if (by[kType].empty() || !by[kType][0]->flag) return {};
+    const QueryPiece& type = *by[kType][0];
+    // Statements Access keeps whole: the text as it was written.
+    if (*type.flag == kDataDefinition || *type.flag == kPassThrough) {
+        std::string text = type.expression;
+        while (!text.empty() &&
+               (text.back() == '\0' || std::isspace(static_cast<unsigned char>(text.back()))))
+            text.pop_back();
+        return text;
+    }
+    if (*type.flag == kUnion) return unionText(by);
+
+    const std::optional<std::string> parameters = parameterList(by);
+    if (!parameters) return {};
+    std::optional<std::string> body;
+    switch (*type.flag) {
+        case kSelect:
+            body = selectText(by, "SELECT ", {});
+            break;
+        case kMakeTable:
+            body = selectText(
+                by, "SELECT ",
+                " INTO " + sqlName(type.name1, true) + remoteDatabase(type.name2, type.expression));
+            break;
+        case kDelete:
+            body = selectText(by, "DELETE ", {});
+            break;
+        case kUpdate:
+            body = updateText(by);
+            break;
+        default:
+            return {};
+    }
+    if (!body) return {};
     const int flags = by[kFlags].empty() ? 0 : by[kFlags][0]->flag.value_or(0);
-
-    std::string sql;
-    std::vector<std::string> parameters;
-    for (const QueryPiece* p : by[kParameter]) {
-        const char* type = parameterType(p->flag.value_or(0));
-        // A name that refers to a form's control ("Forms!F!C") is not one bracket pair.
-        if (type == nullptr || p->name1.find('!') != std::string::npos) return {};
-        std::string parameter = sqlName(p->name1, false) + ' ' + type;
-        if (p->flag == 10 && p->extra.value_or(0) > 0)
-            parameter += '(' + std::to_string(*p->extra) + ')';
-        parameters.push_back(std::move(parameter));
-    }
-    if (!parameters.empty()) sql += "PARAMETERS " + joined(parameters, ", ") + "; ";
-
-    sql += "SELECT ";
-    if (flags & kDistinct)
-        sql += "DISTINCT ";
-    else if (flags & kDistinctRow)
-        sql += "DISTINCTROW ";
-    else if (flags & kTop)
-        sql += "TOP " + by[kFlags][0]->name1 + ((flags & kPercent) ? " PERCENT " : " ");
-    std::vector<std::string> columns;
-    for (const QueryPiece* p : by[kColumn]) columns.push_back(p->expression + alias(p->name1));
-    if (flags & kSelectStar) columns.push_back("*");
-    if (columns.empty()) return {};
-    sql += joined(columns, ", ");
-
-    const auto from = fromTables(by[kTable], by[kJoin]);
-    if (!from) return {};
-    sql += " FROM " + joined(*from, ", ");
-    if (!by[kRemoteDatabase].empty()) {
-        const QueryPiece& remote = *by[kRemoteDatabase][0];
-        sql += " IN '" + remote.name1 + '\'';
-        if (!remote.expression.empty()) sql += " [" + remote.expression + ']';
-    }
-    if (!by[kWhere].empty()) sql += " WHERE " + by[kWhere][0]->expression;
-    std::vector<std::string> groups, orders;
-    for (const QueryPiece* p : by[kGroupBy]) groups.push_back(p->expression);
-    if (!groups.empty()) sql += " GROUP BY " + joined(groups, ", ");
-    if (!by[kHaving].empty()) sql += " HAVING " + by[kHaving][0]->expression;
-    for (const QueryPiece* p : by[kOrderBy])
-        orders.push_back(p->expression + (sameName(p->name1, "D") ? " DESC" : ""));
-    if (!orders.empty()) sql += " ORDER BY " + joined(orders, ", ");
-    if (flags & kOwnerAccess) sql += " WITH OWNERACCESS OPTION";
-    return sql + ';';
+    return *parameters + *body + ((flags & kOwnerAccess) ? " WITH OWNERACCESS OPTION;" : ";");
 }
 
 std::map<std::int64_t, std::string> SavedQueryTexts(
@@ -285,7 +377,7 @@ std::map<std::int64_t, std::string> SavedQueryTexts(
                                       number("Flag"), number("LvExtra")});
     }
     for (const auto& [id, parts] : pieces)
-        if (std::string sql = SelectQueryText(parts); !sql.empty()) texts[id] = std::move(sql);
+        if (std::string sql = QueryText(parts); !sql.empty()) texts[id] = std::move(sql);
     return texts;
 }
 
