@@ -24,8 +24,9 @@ namespace velmora::access {
 class RowScanner {
   public:
     // `indexes`: for a user table (see RowPlan::make).
+    // `handover`: where the plan of the walk before comes from and this one's goes.
     RowScanner(const PageFile& file, const TableDefinition& table,
-               const IndexLeaves* indexes = nullptr);
+               const IndexLeaves* indexes = nullptr, PlanHandover* handover = nullptr);
 
     // The rows of the table: those the walk delivers and those it counts lost.
     std::int64_t rowCount();
@@ -51,6 +52,7 @@ class RowScanner {
     const PageFile& file_;
     const TableDefinition& table_;
     const IndexLeaves* indexes_;
+    PlanHandover* handover_;
     std::optional<RowPlan> plan_;
 
     std::size_t nextPage_ = 0;
