@@ -110,7 +110,8 @@ class AnswerReports {
 TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows,
                             const FieldRoles& roles, const LiteralWriter& literals, Procedure& proc,
                             RunHost& host, RunState& state,
-                            const std::function<void(std::int64_t, std::int64_t)>& onRow) {
+                            const std::function<void(std::int64_t, std::int64_t)>& onRow,
+                            TableProfile* profile) {
     TransferCounts counts;
     if (!proc.test(runstep::kAnyRows, [&] { return !sourceRows.eof() && !sourceRows.bof(); }))
         return counts;
@@ -190,6 +191,7 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
         proc.step(runstep::kRowFieldCount,
                   answersFirst([&] { fieldCount = sourceRows.fields().count(); }));
         if (static_cast<int>(kinds.size()) != fieldCount) kinds = fieldKinds(fieldCount, roles);
+        if (profile != nullptr) NoteRow(*profile, sourceRows);
         const bool reordered = static_cast<int>(roles.columnOrder.size()) == fieldCount;
         for (int position = 0; position < fieldCount; ++position) {
             const int ordinal =

@@ -7,6 +7,7 @@
 
 #include "common/ErrorReport.h"
 #include "dataaccess/Recordset.h"
+#include "engine/ColumnProfile.h"
 #include "engine/RunHost.h"
 #include "engine/RunState.h"
 #include "engine/TableDefinition.h"
@@ -30,10 +31,11 @@ struct TransferCounts {
 // per row. A fault of the target that ends the table (full disk, folder gone, table held
 // by another program) is reported once, saying how far the table got, and its remaining
 // rows are not sent. `onRow` hears of each row as it starts: its number (counted from 1)
-// and the rows of the table.
+// and the rows of the table. `profile`, when given, notes the values of every row read.
 TransferCounts TransferRows(
     const QString& targetName, db::Recordset& sourceRows, const FieldRoles& roles,
     const LiteralWriter& literals, Procedure& proc, RunHost& host, RunState& state,
-    const std::function<void(std::int64_t row, std::int64_t rows)>& onRow = {});
+    const std::function<void(std::int64_t row, std::int64_t rows)>& onRow = {},
+    TableProfile* profile = nullptr);
 
 }  // namespace velmora
