@@ -46,6 +46,10 @@ void HeldEffects::errorReport(const QString& text) {
 }
 
 void HeldEffects::hold(std::function<void()> effect) {
+    if (released_) {
+        effect();
+        return;
+    }
     if (held_.size() >= kMostHeld) {
         overflowed_ = true;
         return;
@@ -54,6 +58,7 @@ void HeldEffects::hold(std::function<void()> effect) {
 }
 
 void HeldEffects::release() {
+    released_ = true;
     std::vector<std::function<void()>> effects;
     effects.swap(held_);
     for (const auto& effect : effects) effect();

@@ -38,13 +38,14 @@ class HeldEffects final : public Prompts {
     void errorReport(const QString& text) override;
     void hold(std::function<void()> effect);
     bool overflowed() const { return overflowed_; }
-    // Lets the held effects happen, in their order, and forgets them.
+    // Lets the held effects happen, in their order; later ones happen at once.
     void release();
 
   private:
     Prompts& shown_;
     std::vector<std::function<void()>> held_;
     bool overflowed_ = false;
+    bool released_ = false;
 };
 
 // The profile a table's column types alone suggest: every value fits its usual type, every
