@@ -79,7 +79,8 @@ std::unique_ptr<db::RowCursor> AccessSession::schema(int kind, std::string_view 
             return readingGuarded(*database_, "the relationships",
                                   [&] { return foreignKeysRowset(database_, table); });
         case db::ado::adSchemaViews:
-            return viewsRowset(*database_, table);
+            return readingGuarded(*database_, "the saved queries",
+                                  [&] { return viewsRowset(database_, table); });
         default:
             break;
     }

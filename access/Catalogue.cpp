@@ -126,8 +126,9 @@ void Catalogue::readEntries(const PageFile& file, const TextDecoder& text) {
             CatalogueEntry entry;
             entry.name = name.asText();
             entry.tableType = std::move(tableType);
+            decoder.decode(objects.columns[idAt], fields[idAt], id);
+            if (id.kind() == db::ValueKind::Integer) entry.id = id.asInt();
             if (objectType == kLocalTable) {
-                decoder.decode(objects.columns[idAt], fields[idAt], id);
                 if (id.kind() != db::ValueKind::Integer)
                     throw FormatError("the catalogue entry of table '" + entry.name +
                                       "' has no id");

@@ -23,6 +23,7 @@ struct CatalogueEntry {
     std::string name;
     std::string tableType;             // "TABLE", "SYSTEM TABLE", "ACCESS TABLE", "LINK" or "VIEW"
     std::uint32_t definitionPage = 0;  // local tables only
+    std::int64_t id = 0;               // the object's id (MSysQueries names a query by it)
     std::vector<std::uint8_t> propertiesField;  // the raw LvProp field (a long-value header)
     // Linked Access tables: the linked database's path as stored and the table's name there.
     std::string linkedDatabase;

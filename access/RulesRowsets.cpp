@@ -6,6 +6,7 @@
 #include "access/LongValue.h"
 #include "access/NameFolding.h"
 #include "access/PropertyBlob.h"
+#include "access/SavedQueries.h"
 #include "access/TableCursor.h"
 #include "access/TableDefinition.h"
 #include "dataaccess/AdoTypes.h"
@@ -173,15 +174,20 @@ std::unique_ptr<db::RowCursor> foreignKeysRowset(std::shared_ptr<const AccessDat
     return std::make_unique<db::FixedRowsCursor>(std::move(columns), std::move(rows));
 }
 
-std::unique_ptr<db::RowCursor> viewsRowset(const AccessDatabase& database, std::string_view table) {
+std::unique_ptr<db::RowCursor> viewsRowset(std::shared_ptr<const AccessDatabase> database,
+                                           std::string_view table) {
     std::vector<db::ColumnInfo> columns{textColumn("TABLE_NAME"), textColumn("VIEW_DEFINITION")};
     std::vector<std::vector<db::Value>> rows;
-    // The SQL text of a saved query is kept in pieces (MSysQueries); it is not rebuilt
-    // here, so VIEW_DEFINITION stays Null.
-    for (const CatalogueEntry& entry : database.catalogue().entries())
-        if (entry.tableType == "VIEW" && entry.name.rfind("~", 0) != 0 &&
-            restrictedTo(table, entry.name))
-            rows.push_back({db::Value(entry.name), {}});
+    // A query whose SQL text cannot be rebuilt from its pieces has a Null definition.
+    const std::map<std::int64_t, std::string> texts = SavedQueryTexts(database);
+    for (const CatalogueEntry& entry : database->catalogue().entries()) {
+        if (entry.tableType != "VIEW" || entry.name.rfind("~", 0) == 0 ||
+            !restrictedTo(table, entry.name))
+            continue;
+        const auto text = texts.find(entry.id);
+        rows.push_back(
+            {db::Value(entry.name), text == texts.end() ? db::Value() : db::Value(text->second)});
+    }
     return std::make_unique<db::FixedRowsCursor>(std::move(columns), std::move(rows));
 }
 

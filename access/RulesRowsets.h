@@ -16,6 +16,8 @@ std::unique_ptr<db::RowCursor> columnRulesRowset(const AccessDatabase& database,
                                                  std::string_view table);
 std::unique_ptr<db::RowCursor> foreignKeysRowset(std::shared_ptr<const AccessDatabase> database,
                                                  std::string_view table);
-std::unique_ptr<db::RowCursor> viewsRowset(const AccessDatabase& database, std::string_view table);
+// The saved queries with their SQL text where it can be rebuilt (access/SavedQueries.h).
+std::unique_ptr<db::RowCursor> viewsRowset(std::shared_ptr<const AccessDatabase> database,
+                                           std::string_view table);
 
 }  // namespace velmora::access

@@ -96,7 +96,8 @@ void MainWindow::buildControls() {
         named(new QCheckBox(QStringLiteral("Carry the fields' required, default and range rules")),
               names::kAccessRulesCheck);
     accessRulesCheck->setToolTip(QStringLiteral(
-        "Into each table's .VAL file; the summary lists the rules Paradox cannot hold."));
+        "Into each table's .VAL file, and with the Access keys the enforced relationships; the "
+        "summary lists the rules Paradox cannot hold."));
 
     previewFrame = named(new QGroupBox(QStringLiteral("SQL Preview")), names::kPreviewFrame);
     previewCheck = named(new QCheckBox(QStringLiteral(

@@ -112,6 +112,14 @@ QJsonValue sourceDamageOf(const RunStatistics& stats) {
                        {"recovered_tables", QJsonArray::fromStringList(stats.recoveredTables)}};
 }
 
+// With --rules access: the relationships added and every rule left behind, with its reason.
+QJsonValue rulesOf(const RunStatistics& stats, bool accessRules) {
+    if (!accessRules) return QJsonValue::Null;
+    return QJsonObject{{"relationships_added", stats.relationshipsAdded},
+                       {"relationships_refused", stats.relationshipsRefused},
+                       {"schema_report", QJsonArray::fromStringList(stats.schemaReport)}};
+}
+
 }  // namespace
 
 QString RunSummaryJson(const CommandLine& command, const RunStatistics& stats, int reports,
@@ -151,6 +159,7 @@ QString RunSummaryJson(const CommandLine& command, const RunStatistics& stats, i
                               {"statements_only", listed},
                               {"tables", tables},
                               {"source_damage", sourceDamageOf(stats)},
+                              {"rules", rulesOf(stats, command.accessRules)},
                               {"totals", totals},
                               {"verified", stats.verified},
                               {"cancelled", stats.cancelled},

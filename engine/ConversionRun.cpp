@@ -13,8 +13,10 @@
 #include "common/UiNames.h"
 #include "dataaccess/AdoTypes.h"
 #include "engine/AccessCatalog.h"
+#include "engine/Dispatch.h"
 #include "engine/FolderTables.h"
 #include "engine/RejectsFile.h"
+#include "engine/Relationships.h"
 #include "engine/RunProgress.h"
 #include "engine/RunReports.h"
 #include "engine/RunSteps.h"
@@ -43,6 +45,7 @@ struct ConversionRun::Session {
     std::optional<RejectsFile> rejects;
     std::function<void(std::string_view, const QString&)> refusedBefore;  // the front end's
     bool createFolder = false;  // the folder is missing and the run may create it
+    bool endedEarly = false;    // a table ended the run before the last one was done
 };
 
 void ConversionRun::start() {
@@ -87,6 +90,7 @@ void ConversionRun::convertTables(Session& run) {
         // the failed open has been reported once, which says it all.
         if (state_.cancelled() || (!run.targetOpen && !host_.inputs.previewEnabled())) {
             notReached(position + 1);
+            run.endedEarly = true;
             break;
         }
         TableRun table(tables, state_.sourceTables.at(position));
@@ -94,6 +98,7 @@ void ConversionRun::convertTables(Session& run) {
         run.targetLost = table.targetLost();
         if (table.endsRun()) {
             notReached(position);
+            run.endedEarly = true;
             break;
         }
     }
@@ -102,6 +107,7 @@ void ConversionRun::convertTables(Session& run) {
         for (const TableOutcome& table : stats_.tables)
             if (table.result == TableResult::Written) converted << table.source;
         stats_.schemaReport += RunLevelLeftBehind(rules, converted);
+        addRelationships(run, rules);
     }
     stats_.cancelled = state_.cancelled();
     for (const QString& name : leftOut_) {
@@ -109,6 +115,59 @@ void ConversionRun::convertTables(Session& run) {
         table.source = name;
         table.result = TableResult::LeftOut;
         stats_.tables.push_back(std::move(table));
+    }
+}
+
+void ConversionRun::addRelationships(Session& run, const SourceRules& rules) {
+    const MainInputs& in = host_.inputs;
+    RelationshipPlan plan =
+        PlanRelationships(rules, stats_.tables, options_.keys == RunOptions::Keys::Access);
+    stats_.schemaReport += plan.leftBehind;
+    if (plan.carried.empty()) return;
+    const bool perTable = in.previewEnabled() && in.previewPerTable() && !in.previewPerFile();
+    // The tables are in the target once their statements ran; listed, they will hold the
+    // source's rows.
+    const bool inTarget = !in.previewEnabled() || perTable;
+    // A run that ended early (cancelled, left at a preview with Back, its target lost)
+    // adds nothing more.
+    if (run.endedEarly || state_.cancelled() || (inTarget && (!run.targetOpen || run.targetLost))) {
+        for (const CarriedRelationship& r : plan.carried)
+            stats_.schemaReport << NotCarried(
+                r, QStringLiteral("the run ended before the relationships were added."));
+        return;
+    }
+    if (perTable) {
+        state_.statements.clear();
+        state_.typeMappings.clear();
+    }
+    for (const CarriedRelationship& r : plan.carried) {
+        Orphans orphans;
+        if (!run.proc.step(kRelationshipRows, [&] {
+                orphans =
+                    FindOrphans(inTarget ? *state_.targetConnection : run.source, r, inTarget);
+            })) {
+            stats_.schemaReport << NotCarried(
+                r, QStringLiteral("its rows could not be read to check them (reported)."));
+            continue;
+        }
+        if (orphans.rows > 0) {
+            stats_.schemaReport << NotCarried(r, OrphansReason(orphans));
+            continue;
+        }
+        const std::int64_t failedBefore = state_.statementsFailed;
+        run.proc.step(kAddRelationship, [&] { DispatchStatement(r.statement, in, state_); });
+        if (state_.statementsFailed > failedBefore) {
+            ++stats_.relationshipsRefused;
+            stats_.schemaReport << NotCarried(r,
+                                              QStringLiteral("the target refused it (reported)."));
+        } else {
+            ++stats_.relationshipsAdded;
+        }
+    }
+    // A preview per table shows the relationships on their own, after the last table's.
+    if (perTable && state_.statements.count() > 0) {
+        state_.previewExecuted = false;
+        run.proc.step(kRelationshipsPreview, [&] { host_.preview.showPreview(state_); });
     }
 }
 

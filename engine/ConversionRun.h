@@ -11,8 +11,9 @@
 //     INSERT per row;
 //  5. every statement goes to the target at once or into the preview's list, which is
 //     shown after each table or once after the last;
-//  6. when the tables were written, read them back and compare them with the source;
-//  7. close both connections and say "Done." when the records say every table was
+//  6. with the rules, the relationships between the tables written (engine/Relationships.h);
+//  7. when the tables were written, read them back and compare them with the source;
+//  8. close both connections and say "Done." when the records say every table was
 //     written whole, or what the run left out.
 // Every step reports its own failure through the error report and the run goes on. A
 // cancel (RunState::cancelRequested) stops it within a row: the table being written is
@@ -26,6 +27,7 @@
 #include "engine/RunOptions.h"
 #include "engine/RunState.h"
 #include "engine/RunStatistics.h"
+#include "engine/SourceRules.h"
 
 namespace velmora {
 
@@ -47,6 +49,8 @@ class ConversionRun {
     bool openSource(Session& run);
     bool openTarget(Session& run);
     void convertTables(Session& run);
+    // With the rules, after the last table: the relationships Paradox holds are added.
+    void addRelationships(Session& run, const SourceRules& rules);
     // Ends a run that could not start: `why` is its one message.
     void notStarted(Session& run, const QString& why);
     // Records the first `count` tables of the source as not reached.

@@ -59,7 +59,8 @@ bool RunStatistics::complete() const {
 }
 
 std::int64_t RunStatistics::statementsFailed() const {
-    return sum(tables, [](const TableOutcome& t) { return t.statementsFailed; });
+    return relationshipsRefused +
+           sum(tables, [](const TableOutcome& t) { return t.statementsFailed; });
 }
 
 std::vector<TableVerification> RunStatistics::verification() const {

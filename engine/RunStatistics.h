@@ -41,6 +41,10 @@ struct RunStatistics {
     // The source's rules that no statement carries, one line each with the reason (empty
     // unless the run carries rules).
     QStringList schemaReport;
+    // Relationships added after the tables (listed, in a preview), and those the target
+    // refused.
+    int relationshipsAdded = 0;
+    int relationshipsRefused = 0;
 
     int count(TableResult result) const;
     // Tables whose rows were sent (or listed).

@@ -64,6 +64,10 @@ inline constexpr int kCommitTable = 500;
 inline constexpr int kPerTablePreview = 502;
 inline constexpr int kShowTablePreview = 506;
 inline constexpr int kClearTableCaption = 510;
+// With the rules: the relationships, once every table is written.
+inline constexpr int kRelationshipRows = 512;
+inline constexpr int kAddRelationship = 513;
+inline constexpr int kRelationshipsPreview = 514;
 
 // After the last table: the preview of the whole run, the verification, the end.
 inline constexpr int kPerFilePreview = 516;

@@ -75,6 +75,10 @@ QStringList notes(const RunStatistics& stats) {
                                 perTable(stats, QStringLiteral("Empty binary values written blank"),
                                          &TableOutcome::emptyBinaryValues)})
         if (!line.isEmpty()) lines << line;
+    if (stats.relationshipsAdded > 0)
+        lines << QStringLiteral(
+                     "Relationships added after the tables: %1 (ALTER TABLE ... ADD FOREIGN KEY).")
+                     .arg(stats.relationshipsAdded);
     if (!stats.schemaReport.isEmpty()) {
         constexpr int kShown = 10;
         lines << QStringLiteral("Rules not carried to Paradox: %1 (the schema report lists each):")

@@ -171,7 +171,10 @@ SourceRules SourceRules::read(db::Connection& source) {
         }
     }
     if (auto rows = rowset(source, db::ado::adSchemaViews))
-        for (; !rows->eof(); rows->moveNext()) out.queries << textOf(*rows, "TABLE_NAME");
+        for (; !rows->eof(); rows->moveNext())
+            out.queries.push_back(
+                {textOf(*rows, "TABLE_NAME"),
+                 rows->fields().count() > 1 ? textOf(*rows, "VIEW_DEFINITION") : QString()});
     return out;
 }
 
@@ -189,10 +192,12 @@ QString RuleClauses(const ColumnRules& rules, const QString& quotedColumn, const
     const QString at = where(rules);
     QString clauses;
     if (rules.required && values != nullptr && values->nulls > 0)
-        leftBehind << at + QStringLiteral(
-                               ": Required not carried: %1 rows have no value, which "
-                               "Paradox would refuse.")
-                               .arg(values->nulls);
+        leftBehind << at +
+                          (values->nulls == 1
+                               ? QStringLiteral(": Required not carried: 1 row has no value")
+                               : QStringLiteral(": Required not carried: %1 rows have no value")
+                                     .arg(values->nulls)) +
+                          QStringLiteral(", which Paradox would refuse.");
     else if (rules.required)
         clauses += QStringLiteral(" NOT NULL");
     if (!rules.defaultValue.isEmpty()) {
@@ -202,8 +207,9 @@ QString RuleClauses(const ColumnRules& rules, const QString& quotedColumn, const
             clauses += QStringLiteral(" DEFAULT ") + value;
         else if (bare.startsWith(u"date(") || bare.startsWith(u"now(") || bare.startsWith(u"time("))
             leftBehind << at + QStringLiteral(
-                                   ": Default Value \"%1\" not carried: the .VAL file as "
-                                   "known holds constants only, not today's date or time.")
+                                   ": Default Value \"%1\" not carried: a .VAL default is one "
+                                   "value of the field; no known .VAL holds today's date or "
+                                   "time instead.")
                                    .arg(rules.defaultValue);
         else
             leftBehind << at + QStringLiteral(
@@ -267,22 +273,18 @@ QStringList RunLevelLeftBehind(const SourceRules& rules, const QStringList& conv
                                     ": table Validation Rule \"%1\" not carried: "
                                     "Paradox checks fields one by one.")
                                     .arg(c.validationRule);
-    for (const Relationship& r : rules.relationships) {
-        if (!r.enforced || !converted(r.child) || !converted(r.parent)) continue;
-        const QString name = QStringLiteral("\"%1\": relationship \"%2\" (%3) to \"%4\" (%5)")
-                                 .arg(r.child, r.name, r.childColumns.join(QStringLiteral(", ")),
-                                      r.parent, r.parentColumns.join(QStringLiteral(", ")));
-        lines << name + QStringLiteral(
-                            " not carried: its parent is keyed on TVXID, not on the "
-                            "referenced fields (try --keys access).");
-        if (r.cascadeDeletes)
-            lines << name + QStringLiteral(": Cascade Delete not carried: Paradox has none.");
-    }
-    for (const QString& query : rules.queries)
-        lines << QStringLiteral(
-                     "\"%1\": saved query not carried: a Paradox folder holds "
-                     "tables only (its SQL text is not rebuilt).")
-                     .arg(query);
+    for (const SavedQuery& query : rules.queries)
+        lines << (query.sql.isEmpty()
+                      ? QStringLiteral("\"%1\": saved query not carried: a Paradox folder holds "
+                                       "tables only (its SQL text is not rebuilt).")
+                            .arg(query.name)
+                      : QStringLiteral("\"%1\": saved query not carried: a Paradox folder holds "
+                                       "tables only. Its SQL: %2")
+                            .arg(query.name,
+                                 QString(query.sql)
+                                     .replace(QStringLiteral("\r\n"), QStringLiteral(" "))
+                                     .replace(u'\n', u' ')
+                                     .replace(u'\r', u' ')));
     return lines;
 }
 

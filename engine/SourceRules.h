@@ -36,10 +36,15 @@ struct Relationship {
     bool cascadeDeletes = false;
 };
 
+struct SavedQuery {
+    QString name;
+    QString sql;  // empty when the provider cannot rebuild it
+};
+
 struct SourceRules {
     std::vector<ColumnRules> columns;
     std::vector<Relationship> relationships;
-    QStringList queries;
+    std::vector<SavedQuery> queries;
 
     // Reads them; a provider without a rowset gives none of that kind.
     static SourceRules read(db::Connection& source);
@@ -55,8 +60,8 @@ struct SourceRules {
 QString RuleClauses(const ColumnRules& rules, const QString& quotedColumn, const QString& type,
                     QStringList& leftBehind, const ColumnProfile* values = nullptr);
 
-// The schema report's lines for the rules that no table statement carries: the tables'
-// own rules, the relationships, the saved queries.
+// The schema report's lines for the tables' own rules and the saved queries, which no
+// statement carries (the relationships are engine/Relationships.h's).
 QStringList RunLevelLeftBehind(const SourceRules& rules, const QStringList& convertedTables);
 
 }  // namespace velmora

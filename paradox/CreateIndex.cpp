@@ -133,7 +133,8 @@ std::unique_ptr<WritableTable> createPrimaryIndex(const fs::path& folder, const 
     try {
         writeNewFile(newDb, header, name, mode);
         writeNewFile(newPx, buildIndexHeader(info, files.db.stem().string() + ".PX"), name, mode);
-        table = std::make_unique<WritableTable>(TableFiles{name, newDb, newPx, files.mb});
+        // No validity checks: the rows copied are the table's own, checked when written.
+        table = std::make_unique<WritableTable>(TableFiles{name, newDb, newPx, files.mb, {}});
         const std::vector<PendingBlob> none;
         std::vector<std::uint8_t> record(size);
         for (std::size_t index : sorted) {

@@ -40,7 +40,14 @@ const std::vector<ColumnInfo> kCustomers = {{"ID", adInteger, 4},
                                             {"Balance", adCurrency, 8},
                                             {"Photo", adLongVarBinary, 0},
                                             {"Joined", adDate, 8}};
-const FieldRoles kCustomerRoles{{0, 2}, {3}};
+FieldRoles rolesOf(std::vector<int> numeric, std::vector<int> binary = {}) {
+    FieldRoles roles;
+    roles.NumericFields = std::move(numeric);
+    roles.BinaryFields = std::move(binary);
+    return roles;
+}
+
+const FieldRoles kCustomerRoles = rolesOf({0, 2}, {3});
 
 }  // namespace
 
@@ -102,7 +109,7 @@ TEST_F(Transfer, TextIsWrittenAsItsText) {
          {Value(std::string("")), Value(4)},
          {Value(Null{}), Value(5)},
          {Value(std::string("Z\xC3\xBCrich \xF0\x9F\x98\x80 'q'")), Value(6)}},
-        {{1}, {}});
+        rolesOf({1}));
     EXPECT_EQ(h.state.statements.text(0), "INSERT INTO \"Customers\" VALUES(0,'1/2', 1)");
     EXPECT_EQ(h.state.statements.text(1), "INSERT INTO \"Customers\" VALUES(1,'12:30', NULL)");
     EXPECT_EQ(h.state.statements.text(2), "INSERT INTO \"Customers\" VALUES(2,'1,5', 3)");
@@ -125,7 +132,7 @@ TEST_F(Transfer, NumbersKeepEveryDigit) {
          {Value(1e300), Value(0.1f), Value(Currency{1}), Value(Decimal{false, 5, 3, 18}),
           Value(false)},
          {Value(-0.0), Value(Null{}), Value(Currency{-125000}), Value(Null{}), Value(Null{})}},
-        {{0, 1, 2, 3, 4}, {}});
+        rolesOf({0, 1, 2, 3, 4}));
     EXPECT_EQ(h.state.statements.text(0),
               "INSERT INTO \"Customers\" VALUES(0,0.1, 3.75, -922337203685477.5808, "
               "-3961408125713216879.6771987513, 1)");
@@ -146,7 +153,8 @@ TEST(NumberText, ReadsBackToTheSameNumber) {
 
 TEST_F(Transfer, ProgressRowNumbersAndBinaryFields) {
     const std::vector<ColumnInfo> cols = {{"P", adLongVarBinary, 0}};
-    run(QLocale::c(), cols, {{Value(Bytes{1})}, {Value(Null{})}, {Value(Bytes{})}}, {{}, {0}});
+    run(QLocale::c(), cols, {{Value(Bytes{1})}, {Value(Null{})}, {Value(Bytes{})}},
+        rolesOf({}, {0}));
     ASSERT_EQ(h.progress.values.size(), 3u);
     EXPECT_DOUBLE_EQ(h.progress.values[0], 2.0 / 4.0 * 100.0);
     EXPECT_DOUBLE_EQ(h.progress.values[2], 100.0);
@@ -155,14 +163,14 @@ TEST_F(Transfer, ProgressRowNumbersAndBinaryFields) {
 
 TEST_F(Transfer, SingleRowShowsOneHundredAndEmptyTableWritesNothing) {
     const std::vector<ColumnInfo> cols = {{"N", adInteger, 4}};
-    run(QLocale::c(), cols, {{Value(1)}}, {{0}, {}});
+    run(QLocale::c(), cols, {{Value(1)}}, rolesOf({0}));
     ASSERT_EQ(h.progress.values.size(), 1u);
     EXPECT_DOUBLE_EQ(h.progress.values[0], 100.0);
 
     test::Harness other;
     h.state.statements.clear();
     h.progress.values.clear();
-    run(QLocale::c(), cols, {}, {{0}, {}});
+    run(QLocale::c(), cols, {}, rolesOf({0}));
     EXPECT_EQ(h.state.statements.count(), 0);
     EXPECT_TRUE(h.progress.values.empty());
 }
@@ -179,7 +187,7 @@ TEST_F(Transfer, UnreadableRowIsReportedAndLeftOut) {
     rs.open(std::move(rows));
     Procedure proc(h.prompts, "in test ");
     const TransferCounts counts =
-        TransferRows("T", rs, {{0}, {}}, LiteralWriter(QLocale::c()), proc, h.host, h.state);
+        TransferRows("T", rs, rolesOf({0}), LiteralWriter(QLocale::c()), proc, h.host, h.state);
     ASSERT_EQ(h.state.statements.count(), 3);
     EXPECT_EQ(h.state.statements.text(1), "INSERT INTO \"T\" VALUES(1,11)");
     EXPECT_EQ(h.state.statements.text(2), "INSERT INTO \"T\" VALUES(3,13)");
@@ -207,7 +215,7 @@ TEST_F(Transfer, DirectRowsReportInRowOrderAcrossBatches) {
     rs.open(std::move(rows));
     Procedure proc(h.prompts, "in test ");
     const TransferCounts counts =
-        TransferRows("T", rs, {{}, {}}, LiteralWriter(QLocale::c()), proc, h.host, h.state);
+        TransferRows("T", rs, FieldRoles{}, LiteralWriter(QLocale::c()), proc, h.host, h.state);
 
     EXPECT_EQ(counts.rowsDispatched, 995);
     EXPECT_EQ(counts.rowsFailed, 3);

@@ -104,8 +104,9 @@ struct RunWithPreviewTest : ::testing::Test {
         }
         ConversionRun(host, state).start();
         EXPECT_EQ(modals.pendingActions(), 0) << "fewer previews than expected";
-        if (!expectErrors)
+        if (!expectErrors) {
             for (const Shown& s : shown) EXPECT_TRUE(s.error.isEmpty()) << s.error.toStdString();
+        }
         EXPECT_EQ(modals.texts().filter(QStringLiteral("Application Error")), QStringList());
         ASSERT_FALSE(modals.boxes.empty());
         EXPECT_TRUE(modals.boxes.back().text.startsWith(summary))
