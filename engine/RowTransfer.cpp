@@ -111,7 +111,7 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
                             const FieldRoles& roles, const LiteralWriter& literals, Procedure& proc,
                             RunHost& host, RunState& state,
                             const std::function<void(std::int64_t, std::int64_t)>& onRow,
-                            TableProfile* profile) {
+                            TableProfile* profile, const std::function<bool()>& goOn) {
     TransferCounts counts;
     if (!proc.test(runstep::kAnyRows, [&] { return !sourceRows.eof() && !sourceRows.bof(); }))
         return counts;
@@ -168,6 +168,10 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
         host.pump.yield();
         if (state.cancelled()) {
             counts.cancelled = true;
+            break;
+        }
+        if (goOn && !goOn()) {
+            counts.abandoned = true;
             break;
         }
         // The row's number in the source: rows it could not deliver keep theirs, so every

@@ -408,7 +408,10 @@ void TableRun::sendRows(db::Recordset& rows, const FieldRoles& roles,
     const TransferCounts counts = TransferRows(
         table_.target, rows, roles, run_.literals, *proc_, run_.host, state_,
         [this](std::int64_t row, std::int64_t rowsInTable) { run_.progress.row(row, rowsInTable); },
-        onePass_ ? &onePass_->seen : nullptr);
+        onePass_ ? &onePass_->seen : nullptr,
+        // Past what it can hold, a table read once will be written again: no need to go on.
+        onePass_ ? std::function<bool()>([&held = onePass_->held] { return !held.overflowed(); })
+                 : std::function<bool()>());
     // A choice the user made (--unmappable replace) is counted, not reported.
     if (respelling != nullptr) table_.rowsRespelled = respelling->rowsRespelled();
     targetLost_ = counts.targetLost;
@@ -426,7 +429,7 @@ void TableRun::sendRows(db::Recordset& rows, const FieldRoles& roles,
     // unreadable; rows left unsent by a cancel or by a target that ended the table are not
     // the source's.
     const std::int64_t missing =
-        counts.cancelled || counts.tableEnded || losses.any()
+        counts.cancelled || counts.abandoned || counts.tableEnded || losses.any()
             ? 0
             : table_.rowsInSource - table_.rowsRead - table_.rowsUnreadable;
     if (missing > 0) {
