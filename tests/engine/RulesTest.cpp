@@ -375,10 +375,11 @@ TEST(Rules, RelationshipsComeLastInEachPreview) {
         // with the relationships last.
         ASSERT_EQ(altersShown.size(), perTable ? 10u : 1u) << perTable;
         EXPECT_EQ(altersShown.back(), 7) << perTable;
-        if (!perTable)
+        if (!perTable) {
             EXPECT_TRUE(
                 h.state.statements.text(h.state.statements.count() - 1)
                     .startsWith("ALTER TABLE \"Products\" ADD CONSTRAINT \"SuppliersProducts\""));
+        }
         EXPECT_EQ(run.statistics().relationshipsAdded, 7) << perTable;
         EXPECT_EQ(
             paradox::readValidityFile(paradox::locateTable(folder.path().toStdString(), "Orders"))
