@@ -21,7 +21,8 @@ AccessDatabase::AccessDatabase(std::string path, std::unique_ptr<PageFile> file,
       text_(file_->format().jet3, file_->format().jet3 && jet3CodePage != 0
                                       ? static_cast<std::uint16_t>(jet3CodePage)
                                       : file_->codePage()),
-      indexLeaves_(*file_) {}
+      indexLeaves_(*file_),
+      planHandover_(path_) {}
 
 std::shared_ptr<const AccessDatabase> AccessDatabase::open(const std::string& path,
                                                            const std::string& password,

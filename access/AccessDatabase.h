@@ -11,6 +11,7 @@
 #include "access/FormatError.h"
 #include "access/IndexLeaves.h"
 #include "access/PageFile.h"
+#include "access/RowPlan.h"
 #include "access/TextDecoder.h"
 #include "dataaccess/DbError.h"
 
@@ -30,6 +31,7 @@ class AccessDatabase {
     const Catalogue& catalogue() const { return catalogue_; }
     // The rows the tables' indexes list, for reading damaged tables.
     const IndexLeaves& indexLeaves() const { return indexLeaves_; }
+    PlanHandover& planHandover() const { return planHandover_; }
 
   private:
     AccessDatabase(std::string path, std::unique_ptr<PageFile> file, int jet3CodePage);
@@ -39,6 +41,7 @@ class AccessDatabase {
     TextDecoder text_;
     Catalogue catalogue_;
     IndexLeaves indexLeaves_;
+    mutable PlanHandover planHandover_;
 };
 
 // Runs `read`, turning structural damage met while reading `what` into the provider's

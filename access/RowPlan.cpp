@@ -407,4 +407,35 @@ RowPlan RowPlan::make(const PageFile& file, const TableDefinition& table,
     return Planner(file, table, indexes).make();
 }
 
+PlanHandover::FileState PlanHandover::fileState() const {
+    FileState state;
+    struct stat st {};
+    if (::stat(path_.c_str(), &st) != 0) return state;
+    state.known = true;
+    state.size = st.st_size;
+    state.modified = st.st_mtim;
+    return state;
+}
+
+void PlanHandover::keep(std::uint32_t table, const RowPlan& plan) {
+    const FileState file = fileState();
+    std::lock_guard lock(mutex_);
+    table_ = table;
+    kept_ = plan;
+    keptFile_ = file;
+}
+
+std::optional<RowPlan> PlanHandover::take(std::uint32_t table) {
+    const FileState file = fileState();
+    std::lock_guard lock(mutex_);
+    if (!kept_ || table_ != table) return std::nullopt;
+    std::optional<RowPlan> plan = std::move(kept_);
+    kept_.reset();
+    const bool unchanged = file.known == keptFile_.known && file.size == keptFile_.size &&
+                           file.modified.tv_sec == keptFile_.modified.tv_sec &&
+                           file.modified.tv_nsec == keptFile_.modified.tv_nsec;
+    if (!unchanged || !file.known) return std::nullopt;
+    return plan;
+}
+
 }  // namespace velmora::access

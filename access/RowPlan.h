@@ -12,8 +12,11 @@
 //    those found are the lost pages', shared by their number of pages (exact for a single
 //    run of lost pages, as a short file or one damaged page has).
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <unordered_set>
@@ -52,6 +55,32 @@ struct RowPlan {
     // even where no page was damaged. System tables (whose counts go stale) go without.
     static RowPlan make(const PageFile& file, const TableDefinition& table,
                         const IndexLeaves* indexes);
+};
+
+// Hands the plan of a table's walk on to the next walk over the same table: a run reads a
+// table twice in a row (once for what its values need, once to copy them), and planning
+// reads every page the table may own. A plan is handed on once, and only while the file
+// looks as it did when the plan was made; any later walk plans afresh.
+class PlanHandover {
+  public:
+    // `path`: the file whose size and modification time must not change meanwhile.
+    explicit PlanHandover(std::string path) : path_(std::move(path)) {}
+    void keep(std::uint32_t table, const RowPlan& plan);
+    std::optional<RowPlan> take(std::uint32_t table);
+
+  private:
+    struct FileState {
+        bool known = false;
+        off_t size = 0;
+        timespec modified{};
+    };
+    FileState fileState() const;
+
+    const std::string path_;
+    std::mutex mutex_;
+    std::uint32_t table_ = 0;
+    std::optional<RowPlan> kept_;
+    FileState keptFile_;
 };
 
 // Which slots of a page hold a row, and which of those cannot be read: their offsets leave

@@ -10,11 +10,19 @@ constexpr int kMaxOverflowHops = 8;
 }  // namespace
 
 RowScanner::RowScanner(const PageFile& file, const TableDefinition& table,
-                       const IndexLeaves* indexes)
-    : file_(file), table_(table), indexes_(indexes), layout_(file.format(), table) {}
+                       const IndexLeaves* indexes, PlanHandover* handover)
+    : file_(file),
+      table_(table),
+      indexes_(indexes),
+      layout_(file.format(), table),
+      handover_(handover) {}
 
 void RowScanner::plan() {
-    if (!plan_) plan_ = RowPlan::make(file_, table_, indexes_);
+    if (plan_) return;
+    if (handover_ != nullptr) plan_ = handover_->take(table_.page);
+    if (plan_) return;
+    plan_ = RowPlan::make(file_, table_, indexes_);
+    if (handover_ != nullptr) handover_->keep(table_.page, *plan_);
 }
 
 std::int64_t RowScanner::rowCount() {

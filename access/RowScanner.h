@@ -25,8 +25,9 @@ namespace velmora::access {
 class RowScanner {
   public:
     // `indexes`: for a user table (see RowPlan::make).
+    // `handover`: where the plan of the walk before comes from and this one's goes.
     RowScanner(const PageFile& file, const TableDefinition& table,
-               const IndexLeaves* indexes = nullptr);
+               const IndexLeaves* indexes = nullptr, PlanHandover* handover = nullptr);
 
     // The rows of the table: those the walk delivers and those it counts lost.
     std::int64_t rowCount();
@@ -53,6 +54,7 @@ class RowScanner {
     const TableDefinition& table_;
     const IndexLeaves* indexes_;
     const RowLayout layout_;  // proves the bounds of rows a damaged row table does not vouch for
+    PlanHandover* handover_;
     std::optional<RowPlan> plan_;
 
     std::size_t nextPage_ = 0;

@@ -21,7 +21,7 @@ TableCursor::TableCursor(std::shared_ptr<const AccessDatabase> database,
         for (const ColumnDefinition& c : table_.columns)
             columns_.push_back(adoColumnOf(c, file.format().jet3));
         layout_.emplace(file.format(), table_);
-        scanner_.emplace(file, table_, &database_->indexLeaves());
+        scanner_.emplace(file, table_, &database_->indexLeaves(), &database_->planHandover());
         decoder_.emplace(file, database_->text());
         try {
             complex_.emplace(*database_, entry, table_);

@@ -14,9 +14,18 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-// Compressed runs hold characters U+0001..U+00FF, one byte each.
+// Compressed runs hold characters U+0001..U+00FF, one byte each; runs of ASCII are
+// copied as they are.
 void appendLatin1(ByteSpan bytes, std::string& out) {
-    for (std::size_t i = 0; i < bytes.size(); ++i) text::appendUtf8(bytes.data()[i], out);
+    const std::uint8_t* p = bytes.data();
+    const std::size_t size = bytes.size();
+    for (std::size_t i = 0; i < size;) {
+        std::size_t ascii = i;
+        while (ascii < size && p[ascii] < 0x80) ++ascii;
+        out.append(reinterpret_cast<const char*>(p + i), ascii - i);
+        if (ascii < size) text::appendUtf8(p[ascii++], out);
+        i = ascii;
+    }
 }
 
 bool isMultiByteCodePage(std::uint16_t cp) {
@@ -57,6 +66,7 @@ void convert(iconv_t cd, ByteSpan in, std::string& out) {
 void appendUtf16le(ByteSpan units, std::string& out) {
     const std::uint8_t* p = units.data();
     const std::size_t count = units.size() / 2;
+    out.reserve(out.size() + count);  // one byte each in the common case
     for (std::size_t i = 0; i < count; ++i) {
         const char32_t u = static_cast<char32_t>(p[2 * i] | p[2 * i + 1] << 8);
         if (u < 0x80) {
@@ -103,7 +113,14 @@ TextDecoder::TextDecoder(bool jet3, std::uint16_t codePage)
 
 void TextDecoder::decodeCodePage(ByteSpan stored, std::string& out) const {
     if (singleByte_) {
-        for (std::size_t i = 0; i < stored.size(); ++i) out += byteToUtf8_[stored.data()[i]];
+        out.reserve(out.size() + stored.size());
+        for (std::size_t i = 0; i < stored.size(); ++i) {
+            const std::uint8_t b = stored.data()[i];
+            if (b < 0x80 && byteToUtf8_[b].size() == 1)
+                out.push_back(byteToUtf8_[b][0]);
+            else
+                out += byteToUtf8_[b];
+        }
         return;
     }
     auto cd = openToUtf8(iconvName_);

@@ -47,12 +47,40 @@ void TerminalProgress::setValue(double percent) {
 }
 
 void TerminalProgress::setCaption(const QString& text) {
-    if (text == caption_) return;
+    if (shown_ == Shown::Caption && text == caption_) return;
+    shown_ = Shown::Caption;
     caption_ = text;
     if (caption_.isEmpty())
         clear();
     else
         draw(true);
+}
+
+void TerminalProgress::setRowCaption(int line, int count) {
+    if (!enabled_) return;
+    shown_ = Shown::Line;
+    line_ = line;
+    lines_ = count;
+    draw(false);
+}
+
+void TerminalProgress::setTableProgress(const TableProgress& progress) {
+    if (!enabled_) return;
+    shown_ = Shown::Table;
+    table_ = progress;
+    draw(false);
+}
+
+QString TerminalProgress::captionText() const {
+    switch (shown_) {
+        case Shown::Line:
+            return ExecutionProgressText(line_, lines_);
+        case Shown::Table:
+            return TableProgressText(table_);
+        case Shown::Caption:
+            break;
+    }
+    return caption_;
 }
 
 void TerminalProgress::clear() {
@@ -63,7 +91,7 @@ void TerminalProgress::clear() {
 }
 
 void TerminalProgress::draw(bool always) {
-    if (!enabled_ || caption_.isEmpty()) return;
+    if (!enabled_ || (shown_ == Shown::Caption && caption_.isEmpty())) return;
     const auto now = std::chrono::steady_clock::now();
     if (!always && drawn_ && now - lastDrawn_ < kRedrawInterval) return;
     lastDrawn_ = now;
@@ -71,7 +99,7 @@ void TerminalProgress::draw(bool always) {
     bar.resize(kBarWidth, ' ');
     // Kept to one line of the terminal, or "\r" would not reach the line's start.
     const int room = std::max(terminalColumns() - kBarWidth - 9, 0);
-    QString caption = TerminalText(caption_).replace(u'\n', u' ');
+    QString caption = TerminalText(captionText()).replace(u'\n', u' ');
     if (caption.size() > room)
         caption = caption.left(std::max(room - 3, 0)) + QStringLiteral("...");
     std::fprintf(stderr, "\r\033[K[%s] %3d%% %s", bar.c_str(), percent_,

@@ -17,20 +17,29 @@ class OutputFile;
 
 // A one-line bar on standard error, drawn only when standard error is a terminal and
 // only while there is a caption: an idle bar is no line at all. Whatever prints on the
-// terminal calls clear() first, and the bar leaves no trace when the run ends.
+// terminal calls clear() first, and the bar leaves no trace when the run ends. The
+// captions given once per row or line keep their numbers; their text is built only when
+// the bar is drawn.
 class TerminalProgress final : public ProgressSink {
   public:
     explicit TerminalProgress(bool wanted = true);
     ~TerminalProgress() override;
     void setValue(double percent) override;
     void setCaption(const QString& text) override;
+    void setRowCaption(int line, int count) override;
+    void setTableProgress(const TableProgress& progress) override;
     void clear();
 
   private:
+    enum class Shown { Caption, Line, Table };
     void draw(bool always);
+    QString captionText() const;
     bool enabled_;
     int percent_ = 0;
+    Shown shown_ = Shown::Caption;
     QString caption_;
+    int line_ = 0, lines_ = 0;
+    TableProgress table_;
     bool drawn_ = false;
     std::chrono::steady_clock::time_point lastDrawn_{};
 };

@@ -43,6 +43,7 @@ class Procedure {
         : Procedure(prompts, reportLocation(place.module, place.procedure)) {}
 
     const QString& location() const { return location_; }
+    Prompts& prompts() const { return prompts_; }
 
     // Runs one step; returns false when it failed (after reporting it).
     template <typename F>

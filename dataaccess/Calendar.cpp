@@ -40,6 +40,9 @@ bool isValidDate(int year, int month, int day) {
 namespace {
 const std::int64_t kOleEpoch = daysFromCivil({1899, 12, 30});
 constexpr std::int64_t kMsPerDay = 86400000;
+// Days either side of 1899-12-30 whose dates round-trip through the civil calendar
+// without overflow (about 270,000 years).
+constexpr double kCalendarFree = 1e8;
 }  // namespace
 
 CivilDateTime toCivil(DateTime value) {
@@ -68,7 +71,23 @@ bool finerThanMillisecond(DateTime value) {
     if (!std::isfinite(value.serial)) return false;
     // A serial within a few of its own steps of a millisecond is that millisecond: the
     // step is 0.6 µs today and 40 µs in the year 9999.
-    const double millisecond = fromCivil(toCivil(value)).serial;
+    double millisecond = 0;
+    if (std::fabs(value.serial) < kCalendarFree) {
+        // toCivil and fromCivil, whose day counts are each other's inverse in this range.
+        const double whole = std::trunc(value.serial);
+        auto ms = static_cast<std::int64_t>(
+            std::llround(std::fabs(value.serial - whole) * static_cast<double>(kMsPerDay)));
+        auto days = static_cast<std::int64_t>(whole);
+        if (ms >= kMsPerDay) {
+            ms -= kMsPerDay;
+            ++days;
+        }
+        const double fraction = static_cast<double>(ms) / kMsPerDay;
+        millisecond =
+            days < 0 ? static_cast<double>(days) - fraction : static_cast<double>(days) + fraction;
+    } else {
+        millisecond = fromCivil(toCivil(value)).serial;
+    }
     const double magnitude = std::fabs(value.serial);
     const double step = std::nextafter(magnitude, HUGE_VAL) - magnitude;
     return std::fabs(millisecond - value.serial) > 4 * step;

@@ -132,20 +132,26 @@ bool FitsMoney(std::int64_t units) {
     return std::llround(value * 10000.0) == units;
 }
 
+void NoteRow(TableProfile& profile, const db::Recordset& rows) {
+    const int count = rows.fields().count();
+    if (profile.columns.size() != static_cast<std::size_t>(count))
+        profile.columns.resize(static_cast<std::size_t>(count));
+    std::uint32_t codePages = text::kAllTableCodePages;
+    for (int i = 0; i < count; ++i)
+        noteValue(profile.columns[static_cast<std::size_t>(i)], rows.fields().item(i).value(),
+                  codePages);
+    ++profile.rowsByCodePages[codePages];
+    ++profile.rows;
+}
+
 TableProfile ProfileRows(db::Recordset& rows, const std::function<bool()>& goOn) {
     TableProfile profile;
-    const int count = rows.fields().count();
-    profile.columns.resize(static_cast<std::size_t>(count));
+    profile.columns.resize(static_cast<std::size_t>(rows.fields().count()));
     const std::int64_t total = rows.recordCount();
     std::int64_t unreadable = 0;
     while (!rows.eof() && !rows.bof()) {
         if (goOn && !goOn()) return profile;
-        std::uint32_t codePages = text::kAllTableCodePages;
-        for (int i = 0; i < count; ++i)
-            noteValue(profile.columns[static_cast<std::size_t>(i)], rows.fields().item(i).value(),
-                      codePages);
-        ++profile.rowsByCodePages[codePages];
-        ++profile.rows;
+        NoteRow(profile, rows);
         // A row that cannot be read is left to the transfer, which reports it; a reader
         // that stays stuck ends the pass at the row count.
         for (;;) {

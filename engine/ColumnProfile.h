@@ -48,6 +48,9 @@ struct TableProfile {
     std::map<std::uint32_t, std::int64_t> rowsByCodePages;
 };
 
+// Notes the values of the record set's current row.
+void NoteRow(TableProfile& profile, const db::Recordset& rows);
+
 // Reads every row of a freshly opened record set, leaving it at its end. `goOn`, when
 // given, is asked before each row; the pass stops part way when it says false.
 TableProfile ProfileRows(db::Recordset& rows, const std::function<bool()>& goOn = {});

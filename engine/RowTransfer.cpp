@@ -110,7 +110,8 @@ class AnswerReports {
 TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows,
                             const FieldRoles& roles, const LiteralWriter& literals, Procedure& proc,
                             RunHost& host, RunState& state,
-                            const std::function<void(std::int64_t, std::int64_t)>& onRow) {
+                            const std::function<void(std::int64_t, std::int64_t)>& onRow,
+                            TableProfile* profile, const std::function<bool()>& goOn) {
     TransferCounts counts;
     if (!proc.test(runstep::kAnyRows, [&] { return !sourceRows.eof() && !sourceRows.bof(); }))
         return counts;
@@ -169,6 +170,10 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
             counts.cancelled = true;
             break;
         }
+        if (goOn && !goOn()) {
+            counts.abandoned = true;
+            break;
+        }
         // The row's number in the source: rows it could not deliver keep theirs, so every
         // row written keeps its place.
         rowNumber = static_cast<std::int32_t>(sourceRows.rowNumber());
@@ -190,6 +195,7 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
         proc.step(runstep::kRowFieldCount,
                   answersFirst([&] { fieldCount = sourceRows.fields().count(); }));
         if (static_cast<int>(kinds.size()) != fieldCount) kinds = fieldKinds(fieldCount, roles);
+        if (profile != nullptr) NoteRow(*profile, sourceRows);
         const bool reordered = static_cast<int>(roles.columnOrder.size()) == fieldCount;
         for (int position = 0; position < fieldCount; ++position) {
             const int ordinal =

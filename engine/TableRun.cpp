@@ -10,6 +10,7 @@
 #include "engine/Dispatch.h"
 #include "engine/RowTransfer.h"
 #include "engine/RunSteps.h"
+#include "engine/SinglePass.h"
 #include "engine/SourceLosses.h"
 #include "engine/TableKeys.h"
 #include "engine/TargetFolder.h"
@@ -35,40 +36,64 @@ QString renameNote(const QString& sourceName, const QString& cleaned, const QStr
 
 TableRun::TableRun(TableRunContext& run, const QString& sourceName)
     : run_(run),
-      proc_(run.proc),
+      proc_(&run.proc),
       state_(run.state),
       inputs_(run.host.inputs),
       select_(("SELECT * FROM `" + sourceName + u'`').toStdString()) {
     table_.source = sourceName;
 }
 
+// A table read once, and what the run was before it, to go back to when it must be
+// written again.
+struct TableRun::OnePass {
+    OnePass(Prompts& shown, const QString& location) : held(shown), proc(held, location) {}
+    HeldEffects held;
+    Procedure proc;
+    db::Recordset rows;
+    DefinitionDraft predicted;
+    TableProfile seen;
+    bool stands = false;
+    TableOutcome table;
+    std::int64_t statementsExecuted = 0, statementsFailed = 0;
+    int typeMappings = 0;
+    qsizetype written = 0;
+    std::function<void(std::string_view, const QString&)> onRefused;
+    std::function<void(const QString&, const QString&)> onRowsLost;
+};
+
+TableRun::~TableRun() = default;
+
 TableOutcome TableRun::run() {
     clearPerTablePreview(kPerTablePreviewFirst, kClearStatementsFirst, kClearTypeMappingsFirst);
     run_.host.pump.yieldNow();
     folder_ = inputs_.paradoxFolder();
     nameTarget();
-    profiled_ = firstPass();
-    if (state_.cancelled()) {
-        table_.result = TableResult::Cancelled;
-        return table_;
+    Answer answer = Answer::None;
+    const SinglePass single = trySinglePass(answer);
+    if (single != SinglePass::Written) {
+        profiled_ = firstPass();
+        if (state_.cancelled()) {
+            table_.result = TableResult::Cancelled;
+            return table_;
+        }
+        if (single == SinglePass::NotTried) answer = profiled_ ? askOverwrite() : Answer::None;
     }
-    const Answer answer = profiled_ ? askOverwrite() : Answer::None;
     if (answer == Answer::No) {
         table_.result = TableResult::Declined;
     } else {
-        write(answer);
+        if (single != SinglePass::Written) write(answer);
         stoppedAtPreview_ = showTablePreview();
         if (stoppedAtPreview_) return table_;
     }
-    proc_.step(kClearTableCaption, [&] { run_.host.progress.setCaption(QString()); });
+    proc_->step(kClearTableCaption, [&] { run_.host.progress.setCaption(QString()); });
     return table_;
 }
 
 // A preview per table shows this table's statements and type mappings only.
 void TableRun::clearPerTablePreview(int test, int clearStatements, int clearMappings) {
-    if (!proc_.test(test, [&] { return perTableMode(inputs_); })) return;
-    proc_.step(clearStatements, [&] { state_.statements.clear(); });
-    proc_.step(clearMappings, [&] { state_.typeMappings.clear(); });
+    if (!proc_->test(test, [&] { return perTableMode(inputs_); })) return;
+    proc_->step(clearStatements, [&] { state_.statements.clear(); });
+    proc_->step(clearMappings, [&] { state_.typeMappings.clear(); });
 }
 
 // Two tables of this run never share a Paradox table; a table from an earlier run is the
@@ -79,10 +104,97 @@ void TableRun::nameTarget() {
         const QString cleaned = target;
         target = UniqueTargetName(target, run_.writtenThisRun);
         table_.note = renameNote(table_.source, cleaned, target);
-        proc_.report(kRenamedTarget,
-                     std::make_exception_ptr(std::runtime_error(table_.note.toStdString())));
+        proc_->report(kRenamedTarget,
+                      std::make_exception_ptr(std::runtime_error(table_.note.toStdString())));
     }
     table_.target = target;
+}
+
+// Straight to the target, a table whose names every code page spells alike is read once:
+// its definition is made from the column types, and checked against its values once they
+// have all been copied (engine/SinglePass.h). The options whose decisions rest on the
+// values before the rows (rules, keys, strictness, respelling) keep the first pass.
+TableRun::SinglePass TableRun::trySinglePass(Answer& answer) {
+    const RunOptions& options = run_.options;
+    if (inputs_.previewEnabled() || !state_.targetConnection || options.strict ||
+        options.replaceUnmappable || options.keys == RunOptions::Keys::Access ||
+        run_.rules != nullptr || run_.recoveredTables.contains(table_.source) ||
+        !SpelledAlikeEverywhere(table_.target))
+        return SinglePass::NotTried;
+    auto one = std::make_unique<OnePass>(run_.proc.prompts(), run_.proc.location());
+    try {
+        one->rows.open(select_, run_.source);
+        profile_ = PredictedProfile(one->rows);
+        one->seen.columns.resize(profile_.columns.size());
+        for (int i = 0; i < one->rows.fields().count(); ++i)
+            if (!SpelledAlikeEverywhere(QString::fromStdString(one->rows.fields()[i].name())))
+                return SinglePass::NotTried;
+        one->predicted = DraftDefinition(table_.source, table_.target, one->rows, profile_,
+                                         run_.proc.location(), run_.host, options.keepBinary);
+    } catch (...) {
+        return SinglePass::NotTried;  // the first pass says why
+    }
+    codePage_ = one->predicted.codePage;
+    spelledTarget_ = BestFitName(table_.target, codePage_);
+    table_.codePage = codePage_;
+    profiled_ = true;
+    answer = askOverwrite();
+    if (answer == Answer::No) return SinglePass::Written;
+
+    one->table = table_;
+    one->statementsExecuted = state_.statementsExecuted;
+    one->statementsFailed = state_.statementsFailed;
+    one->typeMappings = state_.typeMappings.count();
+    one->written = run_.writtenThisRun.size();
+    one->onRefused = state_.onRefused;
+    one->onRowsLost = state_.onRowsLost;
+    HeldEffects& held = one->held;
+    if (one->onRefused)
+        state_.onRefused = [&held, &refused = one->onRefused](std::string_view statement,
+                                                              const QString& error) {
+            held.hold([&refused, text = std::string(statement), error] { refused(text, error); });
+        };
+    if (one->onRowsLost)
+        state_.onRowsLost = [&held, &lost = one->onRowsLost](const QString& table,
+                                                             const QString& range) {
+            held.hold([&lost, table, range] { lost(table, range); });
+        };
+    onePass_ = std::move(one);
+    proc_ = &onePass_->proc;
+    write(answer);
+    proc_ = &run_.proc;
+    state_.onRefused = onePass_->onRefused;
+    state_.onRowsLost = onePass_->onRowsLost;
+    const std::unique_ptr<OnePass> done = std::move(onePass_);
+    if (done->stands || state_.cancelled()) return SinglePass::Written;
+
+    // A value needed another definition: the table goes again, after a first pass, as if
+    // this had not been.
+    table_ = done->table;
+    state_.statementsExecuted = done->statementsExecuted;
+    state_.statementsFailed = done->statementsFailed;
+    state_.typeMappings.truncate(done->typeMappings);
+    while (run_.writtenThisRun.size() > done->written) run_.writtenThisRun.removeLast();
+    targetLost_ = tableLost_ = false;
+    profiled_ = false;
+    profile_ = {};
+    return SinglePass::Again;
+}
+
+// Whether the values seen call for the definition the table was written with. Rows left
+// unsent (a cancel, a failure of the target) are taken as the rows counted.
+void TableRun::checkSinglePass(const db::Recordset& rows, bool complete) {
+    OnePass& one = *onePass_;
+    if (one.held.overflowed()) return;
+    TableProfile seen = std::move(one.seen);
+    if (!complete) seen.rows = profile_.rows;
+    try {
+        one.stands = DraftDefinition(table_.source, table_.target, rows, seen, run_.proc.location(),
+                                     run_.host, run_.options.keepBinary) == one.predicted;
+    } catch (...) {
+        one.stands = false;
+    }
+    if (one.stands) profile_ = std::move(seen);
 }
 
 // A first pass over the rows tells the definition what the values need. The code page it
@@ -90,7 +202,7 @@ void TableRun::nameTarget() {
 // under that name. A table that cannot be read gets one report, leaves its earlier copy
 // alone, and no empty table is created.
 bool TableRun::firstPass() {
-    const bool profiled = proc_.step(kFirstPass, [&] {
+    const bool profiled = proc_->step(kFirstPass, [&] {
         db::Recordset firstPass;
         firstPass.open(select_, run_.source);
         profile_ = ProfileRows(firstPass, [this] {
@@ -115,11 +227,11 @@ bool TableRun::firstPass() {
 TableRun::Answer TableRun::askOverwrite() {
     const QStringList& present = state_.targetTables;
     Answer answer = Answer::None;
-    if (proc_.test(kTargetAlreadyThere, [&] {
+    if (proc_->test(kTargetAlreadyThere, [&] {
             return ListContains(present, table_.source) || ListContains(present, table_.target) ||
                    ListContains(present, spelledTarget_);
         })) {
-        proc_.step(kAskOverwrite, [&] {
+        proc_->step(kAskOverwrite, [&] {
             const OverwriteAnswer given = run_.questions.askOverwrite(
                 QStringLiteral("Would you like to overwrite ") + ShownName(table_.source) + u'?');
             answer = given == OverwriteAnswer::Yes || given == OverwriteAnswer::YesToAll
@@ -138,23 +250,42 @@ void TableRun::write(Answer answer) {
     const std::int64_t failuresBefore = state_.statementsFailed;
     beginReplacement();
     if (answer == Answer::Yes &&
-        proc_.test(kTableFileExists, [&] { return TableFileExists(folder_, spelledTarget_); }))
-        proc_.step(kDropTable, [&] {
+        proc_->test(kTableFileExists, [&] { return TableFileExists(folder_, spelledTarget_); }))
+        proc_->step(kDropTable, [&] {
             DispatchStatement(QStringLiteral("DROP TABLE ") + QuoteIdentifier(spelledTarget_),
                               inputs_, state_);
         });
-    proc_.step(kTableCaption, [&] {
+    proc_->step(kTableCaption, [&] {
         run_.host.progress.setCaption(QStringLiteral("Please wait... Processing table ") +
                                       ShownName(table_.source));
     });
     const bool dropFailed = state_.statementsFailed > failuresBefore;
-    db::Recordset rows;
+    db::Recordset opened;
+    db::Recordset& rows = onePass_ ? onePass_->rows : opened;
     const BestFitRows* respelling = nullptr;
-    if (profiled_ && !dropFailed && openRows(rows, respelling))
+    if (profiled_ && !dropFailed && (onePass_ || openRows(rows, respelling))) {
         writeRows(rows, respelling, failuresBefore);
-    else
+    } else {
         table_.result = dropFailed ? TableResult::Failed : TableResult::Unreadable;
+        if (onePass_) onePass_->stands = true;  // the DROP TABLE's failure is anyone's
+    }
     table_.statementsFailed = state_.statementsFailed - failuresBefore;
+    if (onePass_) {
+        if (onePass_->stands) {
+            onePass_->held.release();
+        } else if (!state_.cancelled()) {
+            // Written again: nothing of this attempt stays.
+            if (inTransaction_) {
+                inTransaction_ = false;
+                try {
+                    state_.targetConnection->rollbackTrans();
+                } catch (...) {
+                    // The folder is gone: the next attempt says so.
+                }
+            }
+            return;
+        }
+    }
     endReplacement();
 }
 
@@ -187,7 +318,7 @@ void TableRun::endReplacement() {
             leftAsItWas(TableResult::Failed);
         return;
     }
-    if (!proc_.step(kCommitTable, [&] { target.commitTrans(); })) {
+    if (!proc_->step(kCommitTable, [&] { target.commitTrans(); })) {
         targetLost_ = true;
         leftAsItWas(TableResult::Failed);
     }
@@ -200,7 +331,7 @@ void TableRun::leftAsItWas(TableResult result) {
 }
 
 bool TableRun::openRows(db::Recordset& rows, const BestFitRows*& respelling) {
-    return proc_.step(kOpenSourceRows, [&] {
+    return proc_->step(kOpenSourceRows, [&] {
         if (!run_.options.replaceUnmappable) return rows.open(select_, run_.source);
         auto respelled =
             std::make_unique<BestFitRows>(run_.source.session().query(select_), codePage_);
@@ -219,11 +350,11 @@ void TableRun::writeRows(db::Recordset& rows, const BestFitRows* respelling,
     KeyPlan keys;
     const bool accessKeys = run_.options.keys == RunOptions::Keys::Access;
     if (accessKeys)
-        proc_.step(kPlanKeys, [&] {
+        proc_->step(kPlanKeys, [&] {
             keys = PlanKeys(ReadSourceIndexes(run_.source, table_.source, rows), rows, &profile_);
         });
     const FieldRoles roles = BuildTableDefinition(
-        table_.source, table_.target, rows, proc_, run_.host, state_, &profile_, &spelled,
+        table_.source, table_.target, rows, *proc_, run_.host, state_, &profile_, &spelled,
         run_.options.keepBinary, accessKeys ? &keys : nullptr, run_.rules, run_.schemaReport);
     table_.target = spelled;
     table_.columns = roles.columns;
@@ -238,6 +369,23 @@ void TableRun::writeRows(db::Recordset& rows, const BestFitRows* respelling,
             table_.autoIncrementFields += type == QLatin1String("AUTOINC");
         table_.indexesNotWritten = keys.indexesNotWritten;
     }
+    if (state_.statementsFailed == failuresBefore) {
+        sendRows(rows, roles, respelling);
+        if (onePass_) {
+            checkSinglePass(rows, table_.rowsRead + table_.rowsUnreadable >= table_.rowsInSource);
+            if (!onePass_->stands) return;
+        }
+        // The secondary indexes are built from the rows in one pass each.
+        if (accessKeys && !targetLost_) {
+            table_.indexesWritten =
+                BuildSecondaryIndexes(keys, roles, spelled, *proc_, run_.host, state_);
+            table_.indexesNotWritten +=
+                static_cast<int>(keys.indexes.size()) - table_.indexesWritten;
+        }
+    } else if (onePass_) {
+        return;  // the CREATE TABLE failed: its report comes from the definition the values call
+                 // for
+    }
     for (std::size_t i = 0; i < profile_.columns.size(); ++i) {
         table_.datesRounded += profile_.columns[i].roundedDateTimes;
         // Long binary data left out altogether is not written blank by choice.
@@ -245,33 +393,25 @@ void TableRun::writeRows(db::Recordset& rows, const BestFitRows* respelling,
                                 static_cast<int>(i)))
             table_.emptyBinaryValues += profile_.columns[i].emptyBinaryValues;
     }
-    if (state_.statementsFailed == failuresBefore) {
-        sendRows(rows, roles, respelling);
-        // The secondary indexes are built from the rows in one pass each.
-        if (accessKeys && !targetLost_) {
-            table_.indexesWritten =
-                BuildSecondaryIndexes(keys, roles, spelled, proc_, run_.host, state_);
-            table_.indexesNotWritten +=
-                static_cast<int>(keys.indexes.size()) - table_.indexesWritten;
-        }
-    }
     // Straight to the target, a table none of whose statements went in is not there at all.
     // With a preview per table, what became of the table is the preview's to say.
     if (!inputs_.previewEnabled() && state_.statementsExecuted == executedBefore)
         table_.result = TableResult::Failed;
     else if (!perTableMode(inputs_))
         table_.result = TableResult::Written;
-    proc_.step(kCloseSourceRows, [&] { rows.close(); });
+    proc_->step(kCloseSourceRows, [&] { rows.close(); });
 }
 
 void TableRun::sendRows(db::Recordset& rows, const FieldRoles& roles,
                         const BestFitRows* respelling) {
     run_.progress.startTable(TableProgress::Phase::Converting, run_.tableNumber, table_.source);
-    const TransferCounts counts =
-        TransferRows(table_.target, rows, roles, run_.literals, proc_, run_.host, state_,
-                     [this](std::int64_t row, std::int64_t rowsInTable) {
-                         run_.progress.row(row, rowsInTable);
-                     });
+    const TransferCounts counts = TransferRows(
+        table_.target, rows, roles, run_.literals, *proc_, run_.host, state_,
+        [this](std::int64_t row, std::int64_t rowsInTable) { run_.progress.row(row, rowsInTable); },
+        onePass_ ? &onePass_->seen : nullptr,
+        // Past what it can hold, a table read once will be written again: no need to go on.
+        onePass_ ? std::function<bool()>([&held = onePass_->held] { return !held.overflowed(); })
+                 : std::function<bool()>());
     // A choice the user made (--unmappable replace) is counted, not reported.
     if (respelling != nullptr) table_.rowsRespelled = respelling->rowsRespelled();
     targetLost_ = counts.targetLost;
@@ -289,25 +429,26 @@ void TableRun::sendRows(db::Recordset& rows, const FieldRoles& roles,
     // unreadable; rows left unsent by a cancel or by a target that ended the table are not
     // the source's.
     const std::int64_t missing =
-        counts.cancelled || counts.tableEnded || losses.any()
+        counts.cancelled || counts.abandoned || counts.tableEnded || losses.any()
             ? 0
             : table_.rowsInSource - table_.rowsRead - table_.rowsUnreadable;
     if (missing > 0) {
-        proc_.report(kSourceEndedEarly,
-                     std::make_exception_ptr(std::runtime_error(
-                         "The source table " + ShownName(table_.source).toStdString() +
-                         " ended after " + std::to_string(table_.rowsRead + table_.rowsUnreadable) +
-                         " of its " + std::to_string(table_.rowsInSource) + " rows; the other " +
-                         std::to_string(missing) + " rows could not be read.")));
+        proc_->report(
+            kSourceEndedEarly,
+            std::make_exception_ptr(std::runtime_error(
+                "The source table " + ShownName(table_.source).toStdString() + " ended after " +
+                std::to_string(table_.rowsRead + table_.rowsUnreadable) + " of its " +
+                std::to_string(table_.rowsInSource) + " rows; the other " +
+                std::to_string(missing) + " rows could not be read.")));
         table_.rowsUnreadable += missing;
     }
     if (!losses.any()) return;
     table_.rowsLost = losses.rows;
     table_.rowsLostKnown = losses.countKnown;
     table_.pagesMissing = losses.pagesMissing;
-    proc_.report(kRowsLost,
-                 std::make_exception_ptr(std::runtime_error(
-                     LossReport(table_.source, table_.rowsInSource, losses).toStdString())));
+    proc_->report(kRowsLost,
+                  std::make_exception_ptr(std::runtime_error(
+                      LossReport(table_.source, table_.rowsInSource, losses).toStdString())));
     if (state_.onRowsLost)
         for (const QString& range : losses.ranges) state_.onRowsLost(table_.source, range);
 }
@@ -315,10 +456,10 @@ void TableRun::sendRows(db::Recordset& rows, const FieldRoles& roles,
 // True when the user left the preview with Back (or closed it): the run stops here.
 bool TableRun::showTablePreview() {
     state_.stopAfterPreview = true;
-    if (!proc_.test(kPerTablePreview, [&] { return perTableMode(inputs_); })) return false;
+    if (!proc_->test(kPerTablePreview, [&] { return perTableMode(inputs_); })) return false;
     state_.previewExecuted = false;
     state_.previewLinesRun = 0;
-    proc_.step(kShowTablePreview, [&] { run_.host.preview.showPreview(state_); });
+    proc_->step(kShowTablePreview, [&] { run_.host.preview.showPreview(state_); });
     if (table_.read)
         table_.result = state_.previewExecuted       ? TableResult::Written
                         : state_.previewLinesRun > 0 ? TableResult::PartlyWritten

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "common/ErrorReport.h"
@@ -47,6 +48,7 @@ struct TableRunContext {
 class TableRun {
   public:
     TableRun(TableRunContext& run, const QString& sourceName);
+    ~TableRun();
 
     // Runs the table's steps and returns what became of the table.
     TableOutcome run();
@@ -58,9 +60,15 @@ class TableRun {
 
   private:
     enum class Answer { None, Yes, No };
+    // Whether the table was read once (engine/SinglePass.h): written (or declined) so, to
+    // be written again after a first pass, or not tried.
+    enum class SinglePass { NotTried, Written, Again };
+    struct OnePass;
 
     void clearPerTablePreview(int test, int clearStatements, int clearMappings);
     void nameTarget();
+    SinglePass trySinglePass(Answer& answer);
+    void checkSinglePass(const db::Recordset& rows, bool complete);
     bool firstPass();
     Answer askOverwrite();
     void write(Answer answer);
@@ -75,7 +83,7 @@ class TableRun {
     void leftAsItWas(TableResult result);
 
     TableRunContext& run_;
-    Procedure& proc_;
+    Procedure* proc_;  // the run's, or while a single pass holds its effects, that one's
     RunState& state_;
     const MainInputs& inputs_;
     TableOutcome table_;
@@ -89,6 +97,7 @@ class TableRun {
     bool targetLost_ = false;
     bool tableLost_ = false;  // the target failed in a way that ends this table
     bool inTransaction_ = false;
+    std::unique_ptr<OnePass> onePass_;  // while the table is read once
 };
 
 }  // namespace velmora

@@ -23,6 +23,13 @@ void TypeMappingList::clear() {
     endResetModel();
 }
 
+void TypeMappingList::truncate(int count) {
+    if (count < 0 || count >= this->count()) return;
+    beginRemoveRows(QModelIndex(), count, this->count() - 1);
+    entries_.resize(static_cast<std::size_t>(count));
+    endRemoveRows();
+}
+
 int TypeMappingList::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : count();
 }

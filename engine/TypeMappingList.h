@@ -34,6 +34,8 @@ class TypeMappingList final : public QAbstractTableModel, public ClipboardTable 
     // Labels are set after the record was appended, once the type is known.
     void setTypes(int index, const QString& accessType, const QString& paradoxType);
     void clear();
+    // Removes the records after the first `count`.
+    void truncate(int count);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

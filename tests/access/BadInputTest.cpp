@@ -6,6 +6,7 @@
 #include <fstream>
 #include <random>
 
+#include "access/RowPlan.h"
 #include "dataaccess/AdoTypes.h"
 #include "dataaccess/Connection.h"
 #include "dataaccess/Recordset.h"
@@ -280,6 +281,35 @@ TEST(DamagedDatabase, FileCutShortWhileReadFailsQuietly) {
     }
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     EXPECT_NE(error.find("lies past the end of the file"), std::string::npos) << error;
+}
+
+}  // namespace velmora::access::testing
+
+namespace velmora::access::testing {
+
+// The plan of a walk goes to the next walk over the same table only once, and never after
+// the file changed: a stale plan would miss rows added since.
+TEST(DamagedDatabase, PlanHandedOnOnceAndOnlyOverAnUnchangedFile) {
+    ScratchFolder folder;
+    const fs::path file = folder.path() / "plan.mdb";
+    const std::string bytes(4096, 'x');
+    writeFile(file, bytes.data(), bytes.size());
+    PlanHandover handover(file.string());
+    RowPlan plan;
+    plan.rowCount = 7;
+    handover.keep(5, plan);
+    EXPECT_FALSE(handover.take(6).has_value());  // another table's
+    handover.keep(5, plan);
+    const auto taken = handover.take(5);
+    ASSERT_TRUE(taken.has_value());
+    EXPECT_EQ(taken->rowCount, 7);
+    EXPECT_FALSE(handover.take(5).has_value());  // handed on once
+    handover.keep(5, plan);
+    std::ofstream(file, std::ios::binary | std::ios::app) << 'y';
+    EXPECT_FALSE(handover.take(5).has_value());
+    handover.keep(5, plan);
+    fs::remove(file);
+    EXPECT_FALSE(handover.take(5).has_value());
 }
 
 }  // namespace velmora::access::testing

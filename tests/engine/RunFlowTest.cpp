@@ -708,3 +708,64 @@ TEST_F(RunFlow, DamagedSourceGivesItsReadableRowsAndTellsWhatItLostOnce) {
         "definitions: Recovered_"));
     EXPECT_EQ(run2.statistics().count(TableResult::Written), 5);
 }
+
+// Straight to the target a table is read once; a table whose values call for another
+// definition than its column types (here a text no single code page holds) is written again
+// after a first pass. Either way it gets the definition a preview's run gives it, and each
+// refused row is reported and rejected once.
+TEST_F(RunFlow, TableReadOnceOrWrittenAgainSaysEverythingOnce) {
+    const auto root = test::corpusRoot();
+    VELMORA_NEED_CORPUS(root, "access corpus");
+    for (const QString& source :
+         {samplePath(),
+          QString::fromStdString((*root / "access/generated/edge_v2000.mdb").string())}) {
+        SCOPED_TRACE(source.toStdString());
+        h.inputs.sourceFile = source;
+        perFile();
+        h.preview.onShow = {};
+        run();
+        std::vector<TypeMappingEntry> previewed;
+        for (int i = 0; i < h.state.typeMappings.count(); ++i)
+            previewed.push_back(h.state.typeMappings.at(i));
+        ASSERT_FALSE(previewed.empty());
+
+        QTemporaryDir direct;
+        h.inputs.targetFolder = direct.path();
+        db::Connection seed;
+        OpenTargetConnection(seed, direct.path());
+        seed.execute("CREATE TABLE \"Seed\"(\"A\" INT)");
+        seed.close();
+        directMode();
+        h.prompts.reports.clear();
+        QStringList rejected;
+        h.state.onRefused = [&rejected](std::string_view statement, const QString&) {
+            rejected << QString::fromUtf8(statement.data(),
+                                          static_cast<qsizetype>(statement.size()));
+        };
+        ConversionRun conversion(h.host, h.state, QLocale::c());
+        conversion.start();
+        h.state.onRefused = {};
+        std::vector<TypeMappingEntry> written;
+        for (int i = 0; i < h.state.typeMappings.count(); ++i)
+            written.push_back(h.state.typeMappings.at(i));
+        EXPECT_EQ(written, previewed);
+        std::int64_t refused = 0, rowsWritten = 0, identical = 0;
+        for (const TableOutcome& table : conversion.statistics().tables) {
+            refused += table.rowsRefused;
+            rowsWritten += table.rowsWritten;
+            EXPECT_EQ(table.result, TableResult::Written) << table.source.toStdString();
+        }
+        EXPECT_GT(refused, 0);
+        EXPECT_EQ(h.prompts.reports.size(), refused);
+        EXPECT_EQ(rejected.size(), refused);
+        EXPECT_EQ(rejected.removeDuplicates(), 0);
+        ASSERT_TRUE(conversion.statistics().verified);
+        for (const TableVerification& table : conversion.statistics().verification()) {
+            identical += table.identical;
+            EXPECT_TRUE(table.structureDifference.isEmpty())
+                << table.structureDifference.toStdString();
+        }
+        EXPECT_EQ(identical, rowsWritten);
+        h.inputs.targetFolder = folder.path();
+    }
+}
