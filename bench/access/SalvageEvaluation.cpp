@@ -13,7 +13,7 @@
 //  - rows read exactly (equal to the original row of the same place), rows changed by
 //    damage to their own pages, their table's definition or the catalogue (no reader can
 //    tell those), and rows changed silently (damage elsewhere: there must be none);
-//  - tables refused whole that mdb-export still exports unchanged;
+//  - tables refused whole that mdb-export still exports unchanged (columns and rows);
 //  - mutants whose catalogue is damaged where mdb-tables lists a table the provider does
 //    not give, under its name or as Recovered_<page>;
 //  - mutants where mdb-export ran to the end for every table and recovered more of the
@@ -239,6 +239,7 @@ std::string contentsText(const fs::path& file, std::size_t limit) {
 
 struct Export {
     bool complete = false;             // mdb-export ran to the end
+    std::string header;                // the column names: an empty table is its definition
     std::map<std::string, long> rows;  // each row's text, counted
 };
 
@@ -246,14 +247,16 @@ Export exportTable(const fs::path& file, const std::string& table, const fs::pat
     Export e;
     const fs::path out = scratch / "export.txt";
     const int status =
-        run({"timeout", "30", "mdb-export", "-H", "-b", "hex", "-R", "\x1e", file.string(), table},
-            out);
+        run({"timeout", "30", "mdb-export", "-b", "hex", "-R", "\x1e", file.string(), table}, out);
     e.complete = status == 0;
     const std::string text = contentsText(out, 256u << 20);
     for (std::size_t at = 0; at < text.size();) {
         std::size_t end = text.find('\x1e', at);
         if (end == std::string::npos) end = text.size();
-        ++e.rows[text.substr(at, end - at)];
+        if (at == 0)
+            e.header = text.substr(0, end);
+        else
+            ++e.rows[text.substr(at, end - at)];
         at = end + 1;
     }
     return e;
@@ -401,7 +404,9 @@ Figures evaluate(const fs::path& file, int mutants, std::uint64_t firstSeed,
             oursExact += t.exact;
             if (!given) {
                 ++(t.status == "refused" ? f.tablesRefused : f.tablesMissing);
-                if (withMdbtools && e.complete && e.rows == originalExports.at(name).rows) {
+                const Export& original = originalExports.at(name);
+                if (withMdbtools && e.complete && e.header == original.header &&
+                    e.rows == original.rows) {
                     ++f.readableRefused;
                     f.bad("readable table " + t.status + ": " + label + ", table " + name);
                 }
