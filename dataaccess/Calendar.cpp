@@ -45,18 +45,22 @@ constexpr std::int64_t kMsPerDay = 86400000;
 constexpr double kCalendarFree = 1e8;
 }  // namespace
 
-CivilDateTime toCivil(DateTime value) {
-    const double serial = value.serial;
-    double whole = std::trunc(serial);
-    double fraction = std::fabs(serial - whole);
-    auto ms = static_cast<std::int64_t>(std::llround(fraction * kMsPerDay));
-    auto days = static_cast<std::int64_t>(whole);
+SerialDay splitSerial(double serial) {
+    const double whole = std::trunc(serial);
+    SerialDay out{static_cast<std::int64_t>(whole),
+                  static_cast<std::int64_t>(
+                      std::llround(std::fabs(serial - whole) * static_cast<double>(kMsPerDay)))};
     // Before 1899-12-30 the day counts down while the time of day still counts up, so
     // rounding up to midnight moves to the next day whatever the sign.
-    if (ms >= kMsPerDay) {
-        ms -= kMsPerDay;
-        ++days;
+    if (out.millisecond >= kMsPerDay) {
+        out.millisecond -= kMsPerDay;
+        ++out.days;
     }
+    return out;
+}
+
+CivilDateTime toCivil(DateTime value) {
+    const auto [days, ms] = splitSerial(value.serial);
     CivilDateTime out;
     out.date = civilFromDays(kOleEpoch + days);
     out.hour = static_cast<int>(ms / 3600000);
@@ -74,14 +78,7 @@ bool finerThanMillisecond(DateTime value) {
     double millisecond = 0;
     if (std::fabs(value.serial) < kCalendarFree) {
         // toCivil and fromCivil, whose day counts are each other's inverse in this range.
-        const double whole = std::trunc(value.serial);
-        auto ms = static_cast<std::int64_t>(
-            std::llround(std::fabs(value.serial - whole) * static_cast<double>(kMsPerDay)));
-        auto days = static_cast<std::int64_t>(whole);
-        if (ms >= kMsPerDay) {
-            ms -= kMsPerDay;
-            ++days;
-        }
+        const auto [days, ms] = splitSerial(value.serial);
         const double fraction = static_cast<double>(ms) / kMsPerDay;
         millisecond =
             days < 0 ? static_cast<double>(days) - fraction : static_cast<double>(days) + fraction;

@@ -29,6 +29,14 @@ CivilDate civilFromDays(std::int64_t days);
 
 bool isValidDate(int year, int month, int day);
 
+// An OLE Automation date's whole days from 1899-12-30 and its millisecond of the day,
+// rounded to the millisecond as Access and ADO do.
+struct SerialDay {
+    std::int64_t days = 0;
+    std::int64_t millisecond = 0;  // 0 to 86,399,999
+};
+SerialDay splitSerial(double serial);
+
 // OLE Automation date (days since 1899-12-30, absolute fraction = time of day),
 // rounded to the millisecond as Access and ADO do.
 CivilDateTime toCivil(DateTime value);

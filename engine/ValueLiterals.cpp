@@ -149,16 +149,7 @@ void LiteralWriter::appendDate(std::string& text, const db::DateTime& value, boo
                                "9999 and cannot be written as a date.");
     // Rounded to the millisecond, which is what the serial holds and a Timestamp keeps.
     constexpr std::int64_t kMsPerDay = 86400000;
-    double whole = std::trunc(value.serial);
-    auto ms = static_cast<std::int64_t>(
-        std::llround(std::fabs(value.serial - whole) * static_cast<double>(kMsPerDay)));
-    auto days = static_cast<std::int64_t>(whole);
-    // Before 1899-12-30 the day counts down while the time of day still counts up, so
-    // rounding up to midnight moves to the next day whatever the sign.
-    if (ms >= kMsPerDay) {
-        ms -= kMsPerDay;
-        ++days;
-    }
+    auto [days, ms] = db::splitSerial(value.serial);
     static const std::int64_t kZeroDate = db::daysFromCivil({1899, 12, 30});
     static const std::int64_t kPastCalendar = db::daysFromCivil({10000, 1, 1});
     if (days + kZeroDate >= kPastCalendar) {
