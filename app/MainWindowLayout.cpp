@@ -18,18 +18,13 @@
 
 #include "app/MainWindow.h"
 #include "common/UiNames.h"
+#include "gui/WindowSupport.h"
 
 namespace velmora {
 
 namespace {
 
 namespace names = ui::mainWindow;
-
-template <typename W>
-W* named(W* widget, UiName name) {
-    widget->setObjectName(name);
-    return widget;
-}
 
 QLineEdit* textBox(UiName name) {
     auto* box = named(new QLineEdit, name);

@@ -21,12 +21,6 @@ namespace {
 
 namespace names = ui::options;
 
-template <typename W>
-W* named(W* widget, UiName name) {
-    widget->setObjectName(name);
-    return widget;
-}
-
 QGroupBox* group(const QString& title, std::initializer_list<QWidget*> members) {
     auto* box = new QGroupBox(title);
     auto* rows = new QVBoxLayout(box);

@@ -16,12 +16,20 @@
 #include "common/DesktopOpener.h"
 #include "common/EventPump.h"
 #include "common/Progress.h"
+#include "common/UiNames.h"
 
 namespace velmora {
 
 // The one font of every window and message box: Arial 9 point (served by its metric
 // twin Liberation Sans on Debian), bold where the design says so.
 QFont WindowFont(bool bold = false);
+
+// A widget made for a window, given the object name tests and settings find it by.
+template <typename W>
+W* named(W* widget, UiName name) {
+    widget->setObjectName(name);
+    return widget;
+}
 
 // Window and its option buttons, check boxes, frames and labels take the button-face colour.
 void ResetFormColors(QWidget* window);
