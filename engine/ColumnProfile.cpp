@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "common/text/TableCodePages.h"
 #include "dataaccess/Calendar.h"
@@ -10,7 +11,31 @@ namespace velmora {
 
 namespace {
 
-void noteText(ColumnProfile& column, const std::string& text) {
+// Whether the text holds a byte that is not a printable-range ASCII character: a zero
+// byte or part of a multi-byte character. Eight bytes at a time, as most texts have none.
+bool hasZeroOrNonAscii(const std::string& text) {
+    constexpr std::uint64_t kLow = 0x0101010101010101u;
+    constexpr std::uint64_t kHigh = 0x8080808080808080u;
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    for (; end - at >= 8; at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, at, 8);
+        // A byte's high bit is set in the result when the byte is zero or above 0x7F.
+        if (((word - kLow) | word) & kHigh) return true;
+    }
+    for (; at != end; ++at)
+        if (*at == '\0' || static_cast<unsigned char>(*at) >= 0x80) return true;
+    return false;
+}
+
+void noteText(ColumnProfile& column, const std::string& text, std::uint32_t& codePages) {
+    if (!hasZeroOrNonAscii(text)) {  // one character a byte, held by every code page
+        const auto characters = static_cast<std::int64_t>(text.size());
+        column.longestText = std::max(column.longestText, characters);
+        column.longestDoubleByteText = std::max(column.longestDoubleByteText, characters);
+        return;
+    }
     std::int64_t characters = 0, nonAscii = 0;
     for (const char c : text) {
         const auto b = static_cast<unsigned char>(c);
@@ -20,6 +45,7 @@ void noteText(ColumnProfile& column, const std::string& text) {
     column.longestText = std::max(column.longestText, characters);
     if (text.find('\0') != std::string::npos) column.hasZeroCharacter = true;
     column.longestDoubleByteText = std::max(column.longestDoubleByteText, characters + nonAscii);
+    if (codePages != 0) codePages &= text::tableCodePagesHolding(text.data(), text.size());
 }
 
 void noteInteger(ColumnProfile& column, std::int64_t value) {
@@ -79,12 +105,9 @@ void noteValue(ColumnProfile& column, const db::Value& value, std::uint32_t& cod
         case ValueKind::Null:
             ++column.nulls;
             return;
-        case ValueKind::Text: {
-            const std::string& text = value.asText();
-            noteText(column, text);
-            if (codePages != 0) codePages &= text::tableCodePagesHolding(text.data(), text.size());
+        case ValueKind::Text:
+            noteText(column, value.asText(), codePages);
             return;
-        }
         case ValueKind::Bytes:  // written as hexadecimal text
             if (value.asBytes().empty()) ++column.emptyBinaryValues;
             column.longestText =
@@ -132,16 +155,21 @@ bool FitsMoney(std::int64_t units) {
     return std::llround(value * 10000.0) == units;
 }
 
-void NoteRow(TableProfile& profile, const db::Recordset& rows) {
-    const int count = rows.fields().count();
-    if (profile.columns.size() != static_cast<std::size_t>(count))
-        profile.columns.resize(static_cast<std::size_t>(count));
-    std::uint32_t codePages = text::kAllTableCodePages;
-    for (int i = 0; i < count; ++i)
-        noteValue(profile.columns[static_cast<std::size_t>(i)], rows.fields().item(i).value(),
-                  codePages);
-    ++profile.rowsByCodePages[codePages];
-    ++profile.rows;
+void ValueNotes::startRow(int columns) {
+    if (profile_.columns.size() != static_cast<std::size_t>(columns))
+        profile_.columns.resize(static_cast<std::size_t>(columns));
+    codePages_ = text::kAllTableCodePages;
+}
+
+void ValueNotes::note(int column, const db::Value& value) {
+    noteValue(profile_.columns[static_cast<std::size_t>(column)], value, codePages_);
+}
+
+void ValueNotes::endRow() {
+    if (lastCodePages_ == profile_.rowsByCodePages.end() || lastCodePages_->first != codePages_)
+        lastCodePages_ = profile_.rowsByCodePages.try_emplace(codePages_).first;
+    ++lastCodePages_->second;
+    ++profile_.rows;
 }
 
 TableProfile ProfileRows(db::Recordset& rows, const std::function<bool()>& goOn) {
@@ -149,9 +177,13 @@ TableProfile ProfileRows(db::Recordset& rows, const std::function<bool()>& goOn)
     profile.columns.resize(static_cast<std::size_t>(rows.fields().count()));
     const std::int64_t total = rows.recordCount();
     std::int64_t unreadable = 0;
+    ValueNotes notes(profile);
     while (!rows.eof() && !rows.bof()) {
         if (goOn && !goOn()) return profile;
-        NoteRow(profile, rows);
+        const db::Fields& fields = rows.fields();
+        notes.startRow(fields.count());
+        for (int i = 0; i < fields.count(); ++i) notes.note(i, fields.item(i).value());
+        notes.endRow();
         // A row that cannot be read is left to the transfer, which reports it; a reader
         // that stays stuck ends the pass at the row count.
         for (;;) {

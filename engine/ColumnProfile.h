@@ -48,8 +48,26 @@ struct TableProfile {
     std::map<std::uint32_t, std::int64_t> rowsByCodePages;
 };
 
-// Notes the values of the record set's current row.
-void NoteRow(TableProfile& profile, const db::Recordset& rows);
+// Notes rows value by value while they are read for another purpose: each value of a
+// row, in any column order, then the end of the row.
+class ValueNotes {
+  public:
+    explicit ValueNotes(TableProfile& profile) : profile_(profile) {}
+    ValueNotes(const ValueNotes&) = delete;
+    ValueNotes& operator=(const ValueNotes&) = delete;
+
+    // Before the first value of a row with `columns` columns.
+    void startRow(int columns);
+    void note(int column, const db::Value& value);
+    void endRow();
+
+  private:
+    TableProfile& profile_;
+    std::uint32_t codePages_ = 0;
+    // The entry of the last row's code pages: rows mostly hold the same ones as the row
+    // before, so the map is searched only when they change.
+    std::map<std::uint32_t, std::int64_t>::iterator lastCodePages_ = profile_.rowsByCodePages.end();
+};
 
 // Reads every row of a freshly opened record set, leaving it at its end. `goOn`, when
 // given, is asked before each row; the pass stops part way when it says false.

@@ -86,6 +86,7 @@ void InsertPipeline::runOnWorker() {
         {
             MutexLock lock(mutex_);
             done_.push_back(std::move(batch));
+            doneCount_.fetch_add(1, std::memory_order_release);
         }
         changed_.notify_all();
     }
@@ -109,6 +110,7 @@ std::unique_ptr<InsertPipeline::Batch> InsertPipeline::takeSpare() {
 }
 
 bool InsertPipeline::answerOne(bool wait) {
+    if (!wait && doneCount_.load(std::memory_order_acquire) == 0) return false;
     std::unique_ptr<Batch> batch;
     {
         MutexLock lock(mutex_);
@@ -123,6 +125,7 @@ bool InsertPipeline::answerOne(bool wait) {
         if (done_.empty()) return false;
         batch = std::move(done_.front());
         done_.pop_front();
+        doneCount_.fetch_sub(1, std::memory_order_relaxed);
     }
     --inFlight_;
     answer(*batch);

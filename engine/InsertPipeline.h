@@ -6,6 +6,7 @@
 // what running each statement at once would give. After a statement whose failure ends
 // the table, the rest is dropped. Inline, the pipeline runs each statement as it is sent.
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -92,6 +93,9 @@ class InsertPipeline {
     std::condition_variable changed_;
     std::deque<std::unique_ptr<Batch>> toRun_ GUARDED_BY(mutex_);
     std::deque<std::unique_ptr<Batch>> done_ GUARDED_BY(mutex_);
+    // How many batches done_ holds, read without the lock: the sending thread looks for
+    // answers after every row, and finds none most of the time.
+    std::atomic<std::size_t> doneCount_ = 0;
     bool quit_ GUARDED_BY(mutex_) = false;
     std::thread worker_;
 };

@@ -1,6 +1,7 @@
 #include "engine/RowTransfer.h"
 
 #include <charconv>
+#include <optional>
 
 #include "dataaccess/DbError.h"
 #include "engine/Dispatch.h"
@@ -163,6 +164,9 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
     std::int32_t rowNumber = 0;
     std::int32_t progress = 0;
     std::vector<FieldKind> kinds;
+    // The values are noted as they are written, each read once.
+    std::optional<ValueNotes> notes;
+    if (profile != nullptr) notes.emplace(*profile);
     PendingRow row;
     do {
         host.pump.yield();
@@ -195,28 +199,34 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
         proc.step(runstep::kRowFieldCount,
                   answersFirst([&] { fieldCount = sourceRows.fields().count(); }));
         if (static_cast<int>(kinds.size()) != fieldCount) kinds = fieldKinds(fieldCount, roles);
-        if (profile != nullptr) NoteRow(*profile, sourceRows);
+        if (notes) notes->startRow(fieldCount);
         const bool reordered = static_cast<int>(roles.columnOrder.size()) == fieldCount;
         for (int position = 0; position < fieldCount; ++position) {
             const int ordinal =
                 reordered ? roles.columnOrder[static_cast<std::size_t>(position)] : position;
             host.pump.yield();
             proc.step(runstep::kFieldLiteral, answersFirst([&] {
-                          switch (kinds[static_cast<std::size_t>(ordinal)]) {
+                          const FieldKind kind = kinds[static_cast<std::size_t>(ordinal)];
+                          if (kind == FieldKind::Binary && !notes) {
+                              LiteralWriter::appendBinary(statement);
+                              return;
+                          }
+                          const db::Value& value = sourceRows.fields().item(ordinal).value();
+                          if (notes) notes->note(ordinal, value);
+                          switch (kind) {
                               case FieldKind::Binary:
                                   LiteralWriter::appendBinary(statement);
                                   break;
                               case FieldKind::Numeric:
-                                  literals.appendNumeric(statement,
-                                                         sourceRows.fields().item(ordinal).value());
+                                  literals.appendNumeric(statement, value);
                                   break;
                               case FieldKind::Text:
-                                  literals.appendText(statement,
-                                                      sourceRows.fields().item(ordinal).value());
+                                  literals.appendText(statement, value);
                                   break;
                           }
                       }));
         }
+        if (notes) notes->endRow();
         if (fieldCount > 0 || roles.rowNumberColumn) statement.resize(statement.size() - 2);
         statement += ')';
         row.rowNumber = rowNumber;

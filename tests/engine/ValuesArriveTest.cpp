@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 #include "dataaccess/AdoTypes.h"
 #include "dataaccess/Calendar.h"
@@ -295,4 +296,49 @@ TEST_F(Arrival, TimestampsKeepTheirMilliseconds) {
         EXPECT_EQ(static_cast<std::int64_t>(px.rows[i][1].number) % 1000, expected[i].millisecond)
             << i;
     }
+}
+
+// A table read once notes its values while writing them; the notes must be those a first
+// pass takes, for every kind of text the quick ASCII check lets by or sends on.
+TEST_F(Arrival, ValuesNotedWhileWritingMatchAFirstPass) {
+    const std::vector<ColumnInfo> columns = {
+        {"Text", adVarWChar, 255}, {"Other", adVarWChar, 255}, {"Number", adInteger, 4}};
+    const Rows rows = {
+        {Value(std::string("plain ascii, longer than a word")), Value(), Value(std::int64_t{7})},
+        {Value(std::string("eight by\0te", 11)), Value(std::string("Größe")),
+         Value(std::int64_t{-3})},
+        {Value(std::string("\0", 1)), Value(std::string("abcdefgh\x7f")), Value()},
+        {Value(std::string("Москва")), Value(std::string("ab")), Value(std::int64_t{12})},
+        {Value(std::string("日本語")), Value(std::string("ordinary text")), Value()}};
+    Recordset first, second;
+    first.open(std::make_unique<test::MemoryRows>(columns, rows));
+    const TableProfile expected = ProfileRows(first);
+    second.open(std::make_unique<test::MemoryRows>(columns, rows));
+    h.inputs.preview = true;
+    Procedure proc(h.prompts, "in test ");
+    const FieldRoles roles =
+        BuildTableDefinition("T", "T", second, proc, h.host, h.state, &expected, nullptr, false);
+    TableProfile noted;
+    TransferRows("T", second, roles, LiteralWriter(QLocale::c()), proc, h.host, h.state, {},
+                 &noted);
+    ASSERT_EQ(noted.rows, 5);
+    EXPECT_EQ(noted.rowsByCodePages, expected.rowsByCodePages);
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        SCOPED_TRACE(i);
+        const ColumnProfile &a = noted.columns[i], &b = expected.columns[i];
+        EXPECT_EQ(std::tie(a.longestText, a.longestDoubleByteText, a.hasZeroCharacter, a.nulls,
+                           a.smallestInteger, a.largestInteger),
+                  std::tie(b.longestText, b.longestDoubleByteText, b.hasZeroCharacter, b.nulls,
+                           b.smallestInteger, b.largestInteger));
+    }
+    // Counted by hand: characters, non-ASCII counted twice, zero bytes, code page sets.
+    EXPECT_EQ(expected.columns[0].longestText, 31);
+    EXPECT_EQ(expected.columns[0].longestDoubleByteText, 31);
+    EXPECT_TRUE(expected.columns[0].hasZeroCharacter);
+    EXPECT_EQ(expected.columns[1].longestText, 13);
+    EXPECT_EQ(expected.columns[1].longestDoubleByteText, 13);
+    EXPECT_FALSE(expected.columns[1].hasZeroCharacter);
+    EXPECT_EQ(expected.rowsByCodePages.size(), 4u);  // ASCII, German, Russian, Japanese
+    // The set of every code page, the largest mask, holds the two ASCII rows.
+    EXPECT_EQ(expected.rowsByCodePages.rbegin()->second, 2);
 }
