@@ -121,7 +121,10 @@ std::unique_ptr<db::RowCursor> DriverSession::run(std::string_view text) {
 }
 
 std::unique_ptr<db::RowCursor> DriverSession::runParsed(std::string_view text) {
-    sql::parseStatement(text, statement_);
+    if (!repeatedInsert_.parse(text, statement_)) {
+        sql::parseStatement(text, statement_);
+        repeatedInsert_.remember(text, statement_);
+    }
     switch (statement_.kind) {
         case sql::StatementKind::Insert:
             insert(text);

@@ -16,6 +16,7 @@
 #include "paradox/DropTable.h"
 #include "paradox/FolderWatch.h"
 #include "paradox/KeyedLookup.h"
+#include "paradox/RepeatedInsert.h"
 #include "paradox/SqlStatement.h"
 #include "paradox/StagedTables.h"
 #include "paradox/TableRules.h"
@@ -87,6 +88,7 @@ class DriverSession final : public db::Session {
     bool inTransaction_ = false;
     std::map<std::string, Replacement> pending_;  // by lower-case name
     sql::Statement statement_;
+    sql::RepeatedInsert repeatedInsert_;
 
     // Open tables, most recently used last; a few are kept so file handles stay bounded.
     std::vector<std::unique_ptr<WritableTable>> open_;

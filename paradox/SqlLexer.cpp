@@ -4,21 +4,23 @@
 
 namespace velmora::paradox::sql {
 
-namespace {
-bool isSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+std::size_t numberEnd(std::string_view source, std::size_t start) {
+    std::size_t i = start;
+    while (i < source.size() && isDigit(source[i])) ++i;
+    if (i < source.size() && source[i] == '.') {
+        ++i;
+        while (i < source.size() && isDigit(source[i])) ++i;
+    }
+    if (i < source.size() && (source[i] == 'e' || source[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < source.size() && (source[j] == '+' || source[j] == '-')) ++j;
+        if (j < source.size() && isDigit(source[j])) {
+            while (j < source.size() && isDigit(source[j])) ++j;
+            i = j;
+        }
+    }
+    return i;
 }
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-bool isWordStart(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' ||
-           static_cast<unsigned char>(c) >= 0x80;
-}
-bool isWordPart(char c) {
-    return isWordStart(c) || isDigit(c) || c == '$' || c == '#';
-}
-}  // namespace
 
 void Lexer::quotedToken(Token& token, TokenKind kind, char closing, std::size_t start,
                         const char* what) {
@@ -62,20 +64,7 @@ void Lexer::next(Token& token) {
         return;
     }
     if (isDigit(c) || (c == '.' && start + 1 < source_.size() && isDigit(source_[start + 1]))) {
-        std::size_t i = start;
-        while (i < source_.size() && isDigit(source_[i])) ++i;
-        if (i < source_.size() && source_[i] == '.') {
-            ++i;
-            while (i < source_.size() && isDigit(source_[i])) ++i;
-        }
-        if (i < source_.size() && (source_[i] == 'e' || source_[i] == 'E')) {
-            std::size_t j = i + 1;
-            if (j < source_.size() && (source_[j] == '+' || source_[j] == '-')) ++j;
-            if (j < source_.size() && isDigit(source_[j])) {
-                while (j < source_.size() && isDigit(source_[j])) ++j;
-                i = j;
-            }
-        }
+        const std::size_t i = numberEnd(source_, start);
         at_ = i;
         token.kind = TokenKind::Number;
         token.text = source_.substr(start, i - start);

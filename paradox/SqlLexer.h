@@ -6,6 +6,23 @@
 
 namespace velmora::paradox::sql {
 
+inline bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
+inline bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+inline bool isWordStart(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' ||
+           static_cast<unsigned char>(c) >= 0x80;
+}
+inline bool isWordPart(char c) {
+    return isWordStart(c) || isDigit(c) || c == '$' || c == '#';
+}
+// Where a number that starts at `start` (a digit, or a point and a digit) ends: digits,
+// a point and digits, an exponent with its digits.
+std::size_t numberEnd(std::string_view source, std::size_t start);
+
 enum class TokenKind { End, Word, QuotedName, Text, Number, Hex, Symbol };
 
 struct Token {

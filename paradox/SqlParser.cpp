@@ -391,7 +391,7 @@ class Parser {
 
 }  // namespace
 
-void parseStatement(std::string_view text, Statement& out) {
+void clearStatement(Statement& out) {
     out.columns.clear();
     out.definitions.clear();
     out.values.clear();
@@ -407,6 +407,10 @@ void parseStatement(std::string_view text, Statement& out) {
     out.parent = Name();
     out.parentColumns.clear();
     out.cascadeUpdates = true;
+}
+
+void parseStatement(std::string_view text, Statement& out) {
+    clearStatement(out);
     Parser parser(text, out);
     parser.statement();
 }

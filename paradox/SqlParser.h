@@ -21,5 +21,7 @@
 namespace velmora::paradox::sql {
 
 void parseStatement(std::string_view text, Statement& out);
+// Leaves `out` as a parse starts it: no names, lists or options.
+void clearStatement(Statement& out);
 
 }  // namespace velmora::paradox::sql

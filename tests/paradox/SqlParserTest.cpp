@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "dataaccess/DbError.h"
+#include "paradox/RepeatedInsert.h"
 #include "paradox/SqlParser.h"
 
 using namespace velmora::paradox::sql;
@@ -24,6 +25,26 @@ std::string syntaxError(std::string_view text) {
         return e.description();
     }
     return "no error";
+}
+
+void expectSameStatement(const Statement& quick, const Statement& full) {
+    EXPECT_EQ(quick.kind, full.kind);
+    EXPECT_EQ(quick.table.raw.data(), full.table.raw.data());
+    EXPECT_EQ(quick.table.raw.size(), full.table.raw.size());
+    EXPECT_EQ(quick.table.closingQuote, full.table.closingQuote);
+    EXPECT_EQ(quick.table.offset, full.table.offset);
+    EXPECT_TRUE(quick.columns.empty() && full.columns.empty());
+    ASSERT_EQ(quick.values.size(), full.values.size());
+    for (std::size_t i = 0; i < full.values.size(); ++i) {
+        SCOPED_TRACE(i);
+        const Literal &a = quick.values[i], &b = full.values[i];
+        EXPECT_EQ(a.kind, b.kind);
+        EXPECT_EQ(a.negative, b.negative);
+        EXPECT_EQ(a.truth, b.truth);
+        EXPECT_EQ(a.raw.data(), b.raw.data());
+        EXPECT_EQ(a.raw.size(), b.raw.size());
+        EXPECT_EQ(a.offset, b.offset);
+    }
 }
 
 }  // namespace
@@ -133,4 +154,51 @@ TEST(SqlParser, SyntaxErrorsNameThePosition) {
             << c.statement << " -> " << message;
         EXPECT_NE(message.find(c.expected), std::string::npos) << c.statement << " -> " << message;
     }
+}
+
+// INSERT statements that start as the one before are read by a quick parse, which must
+// read them exactly as the full parse does, and leave to it whatever it does not read.
+TEST(SqlParser, RepeatedInsertsReadAsTheFullParseReadsThem) {
+    RepeatedInsert quick;
+    const std::string first = R"(INSERT INTO "Bench" VALUES(0, 'a'))";
+    quick.remember(first, parse(first));
+    RepeatedInsert bare;
+    const std::string bareFirst = "insert into t values (1)";
+    bare.remember(bareFirst, parse(bareFirst));
+    const std::pair<std::string, bool> cases[] = {
+        {R"(INSERT INTO "Bench" VALUES(1, 'O''Brien', -12.5e-1, - 3, +.5, NULL, null, TRUE, )"
+         R"(false, X'0aFF', x'', '', '''', 1.e5, 2E+3) ;)",
+         true},
+        {"INSERT INTO \"Bench\" VALUES( 1 ,\t'x\n'\n)", true},
+        {"INSERT INTO \"Bench\" VALUES(1);", true},
+        {"INSERT INTO \"Bench\" VALUES(7e)", false},  // a number, then a word
+        {"INSERT INTO \"Bench\" VALUES(DATE '2021-03-05')", false},
+        {"INSERT INTO \"Bench\" VALUES(1, 'open", false},
+        {"INSERT INTO \"Bench\" VALUES(1 2)", false},
+        {"INSERT INTO \"Bench\" VALUES(1) extra", false},
+        {"INSERT INTO \"Bench\" VALUES(1);;", false},
+        {"INSERT INTO \"Bench\" VALUES(-'5')", false},
+        {"INSERT INTO \"Bench\" VALUES(maybe)", false},
+        {"INSERT INTO \"Bench\" VALUES(1,)", false},
+        {"INSERT INTO \"Bench\" VALUES()", false},
+        {"INSERT INTO \"Bench\" VALUES(", false},
+        {"INSERT INTO \"Bench2\" VALUES(1)", false},
+        {"insert into t values (TRUE, -4)", true},
+        {"insert into t values (x)", false},
+        {"insert into tt values (1)", false},
+    };
+    for (const auto& [text, read] : cases) {
+        SCOPED_TRACE(text);
+        RepeatedInsert& parser = text.starts_with("insert") ? bare : quick;
+        Statement fast;
+        fast.columns.emplace_back();  // left over from an earlier statement
+        EXPECT_EQ(parser.parse(text, fast), read);
+        if (read) expectSameStatement(fast, parse(text));
+    }
+    // A statement with a column list is not remembered.
+    RepeatedInsert named;
+    const std::string withColumns = R"(INSERT INTO "Bench" ("a") VALUES(1))";
+    named.remember(withColumns, parse(withColumns));
+    Statement unused;
+    EXPECT_FALSE(named.parse(withColumns, unused));
 }

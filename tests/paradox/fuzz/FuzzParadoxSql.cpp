@@ -8,6 +8,7 @@
 
 #include "dataaccess/DbError.h"
 #include "paradox/CreateTable.h"
+#include "paradox/RepeatedInsert.h"
 #include "paradox/SqlParser.h"
 #include "paradox/TableFiles.h"
 #include "paradox/ValueEncoder.h"
@@ -38,6 +39,35 @@ std::vector<FieldInfo> everyFieldType() {
     return fields;
 }
 
+bool sameLiteral(const sql::Literal& a, const sql::Literal& b) {
+    return a.kind == b.kind && a.negative == b.negative && a.truth == b.truth &&
+           a.raw.data() == b.raw.data() && a.raw.size() == b.raw.size() && a.offset == b.offset;
+}
+
+// The quick parse of a repeated INSERT reads a statement exactly as the full parse does,
+// or leaves it alone: one that starts as the remembered INSERT is parsed both ways.
+void compareQuickParse(std::string_view text) {
+    static const std::string first = R"(INSERT INTO "T" VALUES(1))";
+    static const sql::RepeatedInsert quick = [] {
+        sql::RepeatedInsert remembered;
+        sql::Statement parsed;
+        sql::parseStatement(first, parsed);
+        remembered.remember(first, parsed);
+        return remembered;
+    }();
+    sql::Statement fast;
+    if (!quick.parse(text, fast)) return;
+    sql::Statement full;
+    sql::parseStatement(text, full);  // throws, and the fuzzer reports it, when they differ
+    bool same = fast.kind == full.kind && fast.table.raw.data() == full.table.raw.data() &&
+                fast.table.raw.size() == full.table.raw.size() &&
+                fast.table.offset == full.table.offset && full.columns.empty() &&
+                fast.values.size() == full.values.size();
+    for (std::size_t i = 0; same && i < full.values.size(); ++i)
+        same = sameLiteral(fast.values[i], full.values[i]);
+    if (!same) __builtin_trap();
+}
+
 template <typename F>
 void expectingErrors(F&& step) {
     try {
@@ -53,6 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static std::vector<std::uint8_t> record(512);
     static std::vector<PendingBlob> blobs;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
+    compareQuickParse(text);
     sql::Statement statement;
     try {
         sql::parseStatement(text, statement);

@@ -1,0 +1,1 @@
+INSERT INTO "T" VALUES(1, - 2.5e3, 'a''b', NULL, true, X'0A', .5);
