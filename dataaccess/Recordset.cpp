@@ -16,15 +16,16 @@ constexpr const char* kNotFoundText =
     "Item cannot be found in the collection corresponding to the requested name or ordinal.";
 }  // namespace
 
-const Value& Field::value() const {
-    if (owner_->bof_ || owner_->eof_ || owner_->rowLost_)
-        throw DbError(errc::kNoCurrentRecord, kNoRecordText);
-    return owner_->row_[index_];
+void Fields::throwNotFound() {
+    throw DbError(errc::kItemNotFound, kNotFoundText);
 }
 
-const Field& Fields::item(int index) const {
-    if (index < 0 || index >= count()) throw DbError(errc::kItemNotFound, kNotFoundText);
-    return fields_[static_cast<std::size_t>(index)];
+void Recordset::throwClosed() {
+    throw DbError(errc::kObjectClosed, kClosedText);
+}
+
+void Recordset::throwNoCurrentRecord() {
+    throw DbError(errc::kNoCurrentRecord, kNoRecordText);
 }
 
 const Field& Fields::item(std::string_view name) const {
@@ -68,10 +69,6 @@ void Recordset::open(std::unique_ptr<RowCursor> cursor) {
     rowLost_ = false;
     bof_ = !any;
     eof_ = !any;
-}
-
-void Recordset::requireOpen() const {
-    if (!cursor_) throw DbError(errc::kObjectClosed, kClosedText);
 }
 
 bool Recordset::eof() const {
@@ -118,11 +115,6 @@ std::int64_t Recordset::rowNumber() const {
 std::vector<LostRows> Recordset::lostRows() const {
     requireOpen();
     return cursor_->lostRows();
-}
-
-const Fields& Recordset::fields() const {
-    requireOpen();
-    return fields_;
 }
 
 }  // namespace velmora::db

@@ -37,12 +37,16 @@ class Field {
 class Fields {
   public:
     int count() const { return static_cast<int>(fields_.size()); }
-    const Field& item(int index) const;
+    const Field& item(int index) const {
+        if (index < 0 || index >= count()) throwNotFound();
+        return fields_[static_cast<std::size_t>(index)];
+    }
     const Field& item(std::string_view name) const;
     const Field& operator[](int index) const { return item(index); }
 
   private:
     friend class Recordset;
+    [[noreturn]] static void throwNotFound();
     std::vector<Field> fields_;
 };
 
@@ -63,7 +67,10 @@ class Recordset {
     void moveNext();
     void close();
     std::int64_t recordCount() const;
-    const Fields& fields() const;
+    const Fields& fields() const {
+        requireOpen();
+        return fields_;
+    }
     // The current row's place among the source's rows, from 0: rows the source could not
     // deliver keep theirs, so this is the row's number in the source.
     std::int64_t rowNumber() const;
@@ -72,7 +79,12 @@ class Recordset {
 
   private:
     friend class Field;
-    void requireOpen() const;
+    // Inline, as the fields are read by the million; the throws are not.
+    void requireOpen() const {
+        if (!cursor_) throwClosed();
+    }
+    [[noreturn]] static void throwClosed();
+    [[noreturn]] static void throwNoCurrentRecord();
 
     std::unique_ptr<RowCursor> cursor_;
     std::vector<Value> row_;
@@ -83,5 +95,10 @@ class Recordset {
     bool eof_ = true;
     bool rowLost_ = false;  // the last MoveNext failed to read its row
 };
+
+inline const Value& Field::value() const {
+    if (owner_->bof_ || owner_->eof_ || owner_->rowLost_) Recordset::throwNoCurrentRecord();
+    return owner_->row_[index_];
+}
 
 }  // namespace velmora::db

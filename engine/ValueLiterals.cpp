@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <stdexcept>
 #include <tuple>
 #include <utility>
@@ -107,9 +108,15 @@ std::string hexText(const db::Bytes& bytes) {
     return text;
 }
 
-void appendTwoDigits(std::string& out, int value) {
-    out += static_cast<char>('0' + value / 10 % 10);
-    out += static_cast<char>('0' + value % 10);
+char* putTwoDigits(char* at, int value) {
+    at[0] = static_cast<char>('0' + value / 10 % 10);
+    at[1] = static_cast<char>('0' + value % 10);
+    return at + 2;
+}
+
+char* putText(char* at, const std::string& text) {
+    std::memcpy(at, text.data(), text.size());
+    return at + text.size();
 }
 
 }  // namespace
@@ -158,28 +165,32 @@ void LiteralWriter::appendDate(std::string& text, const db::DateTime& value, boo
     }
     const std::int64_t seconds = ms / 1000;
     const db::CivilDate date = db::civilFromDays(days + kZeroDate);
-    if (quoted) text += '\'';
-    appendTwoDigits(text, date.month);
-    text += dateSep_;
-    appendTwoDigits(text, date.day);
-    text += dateSep_;
+    // Built in place: digits, blanks and four separators of at most three bytes each.
+    char buffer[64];
+    char* at = buffer;
+    if (quoted) *at++ = '\'';
+    at = putTwoDigits(at, date.month);
+    at = putText(at, dateSep_);
+    at = putTwoDigits(at, date.day);
+    at = putText(at, dateSep_);
     // Years 1 to 9999: four digits, leading zeros below 1000.
-    appendTwoDigits(text, date.year / 100);
-    appendTwoDigits(text, date.year % 100);
+    at = putTwoDigits(at, date.year / 100);
+    at = putTwoDigits(at, date.year % 100);
     if (ms != 0 || days == 0) {
-        text += ' ';
-        appendTwoDigits(text, static_cast<int>(seconds / 3600));
-        text += timeSep_;
-        appendTwoDigits(text, static_cast<int>(seconds / 60 % 60));
-        text += timeSep_;
-        appendTwoDigits(text, static_cast<int>(seconds % 60));
+        *at++ = ' ';
+        at = putTwoDigits(at, static_cast<int>(seconds / 3600));
+        at = putText(at, timeSep_);
+        at = putTwoDigits(at, static_cast<int>(seconds / 60 % 60));
+        at = putText(at, timeSep_);
+        at = putTwoDigits(at, static_cast<int>(seconds % 60));
         if (ms % 1000 != 0) {
-            text += '.';
-            text += static_cast<char>('0' + ms % 1000 / 100);
-            appendTwoDigits(text, static_cast<int>(ms % 100));
+            *at++ = '.';
+            *at++ = static_cast<char>('0' + ms % 1000 / 100);
+            at = putTwoDigits(at, static_cast<int>(ms % 100));
         }
     }
-    if (quoted) text += '\'';
+    if (quoted) *at++ = '\'';
+    text.append(buffer, at);
 }
 
 void LiteralWriter::appendNumeric(std::string& out, const db::Value& value) const {
