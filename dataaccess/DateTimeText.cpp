@@ -69,9 +69,52 @@ std::string_view readTime(Scanner& s, db::CivilDateTime& value) {
     return {};
 }
 
+int twoDigits(std::string_view text, std::size_t at) {
+    const int high = text[at] - '0', low = text[at + 1] - '0';
+    return high >= 0 && high <= 9 && low >= 0 && low <= 9 ? high * 10 + low : -1;
+}
+
+// The form the statement writer uses, "mm/dd/yyyy", "mm/dd/yyyy hh:mm:ss" or
+// "mm/dd/yyyy hh:mm:ss.zzz", read the quick way; false for any other text, and for one in
+// this form that names no valid date or time (the full reading says why).
+bool readWrittenForm(std::string_view text, DateTimeText& out) {
+    if (text.size() != 10 && text.size() != 19 && text.size() != 23) return false;
+    if (text[2] != '/' || text[5] != '/') return false;
+    const int month = twoDigits(text, 0), day = twoDigits(text, 3);
+    const int century = twoDigits(text, 6), yearOfCentury = twoDigits(text, 8);
+    if (month < 0 || day < 0 || century < 0 || yearOfCentury < 0) return false;
+    const int year = century * 100 + yearOfCentury;
+    if (year < 1 || !isValidDate(year, month, day)) return false;
+    int hour = 0, minute = 0, second = 0, ms = 0;
+    if (text.size() > 10) {
+        if (text[10] != ' ' || text[13] != ':' || text[16] != ':') return false;
+        hour = twoDigits(text, 11);
+        minute = twoDigits(text, 14);
+        second = twoDigits(text, 17);
+        if (hour < 0 || minute < 0 || second < 0) return false;
+        if (hour > 23 || minute > 59 || second > 59) return false;
+        if (text.size() == 23) {
+            const int tenths = text[20] - '0', rest = twoDigits(text, 21);
+            if (text[19] != '.' || tenths < 0 || tenths > 9 || rest < 0) return false;
+            ms = tenths * 100 + rest;
+        }
+    }
+    out = DateTimeText();
+    out.hasDate = true;
+    out.value.date = {year, month, day};
+    if (text.size() == 10) return true;
+    out.hasTime = true;
+    out.value.hour = hour;
+    out.value.minute = minute;
+    out.value.second = second;
+    out.value.millisecond = ms;
+    return true;
+}
+
 }  // namespace
 
 std::string_view parseDateTime(std::string_view text, DateTimeText& out) {
+    if (readWrittenForm(text, out)) return {};
     out = DateTimeText();
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);

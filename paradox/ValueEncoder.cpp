@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 #include "common/text/Utf8.h"
 #include "dataaccess/DateTimeText.h"
@@ -97,6 +98,32 @@ std::string_view literalText(const sql::Literal& literal, std::string& scratch) 
     return scratch;
 }
 
+bool allDigits(std::string_view text) {
+    for (const char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+// The ten-thousandths a number literal written as digits with at most four decimals
+// stands for (a Currency as the run writes it); nothing for any other literal.
+std::optional<std::int64_t> plainMoney(const sql::Literal& literal) {
+    if (literal.kind != sql::LiteralKind::Number) return std::nullopt;
+    const std::string_view raw = literal.raw;
+    const std::size_t point = std::min(raw.find('.'), raw.size());
+    const std::string_view whole = raw.substr(0, point);
+    const std::string_view fraction = raw.substr(std::min(point + 1, raw.size()));
+    // Up to 14 whole digits: the units stay below 10^18, far inside a Money field's range.
+    if (whole.empty() || whole.size() > 14 || fraction.size() > 4 || !allDigits(whole) ||
+        !allDigits(fraction))
+        return std::nullopt;
+    std::int64_t units = 0;
+    for (const char c : whole) units = units * 10 + (c - '0');
+    std::size_t decimals = 0;
+    for (; decimals < fraction.size(); ++decimals) units = units * 10 + (fraction[decimals] - '0');
+    for (; decimals < 4; ++decimals) units *= 10;
+    return units;
+}
+
 bool isAllSpace(std::string_view text) {
     return text.find_first_not_of(' ') == std::string_view::npos;
 }
@@ -137,8 +164,7 @@ std::int64_t wholeNumber(const sql::Literal& literal, const FieldInfo& field, st
                          std::string& scratch) {
     if (literal.kind == sql::LiteralKind::Boolean) return literal.truth ? 1 : 0;
     const std::string_view raw = literal.raw;
-    if (literal.kind == sql::LiteralKind::Number && raw.size() <= 18 &&
-        raw.find_first_not_of("0123456789") == std::string_view::npos) {
+    if (literal.kind == sql::LiteralKind::Number && raw.size() <= 18 && allDigits(raw)) {
         std::int64_t value = 0;
         for (char c : raw) value = value * 10 + (c - '0');
         if (value > limit)
@@ -196,22 +222,29 @@ void encodeMoney(const sql::Literal& literal, const FieldInfo& field, std::uint8
         putDouble(p, literal.truth ? 1.0 : 0.0);
         return;
     }
-    const DecimalNumber number = exactNumber(literal, field, scratch);
-    unsigned __int128 magnitude = 0;
-    switch (scaledMagnitude(number, 4, static_cast<unsigned __int128>(1) << 62, magnitude)) {
-        case Exactness::Fraction:
-            doesNotFit(literal, field, "a Money field keeps at most 4 decimal places");
-        case Exactness::TooLarge:
-            doesNotFit(literal, field, "it is outside the range of a Money field");
-        case Exactness::Exact:
-            break;
+    std::int64_t units = 0;
+    bool negative = literal.negative;
+    if (const std::optional<std::int64_t> plain = plainMoney(literal)) {
+        units = *plain;
+    } else {
+        const DecimalNumber number = exactNumber(literal, field, scratch);
+        unsigned __int128 magnitude = 0;
+        switch (scaledMagnitude(number, 4, static_cast<unsigned __int128>(1) << 62, magnitude)) {
+            case Exactness::Fraction:
+                doesNotFit(literal, field, "a Money field keeps at most 4 decimal places");
+            case Exactness::TooLarge:
+                doesNotFit(literal, field, "it is outside the range of a Money field");
+            case Exactness::Exact:
+                break;
+        }
+        units = static_cast<std::int64_t>(magnitude);
+        negative = number.negative;
     }
-    const auto units = static_cast<std::int64_t>(magnitude);
     const double value = static_cast<double>(units) / 10000.0;
     if (static_cast<std::int64_t>(std::llround(value * 10000.0)) != units)
         doesNotFit(literal, field,
                    "it has more digits than a Money field (a double) keeps exactly");
-    putDouble(p, number.negative ? -value : value);
+    putDouble(p, negative ? -value : value);
 }
 
 void encodeBcd(const sql::Literal& literal, const FieldInfo& field, std::uint8_t* p,

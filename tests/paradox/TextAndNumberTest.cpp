@@ -7,8 +7,10 @@
 
 #include "common/text/CodePage.h"
 #include "common/text/Utf8.h"
+#include "dataaccess/DbError.h"
 #include "paradox/DecimalNumber.h"
 #include "paradox/FieldCodec.h"
+#include "paradox/ValueEncoder.h"
 
 using namespace velmora::paradox;
 
@@ -114,4 +116,48 @@ TEST(FieldCodec, BcdKeepsEveryDigit) {
     putBcd(p, false, 123, 2);
     EXPECT_EQ(p[0], 0xC2);
     EXPECT_EQ(getBcd(p, 2).toString(), "1.23");
+}
+
+// Money values as the run writes them (digits, at most four decimals) are read the quick
+// way; they must encode exactly as the same numbers written any other way, and the ones
+// a Money field cannot hold must fail as before.
+TEST(ValueEncoder, MoneyInTheRunsFormEncodesAsAnyOtherForm) {
+    FieldInfo money;
+    money.name = "M";
+    money.type = FieldType::Currency;
+    money.length = 8;
+    EncodeContext context;
+    context.codePage = &velmora::text::CodePage::forNumber(1252);
+    const auto encoded = [&](std::string_view raw, bool negative) {
+        sql::Literal literal;
+        literal.kind = sql::LiteralKind::Number;
+        literal.raw = raw;
+        literal.negative = negative;
+        std::uint8_t record[8] = {};
+        try {
+            encodeLiteral(literal, 0, money, record, context);
+        } catch (const velmora::db::DbError& e) {  // the reason, without the value
+            return e.description().substr(e.description().find(" does not fit"));
+        }
+        return std::string(reinterpret_cast<const char*>(record), 8);
+    };
+    const std::pair<const char*, const char*> same[] = {
+        {"123.4567", "1234567e-4"},
+        {"5.", "5e0"},
+        {"0.5", "5e-1"},
+        {"00012", "12e0"},
+        {"0", "0e0"},
+        {"922337203685.4775", "9223372036854775e-4"},
+        {"99999999999999.9999", "999999999999999999e-4"},  // more digits than a double keeps
+        {"1.23456", "123456e-5"},                          // a fifth decimal
+        {"999999999999999", "999999999999999e0"},
+    };
+    for (const auto& [quick, general] : same)
+        for (const bool negative : {false, true})
+            EXPECT_EQ(encoded(quick, negative), encoded(general, negative))
+                << (negative ? "-" : "") << quick;
+    EXPECT_EQ(getDouble(reinterpret_cast<const std::uint8_t*>(encoded("123.4567", true).data())),
+              -123.4567);
+    EXPECT_EQ(encoded("1.23456", false),
+              " does not fit column \"M\" (Money): a Money field keeps at most 4 decimal places.");
 }
