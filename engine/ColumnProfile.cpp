@@ -149,6 +149,10 @@ void noteValue(ColumnProfile& column, const db::Value& value, std::uint32_t& cod
 }  // namespace
 
 bool FitsMoney(std::int64_t units) {
+    // Below 2^50 the division and the multiplication back err by less than a quarter of a
+    // unit together (each by at most 2^-53 of the value): every such value is kept.
+    constexpr std::int64_t kAlwaysKept = std::int64_t{1} << 50;
+    if (units > -kAlwaysKept && units < kAlwaysKept) return true;
     constexpr std::int64_t kLimit = std::int64_t{1} << 62;
     if (units > kLimit || units < -kLimit) return false;
     const double value = static_cast<double>(units) / 10000.0;

@@ -191,7 +191,8 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
         statement.assign(prefix);
         if (roles.rowNumberColumn) {
             char number[16];
-            statement.append(number, std::to_chars(number, number + sizeof number, rowNumber).ptr);
+            const char* end = std::to_chars(number, number + sizeof number, rowNumber).ptr;
+            statement.append(number, static_cast<std::size_t>(end - number));
             statement += ',';
         }
 

@@ -342,3 +342,19 @@ TEST_F(Arrival, ValuesNotedWhileWritingMatchAFirstPass) {
     // The set of every code page, the largest mask, holds the two ASCII rows.
     EXPECT_EQ(expected.rowsByCodePages.rbegin()->second, 2);
 }
+
+// The shortcut for small amounts must answer as the division and multiplication back do.
+TEST(ColumnProfileMoney, SmallAmountsNeedNoRoundTrip) {
+    const auto roundTrips = [](std::int64_t units) {
+        return std::llround(static_cast<double>(units) / 10000.0 * 10000.0) == units;
+    };
+    std::int64_t refused = 0;
+    for (const std::int64_t base : {std::int64_t{0}, std::int64_t{1} << 49, std::int64_t{1} << 50,
+                                    std::int64_t{1} << 53, std::int64_t{1} << 61})
+        for (std::int64_t step = 0; step < 5000; ++step)
+            for (const std::int64_t units : {base + step * 7919, -(base + step * 7919)}) {
+                EXPECT_EQ(FitsMoney(units), roundTrips(units)) << units;
+                refused += !FitsMoney(units);
+            }
+    EXPECT_GT(refused, 0);  // past 2^53 a double skips units
+}
