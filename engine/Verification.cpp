@@ -10,6 +10,7 @@
 #include "dataaccess/AdoTypes.h"
 #include "dataaccess/DbError.h"
 #include "dataaccess/Recordset.h"
+#include "engine/ReadAheadRows.h"
 #include "engine/RowReport.h"
 #include "engine/TargetNames.h"
 #include "engine/TypeMapping.h"
@@ -221,10 +222,12 @@ TableVerification verifyTable(const TablePair& table, db::Connection& sourceConn
     result.target = table.target;
     const bool byKey = !table.keyOrdinals.empty();
     db::Recordset source, target, lookedUp;
-    source.open(("SELECT * FROM `" + table.source + u'`').toStdString(), sourceConnection);
+    // Each table is read on a thread of its own while this one compares their rows.
+    source.open(std::make_unique<ReadAheadRows>(
+        sourceConnection.session().query(("SELECT * FROM `" + table.source + u'`').toStdString())));
     try {
-        target.open(("SELECT * FROM " + QuoteIdentifier(table.target)).toStdString(),
-                    targetConnection);
+        target.open(std::make_unique<ReadAheadRows>(targetConnection.session().query(
+            ("SELECT * FROM " + QuoteIdentifier(table.target)).toStdString())));
     } catch (const db::DbError& e) {
         result.targetReadable = false;
         result.firstDifference = QString::fromUtf8(e.what());

@@ -7,6 +7,7 @@
 #include "dataaccess/Calendar.h"
 #include "dataaccess/DateTimeText.h"
 #include "engine/InsertPipeline.h"
+#include "engine/ReadAheadRows.h"
 #include "engine/RowReport.h"
 #include "engine/RowTransfer.h"
 #include "tests/support/ScratchTargetFolder.h"
@@ -349,4 +350,89 @@ TEST(Reports, ControlCharactersAreEscaped) {
                   std::string::npos)
             << e.what();
     }
+}
+
+namespace {
+
+// Rows 0, 1, ... at the places 0, 2, 4, ... (every other row left out); every 97th row
+// cannot be read.
+class EveryOtherRow final : public db::RowCursor {
+  public:
+    explicit EveryOtherRow(std::int64_t rows) : rows_(rows) {}
+    const std::vector<db::ColumnInfo>& columns() const override { return columns_; }
+    std::int64_t rowCount() override { return rows_ * 2; }
+    bool fetch(std::vector<db::Value>& row) override {
+        if (next_ >= rows_) return false;
+        const std::int64_t number = next_++;
+        if (number % 97 == 96)
+            throw db::DbError(db::errc::kProviderFailure, "row " + std::to_string(number));
+        row[0] = db::Value(number);
+        row[1] = db::Value(std::string(static_cast<std::size_t>(number % 50), 'x'));
+        return true;
+    }
+    std::optional<std::int64_t> position() const override { return (next_ - 1) * 2; }
+    std::vector<db::LostRows> lostRows() const override {
+        return {{1, next_, true, 0, "read so far: " + std::to_string(next_)}};
+    }
+
+  private:
+    const std::vector<db::ColumnInfo> columns_{{"N", db::ado::adInteger, 4},
+                                               {"T", db::ado::adVarWChar, 50}};
+    const std::int64_t rows_;
+    std::int64_t next_ = 0;
+};
+
+}  // namespace
+
+// Rows read ahead on a thread of their own arrive as the cursor gives them: values,
+// places, failures where they happened, and the rows left out of the whole table; a
+// cursor dropped part way stops its reading.
+TEST(ReadAheadRows, RowsArriveAsTheCursorGivesThem) {
+    constexpr std::int64_t kRows = 2000;
+    db::Recordset direct, ahead;
+    direct.open(std::make_unique<EveryOtherRow>(kRows));
+    ahead.open(std::make_unique<ReadAheadRows>(std::make_unique<EveryOtherRow>(kRows)));
+    EXPECT_EQ(ahead.recordCount(), kRows * 2);
+    ASSERT_EQ(ahead.fields().count(), 2);
+    EXPECT_EQ(ahead.fields()[1].name(), "T");
+    std::int64_t rows = 0, failures = 0;
+    while (!direct.eof()) {
+        ASSERT_FALSE(ahead.eof());
+        ASSERT_EQ(ahead.rowNumber(), direct.rowNumber());
+        EXPECT_EQ(ahead.fields()[0].value(), direct.fields()[0].value());
+        EXPECT_EQ(ahead.fields()[1].value(), direct.fields()[1].value());
+        ++rows;
+        for (;;) {
+            std::string aheadFailure, directFailure;
+            try {
+                ahead.moveNext();
+            } catch (const db::DbError& e) {
+                aheadFailure = e.description();
+            }
+            try {
+                direct.moveNext();
+            } catch (const db::DbError& e) {
+                directFailure = e.description();
+            }
+            ASSERT_EQ(aheadFailure, directFailure);
+            if (directFailure.empty()) break;
+            ++failures;
+        }
+    }
+    EXPECT_TRUE(ahead.eof());
+    EXPECT_EQ(rows + failures, kRows);
+    EXPECT_EQ(failures, kRows / 97);
+    ASSERT_EQ(ahead.lostRows().size(), 1u);
+    EXPECT_EQ(ahead.lostRows()[0].reason, "read so far: 2000");
+
+    // Asked part way, the rows left out are those of the whole table, read to its end
+    // without waiting for the caller; dropped part way, the reading stops.
+    db::Recordset early;
+    early.open(std::make_unique<ReadAheadRows>(std::make_unique<EveryOtherRow>(100000)));
+    early.moveNext();
+    EXPECT_EQ(early.lostRows()[0].reason, "read so far: 100000");
+    db::Recordset dropped;
+    dropped.open(std::make_unique<ReadAheadRows>(std::make_unique<EveryOtherRow>(1000000)));
+    dropped.moveNext();
+    dropped.close();
 }
