@@ -9,6 +9,7 @@
 
 #include "dataaccess/Calendar.h"
 #include "dataaccess/DateTimeText.h"
+#include "engine/NumberFormat.h"
 
 namespace velmora {
 
@@ -57,14 +58,13 @@ std::string shortest(T value) {
 }
 
 // NaN and the infinities are no number literals: the Paradox driver takes them quoted.
-template <typename T>
-void appendFloating(std::string& out, T value) {
+void appendFloating(std::string& out, double value) {
     if (!std::isfinite(value)) {
         out += '\'' + shortest(value) + '\'';
         return;
     }
-    char buffer[64];
-    appendChars(out, buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+    char buffer[kNumberTextRoom];
+    appendChars(out, buffer, WriteShortest(buffer, value));
 }
 
 // As Currency::toString writes it (no trailing zeros), without its temporary strings.

@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
 
 #include "dataaccess/AdoTypes.h"
 #include "dataaccess/Calendar.h"
 #include "dataaccess/DateTimeText.h"
 #include "engine/InsertPipeline.h"
+#include "engine/NumberFormat.h"
 #include "engine/ReadAheadRows.h"
 #include "engine/RowReport.h"
 #include "engine/RowTransfer.h"
@@ -150,6 +154,47 @@ TEST(NumberText, ReadsBackToTheSameNumber) {
     for (float f : {0.1f, 1.0f / 3.0f, 3.4028235e38f, 1e-45f})
         EXPECT_EQ(std::strtof(NumberText(f).c_str(), nullptr), f) << NumberText(f);
     EXPECT_EQ(NumberText(std::nan("")), "NaN");
+}
+
+// Numbers with few decimals are written the quick way; every text must be the one
+// std::to_chars gives, whichever way it was made.
+TEST(NumberText, QuickTextsAreTheShortestTexts) {
+    std::mt19937_64 random(26);
+    std::vector<double> values = {1.0,
+                                  -1.0,
+                                  10.0,
+                                  1e6,
+                                  1234567.0,
+                                  1e15,
+                                  999999.0,
+                                  1e5,
+                                  12e5,
+                                  0.5,
+                                  0.05,
+                                  0.001,
+                                  0.0,
+                                  -0.0,
+                                  1.5,
+                                  99.99,
+                                  1e16,
+                                  1e15 + 1,
+                                  9.999999999999998,
+                                  1125899906842623.5};
+    const double scales[] = {1, 10, 100, 1e3, 1e4, 1e6, 1e8, 1e9};
+    for (int i = 0; i < 200000; ++i) {
+        const auto n = static_cast<double>(random() >> (11 + random() % 50));
+        values.push_back((i % 2 ? -n : n) / scales[random() % std::size(scales)]);
+        std::uint64_t bits = random();
+        double any;
+        std::memcpy(&any, &bits, sizeof any);
+        if (std::isfinite(any)) values.push_back(any);
+    }
+    for (const double value : values) {
+        char expected[64], quick[kNumberTextRoom];
+        const std::string_view want(expected,
+                                    std::to_chars(expected, expected + 64, value).ptr - expected);
+        ASSERT_EQ(std::string_view(quick, WriteShortest(quick, value) - quick), want) << want;
+    }
 }
 
 TEST_F(Transfer, ProgressRowNumbersAndBinaryFields) {
