@@ -1,5 +1,6 @@
 #include "dataaccess/Calendar.h"
 
+#include <bit>
 #include <cmath>
 
 namespace velmora::db {
@@ -86,7 +87,9 @@ bool finerThanMillisecond(DateTime value) {
         millisecond = fromCivil(toCivil(value)).serial;
     }
     const double magnitude = std::fabs(value.serial);
-    const double step = std::nextafter(magnitude, HUGE_VAL) - magnitude;
+    // The next double up, as std::nextafter gives it for a finite magnitude, without its call.
+    const double step =
+        std::bit_cast<double>(std::bit_cast<std::uint64_t>(magnitude) + 1) - magnitude;
     return std::fabs(millisecond - value.serial) > 4 * step;
 }
 

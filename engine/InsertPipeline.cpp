@@ -38,7 +38,7 @@ void InsertPipeline::send(PendingRow& row) {
     if (!filling_) filling_ = takeSpare();
     Batch& batch = *filling_;
     if (batch.filled == batch.rows.size()) batch.rows.emplace_back();
-    std::swap(batch.rows[batch.filled], row);
+    batch.rows[batch.filled].swap(row);
     batch.bytes += batch.rows[batch.filled].statement.size();
     ++batch.filled;
     if (mode_ == Mode::Inline) {
