@@ -19,6 +19,14 @@ struct LostRows {
     std::string reason;             // "data page 2119 lies past the end of the file"
 };
 
+// Columns of a table whose values the source cannot read in any row (a calculated
+// column whose result type is lost with its properties). The rows arrive without them,
+// every other value exact; nothing stands in for the values left out.
+struct LostColumns {
+    std::vector<std::string> names;  // as the source names them
+    std::string reason;              // "their result types cannot be read (...)"
+};
+
 // Damage beyond single tables: the list of tables itself.
 struct SourceDamage {
     // Why the catalogue of tables could not be read whole; empty when it could.

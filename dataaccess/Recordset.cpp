@@ -120,6 +120,11 @@ std::vector<LostRows> Recordset::lostRows() const {
     return cursor_->lostRows();
 }
 
+LostColumns Recordset::lostColumns() const {
+    requireOpen();
+    return cursor_->lostColumns();
+}
+
 const Fields& Recordset::fields() const {
     requireOpen();
     return fields_;

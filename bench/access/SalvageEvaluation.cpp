@@ -134,7 +134,8 @@ MutantOutcome compare(const fs::path& file, const DatabaseContents& original,
         t.lostUnknown = !read.lostCountKnown();
         for (const auto& [place, row] : read.rows) {
             const auto same = whole.rows.find(place);
-            if (same != whole.rows.end() && sameValues(same->second, row)) {
+            if (same != whole.rows.end() &&
+                sameValues(valuesIn(whole, same->second, read.columns), row)) {
                 ++t.exact;
             } else if (static_cast<std::size_t>(place) < source.rows.size() &&
                        touches(source.rows[place], mutant.pages)) {

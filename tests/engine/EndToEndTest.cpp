@@ -372,6 +372,46 @@ TEST(EndToEnd, RejectsFileRoundTrip) {
     }
 }
 
+// A copy cut short where a table's properties begin (page 172; its rows lie before): its
+// calculated fields cannot be typed, so every row arrives without them, and the run says
+// which fields are missing, in the report, the rejects file, the summary and the exit code.
+TEST(EndToEnd, FieldsTheDamagedSourceCannotReadAreLeftOutAndNamed) {
+    QFile whole(corpusDir() + "/access/jackcess/src/test/data/V2010/calcFieldTestV2010.accdb");
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    QTemporaryDir work;
+    const QString source = work.filePath("cut.accdb"), target = work.filePath("out"),
+                  rejects = work.filePath("rejects.sql");
+    QFile cut(source);
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly) && cut.write(whole.read(172 * 4096)) == 172 * 4096);
+    cut.close();
+    int exitCode = 0;
+    const QString output =
+        runConverter({"--new-folder", "--verify", "--rejects", rejects, source, target}, &exitCode);
+    EXPECT_EQ(exitCode, 1);
+    const QString fields = QStringLiteral("\"LastFirst\", \"LastFirstLen\", \"MonthlySalary\"");
+    EXPECT_TRUE(output.contains("Table \"Table1\": its fields " + fields)) << output.toStdString();
+    EXPECT_TRUE(
+        output.contains("4 of 4 rows read, 4 written, 0 refused, 0 unreadable, 11 fields "
+                        "lost to damage in the source"));
+    EXPECT_TRUE(
+        output.contains("Fields left out because the source is damaged: Table1.LastFirst, "));
+    EXPECT_TRUE(output.contains("Table1: 4 of 4 rows verified identical")) << output.toStdString();
+    QFile notes(rejects);
+    ASSERT_TRUE(notes.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(
+        QString::fromUtf8(notes.readAll())
+            .contains("-- Not read from the damaged source: table \"Table1\", fields " + fields));
+    Connection paradox;
+    OpenTargetConnection(paradox, target);
+    Recordset rs;
+    rs.open("SELECT * FROM \"Table1\"", paradox);
+    QStringList columns;
+    for (int i = 0; i < rs.fields().count(); ++i)
+        columns << QString::fromStdString(rs.fields()[i].name());
+    EXPECT_EQ(columns.join(u','), "TVXID,ID,FirstName,LastName,City,Salary,Popularity");
+    EXPECT_EQ(rs.recordCount(), 4);
+}
+
 // A statement file that cannot be written is said so, never claimed as written.
 TEST(EndToEnd, SqlFileThatCannotBeWrittenIsNotClaimed) {
     QTemporaryDir work;
