@@ -49,7 +49,7 @@ class Planner {
             // A search meets every page of the file; only the table's own are kept, and not
             // those it gave back.
             if (owned.searched() && isFree(number)) continue;
-            Checked checked = check(number);
+            Checked checked = check(number, !owned.searched());
             if (checked.fault == Fault::Foreign && owned.searched()) continue;
             suspect = suspect || checked.fault == Fault::Foreign;
             pages_.push_back(std::move(checked));
@@ -76,7 +76,9 @@ class Planner {
         return free_->count(page) > 0;
     }
 
-    Checked check(std::uint32_t number) {
+    // `named`: the table's usage map names the page, which may then be the table's even
+    // when its owner field is damaged.
+    Checked check(std::uint32_t number, bool named = false) {
         Checked checked;
         checked.page.number = number;
         if (number >= file_.pagesHeld()) {
@@ -90,7 +92,9 @@ class Planner {
                 checked.fault = Fault::PastEnd;
                 return checked;
             }
-            if (bytes.u8(0) != page_type::kData || bytes.u32(4) != tablePage_) {
+            const bool owned = bytes.u32(4) == tablePage_;
+            if (bytes.u8(0) != page_type::kData ||
+                (!owned && !(named && ownerDamaged(bytes.u32(4))))) {
                 checked.fault = Fault::Foreign;
                 return checked;
             }
@@ -112,11 +116,43 @@ class Planner {
                                   " of its " + std::to_string(slots) +
                                   " rows have bounds that "
                                   "contradict the others)");
+            if (!owned && !rowsProveTheTable(rows, held)) checked.fault = Fault::Foreign;
         } catch (const FormatError& e) {
             checked.fault = Fault::Damaged;
             details_[number] = e.what();
         }
         return checked;
+    }
+
+    // An owner field that names no table definition is damaged: no table can own the page
+    // through it.
+    bool ownerDamaged(std::uint32_t owner) {
+        if (owner < kFirstTablePage) return true;
+        if (owner >= file_.pagesHeld()) return true;
+        try {
+            file_.read(owner, ownerPage_);
+        } catch (const FormatError&) {
+            return true;
+        }
+        return ownerPage_.empty() || ownerPage_[0] != page_type::kTableDefinition;
+    }
+
+    // A page whose owner field is damaged is the table's when every row on it has the
+    // table's structure and bounds that its own bytes prove (as for a row whose slot is
+    // damaged). Moved rows' pointers prove nothing here; the pages they point to must be
+    // the table's own when they are followed.
+    bool rowsProveTheTable(const RowTable& rows, std::size_t held) const {
+        unsigned proven = 0;
+        for (unsigned i = 0; i < rows.count(); ++i) {
+            RowSlot slot;
+            if (slotState(rows, layout_, i, held, slot) == SlotState::Empty || slot.overflow)
+                continue;
+            if (slot.start >= slot.end || slot.end > held ||
+                !layout_.boundsProven(rows.page().sub(slot.start, slot.end - slot.start)))
+                return false;
+            ++proven;
+        }
+        return proven > 0;
     }
 
     // The slots of a readable page that hold rows (`count` of them, when given).
@@ -378,6 +414,7 @@ class Planner {
     std::map<std::uint32_t, std::string> details_;  // what is damaged on each damaged page
     std::optional<std::unordered_set<std::uint32_t>> free_;
     std::vector<std::uint8_t> buffer_;
+    std::vector<std::uint8_t> ownerPage_;
     RowPlan plan_;
 };
 

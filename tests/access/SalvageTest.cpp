@@ -125,6 +125,26 @@ TEST_F(Salvage, OneBadDataPageLosesItsRowsAndNoOthers) {
         << damaged.lost[0].reason;
 }
 
+// A data page whose owner field is damaged (it names no table definition) is still the
+// table's when its usage map names it and every row on it proves its bounds: all rows
+// arrive. An owner field naming another table's definition is that table's claim: the
+// page is left out and its rows are lost, as before.
+TEST_F(Salvage, DataPageWithADamagedOwnerIsReadWhenItsRowsProveTheTable) {
+    const fs::path file = corpusFile("generated/alltypes_2k_v2000.mdb");
+    const TableContents original = readDatabase(file).tables.at("AllTypes");
+    const std::vector<std::uint32_t> pages = dataPagesOf(file, "AllTypes");
+    ASSERT_GE(pages.size(), 3u);
+    const std::uint32_t other = 2;  // the catalogue's own definition
+    for (const std::uint32_t owner : {0x00F1E2D3u, other}) {
+        SCOPED_TRACE(owner);
+        std::vector<char> bytes = contentsOf(file);
+        std::memcpy(&bytes[pages[1] * 4096 + 4], &owner, 4);
+        const TableContents damaged = readDatabase(damagedCopy(bytes, file)).tables.at("AllTypes");
+        expectSalvaged(original, damaged, "AllTypes");
+        EXPECT_EQ(damaged.lost.empty(), owner != other);
+    }
+}
+
 // The first two slots of a page's row table damaged, as a bit error leaves them: the first
 // gets flag bits and points below the rows, the second into the fourth row. The first three
 // rows are lost; the fourth, whose end the row table no longer vouches for, is read all the
