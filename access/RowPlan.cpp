@@ -81,6 +81,7 @@ class Planner {
     Checked check(std::uint32_t number, bool named = false) {
         Checked checked;
         checked.page.number = number;
+        bool owned = true;
         if (number >= file_.pagesHeld()) {
             checked.fault = Fault::PastEnd;
             return checked;
@@ -92,7 +93,7 @@ class Planner {
                 checked.fault = Fault::PastEnd;
                 return checked;
             }
-            const bool owned = bytes.u32(4) == tablePage_;
+            owned = bytes.u32(4) == tablePage_;
             if (bytes.u8(0) != page_type::kData ||
                 (!owned && !(named && ownerDamaged(bytes.u32(4))))) {
                 checked.fault = Fault::Foreign;
@@ -116,8 +117,16 @@ class Planner {
                                   " of its " + std::to_string(slots) +
                                   " rows have bounds that "
                                   "contradict the others)");
-            if (!owned && !rowsProveTheTable(rows, held)) checked.fault = Fault::Foreign;
+            if (!owned && !rowsProveTheTable(rows, held)) {
+                checked.page.rows = 0;
+                checked.fault = Fault::Foreign;
+            }
         } catch (const FormatError& e) {
+            if (!owned) {  // only a sound page proves the table's own
+                checked.page.rows = 0;
+                checked.fault = Fault::Foreign;
+                return checked;
+            }
             checked.fault = Fault::Damaged;
             details_[number] = e.what();
         }
