@@ -1,6 +1,7 @@
 #include "access/RowPlan.h"
 
 #include <algorithm>
+#include <set>
 
 #include "access/DataPage.h"
 
@@ -67,7 +68,9 @@ class Planner {
         // it does not name. (Pages past the end of a short file need no search.)
         if (!indexed && found < storedRowCount_ && owned.damage().empty() && (suspect || !faults))
             searchUnnamedPages();
-        return place(indexed);
+        RowPlan plan = place(indexed);
+        findStrays(plan);
+        return plan;
     }
 
   private:
@@ -411,6 +414,50 @@ class Planner {
         }
         plan_.rowCount = place;
         return std::move(plan_);
+    }
+
+    // Moved rows whose pointers were on the lost pages, when the table lost one run of pages
+    // and nothing else: every readable page's slots are sound, so a moved row that none of
+    // their pointers reaches had its pointer on the lost pages. Each must prove its bounds,
+    // and there can be no more of them than rows lost.
+    void findStrays(RowPlan& plan) {
+        if (plan.losses.size() != 1 || !plan.tailLoss.empty() || !plan.slotUses.empty() ||
+            !plan.slotCounts.empty() || !plan.losses[0].countKnown)
+            return;
+        std::set<std::pair<std::uint32_t, unsigned>> pointed;
+        std::vector<RowPointer> moved;
+        try {
+            for (const RowPlan::Page& page : plan.pages) {
+                if (!page.read) continue;
+                const std::size_t held = file_.readHeld(page.number, buffer_);
+                const RowTable rows(ByteSpan(buffer_.data(), buffer_.size()), file_.format());
+                for (unsigned i = 0; i < rows.count(); ++i) {
+                    RowSlot slot;
+                    const SlotState state = slotState(rows, layout_, i, held, slot);
+                    if (state == SlotState::Damaged) return;
+                    if (state == SlotState::Row && slot.overflow) {
+                        if (slot.end - slot.start < 4) return;
+                        const ByteSpan pointer = rows.page().sub(slot.start, 4);
+                        pointed.emplace(pointer.u24(1), pointer.u8(0));
+                    } else if (slot.deleted && !slot.overflow) {
+                        const bool proven = slot.start < slot.end && slot.end <= held &&
+                                            layout_.boundsProven(
+                                                rows.page().sub(slot.start, slot.end - slot.start));
+                        if (proven) moved.push_back({page.number, static_cast<std::uint8_t>(i)});
+                    }
+                }
+            }
+        } catch (const FormatError&) {
+            return;
+        }
+        std::vector<RowPointer> strays;
+        for (const RowPointer& row : moved)
+            if (pointed.count({row.page, row.row}) == 0) strays.push_back(row);
+        db::LostRows& loss = plan.losses[0];
+        if (strays.empty() || static_cast<std::int64_t>(strays.size()) > loss.count) return;
+        loss.count -= static_cast<std::int64_t>(strays.size());
+        loss.movedRowsFound = static_cast<std::int64_t>(strays.size());
+        plan.strays = std::move(strays);
     }
 
     const PageFile& file_;

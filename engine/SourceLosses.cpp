@@ -16,14 +16,21 @@ QString GroupedCount(std::int64_t n) {
 }
 
 QString LossRange(const db::LostRows& loss) {
-    const QString reason = QString::fromStdString(loss.reason);
+    QString reason = QString::fromStdString(loss.reason);
     if (!loss.countKnown)
         return QStringLiteral("an unknown number of rows from row ") + GroupedCount(loss.first) +
                QStringLiteral(" on: ") + reason;
-    if (loss.count == 1)
+    if (loss.movedRowsFound > 0)
+        reason += QStringLiteral(
+                      "; %1 of these rows survive on the pages Access had moved "
+                      "them to and are given after the table's last row, their "
+                      "places unknown")
+                      .arg(GroupedCount(loss.movedRowsFound));
+    const std::int64_t places = loss.count + loss.movedRowsFound;
+    if (places == 1)
         return QStringLiteral("row ") + GroupedCount(loss.first) + QStringLiteral(": ") + reason;
     return QStringLiteral("rows ") + GroupedCount(loss.first) + QStringLiteral(" to ") +
-           GroupedCount(loss.first + loss.count - 1) + QStringLiteral(": ") + reason;
+           GroupedCount(loss.first + places - 1) + QStringLiteral(": ") + reason;
 }
 
 TableLosses SummarizeLosses(const std::vector<db::LostRows>& lost,

@@ -133,9 +133,7 @@ MutantOutcome compare(const fs::path& file, const DatabaseContents& original,
         t.lost = read.lostCount();
         t.lostUnknown = !read.lostCountKnown();
         for (const auto& [place, row] : read.rows) {
-            const auto same = whole.rows.find(place);
-            if (same != whole.rows.end() &&
-                sameValues(valuesIn(whole, same->second, read.columns), row)) {
+            if (isOriginalRow(whole, read, place, row)) {
                 ++t.exact;
             } else if (static_cast<std::size_t>(place) < source.rows.size() &&
                        touches(source.rows[place], mutant.pages)) {

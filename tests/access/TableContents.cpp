@@ -68,6 +68,19 @@ std::vector<db::Value> valuesIn(const TableContents& table, const std::vector<db
     return values;
 }
 
+bool isOriginalRow(const TableContents& original, const TableContents& damaged, std::int64_t place,
+                   const std::vector<db::Value>& row) {
+    const auto same = [&](const std::vector<db::Value>& whole) {
+        return sameValues(valuesIn(original, whole, damaged.columns), row);
+    };
+    if (place < original.rowCount) {
+        const auto at = original.rows.find(place);
+        return at != original.rows.end() && same(at->second);
+    }
+    return std::any_of(original.rows.begin(), original.rows.end(),
+                       [&](const auto& entry) { return same(entry.second); });
+}
+
 bool sameValues(const std::vector<db::Value>& a, const std::vector<db::Value>& b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {

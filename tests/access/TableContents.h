@@ -37,6 +37,12 @@ DatabaseContents readDatabase(const std::filesystem::path& file);
 std::vector<db::Value> valuesIn(const TableContents& table, const std::vector<db::Value>& row,
                                 const std::vector<std::string>& columns);
 
+// Whether `row`, given at `place` by `damaged` (a damaged copy of `original`), is the
+// original's: the row at the same place, or, past the original's last place (a moved row
+// whose place was lost), one of its rows.
+bool isOriginalRow(const TableContents& original, const TableContents& damaged, std::int64_t place,
+                   const std::vector<db::Value>& row);
+
 // Equal values, floating-point ones bit for bit (so NaN equals itself).
 bool sameValues(const std::vector<db::Value>& a, const std::vector<db::Value>& b);
 
