@@ -1,6 +1,7 @@
 #include "access/RowPlan.h"
 
 #include <algorithm>
+#include <set>
 
 #include "access/DataPage.h"
 
@@ -49,7 +50,7 @@ class Planner {
             // A search meets every page of the file; only the table's own are kept, and not
             // those it gave back.
             if (owned.searched() && isFree(number)) continue;
-            Checked checked = check(number);
+            Checked checked = check(number, !owned.searched());
             if (checked.fault == Fault::Foreign && owned.searched()) continue;
             suspect = suspect || checked.fault == Fault::Foreign;
             pages_.push_back(std::move(checked));
@@ -67,7 +68,9 @@ class Planner {
         // it does not name. (Pages past the end of a short file need no search.)
         if (!indexed && found < storedRowCount_ && owned.damage().empty() && (suspect || !faults))
             searchUnnamedPages();
-        return place(indexed);
+        RowPlan plan = place(indexed);
+        findStrays(plan);
+        return plan;
     }
 
   private:
@@ -76,9 +79,12 @@ class Planner {
         return free_->count(page) > 0;
     }
 
-    Checked check(std::uint32_t number) {
+    // `named`: the table's usage map names the page, which may then be the table's even
+    // when its owner field is damaged.
+    Checked check(std::uint32_t number, bool named = false) {
         Checked checked;
         checked.page.number = number;
+        bool owned = true;
         if (number >= file_.pagesHeld()) {
             checked.fault = Fault::PastEnd;
             return checked;
@@ -90,7 +96,9 @@ class Planner {
                 checked.fault = Fault::PastEnd;
                 return checked;
             }
-            if (bytes.u8(0) != page_type::kData || bytes.u32(4) != tablePage_) {
+            owned = bytes.u32(4) == tablePage_;
+            if (bytes.u8(0) != page_type::kData ||
+                (!owned && !(named && ownerDamaged(bytes.u32(4))))) {
                 checked.fault = Fault::Foreign;
                 return checked;
             }
@@ -112,11 +120,51 @@ class Planner {
                                   " of its " + std::to_string(slots) +
                                   " rows have bounds that "
                                   "contradict the others)");
+            if (!owned && !rowsProveTheTable(rows, held)) {
+                checked.page.rows = 0;
+                checked.fault = Fault::Foreign;
+            }
         } catch (const FormatError& e) {
+            if (!owned) {  // only a sound page proves the table's own
+                checked.page.rows = 0;
+                checked.fault = Fault::Foreign;
+                return checked;
+            }
             checked.fault = Fault::Damaged;
             details_[number] = e.what();
         }
         return checked;
+    }
+
+    // An owner field that names no table definition is damaged: no table can own the page
+    // through it.
+    bool ownerDamaged(std::uint32_t owner) {
+        if (owner < kFirstTablePage) return true;
+        if (owner >= file_.pagesHeld()) return true;
+        try {
+            file_.read(owner, ownerPage_);
+        } catch (const FormatError&) {
+            return true;
+        }
+        return ownerPage_.empty() || ownerPage_[0] != page_type::kTableDefinition;
+    }
+
+    // A page whose owner field is damaged is the table's when every row on it has the
+    // table's structure and bounds that its own bytes prove (as for a row whose slot is
+    // damaged). Moved rows' pointers prove nothing here; the pages they point to must be
+    // the table's own when they are followed.
+    bool rowsProveTheTable(const RowTable& rows, std::size_t held) const {
+        unsigned proven = 0;
+        for (unsigned i = 0; i < rows.count(); ++i) {
+            RowSlot slot;
+            if (slotState(rows, layout_, i, held, slot) == SlotState::Empty || slot.overflow)
+                continue;
+            if (slot.start >= slot.end || slot.end > held ||
+                !layout_.boundsProven(rows.page().sub(slot.start, slot.end - slot.start)))
+                return false;
+            ++proven;
+        }
+        return proven > 0;
     }
 
     // The slots of a readable page that hold rows (`count` of them, when given).
@@ -368,6 +416,50 @@ class Planner {
         return std::move(plan_);
     }
 
+    // Moved rows whose pointers were on the lost pages, when the table lost one run of pages
+    // and nothing else: every readable page's slots are sound, so a moved row that none of
+    // their pointers reaches had its pointer on the lost pages. Each must prove its bounds,
+    // and there can be no more of them than rows lost.
+    void findStrays(RowPlan& plan) {
+        if (plan.losses.size() != 1 || !plan.tailLoss.empty() || !plan.slotUses.empty() ||
+            !plan.slotCounts.empty() || !plan.losses[0].countKnown)
+            return;
+        std::set<std::pair<std::uint32_t, unsigned>> pointed;
+        std::vector<RowPointer> moved;
+        try {
+            for (const RowPlan::Page& page : plan.pages) {
+                if (!page.read) continue;
+                const std::size_t held = file_.readHeld(page.number, buffer_);
+                const RowTable rows(ByteSpan(buffer_.data(), buffer_.size()), file_.format());
+                for (unsigned i = 0; i < rows.count(); ++i) {
+                    RowSlot slot;
+                    const SlotState state = slotState(rows, layout_, i, held, slot);
+                    if (state == SlotState::Damaged) return;
+                    if (state == SlotState::Row && slot.overflow) {
+                        if (slot.end - slot.start < 4) return;
+                        const ByteSpan pointer = rows.page().sub(slot.start, 4);
+                        pointed.emplace(pointer.u24(1), pointer.u8(0));
+                    } else if (slot.deleted && !slot.overflow) {
+                        const bool proven = slot.start < slot.end && slot.end <= held &&
+                                            layout_.boundsProven(
+                                                rows.page().sub(slot.start, slot.end - slot.start));
+                        if (proven) moved.push_back({page.number, static_cast<std::uint8_t>(i)});
+                    }
+                }
+            }
+        } catch (const FormatError&) {
+            return;
+        }
+        std::vector<RowPointer> strays;
+        for (const RowPointer& row : moved)
+            if (pointed.count({row.page, row.row}) == 0) strays.push_back(row);
+        db::LostRows& loss = plan.losses[0];
+        if (strays.empty() || static_cast<std::int64_t>(strays.size()) > loss.count) return;
+        loss.count -= static_cast<std::int64_t>(strays.size());
+        loss.movedRowsFound = static_cast<std::int64_t>(strays.size());
+        plan.strays = std::move(strays);
+    }
+
     const PageFile& file_;
     const std::uint32_t tablePage_;
     const std::uint32_t storedRowCount_;
@@ -378,6 +470,7 @@ class Planner {
     std::map<std::uint32_t, std::string> details_;  // what is damaged on each damaged page
     std::optional<std::unordered_set<std::uint32_t>> free_;
     std::vector<std::uint8_t> buffer_;
+    std::vector<std::uint8_t> ownerPage_;
     RowPlan plan_;
 };
 

@@ -11,6 +11,8 @@
 //  - otherwise from the number of rows the table's definition records: the rows beyond
 //    those found are the lost pages', shared by their number of pages (exact for a single
 //    run of lost pages, as a short file or one damaged page has).
+// A moved row whose pointer lay on a lost page survives where it was moved to, flagged as
+// a moved row that no pointer of a readable page reaches: it is read after the last page.
 
 #include <sys/stat.h>
 
@@ -48,6 +50,9 @@ struct RowPlan {
     std::vector<db::LostRows> tailLoss;  // rows counted that no page was found to hold
     std::map<std::uint32_t, std::vector<SlotUse>> slotUses;  // by page, where an index corrected it
     std::map<std::uint32_t, unsigned> slotCounts;  // by page, where an index told a damaged count
+    // Rows Access moved to another page when they grew, whose pointers (their places) lay on
+    // the table's one lost run of pages: walked after the last page, at places from rowCount.
+    std::vector<RowPointer> strays;
     std::int64_t rowCount = 0;
 
     // `indexes`: the leaves of the database's indexes, for a user table, whose indexes and

@@ -160,8 +160,37 @@ bool RowScanner::next() {
             }
         }
         current_ = nullptr;
-        if (!loadNextPage()) return false;
+        if (!loadNextPage()) return nextStray();
     }
+}
+
+// A moved row whose place was lost with its pointer's page: read where it was moved to,
+// after the table's last place.
+bool RowScanner::nextStray() {
+    while (stray_ < plan_->strays.size()) {
+        const RowPointer& at = plan_->strays[stray_];
+        position_ = plan_->rowCount + static_cast<std::int64_t>(stray_++);
+        strayPage_.number = at.page;
+        current_ = &strayPage_;
+        slots_ = 0;
+        try {
+            const std::size_t held = file_.readHeld(at.page, page_);
+            const RowTable rows(ByteSpan(page_.data(), page_.size()), file_.format());
+            if (at.row >= rows.count()) throw FormatError("the row is gone");
+            const RowSlot slot = rows.slot(at.row);
+            const ByteSpan bytes =
+                slot.start < slot.end && slot.end <= held
+                    ? ByteSpan(page_.data(), page_.size()).sub(slot.start, slot.end - slot.start)
+                    : ByteSpan();
+            if (bytes.size() == 0 || !layout_.boundsProven(bytes))
+                throw FormatError("the row is gone");
+            row_ = bytes;
+            return true;
+        } catch (const FormatError& e) {  // the file changed since the walk was planned
+            loseRow(std::string("a moved row: ") + e.what());
+        }
+    }
+    return false;
 }
 
 }  // namespace velmora::access

@@ -2,7 +2,8 @@
 // Walks the live rows of a table in storage order: page by page through the pages
 // the table owns, slot by slot, skipping deleted slots and following overflow
 // pointers to rows that were moved to another page when they grew. (The moved row
-// itself is flagged deleted on its new page, so it is met only through its pointer.)
+// itself is flagged deleted on its new page, so it is met only through its pointer, or,
+// when its pointer's page is lost, after the last page: see RowPlan.h.)
 //
 // A damaged table gives every row that can still be read, and every row keeps its place
 // (its number among the table's rows): the walk follows the plan of a first pass (see
@@ -47,6 +48,7 @@ class RowScanner {
   private:
     void plan();
     bool loadNextPage();
+    bool nextStray();
     ByteSpan resolveOverflow(RowSlot slot);
     void report(const db::LostRows& loss);
 
@@ -71,6 +73,8 @@ class RowScanner {
     std::int64_t position_ = -1;
     std::vector<db::LostRows> lost_;
     std::uint32_t lastLostRowPage_ = 0;  // the page of the last lost row, to merge with
+    std::size_t stray_ = 0;              // the next of the plan's strays
+    RowPlan::Page strayPage_;            // the current stray's page, as losses name it
 };
 
 }  // namespace velmora::access

@@ -7,6 +7,8 @@
 // (position), and the rows it cannot read are counted as lost (lostRows): a page that
 // cannot be read, a row whose bytes contradict themselves, a value that cannot be decoded
 // exactly (no value is ever guessed), or values held elsewhere that cannot be found.
+// Calculated columns whose result types are lost (the table's properties lie on a
+// damaged page) are left out of every row, and said so (lostColumns).
 
 #include <memory>
 #include <optional>
@@ -35,6 +37,7 @@ class TableCursor final : public db::RowCursor {
     bool fetch(std::vector<db::Value>& row) override;
     std::optional<std::int64_t> position() const override { return scanner_->position(); }
     std::vector<db::LostRows> lostRows() const override { return scanner_->lost(); }
+    db::LostColumns lostColumns() const override { return lostColumns_; }
 
   private:
     std::shared_ptr<const AccessDatabase> database_;
@@ -46,8 +49,13 @@ class TableCursor final : public db::RowCursor {
     std::optional<ValueDecoder> decoder_;
     std::optional<ComplexValues> complex_;
     std::vector<Field> fields_;
-    // Why no row's values can be read exactly (the values of its complex columns, or the
-    // types of its calculated ones, cannot be found); empty when they can.
+    // When columns are left out: the table's column of each delivered one, and the whole
+    // row the complex values are resolved in before the delivered values are taken.
+    std::vector<std::size_t> delivered_;
+    std::vector<db::Value> wholeRow_;
+    db::LostColumns lostColumns_;
+    // Why no row's values can be read exactly (the values of its complex columns cannot be
+    // found); empty when they can.
     std::string valuesUnreadable_;
 };
 

@@ -81,6 +81,7 @@ QJsonObject tableObject(const TableOutcome& t, const RunStatistics& stats, bool 
                            {"rows_unreadable", 0},
                            {"rows_lost", 0},
                            {"pages_missing", 0},
+                           {"fields_lost", QJsonArray()},
                            {"dates_rounded", 0},
                            {"empty_binary_values", 0},
                            {"keys", QJsonValue::Null},
@@ -99,6 +100,7 @@ QJsonObject tableObject(const TableOutcome& t, const RunStatistics& stats, bool 
         // Null when the damaged source could not tell how many rows it lost.
         {"rows_lost", t.rowsLostKnown ? QJsonValue(qint64(t.rowsLost)) : QJsonValue::Null},
         {"pages_missing", qint64(t.pagesMissing)},
+        {"fields_lost", QJsonArray::fromStringList(t.fieldsLost)},
         {"dates_rounded", qint64(t.datesRounded)},
         {"empty_binary_values", qint64(t.emptyBinaryValues)},
         {"keys", keysOf(t, accessKeys)},

@@ -16,6 +16,9 @@ void writeRows(std::ostream& out, const TableOutcome& t, bool listed) {
     if (t.rowsLost > 0 || !t.rowsLostKnown)
         out << ", " << (t.rowsLostKnown ? "" : "at least ") << t.rowsLost
             << " lost to damage in the source";
+    if (!t.fieldsLost.isEmpty())
+        out << ", " << t.fieldsLost.size() << (t.fieldsLost.size() == 1 ? " field" : " fields")
+            << " lost to damage in the source";
 }
 
 }  // namespace

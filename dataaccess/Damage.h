@@ -17,6 +17,18 @@ struct LostRows {
     bool countKnown = true;  // false: an unknown number of rows from `first` on
     std::int64_t pagesMissing = 0;  // pages of this loss that lie past the end of the file
     std::string reason;             // "data page 2119 lies past the end of the file"
+    // Rows of these places whose data survives on the pages Access had moved them to, with
+    // their places lost: given after the table's last row. The places of the loss run from
+    // `first` to `first + count + movedRowsFound - 1`.
+    std::int64_t movedRowsFound = 0;
+};
+
+// Columns of a table whose values the source cannot read in any row (a calculated
+// column whose result type is lost with its properties). The rows arrive without them,
+// every other value exact; nothing stands in for the values left out.
+struct LostColumns {
+    std::vector<std::string> names;  // as the source names them
+    std::string reason;              // "their result types cannot be read (...)"
 };
 
 // Damage beyond single tables: the list of tables itself.

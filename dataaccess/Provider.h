@@ -48,6 +48,8 @@ class RowCursor {
     // The rows left out so far, in the order of their places; all of them once fetch()
     // has returned false.
     virtual std::vector<LostRows> lostRows() const { return {}; }
+    // The columns left out of every row; known once the cursor is open.
+    virtual LostColumns lostColumns() const { return {}; }
 };
 
 class Session {
@@ -83,7 +85,7 @@ class Provider {
 };
 
 // Entry points of a provider that lives in a loadable module.
-inline constexpr int kProviderAbiVersion = 6;
+inline constexpr int kProviderAbiVersion = 7;
 using ProviderAbiFunction = int (*)();
 using ProviderCreateFunction = Provider* (*)();
 inline constexpr const char* kProviderAbiSymbol = "velmora_provider_abi";

@@ -117,4 +117,9 @@ std::vector<LostRows> Recordset::lostRows() const {
     return cursor_->lostRows();
 }
 
+LostColumns Recordset::lostColumns() const {
+    requireOpen();
+    return cursor_->lostColumns();
+}
+
 }  // namespace velmora::db

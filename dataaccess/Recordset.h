@@ -76,6 +76,8 @@ class Recordset {
     std::int64_t rowNumber() const;
     // The rows the source left out so far (all of them at EOF).
     std::vector<LostRows> lostRows() const;
+    // The columns the source left out of every row.
+    LostColumns lostColumns() const;
 
   private:
     friend class Field;

@@ -18,6 +18,7 @@ class BestFitRows final : public db::RowCursor {
     bool fetch(std::vector<db::Value>& row) override;
     std::optional<std::int64_t> position() const override { return rows_->position(); }
     std::vector<db::LostRows> lostRows() const override { return rows_->lostRows(); }
+    db::LostColumns lostColumns() const override { return rows_->lostColumns(); }
 
     // Rows with at least one text spelled differently.
     std::int64_t rowsRespelled() const { return respelled_; }

@@ -8,7 +8,10 @@ constexpr std::size_t kBatchesAhead = 4;  // memory stays bounded for long rows 
 }  // namespace
 
 ReadAheadRows::ReadAheadRows(std::unique_ptr<db::RowCursor> rows)
-    : rows_(std::move(rows)), columns_(rows_->columns()), rowCount_(rows_->rowCount()) {
+    : rows_(std::move(rows)),
+      columns_(rows_->columns()),
+      rowCount_(rows_->rowCount()),
+      lostColumns_(rows_->lostColumns()) {
     reader_ = std::thread([this] { read(); });
 }
 

@@ -31,6 +31,7 @@ class ReadAheadRows final : public db::RowCursor {
     std::optional<std::int64_t> position() const override { return position_; }
     // The rows left out of the whole table: waits for the reading to end.
     std::vector<db::LostRows> lostRows() const override;
+    db::LostColumns lostColumns() const override { return lostColumns_; }
 
   private:
     struct Row {
@@ -50,6 +51,7 @@ class ReadAheadRows final : public db::RowCursor {
     std::unique_ptr<db::RowCursor> rows_;
     const std::vector<db::ColumnInfo> columns_;
     const std::int64_t rowCount_;
+    const db::LostColumns lostColumns_;  // known once the cursor is open
 
     // The caller's own.
     std::unique_ptr<Batch> current_;

@@ -91,7 +91,7 @@ QStringList notes(const RunStatistics& stats) {
     return lines;
 }
 
-// What a damaged source could not give: the rows left out, the pages a cut-short file
+// What a damaged source could not give: the fields and rows left out, the pages a cut-short file
 // lacks, a damaged catalogue of tables.
 QStringList sourceDamage(const RunStatistics& stats) {
     std::int64_t pagesMissing = 0;
@@ -103,7 +103,15 @@ QStringList sourceDamage(const RunStatistics& stats) {
         pagesMissing += table.pagesMissing;
         tables << table.source;
     }
+    QStringList fields;
+    for (const TableOutcome& table : stats.tables)
+        for (const QString& field : table.fieldsLost) fields << table.source + u'.' + field;
     QStringList lines;
+    if (!fields.isEmpty())
+        lines << QStringLiteral(
+                     "Fields left out because the source is damaged: %1 (each table's report "
+                     "says why).")
+                     .arg(fields.join(QStringLiteral(", ")));
     if (!tables.isEmpty())
         lines << QStringLiteral(
                      "Rows left out because the source is damaged: %1%2 in %3 (each table's "

@@ -18,20 +18,27 @@ struct TableLosses {
     bool countKnown = true;         // false: an unknown number more
     std::int64_t pagesMissing = 0;  // pages lying past the end of a cut-short file
     QStringList ranges;             // one text per range, in row order
-    bool any() const { return !ranges.isEmpty(); }
+    QStringList columns;            // left out of every row
+    QString columnsReason;
+    bool any() const { return !ranges.isEmpty() || !columns.isEmpty(); }
 };
 
-TableLosses SummarizeLosses(const std::vector<db::LostRows>& lost);
+TableLosses SummarizeLosses(const std::vector<db::LostRows>& lost,
+                            const db::LostColumns& lostColumns);
 
 // "rows 1,024 to 2,047: <reason>", "row 17: <reason>", or "an unknown number of rows from
 // row 1,024 on: <reason>".
 QString LossRange(const db::LostRows& loss);
 
-// The table's one report: how many rows were left out, and the first ranges.
+// The table's one report: the columns left out, how many rows were left out, and the
+// first ranges.
 QString LossReport(const QString& table, std::int64_t rowsInSource, const TableLosses& losses);
 
 // The report that the catalogue of tables is damaged, naming the tables found without it.
 QString CatalogueDamageReport(const QString& file, const db::SourceDamage& damage);
+
+// "fields "A", "B", left out of every row: <reason>", as --rejects notes them.
+QString LostFieldsNote(const TableLosses& losses);
 
 // Why strict reading copies nothing of a table: the first thing lost, or that the table
 // was found from its definition because the catalogue is damaged.

@@ -4,6 +4,7 @@
 // statements and the verification pass all read these records and nothing else.
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -49,6 +50,7 @@ struct TableOutcome {
     std::int64_t rowsLost = 0;
     bool rowsLostKnown = true;
     std::int64_t pagesMissing = 0;
+    QStringList fieldsLost;  // left out of every row: the damaged source cannot read them
     // Every statement of the table that the target refused: its rows, and DROP TABLE,
     // CREATE TABLE or CREATE INDEX.
     std::int64_t statementsFailed = 0;
@@ -70,8 +72,8 @@ struct TableOutcome {
     // Written with every row of the source (and, with the Access keys, every index).
     bool complete() const {
         return result == TableResult::Written && rowsRefused == 0 && rowsUnreadable == 0 &&
-               rowsLost == 0 && rowsLostKnown && pagesMissing == 0 && rowsRead >= rowsInSource &&
-               indexesNotWritten == 0;
+               rowsLost == 0 && rowsLostKnown && pagesMissing == 0 && fieldsLost.isEmpty() &&
+               rowsRead >= rowsInSource && indexesNotWritten == 0;
     }
 };
 

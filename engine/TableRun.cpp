@@ -211,7 +211,7 @@ bool TableRun::firstPass() {
         });
         codePage_ = ChooseCodePage(profile_, table_.target, firstPass);
         const bool recovered = run_.recoveredTables.contains(table_.source);
-        const TableLosses losses = SummarizeLosses(firstPass.lostRows());
+        const TableLosses losses = SummarizeLosses(firstPass.lostRows(), firstPass.lostColumns());
         if (run_.options.strict && (recovered || losses.any()))
             throw db::DbError(db::errc::kProviderFailure,
                               StrictRefusal(table_.source, inputs_.accessFile(), losses, recovered)
@@ -423,7 +423,7 @@ void TableRun::sendRows(db::Recordset& rows, const FieldRoles& roles,
     table_.rowsUnreadable = counts.rowsUnreadable;
     // What the damaged source left out of the table, told once now that the walk has met
     // all of it.
-    const TableLosses losses = SummarizeLosses(rows.lostRows());
+    const TableLosses losses = SummarizeLosses(rows.lostRows(), rows.lostColumns());
     // A source that ends before its row count without telling what it lost (a file cut
     // short during the run) is named once, and the rows it did not deliver count as
     // unreadable; rows left unsent by a cancel or by a target that ended the table are not
@@ -443,14 +443,16 @@ void TableRun::sendRows(db::Recordset& rows, const FieldRoles& roles,
         table_.rowsUnreadable += missing;
     }
     if (!losses.any()) return;
+    table_.fieldsLost = losses.columns;
     table_.rowsLost = losses.rows;
     table_.rowsLostKnown = losses.countKnown;
     table_.pagesMissing = losses.pagesMissing;
     proc_->report(kRowsLost,
                   std::make_exception_ptr(std::runtime_error(
                       LossReport(table_.source, table_.rowsInSource, losses).toStdString())));
-    if (state_.onRowsLost)
-        for (const QString& range : losses.ranges) state_.onRowsLost(table_.source, range);
+    if (!state_.onRowsLost) return;
+    if (!losses.columns.isEmpty()) state_.onRowsLost(table_.source, LostFieldsNote(losses));
+    for (const QString& range : losses.ranges) state_.onRowsLost(table_.source, range);
 }
 
 // True when the user left the preview with Back (or closed it): the run stops here.

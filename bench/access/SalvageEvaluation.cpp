@@ -133,8 +133,7 @@ MutantOutcome compare(const fs::path& file, const DatabaseContents& original,
         t.lost = read.lostCount();
         t.lostUnknown = !read.lostCountKnown();
         for (const auto& [place, row] : read.rows) {
-            const auto same = whole.rows.find(place);
-            if (same != whole.rows.end() && sameValues(same->second, row)) {
+            if (isOriginalRow(whole, read, place, row)) {
                 ++t.exact;
             } else if (static_cast<std::size_t>(place) < source.rows.size() &&
                        touches(source.rows[place], mutant.pages)) {
@@ -394,7 +393,12 @@ Figures evaluate(const fs::path& file, int mutants, std::uint64_t firstSeed,
             f.silent += t.silent, f.lost += t.lost;
             f.recovered += t.status == "recovered";
             const bool given = t.status == "named" || t.status == "recovered";
-            if (given) f.unaccounted += static_cast<long>(whole.rows.size()) - t.delivered - t.lost;
+            const long unaccounted =
+                given ? static_cast<long>(whole.rows.size()) - t.delivered - t.lost : 0;
+            f.unaccounted += unaccounted;
+            if (unaccounted != 0)
+                f.bad(std::to_string(unaccounted) +
+                      " rows neither given nor reported lost: " + label + ", table " + name);
             if (t.silent > 0)
                 f.bad("changed silently: " + label + ", table " + name + ", " + t.firstSilent);
             const Export e = withMdbtools ? exportTable(copy, name, scratch) : Export{};
@@ -404,9 +408,8 @@ Figures evaluate(const fs::path& file, int mutants, std::uint64_t firstSeed,
             oursExact += t.exact;
             if (!given) {
                 ++(t.status == "refused" ? f.tablesRefused : f.tablesMissing);
-                const Export& original = originalExports.at(name);
-                if (withMdbtools && e.complete && e.header == original.header &&
-                    e.rows == original.rows) {
+                if (withMdbtools && e.complete && e.header == originalExports.at(name).header &&
+                    e.rows == originalExports.at(name).rows) {
                     ++f.readableRefused;
                     f.bad("readable table " + t.status + ": " + label + ", table " + name);
                 }

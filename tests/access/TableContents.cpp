@@ -1,5 +1,6 @@
 #include "tests/access/TableContents.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 
@@ -42,14 +43,42 @@ DatabaseContents readDatabase(const std::filesystem::path& file) {
             continue;
         }
         table.rowCount = rows.recordCount();
+        for (int i = 0; i < rows.fields().count(); ++i)
+            table.columns.push_back(rows.fields()[i].name());
         for (; !rows.eof(); rows.moveNext()) {
             std::vector<db::Value> row;
             for (int i = 0; i < rows.fields().count(); ++i) row.push_back(rows.fields()[i].value());
             table.rows.emplace(rows.rowNumber(), std::move(row));
         }
         table.lost = rows.lostRows();
+        table.lostColumns = rows.lostColumns();
     }
     return contents;
+}
+
+std::vector<db::Value> valuesIn(const TableContents& table, const std::vector<db::Value>& row,
+                                const std::vector<std::string>& columns) {
+    if (columns == table.columns) return row;
+    std::vector<db::Value> values;
+    for (const std::string& name : columns) {
+        const auto at = std::find(table.columns.begin(), table.columns.end(), name);
+        if (at == table.columns.end()) return {};
+        values.push_back(row[static_cast<std::size_t>(at - table.columns.begin())]);
+    }
+    return values;
+}
+
+bool isOriginalRow(const TableContents& original, const TableContents& damaged, std::int64_t place,
+                   const std::vector<db::Value>& row) {
+    const auto same = [&](const std::vector<db::Value>& whole) {
+        return sameValues(valuesIn(original, whole, damaged.columns), row);
+    };
+    if (place < original.rowCount) {
+        const auto at = original.rows.find(place);
+        return at != original.rows.end() && same(at->second);
+    }
+    return std::any_of(original.rows.begin(), original.rows.end(),
+                       [&](const auto& entry) { return same(entry.second); });
 }
 
 bool sameValues(const std::vector<db::Value>& a, const std::vector<db::Value>& b) {

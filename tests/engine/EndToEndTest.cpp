@@ -372,6 +372,70 @@ TEST(EndToEnd, RejectsFileRoundTrip) {
     }
 }
 
+// Damaged copies of corpus files give what survives and name what is lost. Cut short where
+// a table's properties begin (page 172; its rows lie before), its calculated fields cannot
+// be typed: every row arrives without them, and the run names those fields in the report,
+// the rejects file, the summary and the exit code. With the page holding every row's place
+// zeroed, the two rows Access had moved elsewhere arrive after the last place.
+TEST(EndToEnd, DamagedCorpusCopiesGiveWhatSurvivesAndNameWhatIsLost) {
+    QTemporaryDir work;
+    const auto damagedCopy = [&](const char* file, const QString& name, qint64 keep,
+                                 qint64 zeroFrom) {
+        QFile whole(corpusDir() + "/access/jackcess/src/test/data/" + file);
+        EXPECT_TRUE(whole.open(QIODevice::ReadOnly));
+        QByteArray bytes = whole.read(keep);
+        if (zeroFrom >= 0) bytes.replace(zeroFrom, 4096, QByteArray(4096, '\0'));
+        QFile copy(work.filePath(name));
+        EXPECT_TRUE(copy.open(QIODevice::WriteOnly) && copy.write(bytes) == bytes.size());
+        return copy.fileName();
+    };
+    const QString cut = damagedCopy("V2010/calcFieldTestV2010.accdb", "cut.accdb", 172 * 4096, -1);
+    const QString target = work.filePath("out"), rejects = work.filePath("rejects.sql");
+    int exitCode = 0;
+    QString output =
+        runConverter({"--new-folder", "--verify", "--rejects", rejects, cut, target}, &exitCode);
+    EXPECT_EQ(exitCode, 1);
+    const QString fields = QStringLiteral("\"LastFirst\", \"LastFirstLen\", \"MonthlySalary\"");
+    EXPECT_TRUE(output.contains("Table \"Table1\": its fields " + fields)) << output.toStdString();
+    EXPECT_TRUE(
+        output.contains("4 of 4 rows read, 4 written, 0 refused, 0 unreadable, 11 fields "
+                        "lost to damage in the source"));
+    EXPECT_TRUE(
+        output.contains("Fields left out because the source is damaged: Table1.LastFirst, "));
+    EXPECT_TRUE(output.contains("Table1: 4 of 4 rows verified identical")) << output.toStdString();
+    QFile notes(rejects);
+    ASSERT_TRUE(notes.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(
+        QString::fromUtf8(notes.readAll())
+            .contains("-- Not read from the damaged source: table \"Table1\", fields " + fields));
+    Connection paradox;
+    OpenTargetConnection(paradox, target);
+    Recordset rs;
+    rs.open("SELECT * FROM \"Table1\"", paradox);
+    QStringList columns;
+    for (int i = 0; i < rs.fields().count(); ++i)
+        columns << QString::fromStdString(rs.fields()[i].name());
+    EXPECT_EQ(columns.join(u','), "TVXID,ID,FirstName,LastName,City,Salary,Popularity");
+    EXPECT_EQ(rs.recordCount(), 4);
+    rs.close();
+
+    const QString zeroed =
+        damagedCopy("V2003/overflowTestV2003.mdb", "zeroed.mdb", 1 << 30, 27 * 4096);
+    output = runConverter({"--verify", "--overwrite", "yes", zeroed, target}, &exitCode);
+    EXPECT_EQ(exitCode, 1);
+    EXPECT_TRUE(output.contains(
+        "5 of its 7 rows could not be read from the damaged source and were left out (rows by "
+        "TVXID): rows 0 to 6: page 27, which the table's usage map names, is not one of its data "
+        "pages; 2 of these rows survive on the pages Access had moved them to and are given "
+        "after the table's last row, their places unknown."))
+        << output.toStdString();
+    EXPECT_TRUE(output.contains("Table1: 2 of 2 rows verified identical")) << output.toStdString();
+    QStringList tvxids;
+    for (rs.open("SELECT * FROM \"Table1\"", paradox); !rs.eof(); rs.moveNext())
+        tvxids << QString::number(rs.fields()[0].value().asInt());
+    EXPECT_EQ(tvxids.join(u','), "7,8");
+}
+
 // A statement file that cannot be written is said so, never claimed as written.
 TEST(EndToEnd, SqlFileThatCannotBeWrittenIsNotClaimed) {
     QTemporaryDir work;

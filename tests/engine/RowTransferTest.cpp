@@ -419,6 +419,7 @@ class EveryOtherRow final : public db::RowCursor {
     std::vector<db::LostRows> lostRows() const override {
         return {{1, next_, true, 0, "read so far: " + std::to_string(next_)}};
     }
+    db::LostColumns lostColumns() const override { return {{"Total"}, "calculated"}; }
 
   private:
     const std::vector<db::ColumnInfo> columns_{{"N", db::ado::adInteger, 4},
@@ -469,6 +470,7 @@ TEST(ReadAheadRows, RowsArriveAsTheCursorGivesThem) {
     EXPECT_EQ(failures, kRows / 97);
     ASSERT_EQ(ahead.lostRows().size(), 1u);
     EXPECT_EQ(ahead.lostRows()[0].reason, "read so far: 2000");
+    EXPECT_EQ(ahead.lostColumns().names, std::vector<std::string>{"Total"});
 
     // Asked part way, the rows left out are those of the whole table, read to its end
     // without waiting for the caller; dropped part way, the reading stops.
