@@ -272,7 +272,8 @@ void DriverSession::insert(std::string_view text) {
     }
     record_.assign(static_cast<std::size_t>(info.recordSize), 0);
     blobs_.clear();
-    encode_.codePage = &text::CodePage::forNumber(info.codePage);
+    if (encode_.codePage == nullptr || encode_.codePage->number() != info.codePage)
+        encode_.codePage = &text::CodePage::forNumber(info.codePage);
     encode_.nextAutoIncrement = table.nextAutoIncrement();
     encode_.autoIncrement = 0;
     encode_.blobs = &blobs_;
@@ -481,7 +482,8 @@ std::unique_ptr<db::RowCursor> DriverSession::lookUp(const TableFiles& files) {
         fail("A WHERE condition must give every field of the primary key of " +
              inQuotes(files.name) + " (" + std::to_string(info.keyFields) + "), and nothing else.");
     key_.assign(static_cast<std::size_t>(info.recordSize), 0);
-    encode_.codePage = &text::CodePage::forNumber(info.codePage);
+    if (encode_.codePage == nullptr || encode_.codePage->number() != info.codePage)
+        encode_.codePage = &text::CodePage::forNumber(info.codePage);
     encode_.blobs = &blobs_;
     std::vector<bool> given(static_cast<std::size_t>(info.keyFields));
     for (std::size_t i = 0; i < statement_.columns.size(); ++i) {

@@ -57,14 +57,6 @@ std::uint16_t PrimaryIndex::totalRecords() const {
     return empty() ? 0 : sumOf(getLe16(header() + hdr::kIndexRoot));
 }
 
-std::uint8_t* PrimaryIndex::block(std::uint16_t number) const {
-    const std::size_t at =
-        static_cast<std::size_t>(headerSize_) + static_cast<std::size_t>(number - 1) * blockSize_;
-    if (number == 0 || at + static_cast<std::size_t>(blockSize_) > file_.size())
-        fail("The primary index of table " + inQuotes(label_) + " is damaged; rebuild the index.");
-    return file_.data() + at;
-}
-
 std::uint8_t* PrimaryIndex::entryAt(std::uint16_t number, int index) const {
     return block(number) + hdr::kBlockHeaderSize + index * recordSize_;
 }

@@ -52,7 +52,13 @@ class PrimaryIndex {
 
   private:
     std::uint8_t* header() const { return file_.data(); }
-    std::uint8_t* block(std::uint16_t number) const;
+    // Inline: every row written looks up a few blocks.
+    std::uint8_t* block(std::uint16_t number) const {
+        const std::size_t at = static_cast<std::size_t>(headerSize_) +
+                               static_cast<std::size_t>(number - 1) * blockSize_;
+        if (number == 0 || at + static_cast<std::size_t>(blockSize_) > file_.size()) failDamaged();
+        return file_.data() + at;
+    }
     std::uint8_t* entryAt(std::uint16_t number, int index) const;
     int countIn(std::uint16_t number) const;
     // A descent from the root: the root block, and the entries of each block on the way;
