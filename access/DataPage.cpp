@@ -32,6 +32,14 @@ RowTable::RowTable(ByteSpan page, const JetFormat& format, std::optional<unsigne
                           (table_ + 2 * std::size_t{stated_} > offset(sound_ - 1, limit) ||
                            2 * plausible <= stated_ - sound_));
     count_ = count ? std::min(*count, fit) : countDamaged_ ? 0 : stated_;
+    const std::size_t rowArea = table_ + 2 * std::size_t{count_};
+    std::size_t previous = page.size();
+    inOrder_ = true;
+    for (unsigned i = 0; i < count_ && inOrder_; ++i) {
+        const std::size_t at = page.u16(table_ + 2 * std::size_t{i}) & kOffsetMask;
+        inOrder_ = at >= rowArea && at <= previous;
+        previous = at;
+    }
 }
 
 std::size_t RowTable::offset(long slot, unsigned count) const {
@@ -68,11 +76,11 @@ bool RowTable::damaged(long slot, unsigned count) const {
 }
 
 bool RowTable::startTrusted(unsigned row) const {
-    return !damaged(static_cast<long>(row), count_);
+    return inOrder_ || !damaged(static_cast<long>(row), count_);
 }
 
 bool RowTable::endTrusted(unsigned row) const {
-    return row == 0 || !damaged(static_cast<long>(row) - 1, count_);
+    return inOrder_ || row == 0 || !damaged(static_cast<long>(row) - 1, count_);
 }
 
 }  // namespace velmora::access
