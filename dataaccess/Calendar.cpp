@@ -94,9 +94,13 @@ bool finerThanMillisecond(DateTime value) {
 }
 
 DateTime fromCivil(const CivilDateTime& value) {
-    const std::int64_t days = daysFromCivil(value.date) - kOleEpoch;
-    const std::int64_t ms =
-        ((value.hour * 60LL + value.minute) * 60 + value.second) * 1000 + value.millisecond;
+    return fromDayAndMillisecond(
+        daysFromCivil(value.date),
+        ((value.hour * 60LL + value.minute) * 60 + value.second) * 1000 + value.millisecond);
+}
+
+DateTime fromDayAndMillisecond(std::int64_t unixDays, std::int64_t ms) {
+    const std::int64_t days = unixDays - kOleEpoch;
     const double fraction = static_cast<double>(ms) / kMsPerDay;
     return DateTime{days < 0 ? static_cast<double>(days) - fraction
                              : static_cast<double>(days) + fraction};

@@ -41,6 +41,9 @@ SerialDay splitSerial(double serial);
 // rounded to the millisecond as Access and ADO do.
 CivilDateTime toCivil(DateTime value);
 DateTime fromCivil(const CivilDateTime& value);
+// The same for a day counted from 1970-01-01 and a millisecond of that day (0 to
+// 86,399,999), without the calendar.
+DateTime fromDayAndMillisecond(std::int64_t days, std::int64_t millisecond);
 
 // Whether the value holds more than whole milliseconds: the ticks of a Date/Time Extended
 // value, or a serial that lies between milliseconds.

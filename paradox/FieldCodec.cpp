@@ -69,14 +69,8 @@ std::int64_t paradoxDayNumber(const db::CivilDate& date) {
     return db::daysFromCivil(date) - kDayZero;
 }
 
-db::CivilDate civilFromParadoxDay(std::int64_t day) {
-    return db::civilFromDays(day + kDayZero);
-}
-
 db::DateTime dateValue(std::int32_t paradoxDay) {
-    db::CivilDateTime civil;
-    civil.date = civilFromParadoxDay(paradoxDay);
-    return db::fromCivil(civil);
+    return db::fromDayAndMillisecond(paradoxDay + kDayZero, 0);
 }
 
 db::DateTime timeValue(std::int32_t milliseconds) {
@@ -95,13 +89,7 @@ db::DateTime timestampValue(double milliseconds) {
         ms += kMsPerDay;
         --day;
     }
-    db::CivilDateTime civil;
-    civil.date = civilFromParadoxDay(day);
-    civil.hour = static_cast<int>(ms / 3600000);
-    civil.minute = static_cast<int>(ms / 60000 % 60);
-    civil.second = static_cast<int>(ms / 1000 % 60);
-    civil.millisecond = static_cast<int>(ms % 1000);
-    return db::fromCivil(civil);
+    return db::fromDayAndMillisecond(day + kDayZero, ms);
 }
 
 }  // namespace velmora::paradox

@@ -34,7 +34,6 @@ db::Decimal getBcd(const std::uint8_t* p, int decimals);
 
 // Paradox counts days from 1 January of year 1, which is day 1.
 std::int64_t paradoxDayNumber(const db::CivilDate& date);
-db::CivilDate civilFromParadoxDay(std::int64_t day);
 
 db::DateTime dateValue(std::int32_t paradoxDay);
 db::DateTime timeValue(std::int32_t milliseconds);

@@ -74,11 +74,12 @@ IndexCheck checkIndex(const TableFiles& table, const std::string& name) {
     IndexCheck check;
     check.name = name;
     const KeyedLookup rows(table.db, table.px, false, table.name);
+    KeyedLookup::InOrderSearch search(rows);
     const TableInfo& info = rows.info();
     if (sameNameIgnoringCase(name, table.name)) {
         rows.forEach([&](const std::uint8_t* record, std::uint16_t) {
             ++check.rows;
-            if (rows.find(record) == record)
+            if (search.find(record) == record)
                 ++check.found;
             else if (check.firstMissing.empty())
                 check.firstMissing = keyText(record, info);
@@ -90,12 +91,13 @@ IndexCheck checkIndex(const TableFiles& table, const std::string& name) {
         if (!sameNameIgnoringCase(secondaryIndexName(info, data), name)) continue;
         const std::string label = files.data.filename().string();
         const KeyedLookup entries(files.data, files.index, true, label);
+        KeyedLookup::InOrderSearch search(entries);
         const EntryLayout layout(info, entries.info(), label);
         std::vector<std::uint8_t> entry(static_cast<std::size_t>(layout.size()));
         rows.forEach([&](const std::uint8_t* record, std::uint16_t block) {
             ++check.rows;
             layout.build(record, block, entry.data());
-            const std::uint8_t* stored = entries.find(entry.data());
+            const std::uint8_t* stored = search.find(entry.data());
             if (stored != nullptr && layout.blockOf(stored) == block)
                 ++check.found;
             else if (check.firstMissing.empty())

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "dataaccess/Calendar.h"
 #include "paradox/BlobFile.h"
@@ -18,8 +19,8 @@ void decodeField(const std::uint8_t* record, const FieldInfo& field, const text:
     }
     switch (field.type) {
         case FieldType::Alpha: {
-            int length = 0;
-            while (length < field.length && p[length] != 0) ++length;
+            const void* end = std::memchr(p, 0, static_cast<std::size_t>(field.length));
+            const auto length = end ? static_cast<const std::uint8_t*>(end) - p : field.length;
             std::string& text = out.setText();
             text.clear();
             codePage.decode(std::string_view(reinterpret_cast<const char*>(p),

@@ -1,6 +1,7 @@
 #include "common/text/CodePage.h"
 
 #include <algorithm>
+#include <cstring>
 #include <initializer_list>
 
 #include "common/text/CodePageTables.h"
@@ -80,11 +81,19 @@ void CodePage::decode(std::string_view bytes, std::string& out) const {
         }
         return;
     }
-    for (unsigned char b : bytes) {
-        if (b < 0x80)
-            out.push_back(static_cast<char>(b));
-        else
-            appendUtf8(table_[b], out);
+    // Runs of ASCII, most of any text, are appended whole: eight bytes are checked at once.
+    const std::size_t size = bytes.size();
+    for (std::size_t at = 0; at < size;) {
+        std::size_t end = at;
+        for (std::uint64_t word; end + 8 <= size; end += 8) {
+            std::memcpy(&word, bytes.data() + end, 8);
+            if ((word & 0x8080808080808080u) != 0) break;
+        }
+        while (end < size && static_cast<unsigned char>(bytes[end]) < 0x80) ++end;
+        out.append(bytes.data() + at, end - at);
+        if (end == size) break;
+        appendUtf8(table_[static_cast<unsigned char>(bytes[end])], out);
+        at = end + 1;
     }
 }
 
