@@ -5,12 +5,6 @@
 
 namespace velmora::access {
 
-namespace {
-constexpr std::uint16_t kOffsetMask = 0x1FFF;
-constexpr std::uint16_t kDeletedFlag = 0x8000;
-constexpr std::uint16_t kOverflowFlag = 0x4000;
-}  // namespace
-
 RowTable::RowTable(ByteSpan page, const JetFormat& format, std::optional<unsigned> count)
     : page_(page), table_(format.dataRowOffsets()), stated_(page.u16(format.dataRowCount)) {
     const unsigned fit =
@@ -42,26 +36,9 @@ RowTable::RowTable(ByteSpan page, const JetFormat& format, std::optional<unsigne
     }
 }
 
-std::size_t RowTable::offset(long slot, unsigned count) const {
-    if (slot < 0) return page_.size();
-    if (slot >= static_cast<long>(count)) return table_ + 2 * std::size_t{count};
-    return page_.u16(table_ + 2 * static_cast<std::size_t>(slot)) & kOffsetMask;
-}
-
-RowSlot RowTable::slot(unsigned row) const {
-    const std::uint16_t raw = page_.u16(table_ + 2 * std::size_t{row});
-    RowSlot slot;
-    slot.start = raw & kOffsetMask;
-    slot.end = offset(static_cast<long>(row) - 1, count_);
-    slot.deleted = (raw & kDeletedFlag) != 0;
-    slot.overflow = (raw & kOverflowFlag) != 0;
-    if (!slot.deleted) {
-        const std::size_t rowArea = table_ + 2 * std::size_t{count_};
-        if (slot.start < rowArea || slot.start > slot.end || slot.end > page_.size())
-            throw FormatError("row " + std::to_string(row) +
-                              " of a data page has offsets outside the page");
-    }
-    return slot;
+void RowTable::outsidePage(unsigned row) {
+    throw FormatError("row " + std::to_string(row) +
+                      " of a data page has offsets outside the page");
 }
 
 // A slot is damaged when it lies outside the row area, or breaks the order with a

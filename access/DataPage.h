@@ -38,8 +38,20 @@ class RowTable {
     // damaged count most likely stands for.
     unsigned soundCount() const { return sound_; }
 
-    // Slot `row` (< count). Live slots are checked to lie inside the row area.
-    RowSlot slot(unsigned row) const;
+    // Slot `row` (< count). Live slots are checked to lie inside the row area. Read for
+    // every row: built in place by the caller.
+    RowSlot slot(unsigned row) const {
+        const std::uint16_t raw = page_.u16(table_ + 2 * std::size_t{row});
+        RowSlot slot;
+        slot.start = raw & kOffsetMask;
+        slot.end = offset(static_cast<long>(row) - 1, count_);
+        slot.deleted = (raw & kDeletedFlag) != 0;
+        slot.overflow = (raw & kOverflowFlag) != 0;
+        if (!slot.deleted && (slot.start < table_ + 2 * std::size_t{count_} ||
+                              slot.start > slot.end || slot.end > page_.size()))
+            outsidePage(row);
+        return slot;
+    }
     // Whether row `row`'s bounds can be trusted: neither the slot that starts it nor the
     // one that ends it is out of order with its neighbours.
     bool boundsTrusted(unsigned row) const {
@@ -50,8 +62,17 @@ class RowTable {
     ByteSpan page() const { return page_; }
 
   private:
-    std::size_t offset(long slot, unsigned count) const;
+    static constexpr std::uint16_t kOffsetMask = 0x1FFF;
+    static constexpr std::uint16_t kDeletedFlag = 0x8000;
+    static constexpr std::uint16_t kOverflowFlag = 0x4000;
+
+    std::size_t offset(long slot, unsigned count) const {
+        if (slot < 0) return page_.size();
+        if (slot >= static_cast<long>(count)) return table_ + 2 * std::size_t{count};
+        return page_.u16(table_ + 2 * static_cast<std::size_t>(slot)) & kOffsetMask;
+    }
     bool damaged(long slot, unsigned count) const;
+    [[noreturn]] static void outsidePage(unsigned row);
 
     ByteSpan page_;
     std::size_t table_;  // where the offsets start

@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include <memory>
 
@@ -21,6 +22,10 @@ void appendLatin1(ByteSpan bytes, std::string& out) {
     const std::size_t size = bytes.size();
     for (std::size_t i = 0; i < size;) {
         std::size_t ascii = i;
+        for (std::uint64_t word; ascii + 8 <= size; ascii += 8) {  // eight bytes at once
+            std::memcpy(&word, p + ascii, 8);
+            if ((word & 0x8080808080808080u) != 0) break;
+        }
         while (ascii < size && p[ascii] < 0x80) ++ascii;
         out.append(reinterpret_cast<const char*>(p + i), ascii - i);
         if (ascii < size) text::appendUtf8(p[ascii++], out);
@@ -138,18 +143,21 @@ void TextDecoder::decode(ByteSpan stored, std::string& out) const {
         appendUtf16le(stored, out);
         return;
     }
+    // A zero byte switches between one byte a character and two.
+    const std::uint8_t* const end = p + stored.size();
     bool compressed = true;
-    std::size_t runStart = 2;
-    for (std::size_t i = 2; i <= stored.size(); ++i) {
-        if (i < stored.size() && p[i] != 0) continue;
-        const ByteSpan run(p + runStart, i - runStart);
+    for (const std::uint8_t* run = p + 2;;) {
+        const auto* zero = static_cast<const std::uint8_t*>(
+            std::memchr(run, 0, static_cast<std::size_t>(end - run)));
+        const ByteSpan bytes(run, static_cast<std::size_t>((zero ? zero : end) - run));
         if (compressed) {
-            appendLatin1(run, out);
+            appendLatin1(bytes, out);
         } else {
-            appendUtf16le(run, out);
+            appendUtf16le(bytes, out);
         }
+        if (zero == nullptr) break;
         compressed = !compressed;
-        runStart = i + 1;
+        run = zero + 1;
     }
 }
 

@@ -110,7 +110,35 @@ class Value {
         v_ = std::move(value);
     }
 
-    bool operator==(const Value&) const = default;
+    // As std::variant compares, without std::visit: a verification compares every value.
+    bool operator==(const Value& other) const {
+        if (v_.index() != other.v_.index()) return false;
+        switch (kind()) {
+            case ValueKind::Null:
+                return true;
+            case ValueKind::Boolean:
+                return asBool() == other.asBool();
+            case ValueKind::Integer:
+                return asInt() == other.asInt();
+            case ValueKind::Single:
+                return asSingle() == other.asSingle();
+            case ValueKind::Double:
+                return asDouble() == other.asDouble();
+            case ValueKind::Currency:
+                return asCurrency() == other.asCurrency();
+            case ValueKind::Decimal:
+                return asDecimal() == other.asDecimal();
+            case ValueKind::DateTime:
+                return asDateTime() == other.asDateTime();
+            case ValueKind::Text:
+                return asText() == other.asText();
+            case ValueKind::Bytes:
+                return asBytes() == other.asBytes();
+            case ValueKind::Guid:
+                return asGuid() == other.asGuid();
+        }
+        return true;  // both valueless
+    }
 
   private:
     std::variant<Null, bool, std::int64_t, float, double, Currency, Decimal, DateTime, std::string,

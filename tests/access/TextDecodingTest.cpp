@@ -19,6 +19,15 @@ TEST(CompressedUnicode, SwitchesBetweenOneByteAndUtf16Runs) {
     // "ab", switch, U+4F60 U+597D, switch, "c!"
     EXPECT_EQ(decoded(kJet4, {0xFF, 0xFE, 'a', 'b', 0x00, 0x60, 0x4F, 0x7D, 0x59, 0x00, 'c', '!'}),
               "ab\u4F60\u597Dc!");
+    for (std::size_t run = 0; run < 20; ++run) {  // long one-byte runs, Latin-1 at any place
+        std::vector<std::uint8_t> bytes = {0xFF, 0xFE};
+        bytes.insert(bytes.end(), run, 'a');
+        bytes.push_back(0xE9);
+        bytes.insert(bytes.end(), run * 2, 'b');
+        bytes.insert(bytes.end(), {0x00, 0x60, 0x4F});
+        EXPECT_EQ(decoded(kJet4, bytes),
+                  std::string(run, 'a') + "\u00E9" + std::string(run * 2, 'b') + "\u4F60");
+    }
 }
 
 TEST(CompressedUnicode, MayEndInUtf16ModeAndCarryLatin1) {

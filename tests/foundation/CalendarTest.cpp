@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "dataaccess/Calendar.h"
 #include "dataaccess/DateTimeText.h"
 #include "dataaccess/Value.h"
@@ -63,6 +65,35 @@ TEST(Value, ExactDecimalTexts) {
     EXPECT_EQ((Decimal{false, 100, 0, 18}).toString(), "100");
     Guid g{{0x78, 0x56, 0x34, 0x12, 0xbc, 0x9a, 0xf0, 0xde, 1, 2, 3, 4, 5, 6, 7, 8}};
     EXPECT_EQ(g.toString(), "{12345678-9ABC-DEF0-0102-030405060708}");
+}
+
+TEST(Value, EqualOnlyInKindAndValue) {
+    const Value values[] = {Value(),
+                            Value(false),
+                            Value(true),
+                            Value(0),
+                            Value(1),
+                            Value(0.0f),
+                            Value(1.5f),
+                            Value(0.0),
+                            Value(1.5),
+                            Value(Currency{0}),
+                            Value(Currency{1}),
+                            Value(Decimal{false, 1, 0, 18}),
+                            Value(Decimal{false, 1, 1, 18}),
+                            Value(DateTime{1.5}),
+                            Value(DateTime{1.5, 1}),
+                            Value(std::string()),
+                            Value(std::string("a")),
+                            Value(Bytes{}),
+                            Value(Bytes{1}),
+                            Value(Guid{}),
+                            Value(Guid{{1}})};
+    for (std::size_t i = 0; i < std::size(values); ++i)
+        for (std::size_t j = 0; j < std::size(values); ++j)
+            EXPECT_EQ(values[i] == values[j], i == j) << i << " " << j;
+    const Value nan(std::numeric_limits<double>::quiet_NaN());
+    EXPECT_FALSE(nan == nan);  // as doubles compare
 }
 
 TEST(DateTimeText, MonthFirstWithAnySeparator) {
