@@ -39,7 +39,7 @@ std::string keyText(const std::uint8_t* record, const TableInfo& info) {
 }  // namespace
 
 std::vector<IndexDescription> describeIndexes(const TableFiles& table) {
-    const TableInfo info = TableReader(table).info();
+    const TableInfo info = TableReader::infoOf(table);
     std::vector<IndexDescription> out;
     if (info.keyed()) {
         IndexDescription primary;

@@ -24,13 +24,20 @@ constexpr auto kWriterRetry = std::chrono::milliseconds(20);
 struct BeingWritten {};
 }  // namespace
 
-TableReader::TableReader(const TableFiles& files) : files_(files) {
+TableReader::TableReader(const TableFiles& files) : TableReader(files, Reach::Chain) {}
+
+TableInfo TableReader::infoOf(const TableFiles& files) {
+    return TableReader(files, Reach::Header).info();
+}
+
+TableReader::TableReader(const TableFiles& files, Reach reach) : files_(files) {
     fd_ = ::open(files.db.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0) failSystem("Opening table " + inQuotes(files.name), errno);
     const auto giveUp = std::chrono::steady_clock::now() + kWriterWait;
     for (retrying_ = true;;) {
         try {
-            readChain();
+            readHeader();
+            if (reach == Reach::Chain) readChain();
             break;
         } catch (const BeingWritten&) {
             if (std::chrono::steady_clock::now() < giveUp) {
@@ -48,23 +55,25 @@ TableReader::TableReader(const TableFiles& files) : files_(files) {
     buffer_.resize(static_cast<std::size_t>(info_.blockSize));
 }
 
-void TableReader::readChain() {
-    chain_.clear();
-    records_ = 0;
+void TableReader::readHeader() {
     struct stat st {};
     fstat(fd_, &st);
-    const auto size = static_cast<std::uint64_t>(st.st_size);
+    size_ = static_cast<std::uint64_t>(st.st_size);
     std::uint8_t start[hdr::kFieldTableV4] = {};
-    if (size < sizeof start) damaged("the file is too short");
+    if (size_ < sizeof start) damaged("the file is too short");
     readAt(start, sizeof start, 0);
     const int headerSize = declaredHeaderSize(start);
     std::vector<std::uint8_t> header(
         static_cast<std::size_t>(std::max<int>(headerSize, sizeof start)));
-    if (static_cast<std::uint64_t>(header.size()) > size) damaged("the header is cut off");
+    if (static_cast<std::uint64_t>(header.size()) > size_) damaged("the header is cut off");
     readAt(header.data(), header.size(), 0);
     info_ = parseTableHeader(header.data(), header.size(), files_.name);
+}
 
-    const std::uint64_t blocks = (size - static_cast<std::uint64_t>(info_.headerSize)) /
+void TableReader::readChain() {
+    chain_.clear();
+    records_ = 0;
+    const std::uint64_t blocks = (size_ - static_cast<std::uint64_t>(info_.headerSize)) /
                                  static_cast<std::uint64_t>(info_.blockSize);
     const int perBlock = info_.recordsPerBlock();
     std::vector<bool> seen(static_cast<std::size_t>(blocks) + 1, false);

@@ -63,7 +63,7 @@ ValidityFile currentOrEmpty(const TableFiles& files, const TableInfo& info) {
 }
 
 TableInfo infoOf(const TableFiles& files) {
-    return TableReader(files).info();
+    return TableReader::infoOf(files);
 }
 
 }  // namespace
