@@ -1,6 +1,5 @@
 #include "engine/RowTransfer.h"
 
-#include <charconv>
 #include <optional>
 
 #include "dataaccess/DbError.h"
@@ -190,9 +189,7 @@ TransferCounts TransferRows(const QString& targetName, db::Recordset& sourceRows
         std::string& statement = row.statement;
         statement.assign(prefix);
         if (roles.rowNumberColumn) {
-            char number[16];
-            const char* end = std::to_chars(number, number + sizeof number, rowNumber).ptr;
-            statement.append(number, static_cast<std::size_t>(end - number));
+            LiteralWriter::appendInteger(statement, rowNumber);
             statement += ',';
         }
 

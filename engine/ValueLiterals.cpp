@@ -44,8 +44,15 @@ std::pair<QChar, QChar> acceptedSeparators(QChar date, QChar time) {
 
 // Appends [first, last) with the (pointer, length) overload: the one taking two pointers
 // goes through the general replace, several times slower on these short pieces.
-void appendChars(std::string& out, const char* first, const char* last) {
-    out.append(first, static_cast<std::size_t>(last - first));
+// Lets `write` put at most `room` bytes straight into `out` and returns where it ended.
+// Digits written into a buffer of their own and then copied would be read back before
+// their small stores reach the cache, stalling the copy (as often as a row has values).
+template <typename Write>
+void appendWritten(std::string& out, std::size_t room, const Write& write) {
+    const std::size_t size = out.size();
+    out.resize(size + room);
+    const char* end = write(out.data() + size);
+    out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
 template <typename T>
@@ -63,8 +70,7 @@ void appendFloating(std::string& out, double value) {
         out += '\'' + shortest(value) + '\'';
         return;
     }
-    char buffer[kNumberTextRoom];
-    appendChars(out, buffer, WriteShortest(buffer, value));
+    appendWritten(out, kNumberTextRoom, [value](char* at) { return WriteShortest(at, value); });
 }
 
 // As Currency::toString writes it (no trailing zeros), without its temporary strings.
@@ -72,24 +78,19 @@ void appendCurrency(std::string& out, std::int64_t units) {
     const bool negative = units < 0;
     const std::uint64_t magnitude =
         negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
-    if (negative) out += '-';
-    char buffer[24];
-    appendChars(out, buffer, std::to_chars(buffer, buffer + sizeof buffer, magnitude / 10000).ptr);
-    auto fraction = static_cast<unsigned>(magnitude % 10000);
-    if (fraction == 0) return;
-    int digits = 4;
-    for (; fraction % 10 == 0; fraction /= 10) --digits;
-    out += '.';
-    char* end = buffer + digits;
-    for (char* at = end; at != buffer; fraction /= 10)
-        *--at = static_cast<char>('0' + fraction % 10);
-    appendChars(out, buffer, end);
-}
-
-void appendInteger(std::string& out, std::int64_t value) {
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    appendChars(out, buffer, result.ptr);
+    appendWritten(out, 26, [&](char* at) {
+        if (negative) *at++ = '-';
+        at = std::to_chars(at, at + 20, magnitude / 10000).ptr;
+        auto fraction = static_cast<unsigned>(magnitude % 10000);
+        if (fraction == 0) return at;
+        int digits = 4;
+        for (; fraction % 10 == 0; fraction /= 10) --digits;
+        *at++ = '.';
+        char* const end = at + digits;
+        for (char* digit = end; digit != at; fraction /= 10)
+            *--digit = static_cast<char>('0' + fraction % 10);
+        return end;
+    });
 }
 
 void appendQuoted(std::string& out, std::string_view text) {
@@ -171,32 +172,36 @@ void LiteralWriter::appendDate(std::string& text, const db::DateTime& value, boo
     }
     const std::int64_t seconds = ms / 1000;
     const db::CivilDate date = db::civilFromDays(days + kZeroDate);
-    // Built in place: digits, blanks and four separators of at most three bytes each.
-    char buffer[64];
-    char* at = buffer;
-    if (quoted) *at++ = '\'';
-    at = putTwoDigits(at, date.month);
-    at = putText(at, dateSep_);
-    at = putTwoDigits(at, date.day);
-    at = putText(at, dateSep_);
-    // Years 1 to 9999: four digits, leading zeros below 1000.
-    at = putTwoDigits(at, date.year / 100);
-    at = putTwoDigits(at, date.year % 100);
-    if (ms != 0 || days == 0) {
-        *at++ = ' ';
-        at = putTwoDigits(at, static_cast<int>(seconds / 3600));
-        at = putText(at, timeSep_);
-        at = putTwoDigits(at, static_cast<int>(seconds / 60 % 60));
-        at = putText(at, timeSep_);
-        at = putTwoDigits(at, static_cast<int>(seconds % 60));
-        if (ms % 1000 != 0) {
-            *at++ = '.';
-            *at++ = static_cast<char>('0' + ms % 1000 / 100);
-            at = putTwoDigits(at, static_cast<int>(ms % 100));
+    // Digits, blanks and four separators of at most three bytes each.
+    appendWritten(text, 40, [&](char* at) {
+        if (quoted) *at++ = '\'';
+        at = putTwoDigits(at, date.month);
+        at = putText(at, dateSep_);
+        at = putTwoDigits(at, date.day);
+        at = putText(at, dateSep_);
+        // Years 1 to 9999: four digits, leading zeros below 1000.
+        at = putTwoDigits(at, date.year / 100);
+        at = putTwoDigits(at, date.year % 100);
+        if (ms != 0 || days == 0) {
+            *at++ = ' ';
+            at = putTwoDigits(at, static_cast<int>(seconds / 3600));
+            at = putText(at, timeSep_);
+            at = putTwoDigits(at, static_cast<int>(seconds / 60 % 60));
+            at = putText(at, timeSep_);
+            at = putTwoDigits(at, static_cast<int>(seconds % 60));
+            if (ms % 1000 != 0) {
+                *at++ = '.';
+                *at++ = static_cast<char>('0' + ms % 1000 / 100);
+                at = putTwoDigits(at, static_cast<int>(ms % 100));
+            }
         }
-    }
-    if (quoted) *at++ = '\'';
-    appendChars(text, buffer, at);
+        if (quoted) *at++ = '\'';
+        return at;
+    });
+}
+
+void LiteralWriter::appendInteger(std::string& out, std::int64_t value) {
+    appendWritten(out, 20, [value](char* at) { return std::to_chars(at, at + 20, value).ptr; });
 }
 
 void LiteralWriter::appendNumeric(std::string& out, const db::Value& value) const {

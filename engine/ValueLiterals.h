@@ -23,6 +23,8 @@ class LiteralWriter {
     // A field written as a quoted literal: NULL for Null and empty text, dates with the
     // two date patterns, anything else as its text.
     void appendText(std::string& out, const db::Value& value) const;
+    // The digits of a whole number, alone.
+    static void appendInteger(std::string& out, std::int64_t value);
     // Long binary data is not transferred: an empty text literal.
     static void appendBinary(std::string& out) { out += "'', "; }
 
