@@ -179,11 +179,7 @@ MutantOutcome readInChild(const fs::path& file, const DatabaseContents& original
             text.append(buffer, static_cast<std::size_t>(n));
             continue;
         }
-        if (waitpid(pid, &status, WNOHANG) == pid) {
-            while (read(channel[0], buffer, sizeof buffer) > 0) {
-            }
-            break;
-        }
+        if (waitpid(pid, &status, WNOHANG) == pid) break;  // what is left is read below
         if (std::chrono::steady_clock::now() - start > std::chrono::seconds(kTimeoutSeconds)) {
             kill(pid, SIGKILL);
             waitpid(pid, &status, 0);
