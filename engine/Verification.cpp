@@ -306,13 +306,18 @@ TableVerification verifyTable(const TablePair& table, db::Connection& sourceConn
             differs(row, difference);
         }
         if (inKeyOrder) target.moveNext();
-        for (;;) {  // a row that cannot be read was reported by the run
+        // A row that cannot be read was reported by the run. A source that fails on and
+        // on without moving on ends here, as it ended the copy: no more rows can come.
+        std::int64_t failures = 0;
+        for (;;) {
             try {
                 source.moveNext();
                 break;
             } catch (const db::DbError&) {
+                if (++failures > rows - result.sourceRows) break;
             }
         }
+        if (failures > rows - result.sourceRows) break;
     }
     if (result.targetReadable) {
         try {

@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "dataaccess/AdoTypes.h"
+#include "dataaccess/ProviderDirectory.h"
 #include "dataaccess/Recordset.h"
 #include "engine/ConversionRun.h"
 #include "engine/SourceConnection.h"
@@ -577,6 +579,32 @@ TEST_F(RunFlow, VerificationNamesRowsThatDifferOrAreMissing) {
     EXPECT_TRUE(results[1].firstDifference.contains("TVXID 3"));
     EXPECT_FALSE(results[2].allIdentical());
     EXPECT_TRUE(results[0].allIdentical());
+}
+
+// A source that fails on and on without moving on past a row ends the comparison there,
+// as it ended the copy: the rows it delivered are compared, and the verification ends.
+TEST(Verification, EndsWhereTheSourceCannotMoveOn) {
+    db::registerBuiltInDriver("stuck source", [] {
+        return std::make_shared<test::MemorySource>([] {
+            auto rows = std::make_unique<test::MemoryRows>(
+                std::vector<db::ColumnInfo>{{"N", db::ado::adInteger, 4}},
+                std::vector<std::vector<db::Value>>{
+                    {db::Value(7)}, {db::Value(8)}, {db::Value(9)}});
+            rows->stuckFrom = 1;
+            return rows;
+        });
+    });
+    QTemporaryDir folder;
+    db::Connection source, target;
+    source.open("Driver={Stuck Source}");
+    OpenTargetConnection(target, folder.path());
+    target.execute(R"(CREATE TABLE "T"("TVXID" INT, "N" INT))");
+    target.execute(R"(CREATE INDEX "T" ON "T" ("TVXID") WITH PRIMARY)");
+    target.execute(R"(INSERT INTO "T" VALUES(0, 7))");
+    const auto results = VerifyTables({{"T", "T"}}, source, target);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].sourceRows, 1);
+    EXPECT_TRUE(results[0].allIdentical()) << results[0].firstDifference.toStdString();
 }
 
 // Once a step reports again, the report offers quiet; when the user takes it, the

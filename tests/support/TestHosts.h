@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <deque>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -68,6 +70,8 @@ class MemoryRows final : public db::RowCursor {
     std::int64_t rowCount() override { return static_cast<std::int64_t>(rows_.size()); }
     bool fetch(std::vector<db::Value>& row) override {
         if (next_ >= rows_.size()) return false;
+        if (stuckFrom && next_ >= *stuckFrom)
+            throw db::DbError(db::errc::kProviderFailure, "the reader is stuck");
         if (unreadable.count(next_++)) {  // a damaged row: partly read, then refused
             row.assign(row.size(), db::Value(std::string("partly read")));
             throw db::DbError(db::errc::kProviderFailure, "the row is damaged");
@@ -75,12 +79,41 @@ class MemoryRows final : public db::RowCursor {
         row = rows_[next_ - 1];
         return true;
     }
-    std::set<std::size_t> unreadable;  // rows whose fetch fails
+    std::set<std::size_t> unreadable;      // rows whose fetch fails
+    std::optional<std::size_t> stuckFrom;  // from this row on, every fetch fails where it is
 
   private:
     std::vector<db::ColumnInfo> columns_;
     std::vector<std::vector<db::Value>> rows_;
     std::size_t next_ = 0;
+};
+
+// A source served to connection strings whose Driver names it (once registered with
+// db::registerBuiltInDriver): every query gives a fresh cursor of `makeRows`.
+class MemorySource final : public db::Provider {
+  public:
+    explicit MemorySource(std::function<std::unique_ptr<db::RowCursor>()> makeRows)
+        : makeRows_(std::move(makeRows)) {}
+    std::unique_ptr<db::Session> connect(const db::ConnectionString&) override {
+        return std::make_unique<Session>(makeRows_);
+    }
+
+  private:
+    class Session final : public db::Session {
+      public:
+        explicit Session(std::function<std::unique_ptr<db::RowCursor>()> makeRows)
+            : makeRows_(std::move(makeRows)) {}
+        void execute(std::string_view) override {}
+        std::unique_ptr<db::RowCursor> query(std::string_view) override { return makeRows_(); }
+        std::unique_ptr<db::RowCursor> schema(int, std::string_view) override {
+            return std::make_unique<MemoryRows>(std::vector<db::ColumnInfo>{},
+                                                std::vector<std::vector<db::Value>>{});
+        }
+
+      private:
+        std::function<std::unique_ptr<db::RowCursor>()> makeRows_;
+    };
+    std::function<std::unique_ptr<db::RowCursor>()> makeRows_;
 };
 
 // Everything a run or one of its parts needs, recorded.
