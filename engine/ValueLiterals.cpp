@@ -163,7 +163,10 @@ void LiteralWriter::appendDate(std::string& text, const db::DateTime& value, boo
                                "9999 and cannot be written as a date.");
     // Rounded to the millisecond, which is what the serial holds and a Timestamp keeps.
     constexpr std::int64_t kMsPerDay = 86400000;
-    auto [days, ms] = db::splitSerial(value.serial);
+    // Named, not bound: clang 14 cannot capture structured bindings in a lambda.
+    const db::SerialDay serial = db::splitSerial(value.serial);
+    std::int64_t days = serial.days;
+    std::int64_t ms = serial.millisecond;
     static const std::int64_t kZeroDate = db::daysFromCivil({1899, 12, 30});
     static const std::int64_t kPastCalendar = db::daysFromCivil({10000, 1, 1});
     if (days + kZeroDate >= kPastCalendar) {
