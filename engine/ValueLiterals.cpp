@@ -42,8 +42,6 @@ std::pair<QChar, QChar> acceptedSeparators(QChar date, QChar time) {
     return {date, time};
 }
 
-// Appends [first, last) with the (pointer, length) overload: the one taking two pointers
-// goes through the general replace, several times slower on these short pieces.
 // Lets `write` put at most `room` bytes straight into `out` and returns where it ended.
 // Digits written into a buffer of their own and then copied would be read back before
 // their small stores reach the cache, stalling the copy (as often as a row has values).

@@ -308,16 +308,16 @@ TableVerification verifyTable(const TablePair& table, db::Connection& sourceConn
         if (inKeyOrder) target.moveNext();
         // A row that cannot be read was reported by the run. A source that fails on and
         // on without moving on ends here, as it ended the copy: no more rows can come.
-        std::int64_t failures = 0;
-        for (;;) {
+        bool stuck = false;
+        for (std::int64_t failures = 0; !stuck;) {
             try {
                 source.moveNext();
                 break;
             } catch (const db::DbError&) {
-                if (++failures > rows - result.sourceRows) break;
+                stuck = ++failures > rows - result.sourceRows;
             }
         }
-        if (failures > rows - result.sourceRows) break;
+        if (stuck) break;
     }
     if (result.targetReadable) {
         try {

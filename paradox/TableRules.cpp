@@ -62,10 +62,6 @@ ValidityFile currentOrEmpty(const TableFiles& files, const TableInfo& info) {
     return emptyValidityFile(info, files.name);
 }
 
-TableInfo infoOf(const TableFiles& files) {
-    return TableReader::infoOf(files);
-}
-
 }  // namespace
 
 ValidityFile emptyValidityFile(const TableInfo& info, const std::string& name) {
@@ -228,8 +224,8 @@ void addForeignKey(const std::filesystem::path& folder, const sql::Statement& st
     const TableFiles parent = locateTable(folder, parentName);
     for (const auto* files : {&child, &parent})
         if (files->db.empty()) fail("The table " + inQuotes(files->name) + " does not exist.");
-    const TableInfo childInfo = infoOf(child);
-    const TableInfo parentInfo = infoOf(parent);
+    const TableInfo childInfo = TableReader::infoOf(child);
+    const TableInfo parentInfo = TableReader::infoOf(parent);
     const std::string ruleName =
         statement.index.raw.empty() ? childName + "_" + parentName : statement.index.text();
 
